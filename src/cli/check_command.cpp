@@ -1,0 +1,165 @@
+#include "cli/check_command.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+
+#include "cli/terminal_ports.h"
+#include "common/paths.h"
+#include "common/text.h"
+#include "common/text_file.h"
+#include "lists/list_editor.h"
+#include "validation/validador.h"
+
+namespace quorvel::cli {
+namespace {
+
+bool readStdin(std::string& out) {
+  out.clear();
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    out.append(buf, static_cast<size_t>(n));
+  }
+}
+
+void writeOut(std::string& buf, bool force = false) {
+  if (!force && buf.size() < (1 << 16)) return;
+  std::fwrite(buf.data(), 1, buf.size(), stdout);
+  buf.clear();
+}
+
+void printCounters(const Validador& v, std::string& out) {
+  for (size_t i = 0; i < kNumContadores; ++i) {
+    auto c = static_cast<Contador>(i);
+    out += nomeContador(c);
+    out += '\t';
+    out += v.contadores.texto(c);
+    out += '\n';
+  }
+}
+
+int runSingle(Validador& v, const std::vector<std::string>& lines, bool counters) {
+  v.contadores.setIndefinido(Contador::lbTotalOriginal);
+  TerminalProgressBar bar("check");
+  std::string out, erro;
+  int64_t done = 0;
+  for (const auto& line : lines) {
+    if (!isBlank(line)) v.incLabelNumber(Contador::lbProcessados);
+    std::string valido = v.validarEmail(trimView(line), erro);
+    out += line;
+    out += '\t';
+    out += valido;
+    out += '\t';
+    out += erro;
+    out += '\n';
+    writeOut(out);
+    if (++done % 4096 == 0) bar.update(done, static_cast<int64_t>(lines.size()));
+  }
+  bar.finish();
+  if (counters) printCounters(v, out);
+  writeOut(out, true);
+  return 0;
+}
+
+int runGrid(Validador& v, const std::vector<std::string>& lines, bool counters) {
+  ListEditor editor;
+  TextGrid& g = editor.gridMain;
+  g.setRowCount(static_cast<int>(lines.size()) + 1);
+  for (size_t i = 0; i < lines.size(); ++i) g.setCell(0, static_cast<int>(i) + 1, lines[i]);
+  v.ligarListas(&editor);
+  v.mostrar();
+  TerminalProgressBar bar("check --grid");
+  v.onMudou = [&] { bar.update(v.barraPos, v.barraMax); };
+  v.iniciarValidacao();
+  v.onMudou = nullptr;
+  bar.finish();
+
+  std::string out;
+  const TextGrid& val = editor.gridValidos;
+  if (val.rowCount() > 2 || val.rowHasText(1)) {
+    int col = criarColunaSeNaoExistir(editor.gridValidos, "emails", 100);
+    for (int r = 1; r < val.rowCount(); ++r) {
+      out += "V\t";
+      out += val.cell(col, r);
+      out += '\n';
+      writeOut(out);
+    }
+  }
+  const TextGrid& inv = editor.gridInvalidos;
+  if (inv.rowCount() > 2 || inv.rowHasText(1)) {
+    int ce = criarColunaSeNaoExistir(editor.gridInvalidos, "E-mail", 100);
+    int cr = criarColunaSeNaoExistir(editor.gridInvalidos, "Erro", 100);
+    for (int r = 1; r < inv.rowCount(); ++r) {
+      out += "I\t";
+      out += inv.cell(ce, r);
+      out += '\t';
+      out += inv.cell(cr, r);
+      out += '\n';
+      writeOut(out);
+    }
+  }
+  if (counters) printCounters(v, out);
+  writeOut(out, true);
+  return 0;
+}
+
+}  // namespace
+
+void addCheckCommand(CLI::App& app, CheckOptions& o, int& exitCode) {
+  auto* cmd = app.add_subcommand("check", "Valida endereços pela cadeia de filtros");
+  cmd->add_option("--home", o.home, "Pasta do programa (com dados/config); padrão: a do programa");
+  cmd->add_flag("--grid", o.grid, "Valida como lista (aba Principal) e lista Válidos/Inválidos");
+  cmd->add_flag("--counters", o.counters, "Mostra os contadores ao final");
+  cmd->add_option("--disable", o.disable,
+                  "Desliga etapas: sintaxe, regras, armadilhas, internacional, empirico, "
+                  "nomesraros, testemx, emailsinvalidos")
+      ->delimiter(',');
+  cmd->add_flag("-v,--verbose", o.verbose, "Mostra também as mensagens de informação");
+  cmd->add_option("address", o.addresses, "Endereços; sem nenhum, lê linhas da entrada padrão");
+  cmd->callback([&o, &exitCode] { exitCode = runCheck(o); });
+}
+
+int runCheck(const CheckOptions& o) {
+  std::string home = o.home.empty() ? paths::programFolder() : o.home;
+  if (!paths::ehPasta(home)) {
+    std::fprintf(stderr, "quorvel-cli: a pasta de trabalho não existe: %s\n", home.c_str());
+    return 2;
+  }
+  TerminalDialogs dialogs;
+  dialogs.verbose = o.verbose;
+  NullPump pump;
+  Validador v(dialogs, pump);
+  for (const auto& nome : o.disable) {
+    bool* opcao = opcaoPorNome(v.opcoes, nome);
+    if (!opcao) {
+      std::fprintf(stderr, "quorvel-cli: etapa desconhecida: %s\n", nome.c_str());
+      return 2;
+    }
+    *opcao = false;
+  }
+  carregarDefinicoes(v, home);
+
+  std::vector<std::string> lines;
+  if (!o.addresses.empty()) {
+    lines = o.addresses;
+  } else {
+    std::string bytes;
+    if (!readStdin(bytes)) {
+      std::fprintf(stderr, "quorvel-cli: não foi possível ler a entrada padrão\n");
+      return 2;
+    }
+    lines = splitLines(decodeText(bytes));
+  }
+  return o.grid ? runGrid(v, lines, o.counters) : runSingle(v, lines, o.counters);
+}
+
+}  // namespace quorvel::cli

@@ -1,0 +1,24 @@
+// quorvel-cli: the validation core on the command line.
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <exception>
+
+#include "cli/check_command.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"Quorvel — validação de listas de e-mails", "quorvel-cli"};
+  app.require_subcommand(1);
+  int exitCode = 0;
+  quorvel::cli::CheckOptions check;
+  quorvel::cli::addCheckCommand(app, check, exitCode);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
+    return 1;
+  }
+  return exitCode;
+}

@@ -1,0 +1,59 @@
+#include "cli/terminal_ports.h"
+
+#include <unistd.h>
+
+#include <chrono>
+
+#include "common/format.h"
+
+namespace quorvel::cli {
+namespace {
+
+double nowSeconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void TerminalDialogs::print(const char* kind, const std::string& texto) {
+  std::string t = texto;
+  // "\n" in a message text is a line break.
+  for (size_t p; (p = t.find("\\n")) != std::string::npos || (p = t.find("\\N")) != std::string::npos;)
+    t.replace(p, 2, "\n");
+  std::fprintf(stderr, "quorvel: %s: %s\n", kind, t.c_str());
+}
+
+TerminalProgressBar::TerminalProgressBar(std::string label)
+    : label_(std::move(label)), enabled_(::isatty(STDERR_FILENO) == 1), start_(nowSeconds()) {}
+
+TerminalProgressBar::~TerminalProgressBar() { finish(); }
+
+void TerminalProgressBar::update(int64_t done, int64_t total) {
+  if (!enabled_) return;
+  double now = nowSeconds();
+  if (lastDraw_ >= 0 && now - lastDraw_ < 0.1) return;
+  lastDraw_ = now;
+  double elapsed = now - start_;
+  auto rate = static_cast<int64_t>(elapsed > 0 ? done / elapsed : 0);
+  if (total > 0) {
+    int width = 30;
+    int filled = static_cast<int>(width * (static_cast<double>(done) / total));
+    if (filled > width) filled = width;
+    std::fprintf(stderr, "\r%s [%s%s] %s/%s %s/s", label_.c_str(), std::string(filled, '#').c_str(),
+                 std::string(width - filled, '.').c_str(), formatNumero(done).c_str(),
+                 formatNumero(total).c_str(), formatNumero(rate).c_str());
+  } else {
+    std::fprintf(stderr, "\r%s %s %s/s", label_.c_str(), formatNumero(done).c_str(),
+                 formatNumero(rate).c_str());
+  }
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+void TerminalProgressBar::finish() {
+  if (drawn_) std::fprintf(stderr, "\r\033[K");
+  drawn_ = false;
+}
+
+}  // namespace quorvel::cli

@@ -1,0 +1,13 @@
+#pragma once
+// pt-BR collation, case-insensitive (ICU, secondary strength: accents count, case does not).
+
+#include <string>
+#include <string_view>
+
+namespace quorvel::collation {
+
+int compare(std::string_view a, std::string_view b);
+// Binary sort key: memcmp order of keys equals compare() order; equal keys mean equal texts.
+std::string sortKey(std::string_view s);
+
+}  // namespace quorvel::collation

@@ -1,0 +1,43 @@
+#include "common/paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace quorvel::paths {
+
+std::string programFolder() {
+  if (const char* home = std::getenv("QUORVEL_HOME"); home && *home) return home;
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return fs::current_path(ec).string();
+  return exe.parent_path().string();
+}
+
+std::string join(const std::string& a, const std::string& b) {
+  return (fs::path(a) / fs::path(b)).string();
+}
+
+std::string dados(const std::string& home) { return join(home, "dados"); }
+std::string dadosConfig(const std::string& home) { return join(dados(home), "config"); }
+std::string dadosListas(const std::string& home) { return join(dados(home), "listas"); }
+std::string dadosArquivos(const std::string& home) { return join(dados(home), "arquivos"); }
+
+void criarPasta(const std::string& path) {
+  std::error_code ec;
+  fs::create_directory(path, ec);
+}
+
+bool existe(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+bool ehPasta(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+}  // namespace quorvel::paths

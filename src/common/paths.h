@@ -1,0 +1,26 @@
+#pragma once
+// The program folder and the workspace below it. Every path is relative to the program folder,
+// never to the current directory.
+
+#include <string>
+
+namespace quorvel::paths {
+
+// The folder of the running executable; the environment variable QUORVEL_HOME overrides it.
+std::string programFolder();
+
+// Joins with the platform separator.
+std::string join(const std::string& a, const std::string& b);
+
+// Workspace folders below a program folder.
+std::string dados(const std::string& home);          // dados
+std::string dadosConfig(const std::string& home);    // dados/config
+std::string dadosListas(const std::string& home);    // dados/listas
+std::string dadosArquivos(const std::string& home);  // dados/arquivos
+
+// Creates one folder; an existing folder is fine and failures are ignored.
+void criarPasta(const std::string& path);
+bool existe(const std::string& path);
+bool ehPasta(const std::string& path);
+
+}  // namespace quorvel::paths

@@ -1,0 +1,43 @@
+#pragma once
+// A sorted, case-insensitive, duplicate-free list of lines (pt-BR collation). Inserting a text
+// that compares equal to an entry keeps the entry: the first inserted wins.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace quorvel {
+
+class SortedStringList {
+ public:
+  SortedStringList() = default;
+
+  // Adds one text; returns false when an equal entry was already there.
+  bool add(std::string_view s);
+  // Adds many texts at once, in order (same result as add() one by one, O(n log n)).
+  void addAll(const std::vector<std::string>& items);
+  void clear();
+
+  // Exact case-insensitive search; -1 when absent.
+  long indexOf(std::string_view s) const;
+  bool contains(std::string_view s) const { return indexOf(s) >= 0; }
+
+  size_t size() const { return items_.size(); }
+  bool empty() const { return items_.empty(); }
+  const std::string& operator[](size_t i) const { return items_[i]; }
+  const std::vector<std::string>& items() const { return items_; }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+ private:
+  void rebuildIndex();
+  long binarySearch(std::string_view s, bool& found) const;
+
+  std::vector<std::string> items_;
+  // Fast path for the hot exact lookups: ASCII-lower-cased printable-ASCII entries → position.
+  std::unordered_map<std::string, size_t> asciiIndex_;
+  bool hasOtherEntries_ = false;  // entries outside printable ASCII need the collator
+};
+
+}  // namespace quorvel

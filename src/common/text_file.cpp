@@ -1,0 +1,159 @@
+#include "common/text_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "common/text.h"
+
+namespace quorvel {
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F; the five undefined ones map to the C1 control of the same value.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size());
+  size_t n = bytes.size() / 2;
+  auto unit = [&](size_t i) -> char16_t {
+    auto b0 = static_cast<unsigned char>(bytes[2 * i]);
+    auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
+    return bigEndian ? static_cast<char16_t>(b0 << 8 | b1) : static_cast<char16_t>(b1 << 8 | b0);
+  };
+  for (size_t i = 0; i < n; ++i) {
+    char32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n) {
+      char32_t lo = unit(i + 1);
+      if (lo >= 0xDC00 && lo <= 0xDFFF) {
+        appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;  // lone surrogate
+    appendUtf8(out, u);
+  }
+  if (bytes.size() % 2) appendUtf8(out, 0xFFFD);  // odd trailing byte
+  return out;
+}
+
+}  // namespace
+
+TextEncoding detectEncoding(std::string_view b, size_t& bomLength) {
+  bomLength = 0;
+  if (b.size() >= 3 && b.substr(0, 3) == "\xEF\xBB\xBF") {
+    bomLength = 3;
+    return TextEncoding::Utf8Bom;
+  }
+  if (b.size() >= 2 && b.substr(0, 2) == "\xFF\xFE") {
+    bomLength = 2;
+    return TextEncoding::Utf16LE;
+  }
+  if (b.size() >= 2 && b.substr(0, 2) == "\xFE\xFF") {
+    bomLength = 2;
+    return TextEncoding::Utf16BE;
+  }
+  return isValidUtf8(b) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
+std::string windows1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (unsigned char c : bytes) {
+    if (c < 0x80)
+      out.push_back(static_cast<char>(c));
+    else if (c < 0xA0)
+      appendUtf8(out, kCp1252High[c - 0x80]);
+    else
+      appendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string decodeText(std::string_view bytes) {
+  size_t bom;
+  switch (detectEncoding(bytes, bom)) {
+    case TextEncoding::Utf8Bom:
+    case TextEncoding::Utf8:
+      return std::string(bytes.substr(bom));
+    case TextEncoding::Utf16LE:
+      return utf16ToUtf8(bytes.substr(bom), false);
+    case TextEncoding::Utf16BE:
+      return utf16ToUtf8(bytes.substr(bom), true);
+    case TextEncoding::Windows1252:
+      return windows1252ToUtf8(bytes);
+  }
+  return std::string(bytes);
+}
+
+std::optional<std::string> readFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string data;
+  in.seekg(0, std::ios::end);
+  std::streamoff size = in.tellg();
+  if (size < 0) return std::nullopt;
+  in.seekg(0);
+  data.resize(static_cast<size_t>(size));
+  if (size > 0 && !in.read(data.data(), size)) return std::nullopt;
+  return data;
+}
+
+std::optional<std::vector<std::string>> readTextLines(const std::string& path) {
+  auto bytes = readFileBytes(path);
+  if (!bytes) return std::nullopt;
+  return splitLines(decodeText(*bytes));
+}
+
+WriteResult writeFileAtomic(const std::string& path, std::string_view bytes) {
+  std::string tmp = path + ".tmp-" + std::to_string(::getpid());
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return {false, std::strerror(errno)};
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      std::string err = std::strerror(errno);
+      ::close(fd);
+      ::unlink(tmp.c_str());
+      return {false, err};
+    }
+    done += static_cast<size_t>(n);
+  }
+  bool synced = ::fsync(fd) == 0;
+  std::string err = synced ? std::string() : std::strerror(errno);
+  if (::close(fd) != 0 && synced) {
+    synced = false;
+    err = std::strerror(errno);
+  }
+  if (!synced) {
+    ::unlink(tmp.c_str());
+    return {false, err};
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::string reason = std::strerror(errno);
+    ::unlink(tmp.c_str());
+    return {false, reason};
+  }
+  return {true, {}};
+}
+
+WriteResult writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::string data = "\xEF\xBB\xBF";
+  for (const auto& l : lines) {
+    data += l;
+    data += "\r\n";
+  }
+  return writeFileAtomic(path, data);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,37 @@
+#pragma once
+// Reading and writing the program's text files.
+// Reading: a byte-order mark (UTF-8, UTF-16 LE/BE) decides the encoding; without one the bytes
+// are UTF-8 when they are valid UTF-8, otherwise Windows-1252. Lines end at CR LF, LF or CR.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+enum class TextEncoding { Utf8Bom, Utf16LE, Utf16BE, Utf8, Windows1252 };
+
+// Detects the encoding of raw bytes; `bomLength` receives the size of the mark.
+TextEncoding detectEncoding(std::string_view bytes, size_t& bomLength);
+// Decodes raw file bytes to UTF-8 text.
+std::string decodeText(std::string_view bytes);
+std::string windows1252ToUtf8(std::string_view bytes);
+
+// Reads a whole file as bytes; nullopt when it cannot be opened or read.
+std::optional<std::string> readFileBytes(const std::string& path);
+// Reads a text file into lines; nullopt when it cannot be opened or read.
+std::optional<std::vector<std::string>> readTextLines(const std::string& path);
+
+struct WriteResult {
+  bool ok = false;
+  std::string error;  // the system's reason when !ok
+};
+
+// Writes bytes to a temporary file beside `path` and renames it over `path`, so a failure never
+// leaves a half-written file in place of a good one.
+WriteResult writeFileAtomic(const std::string& path, std::string_view bytes);
+// Writes lines as UTF-8 with a byte-order mark, each followed by CR LF.
+WriteResult writeTextLines(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace quorvel

@@ -1,0 +1,85 @@
+#include "lists/list_editor.h"
+
+#include <algorithm>
+
+#include "common/format.h"
+
+namespace quorvel {
+
+const std::array<const char*, 3> ListEditor::kAbaTitulos = {"Principal", "Válidos",
+                                                             "Inválidos"};
+
+ListEditor::ListEditor() {
+  gridMain.setCell(0, 0, "emails");
+  showStatus(gridMain);
+}
+
+TextGrid& ListEditor::grid(int aba) {
+  switch (aba) {
+    case kAbaValidos:
+      return gridValidos;
+    case kAbaInvalidos:
+      return gridInvalidos;
+    default:
+      return gridMain;
+  }
+}
+
+int ListEditor::abaDe(const TextGrid& g) const {
+  if (&g == &gridValidos) return kAbaValidos;
+  if (&g == &gridInvalidos) return kAbaInvalidos;
+  return kAbaPrincipal;
+}
+
+std::string ListEditor::arquivoDaAba(int aba) const {
+  auto it = gArquivos.find(std::to_string(aba));
+  return it == gArquivos.end() ? std::string() : it->second;
+}
+
+std::string ListEditor::editouDaAba(int aba) const {
+  auto it = gEditou.find(std::to_string(aba));
+  return it == gEditou.end() ? std::string() : it->second;
+}
+
+void ListEditor::novaLista(TextGrid& g, bool excluirColunas) {
+  gridZerar(g, excluirColunas);
+  gArquivos[std::to_string(abaDe(g))] = "";
+  showStatus(g);
+  notify();
+}
+
+void ListEditor::mudarGGrid(TextGrid& g) { gGrid = &g; }
+
+void ListEditor::setAbaAtiva(int aba) {
+  abaAtiva_ = std::clamp(aba, 0, 2);
+  pgcDadosChangeCheck();
+}
+
+void ListEditor::pgcDadosChangeCheck() {
+  abrirListaHabilitado = abaAtiva_ == kAbaPrincipal;
+  mudarGGrid(grid(abaAtiva_));
+  showStatus(*gGrid);
+  notify();
+}
+
+void ListEditor::showStatus(const TextGrid& g) {
+  int aba = abaDe(g);
+  std::string arquivo = arquivoDaAba(aba);
+  status.itens = formatNumero(g.rowCount() - 1);
+  status.posicao = formatNumero(g.cursorRow);
+  status.estaSalvo = (!arquivo.empty() && editouDaAba(aba) == "0") ? "Sim" : "Não";
+  status.arquivo = "Arquivo: " + arquivo;
+}
+
+void ListEditor::AutoSizeGrid(TextGrid& g,
+                              const std::function<int(const std::string&)>& larguraTexto) {
+  for (int c = 0; c < g.colCount(); ++c) {
+    int w = 60;
+    for (int r = 0; r < g.rowCount(); ++r) w = std::max(w, larguraTexto(g.cell(c, r)));
+    w = std::min(w + 10, 410);
+    if ((c == 2 || c == 3) && w < 200) w = 200;
+    g.setColWidth(c, w);
+  }
+}
+
+}  // namespace quorvel

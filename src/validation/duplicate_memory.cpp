@@ -1,0 +1,114 @@
+#include "validation/duplicate_memory.h"
+
+#include <cstring>
+#include <functional>
+#include <new>
+
+namespace quorvel {
+namespace {
+
+inline uint64_t hashOf(std::string_view s) {
+  uint64_t h = std::hash<std::string_view>{}(s);
+  // Mix so that both the low bits (slot) and the high bits (tag) are well spread.
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  return h;
+}
+
+inline uint64_t tagOf(uint64_t h) { return h >> 40; }
+
+}  // namespace
+
+DuplicateMemory::DuplicateMemory() { slots_.assign(1024, 0); }
+
+void DuplicateMemory::clear() {
+  slots_.assign(1024, 0);
+  slots_.shrink_to_fit();
+  size_ = 0;
+  chunks_.clear();
+  chunkSizes_.clear();
+  used_ = 0;
+}
+
+uint64_t DuplicateMemory::store(std::string_view s) {
+  size_t need = s.size() + 5;  // length prefix (varint) + bytes
+  const size_t chunk = size_t{1} << kChunkBits;
+  if (chunks_.empty() || used_ + need > chunkSizes_.back()) {
+    size_t size = need > chunk ? need : chunk;
+    chunks_.push_back(std::unique_ptr<char[]>(new char[size]));
+    chunkSizes_.push_back(size);
+    used_ = 0;
+  }
+  uint64_t ref = (static_cast<uint64_t>(chunks_.size() - 1) << kChunkBits) | used_;
+  char* p = chunks_.back().get() + used_;
+  size_t n = s.size(), k = 0;
+  do {
+    unsigned char b = n & 0x7F;
+    n >>= 7;
+    p[k++] = static_cast<char>(n ? (b | 0x80) : b);
+  } while (n);
+  std::memcpy(p + k, s.data(), s.size());
+  used_ += k + s.size();
+  return ref + 1;
+}
+
+std::string_view DuplicateMemory::load(uint64_t ref) const {
+  ref -= 1;
+  const char* p = chunks_[ref >> kChunkBits].get() + (ref & ((uint64_t{1} << kChunkBits) - 1));
+  size_t n = 0, shift = 0, k = 0;
+  for (;;) {
+    unsigned char b = static_cast<unsigned char>(p[k++]);
+    n |= static_cast<size_t>(b & 0x7F) << shift;
+    if (!(b & 0x80)) break;
+    shift += 7;
+  }
+  return {p + k, n};
+}
+
+long DuplicateMemory::find(std::string_view s, uint64_t h) const {
+  size_t mask = slots_.size() - 1;
+  uint64_t tag = tagOf(h);
+  for (size_t i = h & mask;; i = (i + 1) & mask) {
+    uint64_t slot = slots_[i];
+    if (slot == 0) return -static_cast<long>(i) - 1;  // free slot where it would go
+    if ((slot >> 40) == tag && load(slot & kRefMask) == s) return static_cast<long>(i);
+  }
+}
+
+void DuplicateMemory::grow() {
+  std::vector<uint64_t> bigger(slots_.size() * 2, 0);  // may throw; nothing changed yet
+  size_t mask = bigger.size() - 1;
+  for (uint64_t slot : slots_) {
+    if (slot == 0) continue;
+    uint64_t h = hashOf(load(slot & kRefMask));
+    size_t i = h & mask;
+    while (bigger[i] != 0) i = (i + 1) & mask;
+    bigger[i] = slot;
+  }
+  slots_.swap(bigger);
+}
+
+bool DuplicateMemory::insert(std::string_view s) {
+  uint64_t h = hashOf(s);
+  long at = find(s, h);
+  if (at >= 0) return false;
+  if ((size_ + 1) * 4 > slots_.size() * 3) {
+    grow();
+    at = find(s, h);
+  }
+  uint64_t ref = store(s);
+  slots_[static_cast<size_t>(-at - 1)] = (tagOf(h) << 40) | ref;
+  ++size_;
+  return true;
+}
+
+bool DuplicateMemory::contains(std::string_view s) const { return find(s, hashOf(s)) >= 0; }
+
+size_t DuplicateMemory::memoryBytes() const {
+  size_t bytes = slots_.capacity() * sizeof(uint64_t);
+  for (size_t c : chunkSizes_) bytes += c;
+  return bytes;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,41 @@
+#pragma once
+// The duplicate memory: the set of normalised addresses already seen in a validation.
+// Open addressing over 64-bit slots (a hash tag plus a reference into a chunked byte arena), so
+// that a distinct address costs its bytes plus a few more, and a lookup touches one slot.
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+class DuplicateMemory {
+ public:
+  DuplicateMemory();
+  // Adds the text; false when it was already there. Throws std::bad_alloc when memory runs out
+  // (the set is then unchanged).
+  bool insert(std::string_view s);
+  bool contains(std::string_view s) const;
+  void clear();
+  size_t size() const { return size_; }
+  // Bytes held by the table and the arena.
+  size_t memoryBytes() const;
+
+ private:
+  static constexpr size_t kChunkBits = 20;  // 1 MiB arena chunks
+  static constexpr uint64_t kRefMask = (uint64_t{1} << 40) - 1;
+
+  uint64_t store(std::string_view s);  // → reference + 1
+  std::string_view load(uint64_t ref) const;
+  long find(std::string_view s, uint64_t hash) const;  // slot index or -1
+  void grow();
+
+  std::vector<uint64_t> slots_;
+  size_t size_ = 0;
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<size_t> chunkSizes_;
+  size_t used_ = 0;  // bytes used in the last chunk
+};
+
+}  // namespace quorvel

@@ -1,0 +1,21 @@
+#pragma once
+// "Validar e-mails" on the main window: the checks made before the validation window opens.
+
+#include <functional>
+
+#include "common/ports.h"
+#include "lists/list_editor.h"
+#include "validation/validador.h"
+
+namespace quorvel {
+
+struct AcoesJanelaPrincipal {
+  std::function<void()> abrirDefinicoes;    // opens the definitions window (it loads the lists)
+  std::function<void()> mostrarPaginaLista;  // switches the main window to its list page
+};
+
+// True when the validation window was shown.
+bool validarEmailsPrincipal(Validador& validador, ListEditor& editor, Dialogs& dialogs,
+                            const AcoesJanelaPrincipal& acoes);
+
+}  // namespace quorvel

@@ -1,0 +1,129 @@
+#pragma once
+// The validation window's object: the filter lists, the duplicate memory, the counters, the stage
+// options and both entry points of the chain (the grid run over the working list and the
+// single-address chain). The window is a view over it.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/ports.h"
+#include "lists/list_editor.h"
+#include "validation/counters.h"
+#include "validation/duplicate_memory.h"
+#include "validation/filter_list.h"
+#include "validation/stage_hooks.h"
+
+namespace quorvel {
+
+// One check box per stage; all ticked when the window is created, never saved.
+struct OpcoesValidacao {
+  bool ckbSintaxe = true;
+  bool ckbRegras = true;
+  bool ckbArmadilhas = true;
+  bool ckbInternacional = true;
+  bool ckbEmpirico = true;
+  bool ckbNomesRaros = true;
+  bool ckbTesteMX = true;
+  bool ckbEmailsInvalidos = true;
+  bool ckbNaoZerar = true;  // hidden: keeps the duplicate memory between runs
+};
+
+// The stages' names on the command line and their options.
+bool* opcaoPorNome(OpcoesValidacao& o, std::string_view nome);
+
+// The filter rows that carry a help icon.
+enum class AjudaFiltro {
+  repetidos, sintaxe, regras, armadilhas, paises, empirico, nomesRaros, testeMx, baseNegativa,
+  bases
+};
+
+class Validador {
+ public:
+  Validador(Dialogs& dialogs, EventPump& pump);
+
+  // --- engine state ---------------------------------------------------------------------
+  std::unique_ptr<DuplicateMemory> gProcessados;
+  std::string gErro;
+  bool gRodando = false;
+  bool gRodou = false;
+  bool gCancelou = false;
+  FilterListPtr gRegras;  // absent until the definitions are loaded
+  FilterListPtr gTraps, gFiltroPaises, gNomesRaros, gSitesIgnorados;
+  std::vector<std::string> gSyncValidos, gSyncInvalidos;
+  OpcoesValidacao opcoes;
+  Contadores contadores;
+  bool podeSincronizarNestaExecucao = false;  // the sharing answer kept for the MX stage
+
+  // --- view state -----------------------------------------------------------------------
+  bool visivel = false;
+  std::string btnFecharCaption = "Fechar";
+  bool btnIniciarHabilitado = true;
+  bool btnFecharHabilitado = true;
+  bool gridsResultadoVisiveis = true;
+  bool barraProgressoVisivel = true;
+  int64_t barraMax = 0, barraPos = 0;
+  bool colaboracaoLigada = false;
+  // The two "(sem colaboração) - alterar" links.
+  bool linksSemColaboracaoVisiveis() const { return !colaboracaoLigada; }
+
+  // --- connections ----------------------------------------------------------------------
+  void ligarListas(ListEditor* editor) { editor_ = editor; }
+  void setMxTeste(MxTeste* mx) { mx_ = mx ? mx : &mxPadrao_; }
+  void setBaseNegativa(BaseNegativa* b) { base_ = b ? b : &basePadrao_; }
+  void setSincronizacao(Sincronizacao* s) { sync_ = s ? s : &syncPadrao_; }
+  // Measures a text in pixels for AutoSizeGrid (the view passes its font metrics).
+  std::function<int(const std::string&)> larguraTexto;
+  std::function<void()> onFecharDefinicoes;  // showing the window closes the definitions window
+  std::function<void()> onMudou;             // counters or view state changed
+
+  // --- operations -----------------------------------------------------------------------
+  // Showing the window: binds the grids, new duplicate memory, closes the definitions window.
+  void mostrar();
+  // The close button; true when the window closes.
+  bool fecharClicado();
+  // "Iniciar validação".
+  void iniciarValidacao();
+  void executarValidacao();
+  std::string validarEmail(std::string_view email, std::string& erro);
+  void zerarContadores();
+  void incLabelNumber(Contador c) { contadores.incLabelNumber(c); }
+  // Column of the e-mail addresses in the grid, or -1 (asks the user when it cannot tell).
+  int localizarColunaEmail(const TextGrid& grid);
+  // Ticking "Teste MX" or "E-mails inexistentes / descadastramentos".
+  void opcaoMarcada(bool* opcao, bool marcada);
+  void mostrarAjuda(AjudaFiltro f);
+
+  // Result rows.
+  static void gridAddInvalido(TextGrid& grid, const std::string& email, const std::string& erro);
+  void copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem, TextGrid& gridDestino);
+
+ private:
+  enum class Resultado { valido, invalido, repetido };
+  // Stages 2 to 9 over a normalised address; on rejection `motivo` holds the reason.
+  Resultado etapas(std::string_view email, bool empiricoCompleto, std::string& motivo);
+  void rejeitar(Contador c);
+  void fimDaExecucao();
+  void notify() {
+    if (onMudou) onMudou();
+  }
+
+  Dialogs& dialogs_;
+  EventPump& pump_;
+  ListEditor* editor_ = nullptr;
+  MxSempreResponde mxPadrao_;
+  BaseNegativaVazia basePadrao_;
+  SemSincronizacao syncPadrao_;
+  MxTeste* mx_ = &mxPadrao_;
+  BaseNegativa* base_ = &basePadrao_;
+  Sincronizacao* sync_ = &syncPadrao_;
+  std::vector<int> mapaColunas_;  // source column → valid-grid column, cached during a run
+  std::string normalizado_;       // reused buffers of the hot path
+};
+
+// Loads the five filter lists of a workspace into the validation object.
+void carregarDefinicoes(Validador& v, const std::string& home);
+
+}  // namespace quorvel

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config clang-format
   libpcre2-dev libicu-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  time grep ripgrep
+  time grep ripgrep bc
 )
 
 missing=()

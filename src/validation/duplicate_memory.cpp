@@ -31,11 +31,16 @@ void DuplicateMemory::clear() {
   used_ = 0;
 }
 
+void DuplicateMemory::checkLimit(size_t extra) const {
+  if (limite_ && memoryBytes() + extra > limite_) throw std::bad_alloc();
+}
+
 uint64_t DuplicateMemory::store(std::string_view s) {
   size_t need = s.size() + 5;  // length prefix (varint) + bytes
   const size_t chunk = size_t{1} << kChunkBits;
   if (chunks_.empty() || used_ + need > chunkSizes_.back()) {
     size_t size = need > chunk ? need : chunk;
+    checkLimit(size);
     chunks_.push_back(std::unique_ptr<char[]>(new char[size]));
     chunkSizes_.push_back(size);
     used_ = 0;
@@ -77,6 +82,7 @@ long DuplicateMemory::find(std::string_view s, uint64_t h) const {
 }
 
 void DuplicateMemory::grow() {
+  checkLimit(slots_.size() * 2 * sizeof(uint64_t));
   std::vector<uint64_t> bigger(slots_.size() * 2, 0);  // may throw; nothing changed yet
   size_t mask = bigger.size() - 1;
   for (uint64_t slot : slots_) {
@@ -93,6 +99,7 @@ bool DuplicateMemory::insert(std::string_view s) {
   uint64_t h = hashOf(s);
   long at = find(s, h);
   if (at >= 0) return false;
+  if (limite_) checkLimit(s.size() + 5);
   if ((size_ + 1) * 4 > slots_.size() * 3) {
     grow();
     at = find(s, h);

@@ -21,6 +21,8 @@ class DuplicateMemory {
   size_t size() const { return size_; }
   // Bytes held by the table and the arena.
   size_t memoryBytes() const;
+  // An upper bound on memoryBytes(); growing past it fails like an exhausted heap (0 = none).
+  void setLimiteBytes(size_t limite) { limite_ = limite; }
 
  private:
   static constexpr size_t kChunkBits = 20;  // 1 MiB arena chunks
@@ -36,6 +38,8 @@ class DuplicateMemory {
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::vector<size_t> chunkSizes_;
   size_t used_ = 0;  // bytes used in the last chunk
+  size_t limite_ = 0;
+  void checkLimit(size_t extra) const;
 };
 
 }  // namespace quorvel

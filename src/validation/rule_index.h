@@ -44,7 +44,7 @@ class ByteTrie {
   std::vector<Node> nodes_{Node{}};
   std::vector<Edge> edges_;
   std::vector<uint32_t> fail_;
-  std::vector<uint32_t> rootNext_;  // dense transitions of the root
+  std::vector<uint32_t> rootNext_ = std::vector<uint32_t>(256, 0);  // dense root transitions
 };
 
 class RuleIndex {

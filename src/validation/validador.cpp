@@ -252,6 +252,11 @@ std::string Validador::validarEmail(std::string_view email, std::string& erro) {
       gProcessados = std::make_unique<DuplicateMemory>();
       dialogs_.msgAviso(kMsgEstouro);
       novo = true;
+      // The fresh memory starts with this address, so its next occurrence is still caught.
+      try {
+        gProcessados->insert(e);
+      } catch (const std::bad_alloc&) {
+      }
     }
     if (!novo) {
       rejeitar(Contador::lbRepetidos);

@@ -1,0 +1,112 @@
+// quorvel-cli check, run as a user would: a real workspace folder, stdin and arguments.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+struct Result {
+  int status;
+  std::string out;
+};
+
+// Runs the CLI through the shell with `input` on stdin; stderr is merged when asked.
+Result run(const std::string& args, const std::string& input, bool withStderr = false) {
+  fs::path in = fs::temp_directory_path() / ("quorvel-cli-in-" + std::to_string(::getpid()));
+  std::ofstream(in, std::ios::binary) << input;
+  std::string cmd = std::string(QUORVEL_CLI) + " " + args + " < " + in.string() +
+                    (withStderr ? " 2>&1" : " 2>/dev/null");
+  FILE* p = ::popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  int st = ::pclose(p);
+  fs::remove(in);
+  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, out};
+}
+
+class CliCheck : public ::testing::Test {
+ protected:
+  fs::path home;
+  void SetUp() override {
+    home = fs::temp_directory_path() /
+           ("quorvel-cli-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(home / "dados" / "config");
+    // A UTF-16 rule file and CR-only line ends: both must be read.
+    std::ofstream(home / "dados/config/local_regras.filter", std::ios::binary)
+        << std::string("\xFF\xFE*\0.\0g\0o\0v\0.\0b\0r\0\r\0\n\0", 20);
+    std::ofstream(home / "dados/config/sys_paises.filter", std::ios::binary) << ".fr\r.jp\r";
+  }
+  void TearDown() override { fs::remove_all(home); }
+  std::string homeArg() const { return "--home " + home.string(); }
+};
+
+TEST_F(CliCheck, SingleAddressChainPrintsInputAddressAndReason) {
+  auto r = run("check " + homeArg(), " Ana@X.com\nana@x.com\nx@pref.gov.br\r\nj@o.fr\n\nbad\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            " Ana@X.com\tana@x.com\t\n"
+            "ana@x.com\t\tE-mail repetido\n"
+            "x@pref.gov.br\t\tRegra personalizada (*.gov.br)\n"
+            "j@o.fr\t\tFiltro de países: .fr\n"
+            "\t\t\n"
+            "bad\t\tErro de sintaxe\n");
+}
+
+TEST_F(CliCheck, GridRunListsValidThenInvalidAndTheCounters) {
+  auto r = run("check --grid --counters " + homeArg(), "b@x.com\nbad\nB@X.COM\n\nc@y.com\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "V\tb@x.com\n"
+            "V\tc@y.com\n"
+            "I\tbad\tErro de sintaxe\n"
+            "lbTotalOriginal\t5\nlbProcessados\t5\nlbTotalInvalidos\t2\nlbTotalFinal\t2\n"
+            "lbRepetidos\t1\nlbSintaxe\t1\nlbRegras\t0\nlbArmadilhas\t0\nlbInternacional\t0\n"
+            "lbEmpirico\t0\nlbNomesRaros\t0\nlbTesteMx\t0\nlbEmailsInvalidos\t0\nlbBases\t0\n");
+}
+
+TEST_F(CliCheck, ArgumentsDisabledStagesAndUndefinedTotal) {
+  auto r = run("check --counters --disable sintaxe,internacional " + homeArg() + " 'a b' j@o.fr",
+               "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_THAT(r.out, HasSubstr("a b\ta b\t\nj@o.fr\tj@o.fr\t\n"));
+  EXPECT_THAT(r.out, HasSubstr("lbTotalOriginal\tindefinido\n"));
+  EXPECT_THAT(r.out, HasSubstr("lbProcessados\t2\n"));
+}
+
+TEST_F(CliCheck, HostileInputIsAnsweredLineByLine) {
+  std::string input = std::string("a\0b@x.com\r", 10) + "\xFF@x.com\r" + std::string(1 << 20, 'z') +
+                      "\r";
+  auto r = run("check " + homeArg(), input);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
+  EXPECT_THAT(r.out, HasSubstr("\t\tErro de sintaxe\n"));
+}
+
+TEST_F(CliCheck, MissingWorkspaceOrUnknownStageIsAClearError) {
+  auto r = run("check --home /nao/existe a@b.com", "", true);
+  EXPECT_NE(r.status, 0);
+  EXPECT_THAT(r.out, HasSubstr("a pasta de trabalho não existe: /nao/existe"));
+  r = run("check --disable sintax " + homeArg() + " a@b.com", "", true);
+  EXPECT_NE(r.status, 0);
+  EXPECT_THAT(r.out, HasSubstr("etapa desconhecida: sintax"));
+}
+
+TEST_F(CliCheck, WorkspaceWithoutFilterFilesRejectsOnlyBySyntaxAndShape) {
+  fs::remove_all(home / "dados");
+  auto r = run("check " + homeArg() + " x@pref.gov.br j@o.fr", "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "x@pref.gov.br\tx@pref.gov.br\t\nj@o.fr\tj@o.fr\t\n");
+}
+
+}  // namespace

@@ -72,9 +72,12 @@ int main(int argc, char** argv) {
   int reps = 5;
   std::string outAddresses;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--n") && i + 1 < argc) n = std::stoul(argv[++i]);
-    else if (!std::strcmp(argv[i], "--reps") && i + 1 < argc) reps = std::stoi(argv[++i]);
-    else if (!std::strcmp(argv[i], "--out-addresses") && i + 1 < argc) outAddresses = argv[++i];
+    if (!std::strcmp(argv[i], "--n") && i + 1 < argc)
+      n = std::stoul(argv[++i]);
+    else if (!std::strcmp(argv[i], "--reps") && i + 1 < argc)
+      reps = std::stoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--out-addresses") && i + 1 < argc)
+      outAddresses = argv[++i];
   }
   auto addrs = bench::gerarEnderecos(n, 42);
   if (!outAddresses.empty()) {
@@ -90,9 +93,9 @@ int main(int argc, char** argv) {
   double tv = median(t);
   std::printf("validarEmail_addresses_per_s %.0f addr/s\n", n / tv);
   std::printf("validarEmail_valid %zu addresses\n", valid);
-  std::printf("duplicate_memory_bytes_per_distinct %.1f bytes\n",
-              static_cast<double>(main.v.gProcessados->memoryBytes()) /
-                  main.v.gProcessados->size());
+  std::printf(
+      "duplicate_memory_bytes_per_distinct %.1f bytes\n",
+      static_cast<double>(main.v.gProcessados->memoryBytes()) / main.v.gProcessados->size());
 
   // Trap list growth: per-address cost with 1,000 and 100,000 lines.
   for (size_t traps : {size_t{1000}, size_t{100000}}) {

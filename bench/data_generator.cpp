@@ -5,19 +5,19 @@
 namespace quorvel::bench {
 namespace {
 
-constexpr std::array kNomes = {"ana",     "joao",   "maria",   "jose",    "pedro",  "paulo",
-                               "carlos",  "lucas",  "marcos",  "luiz",    "gabriel", "rafael",
-                               "juliana", "camila", "fernanda", "patricia", "aline", "bruna",
-                               "amanda",  "leticia", "beatriz", "mariana", "larissa", "vanessa",
-                               "rodrigo", "thiago", "felipe",  "bruno",   "eduardo", "gustavo"};
-constexpr std::array kSobrenomes = {"silva",   "santos",  "oliveira", "souza",  "rodrigues",
-                                    "ferreira", "alves",  "pereira",  "lima",   "gomes",
-                                    "costa",   "ribeiro", "martins",  "carvalho", "almeida",
-                                    "lopes",   "soares",  "fernandes", "vieira", "barbosa"};
-constexpr std::array kProvedores = {"gmail.com",   "hotmail.com", "yahoo.com.br", "outlook.com",
-                                    "uol.com.br",  "bol.com.br",  "terra.com.br", "ig.com.br",
-                                    "globo.com",   "live.com",    "icloud.com",   "r7.com",
-                                    "empresa.com.br", "loja.net", "exemplo.org.br"};
+constexpr std::array kNomes = {"ana",     "joao",    "maria",    "jose",     "pedro",   "paulo",
+                               "carlos",  "lucas",   "marcos",   "luiz",     "gabriel", "rafael",
+                               "juliana", "camila",  "fernanda", "patricia", "aline",   "bruna",
+                               "amanda",  "leticia", "beatriz",  "mariana",  "larissa", "vanessa",
+                               "rodrigo", "thiago",  "felipe",   "bruno",    "eduardo", "gustavo"};
+constexpr std::array kSobrenomes = {"silva",    "santos",  "oliveira",  "souza",    "rodrigues",
+                                    "ferreira", "alves",   "pereira",   "lima",     "gomes",
+                                    "costa",    "ribeiro", "martins",   "carvalho", "almeida",
+                                    "lopes",    "soares",  "fernandes", "vieira",   "barbosa"};
+constexpr std::array kProvedores = {"gmail.com",      "hotmail.com", "yahoo.com.br",  "outlook.com",
+                                    "uol.com.br",     "bol.com.br",  "terra.com.br",  "ig.com.br",
+                                    "globo.com",      "live.com",    "icloud.com",    "r7.com",
+                                    "empresa.com.br", "loja.net",    "exemplo.org.br"};
 
 std::string pick(std::mt19937_64& rng, const auto& arr) {
   return arr[std::uniform_int_distribution<size_t>(0, arr.size() - 1)(rng)];

@@ -15,9 +15,9 @@ struct AddressMix {
 };
 
 std::vector<std::string> gerarEnderecos(size_t n, uint64_t seed, AddressMix mix = {});
-std::vector<std::string> gerarRegras(size_t n, uint64_t seed);       // custom rules
-std::vector<std::string> gerarArmadilhas(size_t n, uint64_t seed);   // trap lines
-std::vector<std::string> gerarNomesRaros(size_t n, uint64_t seed);   // rare names
-std::vector<std::string> gerarPaises(size_t n);                      // ".xx" entries
+std::vector<std::string> gerarRegras(size_t n, uint64_t seed);      // custom rules
+std::vector<std::string> gerarArmadilhas(size_t n, uint64_t seed);  // trap lines
+std::vector<std::string> gerarNomesRaros(size_t n, uint64_t seed);  // rare names
+std::vector<std::string> gerarPaises(size_t n);                     // ".xx" entries
 
 }  // namespace quorvel::bench

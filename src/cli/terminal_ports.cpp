@@ -19,7 +19,8 @@ double nowSeconds() {
 void TerminalDialogs::print(const char* kind, const std::string& texto) {
   std::string t = texto;
   // "\n" in a message text is a line break.
-  for (size_t p; (p = t.find("\\n")) != std::string::npos || (p = t.find("\\N")) != std::string::npos;)
+  for (size_t p;
+       (p = t.find("\\n")) != std::string::npos || (p = t.find("\\N")) != std::string::npos;)
     t.replace(p, 2, "\n");
   std::fprintf(stderr, "quorvel: %s: %s\n", kind, t.c_str());
 }
@@ -27,7 +28,9 @@ void TerminalDialogs::print(const char* kind, const std::string& texto) {
 TerminalProgressBar::TerminalProgressBar(std::string label)
     : label_(std::move(label)), enabled_(::isatty(STDERR_FILENO) == 1), start_(nowSeconds()) {}
 
-TerminalProgressBar::~TerminalProgressBar() { finish(); }
+TerminalProgressBar::~TerminalProgressBar() {
+  finish();
+}
 
 void TerminalProgressBar::update(int64_t done, int64_t total) {
   if (!enabled_) return;

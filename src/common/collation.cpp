@@ -54,10 +54,9 @@ std::string sortKey(std::string_view s) {
   }
   std::string key(u16.size() * 4 + 16, '\0');
   for (;;) {
-    int32_t n = ucol_getSortKey(collator(), reinterpret_cast<const UChar*>(u16.data()),
-                                static_cast<int32_t>(u16.size()),
-                                reinterpret_cast<uint8_t*>(key.data()),
-                                static_cast<int32_t>(key.size()));
+    int32_t n = ucol_getSortKey(
+        collator(), reinterpret_cast<const UChar*>(u16.data()), static_cast<int32_t>(u16.size()),
+        reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
     if (n <= static_cast<int32_t>(key.size())) {
       key.resize(n > 0 ? n - 1 : 0);  // drop the terminating zero
       return key;

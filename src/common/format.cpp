@@ -19,7 +19,9 @@ std::string formatNumero(int64_t n) {
   return out;
 }
 
-std::string formatNumeroOuVazio(int64_t n) { return n == 0 ? std::string() : formatNumero(n); }
+std::string formatNumeroOuVazio(int64_t n) {
+  return n == 0 ? std::string() : formatNumero(n);
+}
 
 std::string getDataSQL(std::chrono::year_month_day d) {
   char buf[16];

@@ -20,10 +20,18 @@ std::string join(const std::string& a, const std::string& b) {
   return (fs::path(a) / fs::path(b)).string();
 }
 
-std::string dados(const std::string& home) { return join(home, "dados"); }
-std::string dadosConfig(const std::string& home) { return join(dados(home), "config"); }
-std::string dadosListas(const std::string& home) { return join(dados(home), "listas"); }
-std::string dadosArquivos(const std::string& home) { return join(dados(home), "arquivos"); }
+std::string dados(const std::string& home) {
+  return join(home, "dados");
+}
+std::string dadosConfig(const std::string& home) {
+  return join(dados(home), "config");
+}
+std::string dadosListas(const std::string& home) {
+  return join(dados(home), "listas");
+}
+std::string dadosArquivos(const std::string& home) {
+  return join(dados(home), "arquivos");
+}
 
 void criarPasta(const std::string& path) {
   std::error_code ec;

@@ -92,6 +92,8 @@ void RecordingProgress::stepProgress(const std::string& l1, const std::string& l
   if (onStep) onStep(*this);
 }
 
-void RecordingProgress::setConcluido(const std::string& legenda) { concluido = legenda; }
+void RecordingProgress::setConcluido(const std::string& legenda) {
+  concluido = legenda;
+}
 
 }  // namespace quorvel

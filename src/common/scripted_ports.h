@@ -29,10 +29,10 @@ class UnexpectedQuestion : public std::logic_error {
 class ScriptedDialogs : public Dialogs {
  public:
   std::vector<RecordedMessage> messages;
-  std::deque<int> respostas;                       // msgPergunta answers
-  std::deque<std::optional<int>> escolhas;         // column chooser answers
-  std::deque<std::string> valores;                 // pedirValor / file dialogs answers
-  std::deque<std::optional<std::string>> memos;    // showInputMemo answers
+  std::deque<int> respostas;                              // msgPergunta answers
+  std::deque<std::optional<int>> escolhas;                // column chooser answers
+  std::deque<std::string> valores;                        // pedirValor / file dialogs answers
+  std::deque<std::optional<std::string>> memos;           // showInputMemo answers
   std::vector<std::vector<std::string>> itensOferecidos;  // what the chooser listed
 
   void msgInformacao(const std::string& t, int = 0) override { record("informacao", t); }
@@ -72,8 +72,8 @@ class RecordingProgress : public Progress {
   // Called on every step; a test can set cancelRequested from here.
   std::function<void(RecordingProgress&)> onStep;
 
-  void setProgress(const std::string& op, int64_t max, const std::string& l1,
-                   const std::string& l2, const std::string& l3, int) override;
+  void setProgress(const std::string& op, int64_t max, const std::string& l1, const std::string& l2,
+                   const std::string& l3, int) override;
   void stepProgress(const std::string& l1, const std::string& l2, const std::string& l3,
                     int) override;
   void setConcluido(const std::string& legenda) override;

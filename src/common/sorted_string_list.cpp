@@ -44,11 +44,13 @@ bool SortedStringList::add(std::string_view s) {
   long pos = binarySearch(s, found);
   if (found) return false;
   items_.insert(items_.begin() + pos, std::string(s));
-  rebuildIndex();
+  indexEntry(items_[pos]);
   return true;
 }
 
 void SortedStringList::addAll(const std::vector<std::string>& input) {
+  // The list's own entries are all present already, and would be moved from below.
+  if (&input == &items_) return;
   // Existing entries come first so that they win against equal new texts.
   std::vector<std::string> all;
   all.reserve(items_.size() + input.size());
@@ -77,19 +79,21 @@ void SortedStringList::clear() {
   hasOtherEntries_ = false;
 }
 
+void SortedStringList::indexEntry(const std::string& s) {
+  if (isPrintableAscii(s))
+    asciiIndex_.insert(asciiLower(s));
+  else
+    hasOtherEntries_ = true;
+}
+
 void SortedStringList::rebuildIndex() {
   asciiIndex_.clear();
   hasOtherEntries_ = false;
   asciiIndex_.reserve(items_.size());
-  for (size_t i = 0; i < items_.size(); ++i) {
-    if (isPrintableAscii(items_[i]))
-      asciiIndex_.emplace(asciiLower(items_[i]), i);
-    else
-      hasOtherEntries_ = true;
-  }
+  for (const auto& item : items_) indexEntry(item);
 }
 
-long SortedStringList::indexOf(std::string_view s) const {
+bool SortedStringList::contains(std::string_view s) const {
   if (isPrintableAscii(s)) {
     // Two printable-ASCII texts are equal under the collator exactly when their ASCII
     // lower-cases are; only entries outside that range can still be equal otherwise.
@@ -97,10 +101,15 @@ long SortedStringList::indexOf(std::string_view s) const {
     key.assign(s);
     for (char& c : key)
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    auto it = asciiIndex_.find(key);
-    if (it != asciiIndex_.end()) return static_cast<long>(it->second);
-    if (!hasOtherEntries_) return -1;
+    if (asciiIndex_.count(key)) return true;
+    if (!hasOtherEntries_) return false;
   }
+  bool found;
+  binarySearch(s, found);
+  return found;
+}
+
+long SortedStringList::indexOf(std::string_view s) const {
   bool found;
   long pos = binarySearch(s, found);
   return found ? pos : -1;

@@ -4,7 +4,7 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace quorvel {
@@ -21,7 +21,7 @@ class SortedStringList {
 
   // Exact case-insensitive search; -1 when absent.
   long indexOf(std::string_view s) const;
-  bool contains(std::string_view s) const { return indexOf(s) >= 0; }
+  bool contains(std::string_view s) const;
 
   size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }
@@ -32,11 +32,12 @@ class SortedStringList {
 
  private:
   void rebuildIndex();
+  void indexEntry(const std::string& s);
   long binarySearch(std::string_view s, bool& found) const;
 
   std::vector<std::string> items_;
-  // Fast path for the hot exact lookups: ASCII-lower-cased printable-ASCII entries → position.
-  std::unordered_map<std::string, size_t> asciiIndex_;
+  // Fast path for the hot exact lookups: the ASCII-lower-cased printable-ASCII entries.
+  std::unordered_set<std::string> asciiIndex_;
   bool hasOtherEntries_ = false;  // entries outside printable ASCII need the collator
 };
 

@@ -14,9 +14,13 @@ std::string_view trimView(std::string_view s) {
   return s.substr(b, e - b);
 }
 
-std::string trim(std::string_view s) { return std::string(trimView(s)); }
+std::string trim(std::string_view s) {
+  return std::string(trimView(s));
+}
 
-bool isBlank(std::string_view s) { return trimView(s).empty(); }
+bool isBlank(std::string_view s) {
+  return trimView(s).empty();
+}
 
 bool isAscii(std::string_view s) {
   for (unsigned char c : s)
@@ -124,7 +128,9 @@ bool containsIgnoreCase(std::string_view haystack, std::string_view needle) {
   return toLower(haystack).find(toLower(needle)) != std::string::npos;
 }
 
-int compareText(std::string_view a, std::string_view b) { return collation::compare(a, b); }
+int compareText(std::string_view a, std::string_view b) {
+  return collation::compare(a, b);
+}
 
 std::vector<std::string> splitLines(std::string_view text) {
   std::vector<std::string> lines;

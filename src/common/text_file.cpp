@@ -1,12 +1,12 @@
 #include "common/text_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "common/text.h"
 
@@ -95,15 +95,27 @@ std::string decodeText(std::string_view bytes) {
 }
 
 std::optional<std::string> readFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
   std::string data;
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size < 0) return std::nullopt;
-  in.seekg(0);
-  data.resize(static_cast<size_t>(size));
-  if (size > 0 && !in.read(data.data(), size)) return std::nullopt;
+  if (S_ISREG(st.st_mode)) data.reserve(static_cast<size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return std::nullopt;
+    }
+    data.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
   return data;
 }
 

@@ -6,8 +6,7 @@
 
 namespace quorvel {
 
-const std::array<const char*, 3> ListEditor::kAbaTitulos = {"Principal", "Válidos",
-                                                             "Inválidos"};
+const std::array<const char*, 3> ListEditor::kAbaTitulos = {"Principal", "Válidos", "Inválidos"};
 
 ListEditor::ListEditor() {
   gridMain.setCell(0, 0, "emails");
@@ -48,7 +47,9 @@ void ListEditor::novaLista(TextGrid& g, bool excluirColunas) {
   notify();
 }
 
-void ListEditor::mudarGGrid(TextGrid& g) { gGrid = &g; }
+void ListEditor::mudarGGrid(TextGrid& g) {
+  gGrid = &g;
+}
 
 void ListEditor::setAbaAtiva(int aba) {
   abaAtiva_ = std::clamp(aba, 0, 2);

@@ -6,10 +6,9 @@ namespace quorvel {
 
 const char* nomeContador(Contador c) {
   static constexpr const char* kNomes[kNumContadores] = {
-      "lbTotalOriginal", "lbProcessados", "lbTotalInvalidos", "lbTotalFinal", "lbRepetidos",
-      "lbSintaxe",       "lbRegras",      "lbArmadilhas",     "lbInternacional",
-      "lbEmpirico",      "lbNomesRaros",  "lbTesteMx",        "lbEmailsInvalidos",
-      "lbBases"};
+      "lbTotalOriginal", "lbProcessados", "lbTotalInvalidos",  "lbTotalFinal",    "lbRepetidos",
+      "lbSintaxe",       "lbRegras",      "lbArmadilhas",      "lbInternacional", "lbEmpirico",
+      "lbNomesRaros",    "lbTesteMx",     "lbEmailsInvalidos", "lbBases"};
   return kNomes[static_cast<size_t>(c)];
 }
 

@@ -16,11 +16,15 @@ inline uint64_t hashOf(std::string_view s) {
   return h;
 }
 
-inline uint64_t tagOf(uint64_t h) { return h >> 40; }
+inline uint64_t tagOf(uint64_t h) {
+  return h >> 40;
+}
 
 }  // namespace
 
-DuplicateMemory::DuplicateMemory() { slots_.assign(1024, 0); }
+DuplicateMemory::DuplicateMemory() {
+  slots_.assign(1024, 0);
+}
 
 void DuplicateMemory::clear() {
   slots_.assign(1024, 0);
@@ -110,7 +114,9 @@ bool DuplicateMemory::insert(std::string_view s) {
   return true;
 }
 
-bool DuplicateMemory::contains(std::string_view s) const { return find(s, hashOf(s)) >= 0; }
+bool DuplicateMemory::contains(std::string_view s) const {
+  return find(s, hashOf(s)) >= 0;
+}
 
 size_t DuplicateMemory::memoryBytes() const {
   size_t bytes = slots_.capacity() * sizeof(uint64_t);

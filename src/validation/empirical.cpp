@@ -6,14 +6,24 @@
 namespace quorvel {
 namespace {
 
-inline bool isDigit(int c) { return c >= '0' && c <= '9'; }
-inline bool isVowel(int c) { return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u'; }
-inline bool isConsonant(int c) { return c >= 'a' && c <= 'z' && !isVowel(c); }
-inline bool isLetterAnyCase(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline bool isDigit(int c) {
+  return c >= '0' && c <= '9';
+}
+inline bool isVowel(int c) {
+  return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u';
+}
+inline bool isConsonant(int c) {
+  return c >= 'a' && c <= 'z' && !isVowel(c);
+}
+inline bool isLetterAnyCase(int c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 inline bool isConsonantAnyCase(int c) {
   return isLetterAnyCase(c) && !isVowel(c >= 'A' && c <= 'Z' ? c + 32 : c);
 }
-inline bool isSymbol(int c) { return c == '.' || c == '_' || c == '-'; }
+inline bool isSymbol(int c) {
+  return c == '.' || c == '_' || c == '-';
+}
 
 // Longest run of characters for which `in` holds; at least 1 for a non-empty text.
 template <class Pred>
@@ -43,7 +53,9 @@ void writeMeasure(std::string& gErro, int n, const char* text) {
   gErro += text;
 }
 
-bool startsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+bool startsWith(std::string_view s, std::string_view p) {
+  return s.substr(0, p.size()) == p;
+}
 
 PcrePattern& letrasNumeros() {
   static PcrePattern p("(\\d+[a-zA-Z]+)|([a-zA-Z]+\\d+)");
@@ -96,7 +108,6 @@ int contarLetrasNumeros(std::string_view s) {
   }
   return count;
 }
-
 
 int contarCaractere(std::string_view email, char c, std::string& gErro) {
   int n = 0;

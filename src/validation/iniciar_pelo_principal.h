@@ -10,7 +10,7 @@
 namespace quorvel {
 
 struct AcoesJanelaPrincipal {
-  std::function<void()> abrirDefinicoes;    // opens the definitions window (it loads the lists)
+  std::function<void()> abrirDefinicoes;     // opens the definitions window (it loads the lists)
   std::function<void()> mostrarPaginaLista;  // switches the main window to its list page
 };
 

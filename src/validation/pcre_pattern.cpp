@@ -8,8 +8,8 @@ namespace quorvel {
 PcrePattern::PcrePattern(const char* pattern, uint32_t options) {
   int err;
   PCRE2_SIZE offset;
-  code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED, options,
-                        &err, &offset, nullptr);
+  code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED, options, &err,
+                        &offset, nullptr);
   if (!code_) throw std::runtime_error(std::string("PCRE2: expressão inválida: ") + pattern);
   jit_ = pcre2_jit_compile(code_, PCRE2_JIT_COMPLETE) == 0;
   data_ = pcre2_match_data_create_from_pattern(code_, nullptr);

@@ -35,7 +35,9 @@ bool sintaxePlausivel(std::string_view s) {
   return alnum(s[n - 1]);
 }
 
-bool sintaxePcre(std::string_view s) { return sintaxe().match(s) > 0; }
+bool sintaxePcre(std::string_view s) {
+  return sintaxe().match(s) > 0;
+}
 
 bool ValidateEmail(std::string_view emailAddress) {
   std::string_view s = trimView(emailAddress);

@@ -43,7 +43,9 @@ bool terminaCom(std::string_view s, std::string_view fim) {
   return s.size() >= fim.size() && s.substr(s.size() - fim.size()) == fim;
 }
 
-int larguraPadrao(const std::string& s) { return static_cast<int>(codePointCount(s)) * 7; }
+int larguraPadrao(const std::string& s) {
+  return static_cast<int>(codePointCount(s)) * 7;
+}
 
 }  // namespace
 
@@ -273,8 +275,7 @@ std::string Validador::validarEmail(std::string_view email, std::string& erro) {
   }
 }
 
-void Validador::gridAddInvalido(TextGrid& grid, const std::string& email,
-                                const std::string& erro) {
+void Validador::gridAddInvalido(TextGrid& grid, const std::string& email, const std::string& erro) {
   if (grid.rowCount() > 2 || grid.rowHasText(1)) grid.addRow();
   int linha = grid.rowCount() - 1;
   colunaSetValue(grid, linha, email, "E-mail");

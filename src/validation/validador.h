@@ -36,7 +36,15 @@ bool* opcaoPorNome(OpcoesValidacao& o, std::string_view nome);
 
 // The filter rows that carry a help icon.
 enum class AjudaFiltro {
-  repetidos, sintaxe, regras, armadilhas, paises, empirico, nomesRaros, testeMx, baseNegativa,
+  repetidos,
+  sintaxe,
+  regras,
+  armadilhas,
+  paises,
+  empirico,
+  nomesRaros,
+  testeMx,
+  baseNegativa,
   bases
 };
 

@@ -76,8 +76,8 @@ TEST_F(CliCheck, GridRunListsValidThenInvalidAndTheCounters) {
 }
 
 TEST_F(CliCheck, ArgumentsDisabledStagesAndUndefinedTotal) {
-  auto r = run("check --counters --disable sintaxe,internacional " + homeArg() + " 'a b' j@o.fr",
-               "");
+  auto r =
+      run("check --counters --disable sintaxe,internacional " + homeArg() + " 'a b' j@o.fr", "");
   EXPECT_EQ(r.status, 0);
   EXPECT_THAT(r.out, HasSubstr("a b\ta b\t\nj@o.fr\tj@o.fr\t\n"));
   EXPECT_THAT(r.out, HasSubstr("lbTotalOriginal\tindefinido\n"));
@@ -85,8 +85,8 @@ TEST_F(CliCheck, ArgumentsDisabledStagesAndUndefinedTotal) {
 }
 
 TEST_F(CliCheck, HostileInputIsAnsweredLineByLine) {
-  std::string input = std::string("a\0b@x.com\r", 10) + "\xFF@x.com\r" + std::string(1 << 20, 'z') +
-                      "\r";
+  std::string input =
+      std::string("a\0b@x.com\r", 10) + "\xFF@x.com\r" + std::string(1 << 20, 'z') + "\r";
   auto r = run("check " + homeArg(), input);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);

@@ -10,8 +10,8 @@ using quorvel::NameValueList;
 namespace {
 
 TEST(NameValueList, ValueFindsNamesIgnoringCaseAndKeepsEverythingAfterTheFirstEquals) {
-  NameValueList l({"semigual", "check_definition=true", "URL=http://x.com.br/a?b=c=d", "vazio=",
-                   "ab=1", "Nome=João", "nome=segundo"});
+  NameValueList l({"semigual", "check_definition=true", "URL=http://x.com.br/a?b=c=d",
+                   "vazio=", "ab=1", "Nome=João", "nome=segundo"});
   EXPECT_EQ(l.value("CHECK_DEFINITION"), "true");
   EXPECT_EQ(l.value("url"), "http://x.com.br/a?b=c=d");
   EXPECT_EQ(l.value("NOME"), "João");  // the first matching line wins

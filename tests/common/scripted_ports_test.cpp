@@ -18,9 +18,8 @@ TEST(ScriptedDialogs, AnswersFromTheQueueAndFailsOnAnUnexpectedQuestion) {
   EXPECT_EQ(d.msgPergunta("Segunda?"), quorvel::kEsc);
   EXPECT_THROW(d.msgPergunta("Terceira?"), UnexpectedQuestion);
   // The question that had no answer is recorded too, so the failure can say which one it was.
-  EXPECT_EQ(d.textos("pergunta"),
-            (std::vector<std::string>{"Deseja cancelar esse processamento?", "Segunda?",
-                                      "Terceira?"}));
+  EXPECT_EQ(d.textos("pergunta"), (std::vector<std::string>{"Deseja cancelar esse processamento?",
+                                                            "Segunda?", "Terceira?"}));
 
   EXPECT_THROW(d.pedirValor("Ir para linha...", ""), UnexpectedQuestion);
   EXPECT_THROW(d.getFileSave("", "", ".csv"), UnexpectedQuestion);
@@ -35,25 +34,27 @@ TEST(ScriptedDialogs, RecordsMessagesInOrderWithTipIds) {
   d.msgInformacao("Ok");
   ASSERT_EQ(d.messages.size(), 3u);
   EXPECT_EQ(d.messages[1], (quorvel::RecordedMessage{"dica", "Atenção", "230609", 250}));
-  EXPECT_EQ(d.textos("erro"), (std::vector<std::string>{
-                                  "É preciso selecionar uma coluna para realizar essa operação"}));
+  EXPECT_EQ(
+      d.textos("erro"),
+      (std::vector<std::string>{"É preciso selecionar uma coluna para realizar essa operação"}));
 }
 
 TEST(RecordingProgress, NewProgressClearsCancelAndEmptyLegendsKeepTheirLines) {
   RecordingProgress p;
-  p.setProgress("Ordenando coluna...", 30, "Aguarde...", "", "");
+  quorvel::Progress& progresso = p;  // called through the port, as the core does
+  progresso.setProgress("Ordenando coluna...", 30, "Aguarde...");
   p.onStep = [](RecordingProgress& self) {
     if (self.posicao == 2) self.cancelRequested = true;
   };
-  p.stepProgress("Etapa 1/3", "", "", 0);
+  progresso.stepProgress("Etapa 1/3");
   EXPECT_FALSE(p.cancelou());
-  p.stepProgress("", "", "", 0);
+  progresso.stepProgress();
   EXPECT_EQ(p.posicao, 2);
   EXPECT_EQ(p.legenda1, "Etapa 1/3");
   EXPECT_TRUE(p.cancelou());
 
-  p.setConcluido("Pronto");
-  p.setProgress("Copiando dados...", 10, "Total de registros: 10", "", "");
+  progresso.setConcluido("Pronto");
+  progresso.setProgress("Copiando dados...", 10, "Total de registros: 10");
   EXPECT_FALSE(p.cancelou());
   EXPECT_EQ(p.posicao, 0);
   EXPECT_EQ(p.maximo, 10);

@@ -24,12 +24,11 @@ TEST(DecodeText, ByteOrderMarkElseUtf8WhenValidElseWindows1252) {
   const std::vector<Case> cases = {
       {"UTF-8 with BOM", "\xEF\xBB\xBFjoão@x.com", "joão@x.com", E::Utf8Bom},
       // "aç" + U+1F600 (surrogates D83D DE00) + CR LF
-      {"UTF-16 LE", "\xFF\xFE" "a\0\xE7\0\x3D\xD8\x00\xDE\r\0\n\0"s, "aç\U0001F600\r\n",
+      {"UTF-16 LE", "\xFF\xFE\x61\0\xE7\0\x3D\xD8\x00\xDE\r\0\n\0"s, "aç\U0001F600\r\n",
        E::Utf16LE},
-      {"UTF-16 BE", "\xFE\xFF" "\0a\0\xE7\xD8\x3D\xDE\x00\0\r\0\n"s, "aç\U0001F600\r\n",
-       E::Utf16BE},
-      {"UTF-16 LE lone surrogate", "\xFF\xFE" "\x3D\xD8" "a\0"s, "\uFFFDa", E::Utf16LE},
-      {"UTF-16 LE odd byte", "\xFF\xFE" "a\0b"s, "a\uFFFD", E::Utf16LE},
+      {"UTF-16 BE", "\xFE\xFF\0a\0\xE7\xD8\x3D\xDE\x00\0\r\0\n"s, "aç\U0001F600\r\n", E::Utf16BE},
+      {"UTF-16 LE lone surrogate", "\xFF\xFE\x3D\xD8\x61\0"s, "\uFFFDa", E::Utf16LE},
+      {"UTF-16 LE odd byte", "\xFF\xFE\x61\0\x62"s, "a\uFFFD", E::Utf16LE},
       {"UTF-8 without BOM", "conceição@uol.com.br", "conceição@uol.com.br", E::Utf8},
       {"ASCII", "a@b.com\r\n", "a@b.com\r\n", E::Utf8},
       {"empty", "", "", E::Utf8},
@@ -57,7 +56,8 @@ class TextFileTest : public ::testing::Test {
 
   std::vector<std::string> entries() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir_))
+      names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -73,8 +73,9 @@ TEST_F(TextFileTest, ReadTextLinesDecodesAndSplitsAFile) {
   // Windows-1252, with CR LF, LF and a final CR.
   auto lines = quorvel::readTextLines(std::string(QUORVEL_TEST_DATA) + "/lista_cp1252.txt");
   ASSERT_TRUE(lines.has_value());
-  EXPECT_EQ(*lines, (std::vector<std::string>{"emails;nome", "jos\u00E9@exemplo.com.br;Jos\u00E9",
-                                              "", "concei\u00E7\u00E3o@uol.com.br;Concei\u00E7\u00E3o"}));
+  EXPECT_EQ(*lines,
+            (std::vector<std::string>{"emails;nome", "jos\u00E9@exemplo.com.br;Jos\u00E9", "",
+                                      "concei\u00E7\u00E3o@uol.com.br;Concei\u00E7\u00E3o"}));
 
   EXPECT_FALSE(quorvel::readTextLines((dir_ / "nao-existe.txt").string()).has_value());
   EXPECT_FALSE(quorvel::readFileBytes((dir_ / "nao-existe.txt").string()).has_value());

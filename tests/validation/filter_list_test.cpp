@@ -73,8 +73,10 @@ TEST(CasaLista, IndexAgreesWithLineByLineMatching) {
     int len = static_cast<int>(rng() % maxLen);
     for (int k = 0; k < len; ++k) {
       char c = alphabet[rng() % alphabet.size()];
-      if (c == '\xC3') s += "\xC3\x81";  // keep the two-byte letter whole
-      else if (c != '\x81') s += c;
+      if (c == '\xC3')
+        s += "\xC3\x81";  // keep the two-byte letter whole
+      else if (c != '\x81')
+        s += c;
     }
     return s;
   };

@@ -23,12 +23,11 @@ TEST(ExecutarValidacao, EveryStageRejectsWithItsReasonAndCounters) {
             "saiu@uol.com.br", "", "ok@net.net"});
   f.v.iniciarValidacao();
 
-  EXPECT_THAT(f.validos(), ElementsAre("ana@gmail.com", "reyansh@x.com.br", "a@mudo.com.br",
-                                       "ok@net.net"));
-  EXPECT_THAT(f.invalidos(),
-              ElementsAre("sem arroba", "x@prefeitura.gov.br", "spamtrap1@x.com.br",
-                          "jean@orange.fr", "bcdfghjk@x.com.br", "reyansh@x.com",
-                          "a@semmx.com.br", "sumiu@uol.com.br", "saiu@uol.com.br"));
+  EXPECT_THAT(f.validos(),
+              ElementsAre("ana@gmail.com", "reyansh@x.com.br", "a@mudo.com.br", "ok@net.net"));
+  EXPECT_THAT(f.invalidos(), ElementsAre("sem arroba", "x@prefeitura.gov.br", "spamtrap1@x.com.br",
+                                         "jean@orange.fr", "bcdfghjk@x.com.br", "reyansh@x.com",
+                                         "a@semmx.com.br", "sumiu@uol.com.br", "saiu@uol.com.br"));
   EXPECT_THAT(f.motivos(),
               ElementsAre("Erro de sintaxe", "Regra personalizada (*.gov.br)", "Armadilha",
                           "Filtro de países: .fr", "Filtro empírico - 8 consoantes seguidas",
@@ -38,12 +37,12 @@ TEST(ExecutarValidacao, EveryStageRejectsWithItsReasonAndCounters) {
   // The address is written back normalised into the working list.
   EXPECT_EQ(f.editor.gridMain.cell(0, 1), "ana@gmail.com");
   const std::pair<Contador, const char*> esperado[] = {
-      {Contador::lbTotalOriginal, "15"}, {Contador::lbProcessados, "15"},
+      {Contador::lbTotalOriginal, "15"},  {Contador::lbProcessados, "15"},
       {Contador::lbTotalInvalidos, "10"}, {Contador::lbTotalFinal, "4"},
-      {Contador::lbRepetidos, "1"},      {Contador::lbSintaxe, "1"},
-      {Contador::lbRegras, "1"},         {Contador::lbArmadilhas, "1"},
-      {Contador::lbInternacional, "1"},  {Contador::lbEmpirico, "1"},
-      {Contador::lbNomesRaros, "1"},     {Contador::lbTesteMx, "1"},
+      {Contador::lbRepetidos, "1"},       {Contador::lbSintaxe, "1"},
+      {Contador::lbRegras, "1"},          {Contador::lbArmadilhas, "1"},
+      {Contador::lbInternacional, "1"},   {Contador::lbEmpirico, "1"},
+      {Contador::lbNomesRaros, "1"},      {Contador::lbTesteMx, "1"},
       {Contador::lbEmailsInvalidos, "2"}, {Contador::lbBases, "3"}};
   for (auto [c, texto] : esperado) EXPECT_EQ(f.contador(c), texto) << nomeContador(c);
   EXPECT_THAT(f.dialogs.textos("informacao"), ElementsAre("Processamento finalizado"));

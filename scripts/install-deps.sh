@@ -5,7 +5,8 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config clang-format
-  libpcre2-dev libicu-dev libcli11-dev
+  libpcre2-dev libicu-dev libcli11-dev libsqlcipher-dev libc-ares-dev
+  dnsmasq-base python3-dnslib sqlcipher iproute2
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   time grep ripgrep bc
 )

@@ -1,5 +1,6 @@
 #include "validation/validador.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -172,50 +173,59 @@ void Validador::rejeitar(Contador c) {
   contadores.incLabelNumber(c);
 }
 
+Validador::Etapa Validador::etapaQueRejeita(std::string_view email, bool empiricoCompleto,
+                                             std::string& erro) const {
+  if (opcoes.ckbSintaxe && !ValidateEmail(email)) return Etapa::sintaxe;
+  if (opcoes.ckbRegras && gRegras) {
+    erro.clear();
+    if (casaLista(email, *gRegras, erro)) return Etapa::regras;
+  }
+  if (opcoes.ckbArmadilhas && gTraps && casaLista(email, *gTraps, erro)) return Etapa::armadilhas;
+  if (opcoes.ckbInternacional && gFiltroPaises) {
+    std::string_view fim = ultimosTres(email);
+    if (fim.find('.') != std::string_view::npos && gFiltroPaises->contem(fim))
+      return Etapa::internacional;
+  }
+  if (opcoes.ckbEmpirico && filtroEmpirico(email, empiricoCompleto, erro)) return Etapa::empirico;
+  if (opcoes.ckbNomesRaros && gNomesRaros) {
+    erro.clear();
+    if (!terminaCom(email, ".br") && casaLista(email, *gNomesRaros, erro))
+      return Etapa::nomesRaros;
+  }
+  return Etapa::nenhuma;
+}
+
 Validador::Resultado Validador::etapas(std::string_view email, bool empiricoCompleto,
                                        std::string& motivo) {
-  if (opcoes.ckbSintaxe && !ValidateEmail(email)) {
-    rejeitar(Contador::lbSintaxe);
-    motivo = "Erro de sintaxe";
-    return Resultado::invalido;
-  }
-  if (opcoes.ckbRegras && gRegras) {
-    gErro.clear();
-    if (casaLista(email, *gRegras, gErro)) {
+  switch (etapaQueRejeita(email, empiricoCompleto, gErro)) {
+    case Etapa::sintaxe:
+      rejeitar(Contador::lbSintaxe);
+      motivo = "Erro de sintaxe";
+      return Resultado::invalido;
+    case Etapa::regras:
       rejeitar(Contador::lbRegras);
       contadores.incLabelNumber(Contador::lbBases);
       motivo = "Regra personalizada" + gErro;
       return Resultado::invalido;
-    }
-  }
-  if (opcoes.ckbArmadilhas && gTraps && casaLista(email, *gTraps, gErro)) {
-    rejeitar(Contador::lbArmadilhas);
-    motivo = "Armadilha";
-    return Resultado::invalido;
-  }
-  if (opcoes.ckbInternacional && gFiltroPaises) {
-    std::string_view fim = ultimosTres(email);
-    if (fim.find('.') != std::string_view::npos && gFiltroPaises->contem(fim)) {
+    case Etapa::armadilhas:
+      rejeitar(Contador::lbArmadilhas);
+      motivo = "Armadilha";
+      return Resultado::invalido;
+    case Etapa::internacional:
       rejeitar(Contador::lbInternacional);
       motivo = "Filtro de países: ";
-      motivo += fim;
+      motivo += ultimosTres(email);
       return Resultado::invalido;
-    }
-  }
-  if (opcoes.ckbEmpirico) {
-    if (filtroEmpirico(email, empiricoCompleto, gErro)) {
+    case Etapa::empirico:
       rejeitar(Contador::lbEmpirico);
       motivo = "Filtro empírico - " + gErro;
       return Resultado::invalido;
-    }
-  }
-  if (opcoes.ckbNomesRaros && gNomesRaros) {
-    gErro.clear();
-    if (!terminaCom(email, ".br") && casaLista(email, *gNomesRaros, gErro)) {
+    case Etapa::nomesRaros:
       rejeitar(Contador::lbNomesRaros);
       motivo = "Nomes raros: " + gErro;
       return Resultado::invalido;
-    }
+    case Etapa::nenhuma:
+      break;
   }
   size_t arroba = email.find('@');
   std::string_view dominio =
@@ -238,6 +248,21 @@ Validador::Resultado Validador::etapas(std::string_view email, bool empiricoComp
   }
   contadores.incLabelNumber(Contador::lbTotalFinal);
   return Resultado::valido;
+}
+
+void Validador::anteciparMx(const TextGrid& grid, int coluna, int linha, int& proxima) {
+  constexpr int kJanela = 2000;  // rows read ahead
+  const int ate = std::min(grid.rowCount(), linha + kJanela);
+  std::string email, erro;
+  for (; proxima < ate; ++proxima) {
+    toLowerInto(grid.cell(coluna, proxima), email);
+    std::string_view e = trimView(email);
+    if (e.empty() || gProcessados->contains(e)) continue;
+    if (etapaQueRejeita(e, true, erro) != Etapa::nenhuma) continue;
+    size_t arroba = e.find('@');
+    mx_->antecipar(arroba == std::string_view::npos ? std::string_view() : e.substr(arroba + 1),
+                   *this);
+  }
 }
 
 std::string Validador::validarEmail(std::string_view email, std::string& erro) {
@@ -330,9 +355,16 @@ void Validador::executarValidacao() {
     throw;
   }
 
+  mx_->inicioExecucao();
+  base_->inicioExecucao();
+  const bool antecipar = coluna >= 0 && opcoes.ckbTesteMX && mx_->querAntecipar();
+  int proximaAntecipada = 1;
+
   std::string motivo;
   for (int linha = 1; linha < principal.rowCount(); ++linha) {
     try {
+      if (antecipar && proximaAntecipada <= linha + 500)
+        anteciparMx(principal, coluna, linha, proximaAntecipada);
       if (gCancelou) {
         gCancelou = false;
         dialogs_.msgInformacao(kMsgCancelada);

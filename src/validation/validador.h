@@ -74,6 +74,8 @@ class Validador {
   bool barraProgressoVisivel = true;
   int64_t barraMax = 0, barraPos = 0;
   bool colaboracaoLigada = false;
+  bool notaSincronizando = false;  // "Sincronizando domínios no banco de dados online"
+  void avisarMudanca() { notify(); }
   // The two "(sem colaboração) - alterar" links.
   bool linksSemColaboracaoVisiveis() const { return !colaboracaoLigada; }
 
@@ -110,8 +112,14 @@ class Validador {
 
  private:
   enum class Resultado { valido, invalido, repetido };
+  enum class Etapa { nenhuma, sintaxe, regras, armadilhas, internacional, empirico, nomesRaros };
+  // Stages 2 to 7, which only read the filter lists: the first that rejects, with its detail
+  // left in `erro` as the chain leaves it in gErro.
+  Etapa etapaQueRejeita(std::string_view email, bool empiricoCompleto, std::string& erro) const;
   // Stages 2 to 9 over a normalised address; on rejection `motivo` holds the reason.
   Resultado etapas(std::string_view email, bool empiricoCompleto, std::string& motivo);
+  // Starts the MX lookups of the rows ahead of `linha` that will reach the MX stage.
+  void anteciparMx(const TextGrid& grid, int coluna, int linha, int& proxima);
   void rejeitar(Contador c);
   void fimDaExecucao();
   void notify() {

@@ -1,0 +1,38 @@
+#pragma once
+// MX lookups. One query answers "has a mail server", "has none" (the name does not exist, it has
+// no MX record, or its single MX is the null MX of RFC 7505), or "no answer" (time-out, server
+// failure, refusal, transport error). Many queries can be in flight at once.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+enum class RespostaMx { temMx, semMx, semResposta };
+
+class MxResolver {
+ public:
+  virtual ~MxResolver() = default;
+  // Starts a query unless one for this domain is in flight or answered and not yet taken.
+  virtual void iniciar(std::string_view dominio) = 0;
+  // The answer for the domain once it has arrived; it is then forgotten.
+  virtual std::optional<RespostaMx> tomar(std::string_view dominio) = 0;
+  virtual bool pendente(std::string_view dominio) const = 0;
+  // Lets the resolver work for up to `timeoutMs` (answers are collected as they arrive).
+  virtual void processar(int timeoutMs) = 0;
+  virtual size_t emAndamento() const = 0;
+  // Drops answers nobody took (queries still in flight are kept).
+  virtual void esquecerRespostas() = 0;
+
+  // One query, waited for.
+  RespostaMx consultar(std::string_view dominio) {
+    iniciar(dominio);
+    for (;;) {
+      if (auto r = tomar(dominio)) return *r;
+      processar(100);
+    }
+  }
+};
+
+}  // namespace quorvel

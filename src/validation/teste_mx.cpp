@@ -1,0 +1,138 @@
+#include "validation/teste_mx.h"
+
+#include "common/format.h"
+#include "common/text.h"
+#include "store/internet.h"
+#include "validation/validador.h"
+
+namespace quorvel {
+
+TesteMX::TesteMX(BancoDados& banco, EstadoColaboracao& colaboracao, MxResolver& resolver,
+                 EventPump& pump)
+    : temInternet(TemInternet),
+      banco_(banco),
+      colaboracao_(colaboracao),
+      resolver_(resolver),
+      pump_(pump) {}
+
+void TesteMX::inicioExecucao() {
+  memoria_.clear();
+  semResposta_.clear();
+  memoriaCompartilha_ = colaboracao_.gCompartilha;
+  resolver_.esquecerRespostas();
+}
+
+bool TesteMX::isento(std::string_view dominio, const Validador& v) {
+  return v.gSitesIgnorados && v.gSitesIgnorados->contem(dominio);
+}
+
+int TesteMX::consultarCache(const std::string& dominio) {
+  if (memoriaCompartilha_ != colaboracao_.gCompartilha) inicioExecucao();
+  auto it = memoria_.find(dominio);
+  if (it != memoria_.end()) return it->second;
+  int r = -1;
+  if (banco_.temDominioMX(kTbMxValidos, dominio))
+    r = 1;
+  else if (banco_.temDominioMX(kTbMxInvalidos, dominio))
+    r = 0;
+  if (r >= 0) memoria_.emplace(dominio, r);
+  return r;
+}
+
+RespostaMx TesteMX::perguntarDns(const std::string& dominio) {
+  resolver_.iniciar(dominio);
+  for (;;) {
+    if (auto r = resolver_.tomar(dominio)) return *r;
+    resolver_.processar(50);
+    pump_.processEvents();
+  }
+}
+
+int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
+  if (!temInternet()) {
+    ultimaOrigem = Origem::semInternet;
+    return 2;
+  }
+  std::string dominio(dominioView);
+  if (isento(dominio, v)) {
+    ultimaOrigem = Origem::isento;
+    return 1;
+  }
+  int cache = consultarCache(dominio);
+  if (cache >= 0) {
+    ultimaOrigem = Origem::cache;
+    v.incLabelNumber(Contador::lbBases);
+    return cache;
+  }
+
+  int resposta = 2;
+  ultimaOrigem = Origem::falha;
+  if (!semResposta_.count(dominio)) {
+    try {
+      RespostaMx r = perguntarDns(dominio);
+      if (r == RespostaMx::semResposta) {
+        // Nothing definite: nothing is stored, and this run does not ask again.
+        semResposta_.insert(dominio);
+      } else {
+        bool tem = r == RespostaMx::temMx;
+        banco_.inserirMX(tem ? kTbMxValidos : kTbMxInvalidos, dominio, getDataSQL(banco_.hoje()),
+                         true);
+        memoria_[dominio] = tem ? 1 : 0;
+        if (colaboracao_.gSyncCheck)
+          (tem ? v.gSyncValidos : v.gSyncInvalidos).push_back(trim(dominio));
+        resposta = tem ? 1 : 0;
+        ultimaOrigem = Origem::dns;
+      }
+    } catch (const std::exception&) {
+      resposta = 2;
+    }
+  }
+  pump_.processEvents();
+  compartilhar(v);
+  return resposta;
+}
+
+void TesteMX::compartilhar(Validador& v) {
+  if (!colaboracao_.gCompartilha) {
+    v.gSyncValidos.clear();
+    v.gSyncInvalidos.clear();
+    return;
+  }
+  if (!colaboracao_.gPodeSincronizar || !colaboracao_.gSyncCheck) return;
+  auto enviar = [&](std::vector<std::string>& fila, bool validos) {
+    if (fila.size() < 50) return;
+    v.notaSincronizando = true;
+    v.avisarMudanca();
+    pump_.processEvents();
+    if (fila.size() <= 250) {
+      std::string texto;
+      for (const auto& d : fila) {
+        texto += d;
+        texto += "\r\n";
+      }
+      bool ok = validos ? compartilhamento_->sincronizarSitesValidos(texto)
+                        : compartilhamento_->sincronizarSitesInValidos(texto);
+      if (ok) fila.clear();
+    }
+    v.notaSincronizando = false;
+    v.avisarMudanca();
+  };
+  enviar(v.gSyncValidos, true);
+  enviar(v.gSyncInvalidos, false);
+}
+
+void TesteMX::antecipar(std::string_view dominioView, Validador& v) {
+  if (!temInternet()) return;
+  std::string dominio(dominioView);
+  if (isento(dominio, v) || semResposta_.count(dominio) || resolver_.pendente(dominio)) return;
+  try {
+    if (consultarCache(dominio) >= 0) return;
+  } catch (const std::exception&) {
+    return;  // the chain will meet the same failure in its own time
+  }
+  resolver_.iniciar(dominio);
+  // Keep the queries flowing while the chain works through cached rows.
+  if (++antecipados_ % 64 == 0) resolver_.processar(0);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,57 @@
+#pragma once
+// The MX stage: exemption list, the database cache, then the DNS; learnt domains are stored for
+// good and queued for sharing.
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "common/ports.h"
+#include "store/banco_dados.h"
+#include "store/colaboracao.h"
+#include "validation/mx_resolver.h"
+#include "validation/stage_hooks.h"
+
+namespace quorvel {
+
+class TesteMX : public MxTeste {
+ public:
+  enum class Origem { semInternet, isento, cache, dns, falha };
+
+  TesteMX(BancoDados& banco, EstadoColaboracao& colaboracao, MxResolver& resolver,
+          EventPump& pump);
+
+  std::function<bool()> temInternet;  // TemInternet by default
+  void setCompartilhamento(CompartilhamentoDominios* c) { compartilhamento_ = c ? c : &padrao_; }
+
+  // 0 = no mail server, 1 = has one or exempt, 2 = no answer obtained.
+  int siteTemMX(std::string_view dominio, Validador& v) override;
+  void inicioExecucao() override;
+  bool querAntecipar() const override { return true; }
+  void antecipar(std::string_view dominio, Validador& v) override;
+
+  // Where the last answer came from (the CLI reports it).
+  Origem ultimaOrigem = Origem::cache;
+
+ private:
+  static bool isento(std::string_view dominio, const Validador& v);
+  // 1 or 0 when the cache tables know the domain, -1 when they do not.
+  int consultarCache(const std::string& dominio);
+  RespostaMx perguntarDns(const std::string& dominio);
+  void compartilhar(Validador& v);
+
+  BancoDados& banco_;
+  EstadoColaboracao& colaboracao_;
+  MxResolver& resolver_;
+  EventPump& pump_;
+  CompartilhamentoIndisponivel padrao_;
+  CompartilhamentoDominios* compartilhamento_ = &padrao_;
+  // Answers found in the database during this run, and domains the DNS left unanswered.
+  std::unordered_map<std::string, int> memoria_;
+  std::unordered_set<std::string> semResposta_;
+  bool memoriaCompartilha_ = false;
+  int antecipados_ = 0;
+};
+
+}  // namespace quorvel

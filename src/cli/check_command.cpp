@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <iostream>
 #include <iterator>
+#include <optional>
 
+#include "cli/ambiente.h"
 #include "cli/terminal_ports.h"
-#include "common/paths.h"
 #include "common/text.h"
 #include "common/text_file.h"
 #include "lists/list_editor.h"
@@ -129,15 +130,14 @@ void addCheckCommand(CLI::App& app, CheckOptions& o, int& exitCode) {
 }
 
 int runCheck(const CheckOptions& o) {
-  std::string home = o.home.empty() ? paths::programFolder() : o.home;
-  if (!paths::ehPasta(home)) {
-    std::fprintf(stderr, "quorvel-cli: a pasta de trabalho não existe: %s\n", home.c_str());
+  std::optional<Ambiente> amb;
+  try {
+    amb.emplace(o.home, o.verbose);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
     return 2;
   }
-  TerminalDialogs dialogs;
-  dialogs.verbose = o.verbose;
-  NullPump pump;
-  Validador v(dialogs, pump);
+  Validador& v = amb->validador;
   for (const auto& nome : o.disable) {
     bool* opcao = opcaoPorNome(v.opcoes, nome);
     if (!opcao) {
@@ -146,7 +146,14 @@ int runCheck(const CheckOptions& o) {
     }
     *opcao = false;
   }
-  carregarDefinicoes(v, home);
+  if (v.opcoes.ckbTesteMX || v.opcoes.ckbEmailsInvalidos) {
+    try {
+      amb->abrirBanco();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
+      return 2;
+    }
+  }
 
   std::vector<std::string> lines;
   if (!o.addresses.empty()) {
@@ -159,7 +166,10 @@ int runCheck(const CheckOptions& o) {
     }
     lines = splitLines(decodeText(bytes));
   }
-  return o.grid ? runGrid(v, lines, o.counters) : runSingle(v, lines, o.counters);
+  if (o.grid) return runGrid(v, lines, o.counters);
+  if (amb->mx) amb->mx->inicioExecucao();
+  if (amb->base) amb->base->inicioExecucao();
+  return runSingle(v, lines, o.counters);
 }
 
 }  // namespace quorvel::cli

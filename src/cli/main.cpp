@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "cli/check_command.h"
+#include "cli/store_commands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Quorvel — validação de listas de e-mails", "quorvel-cli"};
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   quorvel::cli::CheckOptions check;
   quorvel::cli::addCheckCommand(app, check, exitCode);
+  quorvel::cli::addStoreCommands(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -36,7 +36,9 @@ std::string sqlQuote(std::string_view s) {
   return out + "'";
 }
 
-bool isConstraint(const SqliteError& e) { return e.primary() == SQLITE_CONSTRAINT; }
+bool isConstraint(const SqliteError& e) {
+  return e.primary() == SQLITE_CONSTRAINT;
+}
 
 std::chrono::year_month_day hojeDoSistema() {
   auto now = std::chrono::system_clock::now();
@@ -53,8 +55,8 @@ std::chrono::year_month_day hojeDoSistema() {
 const std::string& identificador(const std::string& nome) {
   bool ok = !nome.empty();
   for (char c : nome)
-    ok = ok && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                c == '_');
+    ok = ok &&
+         ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_');
   if (!ok) throw SqliteError(SQLITE_MISUSE, "nome de tabela ou coluna inválido: " + nome);
   return nome;
 }
@@ -66,7 +68,9 @@ std::string BancoDados::caminho() const {
   return paths::join(paths::dadosConfig(home_), "quorvel.bd");
 }
 
-std::string BancoDados::hojeTexto() const { return getDataSQL(hoje()); }
+std::string BancoDados::hojeTexto() const {
+  return getDataSQL(hoje());
+}
 
 void BancoDados::abrirBD() {
   paths::criarPasta(paths::dados(home_));
@@ -90,8 +94,9 @@ void BancoDados::abrirBD() {
     // written in clear text.
     if (db_.query("PRAGMA cipher_version;").linhas.empty()) {
       db_.close();
-      throw BancoDadosErro(prefixo + "a criptografia do banco de dados (SQLCipher) não está "
-                                     "disponível neste programa.");
+      throw BancoDadosErro(prefixo +
+                           "a criptografia do banco de dados (SQLCipher) não está "
+                           "disponível neste programa.");
     }
     sqlite3_busy_timeout(db_.handle(), esperaBloqueioMs);
     // The first read tells a wrong key or a damaged file apart from a good one; nothing has been
@@ -100,11 +105,11 @@ void BancoDados::abrirBD() {
   } catch (const SqliteError& e) {
     db_.close();
     if (e.primary() == SQLITE_BUSY || e.primary() == SQLITE_LOCKED)
-      throw BancoDadosErro(prefixo + "o arquivo está bloqueado por outro programa. O arquivo não "
-                                     "foi alterado.");
-    throw BancoDadosErro(prefixo +
-                         "o arquivo está danificado ou não foi criado pelo Quorvel (" + e.what() +
-                         "). O arquivo não foi alterado.");
+      throw BancoDadosErro(prefixo +
+                           "o arquivo está bloqueado por outro programa. O arquivo não "
+                           "foi alterado.");
+    throw BancoDadosErro(prefixo + "o arquivo está danificado ou não foi criado pelo Quorvel (" +
+                         e.what() + "). O arquivo não foi alterado.");
   }
   try {
     criarEsquema();
@@ -197,10 +202,10 @@ void BancoDados::inserirMXMass(const std::string& nomeTabela, std::string_view l
 
 bool BancoDados::temDominioMX(const std::string& nomeTabela, std::string_view dominio) {
   const std::string& t = identificador(nomeTabela);
-  std::string sql = colaboracao_.gCompartilha
-                        ? "SELECT dominio from " + t + " where (dominio = :adominio) LIMIT 1"
-                        : "SELECT dominio from " + t +
-                              " where (dominio = :adominio) and (seu = 1) LIMIT 1";
+  std::string sql =
+      colaboracao_.gCompartilha
+          ? "SELECT dominio from " + t + " where (dominio = :adominio) LIMIT 1"
+          : "SELECT dominio from " + t + " where (dominio = :adominio) and (seu = 1) LIMIT 1";
   Statement st = db_.prepare(sql);
   st.bind(":adominio", dominio);
   bool found = st.step();
@@ -302,16 +307,17 @@ std::string BancoDados::qtdEmailsOnline() {
 }
 
 int64_t BancoDados::getNextId(const std::string& tableName, const std::string& nomeCampo) {
-  Statement st = db_.prepare("SELECT MAX(" + identificador(nomeCampo) + ") FROM " +
-                             identificador(tableName));
+  Statement st =
+      db_.prepare("SELECT MAX(" + identificador(nomeCampo) + ") FROM " + identificador(tableName));
   int64_t next = 1;
-  if (st.step() && !st.columnIsNull(0))
-    next = st.columnInt(0) + 1;
+  if (st.step() && !st.columnIsNull(0)) next = st.columnInt(0) + 1;
   st.reset();
   return next;
 }
 
-Tabela BancoDados::consultaContas() { return db_.query("SELECT * FROM tbcontas order by email"); }
+Tabela BancoDados::consultaContas() {
+  return db_.query("SELECT * FROM tbcontas order by email");
+}
 
 Tabela BancoDados::consultaEmailsInvalidosProprios() {
   return db_.query("SELECT * FROM tbemailsinvalidos where seu = 1 order by data_cadastro");

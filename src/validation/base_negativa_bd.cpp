@@ -23,8 +23,7 @@ void BaseNegativaBD::carregar() {
 }
 
 int BaseNegativaBD::temEmailInvalido(std::string_view email) {
-  if (carregada_ && carregadaCompartilha_ != banco_.colaboracao().gCompartilha)
-    inicioExecucao();
+  if (carregada_ && carregadaCompartilha_ != banco_.colaboracao().gCompartilha) inicioExecucao();
   if (!carregada_ && ++consultas_ > consultasAntesDeCarregar) carregar();
   if (!carregada_) return banco_.temEmailInvalido(email);
   auto it = tipos_.find(std::string(email));

@@ -17,7 +17,9 @@ struct AresLibrary {
   ~AresLibrary() { ares_library_cleanup(); }
 };
 
-void garantirBiblioteca() { static AresLibrary lib; }
+void garantirBiblioteca() {
+  static AresLibrary lib;
+}
 
 }  // namespace
 
@@ -28,6 +30,10 @@ struct CaresResolver::Consulta {
 
 CaresResolver::CaresResolver(OpcoesResolver opcoes) : opcoes_(std::move(opcoes)) {
   garantirBiblioteca();
+  if (const char* env = std::getenv("QUORVEL_DNS_TIMEOUT_MS"); env && *env) {
+    int ms = std::atoi(env);
+    if (ms > 0) opcoes_.timeoutMs = ms;
+  }
   ares_options o{};
   o.timeout = opcoes_.timeoutMs;
   o.tries = opcoes_.tentativas;

@@ -14,7 +14,9 @@
 namespace quorvel {
 
 struct OpcoesResolver {
-  int timeoutMs = 2000;  // per try; a domain waits at most timeout × (2^tries − 1)
+  // Per try (QUORVEL_DNS_TIMEOUT_MS overrides it); a domain waits at most
+  // timeout × (2^tries − 1).
+  int timeoutMs = 2000;
   int tentativas = 2;
   size_t maxEmVoo = 256;  // queries in flight at once; the rest wait their turn
   std::string servidor;   // "host:port"; empty: QUORVEL_DNS_SERVER, else the system's

@@ -19,8 +19,7 @@ class TesteMX : public MxTeste {
  public:
   enum class Origem { semInternet, isento, cache, dns, falha };
 
-  TesteMX(BancoDados& banco, EstadoColaboracao& colaboracao, MxResolver& resolver,
-          EventPump& pump);
+  TesteMX(BancoDados& banco, EstadoColaboracao& colaboracao, MxResolver& resolver, EventPump& pump);
 
   std::function<bool()> temInternet;  // TemInternet by default
   void setCompartilhamento(CompartilhamentoDominios* c) { compartilhamento_ = c ? c : &padrao_; }
@@ -28,7 +27,9 @@ class TesteMX : public MxTeste {
   // 0 = no mail server, 1 = has one or exempt, 2 = no answer obtained.
   int siteTemMX(std::string_view dominio, Validador& v) override;
   void inicioExecucao() override;
-  bool querAntecipar() const override { return true; }
+  bool querAntecipar() const override { return antecipacao; }
+  // Read-ahead of lookups (off: one query at a time, as the chain reaches each domain).
+  bool antecipacao = true;
   void antecipar(std::string_view dominio, Validador& v) override;
 
   // Where the last answer came from (the CLI reports it).

@@ -174,7 +174,7 @@ void Validador::rejeitar(Contador c) {
 }
 
 Validador::Etapa Validador::etapaQueRejeita(std::string_view email, bool empiricoCompleto,
-                                             std::string& erro) const {
+                                            std::string& erro) const {
   if (opcoes.ckbSintaxe && !ValidateEmail(email)) return Etapa::sintaxe;
   if (opcoes.ckbRegras && gRegras) {
     erro.clear();
@@ -189,8 +189,7 @@ Validador::Etapa Validador::etapaQueRejeita(std::string_view email, bool empiric
   if (opcoes.ckbEmpirico && filtroEmpirico(email, empiricoCompleto, erro)) return Etapa::empirico;
   if (opcoes.ckbNomesRaros && gNomesRaros) {
     erro.clear();
-    if (!terminaCom(email, ".br") && casaLista(email, *gNomesRaros, erro))
-      return Etapa::nomesRaros;
+    if (!terminaCom(email, ".br") && casaLista(email, *gNomesRaros, erro)) return Etapa::nomesRaros;
   }
   return Etapa::nenhuma;
 }

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/dns_peer.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -37,7 +39,11 @@ Result run(const std::string& args, const std::string& input, bool withStderr = 
 class CliCheck : public ::testing::Test {
  protected:
   fs::path home;
+  // Every run of the program asks this server, never the machine's resolver.
+  quorvel::teste::DnsPeer dns;
   void SetUp() override {
+    ::setenv("QUORVEL_DNS_SERVER", dns.servidor().c_str(), 1);
+    ::setenv("QUORVEL_DNS_TIMEOUT_MS", "200", 1);
     home = fs::temp_directory_path() /
            ("quorvel-cli-" + std::to_string(::getpid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -107,6 +113,44 @@ TEST_F(CliCheck, WorkspaceWithoutFilterFilesRejectsOnlyBySyntaxAndShape) {
   auto r = run("check " + homeArg() + " x@pref.gov.br j@o.fr", "");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "x@pref.gov.br\tx@pref.gov.br\t\nj@o.fr\tj@o.fr\t\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CliCheck, AllNineStagesWithTheWorkspaceDatabase) {
+  auto r = run("check " + homeArg() + " a@good.test b@naoexiste.test c@aonly.test", "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "a@good.test\ta@good.test\t\n"
+            "b@naoexiste.test\t\tTeste MX - naoexiste.test\n"
+            "c@aonly.test\t\tTeste MX - aonly.test\n");
+  // The answers are now in the database: the second time they come from the cache.
+  r = run("mx " + homeArg() + " good.test NaoExiste.test nullmx.test servfail.test", "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "good.test\t1\tcache\n"
+            "naoexiste.test\t0\tcache\n"
+            "nullmx.test\t0\tDNS\n"
+            "servfail.test\t2\tsem resposta do DNS\n");
+  r = run("db stats " + homeArg(), "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "tbconfig\t0\ntbmxvalidos\t1\ntbmxinvalidos\t3\ntbemailsinvalidos\t0\ntbContas\t0\n");
+  r = run("check --disable testemx,emailsinvalidos " + homeArg() + " b@naoexiste.test", "");
+  EXPECT_EQ(r.out, "b@naoexiste.test\tb@naoexiste.test\t\n");
+}
+
+TEST_F(CliCheck, ADamagedDatabaseIsAClearErrorAndIsKept) {
+  fs::path bd = home / "dados" / "config" / "quorvel.bd";
+  std::ofstream(bd, std::ios::binary) << std::string(4096, 'x');
+  auto r = run("db stats " + homeArg(), "", true);
+  EXPECT_NE(r.status, 0);
+  EXPECT_THAT(r.out, HasSubstr("Não foi possível abrir o banco de dados"));
+  EXPECT_EQ(fs::file_size(bd), 4096u);
+  r = run("check " + homeArg() + " a@good.test", "", true);
+  EXPECT_NE(r.status, 0);
 }
 
 }  // namespace

@@ -64,7 +64,8 @@ TEST_F(BancoDadosTest, CreatesAnEncryptedFileWithTheSchemaAndReopensCleanly) {
   abrir();  // the second opening creates nothing and reports nothing
   EXPECT_TRUE(banco->temDominioMX(kTbMxValidos, "gmail.com"));
   EXPECT_EQ(linha("SELECT count(*) FROM sqlite_master WHERE name = 'data_cadastro_index'"), "1|");
-  for (const char* t : {"tbconfig", "tbmxvalidos", "tbmxinvalidos", "tbemailsinvalidos", "tbContas"})
+  for (const char* t :
+       {"tbconfig", "tbmxvalidos", "tbmxinvalidos", "tbemailsinvalidos", "tbContas"})
     EXPECT_EQ(banco->qtdTabela(t) >= 0, true) << t;
 }
 
@@ -146,9 +147,9 @@ TEST_F(BancoDadosTest, MassInsertsIgnoreExistingRowsInOneTransaction) {
 
 TEST_F(BancoDadosTest, NegativeBaseRowsAndLookups) {
   const auto data = std::chrono::year_month_day{year{2025}, month{3}, day{4}};
-  EXPECT_EQ(banco->inserirEmailInvalido("a@x.com", "550 no such user", "eu@x.com", data, 1, 77,
-                                        false),
-            1);
+  EXPECT_EQ(
+      banco->inserirEmailInvalido("a@x.com", "550 no such user", "eu@x.com", data, 1, 77, false),
+      1);
   EXPECT_EQ(banco->temEmailInvalido("a@x.com"), 0);  // received, own-only mode
   colaboracao.gCompartilha = true;
   EXPECT_EQ(banco->temEmailInvalido("a@x.com"), 1);
@@ -165,7 +166,8 @@ TEST_F(BancoDadosTest, NegativeBaseRowsAndLookups) {
   // Received data never overwrites.
   EXPECT_EQ(banco->inserirEmailInvalido("a@x.com", "z", "z", data, 3, 1, false), 0);
   EXPECT_EQ(banco->temEmailInvalido("a@x.com"), 2);
-  banco->db().exec("INSERT INTO tbemailsinvalidos (email, seu, tipo_erro) VALUES ('n@x.com', 1, NULL)");
+  banco->db().exec(
+      "INSERT INTO tbemailsinvalidos (email, seu, tipo_erro) VALUES ('n@x.com', 1, NULL)");
   EXPECT_EQ(banco->temEmailInvalido("n@x.com"), 0);
   EXPECT_EQ(banco->temEmailInvalido("ninguem@x.com"), 0);
 }

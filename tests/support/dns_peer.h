@@ -69,9 +69,7 @@ class DnsPeer {
   DnsPeer& operator=(const DnsPeer&) = delete;
 
   std::string servidor() const { return "127.0.0.1:" + std::to_string(porta_); }
-  std::string servidorSilencioso() const {
-    return "127.0.0.1:" + std::to_string(portaSilenciosa_);
-  }
+  std::string servidorSilencioso() const { return "127.0.0.1:" + std::to_string(portaSilenciosa_); }
 
  private:
   static int& contador() {
@@ -81,14 +79,25 @@ class DnsPeer {
 
   void iniciar(const std::vector<std::string>& mxHosts) {
     porta_ = portaLivre(SOCK_DGRAM);
-    std::vector<std::string> args = {
-        "dnsmasq", "--keep-in-foreground", "--log-facility=-", "--conf-file=/dev/null",
-        "--no-resolv", "--no-hosts", "--no-poll", "--listen-address=127.0.0.1",
-        "--bind-interfaces", "--port=" + std::to_string(porta_),
-        "--pid-file=" + (pasta_ / "dnsmasq.pid").string(), "--user=root", "--group=root",
-        "--local=/test/", "--mx-host=good.test,mx.good.test,10",
-        "--host-record=aonly.test,127.0.0.3", "--dns-rr=nullmx.test,15,000000",
-        "--cname=alias.test,good.test", "--server=/servfail.test/127.0.0.1#9"};
+    std::vector<std::string> args = {"dnsmasq",
+                                     "--keep-in-foreground",
+                                     "--log-facility=-",
+                                     "--conf-file=/dev/null",
+                                     "--no-resolv",
+                                     "--no-hosts",
+                                     "--no-poll",
+                                     "--listen-address=127.0.0.1",
+                                     "--bind-interfaces",
+                                     "--port=" + std::to_string(porta_),
+                                     "--pid-file=" + (pasta_ / "dnsmasq.pid").string(),
+                                     "--user=root",
+                                     "--group=root",
+                                     "--local=/test/",
+                                     "--mx-host=good.test,mx.good.test,10",
+                                     "--host-record=aonly.test,127.0.0.3",
+                                     "--dns-rr=nullmx.test,15,000000",
+                                     "--cname=alias.test,good.test",
+                                     "--server=/servfail.test/127.0.0.1#9"};
     for (const auto& h : mxHosts) args.push_back("--mx-host=" + h + ",mx." + h + ",10");
     pid_t pid = ::fork();
     if (pid == 0) {

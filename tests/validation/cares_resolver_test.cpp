@@ -22,10 +22,11 @@ TEST(CaresResolver, DefiniteAnswersAndFailures) {
     RespostaMx resposta;
   };
   const Case cases[] = {
-      {"good.test", RespostaMx::temMx},        {"alias.test", RespostaMx::temMx},
-      {"aonly.test", RespostaMx::semMx},       // NODATA
-      {"nullmx.test", RespostaMx::semMx},      // RFC 7505
-      {"naoexiste.test", RespostaMx::semMx},   // NXDOMAIN
+      {"good.test", RespostaMx::temMx},
+      {"alias.test", RespostaMx::temMx},
+      {"aonly.test", RespostaMx::semMx},      // NODATA
+      {"nullmx.test", RespostaMx::semMx},     // RFC 7505
+      {"naoexiste.test", RespostaMx::semMx},  // NXDOMAIN
       {"servfail.test", RespostaMx::semResposta},
       {"", RespostaMx::semResposta},
       {"com espaco..test", RespostaMx::semResposta},

@@ -1,0 +1,27 @@
+#include "cli/ambiente.h"
+
+#include <stdexcept>
+
+#include "common/paths.h"
+
+namespace quorvel::cli {
+
+Ambiente::Ambiente(const std::string& homeOpcao, bool verbose)
+    : home(homeOpcao.empty() ? paths::programFolder() : homeOpcao) {
+  if (!paths::ehPasta(home)) throw std::runtime_error("a pasta de trabalho não existe: " + home);
+  dialogs.verbose = verbose;
+  carregarDefinicoes(validador, home);
+}
+
+void Ambiente::abrirBanco() {
+  banco = std::make_unique<BancoDados>(home, colaboracao);
+  banco->esperaAberturaMs = 0;
+  banco->abrirBD();
+  resolver = std::make_unique<CaresResolver>();
+  mx = std::make_unique<TesteMX>(*banco, colaboracao, *resolver, pump);
+  base = std::make_unique<BaseNegativaBD>(*banco);
+  validador.setMxTeste(mx.get());
+  validador.setBaseNegativa(base.get());
+}
+
+}  // namespace quorvel::cli

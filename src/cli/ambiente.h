@@ -1,0 +1,37 @@
+#pragma once
+// What every command needs from a workspace: the filter lists, the database and the stages that
+// use it, wired as the desktop wires them.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/terminal_ports.h"
+#include "store/banco_dados.h"
+#include "validation/base_negativa_bd.h"
+#include "validation/cares_resolver.h"
+#include "validation/teste_mx.h"
+#include "validation/validador.h"
+
+namespace quorvel::cli {
+
+class Ambiente {
+ public:
+  // Throws std::runtime_error with the message to print when the folder does not exist.
+  explicit Ambiente(const std::string& homeOpcao, bool verbose = false);
+
+  // Opens the database and connects the MX and negative-base stages. Throws BancoDadosErro.
+  void abrirBanco();
+
+  std::string home;
+  TerminalDialogs dialogs;
+  NullPump pump;
+  Validador validador{dialogs, pump};
+  EstadoColaboracao colaboracao;
+  std::unique_ptr<BancoDados> banco;
+  std::unique_ptr<CaresResolver> resolver;
+  std::unique_ptr<TesteMX> mx;
+  std::unique_ptr<BaseNegativaBD> base;
+};
+
+}  // namespace quorvel::cli

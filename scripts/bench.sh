@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build-bench}"
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store >/dev/null
 
 OUT="${BENCH_OUT:-bench-out}"
 mkdir -p "$OUT"
@@ -41,3 +41,15 @@ printf 'ratio_grid_run_vs_grep %.2f\n' "$(echo "$g_rate / $grep_rate" | bc -l)"
 t1=$(awk '/^validarEmail_ns_per_address_traps_1000 / {print $2}' "$OUT/validation.txt")
 t2=$(awk '/^validarEmail_ns_per_address_traps_100000 / {print $2}' "$OUT/validation.txt")
 printf 'ratio_cost_traps_100000_vs_1000 %.2f\n' "$(echo "$t2 / $t1" | bc -l)"
+
+echo
+echo "== whole chain, all nine stages: warm MX cache of 50,000 domains, negative base of 1,000,000 rows"
+"$BUILD_DIR/bench/quorvel-bench-store" warm --n "$N" --reps 3 | tee "$OUT/warm.txt"
+w_rate=$(awk '/^warm_chain_addresses_per_s/ {print $2}' "$OUT/warm.txt")
+printf 'ratio_warm_chain_vs_grep %.3f\n' "$(echo "$w_rate / $grep_rate" | bc -l)"
+
+echo
+echo "== cold MX run: 2,000 distinct uncached domains, resolver on loopback answering after 50 ms"
+echo "   (baseline: the same run asking one domain at a time)"
+"$BUILD_DIR/bench/quorvel-bench-store" cold --dns-script tools/dns_atrasado.py --domains 2000 \
+  --delay 50 | tee "$OUT/cold.txt"

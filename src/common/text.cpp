@@ -28,14 +28,10 @@ bool isAscii(std::string_view s) {
   return true;
 }
 
-int nextCodePoint(std::string_view s, size_t& i) {
+int nextCodePointSlow(std::string_view s, size_t& i) {
   const auto* p = reinterpret_cast<const uint8_t*>(s.data());
   int32_t len = static_cast<int32_t>(s.size());
   int32_t pos = static_cast<int32_t>(i);
-  if (p[pos] < 0x80) {
-    i = pos + 1;
-    return p[pos];
-  }
   int32_t start = pos;
   UChar32 c;
   U8_NEXT(p, pos, len, c);

@@ -32,7 +32,15 @@ int compareText(std::string_view a, std::string_view b);
 
 // Decodes the code point at s[i]; advances i. Ill-formed bytes decode as one negative value
 // per byte so that callers can keep them apart from every real character.
-int nextCodePoint(std::string_view s, size_t& i);
+int nextCodePointSlow(std::string_view s, size_t& i);
+inline int nextCodePoint(std::string_view s, size_t& i) {
+  auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) {
+    ++i;
+    return c;
+  }
+  return nextCodePointSlow(s, i);
+}
 size_t codePointCount(std::string_view s);
 bool isValidUtf8(std::string_view s);
 void appendUtf8(std::string& out, char32_t cp);

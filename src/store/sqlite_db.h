@@ -42,6 +42,7 @@ class Statement {
   std::string columnText(int i) const;
   int columnCount() const { return sqlite3_column_count(stmt_); }
   std::string columnName(int i) const { return sqlite3_column_name(stmt_, i); }
+  sqlite3_stmt* handle() const { return stmt_; }
   // Ready for the next use: rows discarded, bindings cleared.
   void reset();
 

@@ -5,17 +5,25 @@ namespace quorvel {
 void BaseNegativaBD::inicioExecucao() {
   consultas_ = 0;
   carregada_ = false;
-  tipos_.clear();
+  tipos_.reset();
 }
 
 void BaseNegativaBD::carregar() {
-  std::unordered_map<std::string, int> tipos;
+  auto tipos = std::make_unique<DuplicateMemory>();
   bool compartilha = banco_.colaboracao().gCompartilha;
+  tipos->reserve(static_cast<size_t>(banco_.qtdTabela(kTbEmailsInvalidos)));
   Statement st = banco_.db().prepare(
       compartilha ? "SELECT email, tipo_erro FROM tbemailsinvalidos WHERE tipo_erro > 0"
                   : "SELECT email, tipo_erro FROM tbemailsinvalidos WHERE tipo_erro > 0 AND "
                     "seu = 1");
-  while (st.step()) tipos.emplace(st.columnText(0), static_cast<int>(st.columnInt(1)));
+  while (st.step()) {
+    const auto* texto = sqlite3_column_text(st.handle(), 0);
+    int n = sqlite3_column_bytes(st.handle(), 0);
+    int64_t tipo = st.columnInt(1);
+    if (!texto) continue;
+    tipos->insert(std::string_view(reinterpret_cast<const char*>(texto), static_cast<size_t>(n)),
+                  static_cast<uint8_t>(tipo > 255 ? 255 : tipo));
+  }
   st.reset();
   tipos_ = std::move(tipos);
   carregada_ = true;
@@ -26,8 +34,8 @@ int BaseNegativaBD::temEmailInvalido(std::string_view email) {
   if (carregada_ && carregadaCompartilha_ != banco_.colaboracao().gCompartilha) inicioExecucao();
   if (!carregada_ && ++consultas_ > consultasAntesDeCarregar) carregar();
   if (!carregada_) return banco_.temEmailInvalido(email);
-  auto it = tipos_.find(std::string(email));
-  return it == tipos_.end() ? 0 : it->second;
+  int tipo = tipos_->valor(email);
+  return tipo < 0 ? 0 : tipo;
 }
 
 }  // namespace quorvel

@@ -3,10 +3,11 @@
 // address: after enough lookups it reads the addresses with a positive error type once and
 // answers from memory for the rest of the run (the run itself never writes that table).
 
+#include <memory>
 #include <string>
-#include <unordered_map>
 
 #include "store/banco_dados.h"
+#include "validation/duplicate_memory.h"
 #include "validation/stage_hooks.h"
 
 namespace quorvel {
@@ -29,7 +30,9 @@ class BaseNegativaBD : public BaseNegativa {
   size_t consultas_ = 0;
   bool carregada_ = false;
   bool carregadaCompartilha_ = false;
-  std::unordered_map<std::string, int> tipos_;  // email → positive tipo_erro
+  // email → positive tipo_erro (types above 255 are kept as 255: only "positive" matters here
+  // besides type 1).
+  std::unique_ptr<DuplicateMemory> tipos_;
 };
 
 }  // namespace quorvel

@@ -39,8 +39,8 @@ void DuplicateMemory::checkLimit(size_t extra) const {
   if (limite_ && memoryBytes() + extra > limite_) throw std::bad_alloc();
 }
 
-uint64_t DuplicateMemory::store(std::string_view s) {
-  size_t need = s.size() + 5;  // length prefix (varint) + bytes
+uint64_t DuplicateMemory::store(std::string_view s, uint8_t valor) {
+  size_t need = s.size() + 6;  // length prefix (varint) + bytes + value
   const size_t chunk = size_t{1} << kChunkBits;
   if (chunks_.empty() || used_ + need > chunkSizes_.back()) {
     size_t size = need > chunk ? need : chunk;
@@ -58,7 +58,8 @@ uint64_t DuplicateMemory::store(std::string_view s) {
     p[k++] = static_cast<char>(n ? (b | 0x80) : b);
   } while (n);
   std::memcpy(p + k, s.data(), s.size());
-  used_ += k + s.size();
+  p[k + s.size()] = static_cast<char>(valor);
+  used_ += k + s.size() + 1;
   return ref + 1;
 }
 
@@ -85,9 +86,15 @@ long DuplicateMemory::find(std::string_view s, uint64_t h) const {
   }
 }
 
-void DuplicateMemory::grow() {
-  checkLimit(slots_.size() * 2 * sizeof(uint64_t));
-  std::vector<uint64_t> bigger(slots_.size() * 2, 0);  // may throw; nothing changed yet
+void DuplicateMemory::reserve(size_t n) {
+  size_t slots = slots_.size();
+  while (n * 2 > slots) slots *= 2;
+  if (slots != slots_.size()) rehash(slots);
+}
+
+void DuplicateMemory::rehash(size_t slots) {
+  checkLimit(slots * sizeof(uint64_t));
+  std::vector<uint64_t> bigger(slots, 0);  // may throw; nothing changed yet
   size_t mask = bigger.size() - 1;
   for (uint64_t slot : slots_) {
     if (slot == 0) continue;
@@ -99,16 +106,17 @@ void DuplicateMemory::grow() {
   slots_.swap(bigger);
 }
 
-bool DuplicateMemory::insert(std::string_view s) {
+bool DuplicateMemory::insert(std::string_view s, uint8_t valor) {
   uint64_t h = hashOf(s);
   long at = find(s, h);
   if (at >= 0) return false;
-  if (limite_) checkLimit(s.size() + 5);
-  if ((size_ + 1) * 4 > slots_.size() * 3) {
+  if (limite_) checkLimit(s.size() + 6);
+  // At most half full: linear probing stays short, misses above all.
+  if ((size_ + 1) * 2 > slots_.size()) {
     grow();
     at = find(s, h);
   }
-  uint64_t ref = store(s);
+  uint64_t ref = store(s, valor);
   slots_[static_cast<size_t>(-at - 1)] = (tagOf(h) << 40) | ref;
   ++size_;
   return true;
@@ -122,6 +130,13 @@ size_t DuplicateMemory::memoryBytes() const {
   size_t bytes = slots_.capacity() * sizeof(uint64_t);
   for (size_t c : chunkSizes_) bytes += c;
   return bytes;
+}
+
+int DuplicateMemory::valor(std::string_view s) const {
+  long at = find(s, hashOf(s));
+  if (at < 0) return -1;
+  std::string_view t = load(slots_[static_cast<size_t>(at)] & kRefMask);
+  return static_cast<unsigned char>(*(t.data() + t.size()));
 }
 
 }  // namespace quorvel

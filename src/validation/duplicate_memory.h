@@ -2,6 +2,7 @@
 // The duplicate memory: the set of normalised addresses already seen in a validation.
 // Open addressing over 64-bit slots (a hash tag plus a reference into a chunked byte arena), so
 // that a distinct address costs its bytes plus a few more, and a lookup touches one slot.
+// Each text can carry one small value (the negative base keeps its error types this way).
 
 #include <cstdint>
 #include <memory>
@@ -15,9 +16,13 @@ class DuplicateMemory {
   DuplicateMemory();
   // Adds the text; false when it was already there. Throws std::bad_alloc when memory runs out
   // (the set is then unchanged).
-  bool insert(std::string_view s);
+  bool insert(std::string_view s, uint8_t valor = 0);
   bool contains(std::string_view s) const;
+  // The value stored with the text, or -1 when the text is absent.
+  int valor(std::string_view s) const;
   void clear();
+  // Sizes the table for `n` texts at once instead of growing step by step.
+  void reserve(size_t n);
   size_t size() const { return size_; }
   // Bytes held by the table and the arena.
   size_t memoryBytes() const;
@@ -28,10 +33,11 @@ class DuplicateMemory {
   static constexpr size_t kChunkBits = 20;  // 1 MiB arena chunks
   static constexpr uint64_t kRefMask = (uint64_t{1} << 40) - 1;
 
-  uint64_t store(std::string_view s);  // → reference + 1
-  std::string_view load(uint64_t ref) const;
+  uint64_t store(std::string_view s, uint8_t valor);   // → reference + 1
+  std::string_view load(uint64_t ref) const;           // the text; its value byte follows it
   long find(std::string_view s, uint64_t hash) const;  // slot index or -1
-  void grow();
+  void grow() { rehash(slots_.size() * 2); }
+  void rehash(size_t slots);
 
   std::vector<uint64_t> slots_;
   size_t size_ = 0;

@@ -1,5 +1,7 @@
 #include "validation/empirical.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "validation/pcre_pattern.h"
 
@@ -62,6 +64,44 @@ PcrePattern& letrasNumeros() {
   return p;
 }
 
+// Every stage-1 measure in one pass over the address.
+struct Medidas {
+  int underlines = 0, pontos = 0, numeros = 0, consoantes = 0, vogais = 0, iguais = 0;
+};
+
+Medidas medir(std::string_view s) {
+  Medidas m;
+  int num = 0, con = 0, vog = 0, igu = 0, prev = 0x7FFFFFFF;
+  for (size_t i = 0; i < s.size();) {
+    int c = nextCodePoint(s, i);
+    m.underlines += c == '_';
+    m.pontos += c == '.';
+    num = isDigit(c) ? num + 1 : 0;
+    con = isConsonant(c) ? con + 1 : 0;
+    vog = isVowel(c) ? vog + 1 : 0;
+    igu = c == prev ? igu + 1 : 1;
+    prev = c;
+    m.numeros = std::max(m.numeros, num);
+    m.consoantes = std::max(m.consoantes, con);
+    m.vogais = std::max(m.vogais, vog);
+    m.iguais = std::max(m.iguais, igu);
+  }
+  if (!s.empty()) {
+    // A run length is at least 1 for any non-empty text.
+    m.numeros = std::max(m.numeros, 1);
+    m.consoantes = std::max(m.consoantes, 1);
+    m.vogais = std::max(m.vogais, 1);
+  }
+  return m;
+}
+
+void textoContagem(std::string& gErro, int n, char c) {
+  gErro = std::to_string(n);
+  gErro += "ocorrências do caractere \"";
+  gErro += c;
+  gErro += '"';
+}
+
 }  // namespace
 
 // Successive non-overlapping matches from left to right; empty matches are not counted.
@@ -113,10 +153,7 @@ int contarCaractere(std::string_view email, char c, std::string& gErro) {
   int n = 0;
   for (char x : email)
     if (x == c) ++n;
-  gErro = std::to_string(n);
-  gErro += "ocorrências do caractere \"";
-  gErro += c;
-  gErro += '"';
+  textoContagem(gErro, n, c);
   return n;
 }
 
@@ -145,12 +182,31 @@ int maxSequenciaIguais(std::string_view email, std::string& gErro) {
 }
 
 bool filtroEmpiricoEtapa1(std::string_view email, std::string& gErro) {
-  if (contarCaractere(email, '_', gErro) >= 4) return true;
-  if (contarCaractere(email, '.', gErro) >= 6) return true;
-  if (maxSequenciaNumeros(email, gErro) >= 9) return true;
-  if (maxSequenciaConsoantes(email, gErro) >= 7) return true;
-  if (maxSequenciaVogais(email, gErro) >= 5) return true;
-  if (maxSequenciaIguais(email, gErro) >= 6) return true;
+  // The measures are computed together; gErro ends with the text of the last one the row of
+  // limits reached, exactly as if they had been computed one after the other.
+  const Medidas m = medir(email);
+  if (m.underlines >= 4) {
+    textoContagem(gErro, m.underlines, '_');
+    return true;
+  }
+  if (m.pontos >= 6) {
+    textoContagem(gErro, m.pontos, '.');
+    return true;
+  }
+  if (m.numeros >= 9) {
+    writeMeasure(gErro, m.numeros, " números seguidos");
+    return true;
+  }
+  if (m.consoantes >= 7) {
+    writeMeasure(gErro, m.consoantes, " consoantes seguidas");
+    return true;
+  }
+  if (m.vogais >= 5) {
+    writeMeasure(gErro, m.vogais, " vogais seguidas");
+    return true;
+  }
+  writeMeasure(gErro, m.iguais, " caracteres iguais seguidos");
+  if (m.iguais >= 6) return true;
   // The two prefix rules ("__*", "_-_*") leave "caiu na regra " + the rule without its "*".
   if (startsWith(email, "__")) {
     gErro = "caiu na regra __";

@@ -16,7 +16,7 @@ TesteMX::TesteMX(BancoDados& banco, EstadoColaboracao& colaboracao, MxResolver& 
       pump_(pump) {}
 
 void TesteMX::inicioExecucao() {
-  memoria_.clear();
+  memoria_ = std::make_unique<DuplicateMemory>();
   semResposta_.clear();
   memoriaCompartilha_ = colaboracao_.gCompartilha;
   resolver_.esquecerRespostas();
@@ -26,16 +26,16 @@ bool TesteMX::isento(std::string_view dominio, const Validador& v) {
   return v.gSitesIgnorados && v.gSitesIgnorados->contem(dominio);
 }
 
-int TesteMX::consultarCache(const std::string& dominio) {
+int TesteMX::consultarCache(std::string_view dominio) {
   if (memoriaCompartilha_ != colaboracao_.gCompartilha) inicioExecucao();
-  auto it = memoria_.find(dominio);
-  if (it != memoria_.end()) return it->second;
+  int lembrada = memoria_->valor(dominio);
+  if (lembrada >= 0) return lembrada;
   int r = -1;
   if (banco_.temDominioMX(kTbMxValidos, dominio))
     r = 1;
   else if (banco_.temDominioMX(kTbMxInvalidos, dominio))
     r = 0;
-  if (r >= 0) memoria_.emplace(dominio, r);
+  if (r >= 0) memoria_->insert(dominio, static_cast<uint8_t>(r));
   return r;
 }
 
@@ -53,21 +53,21 @@ int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
     ultimaOrigem = Origem::semInternet;
     return 2;
   }
-  std::string dominio(dominioView);
-  if (isento(dominio, v)) {
+  if (isento(dominioView, v)) {
     ultimaOrigem = Origem::isento;
     return 1;
   }
-  int cache = consultarCache(dominio);
+  int cache = consultarCache(dominioView);
   if (cache >= 0) {
     ultimaOrigem = Origem::cache;
     v.incLabelNumber(Contador::lbBases);
     return cache;
   }
+  std::string dominio(dominioView);
 
   int resposta = 2;
   ultimaOrigem = Origem::falha;
-  if (!semResposta_.count(dominio)) {
+  if (semResposta_.find(dominio) == semResposta_.end()) {
     try {
       RespostaMx r = perguntarDns(dominio);
       if (r == RespostaMx::semResposta) {
@@ -77,7 +77,7 @@ int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
         bool tem = r == RespostaMx::temMx;
         banco_.inserirMX(tem ? kTbMxValidos : kTbMxInvalidos, dominio, getDataSQL(banco_.hoje()),
                          true);
-        memoria_[dominio] = tem ? 1 : 0;
+        memoria_->insert(dominio, tem ? 1 : 0);
         if (colaboracao_.gSyncCheck)
           (tem ? v.gSyncValidos : v.gSyncInvalidos).push_back(trim(dominio));
         resposta = tem ? 1 : 0;
@@ -123,14 +123,15 @@ void TesteMX::compartilhar(Validador& v) {
 
 void TesteMX::antecipar(std::string_view dominioView, Validador& v) {
   if (!temInternet()) return;
-  std::string dominio(dominioView);
-  if (isento(dominio, v) || semResposta_.count(dominio) || resolver_.pendente(dominio)) return;
+  if (isento(dominioView, v) || semResposta_.find(dominioView) != semResposta_.end() ||
+      resolver_.pendente(dominioView))
+    return;
   try {
-    if (consultarCache(dominio) >= 0) return;
+    if (consultarCache(dominioView) >= 0) return;
   } catch (const std::exception&) {
     return;  // the chain will meet the same failure in its own time
   }
-  resolver_.iniciar(dominio);
+  resolver_.iniciar(dominioView);
   // Keep the queries flowing while the chain works through cached rows.
   if (++antecipados_ % 64 == 0) resolver_.processar(0);
 }

@@ -3,6 +3,7 @@
 // good and queued for sharing.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -10,6 +11,7 @@
 #include "common/ports.h"
 #include "store/banco_dados.h"
 #include "store/colaboracao.h"
+#include "validation/duplicate_memory.h"
 #include "validation/mx_resolver.h"
 #include "validation/stage_hooks.h"
 
@@ -38,7 +40,7 @@ class TesteMX : public MxTeste {
  private:
   static bool isento(std::string_view dominio, const Validador& v);
   // 1 or 0 when the cache tables know the domain, -1 when they do not.
-  int consultarCache(const std::string& dominio);
+  int consultarCache(std::string_view dominio);
   RespostaMx perguntarDns(const std::string& dominio);
   void compartilhar(Validador& v);
 
@@ -49,8 +51,12 @@ class TesteMX : public MxTeste {
   CompartilhamentoIndisponivel padrao_;
   CompartilhamentoDominios* compartilhamento_ = &padrao_;
   // Answers found in the database during this run, and domains the DNS left unanswered.
-  std::unordered_map<std::string, int> memoria_;
-  std::unordered_set<std::string> semResposta_;
+  struct HashTexto {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unique_ptr<DuplicateMemory> memoria_ = std::make_unique<DuplicateMemory>();  // → 0 / 1
+  std::unordered_set<std::string, HashTexto, std::equal_to<>> semResposta_;
   bool memoriaCompartilha_ = false;
   int antecipados_ = 0;
 };

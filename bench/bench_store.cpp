@@ -1,0 +1,225 @@
+// Benchmarks of the stages that use the database and the DNS.
+//   quorvel-bench-store warm [--n N] [--reps R]
+//       the whole chain with a warm cache of 50,000 domains and a negative base of 1,000,000 rows
+//   quorvel-bench-store cold --dns-script tools/dns_atrasado.py [--domains N] [--delay MS]
+//       a grid run over N distinct uncached domains against a resolver that answers after MS,
+//       with read-ahead and one query at a time
+// Prints "name value unit" lines.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/scripted_ports.h"
+#include "data_generator.h"
+#include "lists/list_editor.h"
+#include "store/banco_dados.h"
+#include "validation/base_negativa_bd.h"
+#include "validation/cares_resolver.h"
+#include "validation/teste_mx.h"
+#include "validation/validador.h"
+
+using namespace quorvel;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+namespace {
+
+double seconds(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double>(b - a).count();
+}
+
+fs::path pastaTemporaria(const std::string& nome) {
+  fs::path p = fs::temp_directory_path() / ("quorvel-bench-" + nome + "-" + std::to_string(getpid()));
+  fs::remove_all(p);
+  fs::create_directories(p);
+  return p;
+}
+
+// The workspace objects of one run.
+struct Pilha {
+  ScriptedDialogs dialogs;
+  NoEventPump pump;
+  EstadoColaboracao colaboracao;
+  BancoDados banco;
+  CaresResolver resolver;
+  TesteMX mx;
+  BaseNegativaBD base;
+  Validador v{dialogs, pump};
+
+  Pilha(const fs::path& home, OpcoesResolver o)
+      : banco(home.string(), colaboracao),
+        resolver(std::move(o)),
+        mx((banco.esperaAberturaMs = 0, banco.abrirBD(), banco), colaboracao, resolver, pump),
+        base(banco) {
+    mx.temInternet = [] { return true; };
+    v.setMxTeste(&mx);
+    v.setBaseNegativa(&base);
+    v.gRegras = listaDeLinhas(bench::gerarRegras(100, 11));
+    v.gTraps = listaDeLinhas(bench::gerarArmadilhas(20000, 12));
+    v.gNomesRaros = listaDeLinhas(bench::gerarNomesRaros(5000, 13));
+    v.gFiltroPaises = listaDeLinhas(bench::gerarPaises(250));
+    v.gSitesIgnorados = listaDeLinhas({});
+  }
+};
+
+int warm(size_t n, int reps) {
+  fs::path home = pastaTemporaria("warm");
+  OpcoesResolver o;
+  o.servidor = "127.0.0.1:9";  // nothing is asked: every domain is cached
+  Pilha p(home, o);
+  p.colaboracao.gCompartilha = true;  // received rows count
+
+  std::vector<std::string> dominios;
+  std::string lista;
+  for (int i = 0; i < 50000; ++i) {
+    dominios.push_back("dominio" + std::to_string(i) + (i % 3 ? ".com.br" : ".com"));
+    lista += dominios.back() + "\n";
+  }
+  auto t0 = Clock::now();
+  p.banco.inserirMXMass(kTbMxValidos, lista, false);
+  auto enderecos = bench::gerarEnderecos(n, 42);
+  std::mt19937_64 rng(5);
+  for (auto& e : enderecos) {
+    size_t at = e.find('@');
+    if (at != std::string::npos && e.find('@', at + 1) == std::string::npos)
+      e = e.substr(0, at + 1) + dominios[rng() % dominios.size()];
+  }
+  std::string negativos;
+  for (size_t i = 0; i < 1000000; ++i) {
+    negativos += (i % 20 == 0 && i / 20 < enderecos.size()) ? enderecos[i / 20]
+                                                             : "neg" + std::to_string(i) + "@x.com";
+    negativos += '\n';
+  }
+  p.banco.inserirEmailInvalidoMass(negativos);
+  std::printf("warm_setup_seconds %.1f s\n", seconds(t0, Clock::now()));
+
+  std::vector<double> tempos;
+  size_t validos = 0;
+  for (int r = 0; r < reps; ++r) {
+    p.v.gProcessados = std::make_unique<DuplicateMemory>();
+    p.v.contadores.zerar();
+    p.mx.inicioExecucao();
+    p.base.inicioExecucao();
+    std::string erro;
+    validos = 0;
+    auto a = Clock::now();
+    for (const auto& e : enderecos) validos += !p.v.validarEmail(e, erro).empty();
+    tempos.push_back(seconds(a, Clock::now()));
+  }
+  std::sort(tempos.begin(), tempos.end());
+  std::printf("warm_chain_addresses_per_s %.0f addr/s\n", n / tempos[tempos.size() / 2]);
+  std::printf("warm_chain_valid %zu addresses\n", validos);
+  std::printf("warm_chain_negative_base_rejections %s addresses\n",
+              p.v.contadores.texto(Contador::lbEmailsInvalidos).c_str());
+  std::printf("warm_chain_cache_answers %s\n", p.v.contadores.texto(Contador::lbBases).c_str());
+  fs::remove_all(home);
+  return 0;
+}
+
+pid_t iniciarDns(const std::string& script, int porta, int atraso) {
+  int canal[2];
+  if (pipe(canal) != 0) return -1;
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(canal[1], STDOUT_FILENO);
+    close(canal[0]);
+    std::string p = std::to_string(porta), d = std::to_string(atraso);
+    execl("/usr/bin/python3", "python3", script.c_str(), p.c_str(), d.c_str(), nullptr);
+    _exit(127);
+  }
+  close(canal[1]);
+  char buf[16] = {};
+  ssize_t lidos = read(canal[0], buf, sizeof buf - 1);  // "pronto"
+  close(canal[0]);
+  if (lidos <= 0) return -1;
+  return pid;
+}
+
+struct ResultadoFrio {
+  double segundos;
+  size_t maiorEmVoo;
+  std::string resumo;
+};
+
+ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipar) {
+  fs::path home = pastaTemporaria(antecipar ? "cold-ahead" : "cold-one");
+  OpcoesResolver o;
+  o.servidor = servidor;
+  Pilha p(home, o);
+  p.mx.antecipacao = antecipar;
+  ListEditor editor;
+  TextGrid& g = editor.gridMain;
+  g.setRowCount(dominios + 1);
+  for (int i = 0; i < dominios; ++i)
+    g.setCell(0, i + 1, "contato@" + std::string(i % 10 == 9 ? "nx" : "d") + std::to_string(i) +
+                            ".bench");
+  p.v.ligarListas(&editor);
+  p.v.mostrar();
+  auto a = Clock::now();
+  p.v.iniciarValidacao();
+  double s = seconds(a, Clock::now());
+  std::string resumo = "valid=" + p.v.contadores.texto(Contador::lbTotalFinal) +
+                       " mx_rejected=" + p.v.contadores.texto(Contador::lbTesteMx) +
+                       " cached=" + std::to_string(p.banco.qtdTabela(kTbMxValidos)) + "+" +
+                       std::to_string(p.banco.qtdTabela(kTbMxInvalidos));
+  ResultadoFrio r{s, p.resolver.maiorEmVoo(), resumo};
+  fs::remove_all(home);
+  return r;
+}
+
+int cold(const std::string& script, int dominios, int atraso) {
+  int porta = 20000 + static_cast<int>(getpid() % 20000);
+  pid_t dns = iniciarDns(script, porta, atraso);
+  if (dns <= 0) {
+    std::fprintf(stderr, "não foi possível iniciar o servidor DNS de teste\n");
+    return 1;
+  }
+  std::string servidor = "127.0.0.1:" + std::to_string(porta);
+  auto ahead = rodarFrio(servidor, dominios, true);
+  auto one = rodarFrio(servidor, dominios, false);
+  kill(dns, SIGTERM);
+  waitpid(dns, nullptr, 0);
+  std::printf("cold_read_ahead_seconds %.2f s\n", ahead.segundos);
+  std::printf("cold_read_ahead_max_in_flight %zu queries\n", ahead.maiorEmVoo);
+  std::printf("cold_one_by_one_seconds %.2f s\n", one.segundos);
+  std::printf("cold_one_by_one_max_in_flight %zu queries\n", one.maiorEmVoo);
+  std::printf("cold_speedup %.1f x\n", one.segundos / ahead.segundos);
+  std::printf("cold_same_results %s (%s)\n", ahead.resumo == one.resumo ? "yes" : "NO",
+              ahead.resumo.c_str());
+  return ahead.resumo == one.resumo ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "uso: quorvel-bench-store warm|cold [opções]\n");
+    return 2;
+  }
+  std::string modo = argv[1];
+  size_t n = 1'000'000;
+  int reps = 3, dominios = 2000, atraso = 50;
+  std::string script = "tools/dns_atrasado.py";
+  for (int i = 2; i + 1 < argc; i += 2) {
+    std::string k = argv[i], val = argv[i + 1];
+    if (k == "--n") n = std::stoul(val);
+    else if (k == "--reps") reps = std::stoi(val);
+    else if (k == "--domains") dominios = std::stoi(val);
+    else if (k == "--delay") atraso = std::stoi(val);
+    else if (k == "--dns-script") script = val;
+  }
+  if (modo == "warm") return warm(n, reps);
+  if (modo == "cold") return cold(script, dominios, atraso);
+  std::fprintf(stderr, "modo desconhecido: %s\n", modo.c_str());
+  return 2;
+}

@@ -100,3 +100,35 @@ TEST(FiltroEmpirico, LetterDigitCountAgreesWithTheExpression) {
 
 }  // namespace
 }  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+// Stage 1 computes its measures in one pass; the answer and the text left behind must be those
+// of computing them one after the other.
+TEST(FiltroEmpirico, OnePassAgreesWithTheMeasuresInTurn) {
+  auto emSequencia = [](std::string_view e, std::string& gErro) {
+    if (contarCaractere(e, '_', gErro) >= 4) return true;
+    if (contarCaractere(e, '.', gErro) >= 6) return true;
+    if (maxSequenciaNumeros(e, gErro) >= 9) return true;
+    if (maxSequenciaConsoantes(e, gErro) >= 7) return true;
+    if (maxSequenciaVogais(e, gErro) >= 5) return true;
+    if (maxSequenciaIguais(e, gErro) >= 6) return true;
+    if (e.substr(0, 2) == "__") return gErro = "caiu na regra __", true;
+    if (e.substr(0, 3) == "_-_") return gErro = "caiu na regra _-_", true;
+    return false;
+  };
+  std::mt19937 rng(11);
+  const std::string alphabet = "aeibcdxyz0123_.-@\xC3\xA3";
+  for (int i = 0; i < 100000; ++i) {
+    std::string s;
+    int len = static_cast<int>(rng() % 20);
+    for (int k = 0; k < len; ++k) s += alphabet[rng() % alphabet.size()];
+    std::string a, b;
+    ASSERT_EQ(filtroEmpiricoEtapa1(s, a), emSequencia(s, b)) << s;
+    ASSERT_EQ(a, b) << s;
+  }
+}
+
+}  // namespace
+}  // namespace quorvel

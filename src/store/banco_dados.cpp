@@ -6,6 +6,7 @@
 #include "common/format.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "store/internet.h"
 
 namespace quorvel {
 namespace {
@@ -314,6 +315,8 @@ int64_t BancoDados::getNextId(const std::string& tableName, const std::string& n
   st.reset();
   return next;
 }
+
+bool BancoDados::TemInternet() const { return quorvel::TemInternet(); }
 
 Tabela BancoDados::consultaContas() {
   return db_.query("SELECT * FROM tbcontas order by email");

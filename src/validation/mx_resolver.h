@@ -35,4 +35,9 @@ class MxResolver {
   }
 };
 
+// The single blocking MX query of the MX stage.
+inline RespostaMx DnsMxCheck(MxResolver& resolver, std::string_view dominio) {
+  return resolver.consultar(dominio);
+}
+
 }  // namespace quorvel

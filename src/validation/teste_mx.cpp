@@ -40,6 +40,8 @@ int TesteMX::consultarCache(std::string_view dominio) {
 }
 
 RespostaMx TesteMX::perguntarDns(const std::string& dominio) {
+  // An answer fetched ahead is taken at once; otherwise the query is made (or finished) here,
+  // letting events through while it waits.
   resolver_.iniciar(dominio);
   for (;;) {
     if (auto r = resolver_.tomar(dominio)) return *r;

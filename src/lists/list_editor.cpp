@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/format.h"
+#include "common/scripted_ports.h"
 
 namespace quorvel {
 
@@ -45,6 +46,28 @@ void ListEditor::novaLista(TextGrid& g, bool excluirColunas) {
   gArquivos[std::to_string(abaDe(g))] = "";
   showStatus(g);
   notify();
+}
+
+void ListEditor::setEditou(const TextGrid& g, bool editou) {
+  gEditou[std::to_string(abaDe(g))] = editou ? "1" : "0";
+}
+
+void ListEditor::setArquivo(const TextGrid& g, const std::string& caminho) {
+  gArquivos[std::to_string(abaDe(g))] = caminho;
+}
+
+Progress& ListEditor::progresso() {
+  if (progress) return *progress;
+  if (!progressoMudo_) progressoMudo_ = std::make_unique<RecordingProgress>();
+  return *progressoMudo_;
+}
+
+Dialogs& ListEditor::dialogos() {
+  if (dialogs) return *dialogs;
+  // Without a connected message kit, messages are only recorded and a question is an error:
+  // whoever runs operations that ask must connect one.
+  if (!dialogosMudos_) dialogosMudos_ = std::make_unique<ScriptedDialogs>();
+  return *dialogosMudos_;
 }
 
 void ListEditor::mudarGGrid(TextGrid& g) {

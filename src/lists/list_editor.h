@@ -5,8 +5,10 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 
+#include "common/ports.h"
 #include "lists/text_grid.h"
 
 namespace quorvel {
@@ -50,6 +52,26 @@ class ListEditor {
   // Called whenever the model wants its view refreshed (status line, tab, grid contents).
   std::function<void()> onChanged;
 
+  // The ports the editor's operations talk through (the desktop, the CLI or a test sets them).
+  Dialogs* dialogs = nullptr;
+  Progress* progress = nullptr;
+  Platform* platform = nullptr;
+  EventPump* pump = nullptr;
+  std::string programFolder;  // where dados/ lies
+  // The e-mail extractor (text → the addresses found, one per line); empty until connected.
+  std::function<std::string(const std::string& texto)> extratorEmails;
+  // The grid is hidden while long operations rewrite it.
+  bool gridVisivel = true;
+
+  // Edited flag and file path of the tab that shows `grid`.
+  void setEditou(const TextGrid& grid, bool editou);
+  void setArquivo(const TextGrid& grid, const std::string& caminho);
+  std::string arquivoDe(const TextGrid& grid) const { return arquivoDaAba(abaDe(grid)); }
+  std::string editouDe(const TextGrid& grid) const { return editouDaAba(abaDe(grid)); }
+  // The progress box; a silent one when none is connected.
+  Progress& progresso();
+  Dialogs& dialogos();
+
   static const std::array<const char*, 3> kAbaTitulos;  // "Principal", "Válidos", "Inválidos"
 
   TextGrid& grid(int aba);
@@ -74,6 +96,8 @@ class ListEditor {
     if (onChanged) onChanged();
   }
   int abaAtiva_ = kAbaPrincipal;
+  std::unique_ptr<Progress> progressoMudo_;
+  std::unique_ptr<Dialogs> dialogosMudos_;
 };
 
 }  // namespace quorvel

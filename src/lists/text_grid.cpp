@@ -49,6 +49,54 @@ void TextGrid::deleteColumn(int col) {
   --cols_;
 }
 
+void TextGrid::insertColumn(int col) {
+  col = std::clamp(col, 0, cols_);
+  for (auto& r : rows_) r.insert(r.begin() + col, std::string());
+  widths_.insert(widths_.begin() + col, kDefaultColWidth);
+  ++cols_;
+}
+
+void TextGrid::removeRows(const std::vector<char>& remover) {
+  size_t out = 1;
+  for (size_t r = 1; r < rows_.size(); ++r) {
+    if (r < remover.size() && remover[r]) continue;
+    if (out != r) rows_[out] = std::move(rows_[r]);
+    ++out;
+  }
+  rows_.resize(out);
+  if (rowCount() < 2) setRowCount(2);
+}
+
+void TextGrid::reorderRows(const std::vector<int>& ordem) {
+  std::vector<std::vector<std::string>> novas;
+  novas.reserve(rows_.size());
+  novas.push_back(std::move(rows_[0]));
+  for (int r : ordem) novas.push_back(std::move(rows_[r]));
+  rows_ = std::move(novas);
+  if (rowCount() < 2) setRowCount(2);
+}
+
+void TextGrid::appendRow(std::vector<std::string> cells) {
+  cells.resize(cols_);
+  rows_.push_back(std::move(cells));
+}
+
+std::string TextGrid::rowText(int row, std::string_view sep) const {
+  std::string out;
+  for (const auto& c : rows_[row]) {
+    out += c;
+    out += sep;
+  }
+  return out;
+}
+
+void TextGrid::moverCursor(int col, int row) {
+  if (col < 0 || col >= cols_ || row < 0 || row >= rowCount()) return;
+  cursorCol = col;
+  cursorRow = row;
+  selecao = {col, row, col, row};
+}
+
 bool TextGrid::columnBlank(int col) const {
   for (const auto& r : rows_)
     if (!isBlank(r[col])) return false;

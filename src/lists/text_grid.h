@@ -34,6 +34,16 @@ class TextGrid {
 
   void deleteRow(int row);
   void deleteColumn(int col);
+  void insertColumn(int col);
+  // Removes every data row whose flag is set (flags indexed by row; row 0 is never removed), in
+  // one pass. The grid keeps at least two rows.
+  void removeRows(const std::vector<char>& remover);
+  // Puts the data rows in the given order: `ordem[i]` is the old row that becomes row i + 1.
+  void reorderRows(const std::vector<int>& ordem);
+  // Appends a row of cells (resized to the column count, stored unchanged).
+  void appendRow(std::vector<std::string> cells);
+  // The cells of a row joined, each followed by `sep` (the row's "whole text").
+  std::string rowText(int row, std::string_view sep = "\r\n") const;
 
   // True when every cell of the column, header included, is blank after trimming.
   bool columnBlank(int col) const;
@@ -43,9 +53,14 @@ class TextGrid {
   int colWidth(int col) const { return widths_[col]; }
   void setColWidth(int col, int width) { widths_[col] = width; }
 
-  // Cursor (current cell) of the view over this grid.
+  // Cursor (current cell) and selected rectangle of the view over this grid.
   int cursorCol = 0;
   int cursorRow = 1;
+  struct Selecao {
+    int left = 0, top = 1, right = 0, bottom = 1;
+  } selecao;
+  // Moves the cursor; a cell that does not exist is ignored.
+  void moverCursor(int col, int row);
 
  private:
   int cols_ = 1;

@@ -139,3 +139,38 @@ std::vector<std::string> gerarPaises(size_t n) {
 }
 
 }  // namespace quorvel::bench
+
+namespace quorvel::bench {
+
+std::string gerarListaCsv(size_t linhas, uint64_t seed) {
+  static const char* kCidades[] = {"São Paulo", "Rio de Janeiro", "Belo Horizonte", "Recife",
+                                   "Porto Alegre", "Salvador", "Curitiba", "Fortaleza",
+                                   "Manaus", "Goiânia"};
+  static const char* kUfs[] = {"SP", "RJ", "MG", "PE", "RS", "BA", "PR", "CE", "AM", "GO"};
+  std::mt19937_64 rng(seed);
+  auto enderecos = gerarEnderecos(linhas, seed ^ 0x5eed, AddressMix{0.05, 0.0});
+  std::string out = "nome,email,cidade,uf,telefone\r\n";
+  out.reserve(linhas * 80);
+  for (size_t i = 0; i < linhas; ++i) {
+    const std::string& e = enderecos[i];
+    std::string nome = e.substr(0, e.find('@'));
+    for (char& c : nome)
+      if (c == '.' || c == '_') c = ' ';
+    size_t k = rng() % 10;
+    out += nome;
+    out += ',';
+    out += e;
+    out += ',';
+    out += kCidades[k];
+    out += ',';
+    out += kUfs[k];
+    out += ",(";
+    out += std::to_string(11 + k * 7);
+    out += ") 9";
+    out += std::to_string(10000000 + rng() % 89999999);
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace quorvel::bench

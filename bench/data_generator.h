@@ -21,3 +21,11 @@ std::vector<std::string> gerarNomesRaros(size_t n, uint64_t seed);  // rare name
 std::vector<std::string> gerarPaises(size_t n);                     // ".xx" entries
 
 }  // namespace quorvel::bench
+
+namespace quorvel::bench {
+
+// A contact list as CSV text: a header line "nome,email,cidade,uf,telefone" and `linhas` rows,
+// separated by ";" or "," with a share of quoted fields; CR LF line ends.
+std::string gerarListaCsv(size_t linhas, uint64_t seed);
+
+}  // namespace quorvel::bench

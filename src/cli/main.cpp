@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "cli/check_command.h"
+#include "cli/list_commands.h"
 #include "cli/store_commands.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   quorvel::cli::CheckOptions check;
   quorvel::cli::addCheckCommand(app, check, exitCode);
   quorvel::cli::addStoreCommands(app, exitCode);
+  quorvel::cli::addListCommands(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 
 #include "common/format.h"
 
@@ -57,6 +58,54 @@ void TerminalProgressBar::update(int64_t done, int64_t total) {
 void TerminalProgressBar::finish() {
   if (drawn_) std::fprintf(stderr, "\r\033[K");
   drawn_ = false;
+}
+
+}  // namespace quorvel::cli
+
+namespace quorvel::cli {
+namespace {
+volatile std::sig_atomic_t gCancelamento = 0;
+
+void aoInterromper(int) {
+  if (gCancelamento) {
+    std::signal(SIGINT, SIG_DFL);
+    std::raise(SIGINT);
+  }
+  gCancelamento = 1;
+}
+}  // namespace
+
+void instalarCancelamento() {
+  std::signal(SIGINT, aoInterromper);
+}
+bool cancelamentoPedido() {
+  return gCancelamento != 0;
+}
+void limparCancelamento() {
+  gCancelamento = 0;
+}
+
+void TerminalProgress::setProgress(const std::string& operacao, int64_t valorMax,
+                                   const std::string&, const std::string&, const std::string&,
+                                   int) {
+  limparCancelamento();  // every new progress display clears the cancel request
+  barra_ = std::make_unique<TerminalProgressBar>(operacao);
+  max_ = valorMax;
+  pos_ = 0;
+}
+
+void TerminalProgress::stepProgress(const std::string&, const std::string&, const std::string&,
+                                    int) {
+  ++pos_;
+  if (barra_) barra_->update(pos_, max_);
+}
+
+void TerminalProgress::esconder() {
+  barra_.reset();
+}
+
+bool TerminalProgress::cancelou() const {
+  return cancelamentoPedido();
 }
 
 }  // namespace quorvel::cli

@@ -3,6 +3,8 @@
 // for, and questions are answered "no" (a batch run never waits for a person).
 
 #include <cstdio>
+#include <deque>
+#include <memory>
 #include <string>
 
 #include "common/ports.h"
@@ -12,11 +14,18 @@ namespace quorvel::cli {
 class TerminalDialogs : public Dialogs {
  public:
   bool verbose = false;
+  // Answers of the file chooser, one per use (paths joined by line breaks): the command line
+  // names the files a person would pick.
+  std::deque<std::string> arquivos;
 
   void msgInformacao(const std::string& t, int = 0) override {
     if (verbose) print("informação", t);
   }
-  void msgErro(const std::string& t, int = 0) override { print("erro", t); }
+  void msgErro(const std::string& t, int = 0) override {
+    ++erros;
+    print("erro", t);
+  }
+  int erros = 0;  // error messages shown so far
   void msgAviso(const std::string& t, int = 0) override { print("aviso", t); }
   int msgPergunta(const std::string& t, int = 0) override {
     print("pergunta (respondida com não)", t);
@@ -27,7 +36,10 @@ class TerminalDialogs : public Dialogs {
   std::string pedirValor(const std::string&, const std::string&) override { return {}; }
   std::string getFileSelect(const std::string&, const std::string&, const std::string&, bool,
                             bool) override {
-    return {};
+    if (arquivos.empty()) return {};
+    std::string r = arquivos.front();
+    arquivos.pop_front();
+    return r;
   }
   std::string getFileSave(const std::string&, const std::string&, const std::string&) override {
     return {};
@@ -45,11 +57,6 @@ class TerminalDialogs : public Dialogs {
   static void print(const char* kind, const std::string& texto);
 };
 
-class NullPump : public EventPump {
- public:
-  void processEvents() override {}
-};
-
 // A one-line progress bar on stderr, drawn only when stderr is a terminal.
 class TerminalProgressBar {
  public:
@@ -64,6 +71,32 @@ class TerminalProgressBar {
   bool drawn_ = false;
   double start_;
   double lastDraw_ = -1;
+};
+
+// The progress box on a terminal: the operation and its position as a bar on stderr; Ctrl+C
+// (see instalarCancelamento) is its cancel button.
+class TerminalProgress : public Progress {
+ public:
+  void setProgress(const std::string& operacao, int64_t valorMax, const std::string&,
+                   const std::string&, const std::string&, int) override;
+  void stepProgress(const std::string&, const std::string&, const std::string&, int) override;
+  void setConcluido(const std::string&) override {}
+  void esconder() override;
+  bool cancelou() const override;
+
+ private:
+  std::unique_ptr<TerminalProgressBar> barra_;
+  int64_t max_ = 0, pos_ = 0;
+};
+
+// Ctrl+C sets the cancel request instead of ending the program (a second one ends it).
+void instalarCancelamento();
+bool cancelamentoPedido();
+void limparCancelamento();
+
+class NullPump : public EventPump {
+ public:
+  void processEvents() override {}
 };
 
 }  // namespace quorvel::cli

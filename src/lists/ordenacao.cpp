@@ -23,16 +23,27 @@ void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
     if ((i + 1) % 10 == 0) p.stepProgress("Etapa 1/3");
   }
 
-  // Stage 2: by value, then by the whole row (compared only between equal values).
+  // Stage 2: by value; then, only inside runs of equal values, by the whole row (its key is
+  // built once per tied row).
   std::vector<int> ordem(n);
   std::iota(ordem.begin(), ordem.end(), 1);
-  int64_t comparacoes = 0;
-  std::sort(ordem.begin(), ordem.end(), [&](int a, int b) {
-    if (++comparacoes % (10 * 20) == 0) p.stepProgress("Etapa 2/3");
-    int c = chaves[a - 1].compare(chaves[b - 1]);
-    if (c != 0) return c < 0;
-    return collation::compare(grid.rowText(a), grid.rowText(b)) < 0;
-  });
+  std::sort(ordem.begin(), ordem.end(),
+            [&](int a, int b) { return chaves[a - 1] < chaves[b - 1]; });
+  for (int i = 0; i < n;) {
+    int j = i + 1;
+    while (j < n && chaves[ordem[j] - 1] == chaves[ordem[i] - 1]) ++j;
+    if (j - i > 1) {
+      std::vector<std::pair<std::string, int>> empate;
+      empate.reserve(j - i);
+      for (int k = i; k < j; ++k)
+        empate.emplace_back(collation::sortKey(grid.rowText(ordem[k])), ordem[k]);
+      std::sort(empate.begin(), empate.end());
+      for (int k = i; k < j; ++k) ordem[k] = empate[k - i].second;
+    }
+    for (int k = i; k < j; ++k)
+      if ((k + 1) % 10 == 0) p.stepProgress("Etapa 2/3");
+    i = j;
+  }
   if (desc) std::reverse(ordem.begin(), ordem.end());
 
   // Stage 3: the rows in their new places, written back by the row assignment rule.

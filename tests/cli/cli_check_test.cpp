@@ -8,33 +8,13 @@
 #include <fstream>
 #include <string>
 
+#include "cli_runner.h"
 #include "support/dns_peer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-struct Result {
-  int status;
-  std::string out;
-};
-
-// Runs the CLI through the shell with `input` on stdin; stderr is merged when asked.
-Result run(const std::string& args, const std::string& input, bool withStderr = false) {
-  fs::path in = fs::temp_directory_path() / ("quorvel-cli-in-" + std::to_string(::getpid()));
-  std::ofstream(in, std::ios::binary) << input;
-  std::string cmd = std::string(QUORVEL_CLI) + " " + args + " < " + in.string() +
-                    (withStderr ? " 2>&1" : " 2>/dev/null");
-  FILE* p = ::popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int st = ::pclose(p);
-  fs::remove(in);
-  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, out};
-}
 
 class CliCheck : public ::testing::Test {
  protected:

@@ -1,0 +1,120 @@
+// quorvel-cli list ... and validate-list on real files.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "cli_runner.h"
+#include "common/text_file.h"
+#include "support/dns_peer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+class CliList : public ::testing::Test {
+ protected:
+  fs::path pasta;
+  quorvel::teste::DnsPeer dns;
+  void SetUp() override {
+    ::setenv("QUORVEL_DNS_SERVER", dns.servidor().c_str(), 1);
+    ::setenv("QUORVEL_DNS_TIMEOUT_MS", "200", 1);
+    pasta = fs::temp_directory_path() /
+            ("quorvel-cli-list-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(pasta);
+    fs::create_directories(pasta / "dados" / "config");
+  }
+  void TearDown() override { fs::remove_all(pasta); }
+  std::string arquivo(const std::string& nome, const std::string& conteudo) {
+    fs::path p = pasta / nome;
+    std::ofstream(p, std::ios::binary) << conteudo;
+    return p.string();
+  }
+  std::string ler(const std::string& nome) {
+    return quorvel::readFileBytes((pasta / nome).string()).value_or("<ausente>");
+  }
+  std::string p(const std::string& nome) const { return (pasta / nome).string(); }
+};
+
+constexpr const char* kLista =
+    "nome;email;cidade\r\n"
+    "Ana Silva;ana@x.com;Recife\r\n"
+    "\"Silva, Bia\";bia@y.com.br;Natal\r\n"
+    "Ana S.;ana@x.com;\r\n"
+    "Caio;caio@z.com;Olinda\r\n";
+
+TEST_F(CliList, DedupeKeepsTheFullestRowAndQuotedFieldsStayWhole) {
+  std::string in = arquivo("lista.csv", kLista);
+  auto r = run("list dedupe --column 2 " + in + " " + p("saida.csv"), "");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(ler("saida.csv"),
+            "\xEF\xBB\xBF\"nome\",\"email\",\"cidade\"\r\n"
+            "\"Ana Silva\",\"ana@x.com\",\"Recife\"\r\n"
+            "\"Silva, Bia\",\"bia@y.com.br\",\"Natal\"\r\n"
+            "\"Caio\",\"caio@z.com\",\"Olinda\"\r\n");
+  EXPECT_EQ(ler("lista.csv"), kLista);  // the input is never modified
+}
+
+TEST_F(CliList, ExcludeNamesAndGenerate) {
+  std::string in = arquivo("lista.csv", kLista);
+  arquivo("excl.txt", "BIA@y.com.br\r\n");
+  auto r = run("list exclude --column 2 --with " + p("excl.txt") + " " + in + " " + p("e.csv"), "");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_THAT(ler("e.csv"), ::testing::Not(HasSubstr("bia@")));
+  EXPECT_THAT(ler("e.csv"), HasSubstr("\"caio@z.com\""));
+
+  arquivo("dados/config/sys_nomes.txt", "Caio\r\nAna\r\n");
+  r = run("list names --home " + pasta.string() + " --column 2 " + in + " " + p("n.csv"), "");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_THAT(ler("n.csv"), HasSubstr("\"#nome\"\r\n"));
+  EXPECT_THAT(ler("n.csv"), HasSubstr("\"Caio\",\"caio@z.com\",\"Olinda\",\"Caio\"\r\n"));
+
+  r = run("list generate --column 2 " + in + " " + p("g.csv"), "");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_THAT(ler("g.csv"), HasSubstr(",\"contato@y.com.br\",\r\n"));
+  EXPECT_THAT(ler("g.csv"), HasSubstr(",\"z@z.com\",\r\n"));
+}
+
+TEST_F(CliList, BadArgumentsAreClearErrorsAndWriteNothing) {
+  std::string in = arquivo("lista.csv", kLista);
+  struct Case {
+    std::string args;
+    const char* mensagem;
+  };
+  const Case cases[] = {
+      {"list dedupe --column 4 " + in + " " + p("o.csv"),
+       "a coluna 4 não existe (a lista tem 3 colunas)"},
+      {"list dedupe --column 1 " + in + " " + in, "o arquivo de saída não pode ser o de entrada"},
+      {"list dedupe --column 1 " + p("nada.csv") + " " + p("o.csv"),
+       "não foi possível abrir o arquivo"},
+      {"list dedupe --column 1 " + arquivo("vazio.csv", "\r\n \r\n") + " " + p("o.csv"),
+       "está vazio"},
+      {"list exclude --column 1 --with " + arquivo("x.dat", "a") + " " + in + " " + p("o.csv"),
+       "precisam ser arquivos .txt ou .csv"},
+  };
+  for (const auto& c : cases) {
+    auto r = run(c.args, "", true);
+    EXPECT_NE(r.status, 0) << c.args;
+    EXPECT_THAT(r.out, HasSubstr(c.mensagem)) << c.args;
+  }
+  EXPECT_FALSE(fs::exists(pasta / "o.csv"));
+  EXPECT_EQ(ler("lista.csv"), kLista);
+}
+
+TEST_F(CliList, ValidateListWritesBothResultLists) {
+  std::string in = arquivo("lista.csv",
+                           "nome,emails\r\nAna,ANA@good.test\r\nBia,bia@naoexiste.test\r\n"
+                           "Caio,sem arroba\r\nDani,ana@good.test\r\n");
+  auto r = run("validate-list --home " + pasta.string() + " --counters " + in + " --valid " +
+                   p("v.csv") + " --invalid " + p("i.csv"),
+               "");
+  ASSERT_EQ(r.status, 0);
+  EXPECT_EQ(ler("v.csv"), "\xEF\xBB\xBF\"nome\",\"emails\"\r\n\"Ana\",\"ana@good.test\"\r\n");
+  EXPECT_EQ(ler("i.csv"),
+            "\xEF\xBB\xBF\"E-mail\",\"Erro\"\r\n"
+            "\"bia@naoexiste.test\",\"Teste MX - naoexiste.test\"\r\n"
+            "\"sem arroba\",\"Erro de sintaxe\"\r\n");
+  EXPECT_THAT(r.out, HasSubstr("lbRepetidos\t1\n"));
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+// Runs quorvel-cli as a user would: through the shell, with a file on stdin.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Result {
+  int status;
+  std::string out;
+};
+
+// Runs the CLI through the shell with `input` on stdin; stderr is merged when asked.
+Result run(const std::string& args, const std::string& input, bool withStderr = false) {
+  std::filesystem::path in =
+      std::filesystem::temp_directory_path() / ("quorvel-cli-in-" + std::to_string(::getpid()));
+  std::ofstream(in, std::ios::binary) << input;
+  std::string cmd = std::string(QUORVEL_CLI) + " " + args + " < " + in.string() +
+                    (withStderr ? " 2>&1" : " 2>/dev/null");
+  FILE* p = ::popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  int st = ::pclose(p);
+  std::filesystem::remove(in);
+  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, out};
+}
+
+}  // namespace

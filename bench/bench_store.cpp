@@ -39,7 +39,8 @@ double seconds(Clock::time_point a, Clock::time_point b) {
 }
 
 fs::path pastaTemporaria(const std::string& nome) {
-  fs::path p = fs::temp_directory_path() / ("quorvel-bench-" + nome + "-" + std::to_string(getpid()));
+  fs::path p =
+      fs::temp_directory_path() / ("quorvel-bench-" + nome + "-" + std::to_string(getpid()));
   fs::remove_all(p);
   fs::create_directories(p);
   return p;
@@ -97,7 +98,7 @@ int warm(size_t n, int reps) {
   std::string negativos;
   for (size_t i = 0; i < 1000000; ++i) {
     negativos += (i % 20 == 0 && i / 20 < enderecos.size()) ? enderecos[i / 20]
-                                                             : "neg" + std::to_string(i) + "@x.com";
+                                                            : "neg" + std::to_string(i) + "@x.com";
     negativos += '\n';
   }
   p.banco.inserirEmailInvalidoMass(negativos);
@@ -161,8 +162,8 @@ ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipa
   TextGrid& g = editor.gridMain;
   g.setRowCount(dominios + 1);
   for (int i = 0; i < dominios; ++i)
-    g.setCell(0, i + 1, "contato@" + std::string(i % 10 == 9 ? "nx" : "d") + std::to_string(i) +
-                            ".bench");
+    g.setCell(0, i + 1,
+              "contato@" + std::string(i % 10 == 9 ? "nx" : "d") + std::to_string(i) + ".bench");
   p.v.ligarListas(&editor);
   p.v.mostrar();
   auto a = Clock::now();
@@ -212,11 +213,16 @@ int main(int argc, char** argv) {
   std::string script = "tools/dns_atrasado.py";
   for (int i = 2; i + 1 < argc; i += 2) {
     std::string k = argv[i], val = argv[i + 1];
-    if (k == "--n") n = std::stoul(val);
-    else if (k == "--reps") reps = std::stoi(val);
-    else if (k == "--domains") dominios = std::stoi(val);
-    else if (k == "--delay") atraso = std::stoi(val);
-    else if (k == "--dns-script") script = val;
+    if (k == "--n")
+      n = std::stoul(val);
+    else if (k == "--reps")
+      reps = std::stoi(val);
+    else if (k == "--domains")
+      dominios = std::stoi(val);
+    else if (k == "--delay")
+      atraso = std::stoi(val);
+    else if (k == "--dns-script")
+      script = val;
   }
   if (modo == "warm") return warm(n, reps);
   if (modo == "cold") return cold(script, dominios, atraso);

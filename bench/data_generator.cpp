@@ -143,9 +143,9 @@ std::vector<std::string> gerarPaises(size_t n) {
 namespace quorvel::bench {
 
 std::string gerarListaCsv(size_t linhas, uint64_t seed) {
-  static const char* kCidades[] = {"São Paulo", "Rio de Janeiro", "Belo Horizonte", "Recife",
-                                   "Porto Alegre", "Salvador", "Curitiba", "Fortaleza",
-                                   "Manaus", "Goiânia"};
+  static const char* kCidades[] = {"São Paulo",    "Rio de Janeiro", "Belo Horizonte", "Recife",
+                                   "Porto Alegre", "Salvador",       "Curitiba",       "Fortaleza",
+                                   "Manaus",       "Goiânia"};
   static const char* kUfs[] = {"SP", "RJ", "MG", "PE", "RS", "BA", "PR", "CE", "AM", "GO"};
   std::mt19937_64 rng(seed);
   auto enderecos = gerarEnderecos(linhas, seed ^ 0x5eed, AddressMix{0.05, 0.0});

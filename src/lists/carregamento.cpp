@@ -99,8 +99,8 @@ class LeitorArquivo {
 
   // Reads the record starting at `p` (the start of a line) into `celulas` (fields beyond its
   // size are skipped; null: nothing is kept) and moves `p` past the record's line break.
-  // Returns the number of fields.
-  int lerRegistro(size_t& p, std::vector<std::string>* celulas) {
+  // Returns the number of fields; `citado` tells whether a field of the record was quoted.
+  int lerRegistro(size_t& p, std::vector<std::string>* celulas, bool* citado = nullptr) {
     const char* s = t_.data();
     const size_t n = t_.size();
     while (p < n && branco(s[p]) && !fimDeLinha(s[p])) ++p;  // the line is trimmed
@@ -153,10 +153,11 @@ class LeitorArquivo {
       // when their last column has no name.
       if (!ultimo || linhaCitada || tamanho > 0) ++campos;
       if (ultimo) break;
-      ++q;                                // the separator
-      if (q < n && s[q] == ' ') ++q;      // and one space after it
+      ++q;                            // the separator
+      if (q < n && s[q] == ' ') ++q;  // and one space after it
     }
     p = depoisDaQuebra(t_, q);
+    if (citado) *citado = linhaCitada;
     return campos;
   }
 
@@ -303,8 +304,8 @@ class TextoDoArquivo {
       texto_.usado += parte.size();
       i += n;
       const uintptr_t pagina = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-      auto ate = reinterpret_cast<const char*>(
-          reinterpret_cast<uintptr_t>(bruto_.p + i) & ~(pagina - 1));
+      auto ate =
+          reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(bruto_.p + i) & ~(pagina - 1));
       if (ate > devolvidoBruto) {
         ::madvise(const_cast<char*>(devolvidoBruto), static_cast<size_t>(ate - devolvidoBruto),
                   MADV_DONTNEED);
@@ -387,7 +388,8 @@ void avisar(ListEditor& editor) {
 
 std::string pastaDados(const ListEditor& editor) {
   std::string home = editor.programFolder;
-  if (home.empty()) home = editor.platform ? editor.platform->programFolder() : paths::programFolder();
+  if (home.empty())
+    home = editor.platform ? editor.platform->programFolder() : paths::programFolder();
   return paths::dados(home);
 }
 
@@ -433,10 +435,15 @@ ResultadoLeitura abrirCSVTurbo(ListEditor& editor, const std::string& filename) 
       break;
     }
     // Row assignment rule: an empty field is stored as one space, missing ones stay empty.
+    // A quoted CSV record is taken as written instead, so that a file saved by the program
+    // (empty cells written as nothing, a one-space cell as a quoted space) loads back into the
+    // same cells.
     std::vector<std::string> linha(static_cast<size_t>(colunas));
-    int campos = std::min(leitor.lerRegistro(p, &linha), colunas);
-    for (int c = 0; c < campos; ++c)
-      if (linha[static_cast<size_t>(c)].empty()) linha[static_cast<size_t>(c)] = " ";
+    bool citado = false;
+    int campos = std::min(leitor.lerRegistro(p, &linha, &citado), colunas);
+    if (!citado)
+      for (int c = 0; c < campos; ++c)
+        if (linha[static_cast<size_t>(c)].empty()) linha[static_cast<size_t>(c)] = " ";
     g.appendRow(std::move(linha));
     if (++lidas % 1000 == 0) {
       progresso.stepProgress("Processados: " + formatNumeroOuVazio(lidas));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
 
 #include "common/collation.h"
 #include "common/format.h"
@@ -15,23 +16,29 @@ void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
   const int linhas = grid.rowCount();
   p.setProgress("Ordenando coluna...", (static_cast<int64_t>(linhas) * 3) / 10, "Aguarde...");
 
-  // Stage 1: a binary key per row for its value (collation order = byte order of the keys).
+  // Stage 1: a binary key per row for its value (collation order = byte order of the keys),
+  // all in one buffer: a list of a million rows should not pay a string per key.
   const int n = grid.dataRowCount();
-  std::vector<std::string> chaves(n);
+  std::string buffer;
+  std::vector<size_t> inicio(n + 1, 0);
   for (int i = 0; i < n; ++i) {
-    chaves[i] = collation::sortKey(grid.cell(coluna, i + 1));
+    buffer += collation::sortKey(grid.cell(coluna, i + 1));
+    inicio[i + 1] = buffer.size();
     if ((i + 1) % 10 == 0) p.stepProgress("Etapa 1/3");
   }
+  buffer.shrink_to_fit();
+  auto chave = [&](int linha) {
+    return std::string_view(buffer).substr(inicio[linha - 1], inicio[linha] - inicio[linha - 1]);
+  };
 
   // Stage 2: by value; then, only inside runs of equal values, by the whole row (its key is
   // built once per tied row).
   std::vector<int> ordem(n);
   std::iota(ordem.begin(), ordem.end(), 1);
-  std::sort(ordem.begin(), ordem.end(),
-            [&](int a, int b) { return chaves[a - 1] < chaves[b - 1]; });
+  std::sort(ordem.begin(), ordem.end(), [&](int a, int b) { return chave(a) < chave(b); });
   for (int i = 0; i < n;) {
     int j = i + 1;
-    while (j < n && chaves[ordem[j] - 1] == chaves[ordem[i] - 1]) ++j;
+    while (j < n && chave(ordem[j]) == chave(ordem[i])) ++j;
     if (j - i > 1) {
       std::vector<std::pair<std::string, int>> empate;
       empate.reserve(j - i);

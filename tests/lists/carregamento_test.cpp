@@ -116,7 +116,8 @@ TEST_F(CarregamentoTest, FileReaderSplitsLinesByTheDescribedRules) {
       // One space after a separator is swallowed; a second one stays. Only the file's own
       // separator splits: a comma in a ";" file is text.
       {"x;y;z\r\na;b; c\r\na;  b\r\nSilva, Ana;b, c",
-       {{"x", "y", "z"}, {"a", "b", "c"}, {"a", " b", ""}, {"Silva, Ana", "b, c", ""}}, 3},
+       {{"x", "y", "z"}, {"a", "b", "c"}, {"a", " b", ""}, {"Silva, Ana", "b, c", ""}},
+       3},
       // The separator: tab before ";" before ",", chosen from the first line only.
       {"a\tb;c,d\r\ne\tf", {{"a", "b;c,d"}, {"e", "f"}}, 2},
       {"a;b,c\r\nd;e,f", {{"a", "b,c"}, {"d", "e,f"}}, 2},
@@ -137,15 +138,15 @@ TEST_F(CarregamentoTest, FileReaderSplitsLinesByTheDescribedRules) {
       // Later lines never widen the list: extra fields are dropped.
       {"a,b\r\n1,2,3,4", {{"a", "b"}, {"1", "2"}}, 2},
       // Mixed line ends, and white space around the whole file.
-      {"\r\n\r\n  a;b\ra;c\nd;e\r\nf;g\r\n\r\n  ", {{"a", "b"}, {"a", "c"}, {"d", "e"}, {"f", "g"}},
+      {"\r\n\r\n  a;b\ra;c\nd;e\r\nf;g\r\n\r\n  ",
+       {{"a", "b"}, {"a", "c"}, {"d", "e"}, {"f", "g"}},
        2},
   };
   for (const auto& c : casos) {
     ListEditor limpo;
     limpo.dialogs = &dialogos;
     limpo.progress = &progresso;
-    ASSERT_EQ(quorvel::abrirCSVTurbo(limpo, escrever("lista.csv", c.arquivo)),
-              ResultadoLeitura::ok)
+    ASSERT_EQ(quorvel::abrirCSVTurbo(limpo, escrever("lista.csv", c.arquivo)), ResultadoLeitura::ok)
         << c.arquivo;
     Rows esperado = {std::vector<std::string>(c.colunas), std::vector<std::string>(c.colunas)};
     esperado[0][0] = "emails";
@@ -166,21 +167,24 @@ TEST_F(CarregamentoTest, FileReaderReadsQuotedFieldsWhole) {
        {{"nome", "email"}, {"Silva, Ana", "ana@x.com"}, {"Ana \"Nina\"", "n@x.com"}}},
       {"nome;obs\r\nAna;\"linha 1\r\nlinha 2\nlinha 3\"\r\nBia;\"a;b\"",
        {{"nome", "obs"}, {"Ana", "linha 1\r\nlinha 2\nlinha 3"}, {"Bia", "a;b"}}},
-      // A quoted cell keeps its spaces, even a lone one at the end of the line.
-      {"\"a\",\"b\"\r\n\" x \",\" \"\r\n\"\",\"\"", {{"a", "b"}, {" x ", " "}, {" ", " "}}},
+      // A quoted record is taken as written: a quoted cell keeps its spaces, even a lone one at
+      // the end of the line, and an empty field stays empty.
+      {"\"a\",\"b\"\r\n\" x \",\" \"\r\n\"\",\"\"", {{"a", "b"}, {" x ", " "}, {"", ""}}},
       // The separator choice ignores quoted text.
       {"\"Silva; Ana\",email\r\n\"Souza; Bia\",b@x.com",
        {{"Silva; Ana", "email"}, {"Souza; Bia", "b@x.com"}}},
       // A quote elsewhere in a field is removed, as is one after a closing quote.
       {"nome,email\r\nAna \"Nina\" Silva,a@x.com\r\n\"Ana\" Silva,b@x.com\r\n\"Ana \"Nina\"\",c@x",
-       {{"nome", "email"}, {"Ana Nina Silva", "a@x.com"}, {"Ana Silva", "b@x.com"},
+       {{"nome", "email"},
+        {"Ana Nina Silva", "a@x.com"},
+        {"Ana Silva", "b@x.com"},
         {"Ana Nina", "c@x"}}},
       // One space after the separator still goes before a quoted field.
       {"a, \"b, c\"\r\nd,  \"e\"", {{"a", "b, c"}, {"d", " e"}}},
       // In a quoted line a separator at the end gives one more, empty, field; the first line
       // counts it for the columns too.
-      {"\"emails\",\r\n\"a@x.com\",\"Ana\"\r\n\"b@x.com\",\r\nc@x.com,", {{"emails", " "},
-        {"a@x.com", "Ana"}, {"b@x.com", " "}, {"c@x.com", ""}}},
+      {"\"emails\",\r\n\"a@x.com\",\"Ana\"\r\n\"b@x.com\",\r\nc@x.com,",
+       {{"emails", ""}, {"a@x.com", "Ana"}, {"b@x.com", ""}, {"c@x.com", ""}}},
       // A quote that never closes is removed like any other, and the lines stay lines.
       {"a,b\r\n\"c,d\r\ne,f\"\"g", {{"a", "b"}, {"c", "d"}, {"e", "fg"}}},
   };
@@ -188,8 +192,7 @@ TEST_F(CarregamentoTest, FileReaderReadsQuotedFieldsWhole) {
     ListEditor limpo;
     limpo.dialogs = &dialogos;
     limpo.progress = &progresso;
-    ASSERT_EQ(quorvel::abrirCSVTurbo(limpo, escrever("lista.csv", c.arquivo)),
-              ResultadoLeitura::ok)
+    ASSERT_EQ(quorvel::abrirCSVTurbo(limpo, escrever("lista.csv", c.arquivo)), ResultadoLeitura::ok)
         << c.arquivo;
     Rows esperado = {{"emails", ""}, {"", ""}};
     esperado.insert(esperado.end(), c.linhas.begin(), c.linhas.end());
@@ -231,8 +234,7 @@ TEST_F(CarregamentoTest, FileReaderDecodesByByteOrderMarkElseWindows1252) {
     ListEditor limpo;
     limpo.dialogs = &dialogos;
     limpo.progress = &progresso;
-    ASSERT_EQ(quorvel::abrirCSVTurbo(limpo, escrever(nome + ".txt", bytes)),
-              ResultadoLeitura::ok);
+    ASSERT_EQ(quorvel::abrirCSVTurbo(limpo, escrever(nome + ".txt", bytes)), ResultadoLeitura::ok);
     Rows linhas = esperado;
     if (nome == "cp1252") linhas.insert(linhas.begin() + 4, {"", ""});  // its blank line
     EXPECT_EQ(linhasDe(limpo.gridMain), linhas) << nome;
@@ -271,8 +273,8 @@ TEST_F(CarregamentoTest, FileReaderDecodesLargeFilesPieceByPiece) {
   std::string cp1252, utf8Latino;
   for (int i = 0; cp1252.size() < 1'500'000; ++i) {
     cp1252 += "concei\xE7\xE3o" + std::to_string(i) + "@x.com.br;Jos\xE9 \x80 \x93ok\x94\r\n";
-    utf8Latino += "concei\u00e7\u00e3o" + std::to_string(i) +
-                  "@x.com.br;Jos\u00e9 \u20ac \u201cok\u201d\r\n";
+    utf8Latino +=
+        "concei\u00e7\u00e3o" + std::to_string(i) + "@x.com.br;Jos\u00e9 \u20ac \u201cok\u201d\r\n";
   }
   ListEditor latino, referenciaLatino;
   latino.progress = referenciaLatino.progress = &progresso;
@@ -404,9 +406,11 @@ TEST_F(CarregamentoTest, PasteReaderSplitsEveryLineAtTheFirstLinesSeparator) {
   };
   const std::vector<Caso> casos = {
       // ";" in the first line wins even when later lines use tabs.
-      {"a@x.com;Ana\r\nb@x.com\tBia;SP", {{"emails", ""}, {"a@x.com", "Ana"}, {"b@x.com\tBia", "SP"}}},
+      {"a@x.com;Ana\r\nb@x.com\tBia;SP",
+       {{"emails", ""}, {"a@x.com", "Ana"}, {"b@x.com\tBia", "SP"}}},
       // Otherwise tab, otherwise ",", otherwise one field per line.
-      {"a@x.com\tAna, Souza\nb@x.com,Bia", {{"emails", ""}, {"a@x.com", "Ana, Souza"}, {"b@x.com,Bia", ""}}},
+      {"a@x.com\tAna, Souza\nb@x.com,Bia",
+       {{"emails", ""}, {"a@x.com", "Ana, Souza"}, {"b@x.com,Bia", ""}}},
       {"a@x.com, Ana\rb@x.com ; Bia", {{"emails", ""}, {"a@x.com", "Ana"}, {"b@x.com ; Bia", ""}}},
       {"a@x.com\nb@x.com", {{"emails"}, {"a@x.com"}, {"b@x.com"}}},
       // Fields are trimmed after the quotes go; empty ones stay empty; a separator at the end
@@ -506,8 +510,9 @@ TEST_F(CarregamentoTest, TypedInputGoesToThePasteReader) {
   quorvel::inserirInput(e);
   quorvel::inserirInput(e);  // blank: nothing
   quorvel::inserirInput(e);  // closed with Esc: nothing
-  EXPECT_EQ(dialogos.textos("memo"),
-            std::vector<std::string>(3, "Digite ou cole os dados que quer inserir na lista de dados"));
+  EXPECT_EQ(
+      dialogos.textos("memo"),
+      std::vector<std::string>(3, "Digite ou cole os dados que quer inserir na lista de dados"));
   EXPECT_EQ(dialogos.botoes, std::vector<std::string>(3, "Ok"));
   EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {"a@x.com"}, {"b@x.com"}}));
   EXPECT_EQ(e.editouDaAba(0), "1");
@@ -517,7 +522,8 @@ TEST_F(CarregamentoTest, TypedInputGoesToThePasteReader) {
 // "Abrir lista"
 
 TEST_F(CarregamentoTest, OpenTurnsAFirstLineWithoutAddressesIntoTheHeader) {
-  std::string caminho = escrever("clientes.csv", "nome;email\r\nAna;ana@x.com\r\nBia;bia@x.com\r\n");
+  std::string caminho =
+      escrever("clientes.csv", "nome;email\r\nAna;ana@x.com\r\nBia;bia@x.com\r\n");
   dialogos.valores = {caminho};
   quorvel::btnAbrirClick(e);
   EXPECT_EQ(dialogos.textos("abrir"), (std::vector<std::string>{(home / "dados").string() + "/"}));
@@ -549,8 +555,8 @@ TEST_F(CarregamentoTest, OpenKeepsOrNamesTheHeaderOfOneColumnLists) {
   e.gEditou["0"] = "0";
   dialogos.valores = {escrever("c.txt", "d@x.com,Dani,,SP\n")};
   quorvel::btnAbrirClick(e);
-  EXPECT_EQ(linhasDe(e.gridMain),
-            (Rows{{"Coluna 1", "Coluna 2", "Coluna 3", "Coluna 4"}, {"d@x.com", "Dani", " ", "SP"}}));
+  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"Coluna 1", "Coluna 2", "Coluna 3", "Coluna 4"},
+                                        {"d@x.com", "Dani", " ", "SP"}}));
 }
 
 TEST_F(CarregamentoTest, OpenMakesADataLineWithoutAtTheHeaderEvenWhenItIsData) {
@@ -565,10 +571,8 @@ TEST_F(CarregamentoTest, OpenSeveralFilesAppendsThemAndMarksTheListEdited) {
   dialogos.valores = {a + "\r\n" + b};
   quorvel::btnAbrirClick(e);
   // The second file's header line stays a data row: row 1 holds an address.
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"email", "nome"},
-                                        {"a@x.com", "Ana"},
-                                        {"email", "nome"},
-                                        {"b@x.com", "Bia"}}));
+  EXPECT_EQ(linhasDe(e.gridMain),
+            (Rows{{"email", "nome"}, {"a@x.com", "Ana"}, {"email", "nome"}, {"b@x.com", "Bia"}}));
   EXPECT_EQ(e.arquivoDaAba(0), "");
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_EQ(e.status.estaSalvo, "Não");

@@ -128,14 +128,14 @@ TEST_F(SalvamentoTest, SavedListLoadsBackIntoTheSameCells) {
   ASSERT_EQ(quorvel::abrirCSVTurbo(volta, arquivo), quorvel::ResultadoLeitura::ok);
   Rows lido = linhasDe(volta.gridMain);
   ASSERT_EQ(lido.size(), lista.size() + 2);
-  // Every cell comes back as written, except that an empty cell comes back as the single space
-  // the row assignment rule stores for an empty field (in a row of empty cells, which is saved
-  // without quotes, the last cell stays empty).
+  // Every cell comes back as written. Only a row of empty cells, saved without any quote, is
+  // read as a plain line: its empty fields become the single space of the row assignment rule
+  // (the last one stays empty), which still reads as a blank row.
   for (size_t r = 0; r < lista.size(); ++r) {
     std::vector<std::string> esperado = lista[r];
     bool vazia = std::all_of(esperado.begin(), esperado.end(), [](auto& c) { return c.empty(); });
-    for (size_t c = 0; c < esperado.size() - (vazia ? 1 : 0); ++c)
-      if (esperado[c].empty()) esperado[c] = " ";
+    if (vazia)
+      for (size_t c = 0; c + 1 < esperado.size(); ++c) esperado[c] = " ";
     EXPECT_EQ(lido[r + 2], esperado) << "linha " << r;
   }
 
@@ -348,10 +348,10 @@ TEST_F(SalvamentoTest, DISABLED_TempoUmMilhaoDeLinhas) {
   fs::create_directory(dados);
   const std::string origem = dados + "/milhao.csv";
   {
-    const char* nomes[] = {"Maria Silva", "José Santos", "Ana Oliveira", "João Souza",
+    const char* nomes[] = {"Maria Silva",    "José Santos",     "Ana Oliveira",   "João Souza",
                            "Francisca Lima", "Antônio Pereira", "Conceição Costa"};
     const char* cidades[] = {"São Paulo", "Rio de Janeiro", "Belo Horizonte", "Salvador",
-                             "Fortaleza", "Curitiba", "Recife"};
+                             "Fortaleza", "Curitiba",       "Recife"};
     const char* ufs[] = {"SP", "RJ", "MG", "BA", "CE", "PR", "PE"};
     std::string texto = "email;nome;cidade;uf;telefone\r\n";
     texto.reserve(80u * kLinhas);
@@ -383,12 +383,12 @@ TEST_F(SalvamentoTest, DISABLED_TempoUmMilhaoDeLinhas) {
     long pico = kbDeStatus("VmHWM:");
     long depois = kbDeStatus("VmRSS:");
     double tamanho = static_cast<double>(fs::file_size(arquivo)) / 1e6;
-    std::printf("abrirCSVTurbo %s: %.1f MB, %d linhas em %.3f s = %.0f linhas/s; memória: pico "
-                "+%.0f MB (%.2fx o arquivo), lista +%.0f MB (%.2fx)\n",
-                nome, tamanho, lista.gridMain.rowCount() - 2, s,
-                (lista.gridMain.rowCount() - 2) / s, (pico - antes) / 1e3,
-                (pico - antes) / 1e3 / tamanho, (depois - antes) / 1e3,
-                (depois - antes) / 1e3 / tamanho);
+    std::printf(
+        "abrirCSVTurbo %s: %.1f MB, %d linhas em %.3f s = %.0f linhas/s; memória: pico "
+        "+%.0f MB (%.2fx o arquivo), lista +%.0f MB (%.2fx)\n",
+        nome, tamanho, lista.gridMain.rowCount() - 2, s, (lista.gridMain.rowCount() - 2) / s,
+        (pico - antes) / 1e3, (pico - antes) / 1e3 / tamanho, (depois - antes) / 1e3,
+        (depois - antes) / 1e3 / tamanho);
     ASSERT_EQ(lista.gridMain.colCount(), 5);
 
     std::ofstream("/proc/self/clear_refs") << "5";
@@ -397,11 +397,12 @@ TEST_F(SalvamentoTest, DISABLED_TempoUmMilhaoDeLinhas) {
     ASSERT_TRUE(quorvel::salvarComo(lista, dados + "/salvo.csv", true));
     double s2 = std::chrono::duration<double>(Relogio::now() - t1).count();
     long picoSalvar = kbDeStatus("VmHWM:");
-    std::printf("salvarComo: %d linhas em %.3f s = %.0f linhas/s (%.1f MB escritos); memória: "
-                "pico +%.0f MB\n",
-                lista.gridMain.rowCount(), s2, lista.gridMain.rowCount() / s2,
-                static_cast<double>(fs::file_size(dados + "/salvo.csv")) / 1e6,
-                (picoSalvar - antesSalvar) / 1e3);
+    std::printf(
+        "salvarComo: %d linhas em %.3f s = %.0f linhas/s (%.1f MB escritos); memória: "
+        "pico +%.0f MB\n",
+        lista.gridMain.rowCount(), s2, lista.gridMain.rowCount() / s2,
+        static_cast<double>(fs::file_size(dados + "/salvo.csv")) / 1e6,
+        (picoSalvar - antesSalvar) / 1e3);
   };
   std::printf("arquivo gerado: %.1f MB\n", mb);
   // Each measure in a process of its own, so that memory freed by one does not hide the next.

@@ -109,3 +109,11 @@ bool TerminalProgress::cancelou() const {
 }
 
 }  // namespace quorvel::cli
+
+namespace quorvel::cli {
+
+void TerminalProgress::limparCancelamento() {
+  cli::limparCancelamento();
+}
+
+}  // namespace quorvel::cli

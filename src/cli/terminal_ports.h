@@ -83,6 +83,7 @@ class TerminalProgress : public Progress {
   void setConcluido(const std::string&) override {}
   void esconder() override;
   bool cancelou() const override;
+  void limparCancelamento() override;
 
  private:
   std::unique_ptr<TerminalProgressBar> barra_;

@@ -59,6 +59,8 @@ class Progress {
   virtual void esconder() = 0;
   // The user asked to stop (the box's cancel button).
   virtual bool cancelou() const = 0;
+  // Forgets a cancel request once the operation has honoured it.
+  virtual void limparCancelamento() = 0;
 };
 
 // Lets pending user-interface events through (a no-op without a desktop).

@@ -79,6 +79,25 @@ class RecordingProgress : public Progress {
   void setConcluido(const std::string& legenda) override;
   void esconder() override { visivel = false; }
   bool cancelou() const override { return cancelRequested; }
+  void limparCancelamento() override { cancelRequested = false; }
+};
+
+// A desktop without a desktop: clipboard in memory, a fixed clock, no shell, offline.
+class FakePlatform : public Platform {
+ public:
+  std::string pasta = "/tmp";
+  std::string clipboard;
+  std::vector<std::string> abertos;  // what shellOpen was asked to open
+  bool online = false;
+  std::chrono::system_clock::time_point agora{};
+
+  std::string programFolder() const override { return pasta; }
+  void shellOpen(const std::string& alvo) override { abertos.push_back(alvo); }
+  std::string clipboardText() const override { return clipboard; }
+  void setClipboardText(const std::string& t) override { clipboard = t; }
+  bool internetConectada() const override { return online; }
+  std::vector<FileEntry> listFolder(const std::string&) const override { return {}; }
+  std::chrono::system_clock::time_point now() const override { return agora; }
 };
 
 class NoEventPump : public EventPump {

@@ -53,6 +53,12 @@ size_t codePointCount(std::string_view s) {
   return n;
 }
 
+size_t utf16Length(std::string_view s) {
+  size_t n = 0;
+  for (size_t i = 0; i < s.size();) n += nextCodePoint(s, i) > 0xFFFF ? 2 : 1;
+  return n;
+}
+
 bool isValidUtf8(std::string_view s) {
   for (size_t i = 0; i < s.size();)
     if (nextCodePoint(s, i) < 0) return false;

@@ -42,6 +42,8 @@ inline int nextCodePoint(std::string_view s, size_t& i) {
   return nextCodePointSlow(s, i);
 }
 size_t codePointCount(std::string_view s);
+// Length in UTF-16 code units (how the desktop toolkit counts a text's length).
+size_t utf16Length(std::string_view s);
 bool isValidUtf8(std::string_view s);
 void appendUtf8(std::string& out, char32_t cp);
 

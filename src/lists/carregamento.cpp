@@ -482,8 +482,8 @@ void colarCheck(ListEditor& editor, const std::string& texto) {
     std::vector<std::string_view> campos;
     for (p = 0; p < t.size();) {
       if (progresso.cancelou()) {
-        // The cancel request stays with the progress box; its next display clears it.
         editor.dialogos().msgInformacao("Operação cancelada");
+        progresso.limparCancelamento();
         cancelado = true;
         break;
       }

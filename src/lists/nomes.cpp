@@ -27,21 +27,6 @@ void passo(ListEditor& e, const std::string& l1, const std::string& l2 = {}) {
   if (e.pump) e.pump->processEvents();
 }
 
-// The progress box forgets a cancel request only when a new display starts; it is then closed.
-void reiniciarCancelamento(Progress& p) {
-  p.setProgress({}, 0);
-  p.esconder();
-}
-
-size_t comprimentoUtf16(std::string_view s) {
-  size_t n = 0;
-  for (unsigned char c : s) {
-    if ((c & 0xC0) != 0x80) ++n;
-    if (c >= 0xF0) ++n;
-  }
-  return n;
-}
-
 // --- Writing sys_nomes.txt back in the encoding it was read in --------------------------------
 
 std::string paraUtf16(std::string_view texto, bool bigEndian) {
@@ -161,7 +146,7 @@ std::vector<std::string> sortByLength(const std::vector<std::string>& linhas) {
   std::vector<std::string> chaves(n);
   for (size_t i = 0; i < n; ++i) {
     char comprimento[24];
-    std::snprintf(comprimento, sizeof comprimento, "%04zu;", comprimentoUtf16(linhas[i]));
+    std::snprintf(comprimento, sizeof comprimento, "%04zu;", utf16Length(linhas[i]));
     chaves[i] = collation::sortKey(comprimento + linhas[i]);
   }
   std::vector<size_t> ordem(n);
@@ -326,7 +311,7 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
   for (int r = 1; r < g.rowCount(); ++r) {
     if (p.cancelou()) {
       editor.dialogos().msgInformacao("Operação cancelada");
-      reiniciarCancelamento(p);
+      p.limparCancelamento();
       if (editor.onChanged) editor.onChanged();
       return encontrados;
     }
@@ -385,7 +370,7 @@ int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& lis
     if (r % 10 == 0) passo(editor, "Processados: " + fmt(r), "E-mails gerados: " + fmt(gerados));
     if (p.cancelou()) {
       editor.dialogos().msgInformacao("Operação cancelada");
-      reiniciarCancelamento(p);
+      p.limparCancelamento();
       break;
     }
     const std::string_view endereco = trimView(g.cell(colunaEmail, r));

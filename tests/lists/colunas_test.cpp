@@ -16,18 +16,6 @@ using quorvel::testing::Rows;
 
 namespace {
 
-class ClipboardPlatform : public Platform {
- public:
-  std::string clipboard;
-  std::string programFolder() const override { return "/tmp"; }
-  void shellOpen(const std::string&) override {}
-  std::string clipboardText() const override { return clipboard; }
-  void setClipboardText(const std::string& t) override { clipboard = t; }
-  bool internetConectada() const override { return false; }
-  std::vector<FileEntry> listFolder(const std::string&) const override { return {}; }
-  std::chrono::system_clock::time_point now() const override { return {}; }
-};
-
 class Colunas : public ::testing::Test {
  protected:
   Colunas() {
@@ -40,7 +28,7 @@ class Colunas : public ::testing::Test {
   ListEditor e;
   ScriptedDialogs d;
   RecordingProgress p;
-  ClipboardPlatform plat;
+  FakePlatform plat;
 };
 
 // ---- Naming -------------------------------------------------------------------------------------

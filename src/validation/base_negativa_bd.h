@@ -17,6 +17,9 @@ class BaseNegativaBD : public BaseNegativa {
   explicit BaseNegativaBD(BancoDados& banco) : banco_(banco) {}
 
   int temEmailInvalido(std::string_view email) override;
+  void anteciparConsulta(std::string_view email) override {
+    if (carregada_) tipos_->prefetch(email);
+  }
   // A new run: the next lookups go to the database again.
   void inicioExecucao() override;
 

@@ -132,6 +132,10 @@ size_t DuplicateMemory::memoryBytes() const {
   return bytes;
 }
 
+void DuplicateMemory::prefetch(std::string_view s) const {
+  __builtin_prefetch(&slots_[hashOf(s) & (slots_.size() - 1)]);
+}
+
 int DuplicateMemory::valor(std::string_view s) const {
   long at = find(s, hashOf(s));
   if (at < 0) return -1;

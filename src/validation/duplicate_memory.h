@@ -20,6 +20,8 @@ class DuplicateMemory {
   bool contains(std::string_view s) const;
   // The value stored with the text, or -1 when the text is absent.
   int valor(std::string_view s) const;
+  // Starts bringing the text's slot into the cache ahead of a lookup.
+  void prefetch(std::string_view s) const;
   void clear();
   // Sizes the table for `n` texts at once instead of growing step by step.
   void reserve(size_t n);

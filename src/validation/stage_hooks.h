@@ -29,6 +29,8 @@ class BaseNegativa {
   virtual ~BaseNegativa() = default;
   virtual int temEmailInvalido(std::string_view email) = 0;
   virtual void inicioExecucao() {}
+  // The address will be asked about shortly (after the cheaper stages).
+  virtual void anteciparConsulta(std::string_view email) {}
 };
 
 // Whether the web service allows sharing now. May throw when the service cannot be reached.

@@ -289,6 +289,7 @@ std::string Validador::validarEmail(std::string_view email, std::string& erro) {
       erro = "E-mail repetido";
       return {};
     }
+    if (opcoes.ckbEmailsInvalidos) base_->anteciparConsulta(e);
     std::string motivo;
     if (etapas(e, false, motivo) == Resultado::valido) return std::string(e);
     erro = std::move(motivo);

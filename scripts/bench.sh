@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build-bench}"
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists >/dev/null
 
 OUT="${BENCH_OUT:-bench-out}"
 mkdir -p "$OUT"
@@ -53,3 +53,21 @@ echo "== cold MX run: 2,000 distinct uncached domains, resolver on loopback answ
 echo "   (baseline: the same run asking one domain at a time)"
 "$BUILD_DIR/bench/quorvel-bench-store" cold --dns-script tools/dns_atrasado.py --domains 2000 \
   --delay 50 | tee "$OUT/cold.txt"
+
+echo
+echo "== list editor: generated 1,000,000-row, 5-column CSV; exclusion file of 200,000 lines"
+"$BUILD_DIR/bench/quorvel-bench-lists" gen "$OUT/lista.csv" "$OUT/exclusao.txt"
+"$BUILD_DIR/bench/quorvel-bench-lists" run "$OUT/lista.csv" "$OUT/exclusao.txt" | tee "$OUT/lists.txt"
+# Baseline: sort -f + uniq over the same file (sorting and removing repeated lines).
+s=$(date +%s.%N)
+/usr/bin/time -f "baseline_sort_uniq_peak_rss %M KB" sh -c \
+  "LC_ALL=C sort -f '$OUT/lista.csv' | LC_ALL=C uniq -i > '$OUT/sort-uniq.txt'" 2>&1
+e=$(date +%s.%N)
+su=$(echo "$e - $s" | bc -l)
+printf 'baseline_sort_f_uniq_seconds %.2f s\n' "$su"
+ld=$(awk '/^load_seconds/ {print $2}' "$OUT/lists.txt")
+so=$(awk '/^sort_seconds/ {print $2}' "$OUT/lists.txt")
+dd=$(awk '/^dedupe_seconds/ {print $2}' "$OUT/lists.txt")
+printf 'ratio_sort_vs_sort_f_uniq %.2f\n' "$(echo "$so / $su" | bc -l)"
+printf 'ratio_dedupe_vs_sort_f_uniq %.2f\n' "$(echo "$dd / $su" | bc -l)"
+printf 'ratio_load_vs_sort_f_uniq %.2f\n' "$(echo "$ld / $su" | bc -l)"

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 
+#include "common/collation.h"
 #include "common/format.h"
 #include "common/paths.h"
 #include "common/sorted_string_list.h"
 #include "common/text.h"
 #include "common/text_file.h"
-#include "lists/carregamento.h"
+#include "lists/cabecalho.h"
 #include "lists/ordenacao.h"
 
 namespace quorvel {
@@ -25,43 +27,17 @@ void passo(ListEditor& e, const std::string& l1, const std::string& l2 = {},
   if (e.pump) e.pump->processEvents();
 }
 
-// The progress box forgets a cancel request only when a new display starts; the box is then
-// closed again.
-void reiniciarCancelamento(Progress& p) {
-  p.setProgress({}, 0);
-  p.esconder();
-}
-
-// Text length as the desktop platform counts it: UTF-16 code units.
-size_t comprimentoUtf16(std::string_view s) {
-  size_t n = 0;
-  for (unsigned char c : s) {
-    if ((c & 0xC0) != 0x80) ++n;  // a lead byte or an ASCII character
-    if (c >= 0xF0) ++n;           // four-byte sequences take a surrogate pair
-  }
-  return n;
-}
-
 // The length of a row's whole text (its cells, each followed by a line break). Every row has the
 // same number of cells, so the line breaks add the same to every row and are left out.
 size_t comprimentoLinha(const TextGrid& g, int row) {
   size_t n = 0;
-  for (const auto& c : g.rowCells(row)) n += comprimentoUtf16(c);
+  for (const auto& c : g.rowCells(row)) n += utf16Length(c);
   return n;
 }
 
 std::string nomeArquivo(const std::string& caminho) {
   size_t barra = caminho.find_last_of("/\\");
   return barra == std::string::npos ? caminho : caminho.substr(barra + 1);
-}
-
-std::string juntarComTab(const std::vector<std::string>& celulas) {
-  std::string out;
-  for (size_t i = 0; i < celulas.size(); ++i) {
-    if (i > 0) out += '\t';
-    out += celulas[i];
-  }
-  return out;
 }
 
 // A whole number as the program's conversion accepts it: optional sign, decimal digits, with
@@ -112,7 +88,7 @@ int excluirRepetidos(ListEditor& editor, TextGrid& g, int coluna) {
       passo(editor, "Processados: " + fmt(posicao), "Repetidos: " + fmt(repetidos));
     if (p.cancelou()) {
       editor.dialogos().msgErro("Operação cancelada");
-      reiniciarCancelamento(p);
+      p.limparCancelamento();
       cancelado = true;
       break;
     }
@@ -139,10 +115,9 @@ int excluirRepetidos(ListEditor& editor, TextGrid& g, int coluna) {
     }
   }
   if (repetidos > 0) g.removeRows(remover);
-  if (!cancelado) {
+  if (!cancelado)
     p.stepProgress("Processados: " + fmt(linhas - 1 - repetidos), "Repetidos: " + fmt(repetidos));
-    p.esconder();
-  }
+  p.esconder();
   editor.gridVisivel = true;
   editor.showStatus(g);
   if (editor.onChanged) editor.onChanged();
@@ -176,6 +151,222 @@ int colunaInicialEliminarRepetidos(const ListEditor& editor) {
 // ---------------------------------------------------------------------------------------------
 // Exclusion lists
 
+namespace {
+
+// The rows of the list found in one exclusion file (flags indexed by row); `lida` is false when
+// the file could not be read. The file's text and its set of lines are let go on return, before
+// the survivors are put in order.
+struct Exclusao {
+  bool lida = false;
+  std::vector<char> excluidas;
+};
+
+Exclusao identificarExcluidas(ListEditor& editor, const TextGrid& g, int coluna,
+                              const std::string& caminho, int numero, int totalArquivos) {
+  Dialogs& d = editor.dialogos();
+  Progress& p = editor.progresso();
+  const std::string nome = nomeArquivo(caminho);
+  p.setProgress("Preparando o arquivo " + nome, 1,
+                "Essa operação pode demorar um pouco. Aguarde...");
+  std::string texto;
+  {
+    auto bytes = readFileBytes(caminho);
+    if (!bytes) {
+      p.esconder();
+      d.msgErro("Não foi possível ler o arquivo: " + caminho);
+      return {};
+    }
+    texto = decodeText(*bytes);
+  }
+  SortedStringList exclusao;
+  exclusao.addAll(splitLines(texto));
+
+  bool aspas = false;
+  bool variasColunas = false;
+  if (!exclusao.empty()) {
+    const std::string& primeira = exclusao[0];
+    aspas = primeira.find('"') != std::string::npos;
+    variasColunas = primeira.find_first_of("\t;,") != std::string::npos;
+  }
+  if (variasColunas)
+    d.msgAviso("O arquivo de exclusão " + nome + kAvisoVariasColunas1 + kAvisoVariasColunas2);
+
+  p.setProgress("Exclusão avançada via arquivo", g.dataRowCount() / 10,
+                "Total de arquivos: " + fmt(numero) + " / " + fmt(totalArquivos) + " -> " + nome,
+                "Processando: 0", "Identificados: " + fmt(0));
+  Exclusao resultado{true, std::vector<char>(static_cast<size_t>(g.rowCount()), 0)};
+  int identificados = 0;
+  std::string valor;
+  for (int r = 1; r < g.rowCount(); ++r) {
+    if (r % 10 == 0)
+      passo(editor, "Processando: " + fmt(r), "Identificados: " + fmt(identificados));
+    const std::string_view celula = trimView(g.cell(coluna, r));
+    if (aspas) {
+      valor.assign("\"").append(celula).append("\"");
+    } else {
+      valor.assign(celula);
+    }
+    bool excluir;
+    if (variasColunas)
+      excluir = !celula.empty() && texto.find(valor) != std::string::npos;
+    else
+      excluir = exclusao.contains(valor);
+    if (excluir) {
+      resultado.excluidas[static_cast<size_t>(r)] = 1;
+      ++identificados;
+    }
+  }
+  return resultado;
+}
+
+// A row's whole text: its cells joined by tabs.
+void textoDaLinha(const TextGrid& g, int row, std::string& out) {
+  out.clear();
+  const auto& celulas = g.rowCells(row);
+  for (size_t i = 0; i < celulas.size(); ++i) {
+    if (i > 0) out += '\t';
+    out += celulas[i];
+  }
+}
+
+// A row's place in the order: the first bytes of the collation key of its whole text, packed
+// so that comparing the numbers compares the bytes. The full keys of every row would take half
+// as much memory as the list itself; the first bytes already tell most rows apart, and the rows
+// they do not are resolved run by run with their full keys.
+struct ChaveLinha {
+  static constexpr size_t kBytes = 24;
+  uint64_t prefixo[kBytes / 8];
+  int linha;
+  uint32_t tamanho;  // the key's length, counted up to kBytes + 1
+};
+
+ChaveLinha chaveLinha(std::string_view chave, int linha) {
+  ChaveLinha k{{}, linha, static_cast<uint32_t>(std::min(chave.size(), ChaveLinha::kBytes + 1))};
+  for (size_t i = 0; i < std::min(chave.size(), ChaveLinha::kBytes); ++i)
+    k.prefixo[i / 8] |= uint64_t{static_cast<unsigned char>(chave[i])} << (56 - 8 * (i % 8));
+  return k;
+}
+
+bool mesmoPrefixo(const ChaveLinha& a, const ChaveLinha& b) {
+  return std::equal(std::begin(a.prefixo), std::end(a.prefixo), std::begin(b.prefixo));
+}
+
+// Rows whose keys share the first bytes, in row order: appends them to `ordem` ordered by their
+// full keys, each key once (the topmost row of equal ones).
+void resolverEmpate(const TextGrid& g, const ChaveLinha* grupo, size_t n, std::vector<int>& ordem) {
+  const uint32_t t = grupo[0].tamanho;
+  if (t <= ChaveLinha::kBytes &&
+      std::all_of(grupo, grupo + n, [t](const ChaveLinha& k) { return k.tamanho == t; })) {
+    ordem.push_back(grupo[0].linha);  // the whole keys were compared: all equal
+    return;
+  }
+  struct Item {
+    size_t inicio, tamanho;
+    int linha;
+  };
+  std::string chaves;  // the run's full keys, one after another
+  std::vector<Item> itens;
+  itens.reserve(n);
+  std::string texto;
+  for (size_t i = 0; i < n; ++i) {
+    textoDaLinha(g, grupo[i].linha, texto);
+    const std::string chave = collation::sortKey(texto);
+    itens.push_back({chaves.size(), chave.size(), grupo[i].linha});
+    chaves += chave;
+  }
+  auto vista = [&](const Item& it) {
+    return std::string_view(chaves).substr(it.inicio, it.tamanho);
+  };
+  std::stable_sort(itens.begin(), itens.end(),
+                   [&](const Item& a, const Item& b) { return vista(a) < vista(b); });
+  for (size_t i = 0; i < itens.size(); ++i)
+    if (i == 0 || vista(itens[i]) != vista(itens[i - 1])) ordem.push_back(itens[i].linha);
+}
+
+// The data rows ordered by their whole text (pt-BR, ignoring case), rows with equal texts once:
+// the topmost of them. Old row numbers, in the new order.
+std::vector<int> ordemSemRepetidos(const TextGrid& g) {
+  std::vector<ChaveLinha> chaves;
+  chaves.reserve(static_cast<size_t>(g.dataRowCount()));
+  std::string texto;
+  for (int r = 1; r < g.rowCount(); ++r) {
+    textoDaLinha(g, r, texto);
+    chaves.push_back(chaveLinha(collation::sortKey(texto), r));
+  }
+  std::sort(chaves.begin(), chaves.end(), [](const ChaveLinha& a, const ChaveLinha& b) {
+    if (!mesmoPrefixo(a, b))
+      return std::lexicographical_compare(std::begin(a.prefixo), std::end(a.prefixo),
+                                          std::begin(b.prefixo), std::end(b.prefixo));
+    return a.linha < b.linha;
+  });
+  std::vector<int> ordem;
+  ordem.reserve(chaves.size());
+  for (size_t i = 0; i < chaves.size();) {
+    size_t fim = i + 1;
+    while (fim < chaves.size() && mesmoPrefixo(chaves[fim], chaves[i])) ++fim;
+    if (fim - i == 1)
+      ordem.push_back(chaves[i].linha);
+    else
+      resolverEmpate(g, chaves.data() + i, fim - i, ordem);
+    i = fim;
+  }
+  return ordem;
+}
+
+// A cell as pasted text is read back: double quotes removed, then trimmed. False when the cell
+// already is that way (most are), so that it is left untouched.
+bool celulaColada(const std::string& celula, std::string& out) {
+  const bool aspas = celula.find('"') != std::string::npos;
+  if (!aspas && trimView(celula).size() == celula.size()) return false;
+  out.clear();
+  for (char c : celula)
+    if (c != '"') out.push_back(c);
+  out.assign(trimView(out));
+  return true;
+}
+
+// Takes the excluded rows out and gives the survivors the shape they had when the list was
+// emptied and they were pasted back into it: ordered by their whole text ignoring case, rows
+// with equal texts once, every cell without double quotes and trimmed, the list edited and
+// without a file, blank columns gone. It is done in place, cell by cell, so a cell holding ";",
+// ",", a tab or a line break stays one cell of its own row. As with a blank paste, survivors
+// without any text leave only an empty row, and the edited flag is then not set.
+void recolocarSobreviventes(ListEditor& editor, TextGrid& g, std::vector<char>& excluidas) {
+  Progress& p = editor.progresso();
+  bool algumTexto = false;
+  for (int r = 1; r < g.rowCount() && !algumTexto; ++r)
+    algumTexto = !excluidas[static_cast<size_t>(r)] && g.rowHasText(r);
+  if (!algumTexto) std::fill(excluidas.begin() + 1, excluidas.end(), 1);
+  g.removeRows(excluidas);
+  excluidas = {};
+
+  // The emptied list writes its header back by the row assignment rule.
+  for (int c = 0; c < g.colCount(); ++c)
+    if (g.cell(c, 0).empty()) g.setCell(c, 0, " ");
+  g.moverCursor(0, 1);
+
+  if (algumTexto) {
+    g.reorderRows(ordemSemRepetidos(g));
+    const int total = g.dataRowCount();
+    p.setProgress("Carregando dados...", total / 10, "Total de registros: " + fmt(total));
+    editor.gridVisivel = false;
+    editor.setEditou(g, true);
+    std::string limpa;
+    for (int r = 1; r < g.rowCount(); ++r) {
+      for (int c = 0; c < g.colCount(); ++c)
+        if (celulaColada(g.cell(c, r), limpa)) g.setCell(c, r, limpa);
+      if (r % 10 == 0) p.stepProgress("Processados: " + fmt(r));
+    }
+  }
+  p.esconder();
+  editor.gridVisivel = true;
+  editor.setArquivo(g, "");
+  editor.showStatus(g);
+  eliminarColunasVazias(editor, g);
+}
+
+}  // namespace
+
 void exclusaoAvancada(ListEditor& editor, int coluna) {
   TextGrid& g = *editor.gGrid;
   Dialogs& d = editor.dialogos();
@@ -183,7 +374,6 @@ void exclusaoAvancada(ListEditor& editor, int coluna) {
     d.msgErro(kMsgSelecioneColuna);
     return;
   }
-  Progress& p = editor.progresso();
   const std::string escolha =
       d.getFileSelect(paths::dados(editor.programFolder) + "/", "*.*", "", true, true);
   std::vector<std::string> caminhos;
@@ -192,71 +382,14 @@ void exclusaoAvancada(ListEditor& editor, int coluna) {
 
   const int totalArquivos = static_cast<int>(caminhos.size());
   for (int i = 0; i < totalArquivos; ++i) {
-    // Reloading drops blank columns; the chosen column may be gone for the next file.
+    // Blank columns leave with every file; the chosen column may be gone for the next one.
     if (coluna >= g.colCount()) break;
     const std::string& caminho = caminhos[static_cast<size_t>(i)];
     if (caminho.find(".txt") == std::string::npos && caminho.find(".csv") == std::string::npos)
       continue;
-    const std::string nome = nomeArquivo(caminho);
-    p.setProgress("Preparando o arquivo " + nome, 1,
-                  "Essa operação pode demorar um pouco. Aguarde...");
-    auto bytes = readFileBytes(caminho);
-    if (!bytes) {
-      p.esconder();
-      d.msgErro("Não foi possível ler o arquivo: " + caminho);
-      break;
-    }
-    const std::string texto = decodeText(*bytes);
-    SortedStringList exclusao;
-    exclusao.addAll(splitLines(texto));
-
-    bool aspas = false;
-    bool variasColunas = false;
-    if (!exclusao.empty()) {
-      const std::string& primeira = exclusao[0];
-      aspas = primeira.find('"') != std::string::npos;
-      variasColunas = primeira.find_first_of("\t;,") != std::string::npos;
-    }
-    if (variasColunas)
-      d.msgAviso("O arquivo de exclusão " + nome + kAvisoVariasColunas1 + kAvisoVariasColunas2);
-
-    p.setProgress("Exclusão avançada via arquivo", g.dataRowCount() / 10,
-                  "Total de arquivos: " + fmt(i + 1) + " / " + fmt(totalArquivos) + " -> " + nome,
-                  "Processando: 0", "Identificados: " + fmt(0));
-    std::vector<std::string> sobreviventes;
-    sobreviventes.reserve(static_cast<size_t>(g.dataRowCount()));
-    int identificados = 0;
-    std::string valor;
-    for (int r = 1; r < g.rowCount(); ++r) {
-      if (r % 10 == 0)
-        passo(editor, "Processando: " + fmt(r), "Identificados: " + fmt(identificados));
-      const std::string_view celula = trimView(g.cell(coluna, r));
-      if (aspas) {
-        valor.assign("\"").append(celula).append("\"");
-      } else {
-        valor.assign(celula);
-      }
-      bool excluir;
-      if (variasColunas)
-        excluir = !celula.empty() && texto.find(valor) != std::string::npos;
-      else
-        excluir = exclusao.contains(valor);
-      if (excluir)
-        ++identificados;
-      else
-        sobreviventes.push_back(juntarComTab(g.rowCells(r)));
-    }
-
-    // The survivors come back sorted by their whole text, rows equal ignoring case once.
-    SortedStringList linhas;
-    linhas.addAll(sobreviventes);
-    std::string colar;
-    for (const auto& l : linhas) {
-      colar += l;
-      colar += "\r\n";
-    }
-    editor.novaLista(g, false);
-    colarCheck(editor, colar);
+    Exclusao exclusao = identificarExcluidas(editor, g, coluna, caminho, i + 1, totalArquivos);
+    if (!exclusao.lida) break;
+    recolocarSobreviventes(editor, g, exclusao.excluidas);
   }
 
   editor.showStatus(g);
@@ -342,7 +475,7 @@ bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
   for (int r = 1; r < g.rowCount(); ++r) {
     if (p.cancelou()) {
       d.msgInformacao("Operação cancelada");
-      reiniciarCancelamento(p);
+      p.limparCancelamento();
       editor.gridVisivel = true;
       editor.showStatus(g);
       if (editor.onChanged) editor.onChanged();

@@ -28,8 +28,10 @@ int colunaInicialEliminarRepetidos(int colunaAtual);
 int colunaInicialEliminarRepetidos(const ListEditor& editor);
 
 // "Usar lista de exclusão...": asks for exclusion files in dados/ and takes out of the current
-// list every row whose value in `coluna` is found in them; the surviving rows come back sorted
-// by their whole text, repeated rows once. -1: no column chosen (refused with an error).
+// list every row whose value in `coluna` is found in them. After each file the surviving rows
+// are sorted by their whole text ignoring case, rows equal ignoring case once, every cell
+// trimmed and without double quotes; the list is marked edited, loses its file and its blank
+// unnamed columns. -1: no column chosen (refused with an error).
 void exclusaoAvancada(ListEditor& editor, int coluna);
 
 // The mail domains of the large free providers, each "@" + domain; an address belongs to one

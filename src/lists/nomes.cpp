@@ -312,6 +312,7 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
     if (p.cancelou()) {
       editor.dialogos().msgInformacao("Operação cancelada");
       p.limparCancelamento();
+      p.esconder();
       if (editor.onChanged) editor.onChanged();
       return encontrados;
     }
@@ -371,6 +372,7 @@ int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& lis
     if (p.cancelou()) {
       editor.dialogos().msgInformacao("Operação cancelada");
       p.limparCancelamento();
+      p.esconder();
       break;
     }
     const std::string_view endereco = trimView(g.cell(colunaEmail, r));

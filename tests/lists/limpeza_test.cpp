@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "common/scripted_ports.h"
+#include "common/sorted_string_list.h"
 #include "common/text.h"
 #include "grid_builder.h"
+#include "lists/carregamento.h"
 #include "lists/ordenacao.h"
 
 namespace fs = std::filesystem;
@@ -54,8 +56,9 @@ class ProgressoGravado : public RecordingProgress {
   }
   // Cancels at the first step whose first legend is `legenda`.
   void cancelarNoPasso(const std::string& legenda) {
-    onStep = [legenda](RecordingProgress& p) {
-      if (p.legenda1 == legenda) p.cancelRequested = true;
+    // One click on "Cancelar": the request is made once, at the step showing `legenda`.
+    onStep = [legenda, feito = false](RecordingProgress& p) mutable {
+      if (!feito && p.legenda1 == legenda) p.cancelRequested = feito = true;
     };
   }
 };
@@ -356,6 +359,8 @@ TEST_F(ExclusaoAvancada, OneColumnFileRemovesRowsEqualIgnoringCaseAndSortsTheSur
                       "Essa operação pode demorar um pouco. Aguarde...", "", "", 1}));
   EXPECT_EQ(ex[1], (E{"Exclusão avançada via arquivo", "Total de arquivos: 1 / 1 -> excluir.txt",
                       "Processando: 0", "Identificados: ", 0}));
+  // The survivors are loaded back under the paste reader's progress texts.
+  EXPECT_EQ(ex.back(), (E{"Carregando dados...", "Total de registros: 3", "", "", 0}));
   // The paste reader marks the list edited and clears its file.
   EXPECT_EQ(b.editor.arquivoDaAba(0), "");
   EXPECT_EQ(b.editor.editouDaAba(0), "1");
@@ -448,6 +453,198 @@ TEST_F(ExclusaoAvancada, NeedsAColumn) {
   EXPECT_THAT(b.dialogos.textos("erro"),
               ElementsAre("É preciso selecionar uma coluna para realizar essa operação"));
   EXPECT_THAT(b.dialogos.textos("abrir"), ElementsAre());
+}
+
+TEST_F(ExclusaoAvancada, SurvivorsComeBackAsPastedRowsCellByCell) {
+  struct Caso {
+    const char* oQue;
+    Rows lista;
+    int coluna;
+    std::string exclusao;
+    Rows esperado;
+    std::string editado;
+  };
+  const std::vector<Caso> casos = {
+      {"ordered by the whole row ignoring case, not by the chosen column",
+       {{"nome", "emails"},
+        {"Caio", "c@x.com"},
+        {"Ana", "b@x.com"},
+        {"ana", "a@x.com"},
+        {"Bia", "x@x.com"}},
+       1,
+       "X@X.COM\r\n",
+       {{"nome", "emails"}, {"ana", "a@x.com"}, {"Ana", "b@x.com"}, {"Caio", "c@x.com"}},
+       "1"},
+      {"rows equal ignoring case come back once, the topmost; accents make rows different",
+       {{"emails", "nome"}, {"ana@x.com", "José"}, {"ANA@X.COM", "JOSÉ"}, {"ana@x.com", "Jose"}},
+       0,
+       "zz@x.com",
+       {{"emails", "nome"}, {"ana@x.com", "Jose"}, {"ana@x.com", "José"}},
+       "1"},
+      {"cells lose their double quotes and surrounding blanks, in the order of the raw rows",
+       {{"emails", "nome", "cidade"},
+        {" \"bia@x.com\" ", "\"Bia\"", " "},
+        {"ana@x.com", " Ana ", ""}},
+       0,
+       "zz@x.com",
+       {{"emails", "nome", "cidade"}, {"bia@x.com", "Bia", ""}, {"ana@x.com", "Ana", ""}},
+       "1"},
+      {"blank columns without a name go; an unnamed column with data gets a blank name",
+       {{"emails", "", "", "obs"}, {"a@x.com", " ", "x", ""}, {"b@x.com", "", "y", ""}},
+       0,
+       "zz@x.com",
+       {{"emails", " ", "obs"}, {"a@x.com", "x", ""}, {"b@x.com", "y", ""}},
+       "1"},
+      {"a \";\" in the first surviving row does not split the rows at \";\"",
+       {{"nome", "emails"}, {"Silva; Ana", "ana@x.com"}, {"Souza", "bia@x.com"}},
+       1,
+       "zz@x.com",
+       {{"nome", "emails"}, {"Silva; Ana", "ana@x.com"}, {"Souza", "bia@x.com"}},
+       "1"},
+      {"a one-column list whose first row holds a comma stays one column",
+       {{"nome"}, {"Souza, Bia"}, {"Silva, Ana"}},
+       0,
+       "zz@x.com",
+       {{"nome"}, {"Silva, Ana"}, {"Souza, Bia"}},
+       "1"},
+      {"a cell holding a line break or a tab stays one cell of its row",
+       {{"emails", "obs"}, {"b@x.com", "col\tuna"}, {"a@x.com", "linha 1\r\nlinha 2"}},
+       0,
+       "zz@x.com",
+       {{"emails", "obs"}, {"a@x.com", "linha 1\r\nlinha 2"}, {"b@x.com", "col\tuna"}},
+       "1"},
+      {"survivors without any text leave one empty row, the list not marked edited",
+       {{"emails", "nome"}, {"a@x.com", "Ana"}, {" ", " "}, {"", ""}},
+       0,
+       "a@x.com",
+       {{"emails", "nome"}, {"", ""}},
+       "0"},
+  };
+  for (const auto& c : casos) {
+    Bancada caso;
+    caso.editor.programFolder = home.string();
+    preencher(caso.editor.gridMain, c.lista);
+    caso.editor.gEditou["0"] = "0";
+    caso.editor.gArquivos["0"] = "/dados/lista.csv";
+    caso.editor.gridMain.moverCursor(caso.editor.gridMain.colCount() - 1, 2);
+    caso.dialogos.valores.push_back(arquivo("excluir.txt", c.exclusao));
+
+    quorvel::exclusaoAvancada(caso.editor, c.coluna);
+
+    const auto& g = caso.editor.gridMain;
+    EXPECT_EQ(linhasDe(g), c.esperado) << c.oQue;
+    EXPECT_EQ(caso.editor.editouDaAba(0), c.editado) << c.oQue;
+    EXPECT_EQ(caso.editor.arquivoDaAba(0), "") << c.oQue;
+    EXPECT_EQ(g.cursorCol, 0) << c.oQue;
+    EXPECT_EQ(g.cursorRow, 1) << c.oQue;
+    EXPECT_TRUE(caso.editor.gridVisivel) << c.oQue;
+    EXPECT_FALSE(caso.progresso.visivel) << c.oQue;
+  }
+}
+
+TEST_F(ExclusaoAvancada, EachFileWorksOnTheRowsThePreviousOneLeft) {
+  preencher(b.editor.gridMain, {{"emails"}, {"\"ana@x.com\""}, {"bia@x.com"}});
+  // The first file cannot match the quoted value; once the quotes are gone the second one does.
+  std::string a = arquivo("a.txt", "ana@x.com\r\n");
+  std::string c = arquivo("b.txt", "ANA@X.COM\r\n");
+  b.dialogos.valores.push_back(a + "\n" + c);
+  quorvel::exclusaoAvancada(b.editor, 0);
+  EXPECT_EQ(linhasDe(b.editor.gridMain), (Rows{{"emails"}, {"bia@x.com"}}));
+}
+
+// The exclusion as it was first written: the surviving rows joined by tabs into a sorted set,
+// the list emptied and the set pasted back through the paste reader.
+void exclusaoPeloColar(ListEditor& e, int coluna,
+                       const std::vector<std::vector<std::string>>& arquivos) {
+  quorvel::TextGrid& g = *e.gGrid;
+  for (const auto& linhas : arquivos) {
+    if (coluna >= g.colCount()) break;
+    quorvel::SortedStringList exclusao;
+    exclusao.addAll(linhas);
+    const bool aspas = !exclusao.empty() && exclusao[0].find('"') != std::string::npos;
+    std::vector<std::string> sobreviventes;
+    for (int r = 1; r < g.rowCount(); ++r) {
+      std::string valor = quorvel::trim(g.cell(coluna, r));
+      if (aspas) valor = "\"" + valor + "\"";
+      if (exclusao.contains(valor)) continue;
+      std::string texto = g.rowText(r, "\t");
+      texto.pop_back();
+      sobreviventes.push_back(texto);
+    }
+    quorvel::SortedStringList ordenadas;
+    ordenadas.addAll(sobreviventes);
+    std::string colar;
+    for (const auto& l : ordenadas) colar += l + "\r\n";
+    e.novaLista(g, false);
+    quorvel::colarCheck(e, colar);
+  }
+  e.showStatus(g);
+  g.moverCursor(std::min(g.cursorCol, g.colCount() - 1), 1);
+}
+
+TEST_F(ExclusaoAvancada, AgreesWithPastingTheSurvivorsBack) {
+  // No ";", ",", tab or line break inside a cell: there the paste reader split rows wrongly.
+  std::vector<std::string> celulas = {"ana@x.com",  "ANA@x.com", " ana@x.com ", "\"ana@x.com\"",
+                                      "bia@x.com",  "Bia@X.com", "José",        "Jose",
+                                      "jose",       "",          " ",           "\"",
+                                      "Zé Ninguém", "é",         "caio@x.com"};
+  // Long texts that begin alike: rows that only the end of their whole text orders.
+  for (const char* fim : {"@exemplo.com", "@exemplo.com.br", "@EXEMPLO.COM.BR", "á@exemplo.com"})
+    celulas.push_back(std::string("Maria.Aparecida.da.Silva") + fim);
+  const std::vector<std::string> linhasExclusao = {
+      "ana@x.com",  "BIA@X.COM",
+      " bia@x.com", "\"ana@x.com\"",
+      "jose",       "",
+      "zé ninguém", "\"\"",
+      "Caio@x.com", "maria.aparecida.da.silva@exemplo.com"};
+  const std::vector<std::string> cabecalhos = {"emails", "", "nome", "Nome", " "};
+  std::mt19937 rng(11);
+  auto um = [&](const std::vector<std::string>& v) {
+    return v[std::uniform_int_distribution<size_t>(0, v.size() - 1)(rng)];
+  };
+  auto ate = [&](int n) { return std::uniform_int_distribution<int>(0, n)(rng); };
+  for (int rodada = 0; rodada < 400; ++rodada) {
+    const int colunas = 1 + ate(3);
+    Rows lista(1);
+    for (int c = 0; c < colunas; ++c) lista[0].push_back(um(cabecalhos));
+    for (int r = ate(14); r > 0; --r) {
+      lista.emplace_back();
+      for (int c = 0; c < colunas; ++c) lista.back().push_back(um(celulas));
+    }
+    std::vector<std::vector<std::string>> arquivos(1 + ate(1));
+    std::string escolha;
+    for (size_t f = 0; f < arquivos.size(); ++f) {
+      std::string bytes;
+      for (int l = ate(4); l > 0; --l) {
+        arquivos[f].push_back(um(linhasExclusao));
+        bytes += arquivos[f].back() + "\r\n";
+      }
+      escolha += arquivo("e" + std::to_string(f) + ".txt", bytes) + "\n";
+    }
+    const int coluna = ate(colunas - 1);
+
+    Bancada novo, antigo;
+    for (Bancada* x : {&novo, &antigo}) {
+      preencher(x->editor.gridMain, lista);
+      x->editor.programFolder = home.string();
+      x->editor.gEditou["0"] = "0";
+      x->editor.gArquivos["0"] = "/dados/lista.csv";
+      x->editor.gridMain.moverCursor(colunas - 1, 1);
+    }
+    novo.dialogos.valores.push_back(escolha);
+    quorvel::exclusaoAvancada(novo.editor, coluna);
+    exclusaoPeloColar(antigo.editor, coluna, arquivos);
+
+    const auto& gn = novo.editor.gridMain;
+    const auto& ga = antigo.editor.gridMain;
+    ASSERT_EQ(linhasDe(gn), linhasDe(ga)) << rodada;
+    for (int c = 0; c < ga.colCount(); ++c) ASSERT_EQ(gn.colWidth(c), ga.colWidth(c)) << rodada;
+    ASSERT_EQ(novo.editor.gEditou, antigo.editor.gEditou) << rodada;
+    ASSERT_EQ(novo.editor.gArquivos, antigo.editor.gArquivos) << rodada;
+    ASSERT_EQ(gn.cursorCol, ga.cursorCol) << rodada;
+    ASSERT_EQ(gn.cursorRow, ga.cursorRow) << rodada;
+    ASSERT_EQ(novo.editor.status.itens, antigo.editor.status.itens) << rodada;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

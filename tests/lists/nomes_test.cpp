@@ -41,8 +41,9 @@ class ProgressoGravado : public RecordingProgress {
     RecordingProgress::stepProgress(l1, l2, l3, b);
   }
   void cancelarNoPasso(const std::string& legenda) {
-    onStep = [legenda](RecordingProgress& p) {
-      if (p.legenda1 == legenda) p.cancelRequested = true;
+    // One click on "Cancelar": the request is made once, at the step showing `legenda`.
+    onStep = [legenda, feito = false](RecordingProgress& p) mutable {
+      if (!feito && p.legenda1 == legenda) p.cancelRequested = feito = true;
     };
   }
 };

@@ -79,6 +79,12 @@ class RecordingProgress : public Progress {
   void setConcluido(const std::string& legenda) override;
   void esconder() override { visivel = false; }
   bool cancelou() const override { return cancelRequested; }
+  // One click on "Cancelar": the request is made once, at the step showing `legenda`.
+  void cancelarNoPasso(const std::string& legenda) {
+    onStep = [legenda, feito = false](RecordingProgress& p) mutable {
+      if (!feito && p.legenda1 == legenda) p.cancelRequested = feito = true;
+    };
+  }
   void limparCancelamento() override { cancelRequested = false; }
 };
 

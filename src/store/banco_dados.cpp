@@ -180,8 +180,7 @@ bool BancoDados::inserirMX(const std::string& nomeTabela, std::string_view domin
 void BancoDados::inserirMXMass(const std::string& nomeTabela, std::string_view lista, bool seu) {
   const std::string& t = identificador(nomeTabela);
   const std::string data = hojeTexto();
-  db_.exec("BEGIN");
-  try {
+  db_.transacao([&] {
     Statement st = db_.prepare("INSERT OR IGNORE INTO " + t +
                                " (dominio, data_cadastro, seu) VALUES (:adominio, "
                                ":adata_cadastro, :aseu)");
@@ -191,14 +190,7 @@ void BancoDados::inserirMXMass(const std::string& nomeTabela, std::string_view l
       st.bind(":adominio", dominio).bind(":adata_cadastro", data).bind(":aseu", seu ? 1 : 0);
       st.exec();
     }
-    db_.exec("COMMIT");
-  } catch (...) {
-    try {
-      db_.exec("ROLLBACK");
-    } catch (const SqliteError&) {
-    }
-    throw;
-  }
+  });
 }
 
 bool BancoDados::temDominioMX(const std::string& nomeTabela, std::string_view dominio) {
@@ -251,8 +243,7 @@ int BancoDados::inserirEmailInvalido(std::string_view email, std::string_view te
 
 void BancoDados::inserirEmailInvalidoMass(std::string_view lista) {
   const std::string data = hojeTexto();
-  db_.exec("BEGIN");
-  try {
+  db_.transacao([&] {
     Statement st = db_.prepare(
         "INSERT OR IGNORE INTO tbemailsinvalidos (email, data_cadastro, seu, tipo_erro) VALUES "
         "(:aemail, :adata_cadastro, :aseu, :atipo_erro)");
@@ -263,14 +254,7 @@ void BancoDados::inserirEmailInvalidoMass(std::string_view lista) {
       st.bind(":atipo_erro", 1);
       st.exec();
     }
-    db_.exec("COMMIT");
-  } catch (...) {
-    try {
-      db_.exec("ROLLBACK");
-    } catch (const SqliteError&) {
-    }
-    throw;
-  }
+  });
 }
 
 int BancoDados::temEmailInvalido(std::string_view email) {
@@ -316,7 +300,9 @@ int64_t BancoDados::getNextId(const std::string& tableName, const std::string& n
   return next;
 }
 
-bool BancoDados::TemInternet() const { return quorvel::TemInternet(); }
+bool BancoDados::TemInternet() const {
+  return quorvel::TemInternet();
+}
 
 Tabela BancoDados::consultaContas() {
   return db_.query("SELECT * FROM tbcontas order by email");

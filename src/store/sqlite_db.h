@@ -77,6 +77,22 @@ class SqliteDb {
   Tabela query(const std::string& sql);
   int changes() const { return sqlite3_changes(db_); }
 
+  // Runs `body` inside one transaction: committed when it returns, rolled back when it throws.
+  template <class Body>
+  void transacao(Body body) {
+    exec("BEGIN");
+    try {
+      body();
+      exec("COMMIT");
+    } catch (...) {
+      try {
+        exec("ROLLBACK");
+      } catch (const SqliteError&) {
+      }
+      throw;
+    }
+  }
+
  private:
   struct Finalizer {
     void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }

@@ -28,7 +28,6 @@ class ByteTrie {
   int32_t firstSuffixOf(std::string_view s) const;
   // Smallest position of a pattern occurring anywhere in `s` (needs failure links); -1 when none.
   int32_t firstOccurringIn(std::string_view s) const;
-  bool empty() const { return nodes_.size() <= 1 && nodes_[0].best < 0; }
 
  private:
   struct Node {

@@ -16,20 +16,7 @@ using quorvel::testing::Rows;
 
 namespace {
 
-class Colunas : public ::testing::Test {
- protected:
-  Colunas() {
-    e.dialogs = &d;
-    e.progress = &p;
-    e.platform = &plat;
-  }
-  TextGrid& g() { return *e.gGrid; }
-
-  ListEditor e;
-  ScriptedDialogs d;
-  RecordingProgress p;
-  FakePlatform plat;
-};
+class Colunas : public ::testing::Test, protected quorvel::testing::EditorComPortas {};
 
 // ---- Naming -------------------------------------------------------------------------------------
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/scripted_ports.h"
+#include "lists/list_editor.h"
 #include "lists/text_grid.h"
 
 namespace quorvel::testing {
@@ -33,5 +35,20 @@ inline Rows linhasDe(const TextGrid& g) {
   for (int r = 0; r < g.rowCount(); ++r) out.push_back(g.rowCells(r));
   return out;
 }
+
+// An editor wired to scripted ports, as the list tests need it.
+struct EditorComPortas {
+  EditorComPortas() {
+    e.dialogs = &d;
+    e.progress = &p;
+    e.platform = &plat;
+  }
+  TextGrid& g() { return *e.gGrid; }
+
+  ListEditor e;
+  ScriptedDialogs d;
+  RecordingProgress p;
+  FakePlatform plat;
+};
 
 }  // namespace quorvel::testing

@@ -55,12 +55,6 @@ class ProgressoGravado : public RecordingProgress {
     return out;
   }
   // Cancels at the first step whose first legend is `legenda`.
-  void cancelarNoPasso(const std::string& legenda) {
-    // One click on "Cancelar": the request is made once, at the step showing `legenda`.
-    onStep = [legenda, feito = false](RecordingProgress& p) mutable {
-      if (!feito && p.legenda1 == legenda) p.cancelRequested = feito = true;
-    };
-  }
 };
 
 struct Bancada {

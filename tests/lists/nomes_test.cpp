@@ -40,12 +40,6 @@ class ProgressoGravado : public RecordingProgress {
     passos.push_back(l1 + "|" + l2);
     RecordingProgress::stepProgress(l1, l2, l3, b);
   }
-  void cancelarNoPasso(const std::string& legenda) {
-    // One click on "Cancelar": the request is made once, at the step showing `legenda`.
-    onStep = [legenda, feito = false](RecordingProgress& p) mutable {
-      if (!feito && p.legenda1 == legenda) p.cancelRequested = feito = true;
-    };
-  }
 };
 
 class Nomes : public ::testing::Test {

@@ -15,20 +15,7 @@ using quorvel::testing::Rows;
 
 namespace {
 
-class OperacoesGrid : public ::testing::Test {
- protected:
-  OperacoesGrid() {
-    e.dialogs = &d;
-    e.progress = &p;
-    e.platform = &plat;
-  }
-  TextGrid& g() { return *e.gGrid; }
-
-  ListEditor e;
-  ScriptedDialogs d;
-  RecordingProgress p;
-  FakePlatform plat;
-};
+class OperacoesGrid : public ::testing::Test, protected quorvel::testing::EditorComPortas {};
 
 // ---- New list -----------------------------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "cli/ambiente.h"
+#include "cli/comum.h"
 #include "cli/terminal_ports.h"
 #include "common/text.h"
 #include "common/text_file.h"
@@ -18,34 +19,10 @@
 namespace quorvel::cli {
 namespace {
 
-bool readStdin(std::string& out) {
-  out.clear();
-  char buf[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
-    if (n == 0) return true;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    out.append(buf, static_cast<size_t>(n));
-  }
-}
-
 void writeOut(std::string& buf, bool force = false) {
   if (!force && buf.size() < (1 << 16)) return;
   std::fwrite(buf.data(), 1, buf.size(), stdout);
   buf.clear();
-}
-
-void printCounters(const Validador& v, std::string& out) {
-  for (size_t i = 0; i < kNumContadores; ++i) {
-    auto c = static_cast<Contador>(i);
-    out += nomeContador(c);
-    out += '\t';
-    out += v.contadores.texto(c);
-    out += '\n';
-  }
 }
 
 int runSingle(Validador& v, const std::vector<std::string>& lines, bool counters) {
@@ -120,10 +97,7 @@ void addCheckCommand(CLI::App& app, CheckOptions& o, int& exitCode) {
   cmd->add_option("--home", o.home, "Pasta do programa (com dados/config); padrão: a do programa");
   cmd->add_flag("--grid", o.grid, "Valida como lista (aba Principal) e lista Válidos/Inválidos");
   cmd->add_flag("--counters", o.counters, "Mostra os contadores ao final");
-  cmd->add_option("--disable", o.disable,
-                  "Desliga etapas: sintaxe, regras, armadilhas, internacional, empirico, "
-                  "nomesraros, testemx, emailsinvalidos")
-      ->delimiter(',');
+  cmd->add_option("--disable", o.disable, kAjudaDisable)->delimiter(',')->allow_extra_args(false);
   cmd->add_flag("-v,--verbose", o.verbose, "Mostra também as mensagens de informação");
   cmd->add_option("address", o.addresses, "Endereços; sem nenhum, lê linhas da entrada padrão");
   cmd->callback([&o, &exitCode] { exitCode = runCheck(o); });
@@ -138,14 +112,7 @@ int runCheck(const CheckOptions& o) {
     return 2;
   }
   Validador& v = amb->validador;
-  for (const auto& nome : o.disable) {
-    bool* opcao = opcaoPorNome(v.opcoes, nome);
-    if (!opcao) {
-      std::fprintf(stderr, "quorvel-cli: etapa desconhecida: %s\n", nome.c_str());
-      return 2;
-    }
-    *opcao = false;
-  }
+  if (!desligarEtapas(v, o.disable)) return 2;
   if (v.opcoes.ckbTesteMX || v.opcoes.ckbEmailsInvalidos) {
     try {
       amb->abrirBanco();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/ambiente.h"
+#include "cli/comum.h"
 #include "cli/terminal_ports.h"
 #include "common/paths.h"
 #include "lists/carregamento.h"
@@ -137,11 +138,11 @@ int validarLista(const ListOptions& o) {
     barra.finish();
     s.salvarGrade(s.editor.gridValidos, o.validos);
     s.salvarGrade(s.editor.gridInvalidos, o.invalidos);
-    if (o.contadores)
-      for (size_t i = 0; i < kNumContadores; ++i) {
-        auto c = static_cast<Contador>(i);
-        std::printf("%s\t%s\n", nomeContador(c), v.contadores.texto(c).c_str());
-      }
+    if (o.contadores) {
+      std::string painel;
+      printCounters(v, painel);
+      std::fputs(painel.c_str(), stdout);
+    }
   });
 }
 

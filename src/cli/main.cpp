@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "cli/bulk_commands.h"
 #include "cli/check_command.h"
 #include "cli/list_commands.h"
 #include "cli/store_commands.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   quorvel::cli::addCheckCommand(app, check, exitCode);
   quorvel::cli::addStoreCommands(app, exitCode);
   quorvel::cli::addListCommands(app, exitCode);
+  quorvel::cli::addBulkCommands(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

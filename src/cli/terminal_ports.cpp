@@ -100,6 +100,11 @@ void TerminalProgress::stepProgress(const std::string&, const std::string&, cons
   if (barra_) barra_->update(pos_, max_);
 }
 
+void TerminalProgress::setPosicao(int64_t posicao) {
+  pos_ = posicao;
+  if (barra_) barra_->update(pos_, max_);
+}
+
 void TerminalProgress::esconder() {
   barra_.reset();
 }

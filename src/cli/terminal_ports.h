@@ -81,6 +81,8 @@ class TerminalProgress : public Progress {
                    const std::string&, const std::string&, int) override;
   void stepProgress(const std::string&, const std::string&, const std::string&, int) override;
   void setConcluido(const std::string&) override {}
+  void setLegenda(int, const std::string&) override {}
+  void setPosicao(int64_t posicao) override;
   void esconder() override;
   bool cancelou() const override;
   void limparCancelamento() override;
@@ -94,6 +96,25 @@ class TerminalProgress : public Progress {
 void instalarCancelamento();
 bool cancelamentoPedido();
 void limparCancelamento();
+
+// The platform of a batch run: the workspace named on the command line, the real clock, no
+// desktop shell (the command prints what the desktop would open).
+class TerminalPlatform : public Platform {
+ public:
+  explicit TerminalPlatform(std::string pasta) : pasta_(std::move(pasta)) {}
+  std::string programFolder() const override { return pasta_; }
+  void shellOpen(const std::string&) override {}
+  std::string clipboardText() const override { return clipboard_; }
+  void setClipboardText(const std::string& t) override { clipboard_ = t; }
+  bool internetConectada() const override { return true; }
+  std::vector<FileEntry> listFolder(const std::string&) const override { return {}; }
+  std::chrono::system_clock::time_point now() const override {
+    return std::chrono::system_clock::now();
+  }
+
+ private:
+  std::string pasta_, clipboard_;
+};
 
 class NullPump : public EventPump {
  public:

@@ -1,5 +1,7 @@
 #include "common/format.h"
 
+#include <ctime>
+
 #include <charconv>
 #include <cstdio>
 
@@ -43,6 +45,16 @@ std::chrono::year_month_day strToDataSQL(std::string_view s) {
   if (!number(0, 4, y) || !number(5, 2, m) || !number(8, 2, d) || y < 1) return fallback;
   year_month_day r{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
   return r.ok() ? r : fallback;
+}
+
+std::string carimboArquivo(std::chrono::system_clock::time_point t) {
+  std::time_t tt = std::chrono::system_clock::to_time_t(t);
+  std::tm tm{};
+  localtime_r(&tt, &tm);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%02d-%02d-%04d %02d_%02d_%02d", tm.tm_mday, tm.tm_mon + 1,
+                tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return buf;
 }
 
 }  // namespace quorvel

@@ -18,4 +18,8 @@ std::string getDataSQL(std::chrono::year_month_day d);
 // Builds a date from characters 1–4, 6–7 and 9–10 of "yyyy-MM-dd"; 2020-01-01 when that fails.
 std::chrono::year_month_day strToDataSQL(std::string_view s);
 
+// Local date and time as pt-BR short date and long time, made fit for a file name:
+// "dd-mm-yyyy hh_nn_ss".
+std::string carimboArquivo(std::chrono::system_clock::time_point t);
+
 }  // namespace quorvel

@@ -48,4 +48,14 @@ bool ehPasta(const std::string& path) {
   return fs::is_directory(path, ec);
 }
 
+int64_t getTamanhoArquivo(const std::string& path) {
+  std::error_code ec;
+  auto n = fs::file_size(path, ec);
+  return ec ? -1 : static_cast<int64_t>(n);
+}
+
+std::string nomeArquivo(const std::string& path) {
+  return fs::path(path).filename().string();
+}
+
 }  // namespace quorvel::paths

@@ -2,6 +2,7 @@
 // The program folder and the workspace below it. Every path is relative to the program folder,
 // never to the current directory.
 
+#include <cstdint>
 #include <string>
 
 namespace quorvel::paths {
@@ -22,5 +23,9 @@ std::string dadosArquivos(const std::string& home);  // dados/arquivos
 void criarPasta(const std::string& path);
 bool existe(const std::string& path);
 bool ehPasta(const std::string& path);
+// Size of a file in bytes; -1 when it cannot be read.
+int64_t getTamanhoArquivo(const std::string& path);
+// The name without its folder.
+std::string nomeArquivo(const std::string& path);
 
 }  // namespace quorvel::paths

@@ -56,6 +56,10 @@ class Progress {
   virtual void stepProgress(const std::string& legenda1 = {}, const std::string& legenda2 = {},
                             const std::string& legenda3 = {}, int bloqueadoCode = 0) = 0;
   virtual void setConcluido(const std::string& legendaPrincipal) = 0;
+  // Replaces one legend line (1 to 3) without moving the gauge.
+  virtual void setLegenda(int linha, const std::string& texto) = 0;
+  // Moves the gauge to `posicao`.
+  virtual void setPosicao(int64_t posicao) = 0;
   virtual void esconder() = 0;
   // The user asked to stop (the box's cancel button).
   virtual bool cancelou() const = 0;

@@ -92,6 +92,11 @@ void RecordingProgress::stepProgress(const std::string& l1, const std::string& l
   if (onStep) onStep(*this);
 }
 
+void RecordingProgress::setLegenda(int linha, const std::string& texto) {
+  (linha == 1 ? legenda1 : linha == 2 ? legenda2 : legenda3) = texto;
+  if (onLegenda) onLegenda(*this);
+}
+
 void RecordingProgress::setConcluido(const std::string& legenda) {
   concluido = legenda;
 }

@@ -71,12 +71,16 @@ class RecordingProgress : public Progress {
   bool cancelRequested = false;
   // Called on every step; a test can set cancelRequested from here.
   std::function<void(RecordingProgress&)> onStep;
+  // Called whenever a legend line is replaced on its own.
+  std::function<void(RecordingProgress&)> onLegenda;
 
   void setProgress(const std::string& op, int64_t max, const std::string& l1, const std::string& l2,
                    const std::string& l3, int) override;
   void stepProgress(const std::string& l1, const std::string& l2, const std::string& l3,
                     int) override;
   void setConcluido(const std::string& legenda) override;
+  void setLegenda(int linha, const std::string& texto) override;
+  void setPosicao(int64_t p) override { posicao = p; }
   void esconder() override { visivel = false; }
   bool cancelou() const override { return cancelRequested; }
   // One click on "Cancelar": the request is made once, at the step showing `legenda`.

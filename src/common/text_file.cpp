@@ -19,9 +19,10 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-  std::string out;
-  out.reserve(bytes.size());
+}  // namespace
+
+void appendUtf16(std::string& out, std::string_view bytes, bool bigEndian) {
+  out.reserve(out.size() + bytes.size());
   size_t n = bytes.size() / 2;
   auto unit = [&](size_t i) -> char16_t {
     auto b0 = static_cast<unsigned char>(bytes[2 * i]);
@@ -42,10 +43,7 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     appendUtf8(out, u);
   }
   if (bytes.size() % 2) appendUtf8(out, 0xFFFD);  // odd trailing byte
-  return out;
 }
-
-}  // namespace
 
 TextEncoding detectEncoding(std::string_view b, size_t& bomLength) {
   bomLength = 0;
@@ -64,30 +62,39 @@ TextEncoding detectEncoding(std::string_view b, size_t& bomLength) {
   return isValidUtf8(b) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
+void appendWindows1252(std::string& out, std::string_view bytes) {
+  out.reserve(out.size() + bytes.size() + bytes.size() / 8);
+  size_t i = 0;
+  while (i < bytes.size()) {
+    size_t ascii = i;
+    while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
+    out.append(bytes.data() + i, ascii - i);
+    if (ascii == bytes.size()) break;
+    auto c = static_cast<unsigned char>(bytes[ascii]);
+    appendUtf8(out, c < 0xA0 ? kCp1252High[c - 0x80] : c);
+    i = ascii + 1;
+  }
+}
+
 std::string windows1252ToUtf8(std::string_view bytes) {
   std::string out;
-  out.reserve(bytes.size() + bytes.size() / 8);
-  for (unsigned char c : bytes) {
-    if (c < 0x80)
-      out.push_back(static_cast<char>(c));
-    else if (c < 0xA0)
-      appendUtf8(out, kCp1252High[c - 0x80]);
-    else
-      appendUtf8(out, c);
-  }
+  appendWindows1252(out, bytes);
   return out;
 }
 
 std::string decodeText(std::string_view bytes) {
   size_t bom;
-  switch (detectEncoding(bytes, bom)) {
+  const TextEncoding enc = detectEncoding(bytes, bom);
+  switch (enc) {
     case TextEncoding::Utf8Bom:
     case TextEncoding::Utf8:
       return std::string(bytes.substr(bom));
     case TextEncoding::Utf16LE:
-      return utf16ToUtf8(bytes.substr(bom), false);
-    case TextEncoding::Utf16BE:
-      return utf16ToUtf8(bytes.substr(bom), true);
+    case TextEncoding::Utf16BE: {
+      std::string out;
+      appendUtf16(out, bytes.substr(bom), enc == TextEncoding::Utf16BE);
+      return out;
+    }
     case TextEncoding::Windows1252:
       return windows1252ToUtf8(bytes);
   }

@@ -17,6 +17,9 @@ TextEncoding detectEncoding(std::string_view bytes, size_t& bomLength);
 // Decodes raw file bytes to UTF-8 text.
 std::string decodeText(std::string_view bytes);
 std::string windows1252ToUtf8(std::string_view bytes);
+// Append decoded bytes to UTF-8 text (a lone surrogate or an odd last byte becomes U+FFFD).
+void appendWindows1252(std::string& out, std::string_view bytes);
+void appendUtf16(std::string& out, std::string_view bytes, bool bigEndian);
 
 // Reads a whole file as bytes; nullopt when it cannot be opened or read.
 std::optional<std::string> readFileBytes(const std::string& path);

@@ -265,6 +265,15 @@ void Validador::anteciparMx(const TextGrid& grid, int coluna, int linha, int& pr
 }
 
 std::string Validador::validarEmail(std::string_view email, std::string& erro) {
+  return std::string(validarEmailSemCopia(email, erro));
+}
+
+void Validador::inicioExecucaoEtapas() {
+  mx_->inicioExecucao();
+  base_->inicioExecucao();
+}
+
+std::string_view Validador::validarEmailSemCopia(std::string_view email, std::string& erro) {
   erro.clear();
   try {
     toLowerInto(email, normalizado_);
@@ -291,7 +300,7 @@ std::string Validador::validarEmail(std::string_view email, std::string& erro) {
     }
     if (opcoes.ckbEmailsInvalidos) base_->anteciparConsulta(e);
     std::string motivo;
-    if (etapas(e, false, motivo) == Resultado::valido) return std::string(e);
+    if (etapas(e, false, motivo) == Resultado::valido) return e;
     erro = std::move(motivo);
     return {};
   } catch (...) {
@@ -355,8 +364,7 @@ void Validador::executarValidacao() {
     throw;
   }
 
-  mx_->inicioExecucao();
-  base_->inicioExecucao();
+  inicioExecucaoEtapas();
   const bool antecipar = coluna >= 0 && opcoes.ckbTesteMX && mx_->querAntecipar();
   int proximaAntecipada = 1;
 

@@ -98,6 +98,10 @@ class Validador {
   void iniciarValidacao();
   void executarValidacao();
   std::string validarEmail(std::string_view email, std::string& erro);
+  // validarEmail without the copy: the normalised address stays valid until the next call.
+  std::string_view validarEmailSemCopia(std::string_view email, std::string& erro);
+  // Tells the MX and negative-base stages that a run over many addresses begins.
+  void inicioExecucaoEtapas();
   void zerarContadores();
   void incLabelNumber(Contador c) { contadores.incLabelNumber(c); }
   // Column of the e-mail addresses in the grid, or -1 (asks the user when it cannot tell).

@@ -1,0 +1,144 @@
+#include "cli/bulk_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bulk/validacao_grandes.h"
+#include "cli/ambiente.h"
+#include "cli/comum.h"
+#include "cli/terminal_ports.h"
+#include "common/text_file.h"
+#include "extraction/extrator.h"
+
+namespace quorvel::cli {
+namespace {
+
+constexpr int kSaidaCancelado = 130;
+
+struct ExtractOptions {
+  bool primeiro = false;
+  std::string arquivo;
+};
+
+struct BulkOptions {
+  std::string home;
+  bool verbose = false;
+  std::vector<std::string> disable;
+  std::vector<std::string> arquivos;
+};
+
+int extrair(const ExtractOptions& o) {
+  std::string bytes;
+  if (o.arquivo.empty()) {
+    if (!readStdin(bytes)) {
+      std::fprintf(stderr, "quorvel-cli: não foi possível ler a entrada padrão\n");
+      return 2;
+    }
+  } else if (auto lidos = readFileBytes(o.arquivo)) {
+    bytes = std::move(*lidos);
+  } else {
+    std::fprintf(stderr, "quorvel-cli: não foi possível abrir o arquivo: %s\n", o.arquivo.c_str());
+    return 2;
+  }
+  std::string texto = decodeText(bytes);
+  bytes = std::string();
+  instalarCancelamento();
+  TerminalDialogs dialogs;
+  TerminalProgress progress;
+  NullPump pump;
+  Extrator extrator(&dialogs, &progress, &pump);
+  std::string emails = extrator.getEmails(texto, !o.primeiro, true);
+  std::fwrite(emails.data(), 1, emails.size(), stdout);
+  return cancelamentoPedido() ? kSaidaCancelado : 0;
+}
+
+// The progress box of a bulk run on a terminal: one bar per file with the lines read and the
+// lines per second, drawn whenever the run lets events through (every 100 lines).
+class ProgressoLote : public Progress, public EventPump {
+ public:
+  explicit ProgressoLote(const ValidacaoGrandes*& lote) : lote_(lote) {}
+  void setProgress(const std::string&, int64_t, const std::string& legenda1, const std::string&,
+                   const std::string&, int) override {
+    cli::limparCancelamento();
+    barra_ = std::make_unique<TerminalProgressBar>(legenda1);
+  }
+  void stepProgress(const std::string&, const std::string&, const std::string&, int) override {}
+  void setConcluido(const std::string&) override {}
+  void setLegenda(int, const std::string&) override {}
+  void setPosicao(int64_t) override {}
+  void esconder() override { barra_.reset(); }
+  bool cancelou() const override { return cancelamentoPedido(); }
+  void limparCancelamento() override { cli::limparCancelamento(); }
+  void processEvents() override {
+    if (barra_ && lote_) barra_->update(lote_->linhasLidas, 0);
+  }
+
+ private:
+  const ValidacaoGrandes*& lote_;
+  std::unique_ptr<TerminalProgressBar> barra_;
+};
+
+int validarGrandes(const BulkOptions& o) {
+  std::optional<Ambiente> amb;
+  try {
+    amb.emplace(o.home, o.verbose);
+    if (!desligarEtapas(amb->validador, o.disable)) return 2;
+    if (amb->validador.opcoes.ckbTesteMX || amb->validador.opcoes.ckbEmailsInvalidos)
+      amb->abrirBanco();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
+    return 2;
+  }
+  instalarCancelamento();
+  TerminalPlatform platform(amb->home);
+  const ValidacaoGrandes* lote = nullptr;
+  ProgressoLote progresso(lote);
+  ValidacaoGrandes grandes(amb->validador, amb->dialogs, progresso, progresso, platform);
+  lote = &grandes;
+  std::vector<std::string> caminhos;
+  for (const auto& a : o.arquivos) {
+    std::error_code ec;
+    auto absoluto = std::filesystem::absolute(a, ec);
+    caminhos.push_back(ec ? a : absoluto.string());
+  }
+  grandes.adicionarArquivos(caminhos);
+  grandes.iniciar();
+  progresso.esconder();
+  if (grandes.arquivoValidos.empty()) return 2;  // the run did not start
+  std::string saida = grandes.arquivoValidos + "\n" + grandes.arquivoInvalidos + "\n";
+  printCounters(amb->validador, saida);
+  std::fwrite(saida.data(), 1, saida.size(), stdout);
+  if (grandes.cancelado) {
+    std::fprintf(stderr, "quorvel-cli: cancelado; o que foi processado está nos arquivos acima\n");
+    return kSaidaCancelado;
+  }
+  return amb->dialogs.erros > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+void addBulkCommands(CLI::App& app, int& exitCode) {
+  auto eo = std::make_shared<ExtractOptions>();
+  auto* ext = app.add_subcommand("extract", "Extrai os endereços de e-mail de um texto");
+  ext->add_flag("--first", eo->primeiro, "Só o primeiro endereço encontrado");
+  ext->add_option("FILE", eo->arquivo, "Arquivo de texto; sem ele, a entrada padrão");
+  ext->callback([eo, &exitCode] { exitCode = extrair(*eo); });
+
+  auto bo = std::make_shared<BulkOptions>();
+  auto* bulk = app.add_subcommand(
+      "bulk", "Valida arquivos grandes linha a linha e grava big_validos/big_invalidos em dados");
+  bulk->add_option("--home", bo->home, "Pasta do programa (com dados/config)");
+  bulk->add_option("--disable", bo->disable, kAjudaDisable)
+      ->delimiter(',')
+      ->allow_extra_args(false);
+  bulk->add_flag("-v,--verbose", bo->verbose, "Mostra também as mensagens de informação");
+  bulk->add_option("FILE", bo->arquivos, "Arquivos a validar, na ordem")->required();
+  bulk->callback([bo, &exitCode] { exitCode = validarGrandes(*bo); });
+}
+
+}  // namespace quorvel::cli

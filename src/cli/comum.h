@@ -1,0 +1,22 @@
+#pragma once
+// Pieces several commands share: standard input, the counter panel, the stage switches.
+
+#include <string>
+#include <vector>
+
+#include "validation/validador.h"
+
+namespace quorvel::cli {
+
+// Reads all of standard input; false when it cannot be read.
+bool readStdin(std::string& out);
+// The counter panel of the validation window as "name<TAB>value" lines.
+void printCounters(const Validador& v, std::string& out);
+// Turns off the stages named in `nomes`; false (with a message) for an unknown name.
+bool desligarEtapas(Validador& v, const std::vector<std::string>& nomes);
+// Help text of the --disable option.
+inline constexpr const char* kAjudaDisable =
+    "Desliga etapas: sintaxe, regras, armadilhas, internacional, empirico, nomesraros, testemx, "
+    "emailsinvalidos";
+
+}  // namespace quorvel::cli

@@ -11,6 +11,7 @@
 #include "cli/comum.h"
 #include "cli/terminal_ports.h"
 #include "common/paths.h"
+#include "extraction/extrator.h"
 #include "lists/carregamento.h"
 #include "lists/limpeza.h"
 #include "lists/nomes.h"
@@ -46,6 +47,7 @@ class SessaoLista {
     editor.progress = &progress;
     editor.pump = &pump;
     editor.programFolder = home.empty() ? paths::programFolder() : std::move(home);
+    ligarExtrator(editor, extrator);
   }
 
   // Opens the file into "Principal" as "Abrir lista" does (with its clean-up).
@@ -79,6 +81,7 @@ class SessaoLista {
   TerminalProgress progress;
   NullPump pump;
   ListEditor editor;
+  Extrator extrator{&dialogs, &progress, &pump};
 };
 
 template <class Body>

@@ -5,6 +5,7 @@
 
 #include "common/format.h"
 #include "common/text.h"
+#include "lists/list_editor.h"
 
 namespace quorvel {
 namespace {
@@ -216,6 +217,12 @@ std::string Extrator::getEmails(std::string_view source, bool pegarTodos, bool s
     }
   }
   return resultado;
+}
+
+void ligarExtrator(ListEditor& editor, Extrator& extrator) {
+  editor.extratorEmails = [&extrator](const std::string& texto) {
+    return extrator.getEmails(texto, true, false);
+  };
 }
 
 }  // namespace quorvel

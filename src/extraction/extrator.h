@@ -49,6 +49,10 @@ class Extrator {
   EventPump* pump_;
 };
 
+// Connects the list editor's "Rodar o extrator" to the extractor (every address, with the
+// progress box).
+void ligarExtrator(class ListEditor& editor, Extrator& extrator);
+
 inline constexpr const char* kOperacaoExtraindo = "Extraindo e-mails...";
 inline constexpr const char* kLegendaEncontrados = "E-mails encontrados: ";
 inline constexpr const char* kMsgExtracaoCancelada = "Processamento cancelado";

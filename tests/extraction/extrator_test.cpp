@@ -8,6 +8,8 @@
 
 #include "common/scripted_ports.h"
 #include "common/text.h"
+#include "lists/carregamento.h"
+#include "lists/grid_builder.h"
 
 namespace quorvel {
 namespace {
@@ -176,6 +178,18 @@ TEST(Extrator, TextoGrandeSemSeparadoresNaoTrava) {
   std::string t = repetir("ab@cd", 400000);
   auto r = todos(t);
   EXPECT_THAT(r, IsEmpty());
+}
+
+TEST(Extrator, PaginaDoExtratorDaListaUsaOExtrator) {
+  testing::EditorComPortas ed;
+  Extrator extrator(&ed.d, &ed.p, nullptr);
+  ligarExtrator(ed.e, extrator);
+  ASSERT_TRUE(
+      extrairEmails(ed.e, "Fale com a gente: vendas@loja.com.br ou mailto:sac@loja.co", true));
+  EXPECT_EQ(ed.e.gridMain.rowCount(), 3);
+  EXPECT_EQ(ed.e.gridMain.cell(0, 0), "e-mails");
+  EXPECT_EQ(ed.e.gridMain.cell(0, 1), "vendas@loja.com.br");
+  EXPECT_EQ(ed.e.gridMain.cell(0, 2), "sac@loja.com");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "bulk/validacao_grandes.h"
 
 #include <algorithm>
+#include <array>
+#include <stdexcept>
 
 #include "common/arquivo_saida.h"
 #include "common/format.h"
@@ -41,13 +43,19 @@ void primeiroEmailDosCampos(std::string_view linha, std::string& campos, std::st
   primeiroEmail(campos, email);
 }
 
-// Removes every double quote and trims; `buffer` holds the text when a quote had to go.
-std::string_view semAspas(std::string_view s, std::string& buffer) {
-  if (s.find('"') == std::string_view::npos) return trimView(s);
-  buffer.clear();
-  for (char c : s)
-    if (c != '"') buffer.push_back(c);
-  return trimView(buffer);
+// The text a line stands for: its first address when it holds fields, without double quotes,
+// trimmed.
+void prepararLinha(std::string_view linha, std::string& campos, std::string& extraido,
+                   std::string& texto) {
+  if (temSeparadorDeCampos(linha)) {
+    primeiroEmailDosCampos(linha, campos, extraido);
+    linha = extraido;
+  }
+  texto.clear();
+  for (char c : linha)
+    if (c != '"') texto.push_back(c);
+  std::string_view t = trimView(texto);
+  if (t.size() != texto.size()) texto.assign(t);
 }
 
 }  // namespace
@@ -182,14 +190,36 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
     return FimArquivo::lido;
   }
 
+  // Lines are read and prepared a few ahead of their validation, so that the duplicate memory's
+  // slot for each is already on its way into the cache when its turn comes.
+  constexpr size_t kAdiante = 4;
+  std::array<std::string, kAdiante> anel, minusculas;
+  std::array<bool, kAdiante> falhou{};
+  size_t inicio = 0, prontas = 0;
+  bool fimLeitura = false;
   std::string_view linha;
-  std::string campos, extraido, semAspasBuf, erro;
+  std::string campos, extraido, erro;
   for (;;) {
+    while (prontas < kAdiante && !fimLeitura) {
+      if (!leitor.proximaLinha(linha)) {
+        fimLeitura = true;
+        break;
+      }
+      const size_t k = (inicio + prontas++) % kAdiante;
+      try {
+        falhou[k] = false;
+        prepararLinha(linha, campos, extraido, anel[k]);
+        toLowerInto(anel[k], minusculas[k]);
+        v_.anteciparDuplicado(minusculas[k]);
+      } catch (const std::exception&) {
+        falhou[k] = true;
+      }
+    }
+    if (prontas == 0) break;
     if (progress_.cancelou()) {
       dialogs_.msgInformacao(kMsgGrandesCancelado);
       return FimArquivo::cancelado;
     }
-    if (!leitor.proximaLinha(linha)) break;
     ++linhasLidas;
     ++totalLinhas;
     if (linhasLidas % 100 == 0) {
@@ -199,14 +229,13 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
       v_.avisarMudanca();
       pump_.processEvents();
     }
+    const size_t k = inicio;
+    inicio = (inicio + 1) % kAdiante;
+    --prontas;
     try {
-      std::string_view texto = linha;
-      if (temSeparadorDeCampos(texto)) {
-        primeiroEmailDosCampos(texto, campos, extraido);
-        texto = extraido;
-      }
-      texto = semAspas(texto, semAspasBuf);
-      v_.validarEmailSemCopia(texto, erro);
+      if (falhou[k]) throw std::runtime_error("linha não preparada");
+      const std::string& texto = anel[k];
+      v_.validarNormalizado(minusculas[k], erro);
       if (!erro.empty() && !texto.empty()) {
         ++invalidos;
         inv.linha(texto, '\t', erro);

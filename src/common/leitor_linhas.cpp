@@ -149,19 +149,17 @@ bool LeitorLinhas::abrir(const std::string& caminho, std::string& erro) {
   return true;
 }
 
-void LeitorLinhas::decodificar(std::string_view b, bool fim) {
+size_t LeitorLinhas::decodificar(std::string_view b, bool fim) {
   switch (codificacao_) {
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom: {
       size_t cortada = fim ? 0 : sequenciaCortadaUtf8(b);
       anexarUtf8Reparado(texto_, b.substr(0, b.size() - cortada));
-      bruto_.assign(b.substr(b.size() - cortada));
-      break;
+      return b.size() - cortada;
     }
     case TextEncoding::Windows1252:
       appendWindows1252(texto_, b);
-      bruto_.clear();
-      break;
+      return b.size();
     case TextEncoding::Utf16LE:
     case TextEncoding::Utf16BE: {
       const bool be = codificacao_ == TextEncoding::Utf16BE;
@@ -172,10 +170,10 @@ void LeitorLinhas::decodificar(std::string_view b, bool fim) {
         if (hi >= 0xD8 && hi <= 0xDB) usar -= 2;
       }
       appendUtf16(texto_, b.substr(0, usar), be);
-      bruto_.assign(b.substr(usar));
-      break;
+      return usar;
     }
   }
+  return b.size();
 }
 
 bool LeitorLinhas::carregarMais() {
@@ -189,13 +187,10 @@ bool LeitorLinhas::carregarMais() {
   const size_t antes = texto_.size();
   // The first block is read whole before the encoding is chosen.
   const size_t minimo = codificacaoDefinida_ ? 1 : kBlocoDeteccao;
-  std::string novo = std::move(bruto_);
-  bruto_.clear();
+  if (leitura_.size() != kBlocoLeitura) leitura_.resize(kBlocoLeitura);  // zeroed once
+  size_t lidos = 0;
   do {
-    size_t tinha = novo.size();
-    novo.resize(tinha + kBlocoLeitura);
-    ssize_t n = ::read(fd_, novo.data() + tinha, kBlocoLeitura);
-    novo.resize(tinha + static_cast<size_t>(std::max<ssize_t>(n, 0)));
+    ssize_t n = ::read(fd_, leitura_.data(), kBlocoLeitura);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) erroLeitura_ = descricaoErroSistema(errno);
     if (n <= 0) {
@@ -203,15 +198,22 @@ bool LeitorLinhas::carregarMais() {
       break;
     }
     bytesLidos_ += n;
-  } while (novo.size() < minimo);
-  std::string_view b = novo;
+    lidos = static_cast<size_t>(n);
+    // Bytes kept from the previous block, or the first block still short of 4096 bytes.
+    if (!bruto_.empty() || !codificacaoDefinida_) bruto_.append(leitura_.data(), lidos);
+  } while (!codificacaoDefinida_ && bruto_.size() < minimo);
+  std::string_view b = !bruto_.empty() || !codificacaoDefinida_
+                           ? std::string_view(bruto_)
+                           : std::string_view(leitura_.data(), lidos);
   if (!codificacaoDefinida_) {
     size_t bom = 0;
     codificacao_ = detectarCodificacaoBloco(b.substr(0, kBlocoDeteccao), fimArquivo_, bom);
     codificacaoDefinida_ = true;
     b.remove_prefix(bom);
   }
-  decodificar(b, fimArquivo_);
+  size_t usados = decodificar(b, fimArquivo_);
+  std::string resto(b.substr(usados));  // at most a few bytes of a cut character
+  bruto_ = std::move(resto);
   return texto_.size() > antes || !fimArquivo_;
 }
 

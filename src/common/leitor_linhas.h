@@ -44,7 +44,8 @@ class LeitorLinhas {
 
  private:
   bool carregarMais();  // reads and decodes one more block; false at the end or on error
-  void decodificar(std::string_view bytes, bool fimArquivo);
+  // Appends the decoded bytes to texto_; the bytes used (a cut character waits for the next).
+  size_t decodificar(std::string_view bytes, bool fimArquivo);
 
   int fd_ = -1;
   TextEncoding codificacao_ = TextEncoding::Utf8;
@@ -52,6 +53,7 @@ class LeitorLinhas {
   bool fimArquivo_ = false;
   std::string erroLeitura_;
   int64_t bytesLidos_ = 0;
+  std::string leitura_;  // the block read from the file
   std::string bruto_;  // bytes read and not yet decoded (a cut sequence, the first block)
   std::string texto_;  // decoded text; lines are cut from texto_[pos_, texto_.size())
   size_t pos_ = 0;

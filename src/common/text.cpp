@@ -84,15 +84,17 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 void toLowerInto(std::string_view s, std::string& out) {
-  out.clear();
-  out.reserve(s.size());
+  // ASCII prefix: plain byte mapping, written straight into the buffer.
+  out.resize(s.size());
+  char* o = out.data();
   size_t i = 0;
-  // ASCII prefix: plain byte mapping.
   for (; i < s.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (c >= 0x80) break;
-    out.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c));
+    o[i] = static_cast<char>(static_cast<unsigned>(c - 'A') < 26u ? c + 32 : c);
   }
+  if (i == s.size()) return;
+  out.resize(i);
   while (i < s.size()) {
     size_t start = i;
     int cp = nextCodePoint(s, i);

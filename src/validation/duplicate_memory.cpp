@@ -1,5 +1,8 @@
 #include "validation/duplicate_memory.h"
 
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <new>
@@ -16,19 +19,45 @@ inline uint64_t hashOf(std::string_view s) {
   return h;
 }
 
-inline uint64_t tagOf(uint64_t h) {
-  return h >> 40;
+constexpr size_t kSlotsIniciais = 1024;
+constexpr unsigned kMaxSlotBits = 28;  // the bits of the hash a slot keeps
+
+unsigned bitsDe(size_t slots) {
+  unsigned b = 0;
+  while ((size_t{1} << b) < slots) ++b;
+  return b;
 }
 
 }  // namespace
 
-DuplicateMemory::DuplicateMemory() {
-  slots_.assign(1024, 0);
+DuplicateMemory::Slots::Slots(size_t n) : p_(nullptr, Free{0}), n_(n) {
+  constexpr size_t kPaginaGrande = size_t{2} << 20;
+  const size_t bytes = n * sizeof(uint64_t);
+  if (bytes < kPaginaGrande) {
+    p_.reset(static_cast<uint64_t*>(std::calloc(n, sizeof(uint64_t))));
+    if (!p_) throw std::bad_alloc();
+    return;
+  }
+  void* m = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) throw std::bad_alloc();
+  ::madvise(m, bytes, MADV_HUGEPAGE);  // a hint: without it the table still works
+  p_ = std::unique_ptr<uint64_t[], Free>(static_cast<uint64_t*>(m), Free{bytes});
+}
+
+void DuplicateMemory::Slots::Free::operator()(uint64_t* p) const {
+  if (bytesMapeados)
+    ::munmap(p, bytesMapeados);
+  else
+    std::free(p);
+}
+
+DuplicateMemory::DuplicateMemory() : slots_(kSlotsIniciais) {
+  shift_ = 64 - bitsDe(kSlotsIniciais);
 }
 
 void DuplicateMemory::clear() {
-  slots_.assign(1024, 0);
-  slots_.shrink_to_fit();
+  slots_ = Slots(kSlotsIniciais);
+  shift_ = 64 - bitsDe(kSlotsIniciais);
   size_ = 0;
   chunks_.clear();
   chunkSizes_.clear();
@@ -45,6 +74,7 @@ uint64_t DuplicateMemory::store(std::string_view s, uint8_t valor) {
   if (chunks_.empty() || used_ + need > chunkSizes_.back()) {
     size_t size = need > chunk ? need : chunk;
     checkLimit(size);
+    if (chunks_.size() >= (size_t{1} << (kRefBits - kChunkBits))) throw std::bad_alloc();
     chunks_.push_back(std::unique_ptr<char[]>(new char[size]));
     chunkSizes_.push_back(size);
     used_ = 0;
@@ -78,11 +108,11 @@ std::string_view DuplicateMemory::load(uint64_t ref) const {
 
 long DuplicateMemory::find(std::string_view s, uint64_t h) const {
   size_t mask = slots_.size() - 1;
-  uint64_t tag = tagOf(h);
-  for (size_t i = h & mask;; i = (i + 1) & mask) {
+  uint64_t tag = h >> kRefBits;
+  for (size_t i = home(h);; i = (i + 1) & mask) {
     uint64_t slot = slots_[i];
     if (slot == 0) return -static_cast<long>(i) - 1;  // free slot where it would go
-    if ((slot >> 40) == tag && load(slot & kRefMask) == s) return static_cast<long>(i);
+    if ((slot >> kRefBits) == tag && load(slot & kRefMask) == s) return static_cast<long>(i);
   }
 }
 
@@ -93,17 +123,21 @@ void DuplicateMemory::reserve(size_t n) {
 }
 
 void DuplicateMemory::rehash(size_t slots) {
+  const unsigned bits = bitsDe(slots);
+  if (bits > kMaxSlotBits) throw std::bad_alloc();  // 134 million texts: beyond any list
   checkLimit(slots * sizeof(uint64_t));
-  std::vector<uint64_t> bigger(slots, 0);  // may throw; nothing changed yet
-  size_t mask = bigger.size() - 1;
+  Slots bigger(slots);  // may throw; nothing changed yet
+  const size_t mask = bigger.size() - 1;
+  const unsigned shift = kTagBits - bits;
   for (uint64_t slot : slots_) {
     if (slot == 0) continue;
-    uint64_t h = hashOf(load(slot & kRefMask));
-    size_t i = h & mask;
+    // The slot's tag holds the hash's top bits, which are the new home.
+    size_t i = static_cast<size_t>((slot >> kRefBits) >> shift);
     while (bigger[i] != 0) i = (i + 1) & mask;
     bigger[i] = slot;
   }
-  slots_.swap(bigger);
+  slots_ = std::move(bigger);
+  shift_ = 64 - bits;
 }
 
 bool DuplicateMemory::insert(std::string_view s, uint8_t valor) {
@@ -117,7 +151,7 @@ bool DuplicateMemory::insert(std::string_view s, uint8_t valor) {
     at = find(s, h);
   }
   uint64_t ref = store(s, valor);
-  slots_[static_cast<size_t>(-at - 1)] = (tagOf(h) << 40) | ref;
+  slots_[static_cast<size_t>(-at - 1)] = ((h >> kRefBits) << kRefBits) | ref;
   ++size_;
   return true;
 }
@@ -127,13 +161,13 @@ bool DuplicateMemory::contains(std::string_view s) const {
 }
 
 size_t DuplicateMemory::memoryBytes() const {
-  size_t bytes = slots_.capacity() * sizeof(uint64_t);
+  size_t bytes = slots_.size() * sizeof(uint64_t);
   for (size_t c : chunkSizes_) bytes += c;
   return bytes;
 }
 
 void DuplicateMemory::prefetch(std::string_view s) const {
-  __builtin_prefetch(&slots_[hashOf(s) & (slots_.size() - 1)]);
+  __builtin_prefetch(&slots_[home(hashOf(s))]);
 }
 
 int DuplicateMemory::valor(std::string_view s) const {

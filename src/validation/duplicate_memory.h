@@ -1,7 +1,9 @@
 #pragma once
 // The duplicate memory: the set of normalised addresses already seen in a validation.
-// Open addressing over 64-bit slots (a hash tag plus a reference into a chunked byte arena), so
-// that a distinct address costs its bytes plus a few more, and a lookup touches one slot.
+// Open addressing over 64-bit slots (the hash's top 28 bits plus a reference into a chunked byte
+// arena), so that a distinct address costs its bytes plus a few more, and a lookup touches one
+// slot. The slot index is taken from the top bits of the hash, which the slot keeps: growing the
+// table never reads the texts again.
 // Each text can carry one small value (the negative base keeps its error types this way).
 
 #include <cstdint>
@@ -33,15 +35,38 @@ class DuplicateMemory {
 
  private:
   static constexpr size_t kChunkBits = 20;  // 1 MiB arena chunks
-  static constexpr uint64_t kRefMask = (uint64_t{1} << 40) - 1;
+  static constexpr unsigned kRefBits = 36;  // 64 GiB of arena
+  static constexpr unsigned kTagBits = 64 - kRefBits;
+  static constexpr uint64_t kRefMask = (uint64_t{1} << kRefBits) - 1;
 
   uint64_t store(std::string_view s, uint8_t valor);   // → reference + 1
   std::string_view load(uint64_t ref) const;           // the text; its value byte follows it
   long find(std::string_view s, uint64_t hash) const;  // slot index or -1
   void grow() { rehash(slots_.size() * 2); }
   void rehash(size_t slots);
+  size_t home(uint64_t hash) const { return static_cast<size_t>(hash >> shift_); }
 
-  std::vector<uint64_t> slots_;
+  // Zeroed slot storage: a large table is mapped as fresh zero pages (no pass to clear it) and
+  // asked to be backed by huge pages, since lookups land on random pages of it.
+  class Slots {
+   public:
+    explicit Slots(size_t n);
+    size_t size() const { return n_; }
+    uint64_t& operator[](size_t i) { return p_.get()[i]; }
+    const uint64_t& operator[](size_t i) const { return p_.get()[i]; }
+    const uint64_t* begin() const { return p_.get(); }
+    const uint64_t* end() const { return p_.get() + n_; }
+
+   private:
+    struct Free {
+      size_t bytesMapeados;  // 0: from calloc
+      void operator()(uint64_t* p) const;
+    };
+    std::unique_ptr<uint64_t[], Free> p_;
+    size_t n_;
+  };
+  Slots slots_;
+  unsigned shift_ = 64 - 10;  // 64 − log2(number of slots)
   size_t size_ = 0;
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::vector<size_t> chunkSizes_;

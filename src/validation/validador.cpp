@@ -268,16 +268,28 @@ std::string Validador::validarEmail(std::string_view email, std::string& erro) {
   return std::string(validarEmailSemCopia(email, erro));
 }
 
+void Validador::anteciparDuplicado(std::string_view normalizado) {
+  if (gProcessados) gProcessados->prefetch(normalizado);
+}
+
 void Validador::inicioExecucaoEtapas() {
   mx_->inicioExecucao();
   base_->inicioExecucao();
 }
 
 std::string_view Validador::validarEmailSemCopia(std::string_view email, std::string& erro) {
-  erro.clear();
   try {
     toLowerInto(email, normalizado_);
-    std::string_view e = trimView(normalizado_);
+  } catch (...) {
+    erro.clear();
+    return {};
+  }
+  return validarNormalizado(trimView(normalizado_), erro);
+}
+
+std::string_view Validador::validarNormalizado(std::string_view e, std::string& erro) {
+  erro.clear();
+  try {
     if (e.empty()) return {};
     bool novo;
     try {

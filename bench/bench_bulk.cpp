@@ -1,0 +1,283 @@
+// Benchmarks of bulk validation and of the extractor on generated files.
+//   quorvel-bench-bulk gen FILE [--lines N]        addresses, one per line (some with fields)
+//   quorvel-bench-bulk run FILE [--reps R]         bulk run, all stages but MX and negative base
+//   quorvel-bench-bulk warm FILE [--reps R]        bulk run with MX and negative base, warm cache
+//   quorvel-bench-bulk gen-text FILE [--mb M]      free text with an address every ~300 bytes
+//   quorvel-bench-bulk extract FILE [--reps R]     the extractor over that text, in memory
+// Prints "name value unit" lines.
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bulk/validacao_grandes.h"
+#include "common/leitor_linhas.h"
+#include "common/scripted_ports.h"
+#include "common/text.h"
+#include "common/text_file.h"
+#include "data_generator.h"
+#include "extraction/extrator.h"
+#include "store/banco_dados.h"
+#include "validation/base_negativa_bd.h"
+#include "validation/cares_resolver.h"
+#include "validation/teste_mx.h"
+
+using namespace quorvel;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+namespace {
+
+double seconds(Clock::time_point a) {
+  return std::chrono::duration<double>(Clock::now() - a).count();
+}
+
+double rssMb() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return ru.ru_maxrss / 1024.0;
+}
+
+double mediana(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// --- data -------------------------------------------------------------------------------
+
+int gerarLinhas(const std::string& arquivo, size_t n) {
+  static const char* kCidades[] = {"São Paulo", "Recife", "Curitiba", "Salvador", "Manaus"};
+  auto enderecos = bench::gerarEnderecos(n, 2026, bench::AddressMix{0.05, 0.03});
+  std::mt19937_64 rng(9);
+  std::ofstream out(arquivo, std::ios::binary);
+  std::string buf;
+  for (size_t i = 0; i < n; ++i) {
+    const std::string& e = enderecos[i];
+    unsigned forma = rng() % 100;
+    if (forma < 15) {  // "Nome;email;cidade"
+      std::string nome = e.substr(0, e.find('@'));
+      for (char& c : nome)
+        if (c == '.' || c == '_') c = ' ';
+      buf += nome + ";" + e + ";" + kCidades[rng() % 5];
+    } else if (forma < 20) {
+      buf += "\"" + e + "\"";
+    } else if (forma < 22) {
+      buf += e + "\tcliente";
+    } else {
+      buf += e;
+    }
+    buf += "\r\n";
+    if (buf.size() > (1 << 20)) {
+      out << buf;
+      buf.clear();
+    }
+  }
+  out << buf;
+  return 0;
+}
+
+int gerarTexto(const std::string& arquivo, size_t mb) {
+  static const char* kPalavras[] = {
+      "de",       "para",     "com",      "contato",  "empresa", "atendimento", "clientes",
+      "serviço",  "pedido",   "entrega",  "produto",  "preço",   "promoção",    "informações",
+      "telefone", "endereço", "horário",  "segunda",  "sexta",   "sábado",      "equipe",
+      "vendas",   "suporte",  "dúvidas",  "site",     "página",  "notícias",    "cadastro",
+      "São",      "Paulo",    "Recife",   "Brasil",   "é",       "não",         "você"};
+  auto enderecos = bench::gerarEnderecos(mb * 4000, 77, bench::AddressMix{0.05, 0.0});
+  std::mt19937_64 rng(4);
+  const size_t alvo = mb << 20;
+  std::string t;
+  t.reserve(alvo + 1024);
+  size_t i = 0;
+  while (t.size() < alvo) {
+    size_t ate = t.size() + 240 + rng() % 120;
+    while (t.size() < ate) {
+      t += kPalavras[rng() % (sizeof kPalavras / sizeof *kPalavras)];
+      t += (rng() % 12 == 0) ? ".\r\n" : " ";
+    }
+    const std::string& e = enderecos[i++ % enderecos.size()];
+    switch (rng() % 4) {
+      case 0:
+        t += "Fulano <" + e + ">, ";
+        break;
+      case 1:
+        t += "<a href=\"mailto:" + e + "\">escreva</a> ";
+        break;
+      case 2:
+        t += "e-mail: " + e + "; ";
+        break;
+      default:
+        t += e + " ";
+    }
+  }
+  std::ofstream(arquivo, std::ios::binary) << t;
+  return 0;
+}
+
+// --- runs -------------------------------------------------------------------------------
+
+struct Espaco {
+  fs::path home;
+  ScriptedDialogs dialogs;
+  RecordingProgress progress;
+  NoEventPump pump;
+  FakePlatform platform;
+  Validador v{dialogs, pump};
+
+  Espaco() {
+    home = fs::temp_directory_path() / ("quorvel-bench-bulk-" + std::to_string(getpid()));
+    fs::remove_all(home);
+    fs::create_directories(home / "dados");
+    platform.pasta = home.string();
+    platform.agora = std::chrono::system_clock::now();
+    v.gRegras = listaDeLinhas(bench::gerarRegras(100, 11));
+    v.gTraps = listaDeLinhas(bench::gerarArmadilhas(20000, 12));
+    v.gNomesRaros = listaDeLinhas(bench::gerarNomesRaros(5000, 13));
+    v.gFiltroPaises = listaDeLinhas(bench::gerarPaises(250));
+    v.gSitesIgnorados = listaDeLinhas({});
+  }
+  ~Espaco() { fs::remove_all(home); }
+};
+
+// Runs the bulk job `reps` times (each as a fresh validation window) and prints its figures.
+void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* prefixo) {
+  std::vector<double> tempos;
+  int64_t linhas = 0, distintos = 0;
+  for (int r = 0; r < reps; ++r) {
+    e.v.fecharClicado();  // a fresh duplicate memory, as a new window would have
+    e.platform.agora += std::chrono::seconds(1);
+    ValidacaoGrandes g(e.v, e.dialogs, e.progress, e.pump, e.platform);
+    g.adicionarArquivos({arquivo});
+    auto t0 = Clock::now();
+    g.iniciar();
+    tempos.push_back(seconds(t0));
+    linhas = g.totalLinhas;
+    distintos = static_cast<int64_t>(e.v.gProcessados->size());
+    fs::remove(g.arquivoValidos);
+    fs::remove(g.arquivoInvalidos);
+  }
+  const double s = mediana(tempos);
+  const double pico = rssMb();
+  const double limite = 200.0 + 150.0 * static_cast<double>(distintos) / (1024.0 * 1024.0);
+  std::printf("%s_lines %lld lines\n", prefixo, static_cast<long long>(linhas));
+  std::printf("%s_seconds %.2f s\n", prefixo, s);
+  std::printf("%s_lines_per_s %.0f lines/s\n", prefixo, linhas / s);
+  std::printf("%s_distinct_addresses %lld\n", prefixo, static_cast<long long>(distintos));
+  std::printf("%s_valid %s\n", prefixo, e.v.contadores.texto(Contador::lbTotalFinal).c_str());
+  std::printf("%s_peak_rss %.0f MB\n", prefixo, pico);
+  std::printf("%s_peak_rss_budget %.0f MB\n", prefixo, limite);
+  std::fflush(stdout);
+}
+
+int rodar(const std::string& arquivo, int reps) {
+  Espaco e;
+  e.v.opcoes.ckbTesteMX = false;
+  e.v.opcoes.ckbEmailsInvalidos = false;
+  medirLote(e, arquivo, reps, "bulk");
+  return 0;
+}
+
+int rodarQuente(const std::string& arquivo, int reps) {
+  Espaco e;
+  EstadoColaboracao colaboracao;
+  colaboracao.gCompartilha = true;
+  BancoDados banco(e.home.string(), colaboracao);
+  banco.esperaAberturaMs = 0;
+  banco.abrirBD();
+  OpcoesResolver o;
+  o.servidor = "127.0.0.1:9";  // nothing is asked: every domain is cached
+  CaresResolver resolver(o);
+  TesteMX mx(banco, colaboracao, resolver, e.pump);
+  mx.temInternet = [] { return true; };
+  BaseNegativaBD base(banco);
+  e.v.setMxTeste(&mx);
+  e.v.setBaseNegativa(&base);
+
+  // Every domain of the file is in the cache; 1,000,000 negative rows, every 20th from the file.
+  auto t0 = Clock::now();
+  LeitorLinhas leitor;
+  std::string erro, email;
+  leitor.abrir(arquivo, erro);
+  std::set<std::string> dominios;
+  std::string negativos;
+  std::string_view l;
+  size_t i = 0, negs = 0;
+  while (leitor.proximaLinha(l)) {
+    if (!primeiroEmail(l, email)) continue;
+    std::string minusculo = toLower(email);
+    dominios.insert(minusculo.substr(minusculo.find('@') + 1));
+    if (++i % 20 == 0 && negs < 1000000) {
+      negativos += minusculo + "\n";
+      ++negs;
+    }
+  }
+  for (; negs < 1000000; ++negs) negativos += "neg" + std::to_string(negs) + "@x.com\n";
+  std::string lista;
+  for (const auto& d : dominios) lista += d + "\n";
+  banco.inserirMXMass(kTbMxValidos, lista, false);
+  banco.inserirEmailInvalidoMass(negativos);
+  std::printf("warm_bulk_setup_seconds %.1f s (%zu domains cached)\n", seconds(t0),
+              dominios.size());
+  medirLote(e, arquivo, reps, "warm_bulk");
+  std::printf("warm_bulk_negative_base_rejections %s\n",
+              e.v.contadores.texto(Contador::lbEmailsInvalidos).c_str());
+  return 0;
+}
+
+int extrair(const std::string& arquivo, int reps) {
+  auto bytes = readFileBytes(arquivo);
+  if (!bytes) return 1;
+  std::string texto = decodeText(*bytes);
+  const double mb = static_cast<double>(bytes->size()) / (1 << 20);
+  bytes.reset();
+  Extrator extrator(nullptr, nullptr, nullptr);
+  std::vector<double> tempos;
+  size_t achados = 0;
+  for (int r = 0; r < reps; ++r) {
+    auto t0 = Clock::now();
+    std::string resultado = extrator.getEmails(texto, true, true);
+    tempos.push_back(seconds(t0));
+    achados = static_cast<size_t>(std::count(resultado.begin(), resultado.end(), '\n'));
+  }
+  const double s = mediana(tempos);
+  std::printf("extract_text_mb %.1f MB\n", mb);
+  std::printf("extract_addresses_found %zu\n", achados);
+  std::printf("extract_in_memory_seconds %.3f s\n", s);
+  std::printf("extract_in_memory_mb_per_s %.0f MB/s\n", mb / s);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "uso: quorvel-bench-bulk gen|run|warm|gen-text|extract ARQUIVO [opções]\n");
+    return 2;
+  }
+  std::string modo = argv[1], arquivo = argv[2];
+  size_t linhas = 10000000, mb = 200;
+  int reps = 3;
+  for (int i = 3; i + 1 < argc; i += 2) {
+    std::string op = argv[i];
+    if (op == "--lines") linhas = std::stoull(argv[i + 1]);
+    if (op == "--mb") mb = std::stoull(argv[i + 1]);
+    if (op == "--reps") reps = std::stoi(argv[i + 1]);
+  }
+  if (modo == "gen") return gerarLinhas(arquivo, linhas);
+  if (modo == "gen-text") return gerarTexto(arquivo, mb);
+  if (modo == "run") return rodar(arquivo, reps);
+  if (modo == "warm") return rodarQuente(arquivo, reps);
+  if (modo == "extract") return extrair(arquivo, reps);
+  std::fprintf(stderr, "modo desconhecido: %s\n", modo.c_str());
+  return 2;
+}

@@ -62,7 +62,13 @@ int gerarLinhas(const std::string& arquivo, size_t n) {
   std::ofstream out(arquivo, std::ios::binary);
   std::string buf;
   for (size_t i = 0; i < n; ++i) {
-    const std::string& e = enderecos[i];
+    std::string e = enderecos[i];
+    // Half the addresses at the big providers, half spread over 50,000 company domains.
+    size_t at = e.find('@');
+    if (at != std::string::npos && e.find('@', at + 1) == std::string::npos && rng() % 2) {
+      size_t d = std::hash<std::string>{}(e) % 50000;
+      e = e.substr(0, at + 1) + "dominio" + std::to_string(d) + (d % 3 ? ".com.br" : ".com");
+    }
     unsigned forma = rng() % 100;
     if (forma < 15) {  // "Nome;email;cidade"
       std::string nome = e.substr(0, e.find('@'));

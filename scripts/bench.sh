@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build-bench}"
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
+  quorvel-bench-bulk quorvel-cli >/dev/null
 
 OUT="${BENCH_OUT:-bench-out}"
 mkdir -p "$OUT"
@@ -71,3 +72,54 @@ dd=$(awk '/^dedupe_seconds/ {print $2}' "$OUT/lists.txt")
 printf 'ratio_sort_vs_sort_f_uniq %.2f\n' "$(echo "$so / $su" | bc -l)"
 printf 'ratio_dedupe_vs_sort_f_uniq %.2f\n' "$(echo "$dd / $su" | bc -l)"
 printf 'ratio_load_vs_sort_f_uniq %.2f\n' "$(echo "$ld / $su" | bc -l)"
+
+echo
+BULK_LINES="${BENCH_BULK_LINES:-10000000}"
+echo "== bulk validation: generated file of $BULK_LINES lines (some with \";\" fields, quotes, tabs; 5% repeated)"
+"$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/bulk.txt" --lines "$BULK_LINES"
+"$BUILD_DIR/bench/quorvel-bench-bulk" run "$OUT/bulk.txt" --reps 3 | tee "$OUT/bulk.txt.out"
+# Baseline: grep -cE with the syntax expression over the same file.
+times=()
+for _ in 1 2 3; do
+  s=$(date +%s.%N)
+  LC_ALL=C grep -cE "$SYNTAX" "$OUT/bulk.txt" >"$OUT/bulk-grep-count.txt" || true
+  e=$(date +%s.%N)
+  times+=("$(echo "$e - $s" | bc -l)")
+done
+bg_s=$(printf '%s\n' "${times[@]}" | median)
+bg_rate=$(echo "$BULK_LINES / $bg_s" | bc -l)
+printf 'baseline_grep_cE_bulk_lines_per_s %.0f lines/s\n' "$bg_rate"
+b_rate=$(awk '/^bulk_lines_per_s/ {print $2}' "$OUT/bulk.txt.out")
+printf 'ratio_bulk_vs_grep %.2f\n' "$(echo "$b_rate / $bg_rate" | bc -l)"
+
+echo
+echo "== bulk validation with MX and negative base: warm cache of every domain of the file (50,030),"
+echo "   negative base of 1,000,000 rows"
+"$BUILD_DIR/bench/quorvel-bench-bulk" warm "$OUT/bulk.txt" --reps 3 | tee "$OUT/bulk-warm.txt"
+wb_rate=$(awk '/^warm_bulk_lines_per_s/ {print $2}' "$OUT/bulk-warm.txt")
+printf 'ratio_warm_bulk_vs_grep %.2f\n' "$(echo "$wb_rate / $bg_rate" | bc -l)"
+
+echo
+echo "== extraction: generated 200 MB text with an address about every 300 bytes"
+"$BUILD_DIR/bench/quorvel-bench-bulk" gen-text "$OUT/texto.txt" --mb 200
+"$BUILD_DIR/bench/quorvel-bench-bulk" extract "$OUT/texto.txt" --reps 3 | tee "$OUT/extract.txt"
+mb=$(awk '/^extract_text_mb/ {print $2}' "$OUT/extract.txt")
+EMAIL_RE='[A-Za-z0-9._%+-]+@[A-Za-z0-9.-]+\.[A-Za-z]{2,}'
+cli_t=(); rg_t=()
+for _ in 1 2 3; do
+  s=$(date +%s.%N)
+  "$BUILD_DIR/src/quorvel-cli" extract "$OUT/texto.txt" >"$OUT/extract-cli.txt"
+  e=$(date +%s.%N)
+  cli_t+=("$(echo "$e - $s" | bc -l)")
+  s=$(date +%s.%N)
+  rg -o "$EMAIL_RE" "$OUT/texto.txt" >"$OUT/extract-rg.txt"
+  e=$(date +%s.%N)
+  rg_t+=("$(echo "$e - $s" | bc -l)")
+done
+cli_s=$(printf '%s\n' "${cli_t[@]}" | median)
+rg_s=$(printf '%s\n' "${rg_t[@]}" | median)
+printf 'extract_cli_file_mb_per_s %.0f MB/s (%s addresses)\n' "$(echo "$mb / $cli_s" | bc -l)" \
+  "$(wc -l <"$OUT/extract-cli.txt")"
+printf 'baseline_rg_o_mb_per_s %.0f MB/s (%s matches)\n' "$(echo "$mb / $rg_s" | bc -l)" \
+  "$(wc -l <"$OUT/extract-rg.txt")"
+printf 'ratio_extract_cli_vs_rg %.2f\n' "$(echo "$rg_s / $cli_s" | bc -l)"

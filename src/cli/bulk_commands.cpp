@@ -33,20 +33,30 @@ struct BulkOptions {
 };
 
 int extrair(const ExtractOptions& o) {
-  std::string bytes;
+  // A file is mapped, and used as it stands when it is UTF-8: no copy of a large text.
+  std::string lidos;
+  ArquivoMapeado mapa;
+  std::string_view bytes;
   if (o.arquivo.empty()) {
-    if (!readStdin(bytes)) {
+    if (!readStdin(lidos)) {
       std::fprintf(stderr, "quorvel-cli: não foi possível ler a entrada padrão\n");
       return 2;
     }
-  } else if (auto lidos = readFileBytes(o.arquivo)) {
-    bytes = std::move(*lidos);
+    bytes = lidos;
+  } else if (mapa.abrir(o.arquivo)) {
+    bytes = mapa.bytes();
   } else {
     std::fprintf(stderr, "quorvel-cli: não foi possível abrir o arquivo: %s\n", o.arquivo.c_str());
     return 2;
   }
-  std::string texto = decodeText(bytes);
-  bytes = std::string();
+  size_t bom = 0;
+  const TextEncoding enc = detectEncoding(bytes, bom);
+  std::string decodificado;
+  std::string_view texto = bytes.substr(bom);
+  if (enc != TextEncoding::Utf8 && enc != TextEncoding::Utf8Bom) {
+    decodificado = decodeText(bytes);
+    texto = decodificado;
+  }
   instalarCancelamento();
   TerminalDialogs dialogs;
   TerminalProgress progress;

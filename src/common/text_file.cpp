@@ -1,6 +1,7 @@
 #include "common/text_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,6 +102,37 @@ std::string decodeText(std::string_view bytes) {
   return std::string(bytes);
 }
 
+std::string decodeText(std::string&& bytes) {
+  size_t bom;
+  TextEncoding enc = detectEncoding(bytes, bom);
+  if (enc != TextEncoding::Utf8 && enc != TextEncoding::Utf8Bom)
+    return decodeText(std::string_view(bytes));
+  bytes.erase(0, bom);
+  return std::move(bytes);
+}
+
+ArquivoMapeado::~ArquivoMapeado() {
+  if (dados_) ::munmap(dados_, tamanho_);
+}
+
+bool ArquivoMapeado::abrir(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok && st.st_size > 0) {
+    void* m = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    ok = m != MAP_FAILED;
+    if (ok) {
+      dados_ = m;
+      tamanho_ = static_cast<size_t>(st.st_size);
+      ::madvise(m, tamanho_, MADV_SEQUENTIAL);
+    }
+  }
+  ::close(fd);
+  return ok;
+}
+
 std::optional<std::string> readFileBytes(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
@@ -110,20 +142,28 @@ std::optional<std::string> readFileBytes(const std::string& path) {
     return std::nullopt;
   }
   std::string data;
-  if (S_ISREG(st.st_mode)) data.reserve(static_cast<size_t>(st.st_size));
-  char buf[1 << 16];
+  // A regular file is read straight into its buffer; anything else (or a file that grew) in
+  // blocks.
+  size_t lido = 0;
+  if (S_ISREG(st.st_mode) && st.st_size > 0) data.resize(static_cast<size_t>(st.st_size));
+  char extra[1 << 16];
   for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
+    // Once the buffer is full, further bytes (a file that grew, a pipe) come in blocks.
+    const bool cheio = lido == data.size();
+    ssize_t n = cheio ? ::read(fd, extra, sizeof extra)
+                      : ::read(fd, data.data() + lido, data.size() - lido);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
       ::close(fd);
       return std::nullopt;
     }
-    data.append(buf, static_cast<size_t>(n));
+    if (cheio) data.append(extra, static_cast<size_t>(n));
+    lido += static_cast<size_t>(n);
   }
+  data.resize(lido);
   ::close(fd);
-  return data;
+  return std::optional<std::string>(std::move(data));
 }
 
 std::optional<std::vector<std::string>> readTextLines(const std::string& path) {

@@ -16,6 +16,8 @@ enum class TextEncoding { Utf8Bom, Utf16LE, Utf16BE, Utf8, Windows1252 };
 TextEncoding detectEncoding(std::string_view bytes, size_t& bomLength);
 // Decodes raw file bytes to UTF-8 text.
 std::string decodeText(std::string_view bytes);
+// The same, reusing the buffer when the bytes are UTF-8 already (no copy of a large file).
+std::string decodeText(std::string&& bytes);
 std::string windows1252ToUtf8(std::string_view bytes);
 // Append decoded bytes to UTF-8 text (a lone surrogate or an odd last byte becomes U+FFFD).
 void appendWindows1252(std::string& out, std::string_view bytes);
@@ -25,6 +27,22 @@ void appendUtf16(std::string& out, std::string_view bytes, bool bigEndian);
 std::optional<std::string> readFileBytes(const std::string& path);
 // Reads a text file into lines; nullopt when it cannot be opened or read.
 std::optional<std::vector<std::string>> readTextLines(const std::string& path);
+
+// A regular file mapped read-only into memory: large inputs are read without a copy.
+class ArquivoMapeado {
+ public:
+  ArquivoMapeado() = default;
+  ~ArquivoMapeado();
+  ArquivoMapeado(const ArquivoMapeado&) = delete;
+  ArquivoMapeado& operator=(const ArquivoMapeado&) = delete;
+  // False when the file cannot be opened or is not a regular file.
+  bool abrir(const std::string& path);
+  std::string_view bytes() const { return {static_cast<const char*>(dados_), tamanho_}; }
+
+ private:
+  void* dados_ = nullptr;
+  size_t tamanho_ = 0;
+};
 
 struct WriteResult {
   bool ok = false;

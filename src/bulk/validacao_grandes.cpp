@@ -1,8 +1,8 @@
 #include "bulk/validacao_grandes.h"
 
 #include <algorithm>
-#include <array>
 #include <stdexcept>
+#include <vector>
 
 #include "common/arquivo_saida.h"
 #include "common/format.h"
@@ -190,31 +190,35 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
     return FimArquivo::lido;
   }
 
-  // Lines are read and prepared a few ahead of their validation, so that the duplicate memory's
-  // slot for each is already on its way into the cache when its turn comes.
-  constexpr size_t kAdiante = 4;
-  std::array<std::string, kAdiante> anel, minusculas;
-  std::array<bool, kAdiante> falhou{};
+  // Lines are read and prepared ahead of their validation: the duplicate memory's slot of each
+  // is on its way into the cache a few lines before its turn, and, when the MX stage reads
+  // ahead, the lookups of new domains run while the chain works through the lines before them.
+  constexpr size_t kSlotAdiante = 3;
+  const size_t adiante = v_.anteciparMxLigado() ? 2048 : kSlotAdiante + 1;
+  std::vector<std::string> anel(adiante), minusculas(adiante);
+  std::vector<char> falhou(adiante, 0);
   size_t inicio = 0, prontas = 0;
   bool fimLeitura = false;
   std::string_view linha;
   std::string campos, extraido, erro;
   for (;;) {
-    while (prontas < kAdiante && !fimLeitura) {
+    while (prontas < adiante && !fimLeitura) {
       if (!leitor.proximaLinha(linha)) {
         fimLeitura = true;
         break;
       }
-      const size_t k = (inicio + prontas++) % kAdiante;
+      const size_t k = (inicio + prontas++) % adiante;
       try {
-        falhou[k] = false;
+        falhou[k] = 0;
         prepararLinha(linha, campos, extraido, anel[k]);
         toLowerInto(anel[k], minusculas[k]);
-        v_.anteciparDuplicado(minusculas[k]);
+        if (adiante > kSlotAdiante + 1) v_.anteciparMxDoEmail(minusculas[k]);
       } catch (const std::exception&) {
-        falhou[k] = true;
+        falhou[k] = 1;
       }
     }
+    if (prontas > kSlotAdiante)
+      v_.anteciparDuplicado(minusculas[(inicio + kSlotAdiante) % adiante]);
     if (prontas == 0) break;
     if (progress_.cancelou()) {
       dialogs_.msgInformacao(kMsgGrandesCancelado);
@@ -230,7 +234,7 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
       pump_.processEvents();
     }
     const size_t k = inicio;
-    inicio = (inicio + 1) % kAdiante;
+    inicio = (inicio + 1) % adiante;
     --prontas;
     try {
       if (falhou[k]) throw std::runtime_error("linha não preparada");

@@ -21,6 +21,8 @@ class MxTeste {
   virtual bool querAntecipar() const { return false; }
   // A domain the chain will ask about soon; its lookup may start now.
   virtual void antecipar(std::string_view dominio, Validador& validador) {}
+  // True when this run already has the domain's answer (or is fetching it): nothing to start.
+  virtual bool respostaConhecida(std::string_view dominio) const { return true; }
 };
 
 // Negative base: the error type of a known invalid address, 0 when it is not known.

@@ -123,6 +123,11 @@ void TesteMX::compartilhar(Validador& v) {
   enviar(v.gSyncInvalidos, false);
 }
 
+bool TesteMX::respostaConhecida(std::string_view dominio) const {
+  return memoria_->valor(dominio) >= 0 || semResposta_.find(dominio) != semResposta_.end() ||
+         resolver_.pendente(dominio);
+}
+
 void TesteMX::antecipar(std::string_view dominioView, Validador& v) {
   if (!temInternet()) return;
   if (isento(dominioView, v) || semResposta_.find(dominioView) != semResposta_.end() ||

@@ -33,6 +33,7 @@ class TesteMX : public MxTeste {
   // Read-ahead of lookups (off: one query at a time, as the chain reaches each domain).
   bool antecipacao = true;
   void antecipar(std::string_view dominio, Validador& v) override;
+  bool respostaConhecida(std::string_view dominio) const override;
 
   // Where the last answer came from (the CLI reports it).
   Origem ultimaOrigem = Origem::cache;

@@ -252,16 +252,23 @@ Validador::Resultado Validador::etapas(std::string_view email, bool empiricoComp
 void Validador::anteciparMx(const TextGrid& grid, int coluna, int linha, int& proxima) {
   constexpr int kJanela = 2000;  // rows read ahead
   const int ate = std::min(grid.rowCount(), linha + kJanela);
-  std::string email, erro;
+  std::string email;
   for (; proxima < ate; ++proxima) {
     toLowerInto(grid.cell(coluna, proxima), email);
-    std::string_view e = trimView(email);
-    if (e.empty() || gProcessados->contains(e)) continue;
-    if (etapaQueRejeita(e, true, erro) != Etapa::nenhuma) continue;
-    size_t arroba = e.find('@');
-    mx_->antecipar(arroba == std::string_view::npos ? std::string_view() : e.substr(arroba + 1),
-                   *this);
+    anteciparMxDoEmail(trimView(email));
   }
+}
+
+void Validador::anteciparMxDoEmail(std::string_view e) {
+  if (e.empty()) return;
+  size_t arroba = e.find('@');
+  std::string_view dominio =
+      arroba == std::string_view::npos ? std::string_view() : e.substr(arroba + 1);
+  // Most addresses share domains already answered: the cheap test goes first.
+  if (mx_->respostaConhecida(dominio) || gProcessados->contains(e)) return;
+  std::string erro;
+  if (etapaQueRejeita(e, true, erro) != Etapa::nenhuma) return;
+  mx_->antecipar(dominio, *this);
 }
 
 std::string Validador::validarEmail(std::string_view email, std::string& erro) {

@@ -106,6 +106,11 @@ class Validador {
   // Starts bringing a normalised address's slot of the duplicate memory into the cache ahead of
   // its validation.
   void anteciparDuplicado(std::string_view normalizado);
+  // Whether the MX stage runs and looks up domains ahead of the chain.
+  bool anteciparMxLigado() const { return opcoes.ckbTesteMX && mx_->querAntecipar(); }
+  // Starts the MX lookup of a normalised address that is still ahead of the chain, when it will
+  // reach the MX stage.
+  void anteciparMxDoEmail(std::string_view normalizado);
   // Tells the MX and negative-base stages that a run over many addresses begins.
   void inicioExecucaoEtapas();
   void zerarContadores();

@@ -1,6 +1,8 @@
 #include "bulk/validacao_grandes.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 
@@ -26,10 +28,19 @@ constexpr const char* kMsgGravacaoInterrompida =
     "\\nA validação foi interrompida; o que já tinha sido gravado continua no arquivo.";
 constexpr const char* kMsgNaoLeuArquivo = "Não foi possível ler todo o arquivo: ";
 
-bool temSeparadorDeCampos(std::string_view s) {
-  for (char c : s)
-    if (c == ';' || c == '\t' || c == ',') return true;
-  return false;
+// What a line holds that changes its handling: field separators, double quotes.
+constexpr std::array<uint8_t, 256> tabelaMarcas() {
+  std::array<uint8_t, 256> t{};
+  t[';'] = t['\t'] = t[','] = 1;
+  t['"'] = 2;
+  return t;
+}
+constexpr std::array<uint8_t, 256> kMarcas = tabelaMarcas();
+
+uint8_t marcas(std::string_view s) {
+  uint8_t m = 0;
+  for (char c : s) m |= kMarcas[static_cast<unsigned char>(c)];
+  return m;
 }
 
 // The first address of a line of fields. The extractor does not end an address at a comma (a
@@ -47,9 +58,15 @@ void primeiroEmailDosCampos(std::string_view linha, std::string& campos, std::st
 // trimmed.
 void prepararLinha(std::string_view linha, std::string& campos, std::string& extraido,
                    std::string& texto) {
-  if (temSeparadorDeCampos(linha)) {
+  uint8_t m = marcas(linha);
+  if (m & 1) {
     primeiroEmailDosCampos(linha, campos, extraido);
     linha = extraido;
+    m = marcas(linha);
+  }
+  if (!(m & 2)) {
+    texto.assign(trimView(linha));
+    return;
   }
   texto.clear();
   for (char c : linha)

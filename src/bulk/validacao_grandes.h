@@ -67,6 +67,8 @@ class ValidacaoGrandes {
   Platform& platform_;
 };
 
+inline constexpr const char* kColunaArquivo = "Arquivo";
+inline constexpr const char* kColunaInformacoes = "Informações";
 inline constexpr const char* kTituloGrandes = "Validação de grandes quantidades de dados";
 inline constexpr const char* kSubtituloGrandes =
     "Precisa validar mais de 1 milhão de e-mails? Use então esta opção";

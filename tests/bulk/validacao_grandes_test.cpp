@@ -234,6 +234,12 @@ TEST(ValidacaoGrandes, ListaDeArquivos) {
   t.g.excluir({2, 0});
   ASSERT_EQ(t.g.lstFiles.size(), 1u);
   EXPECT_EQ(t.g.lstFiles[0].arquivo, b);
+
+  t.g.mostrarAjuda();
+  ASSERT_FALSE(t.dialogs.messages.empty());
+  EXPECT_EQ(t.dialogs.messages.back().altura, 400);
+  EXPECT_THAT(t.dialogs.messages.back().texto,
+              ::testing::StartsWith("Validação de listas gigantes"));
 }
 
 TEST(CarimboArquivo, DataEHoraNoFormatoBrasileiro) {

@@ -99,6 +99,17 @@ void toLowerInto(std::string_view s, std::string& out) {
   out.resize(s.size());
   char* o = out.data();
   size_t i = 0;
+  // Eight ASCII bytes at a time: the bytes in 'A'..'Z' get the 0x20 bit.
+  constexpr uint64_t kAltos = 0x8080808080808080ull, kUm = 0x0101010101010101ull;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    if (w & kAltos) break;
+    uint64_t aPartirDeA = w + (0x80 - 'A') * kUm;
+    uint64_t depoisDeZ = w + (0x80 - 'Z' - 1) * kUm;
+    w |= ((aPartirDeA & ~depoisDeZ) & kAltos) >> 2;
+    std::memcpy(o + i, &w, 8);
+  }
   for (; i < s.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (c >= 0x80) break;

@@ -52,6 +52,17 @@ TEST(Text, ToLowerMapsAsciiAndAccentedLettersAndKeepsIllFormedBytes) {
   std::string out = "lixo anterior";
   quorvel::toLowerInto("ÇA", out);
   EXPECT_EQ(out, "ça");
+
+  // Every ASCII character at every offset of the eight-byte steps, then an accent at the end.
+  std::string ascii, esperado;
+  for (int c = 1; c < 128; ++c) {
+    ascii.push_back(static_cast<char>(c));
+    esperado.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c));
+  }
+  for (size_t deslocamento = 0; deslocamento < 8; ++deslocamento) {
+    std::string prefixo(deslocamento, 'Q'), prefixoMin(deslocamento, 'q');
+    EXPECT_EQ(quorvel::toLower(prefixo + ascii + "É"), prefixoMin + esperado + "é");
+  }
 }
 
 TEST(Text, EqualsIgnoreCase) {

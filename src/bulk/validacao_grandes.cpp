@@ -1,17 +1,14 @@
 #include "bulk/validacao_grandes.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
 #include <stdexcept>
-#include <vector>
 
+#include "bulk/linhas_adiante.h"
 #include "common/arquivo_saida.h"
 #include "common/format.h"
 #include "common/leitor_linhas.h"
 #include "common/paths.h"
 #include "common/text.h"
-#include "extraction/extrator.h"
 
 namespace quorvel {
 namespace {
@@ -27,53 +24,6 @@ constexpr const char* kMsgNaoGravouArquivo = "Não foi possível gravar o arquiv
 constexpr const char* kMsgGravacaoInterrompida =
     "\\nA validação foi interrompida; o que já tinha sido gravado continua no arquivo.";
 constexpr const char* kMsgNaoLeuArquivo = "Não foi possível ler todo o arquivo: ";
-
-// What a line holds that changes its handling: field separators, double quotes.
-constexpr std::array<uint8_t, 256> tabelaMarcas() {
-  std::array<uint8_t, 256> t{};
-  t[';'] = t['\t'] = t[','] = 1;
-  t['"'] = 2;
-  return t;
-}
-constexpr std::array<uint8_t, 256> kMarcas = tabelaMarcas();
-
-uint8_t marcas(std::string_view s) {
-  uint8_t m = 0;
-  for (char c : s) m |= kMarcas[static_cast<unsigned char>(c)];
-  return m;
-}
-
-// The first address of a line of fields. The extractor does not end an address at a comma (a
-// comma is no separator in free text), so here the commas of the line count as ";": otherwise
-// "Nome,nome@empresa.com.br,SP" would yield "Nome,nome@empresa.com.br,SP" and a good contact
-// would land in the invalid file.
-void primeiroEmailDosCampos(std::string_view linha, std::string& campos, std::string& email) {
-  campos.assign(linha);
-  for (char& c : campos)
-    if (c == ',') c = ';';
-  primeiroEmail(campos, email);
-}
-
-// The text a line stands for: its first address when it holds fields, without double quotes,
-// trimmed.
-void prepararLinha(std::string_view linha, std::string& campos, std::string& extraido,
-                   std::string& texto) {
-  uint8_t m = marcas(linha);
-  if (m & 1) {
-    primeiroEmailDosCampos(linha, campos, extraido);
-    linha = extraido;
-    m = marcas(linha);
-  }
-  if (!(m & 2)) {
-    texto.assign(trimView(linha));
-    return;
-  }
-  texto.clear();
-  for (char c : linha)
-    if (c != '"') texto.push_back(c);
-  std::string_view t = trimView(texto);
-  if (t.size() != texto.size()) texto.assign(t);
-}
 
 }  // namespace
 
@@ -207,36 +157,9 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
     return FimArquivo::lido;
   }
 
-  // Lines are read and prepared ahead of their validation: the duplicate memory's slot of each
-  // is on its way into the cache a few lines before its turn, and, when the MX stage reads
-  // ahead, the lookups of new domains run while the chain works through the lines before them.
-  constexpr size_t kSlotAdiante = 3;
-  const size_t adiante = v_.anteciparMxLigado() ? 2048 : kSlotAdiante + 1;
-  std::vector<std::string> anel(adiante), minusculas(adiante);
-  std::vector<char> falhou(adiante, 0);
-  size_t inicio = 0, prontas = 0;
-  bool fimLeitura = false;
-  std::string_view linha;
-  std::string campos, extraido, erro;
-  for (;;) {
-    while (prontas < adiante && !fimLeitura) {
-      if (!leitor.proximaLinha(linha)) {
-        fimLeitura = true;
-        break;
-      }
-      const size_t k = (inicio + prontas++) % adiante;
-      try {
-        falhou[k] = 0;
-        prepararLinha(linha, campos, extraido, anel[k]);
-        toLowerInto(anel[k], minusculas[k]);
-        if (adiante > kSlotAdiante + 1) v_.anteciparMxDoEmail(minusculas[k]);
-      } catch (const std::exception&) {
-        falhou[k] = 1;
-      }
-    }
-    if (prontas > kSlotAdiante)
-      v_.anteciparDuplicado(minusculas[(inicio + kSlotAdiante) % adiante]);
-    if (prontas == 0) break;
+  LinhasAdiante linhas(leitor, v_);
+  std::string erro;
+  while (const LinhaPreparada* linha = linhas.proxima()) {
     if (progress_.cancelou()) {
       dialogs_.msgInformacao(kMsgGrandesCancelado);
       return FimArquivo::cancelado;
@@ -250,21 +173,17 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
       v_.avisarMudanca();
       pump_.processEvents();
     }
-    const size_t k = inicio;
-    inicio = (inicio + 1) % adiante;
-    --prontas;
     try {
-      if (falhou[k]) throw std::runtime_error("linha não preparada");
-      const std::string& texto = anel[k];
-      v_.validarNormalizado(minusculas[k], erro);
-      if (!erro.empty() && !texto.empty()) {
+      if (linha->falhou) throw std::runtime_error("linha não preparada");
+      v_.validarNormalizado(linha->normalizado, erro);
+      if (!erro.empty() && !linha->texto.empty()) {
         ++invalidos;
-        inv.linha(texto, '\t', erro);
+        inv.linha(linha->texto, '\t', erro);
       } else {
         ++validos;
-        val.linha(texto);
+        val.linha(linha->texto);
       }
-      if (!texto.empty()) v_.incLabelNumber(Contador::lbProcessados);
+      if (!linha->texto.empty()) v_.incLabelNumber(Contador::lbProcessados);
       if (val.falhou() || inv.falhou()) return FimArquivo::falhaGravacao;
     } catch (const std::exception&) {
       progress_.stepProgress();

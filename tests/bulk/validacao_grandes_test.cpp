@@ -1,5 +1,7 @@
 #include "bulk/validacao_grandes.h"
 
+#include "bulk/linhas_adiante.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -98,6 +100,23 @@ TEST(ValidacaoGrandes, ValidaCadaLinhaEGravaOsDoisArquivos) {
   EXPECT_TRUE(t.v.btnFecharHabilitado);
   EXPECT_FALSE(t.v.btnIniciarHabilitado);  // until the validation window is closed
   EXPECT_FALSE(t.v.barraProgressoVisivel);
+}
+
+TEST(ValidacaoGrandes, TextoDeCadaLinha) {
+  const std::pair<std::string, std::string> casos[] = {
+      {"ana@x.com.br", "ana@x.com.br"},
+      {"  \"Ana@X.com.br\"  ", "Ana@X.com.br"},
+      {"Ana;ana@x.com.br;SP", "ana@x.com.br"},
+      {"Ana Silva,ana@x.com.br,SP", "ana@x.com.br"},
+      {"Ana\t\"ana@x.com.br\"\t11 99999-0000", "ana@x.com.br"},
+      {"nome;cidade;uf", ""},
+      {"", ""},
+  };
+  std::string campos, extraido, texto;
+  for (const auto& [linha, esperado] : casos) {
+    prepararLinha(linha, campos, extraido, texto);
+    EXPECT_EQ(texto, esperado) << linha;
+  }
 }
 
 TEST(ValidacaoGrandes, RepetidosEntreExecucoesEnquantoAJanelaFicaAberta) {

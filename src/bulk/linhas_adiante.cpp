@@ -1,0 +1,97 @@
+#include "bulk/linhas_adiante.h"
+
+#include <array>
+#include <cstdint>
+
+#include "common/text.h"
+#include "extraction/extrator.h"
+
+namespace quorvel {
+namespace {
+
+constexpr size_t kAdianteMx = 2048;  // lines whose new domains are looked up ahead
+
+// What a line holds that changes its handling: field separators, double quotes.
+constexpr std::array<uint8_t, 256> tabelaMarcas() {
+  std::array<uint8_t, 256> t{};
+  t[';'] = t['\t'] = t[','] = 1;
+  t['"'] = 2;
+  return t;
+}
+constexpr std::array<uint8_t, 256> kMarcas = tabelaMarcas();
+
+uint8_t marcas(std::string_view s) {
+  uint8_t m = 0;
+  for (char c : s) m |= kMarcas[static_cast<unsigned char>(c)];
+  return m;
+}
+
+// The first address of a line of fields. The extractor does not end an address at a comma (a
+// comma is no separator in free text), so here the commas of the line count as ";": otherwise
+// "Nome,nome@empresa.com.br,SP" would yield "Nome,nome@empresa.com.br,SP" and a good contact
+// would land in the invalid file.
+void primeiroEmailDosCampos(std::string_view linha, std::string& campos, std::string& email) {
+  campos.assign(linha);
+  for (char& c : campos)
+    if (c == ',') c = ';';
+  primeiroEmail(campos, email);
+}
+
+}  // namespace
+
+void prepararLinha(std::string_view linha, std::string& campos, std::string& extraido,
+                   std::string& texto) {
+  uint8_t m = marcas(linha);
+  if (m & 1) {
+    primeiroEmailDosCampos(linha, campos, extraido);
+    linha = extraido;
+    m = marcas(linha);
+  }
+  if (!(m & 2)) {
+    texto.assign(trimView(linha));
+    return;
+  }
+  texto.clear();
+  for (char c : linha)
+    if (c != '"') texto.push_back(c);
+  std::string_view t = trimView(texto);
+  if (t.size() != texto.size()) texto.assign(t);
+}
+
+LinhasAdiante::LinhasAdiante(LeitorLinhas& leitor, Validador& validador)
+    : leitor_(leitor),
+      v_(validador),
+      anteciparMx_(validador.anteciparMxLigado()),
+      anel_(anteciparMx_ ? kAdianteMx : kSlotAdiante + 1) {}
+
+void LinhasAdiante::encher() {
+  std::string_view linha;
+  while (prontas_ < anel_.size() && !fimLeitura_) {
+    if (!leitor_.proximaLinha(linha)) {
+      fimLeitura_ = true;
+      break;
+    }
+    LinhaPreparada& p = anel_[(inicio_ + prontas_++) % anel_.size()];
+    try {
+      p.falhou = false;
+      prepararLinha(linha, campos_, extraido_, p.texto);
+      toLowerInto(p.texto, p.normalizado);
+      if (anteciparMx_) v_.anteciparMxDoEmail(p.normalizado);
+    } catch (const std::exception&) {
+      p.falhou = true;
+    }
+  }
+}
+
+const LinhaPreparada* LinhasAdiante::proxima() {
+  encher();
+  if (prontas_ == 0) return nullptr;
+  if (prontas_ > kSlotAdiante)
+    v_.anteciparDuplicado(anel_[(inicio_ + kSlotAdiante) % anel_.size()].normalizado);
+  const LinhaPreparada* frente = &anel_[inicio_];
+  inicio_ = (inicio_ + 1) % anel_.size();
+  --prontas_;
+  return frente;
+}
+
+}  // namespace quorvel

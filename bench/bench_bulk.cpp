@@ -2,6 +2,9 @@
 //   quorvel-bench-bulk gen FILE [--lines N]        addresses, one per line (some with fields)
 //   quorvel-bench-bulk run FILE [--reps R]         bulk run, all stages but MX and negative base
 //   quorvel-bench-bulk warm FILE [--reps R]        bulk run with MX and negative base, warm cache
+//   quorvel-bench-bulk cold DIR [--dns-script S] [--domains N] [--delay MS]
+//       a bulk run of 100 lines per uncached domain against a resolver answering after MS,
+//       with the MX read-ahead and one query at a time
 //   quorvel-bench-bulk gen-text FILE [--mb M]      free text with an address every ~300 bytes
 //   quorvel-bench-bulk extract FILE [--reps R]     the extractor over that text, in memory
 // Prints "name value unit" lines.
@@ -94,11 +97,11 @@ int gerarLinhas(const std::string& arquivo, size_t n) {
 
 int gerarTexto(const std::string& arquivo, size_t mb) {
   static const char* kPalavras[] = {
-      "de",       "para",     "com",      "contato",  "empresa", "atendimento", "clientes",
-      "serviço",  "pedido",   "entrega",  "produto",  "preço",   "promoção",    "informações",
-      "telefone", "endereço", "horário",  "segunda",  "sexta",   "sábado",      "equipe",
-      "vendas",   "suporte",  "dúvidas",  "site",     "página",  "notícias",    "cadastro",
-      "São",      "Paulo",    "Recife",   "Brasil",   "é",       "não",         "você"};
+      "de",       "para",     "com",     "contato", "empresa", "atendimento", "clientes",
+      "serviço",  "pedido",   "entrega", "produto", "preço",   "promoção",    "informações",
+      "telefone", "endereço", "horário", "segunda", "sexta",   "sábado",      "equipe",
+      "vendas",   "suporte",  "dúvidas", "site",    "página",  "notícias",    "cadastro",
+      "São",      "Paulo",    "Recife",  "Brasil",  "é",       "não",         "você"};
   auto enderecos = bench::gerarEnderecos(mb * 4000, 77, bench::AddressMix{0.05, 0.0});
   std::mt19937_64 rng(4);
   const size_t alvo = mb << 20;
@@ -240,6 +243,71 @@ int rodarQuente(const std::string& arquivo, int reps) {
   return 0;
 }
 
+struct Frio {
+  double segundos;
+  size_t maiorEmVoo;
+  std::string saida;  // both output files and the counters
+};
+
+Frio rodarFrio(const std::string& entrada, const std::string& servidor, bool antecipar) {
+  Espaco e;
+  EstadoColaboracao colaboracao;
+  BancoDados banco(e.home.string(), colaboracao);
+  banco.esperaAberturaMs = 0;
+  banco.abrirBD();
+  OpcoesResolver o;
+  o.servidor = servidor;
+  CaresResolver resolver(o);
+  TesteMX mx(banco, colaboracao, resolver, e.pump);
+  mx.temInternet = [] { return true; };
+  mx.antecipacao = antecipar;
+  BaseNegativaBD base(banco);
+  e.v.setMxTeste(&mx);
+  e.v.setBaseNegativa(&base);
+  ValidacaoGrandes g(e.v, e.dialogs, e.progress, e.pump, e.platform);
+  g.adicionarArquivos({entrada});
+  auto t0 = Clock::now();
+  g.iniciar();
+  Frio r{seconds(t0), resolver.maiorEmVoo(), ""};
+  r.saida = readFileBytes(g.arquivoValidos).value_or("?") + "|" +
+            readFileBytes(g.arquivoInvalidos).value_or("?") + "|" +
+            e.v.contadores.texto(Contador::lbTesteMx);
+  return r;
+}
+
+int frio(const std::string& pasta, const std::string& script, int dominios, int atraso) {
+  // 100 lines per domain, in an order that spreads each domain over the file; one domain in ten
+  // does not exist.
+  fs::create_directories(pasta);
+  const std::string entrada = (fs::path(pasta) / "bulk-frio.txt").string();
+  {
+    std::ofstream out(entrada, std::ios::binary);
+    const int linhas = dominios * 100;
+    for (int i = 0; i < linhas; ++i) {
+      int d = static_cast<int>((static_cast<int64_t>(i) * 7919) % dominios);
+      out << "Cliente " << i << ";cliente" << i << "@" << (d % 10 == 9 ? "nx" : "d") << d
+          << ".bench;SP\r\n";
+    }
+  }
+  int porta = 20000 + static_cast<int>(getpid() % 20000);
+  pid_t dns = bench::iniciarDnsAtrasado(script, porta, atraso);
+  if (dns <= 0) {
+    std::fprintf(stderr, "não foi possível iniciar o servidor DNS de teste\n");
+    return 1;
+  }
+  const std::string servidor = "127.0.0.1:" + std::to_string(porta);
+  Frio adiante = rodarFrio(entrada, servidor, true);
+  Frio umAUm = rodarFrio(entrada, servidor, false);
+  bench::pararDns(dns);
+  std::printf("cold_bulk_lines %d lines over %d domains\n", dominios * 100, dominios);
+  std::printf("cold_bulk_read_ahead_seconds %.2f s\n", adiante.segundos);
+  std::printf("cold_bulk_read_ahead_max_in_flight %zu queries\n", adiante.maiorEmVoo);
+  std::printf("cold_bulk_one_by_one_seconds %.2f s\n", umAUm.segundos);
+  std::printf("cold_bulk_speedup %.1f x\n", umAUm.segundos / adiante.segundos);
+  std::printf("cold_bulk_same_files %s\n", adiante.saida == umAUm.saida ? "yes" : "NO");
+  return adiante.saida == umAUm.saida ? 0 : 1;
+}
+
 int extrair(const std::string& arquivo, int reps) {
   auto bytes = readFileBytes(arquivo);
   if (!bytes) return 1;
@@ -267,23 +335,29 @@ int extrair(const std::string& arquivo, int reps) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "uso: quorvel-bench-bulk gen|run|warm|gen-text|extract ARQUIVO [opções]\n");
+    std::fprintf(stderr,
+                 "uso: quorvel-bench-bulk gen|run|warm|cold|gen-text|extract ARQUIVO [opções]\n");
     return 2;
   }
   std::string modo = argv[1], arquivo = argv[2];
   size_t linhas = 10000000, mb = 200;
-  int reps = 3;
+  int reps = 3, dominios = 400, atraso = 50;
+  std::string script = "tools/dns_atrasado.py";
   for (int i = 3; i + 1 < argc; i += 2) {
     std::string op = argv[i];
     if (op == "--lines") linhas = std::stoull(argv[i + 1]);
     if (op == "--mb") mb = std::stoull(argv[i + 1]);
     if (op == "--reps") reps = std::stoi(argv[i + 1]);
+    if (op == "--domains") dominios = std::stoi(argv[i + 1]);
+    if (op == "--delay") atraso = std::stoi(argv[i + 1]);
+    if (op == "--dns-script") script = argv[i + 1];
   }
   if (modo == "gen") return gerarLinhas(arquivo, linhas);
   if (modo == "gen-text") return gerarTexto(arquivo, mb);
   if (modo == "run") return rodar(arquivo, reps);
   if (modo == "warm") return rodarQuente(arquivo, reps);
   if (modo == "extract") return extrair(arquivo, reps);
+  if (modo == "cold") return frio(arquivo, script, dominios, atraso);
   std::fprintf(stderr, "modo desconhecido: %s\n", modo.c_str());
   return 2;
 }

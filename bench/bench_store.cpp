@@ -127,25 +127,6 @@ int warm(size_t n, int reps) {
   return 0;
 }
 
-pid_t iniciarDns(const std::string& script, int porta, int atraso) {
-  int canal[2];
-  if (pipe(canal) != 0) return -1;
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(canal[1], STDOUT_FILENO);
-    close(canal[0]);
-    std::string p = std::to_string(porta), d = std::to_string(atraso);
-    execl("/usr/bin/python3", "python3", script.c_str(), p.c_str(), d.c_str(), nullptr);
-    _exit(127);
-  }
-  close(canal[1]);
-  char buf[16] = {};
-  ssize_t lidos = read(canal[0], buf, sizeof buf - 1);  // "pronto"
-  close(canal[0]);
-  if (lidos <= 0) return -1;
-  return pid;
-}
-
 struct ResultadoFrio {
   double segundos;
   size_t maiorEmVoo;
@@ -180,7 +161,7 @@ ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipa
 
 int cold(const std::string& script, int dominios, int atraso) {
   int porta = 20000 + static_cast<int>(getpid() % 20000);
-  pid_t dns = iniciarDns(script, porta, atraso);
+  pid_t dns = bench::iniciarDnsAtrasado(script, porta, atraso);
   if (dns <= 0) {
     std::fprintf(stderr, "não foi possível iniciar o servidor DNS de teste\n");
     return 1;
@@ -188,8 +169,7 @@ int cold(const std::string& script, int dominios, int atraso) {
   std::string servidor = "127.0.0.1:" + std::to_string(porta);
   auto ahead = rodarFrio(servidor, dominios, true);
   auto one = rodarFrio(servidor, dominios, false);
-  kill(dns, SIGTERM);
-  waitpid(dns, nullptr, 0);
+  bench::pararDns(dns);
   std::printf("cold_read_ahead_seconds %.2f s\n", ahead.segundos);
   std::printf("cold_read_ahead_max_in_flight %zu queries\n", ahead.maiorEmVoo);
   std::printf("cold_one_by_one_seconds %.2f s\n", one.segundos);

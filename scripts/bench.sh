@@ -100,6 +100,12 @@ wb_rate=$(awk '/^warm_bulk_lines_per_s/ {print $2}' "$OUT/bulk-warm.txt")
 printf 'ratio_warm_bulk_vs_grep %.2f\n' "$(echo "$wb_rate / $bg_rate" | bc -l)"
 
 echo
+echo "== bulk validation with cold MX: 400 uncached domains, 100 lines each, resolver on loopback"
+echo "   answering after 50 ms (baseline: the same run asking one domain at a time)"
+"$BUILD_DIR/bench/quorvel-bench-bulk" cold "$OUT/frio" --dns-script tools/dns_atrasado.py \
+  --domains 400 --delay 50 | tee "$OUT/bulk-cold.txt"
+
+echo
 echo "== extraction: generated 200 MB text with an address about every 300 bytes"
 "$BUILD_DIR/bench/quorvel-bench-bulk" gen-text "$OUT/texto.txt" --mb 200
 "$BUILD_DIR/bench/quorvel-bench-bulk" extract "$OUT/texto.txt" --reps 3 | tee "$OUT/extract.txt"

@@ -1,7 +1,5 @@
 #include "validation/duplicate_memory.h"
 
-#include <sys/mman.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -30,25 +28,16 @@ unsigned bitsDe(size_t slots) {
 
 }  // namespace
 
-DuplicateMemory::Slots::Slots(size_t n) : p_(nullptr, Free{0}), n_(n) {
+DuplicateMemory::Slots::Slots(size_t n) : n_(n) {
   constexpr size_t kPaginaGrande = size_t{2} << 20;
-  const size_t bytes = n * sizeof(uint64_t);
-  if (bytes < kPaginaGrande) {
-    p_.reset(static_cast<uint64_t*>(std::calloc(n, sizeof(uint64_t))));
-    if (!p_) throw std::bad_alloc();
-    return;
+  if (n * sizeof(uint64_t) < kPaginaGrande) {
+    pequeno_.reset(static_cast<uint64_t*>(std::calloc(n, sizeof(uint64_t))));
+    if (!pequeno_) throw std::bad_alloc();
+    p_ = pequeno_.get();
+  } else {
+    grande_ = MapaGrande(n * sizeof(uint64_t));
+    p_ = reinterpret_cast<uint64_t*>(grande_.data());
   }
-  void* m = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (m == MAP_FAILED) throw std::bad_alloc();
-  ::madvise(m, bytes, MADV_HUGEPAGE);  // a hint: without it the table still works
-  p_ = std::unique_ptr<uint64_t[], Free>(static_cast<uint64_t*>(m), Free{bytes});
-}
-
-void DuplicateMemory::Slots::Free::operator()(uint64_t* p) const {
-  if (bytesMapeados)
-    ::munmap(p, bytesMapeados);
-  else
-    std::free(p);
 }
 
 DuplicateMemory::DuplicateMemory() : slots_(kSlotsIniciais) {
@@ -61,7 +50,26 @@ void DuplicateMemory::clear() {
   size_ = 0;
   chunks_.clear();
   chunkSizes_.clear();
+  avulsos_.clear();
+  lajes_.clear();
+  lajeUsada_ = 0;
   used_ = 0;
+}
+
+char* DuplicateMemory::novoPedaco(size_t size) {
+  constexpr size_t kPedacosNoHeap = 2;
+  constexpr size_t kLaje = size_t{32} << 20;
+  if (size != (size_t{1} << kChunkBits) || chunks_.size() < kPedacosNoHeap) {
+    avulsos_.push_back(std::unique_ptr<char[]>(new char[size]));
+    return avulsos_.back().get();
+  }
+  if (lajes_.empty() || lajeUsada_ + size > lajes_.back().size()) {
+    lajes_.emplace_back(kLaje);
+    lajeUsada_ = 0;
+  }
+  char* p = lajes_.back().data() + lajeUsada_;
+  lajeUsada_ += size;
+  return p;
 }
 
 void DuplicateMemory::checkLimit(size_t extra) const {
@@ -75,12 +83,12 @@ uint64_t DuplicateMemory::store(std::string_view s, uint8_t valor) {
     size_t size = need > chunk ? need : chunk;
     checkLimit(size);
     if (chunks_.size() >= (size_t{1} << (kRefBits - kChunkBits))) throw std::bad_alloc();
-    chunks_.push_back(std::unique_ptr<char[]>(new char[size]));
+    chunks_.push_back(novoPedaco(size));
     chunkSizes_.push_back(size);
     used_ = 0;
   }
   uint64_t ref = (static_cast<uint64_t>(chunks_.size() - 1) << kChunkBits) | used_;
-  char* p = chunks_.back().get() + used_;
+  char* p = chunks_.back() + used_;
   size_t n = s.size(), k = 0;
   do {
     unsigned char b = n & 0x7F;
@@ -95,7 +103,7 @@ uint64_t DuplicateMemory::store(std::string_view s, uint8_t valor) {
 
 std::string_view DuplicateMemory::load(uint64_t ref) const {
   ref -= 1;
-  const char* p = chunks_[ref >> kChunkBits].get() + (ref & ((uint64_t{1} << kChunkBits) - 1));
+  const char* p = chunks_[ref >> kChunkBits] + (ref & ((uint64_t{1} << kChunkBits) - 1));
   size_t n = 0, shift = 0, k = 0;
   for (;;) {
     unsigned char b = static_cast<unsigned char>(p[k++]);

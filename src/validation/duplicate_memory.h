@@ -7,9 +7,12 @@
 // Each text can carry one small value (the negative base keeps its error types this way).
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
+
+#include "common/mapa_grande.h"
 
 namespace quorvel {
 
@@ -46,30 +49,38 @@ class DuplicateMemory {
   void rehash(size_t slots);
   size_t home(uint64_t hash) const { return static_cast<size_t>(hash >> shift_); }
 
-  // Zeroed slot storage: a large table is mapped as fresh zero pages (no pass to clear it) and
-  // asked to be backed by huge pages, since lookups land on random pages of it.
+  // Zeroed slot storage: a small table from calloc, a large one from a huge-page mapping, since
+  // lookups land on random pages of it.
   class Slots {
    public:
     explicit Slots(size_t n);
     size_t size() const { return n_; }
-    uint64_t& operator[](size_t i) { return p_.get()[i]; }
-    const uint64_t& operator[](size_t i) const { return p_.get()[i]; }
-    const uint64_t* begin() const { return p_.get(); }
-    const uint64_t* end() const { return p_.get() + n_; }
+    uint64_t& operator[](size_t i) { return p_[i]; }
+    const uint64_t& operator[](size_t i) const { return p_[i]; }
+    const uint64_t* begin() const { return p_; }
+    const uint64_t* end() const { return p_ + n_; }
 
    private:
     struct Free {
-      size_t bytesMapeados;  // 0: from calloc
-      void operator()(uint64_t* p) const;
+      void operator()(uint64_t* p) const { std::free(p); }
     };
-    std::unique_ptr<uint64_t[], Free> p_;
-    size_t n_;
+    std::unique_ptr<uint64_t[], Free> pequeno_;
+    MapaGrande grande_;
+    uint64_t* p_ = nullptr;
+    size_t n_ = 0;
   };
   Slots slots_;
   unsigned shift_ = 64 - 10;  // 64 − log2(number of slots)
   size_t size_ = 0;
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  // The arena's chunks. The first few and any oversized one come from the heap; the rest are
+  // carved from 32 MB huge-page mappings, so a memory of millions of texts does not take a page
+  // fault for every 4 KB it fills.
+  char* novoPedaco(size_t size);
+  std::vector<char*> chunks_;
   std::vector<size_t> chunkSizes_;
+  std::vector<std::unique_ptr<char[]>> avulsos_;
+  std::vector<MapaGrande> lajes_;
+  size_t lajeUsada_ = 0;
   size_t used_ = 0;  // bytes used in the last chunk
   size_t limite_ = 0;
   void checkLimit(size_t extra) const;

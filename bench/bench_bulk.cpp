@@ -9,7 +9,6 @@
 //   quorvel-bench-bulk extract FILE [--reps R]     the extractor over that text, in memory
 // Prints "name value unit" lines.
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "bulk/validacao_grandes.h"
 #include "common/leitor_linhas.h"
 #include "common/scripted_ports.h"
@@ -36,25 +36,11 @@
 #include "validation/teste_mx.h"
 
 using namespace quorvel;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::mediana;
 namespace fs = std::filesystem;
 
 namespace {
-
-double seconds(Clock::time_point a) {
-  return std::chrono::duration<double>(Clock::now() - a).count();
-}
-
-double rssMb() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return ru.ru_maxrss / 1024.0;
-}
-
-double mediana(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // --- data -------------------------------------------------------------------------------
 
@@ -169,14 +155,14 @@ void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* pref
     g.adicionarArquivos({arquivo});
     auto t0 = Clock::now();
     g.iniciar();
-    tempos.push_back(seconds(t0));
+    tempos.push_back(bench::segundosDesde(t0));
     linhas = g.totalLinhas;
     distintos = static_cast<int64_t>(e.v.gProcessados->size());
     fs::remove(g.arquivoValidos);
     fs::remove(g.arquivoInvalidos);
   }
   const double s = mediana(tempos);
-  const double pico = rssMb();
+  const double pico = bench::picoMemoriaMb();
   const double limite = 200.0 + 150.0 * static_cast<double>(distintos) / (1024.0 * 1024.0);
   std::printf("%s_lines %lld lines\n", prefixo, static_cast<long long>(linhas));
   std::printf("%s_seconds %.2f s\n", prefixo, s);
@@ -235,7 +221,7 @@ int rodarQuente(const std::string& arquivo, int reps) {
   for (const auto& d : dominios) lista += d + "\n";
   banco.inserirMXMass(kTbMxValidos, lista, false);
   banco.inserirEmailInvalidoMass(negativos);
-  std::printf("warm_bulk_setup_seconds %.1f s (%zu domains cached)\n", seconds(t0),
+  std::printf("warm_bulk_setup_seconds %.1f s (%zu domains cached)\n", bench::segundosDesde(t0),
               dominios.size());
   medirLote(e, arquivo, reps, "warm_bulk");
   std::printf("warm_bulk_negative_base_rejections %s\n",
@@ -268,7 +254,7 @@ Frio rodarFrio(const std::string& entrada, const std::string& servidor, bool ant
   g.adicionarArquivos({entrada});
   auto t0 = Clock::now();
   g.iniciar();
-  Frio r{seconds(t0), resolver.maiorEmVoo(), ""};
+  Frio r{bench::segundosDesde(t0), resolver.maiorEmVoo(), ""};
   r.saida = readFileBytes(g.arquivoValidos).value_or("?") + "|" +
             readFileBytes(g.arquivoInvalidos).value_or("?") + "|" +
             e.v.contadores.texto(Contador::lbTesteMx);
@@ -320,7 +306,7 @@ int extrair(const std::string& arquivo, int reps) {
   for (int r = 0; r < reps; ++r) {
     auto t0 = Clock::now();
     std::string resultado = extrator.getEmails(texto, true, true);
-    tempos.push_back(seconds(t0));
+    tempos.push_back(bench::segundosDesde(t0));
     achados = static_cast<size_t>(std::count(resultado.begin(), resultado.end(), '\n'));
   }
   const double s = mediana(tempos);

@@ -3,8 +3,6 @@
 //   quorvel-bench-lists run LIST.csv EXCL.txt              load, sort, dedupe, exclusion, save
 // Prints "name value unit" lines; peak memory is reported against the file size.
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "bench_util.h"
 #include "common/scripted_ports.h"
 #include "data_generator.h"
 #include "lists/carregamento.h"
@@ -20,20 +19,10 @@
 #include "lists/salvamento.h"
 
 using namespace quorvel;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 namespace fs = std::filesystem;
 
 namespace {
-
-double seconds(Clock::time_point a) {
-  return std::chrono::duration<double>(Clock::now() - a).count();
-}
-
-double rssMb() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  return ru.ru_maxrss / 1024.0;
-}
 
 int gerar(const std::string& lista, const std::string& exclusao, size_t linhas) {
   std::string csv = bench::gerarListaCsv(linhas, 77);
@@ -66,39 +55,41 @@ int rodar(const std::string& lista, const std::string& exclusao) {
 
   auto t = Clock::now();
   abrirCSVTurbo(editor, lista);
-  double tLoad = seconds(t);
+  double tLoad = bench::segundosDesde(t);
   int linhas = editor.gGrid->dataRowCount();
   std::printf("list_rows %d rows\n", linhas);
   std::printf("list_file_size %.1f MB\n", tamanhoMb);
   std::printf("load_seconds %.2f s\n", tLoad);
   std::printf("load_rows_per_s %.0f rows/s\n", linhas / tLoad);
-  std::printf("peak_rss_after_load %.1f MB (%.2f x file)\n", rssMb(), rssMb() / tamanhoMb);
+  std::printf("peak_rss_after_load %.1f MB (%.2f x file)\n", bench::picoMemoriaMb(),
+              bench::picoMemoriaMb() / tamanhoMb);
 
   t = Clock::now();
   SortStringGrid(editor, *editor.gGrid, 2, false);  // by city: many equal values
-  std::printf("sort_seconds %.2f s\n", seconds(t));
-  std::printf("peak_rss_after_sort %.1f MB\n", rssMb());
+  std::printf("sort_seconds %.2f s\n", bench::segundosDesde(t));
+  std::printf("peak_rss_after_sort %.1f MB\n", bench::picoMemoriaMb());
 
   t = Clock::now();
   int removidas = excluirRepetidos(editor, 1);  // by address
-  std::printf("dedupe_seconds %.2f s (%d rows removed)\n", seconds(t), removidas);
-  std::printf("peak_rss_after_dedupe %.1f MB\n", rssMb());
+  std::printf("dedupe_seconds %.2f s (%d rows removed)\n", bench::segundosDesde(t), removidas);
+  std::printf("peak_rss_after_dedupe %.1f MB\n", bench::picoMemoriaMb());
 
   t = Clock::now();
   dialogs.valores.push_back(exclusao);
   exclusaoAvancada(editor, 1);
-  std::printf("exclusion_200k_seconds %.2f s (%d rows left)\n", seconds(t),
+  std::printf("exclusion_200k_seconds %.2f s (%d rows left)\n", bench::segundosDesde(t),
               editor.gGrid->dataRowCount());
-  std::printf("peak_rss_after_exclusion %.1f MB\n", rssMb());
+  std::printf("peak_rss_after_exclusion %.1f MB\n", bench::picoMemoriaMb());
 
   std::string saida = lista + ".saida.csv";
   t = Clock::now();
   int n = editor.gGrid->dataRowCount();
   salvarComo(editor, saida, true);
-  double tSave = seconds(t);
+  double tSave = bench::segundosDesde(t);
   std::printf("save_seconds %.2f s\n", tSave);
   std::printf("save_rows_per_s %.0f rows/s\n", n / tSave);
-  std::printf("peak_rss %.1f MB (%.2f x file)\n", rssMb(), rssMb() / tamanhoMb);
+  std::printf("peak_rss %.1f MB (%.2f x file)\n", bench::picoMemoriaMb(),
+              bench::picoMemoriaMb() / tamanhoMb);
   fs::remove(saida);
   return 0;
 }

@@ -6,8 +6,6 @@
 //       with read-ahead and one query at a time
 // Prints "name value unit" lines.
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "common/scripted_ports.h"
 #include "data_generator.h"
 #include "lists/list_editor.h"
@@ -29,14 +28,10 @@
 #include "validation/validador.h"
 
 using namespace quorvel;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 namespace fs = std::filesystem;
 
 namespace {
-
-double seconds(Clock::time_point a, Clock::time_point b) {
-  return std::chrono::duration<double>(b - a).count();
-}
 
 fs::path pastaTemporaria(const std::string& nome) {
   fs::path p =
@@ -102,7 +97,7 @@ int warm(size_t n, int reps) {
     negativos += '\n';
   }
   p.banco.inserirEmailInvalidoMass(negativos);
-  std::printf("warm_setup_seconds %.1f s\n", seconds(t0, Clock::now()));
+  std::printf("warm_setup_seconds %.1f s\n", bench::segundosDesde(t0));
 
   std::vector<double> tempos;
   size_t validos = 0;
@@ -115,7 +110,7 @@ int warm(size_t n, int reps) {
     validos = 0;
     auto a = Clock::now();
     for (const auto& e : enderecos) validos += !p.v.validarEmail(e, erro).empty();
-    tempos.push_back(seconds(a, Clock::now()));
+    tempos.push_back(bench::segundosDesde(a));
   }
   std::sort(tempos.begin(), tempos.end());
   std::printf("warm_chain_addresses_per_s %.0f addr/s\n", n / tempos[tempos.size() / 2]);
@@ -149,7 +144,7 @@ ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipa
   p.v.mostrar();
   auto a = Clock::now();
   p.v.iniciarValidacao();
-  double s = seconds(a, Clock::now());
+  double s = bench::segundosDesde(a);
   std::string resumo = "valid=" + p.v.contadores.texto(Contador::lbTotalFinal) +
                        " mx_rejected=" + p.v.contadores.texto(Contador::lbTesteMx) +
                        " cached=" + std::to_string(p.banco.qtdTabela(kTbMxValidos)) + "+" +

@@ -1,9 +1,5 @@
 #include "data_generator.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <array>
 
 namespace quorvel::bench {
@@ -175,34 +171,6 @@ std::string gerarListaCsv(size_t linhas, uint64_t seed) {
     out += "\r\n";
   }
   return out;
-}
-
-}  // namespace quorvel::bench
-
-namespace quorvel::bench {
-
-pid_t iniciarDnsAtrasado(const std::string& script, int porta, int atrasoMs) {
-  int canal[2];
-  if (pipe(canal) != 0) return -1;
-  pid_t pid = fork();
-  if (pid == 0) {
-    dup2(canal[1], STDOUT_FILENO);
-    close(canal[0]);
-    std::string p = std::to_string(porta), d = std::to_string(atrasoMs);
-    execl("/usr/bin/python3", "python3", script.c_str(), p.c_str(), d.c_str(), nullptr);
-    _exit(127);
-  }
-  close(canal[1]);
-  char buf[16] = {};
-  ssize_t lidos = read(canal[0], buf, sizeof buf - 1);  // "pronto"
-  close(canal[0]);
-  if (lidos <= 0) return -1;
-  return pid;
-}
-
-void pararDns(pid_t pid) {
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
 }
 
 }  // namespace quorvel::bench

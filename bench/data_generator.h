@@ -29,14 +29,3 @@ namespace quorvel::bench {
 std::string gerarListaCsv(size_t linhas, uint64_t seed);
 
 }  // namespace quorvel::bench
-
-#include <sys/types.h>
-
-namespace quorvel::bench {
-
-// Starts tools/dns_atrasado.py (a DNS server answering after `atrasoMs`) on 127.0.0.1:`porta`
-// and waits until it is ready; -1 when it could not start.
-pid_t iniciarDnsAtrasado(const std::string& script, int porta, int atrasoMs);
-void pararDns(pid_t pid);
-
-}  // namespace quorvel::bench

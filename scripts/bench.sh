@@ -15,6 +15,20 @@ N="${BENCH_N:-1000000}"
 REPS="${BENCH_REPS:-5}"
 
 median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+# mediana_segundos REPS OUT CMD...: runs CMD REPS times with its output in OUT (not /dev/null:
+# grep stops at the first match when its output is discarded) and prints the median time.
+mediana_segundos() {
+  local reps=$1 saida=$2 s e
+  shift 2
+  local tempos=()
+  for _ in $(seq "$reps"); do
+    s=$(date +%s.%N)
+    "$@" >"$saida" || true
+    e=$(date +%s.%N)
+    tempos+=("$(echo "$e - $s" | bc -l)")
+  done
+  printf '%s\n' "${tempos[@]}" | median
+}
 
 echo "== validation chain: $N generated addresses, 100 rules, 20,000 traps, 5,000 rare names, 250 countries"
 /usr/bin/time -f "bench_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench" --n "$N" --reps "$REPS" \
@@ -23,15 +37,7 @@ echo "== validation chain: $N generated addresses, 100 rules, 20,000 traps, 5,00
 # Baseline: grep -cE with the syntax expression over the same addresses (the hyphen moved to the
 # end of its bracket, which POSIX needs; the set of characters is the same).
 SYNTAX='^[a-zA-Z0-9_.+-]+@[a-zA-Z0-9-]+\.[a-zA-Z0-9.-]*[a-zA-Z0-9]+$'
-times=()
-for _ in $(seq "$REPS"); do
-  s=$(date +%s.%N)
-  # (not to /dev/null: grep stops at the first match when its output is discarded)
-  LC_ALL=C grep -cE "$SYNTAX" "$OUT/addresses.txt" >"$OUT/grep-count.txt"
-  e=$(date +%s.%N)
-  times+=("$(echo "$e - $s" | bc -l)")
-done
-grep_s=$(printf '%s\n' "${times[@]}" | median)
+grep_s=$(mediana_segundos "$REPS" "$OUT/grep-count.txt" env LC_ALL=C grep -cE "$SYNTAX" "$OUT/addresses.txt")
 grep_rate=$(echo "$N / $grep_s" | bc -l)
 printf 'baseline_grep_cE_addresses_per_s %.0f addr/s\n' "$grep_rate"
 
@@ -79,14 +85,9 @@ echo "== bulk validation: generated file of $BULK_LINES lines (some with \";\" f
 "$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/bulk.txt" --lines "$BULK_LINES"
 "$BUILD_DIR/bench/quorvel-bench-bulk" run "$OUT/bulk.txt" --reps 3 | tee "$OUT/bulk.txt.out"
 # Baseline: grep -cE with the syntax expression over the same file.
-times=()
-for _ in 1 2 3; do
-  s=$(date +%s.%N)
-  LC_ALL=C grep -cE "$SYNTAX" "$OUT/bulk.txt" >"$OUT/bulk-grep-count.txt" || true
-  e=$(date +%s.%N)
-  times+=("$(echo "$e - $s" | bc -l)")
-done
-bg_s=$(printf '%s\n' "${times[@]}" | median)
+# (the file's lines end in CR LF: the expression takes the CR before its end anchor)
+SYNTAX_CRLF="${SYNTAX%\$}"$'\r''?$'
+bg_s=$(mediana_segundos 3 "$OUT/bulk-grep-count.txt" env LC_ALL=C grep -cE "$SYNTAX_CRLF" "$OUT/bulk.txt")
 bg_rate=$(echo "$BULK_LINES / $bg_s" | bc -l)
 printf 'baseline_grep_cE_bulk_lines_per_s %.0f lines/s\n' "$bg_rate"
 b_rate=$(awk '/^bulk_lines_per_s/ {print $2}' "$OUT/bulk.txt.out")
@@ -111,19 +112,8 @@ echo "== extraction: generated 200 MB text with an address about every 300 bytes
 "$BUILD_DIR/bench/quorvel-bench-bulk" extract "$OUT/texto.txt" --reps 3 | tee "$OUT/extract.txt"
 mb=$(awk '/^extract_text_mb/ {print $2}' "$OUT/extract.txt")
 EMAIL_RE='[A-Za-z0-9._%+-]+@[A-Za-z0-9.-]+\.[A-Za-z]{2,}'
-cli_t=(); rg_t=()
-for _ in 1 2 3; do
-  s=$(date +%s.%N)
-  "$BUILD_DIR/src/quorvel-cli" extract "$OUT/texto.txt" >"$OUT/extract-cli.txt"
-  e=$(date +%s.%N)
-  cli_t+=("$(echo "$e - $s" | bc -l)")
-  s=$(date +%s.%N)
-  rg -o "$EMAIL_RE" "$OUT/texto.txt" >"$OUT/extract-rg.txt"
-  e=$(date +%s.%N)
-  rg_t+=("$(echo "$e - $s" | bc -l)")
-done
-cli_s=$(printf '%s\n' "${cli_t[@]}" | median)
-rg_s=$(printf '%s\n' "${rg_t[@]}" | median)
+cli_s=$(mediana_segundos 3 "$OUT/extract-cli.txt" "$BUILD_DIR/src/quorvel-cli" extract "$OUT/texto.txt")
+rg_s=$(mediana_segundos 3 "$OUT/extract-rg.txt" rg -o "$EMAIL_RE" "$OUT/texto.txt")
 printf 'extract_cli_file_mb_per_s %.0f MB/s (%s addresses)\n' "$(echo "$mb / $cli_s" | bc -l)" \
   "$(wc -l <"$OUT/extract-cli.txt")"
 printf 'baseline_rg_o_mb_per_s %.0f MB/s (%s matches)\n' "$(echo "$mb / $rg_s" | bc -l)" \

@@ -41,11 +41,12 @@ void primeiroEmailDosCampos(std::string_view linha, std::string& campos, std::st
 
 void prepararLinha(std::string_view linha, std::string& campos, std::string& extraido,
                    std::string& texto) {
-  uint8_t m = marcas(linha);
+  const uint8_t m = marcas(linha);
   if (m & 1) {
+    // An extracted address is trimmed and holds no double quote (one ends it).
     primeiroEmailDosCampos(linha, campos, extraido);
-    linha = extraido;
-    m = marcas(linha);
+    texto.assign(extraido);
+    return;
   }
   if (!(m & 2)) {
     texto.assign(trimView(linha));

@@ -105,29 +105,9 @@ void ValidacaoGrandes::iniciar() {
   notify();
   v_.inicioExecucaoEtapas();
 
-  bool falhaAvisada = false;
-  auto avisarFalhaGravacao = [&] {
-    const ArquivoSaida& f = val.falhou() ? val : inv;
-    dialogs_.msgErro(kMsgNaoGravouArquivo + f.caminho() + "\\n" + f.erro() +
-                     kMsgGravacaoInterrompida);
-    falhaAvisada = true;
-  };
   for (size_t i = 0; i < lstFiles.size(); ++i) {
     // A cancel asked for while the previous file was ending is not lost to the next box.
-    if (i > 0 && progress_.cancelou()) {
-      dialogs_.msgInformacao(kMsgGrandesCancelado);
-      cancelado = true;
-      break;
-    }
-    FimArquivo fim = validarArquivo(i, val, inv);
-    if (fim == FimArquivo::cancelado) {
-      cancelado = true;
-      break;
-    }
-    if (fim == FimArquivo::falhaGravacao) {
-      avisarFalhaGravacao();
-      break;
-    }
+    if ((i > 0 && cancelamentoAtendido()) || !validarArquivo(i, val, inv)) break;
   }
 
   // The end. The files are complete before their folder is shown.
@@ -137,13 +117,24 @@ void ValidacaoGrandes::iniciar() {
   progress_.esconder();
   val.fechar();
   inv.fechar();
-  if (!falhaAvisada && (val.falhou() || inv.falhou())) avisarFalhaGravacao();
+  // A write failure, during the run or in the last flush, stops the run and is told once.
+  if (val.falhou() || inv.falhou()) {
+    const ArquivoSaida& f = val.falhou() ? val : inv;
+    dialogs_.msgErro(kMsgNaoGravouArquivo + f.caminho() + "\\n" + f.erro() +
+                     kMsgGravacaoInterrompida);
+  }
   platform_.shellOpen(pasta);
   notify();
 }
 
-ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, ArquivoSaida& val,
-                                                              ArquivoSaida& inv) {
+bool ValidacaoGrandes::cancelamentoAtendido() {
+  if (!progress_.cancelou()) return false;
+  dialogs_.msgInformacao(kMsgGrandesCancelado);
+  cancelado = true;
+  return true;
+}
+
+bool ValidacaoGrandes::validarArquivo(size_t indice, ArquivoSaida& val, ArquivoSaida& inv) {
   const std::string& caminho = lstFiles[indice].arquivo;
   progress_.setProgress(kOperacaoLendoArquivos, static_cast<int64_t>(lstFiles.size()),
                         "arquivo: " + paths::nomeArquivo(caminho));
@@ -154,16 +145,13 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
   std::string erroAbertura;
   if (!leitor.abrir(caminho, erroAbertura)) {
     dialogs_.msgErro(kMsgNaoAbriuArquivo + caminho);
-    return FimArquivo::lido;
+    return true;
   }
 
   LinhasAdiante linhas(leitor, v_);
   std::string erro;
   while (const LinhaPreparada* linha = linhas.proxima()) {
-    if (progress_.cancelou()) {
-      dialogs_.msgInformacao(kMsgGrandesCancelado);
-      return FimArquivo::cancelado;
-    }
+    if (cancelamentoAtendido()) return false;
     ++linhasLidas;
     ++totalLinhas;
     if (linhasLidas % 100 == 0) {
@@ -184,7 +172,7 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
         val.linha(linha->texto);
       }
       if (!linha->texto.empty()) v_.incLabelNumber(Contador::lbProcessados);
-      if (val.falhou() || inv.falhou()) return FimArquivo::falhaGravacao;
+      if (val.falhou() || inv.falhou()) return false;
     } catch (const std::exception&) {
       progress_.stepProgress();
       progress_.setLegenda(3, "Erro em: " + v_.contadores.texto(Contador::lbProcessados));
@@ -192,7 +180,7 @@ ValidacaoGrandes::FimArquivo ValidacaoGrandes::validarArquivo(size_t indice, Arq
   }
   if (!leitor.erroLeitura().empty())
     dialogs_.msgErro(kMsgNaoLeuArquivo + caminho + "\\n" + leitor.erroLeitura());
-  return FimArquivo::lido;
+  return true;
 }
 
 }  // namespace quorvel

@@ -14,6 +14,8 @@
 
 namespace quorvel {
 
+class ArquivoSaida;
+
 struct ArquivoListado {
   std::string arquivo;      // full path, the row's identity
   std::string informacoes;  // size text, "123 KB"
@@ -54,8 +56,12 @@ class ValidacaoGrandes {
   void iniciar();
 
  private:
-  enum class FimArquivo { lido, cancelado, falhaGravacao };
-  FimArquivo validarArquivo(size_t indice, class ArquivoSaida& val, class ArquivoSaida& inv);
+  // One listed file into the two outputs; false when the run must stop (a cancel, a write
+  // failure).
+  bool validarArquivo(size_t indice, ArquivoSaida& val, ArquivoSaida& inv);
+  // The progress box's "Cancelar" was pressed: the run's message is shown and the run marked
+  // cancelled.
+  bool cancelamentoAtendido();
   void notify() {
     if (onMudou) onMudou();
   }

@@ -13,6 +13,10 @@ Ambiente::Ambiente(const std::string& homeOpcao, bool verbose)
   carregarDefinicoes(validador, home);
 }
 
+void Ambiente::abrirBancoSeUsado() {
+  if (validador.opcoes.ckbTesteMX || validador.opcoes.ckbEmailsInvalidos) abrirBanco();
+}
+
 void Ambiente::abrirBanco() {
   banco = std::make_unique<BancoDados>(home, colaboracao);
   banco->esperaAberturaMs = 0;

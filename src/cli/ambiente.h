@@ -22,6 +22,8 @@ class Ambiente {
 
   // Opens the database and connects the MX and negative-base stages. Throws BancoDadosErro.
   void abrirBanco();
+  // The same, only when a stage that uses the database (MX, negative base) is switched on.
+  void abrirBancoSeUsado();
 
   std::string home;
   TerminalDialogs dialogs;

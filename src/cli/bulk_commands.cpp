@@ -1,5 +1,7 @@
 #include "cli/bulk_commands.h"
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
@@ -38,7 +40,7 @@ int extrair(const ExtractOptions& o) {
   ArquivoMapeado mapa;
   std::string_view bytes;
   if (o.arquivo.empty()) {
-    if (!readStdin(lidos)) {
+    if (!readAll(STDIN_FILENO, lidos)) {
       std::fprintf(stderr, "quorvel-cli: não foi possível ler a entrada padrão\n");
       return 2;
     }
@@ -49,14 +51,8 @@ int extrair(const ExtractOptions& o) {
     std::fprintf(stderr, "quorvel-cli: não foi possível abrir o arquivo: %s\n", o.arquivo.c_str());
     return 2;
   }
-  size_t bom = 0;
-  const TextEncoding enc = detectEncoding(bytes, bom);
   std::string decodificado;
-  std::string_view texto = bytes.substr(bom);
-  if (enc != TextEncoding::Utf8 && enc != TextEncoding::Utf8Bom) {
-    decodificado = decodeText(bytes);
-    texto = decodificado;
-  }
+  const std::string_view texto = textoUtf8(bytes, decodificado);
   instalarCancelamento();
   TerminalDialogs dialogs;
   TerminalProgress progress;
@@ -71,7 +67,8 @@ int extrair(const ExtractOptions& o) {
 // lines per second, drawn whenever the run lets events through (every 100 lines).
 class ProgressoLote : public Progress, public EventPump {
  public:
-  explicit ProgressoLote(const ValidacaoGrandes*& lote) : lote_(lote) {}
+  const ValidacaoGrandes* lote = nullptr;  // the run whose lines are counted
+
   void setProgress(const std::string&, int64_t, const std::string& legenda1, const std::string&,
                    const std::string&, int) override {
     cli::limparCancelamento();
@@ -85,11 +82,10 @@ class ProgressoLote : public Progress, public EventPump {
   bool cancelou() const override { return cancelamentoPedido(); }
   void limparCancelamento() override { cli::limparCancelamento(); }
   void processEvents() override {
-    if (barra_ && lote_) barra_->update(lote_->linhasLidas, 0);
+    if (barra_ && lote) barra_->update(lote->linhasLidas, 0);
   }
 
  private:
-  const ValidacaoGrandes*& lote_;
   std::unique_ptr<TerminalProgressBar> barra_;
 };
 
@@ -98,18 +94,16 @@ int validarGrandes(const BulkOptions& o) {
   try {
     amb.emplace(o.home, o.verbose);
     if (!desligarEtapas(amb->validador, o.disable)) return 2;
-    if (amb->validador.opcoes.ckbTesteMX || amb->validador.opcoes.ckbEmailsInvalidos)
-      amb->abrirBanco();
+    amb->abrirBancoSeUsado();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
     return 2;
   }
   instalarCancelamento();
   TerminalPlatform platform(amb->home);
-  const ValidacaoGrandes* lote = nullptr;
-  ProgressoLote progresso(lote);
+  ProgressoLote progresso;
   ValidacaoGrandes grandes(amb->validador, amb->dialogs, progresso, progresso, platform);
-  lote = &grandes;
+  progresso.lote = &grandes;
   std::vector<std::string> caminhos;
   for (const auto& a : o.arquivos) {
     std::error_code ec;

@@ -113,13 +113,11 @@ int runCheck(const CheckOptions& o) {
   }
   Validador& v = amb->validador;
   if (!desligarEtapas(v, o.disable)) return 2;
-  if (v.opcoes.ckbTesteMX || v.opcoes.ckbEmailsInvalidos) {
-    try {
-      amb->abrirBanco();
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
-      return 2;
-    }
+  try {
+    amb->abrirBancoSeUsado();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
+    return 2;
   }
 
   std::vector<std::string> lines;
@@ -127,7 +125,7 @@ int runCheck(const CheckOptions& o) {
     lines = o.addresses;
   } else {
     std::string bytes;
-    if (!readStdin(bytes)) {
+    if (!readAll(STDIN_FILENO, bytes)) {
       std::fprintf(stderr, "quorvel-cli: não foi possível ler a entrada padrão\n");
       return 2;
     }

@@ -1,25 +1,8 @@
 #include "cli/comum.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
 namespace quorvel::cli {
-
-bool readStdin(std::string& out) {
-  out.clear();
-  char buf[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
-    if (n == 0) return true;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    out.append(buf, static_cast<size_t>(n));
-  }
-}
 
 void printCounters(const Validador& v, std::string& out) {
   for (size_t i = 0; i < kNumContadores; ++i) {

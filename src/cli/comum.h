@@ -1,5 +1,5 @@
 #pragma once
-// Pieces several commands share: standard input, the counter panel, the stage switches.
+// Pieces several commands share: the counter panel, the stage switches.
 
 #include <string>
 #include <vector>
@@ -8,8 +8,6 @@
 
 namespace quorvel::cli {
 
-// Reads all of standard input; false when it cannot be read.
-bool readStdin(std::string& out);
 // The counter panel of the validation window as "name<TAB>value" lines.
 void printCounters(const Validador& v, std::string& out);
 // Turns off the stages named in `nomes`; false (with a message) for an unknown name.

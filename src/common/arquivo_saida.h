@@ -20,17 +20,16 @@ class ArquivoSaida {
   // One line: the parts one after another, then CR LF.
   void linha(std::string_view texto);
   void linha(std::string_view texto, char separador, std::string_view resto);
-  // Writes what the buffer holds; false once a write failed.
-  bool descarregar();
   // Flushes and closes; false when anything failed.
   bool fechar();
-  bool aberto() const { return fd_ >= 0; }
   bool falhou() const { return !erro_.empty(); }
   // The system's reason for the first failure.
   const std::string& erro() const { return erro_; }
   const std::string& caminho() const { return caminho_; }
 
  private:
+  // Writes what the buffer holds; false once a write failed.
+  bool descarregar();
   void anexar(std::string_view b) {
     buffer_.append(b);
     if (buffer_.size() >= kBuffer) descarregar();

@@ -53,33 +53,15 @@ bool pareceUtf16(std::string_view b, bool& bigEndian) {
 // Valid UTF-8 passes through; each byte that is not part of a valid sequence is read as
 // Windows-1252.
 void anexarUtf8Reparado(std::string& out, std::string_view b) {
-  size_t i = 0;
-  while (i < b.size()) {
-    size_t inicio = i;
-    // Runs of ASCII, eight bytes at a time.
-    while (i + 8 <= b.size()) {
-      uint64_t w;
-      std::memcpy(&w, b.data() + i, 8);
-      if (w & 0x8080808080808080ull) break;
-      i += 8;
-    }
-    while (i < b.size()) {
-      size_t antes = i;
-      if (nextCodePoint(b, i) < 0) {
-        out.append(b.data() + inicio, antes - inicio);
-        appendWindows1252(out, b.substr(antes, 1));
-        i = antes + 1;
-        inicio = i;
-        break;
-      }
-      if (static_cast<unsigned char>(b[antes]) < 0x80 && i + 8 <= b.size()) {
-        uint64_t w;
-        std::memcpy(&w, b.data() + i, 8);
-        if (!(w & 0x8080808080808080ull)) break;  // back to the fast loop
-      }
-    }
-    out.append(b.data() + inicio, i - inicio);
+  size_t inicio = 0, i = 0;
+  while ((i += asciiPrefixLength(b.substr(i))) < b.size()) {
+    size_t antes = i;
+    if (nextCodePoint(b, i) >= 0) continue;
+    out.append(b.data() + inicio, antes - inicio);
+    appendWindows1252(out, b.substr(antes, 1));
+    i = inicio = antes + 1;
   }
+  out.append(b.data() + inicio, b.size() - inicio);
 }
 
 using Marca = LeitorLinhas::Marca;
@@ -130,7 +112,6 @@ bool LeitorLinhas::abrir(const std::string& caminho, std::string& erro) {
   codificacao_ = TextEncoding::Utf8;
   codificacaoDefinida_ = fimArquivo_ = pularLf_ = false;
   erroLeitura_.clear();
-  bytesLidos_ = 0;
   bruto_.clear();
   texto_.clear();
   pos_ = 0;
@@ -197,7 +178,6 @@ bool LeitorLinhas::carregarMais() {
       fimArquivo_ = true;
       break;
     }
-    bytesLidos_ += n;
     lidos = static_cast<size_t>(n);
     // Bytes kept from the previous block, or the first block still short of 4096 bytes.
     if (!bruto_.empty() || !codificacaoDefinida_) bruto_.append(leitura_.data(), lidos);

@@ -39,8 +39,6 @@ class LeitorLinhas {
   TextEncoding codificacao() const { return codificacao_; }
   // The system's reason when a read failed; empty otherwise.
   const std::string& erroLeitura() const { return erroLeitura_; }
-  // Bytes of the file read so far.
-  int64_t bytesLidos() const { return bytesLidos_; }
 
  private:
   bool carregarMais();  // reads and decodes one more block; false at the end or on error
@@ -52,10 +50,9 @@ class LeitorLinhas {
   bool codificacaoDefinida_ = false;
   bool fimArquivo_ = false;
   std::string erroLeitura_;
-  int64_t bytesLidos_ = 0;
   std::string leitura_;  // the block read from the file
-  std::string bruto_;  // bytes read and not yet decoded (a cut sequence, the first block)
-  std::string texto_;  // decoded text; lines are cut from texto_[pos_, texto_.size())
+  std::string bruto_;    // bytes read and not yet decoded (a cut sequence, the first block)
+  std::string texto_;    // decoded text; lines are cut from texto_[pos_, texto_.size())
   size_t pos_ = 0;
   bool pularLf_ = false;  // the last line ended with a CR at the end of the text so far
   Marca lf_, cr_;

@@ -7,9 +7,6 @@
 #include <utility>
 
 namespace quorvel {
-namespace {
-constexpr size_t kPaginaGrande = size_t{2} << 20;
-}
 
 MapaGrande::MapaGrande(size_t bytes) {
   if (bytes == 0) return;

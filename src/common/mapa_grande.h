@@ -9,6 +9,8 @@ namespace quorvel {
 
 class MapaGrande {
  public:
+  static constexpr size_t kPaginaGrande = size_t{2} << 20;
+
   MapaGrande() = default;
   // Throws std::bad_alloc when the system refuses the memory.
   explicit MapaGrande(size_t bytes);

@@ -25,10 +25,18 @@ bool isBlank(std::string_view s) {
   return trimView(s).empty();
 }
 
+size_t asciiPrefixLength(std::string_view s) {
+  size_t i = 0;
+  for (uint64_t w; i + 8 <= s.size(); i += 8) {
+    std::memcpy(&w, s.data() + i, 8);
+    if (w & 0x8080808080808080ull) break;
+  }
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
+}
+
 bool isAscii(std::string_view s) {
-  for (unsigned char c : s)
-    if (c >= 0x80) return false;
-  return true;
+  return asciiPrefixLength(s) == s.size();
 }
 
 int nextCodePointSlow(std::string_view s, size_t& i) {
@@ -64,15 +72,8 @@ size_t utf16Length(std::string_view s) {
 
 bool isValidUtf8(std::string_view s) {
   size_t i = 0;
-  while (i < s.size()) {
-    // Runs of ASCII, eight bytes at a time.
-    uint64_t w;
-    if (i + 8 <= s.size() && (std::memcpy(&w, s.data() + i, 8), !(w & 0x8080808080808080ull))) {
-      i += 8;
-      continue;
-    }
+  while ((i += asciiPrefixLength(s.substr(i))) < s.size())
     if (nextCodePoint(s, i) < 0) return false;
-  }
   return true;
 }
 

@@ -16,6 +16,8 @@ std::string trim(std::string_view s);
 bool isBlank(std::string_view s);
 
 bool isAscii(std::string_view s);
+// Length of the leading run of ASCII bytes (read eight at a time).
+size_t asciiPrefixLength(std::string_view s);
 
 // Unicode simple lower-case mapping, code point by code point. ASCII input takes a fast path.
 std::string toLower(std::string_view s);

@@ -67,8 +67,7 @@ void appendWindows1252(std::string& out, std::string_view bytes) {
   out.reserve(out.size() + bytes.size() + bytes.size() / 8);
   size_t i = 0;
   while (i < bytes.size()) {
-    size_t ascii = i;
-    while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) ++ascii;
+    size_t ascii = i + asciiPrefixLength(bytes.substr(i));
     out.append(bytes.data() + i, ascii - i);
     if (ascii == bytes.size()) break;
     auto c = static_cast<unsigned char>(bytes[ascii]);
@@ -102,13 +101,12 @@ std::string decodeText(std::string_view bytes) {
   return std::string(bytes);
 }
 
-std::string decodeText(std::string&& bytes) {
+std::string_view textoUtf8(std::string_view bytes, std::string& decodificado) {
   size_t bom;
   TextEncoding enc = detectEncoding(bytes, bom);
-  if (enc != TextEncoding::Utf8 && enc != TextEncoding::Utf8Bom)
-    return decodeText(std::string_view(bytes));
-  bytes.erase(0, bom);
-  return std::move(bytes);
+  if (enc == TextEncoding::Utf8 || enc == TextEncoding::Utf8Bom) return bytes.substr(bom);
+  decodificado = decodeText(bytes);
+  return decodificado;
 }
 
 ArquivoMapeado::~ArquivoMapeado() {
@@ -142,28 +140,31 @@ std::optional<std::string> readFileBytes(const std::string& path) {
     return std::nullopt;
   }
   std::string data;
-  // A regular file is read straight into its buffer; anything else (or a file that grew) in
-  // blocks.
+  bool ok = readAll(fd, data, S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0);
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return std::optional<std::string>(std::move(data));
+}
+
+bool readAll(int fd, std::string& data, size_t tamanhoPrevisto) {
+  data.resize(tamanhoPrevisto);
   size_t lido = 0;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) data.resize(static_cast<size_t>(st.st_size));
   char extra[1 << 16];
   for (;;) {
-    // Once the buffer is full, further bytes (a file that grew, a pipe) come in blocks.
+    // Once the expected size is in, further bytes (a file that grew, a pipe) come in blocks.
     const bool cheio = lido == data.size();
     ssize_t n = cheio ? ::read(fd, extra, sizeof extra)
                       : ::read(fd, data.data() + lido, data.size() - lido);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      ::close(fd);
-      return std::nullopt;
+      return false;
     }
     if (cheio) data.append(extra, static_cast<size_t>(n));
     lido += static_cast<size_t>(n);
   }
   data.resize(lido);
-  ::close(fd);
-  return std::optional<std::string>(std::move(data));
+  return true;
 }
 
 std::optional<std::vector<std::string>> readTextLines(const std::string& path) {

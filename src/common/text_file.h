@@ -16,13 +16,17 @@ enum class TextEncoding { Utf8Bom, Utf16LE, Utf16BE, Utf8, Windows1252 };
 TextEncoding detectEncoding(std::string_view bytes, size_t& bomLength);
 // Decodes raw file bytes to UTF-8 text.
 std::string decodeText(std::string_view bytes);
-// The same, reusing the buffer when the bytes are UTF-8 already (no copy of a large file).
-std::string decodeText(std::string&& bytes);
+// The bytes as UTF-8 text: a view of them (after any byte-order mark) when they are UTF-8
+// already, so a large file is not copied; otherwise decoded into `decodificado`.
+std::string_view textoUtf8(std::string_view bytes, std::string& decodificado);
 std::string windows1252ToUtf8(std::string_view bytes);
 // Append decoded bytes to UTF-8 text (a lone surrogate or an odd last byte becomes U+FFFD).
 void appendWindows1252(std::string& out, std::string_view bytes);
 void appendUtf16(std::string& out, std::string_view bytes, bool bigEndian);
 
+// Reads everything an open descriptor gives (a file, a pipe, standard input) into `data`,
+// `tamanhoPrevisto` bytes straight into place; false when a read fails.
+bool readAll(int fd, std::string& data, size_t tamanhoPrevisto = 0);
 // Reads a whole file as bytes; nullopt when it cannot be opened or read.
 std::optional<std::string> readFileBytes(const std::string& path);
 // Reads a text file into lines; nullopt when it cannot be opened or read.

@@ -12,6 +12,8 @@
 
 namespace quorvel {
 
+class ListEditor;
+
 // The scan over one text: one pass per "@", in the order the addresses stand in the text.
 class VarreduraEmails {
  public:
@@ -51,7 +53,7 @@ class Extrator {
 
 // Connects the list editor's "Rodar o extrator" to the extractor (every address, with the
 // progress box).
-void ligarExtrator(class ListEditor& editor, Extrator& extrator);
+void ligarExtrator(ListEditor& editor, Extrator& extrator);
 
 inline constexpr const char* kOperacaoExtraindo = "Extraindo e-mails...";
 inline constexpr const char* kLegendaEncontrados = "E-mails encontrados: ";

@@ -29,8 +29,7 @@ unsigned bitsDe(size_t slots) {
 }  // namespace
 
 DuplicateMemory::Slots::Slots(size_t n) : n_(n) {
-  constexpr size_t kPaginaGrande = size_t{2} << 20;
-  if (n * sizeof(uint64_t) < kPaginaGrande) {
+  if (n * sizeof(uint64_t) < MapaGrande::kPaginaGrande) {
     pequeno_.reset(static_cast<uint64_t*>(std::calloc(n, sizeof(uint64_t))));
     if (!pequeno_) throw std::bad_alloc();
     p_ = pequeno_.get();

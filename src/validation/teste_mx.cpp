@@ -130,9 +130,7 @@ bool TesteMX::respostaConhecida(std::string_view dominio) const {
 
 void TesteMX::antecipar(std::string_view dominioView, Validador& v) {
   if (!temInternet()) return;
-  if (isento(dominioView, v) || semResposta_.find(dominioView) != semResposta_.end() ||
-      resolver_.pendente(dominioView))
-    return;
+  if (isento(dominioView, v) || respostaConhecida(dominioView)) return;
   try {
     if (consultarCache(dominioView) >= 0) return;
   } catch (const std::exception&) {

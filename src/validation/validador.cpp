@@ -272,7 +272,13 @@ void Validador::anteciparMxDoEmail(std::string_view e) {
 }
 
 std::string Validador::validarEmail(std::string_view email, std::string& erro) {
-  return std::string(validarEmailSemCopia(email, erro));
+  try {
+    toLowerInto(email, normalizado_);
+  } catch (...) {
+    erro.clear();
+    return {};
+  }
+  return std::string(validarNormalizado(trimView(normalizado_), erro));
 }
 
 void Validador::anteciparDuplicado(std::string_view normalizado) {
@@ -282,16 +288,6 @@ void Validador::anteciparDuplicado(std::string_view normalizado) {
 void Validador::inicioExecucaoEtapas() {
   mx_->inicioExecucao();
   base_->inicioExecucao();
-}
-
-std::string_view Validador::validarEmailSemCopia(std::string_view email, std::string& erro) {
-  try {
-    toLowerInto(email, normalizado_);
-  } catch (...) {
-    erro.clear();
-    return {};
-  }
-  return validarNormalizado(trimView(normalizado_), erro);
 }
 
 std::string_view Validador::validarNormalizado(std::string_view e, std::string& erro) {
@@ -384,7 +380,7 @@ void Validador::executarValidacao() {
   }
 
   inicioExecucaoEtapas();
-  const bool antecipar = coluna >= 0 && opcoes.ckbTesteMX && mx_->querAntecipar();
+  const bool antecipar = coluna >= 0 && anteciparMxLigado();
   int proximaAntecipada = 1;
 
   std::string motivo;

@@ -98,10 +98,8 @@ class Validador {
   void iniciarValidacao();
   void executarValidacao();
   std::string validarEmail(std::string_view email, std::string& erro);
-  // validarEmail without the copy: the normalised address stays valid until the next call.
-  std::string_view validarEmailSemCopia(std::string_view email, std::string& erro);
-  // The same for an address already normalised (lower case, trimmed); the view returned is
-  // `normalizado` itself when valid.
+  // validarEmail for an address already normalised (lower case, trimmed), without the copy: the
+  // view returned is `normalizado` itself when valid.
   std::string_view validarNormalizado(std::string_view normalizado, std::string& erro);
   // Starts bringing a normalised address's slot of the duplicate memory into the cache ahead of
   // its validation.

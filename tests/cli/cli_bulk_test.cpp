@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "cli_runner.h"
+#include "cli_workspace.h"
 #include "common/text.h"
 #include "common/text_file.h"
-#include "support/dns_peer.h"
 
 namespace {
 
@@ -13,25 +13,8 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-class CliBulk : public ::testing::Test {
+class CliBulk : public quorvel::teste::CliWorkspace {
  protected:
-  fs::path pasta;
-  quorvel::teste::DnsPeer dns;
-  void SetUp() override {
-    ::setenv("QUORVEL_DNS_SERVER", dns.servidor().c_str(), 1);
-    ::setenv("QUORVEL_DNS_TIMEOUT_MS", "200", 1);
-    pasta = fs::temp_directory_path() /
-            ("quorvel-cli-bulk-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(pasta);
-    fs::create_directories(pasta / "dados" / "config");
-  }
-  void TearDown() override { fs::remove_all(pasta); }
-  std::string arquivo(const std::string& nome, const std::string& conteudo) {
-    fs::path p = pasta / nome;
-    std::ofstream(p, std::ios::binary) << conteudo;
-    return p.string();
-  }
   // Lines of an output file after its byte-order mark.
   static std::vector<std::string> linhas(const std::string& caminho) {
     std::string b = quorvel::readFileBytes(caminho).value_or("<ausente>");

@@ -3,38 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "cli_runner.h"
+#include "cli_workspace.h"
 #include "common/text_file.h"
-#include "support/dns_peer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-class CliList : public ::testing::Test {
- protected:
-  fs::path pasta;
-  quorvel::teste::DnsPeer dns;
-  void SetUp() override {
-    ::setenv("QUORVEL_DNS_SERVER", dns.servidor().c_str(), 1);
-    ::setenv("QUORVEL_DNS_TIMEOUT_MS", "200", 1);
-    pasta = fs::temp_directory_path() /
-            ("quorvel-cli-list-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(pasta);
-    fs::create_directories(pasta / "dados" / "config");
-  }
-  void TearDown() override { fs::remove_all(pasta); }
-  std::string arquivo(const std::string& nome, const std::string& conteudo) {
-    fs::path p = pasta / nome;
-    std::ofstream(p, std::ios::binary) << conteudo;
-    return p.string();
-  }
-  std::string ler(const std::string& nome) {
-    return quorvel::readFileBytes((pasta / nome).string()).value_or("<ausente>");
-  }
-  std::string p(const std::string& nome) const { return (pasta / nome).string(); }
-};
+using CliList = quorvel::teste::CliWorkspace;
 
 constexpr const char* kLista =
     "nome;email;cidade\r\n"

@@ -1,0 +1,25 @@
+#pragma once
+// What the benchmarks share besides their data: timing, peak memory, the delaying DNS server.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace quorvel::bench {
+
+using Clock = std::chrono::steady_clock;
+
+// Seconds since `inicio`.
+double segundosDesde(Clock::time_point inicio);
+// The process's peak resident memory so far, in MB.
+double picoMemoriaMb();
+double mediana(std::vector<double> valores);
+
+// Starts tools/dns_atrasado.py (a DNS server answering after `atrasoMs`) on 127.0.0.1:`porta`
+// and waits until it is ready; -1 when it could not start.
+pid_t iniciarDnsAtrasado(const std::string& script, int porta, int atrasoMs);
+void pararDns(pid_t pid);
+
+}  // namespace quorvel::bench

@@ -18,14 +18,14 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "common/scripted_ports.h"
 #include "data_generator.h"
 #include "lists/list_editor.h"
-#include "store/banco_dados.h"
-#include "validation/base_negativa_bd.h"
+#include "store/database.h"
+#include "support/scripted_ports.h"
 #include "validation/cares_resolver.h"
+#include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
-#include "validation/validador.h"
+#include "validation/validator.h"
 
 using namespace quorvel;
 using bench::Clock;
@@ -45,14 +45,14 @@ fs::path pastaTemporaria(const std::string& nome) {
 struct Pilha {
   ScriptedDialogs dialogs;
   NoEventPump pump;
-  EstadoColaboracao colaboracao;
-  BancoDados banco;
+  SharingFlags colaboracao;
+  Database banco;
   CaresResolver resolver;
   TesteMX mx;
-  BaseNegativaBD base;
-  Validador v{dialogs, pump};
+  NegativeBaseStage base;
+  Validator v{dialogs, pump};
 
-  Pilha(const fs::path& home, OpcoesResolver o)
+  Pilha(const fs::path& home, ResolverOptions o)
       : banco(home.string(), colaboracao),
         resolver(std::move(o)),
         mx((banco.esperaAberturaMs = 0, banco.abrirBD(), banco), colaboracao, resolver, pump),
@@ -60,18 +60,18 @@ struct Pilha {
     mx.temInternet = [] { return true; };
     v.setMxTeste(&mx);
     v.setBaseNegativa(&base);
-    v.gRegras = listaDeLinhas(bench::gerarRegras(100, 11));
-    v.gTraps = listaDeLinhas(bench::gerarArmadilhas(20000, 12));
-    v.gNomesRaros = listaDeLinhas(bench::gerarNomesRaros(5000, 13));
-    v.gFiltroPaises = listaDeLinhas(bench::gerarPaises(250));
-    v.gSitesIgnorados = listaDeLinhas({});
+    v.gRegras = filterListOf(bench::gerarRegras(100, 11));
+    v.gTraps = filterListOf(bench::gerarArmadilhas(20000, 12));
+    v.gNomesRaros = filterListOf(bench::gerarNomesRaros(5000, 13));
+    v.gFiltroPaises = filterListOf(bench::gerarPaises(250));
+    v.gSitesIgnorados = filterListOf({});
   }
 };
 
 int warm(size_t n, int reps) {
   fs::path home = pastaTemporaria("warm");
-  OpcoesResolver o;
-  o.servidor = "127.0.0.1:9";  // nothing is asked: every domain is cached
+  ResolverOptions o;
+  o.server = "127.0.0.1:9";  // nothing is asked: every domain is cached
   Pilha p(home, o);
   p.colaboracao.gCompartilha = true;  // received rows count
 
@@ -103,9 +103,9 @@ int warm(size_t n, int reps) {
   size_t validos = 0;
   for (int r = 0; r < reps; ++r) {
     p.v.gProcessados = std::make_unique<DuplicateMemory>();
-    p.v.contadores.zerar();
-    p.mx.inicioExecucao();
-    p.base.inicioExecucao();
+    p.v.counters.reset();
+    p.mx.runStarts();
+    p.base.runStarts();
     std::string erro;
     validos = 0;
     auto a = Clock::now();
@@ -116,22 +116,22 @@ int warm(size_t n, int reps) {
   std::printf("warm_chain_addresses_per_s %.0f addr/s\n", n / tempos[tempos.size() / 2]);
   std::printf("warm_chain_valid %zu addresses\n", validos);
   std::printf("warm_chain_negative_base_rejections %s addresses\n",
-              p.v.contadores.texto(Contador::lbEmailsInvalidos).c_str());
-  std::printf("warm_chain_cache_answers %s\n", p.v.contadores.texto(Contador::lbBases).c_str());
+              p.v.counters.text(Counter::lbEmailsInvalidos).c_str());
+  std::printf("warm_chain_cache_answers %s\n", p.v.counters.text(Counter::lbBases).c_str());
   fs::remove_all(home);
   return 0;
 }
 
 struct ResultadoFrio {
   double segundos;
-  size_t maiorEmVoo;
+  size_t maxSeenInFlight;
   std::string resumo;
 };
 
 ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipar) {
   fs::path home = pastaTemporaria(antecipar ? "cold-ahead" : "cold-one");
-  OpcoesResolver o;
-  o.servidor = servidor;
+  ResolverOptions o;
+  o.server = servidor;
   Pilha p(home, o);
   p.mx.antecipacao = antecipar;
   ListEditor editor;
@@ -145,11 +145,11 @@ ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipa
   auto a = Clock::now();
   p.v.iniciarValidacao();
   double s = bench::segundosDesde(a);
-  std::string resumo = "valid=" + p.v.contadores.texto(Contador::lbTotalFinal) +
-                       " mx_rejected=" + p.v.contadores.texto(Contador::lbTesteMx) +
+  std::string resumo = "valid=" + p.v.counters.text(Counter::lbTotalFinal) +
+                       " mx_rejected=" + p.v.counters.text(Counter::lbTesteMx) +
                        " cached=" + std::to_string(p.banco.qtdTabela(kTbMxValidos)) + "+" +
                        std::to_string(p.banco.qtdTabela(kTbMxInvalidos));
-  ResultadoFrio r{s, p.resolver.maiorEmVoo(), resumo};
+  ResultadoFrio r{s, p.resolver.maxSeenInFlight(), resumo};
   fs::remove_all(home);
   return r;
 }
@@ -166,9 +166,9 @@ int cold(const std::string& script, int dominios, int atraso) {
   auto one = rodarFrio(servidor, dominios, false);
   bench::pararDns(dns);
   std::printf("cold_read_ahead_seconds %.2f s\n", ahead.segundos);
-  std::printf("cold_read_ahead_max_in_flight %zu queries\n", ahead.maiorEmVoo);
+  std::printf("cold_read_ahead_max_in_flight %zu queries\n", ahead.maxSeenInFlight);
   std::printf("cold_one_by_one_seconds %.2f s\n", one.segundos);
-  std::printf("cold_one_by_one_max_in_flight %zu queries\n", one.maiorEmVoo);
+  std::printf("cold_one_by_one_max_in_flight %zu queries\n", one.maxSeenInFlight);
   std::printf("cold_speedup %.1f x\n", one.segundos / ahead.segundos);
   std::printf("cold_same_results %s (%s)\n", ahead.resumo == one.resumo ? "yes" : "NO",
               ahead.resumo.c_str());

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "common/scripted_ports.h"
 #include "data_generator.h"
 #include "lists/list_editor.h"
-#include "validation/validador.h"
+#include "support/scripted_ports.h"
+#include "validation/validator.h"
 
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
@@ -34,13 +34,13 @@ double median(std::vector<double> v) {
 struct Setup {
   ScriptedDialogs dialogs;
   NoEventPump pump;
-  Validador v{dialogs, pump};
+  Validator v{dialogs, pump};
   explicit Setup(size_t traps) {
-    v.gRegras = listaDeLinhas(bench::gerarRegras(100, 11));
-    v.gTraps = listaDeLinhas(bench::gerarArmadilhas(traps, 12));
-    v.gNomesRaros = listaDeLinhas(bench::gerarNomesRaros(5000, 13));
-    v.gFiltroPaises = listaDeLinhas(bench::gerarPaises(250));
-    v.gSitesIgnorados = listaDeLinhas({});
+    v.gRegras = filterListOf(bench::gerarRegras(100, 11));
+    v.gTraps = filterListOf(bench::gerarArmadilhas(traps, 12));
+    v.gNomesRaros = filterListOf(bench::gerarNomesRaros(5000, 13));
+    v.gFiltroPaises = filterListOf(bench::gerarPaises(250));
+    v.gSitesIgnorados = filterListOf({});
     v.opcoes.ckbTesteMX = false;
     v.opcoes.ckbEmailsInvalidos = false;
   }
@@ -49,7 +49,7 @@ struct Setup {
 // Seconds for validarEmail over all addresses with a fresh duplicate memory.
 double timeValidarEmail(Setup& s, const std::vector<std::string>& addrs, size_t* valid) {
   s.v.gProcessados = std::make_unique<DuplicateMemory>();
-  s.v.contadores.zerar();
+  s.v.counters.reset();
   std::string erro;
   size_t ok = 0;
   auto t0 = Clock::now();

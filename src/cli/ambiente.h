@@ -7,11 +7,11 @@
 #include <string>
 
 #include "cli/terminal_ports.h"
-#include "store/banco_dados.h"
-#include "validation/base_negativa_bd.h"
+#include "store/database.h"
 #include "validation/cares_resolver.h"
+#include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
-#include "validation/validador.h"
+#include "validation/validator.h"
 
 namespace quorvel::cli {
 
@@ -20,7 +20,7 @@ class Ambiente {
   // Throws std::runtime_error with the message to print when the folder does not exist.
   explicit Ambiente(const std::string& homeOpcao, bool verbose = false);
 
-  // Opens the database and connects the MX and negative-base stages. Throws BancoDadosErro.
+  // Opens the database and connects the MX and negative-base stages. Throws DatabaseError.
   void abrirBanco();
   // The same, only when a stage that uses the database (MX, negative base) is switched on.
   void abrirBancoSeUsado();
@@ -28,12 +28,12 @@ class Ambiente {
   std::string home;
   TerminalDialogs dialogs;
   NullPump pump;
-  Validador validador{dialogs, pump};
-  EstadoColaboracao colaboracao;
-  std::unique_ptr<BancoDados> banco;
+  Validator validador{dialogs, pump};
+  SharingFlags colaboracao;
+  std::unique_ptr<Database> banco;
   std::unique_ptr<CaresResolver> resolver;
   std::unique_ptr<TesteMX> mx;
-  std::unique_ptr<BaseNegativaBD> base;
+  std::unique_ptr<NegativeBaseStage> base;
 };
 
 }  // namespace quorvel::cli

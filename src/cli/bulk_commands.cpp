@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "bulk/validacao_grandes.h"
+#include "bulk/bulk_validation.h"
 #include "cli/ambiente.h"
-#include "cli/comum.h"
+#include "cli/stage_switches.h"
 #include "cli/terminal_ports.h"
 #include "common/text_file.h"
-#include "extraction/extrator.h"
+#include "extraction/tdtm_extrator.h"
 
 namespace quorvel::cli {
 namespace {
@@ -37,7 +37,7 @@ struct BulkOptions {
 int extrair(const ExtractOptions& o) {
   // A file is mapped, and used as it stands when it is UTF-8: no copy of a large text.
   std::string lidos;
-  ArquivoMapeado mapa;
+  MappedFile mapa;
   std::string_view bytes;
   if (o.arquivo.empty()) {
     if (!readAll(STDIN_FILENO, lidos)) {
@@ -45,42 +45,42 @@ int extrair(const ExtractOptions& o) {
       return 2;
     }
     bytes = lidos;
-  } else if (mapa.abrir(o.arquivo)) {
+  } else if (mapa.open(o.arquivo)) {
     bytes = mapa.bytes();
   } else {
     std::fprintf(stderr, "quorvel-cli: não foi possível abrir o arquivo: %s\n", o.arquivo.c_str());
     return 2;
   }
   std::string decodificado;
-  const std::string_view texto = textoUtf8(bytes, decodificado);
-  instalarCancelamento();
+  const std::string_view texto = utf8View(bytes, decodificado);
+  installCancelHandler();
   TerminalDialogs dialogs;
   TerminalProgress progress;
   NullPump pump;
-  Extrator extrator(&dialogs, &progress, &pump);
+  TdtmExtrator extrator(&dialogs, &progress, &pump);
   std::string emails = extrator.getEmails(texto, !o.primeiro, true);
   std::fwrite(emails.data(), 1, emails.size(), stdout);
-  return cancelamentoPedido() ? kSaidaCancelado : 0;
+  return cancelRequestedByUser() ? kSaidaCancelado : 0;
 }
 
 // The progress box of a bulk run on a terminal: one bar per file with the lines read and the
 // lines per second, drawn whenever the run lets events through (every 100 lines).
 class ProgressoLote : public Progress, public EventPump {
  public:
-  const ValidacaoGrandes* lote = nullptr;  // the run whose lines are counted
+  const BulkValidation* lote = nullptr;  // the run whose lines are counted
 
   void setProgress(const std::string&, int64_t, const std::string& legenda1, const std::string&,
                    const std::string&, int) override {
-    cli::limparCancelamento();
+    cli::clearCancel();
     barra_ = std::make_unique<TerminalProgressBar>(legenda1);
   }
   void stepProgress(const std::string&, const std::string&, const std::string&, int) override {}
   void setConcluido(const std::string&) override {}
-  void setLegenda(int, const std::string&) override {}
-  void setPosicao(int64_t) override {}
-  void esconder() override { barra_.reset(); }
-  bool cancelou() const override { return cancelamentoPedido(); }
-  void limparCancelamento() override { cli::limparCancelamento(); }
+  void setLegend(int, const std::string&) override {}
+  void setPosition(int64_t) override {}
+  void hide() override { barra_.reset(); }
+  bool cancelou() const override { return cancelRequestedByUser(); }
+  void clearCancel() override { cli::clearCancel(); }
   void processEvents() override {
     if (barra_ && lote) barra_->update(lote->linhasLidas, 0);
   }
@@ -93,16 +93,16 @@ int validarGrandes(const BulkOptions& o) {
   std::optional<Ambiente> amb;
   try {
     amb.emplace(o.home, o.verbose);
-    if (!desligarEtapas(amb->validador, o.disable)) return 2;
+    if (!switchStagesOff(amb->validador, o.disable)) return 2;
     amb->abrirBancoSeUsado();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
     return 2;
   }
-  instalarCancelamento();
+  installCancelHandler();
   TerminalPlatform platform(amb->home);
   ProgressoLote progresso;
-  ValidacaoGrandes grandes(amb->validador, amb->dialogs, progresso, progresso, platform);
+  BulkValidation grandes(amb->validador, amb->dialogs, progresso, progresso, platform);
   progresso.lote = &grandes;
   std::vector<std::string> caminhos;
   for (const auto& a : o.arquivos) {
@@ -112,7 +112,7 @@ int validarGrandes(const BulkOptions& o) {
   }
   grandes.adicionarArquivos(caminhos);
   grandes.iniciar();
-  progresso.esconder();
+  progresso.hide();
   if (grandes.arquivoValidos.empty()) return 2;  // the run did not start
   std::string saida = grandes.arquivoValidos + "\n" + grandes.arquivoInvalidos + "\n";
   printCounters(amb->validador, saida);

@@ -9,12 +9,12 @@
 #include <optional>
 
 #include "cli/ambiente.h"
-#include "cli/comum.h"
+#include "cli/stage_switches.h"
 #include "cli/terminal_ports.h"
 #include "common/text.h"
 #include "common/text_file.h"
 #include "lists/list_editor.h"
-#include "validation/validador.h"
+#include "validation/validator.h"
 
 namespace quorvel::cli {
 namespace {
@@ -25,13 +25,13 @@ void writeOut(std::string& buf, bool force = false) {
   buf.clear();
 }
 
-int runSingle(Validador& v, const std::vector<std::string>& lines, bool counters) {
-  v.contadores.setIndefinido(Contador::lbTotalOriginal);
+int runSingle(Validator& v, const std::vector<std::string>& lines, bool counters) {
+  v.counters.setUndefined(Counter::lbTotalOriginal);
   TerminalProgressBar bar("check");
   std::string out, erro;
   int64_t done = 0;
   for (const auto& line : lines) {
-    if (!isBlank(line)) v.incLabelNumber(Contador::lbProcessados);
+    if (!isBlank(line)) v.incLabelNumber(Counter::lbProcessados);
     std::string valido = v.validarEmail(trimView(line), erro);
     out += line;
     out += '\t';
@@ -48,7 +48,7 @@ int runSingle(Validador& v, const std::vector<std::string>& lines, bool counters
   return 0;
 }
 
-int runGrid(Validador& v, const std::vector<std::string>& lines, bool counters) {
+int runGrid(Validator& v, const std::vector<std::string>& lines, bool counters) {
   ListEditor editor;
   TextGrid& g = editor.gridMain;
   g.setRowCount(static_cast<int>(lines.size()) + 1);
@@ -96,7 +96,7 @@ void addCheckCommand(CLI::App& app, CheckOptions& o, int& exitCode) {
   auto* cmd = app.add_subcommand("check", "Valida endereços pela cadeia de filtros");
   cmd->add_option("--home", o.home, "Pasta do programa (com dados/config); padrão: a do programa");
   cmd->add_flag("--grid", o.grid, "Valida como lista (aba Principal) e lista Válidos/Inválidos");
-  cmd->add_flag("--counters", o.counters, "Mostra os contadores ao final");
+  cmd->add_flag("--counters", o.counters, "Mostra os counters ao final");
   cmd->add_option("--disable", o.disable, kAjudaDisable)->delimiter(',')->allow_extra_args(false);
   cmd->add_flag("-v,--verbose", o.verbose, "Mostra também as mensagens de informação");
   cmd->add_option("address", o.addresses, "Endereços; sem nenhum, lê linhas da entrada padrão");
@@ -111,8 +111,8 @@ int runCheck(const CheckOptions& o) {
     std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
     return 2;
   }
-  Validador& v = amb->validador;
-  if (!desligarEtapas(v, o.disable)) return 2;
+  Validator& v = amb->validador;
+  if (!switchStagesOff(v, o.disable)) return 2;
   try {
     amb->abrirBancoSeUsado();
   } catch (const std::exception& e) {
@@ -132,8 +132,8 @@ int runCheck(const CheckOptions& o) {
     lines = splitLines(decodeText(bytes));
   }
   if (o.grid) return runGrid(v, lines, o.counters);
-  if (amb->mx) amb->mx->inicioExecucao();
-  if (amb->base) amb->base->inicioExecucao();
+  if (amb->mx) amb->mx->runStarts();
+  if (amb->base) amb->base->runStarts();
   return runSingle(v, lines, o.counters);
 }
 

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "cli/ambiente.h"
-#include "cli/comum.h"
+#include "cli/stage_switches.h"
 #include "cli/terminal_ports.h"
 #include "common/paths.h"
-#include "extraction/extrator.h"
-#include "lists/carregamento.h"
-#include "lists/limpeza.h"
-#include "lists/nomes.h"
-#include "lists/salvamento.h"
+#include "extraction/tdtm_extrator.h"
+#include "lists/list_cleaning.h"
+#include "lists/list_loading.h"
+#include "lists/list_saving.h"
+#include "lists/name_identification.h"
 
 namespace quorvel::cli {
 namespace {
@@ -26,7 +26,7 @@ struct ListOptions {
   int coluna = 0;  // counted from 1
   std::vector<std::string> com;
   std::string home, entrada, saida, validos, invalidos;
-  bool contadores = false;
+  bool counters = false;
 };
 
 // Something went wrong: the message is printed and the command ends with status 2.
@@ -59,7 +59,7 @@ class SessaoLista {
     int antes = dialogs.erros;
     btnAbrirClick(editor);
     if (dialogs.erros != antes) throw Falha{"a lista não foi carregada: " + caminho};
-    if (cancelamentoPedido()) throw Falha{"cancelado"};
+    if (cancelRequestedByUser()) throw Falha{"cancelado"};
   }
 
   int coluna(int numero) const {
@@ -81,12 +81,12 @@ class SessaoLista {
   TerminalProgress progress;
   NullPump pump;
   ListEditor editor;
-  Extrator extrator{&dialogs, &progress, &pump};
+  TdtmExtrator extrator{&dialogs, &progress, &pump};
 };
 
 template <class Body>
 int executar(Body body) {
-  instalarCancelamento();
+  installCancelHandler();
   try {
     body();
     return 0;
@@ -115,7 +115,7 @@ int operacaoLista(const ListOptions& o, Operacao operacao) {
     s.abrir(o.entrada);
     int col = s.coluna(o.coluna);
     operacao(s, col);
-    if (cancelamentoPedido()) throw Falha{"cancelado; nada foi gravado"};
+    if (cancelRequestedByUser()) throw Falha{"cancelado; nada foi gravado"};
     s.salvarGrade(s.editor.gridMain, o.saida);
   });
 }
@@ -128,12 +128,12 @@ int validarLista(const ListOptions& o) {
     amb.abrirBanco();
     SessaoLista s(amb.home);
     s.abrir(o.entrada);
-    Validador& v = amb.validador;
+    Validator& v = amb.validador;
     v.ligarListas(&s.editor);
     v.mostrar();
     TerminalProgressBar barra("validação");
     v.onMudou = [&] {
-      if (cancelamentoPedido()) v.gCancelou = true;
+      if (cancelRequestedByUser()) v.gCancelou = true;
       barra.update(v.barraPos, v.barraMax);
     };
     v.iniciarValidacao();
@@ -141,7 +141,7 @@ int validarLista(const ListOptions& o) {
     barra.finish();
     s.salvarGrade(s.editor.gridValidos, o.validos);
     s.salvarGrade(s.editor.gridInvalidos, o.invalidos);
-    if (o.contadores) {
+    if (o.counters) {
       std::string painel;
       printCounters(v, painel);
       std::fputs(painel.c_str(), stdout);
@@ -204,7 +204,7 @@ void addListCommands(CLI::App& app, int& exitCode) {
   val->add_option("IN", o->entrada, "Lista de entrada")->required();
   val->add_option("--valid", o->validos, "Arquivo dos válidos")->required();
   val->add_option("--invalid", o->invalidos, "Arquivo dos inválidos")->required();
-  val->add_flag("--counters", o->contadores, "Mostra os contadores ao final");
+  val->add_flag("--counters", o->counters, "Mostra os counters ao final");
   val->callback([o, &exitCode] { exitCode = validarLista(*o); });
 }
 

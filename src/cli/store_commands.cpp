@@ -56,7 +56,7 @@ const char* origem(TesteMX::Origem o) {
 
 int mx(const StoreOptions& o) {
   return comBanco(o.home, [&](Ambiente& amb) {
-    amb.mx->inicioExecucao();
+    amb.mx->runStarts();
     for (const auto& d : o.dominios) {
       std::string dominio = toLower(trimView(d));
       int r = amb.mx->siteTemMX(dominio, amb.validador);

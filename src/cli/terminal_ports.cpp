@@ -45,11 +45,11 @@ void TerminalProgressBar::update(int64_t done, int64_t total) {
     int filled = static_cast<int>(width * (static_cast<double>(done) / total));
     if (filled > width) filled = width;
     std::fprintf(stderr, "\r%s [%s%s] %s/%s %s/s", label_.c_str(), std::string(filled, '#').c_str(),
-                 std::string(width - filled, '.').c_str(), formatNumero(done).c_str(),
-                 formatNumero(total).c_str(), formatNumero(rate).c_str());
+                 std::string(width - filled, '.').c_str(), formatNumber(done).c_str(),
+                 formatNumber(total).c_str(), formatNumber(rate).c_str());
   } else {
-    std::fprintf(stderr, "\r%s %s %s/s", label_.c_str(), formatNumero(done).c_str(),
-                 formatNumero(rate).c_str());
+    std::fprintf(stderr, "\r%s %s %s/s", label_.c_str(), formatNumber(done).c_str(),
+                 formatNumber(rate).c_str());
   }
   std::fflush(stderr);
   drawn_ = true;
@@ -75,20 +75,20 @@ void aoInterromper(int) {
 }
 }  // namespace
 
-void instalarCancelamento() {
+void installCancelHandler() {
   std::signal(SIGINT, aoInterromper);
 }
-bool cancelamentoPedido() {
+bool cancelRequestedByUser() {
   return gCancelamento != 0;
 }
-void limparCancelamento() {
+void clearCancel() {
   gCancelamento = 0;
 }
 
 void TerminalProgress::setProgress(const std::string& operacao, int64_t valorMax,
                                    const std::string&, const std::string&, const std::string&,
                                    int) {
-  limparCancelamento();  // every new progress display clears the cancel request
+  clearCancel();  // every new progress display clears the cancel request
   barra_ = std::make_unique<TerminalProgressBar>(operacao);
   max_ = valorMax;
   pos_ = 0;
@@ -100,25 +100,25 @@ void TerminalProgress::stepProgress(const std::string&, const std::string&, cons
   if (barra_) barra_->update(pos_, max_);
 }
 
-void TerminalProgress::setPosicao(int64_t posicao) {
+void TerminalProgress::setPosition(int64_t posicao) {
   pos_ = posicao;
   if (barra_) barra_->update(pos_, max_);
 }
 
-void TerminalProgress::esconder() {
+void TerminalProgress::hide() {
   barra_.reset();
 }
 
 bool TerminalProgress::cancelou() const {
-  return cancelamentoPedido();
+  return cancelRequestedByUser();
 }
 
 }  // namespace quorvel::cli
 
 namespace quorvel::cli {
 
-void TerminalProgress::limparCancelamento() {
-  cli::limparCancelamento();
+void TerminalProgress::clearCancel() {
+  cli::clearCancel();
 }
 
 }  // namespace quorvel::cli

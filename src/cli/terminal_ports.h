@@ -44,8 +44,8 @@ class TerminalDialogs : public Dialogs {
   std::string getFileSave(const std::string&, const std::string&, const std::string&) override {
     return {};
   }
-  std::optional<int> escolherItem(const std::string&, const std::string&,
-                                  const std::vector<std::string>&) override {
+  std::optional<int> chooseItem(const std::string&, const std::string&,
+                                const std::vector<std::string>&) override {
     return std::nullopt;
   }
   std::optional<std::string> showInputMemo(const std::string&, const std::string&,
@@ -74,18 +74,18 @@ class TerminalProgressBar {
 };
 
 // The progress box on a terminal: the operation and its position as a bar on stderr; Ctrl+C
-// (see instalarCancelamento) is its cancel button.
+// (see installCancelHandler) is its cancel button.
 class TerminalProgress : public Progress {
  public:
   void setProgress(const std::string& operacao, int64_t valorMax, const std::string&,
                    const std::string&, const std::string&, int) override;
   void stepProgress(const std::string&, const std::string&, const std::string&, int) override;
   void setConcluido(const std::string&) override {}
-  void setLegenda(int, const std::string&) override {}
-  void setPosicao(int64_t posicao) override;
-  void esconder() override;
+  void setLegend(int, const std::string&) override {}
+  void setPosition(int64_t posicao) override;
+  void hide() override;
   bool cancelou() const override;
-  void limparCancelamento() override;
+  void clearCancel() override;
 
  private:
   std::unique_ptr<TerminalProgressBar> barra_;
@@ -93,9 +93,9 @@ class TerminalProgress : public Progress {
 };
 
 // Ctrl+C sets the cancel request instead of ending the program (a second one ends it).
-void instalarCancelamento();
-bool cancelamentoPedido();
-void limparCancelamento();
+void installCancelHandler();
+bool cancelRequestedByUser();
+void clearCancel();
 
 // The platform of a batch run: the workspace named on the command line, the real clock, no
 // desktop shell (the command prints what the desktop would open).
@@ -106,7 +106,7 @@ class TerminalPlatform : public Platform {
   void shellOpen(const std::string&) override {}
   std::string clipboardText() const override { return clipboard_; }
   void setClipboardText(const std::string& t) override { clipboard_ = t; }
-  bool internetConectada() const override { return true; }
+  bool internetConnected() const override { return true; }
   std::vector<FileEntry> listFolder(const std::string&) const override { return {}; }
   std::chrono::system_clock::time_point now() const override {
     return std::chrono::system_clock::now();

@@ -101,7 +101,7 @@ std::string decodeText(std::string_view bytes) {
   return std::string(bytes);
 }
 
-std::string_view textoUtf8(std::string_view bytes, std::string& decodificado) {
+std::string_view utf8View(std::string_view bytes, std::string& decodificado) {
   size_t bom;
   TextEncoding enc = detectEncoding(bytes, bom);
   if (enc == TextEncoding::Utf8 || enc == TextEncoding::Utf8Bom) return bytes.substr(bom);
@@ -109,11 +109,11 @@ std::string_view textoUtf8(std::string_view bytes, std::string& decodificado) {
   return decodificado;
 }
 
-ArquivoMapeado::~ArquivoMapeado() {
+MappedFile::~MappedFile() {
   if (dados_) ::munmap(dados_, tamanho_);
 }
 
-bool ArquivoMapeado::abrir(const std::string& path) {
+bool MappedFile::open(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};

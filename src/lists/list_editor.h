@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/ports.h"
-#include "lists/text_grid.h"
+#include "common/text_grid.h"
 
 namespace quorvel {
 
@@ -19,10 +19,10 @@ inline constexpr int kAbaInvalidos = 2;
 
 // What the status line shows.
 struct StatusLine {
-  std::string itens;      // "Itens:"
-  std::string posicao;    // "Posição:"
-  std::string estaSalvo;  // "Está salvo:" — "Sim" / "Não"
-  std::string arquivo;    // "Arquivo: " + path
+  std::string items;     // "Itens:"
+  std::string position;  // "Posição:"
+  std::string saved;     // "Está salvo:" — "Sim" / "Não"
+  std::string file;      // "Arquivo: " + path
 };
 
 class ListEditor {

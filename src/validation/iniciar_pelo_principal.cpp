@@ -4,8 +4,8 @@
 
 namespace quorvel {
 
-bool validarEmailsPrincipal(Validador& validador, ListEditor& editor, Dialogs& dialogs,
-                            const AcoesJanelaPrincipal& acoes) {
+bool validarEmailsPrincipal(Validator& validador, ListEditor& editor, Dialogs& dialogs,
+                            const MainWindowActions& acoes) {
   if (!validador.gRegras) {
     dialogs.msgErro(
         "O banco de dados ainda não foi iniciado. Ele será iniciado agora. Tente efetuar essa "
@@ -37,7 +37,7 @@ bool validarEmailsPrincipal(Validador& validador, ListEditor& editor, Dialogs& d
   }
   validador.ligarListas(&editor);
   validador.mostrar();
-  validador.contadores.set(Contador::lbTotalOriginal, editor.gridMain.dataRowCount());
+  validador.counters.set(Counter::lbTotalOriginal, editor.gridMain.dataRowCount());
   return true;
 }
 

@@ -5,17 +5,17 @@
 
 #include "common/ports.h"
 #include "lists/list_editor.h"
-#include "validation/validador.h"
+#include "validation/validator.h"
 
 namespace quorvel {
 
-struct AcoesJanelaPrincipal {
+struct MainWindowActions {
   std::function<void()> abrirDefinicoes;     // opens the definitions window (it loads the lists)
   std::function<void()> mostrarPaginaLista;  // switches the main window to its list page
 };
 
 // True when the validation window was shown.
-bool validarEmailsPrincipal(Validador& validador, ListEditor& editor, Dialogs& dialogs,
-                            const AcoesJanelaPrincipal& acoes);
+bool validarEmailsPrincipal(Validator& validador, ListEditor& editor, Dialogs& dialogs,
+                            const MainWindowActions& acoes);
 
 }  // namespace quorvel

@@ -9,35 +9,35 @@
 
 namespace quorvel {
 
-enum class RespostaMx { temMx, semMx, semResposta };
+enum class MxAnswer { hasMx, noMx, noAnswer };
 
 class MxResolver {
  public:
   virtual ~MxResolver() = default;
   // Starts a query unless one for this domain is in flight or answered and not yet taken.
-  virtual void iniciar(std::string_view dominio) = 0;
+  virtual void start(std::string_view dominio) = 0;
   // The answer for the domain once it has arrived; it is then forgotten.
-  virtual std::optional<RespostaMx> tomar(std::string_view dominio) = 0;
-  virtual bool pendente(std::string_view dominio) const = 0;
+  virtual std::optional<MxAnswer> take(std::string_view dominio) = 0;
+  virtual bool pending(std::string_view dominio) const = 0;
   // Lets the resolver work for up to `timeoutMs` (answers are collected as they arrive).
-  virtual void processar(int timeoutMs) = 0;
-  virtual size_t emAndamento() const = 0;
+  virtual void process(int timeoutMs) = 0;
+  virtual size_t inFlight() const = 0;
   // Drops answers nobody took (queries still in flight are kept).
-  virtual void esquecerRespostas() = 0;
+  virtual void forgetAnswers() = 0;
 
   // One query, waited for.
-  RespostaMx consultar(std::string_view dominio) {
-    iniciar(dominio);
+  MxAnswer query(std::string_view dominio) {
+    start(dominio);
     for (;;) {
-      if (auto r = tomar(dominio)) return *r;
-      processar(100);
+      if (auto r = take(dominio)) return *r;
+      process(100);
     }
   }
 };
 
 // The single blocking MX query of the MX stage.
-inline RespostaMx DnsMxCheck(MxResolver& resolver, std::string_view dominio) {
-  return resolver.consultar(dominio);
+inline MxAnswer DnsMxCheck(MxResolver& resolver, std::string_view dominio) {
+  return resolver.query(dominio);
 }
 
 }  // namespace quorvel

@@ -2,32 +2,31 @@
 
 #include "common/format.h"
 #include "common/text.h"
-#include "store/internet.h"
-#include "validation/validador.h"
+#include "store/internet_state.h"
+#include "validation/validator.h"
 
 namespace quorvel {
 
-TesteMX::TesteMX(BancoDados& banco, EstadoColaboracao& colaboracao, MxResolver& resolver,
-                 EventPump& pump)
+TesteMX::TesteMX(Database& banco, SharingFlags& colaboracao, MxResolver& resolver, EventPump& pump)
     : temInternet(TemInternet),
       banco_(banco),
       colaboracao_(colaboracao),
       resolver_(resolver),
       pump_(pump) {}
 
-void TesteMX::inicioExecucao() {
+void TesteMX::runStarts() {
   memoria_ = std::make_unique<DuplicateMemory>();
   semResposta_.clear();
   memoriaCompartilha_ = colaboracao_.gCompartilha;
-  resolver_.esquecerRespostas();
+  resolver_.forgetAnswers();
 }
 
-bool TesteMX::isento(std::string_view dominio, const Validador& v) {
+bool TesteMX::isento(std::string_view dominio, const Validator& v) {
   return v.gSitesIgnorados && v.gSitesIgnorados->contem(dominio);
 }
 
 int TesteMX::consultarCache(std::string_view dominio) {
-  if (memoriaCompartilha_ != colaboracao_.gCompartilha) inicioExecucao();
+  if (memoriaCompartilha_ != colaboracao_.gCompartilha) runStarts();
   int lembrada = memoria_->valor(dominio);
   if (lembrada >= 0) return lembrada;
   int r = -1;
@@ -39,18 +38,18 @@ int TesteMX::consultarCache(std::string_view dominio) {
   return r;
 }
 
-RespostaMx TesteMX::perguntarDns(const std::string& dominio) {
+MxAnswer TesteMX::perguntarDns(const std::string& dominio) {
   // An answer fetched ahead is taken at once; otherwise the query is made (or finished) here,
   // letting events through while it waits.
-  resolver_.iniciar(dominio);
+  resolver_.start(dominio);
   for (;;) {
-    if (auto r = resolver_.tomar(dominio)) return *r;
-    resolver_.processar(50);
+    if (auto r = resolver_.take(dominio)) return *r;
+    resolver_.process(50);
     pump_.processEvents();
   }
 }
 
-int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
+int TesteMX::siteTemMX(std::string_view dominioView, Validator& v) {
   if (!temInternet()) {
     ultimaOrigem = Origem::semInternet;
     return 2;
@@ -62,7 +61,7 @@ int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
   int cache = consultarCache(dominioView);
   if (cache >= 0) {
     ultimaOrigem = Origem::cache;
-    v.incLabelNumber(Contador::lbBases);
+    v.incLabelNumber(Counter::lbBases);
     return cache;
   }
   std::string dominio(dominioView);
@@ -71,12 +70,12 @@ int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
   ultimaOrigem = Origem::falha;
   if (semResposta_.find(dominio) == semResposta_.end()) {
     try {
-      RespostaMx r = perguntarDns(dominio);
-      if (r == RespostaMx::semResposta) {
+      MxAnswer r = perguntarDns(dominio);
+      if (r == MxAnswer::noAnswer) {
         // Nothing definite: nothing is stored, and this run does not ask again.
         semResposta_.insert(dominio);
       } else {
-        bool tem = r == RespostaMx::temMx;
+        bool tem = r == MxAnswer::hasMx;
         banco_.inserirMX(tem ? kTbMxValidos : kTbMxInvalidos, dominio, getDataSQL(banco_.hoje()),
                          true);
         memoria_->insert(dominio, tem ? 1 : 0);
@@ -94,7 +93,7 @@ int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
   return resposta;
 }
 
-void TesteMX::compartilhar(Validador& v) {
+void TesteMX::compartilhar(Validator& v) {
   if (!colaboracao_.gCompartilha) {
     v.gSyncValidos.clear();
     v.gSyncInvalidos.clear();
@@ -123,22 +122,22 @@ void TesteMX::compartilhar(Validador& v) {
   enviar(v.gSyncInvalidos, false);
 }
 
-bool TesteMX::respostaConhecida(std::string_view dominio) const {
+bool TesteMX::answerKnown(std::string_view dominio) const {
   return memoria_->valor(dominio) >= 0 || semResposta_.find(dominio) != semResposta_.end() ||
-         resolver_.pendente(dominio);
+         resolver_.pending(dominio);
 }
 
-void TesteMX::antecipar(std::string_view dominioView, Validador& v) {
+void TesteMX::antecipar(std::string_view dominioView, Validator& v) {
   if (!temInternet()) return;
-  if (isento(dominioView, v) || respostaConhecida(dominioView)) return;
+  if (isento(dominioView, v) || answerKnown(dominioView)) return;
   try {
     if (consultarCache(dominioView) >= 0) return;
   } catch (const std::exception&) {
     return;  // the chain will meet the same failure in its own time
   }
-  resolver_.iniciar(dominioView);
+  resolver_.start(dominioView);
   // Keep the queries flowing while the chain works through cached rows.
-  if (++antecipados_ % 64 == 0) resolver_.processar(0);
+  if (++antecipados_ % 64 == 0) resolver_.process(0);
 }
 
 }  // namespace quorvel

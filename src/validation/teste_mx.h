@@ -9,48 +9,48 @@
 #include <unordered_set>
 
 #include "common/ports.h"
-#include "store/banco_dados.h"
-#include "store/colaboracao.h"
+#include "store/database.h"
+#include "store/sharing_flags.h"
 #include "validation/duplicate_memory.h"
 #include "validation/mx_resolver.h"
 #include "validation/stage_hooks.h"
 
 namespace quorvel {
 
-class TesteMX : public MxTeste {
+class TesteMX : public MxStage {
  public:
   enum class Origem { semInternet, isento, cache, dns, falha };
 
-  TesteMX(BancoDados& banco, EstadoColaboracao& colaboracao, MxResolver& resolver, EventPump& pump);
+  TesteMX(Database& banco, SharingFlags& colaboracao, MxResolver& resolver, EventPump& pump);
 
   std::function<bool()> temInternet;  // TemInternet by default
-  void setCompartilhamento(CompartilhamentoDominios* c) { compartilhamento_ = c ? c : &padrao_; }
+  void setCompartilhamento(DomainSharing* c) { compartilhamento_ = c ? c : &padrao_; }
 
   // 0 = no mail server, 1 = has one or exempt, 2 = no answer obtained.
-  int siteTemMX(std::string_view dominio, Validador& v) override;
-  void inicioExecucao() override;
-  bool querAntecipar() const override { return antecipacao; }
+  int siteTemMX(std::string_view dominio, Validator& v) override;
+  void runStarts() override;
+  bool wantsReadAhead() const override { return antecipacao; }
   // Read-ahead of lookups (off: one query at a time, as the chain reaches each domain).
   bool antecipacao = true;
-  void antecipar(std::string_view dominio, Validador& v) override;
-  bool respostaConhecida(std::string_view dominio) const override;
+  void antecipar(std::string_view dominio, Validator& v) override;
+  bool answerKnown(std::string_view dominio) const override;
 
   // Where the last answer came from (the CLI reports it).
   Origem ultimaOrigem = Origem::cache;
 
  private:
-  static bool isento(std::string_view dominio, const Validador& v);
+  static bool isento(std::string_view dominio, const Validator& v);
   // 1 or 0 when the cache tables know the domain, -1 when they do not.
   int consultarCache(std::string_view dominio);
-  RespostaMx perguntarDns(const std::string& dominio);
-  void compartilhar(Validador& v);
+  MxAnswer perguntarDns(const std::string& dominio);
+  void compartilhar(Validator& v);
 
-  BancoDados& banco_;
-  EstadoColaboracao& colaboracao_;
+  Database& banco_;
+  SharingFlags& colaboracao_;
   MxResolver& resolver_;
   EventPump& pump_;
-  CompartilhamentoIndisponivel padrao_;
-  CompartilhamentoDominios* compartilhamento_ = &padrao_;
+  UnavailableDomainSharing padrao_;
+  DomainSharing* compartilhamento_ = &padrao_;
   // Answers found in the database during this run, and domains the DNS left unanswered.
   struct HashTexto {
     using is_transparent = void;

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-class CliBulk : public quorvel::teste::CliWorkspace {
+class CliBulk : public quorvel::testing::CliWorkspace {
  protected:
   // Lines of an output file after its byte-order mark.
   static std::vector<std::string> linhas(const std::string& caminho) {

@@ -20,9 +20,9 @@ class CliCheck : public ::testing::Test {
  protected:
   fs::path home;
   // Every run of the program asks this server, never the machine's resolver.
-  quorvel::teste::DnsPeer dns;
+  quorvel::testing::DnsPeer dns;
   void SetUp() override {
-    ::setenv("QUORVEL_DNS_SERVER", dns.servidor().c_str(), 1);
+    ::setenv("QUORVEL_DNS_SERVER", dns.server().c_str(), 1);
     ::setenv("QUORVEL_DNS_TIMEOUT_MS", "200", 1);
     home = fs::temp_directory_path() /
            ("quorvel-cli-" + std::to_string(::getpid()) + "-" +

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "grid_builder.h"
+#include "support/grid_builder.h"
 
 using quorvel::ListEditor;
 using quorvel::TextGrid;
@@ -24,9 +24,9 @@ TEST(ListEditor, StartsWithThreeEmptyGridsAndPrincipalCurrent) {
   EXPECT_EQ(e.gGrid, &e.gridMain);
   EXPECT_EQ(e.abaAtiva(), quorvel::kAbaPrincipal);
   EXPECT_TRUE(e.abrirListaHabilitado);
-  EXPECT_EQ(e.status.itens, "1");  // an empty list shows one item
-  EXPECT_EQ(e.status.estaSalvo, "Não");
-  EXPECT_EQ(e.status.arquivo, "Arquivo: ");
+  EXPECT_EQ(e.status.items, "1");  // an empty list shows one item
+  EXPECT_EQ(e.status.saved, "Não");
+  EXPECT_EQ(e.status.file, "Arquivo: ");
 }
 
 TEST(ListEditor, NovaListaClearsTheTabPathButNotTheEditedFlag) {
@@ -42,8 +42,8 @@ TEST(ListEditor, NovaListaClearsTheTabPathButNotTheEditedFlag) {
   EXPECT_EQ(e.arquivoDaAba(1), "");
   EXPECT_EQ(e.editouDaAba(1), "1");
   EXPECT_EQ(e.arquivoDaAba(0), "/dados/listas/principal.csv");  // other tabs keep theirs
-  EXPECT_EQ(e.status.arquivo, "Arquivo: ");
-  EXPECT_EQ(e.status.estaSalvo, "Não");
+  EXPECT_EQ(e.status.file, "Arquivo: ");
+  EXPECT_EQ(e.status.saved, "Não");
   EXPECT_EQ(avisos, 1);
 
   e.novaLista(e.gridValidos, true);
@@ -59,7 +59,7 @@ TEST(ListEditor, ActiveTabDecidesTheCurrentGridAndTheOpenButtons) {
   e.setAbaAtiva(quorvel::kAbaValidos);
   EXPECT_EQ(e.gGrid, &e.gridValidos);
   EXPECT_FALSE(e.abrirListaHabilitado);
-  EXPECT_EQ(e.status.itens, "2");  // the status line follows the tab
+  EXPECT_EQ(e.status.items, "2");  // the status line follows the tab
 
   e.setAbaAtiva(quorvel::kAbaInvalidos);
   EXPECT_EQ(e.gGrid, &e.gridInvalidos);
@@ -92,17 +92,17 @@ TEST(ListEditor, ShowStatusSaysSavedOnlyWithAPathAndFlagZero) {
     if (c.arquivo) e.gArquivos["2"] = *c.arquivo;
     if (c.editou) e.gEditou["2"] = *c.editou;
     e.showStatus(e.gridInvalidos);
-    EXPECT_EQ(e.status.estaSalvo, c.estaSalvo)
+    EXPECT_EQ(e.status.saved, c.estaSalvo)
         << c.arquivo.value_or("<sem>") << " / " << c.editou.value_or("<sem>");
-    EXPECT_EQ(e.status.arquivo, "Arquivo: " + c.arquivo.value_or(""));
+    EXPECT_EQ(e.status.file, "Arquivo: " + c.arquivo.value_or(""));
   }
 
   ListEditor e;
   e.gridMain.setRowCount(1235);
   e.gridMain.cursorRow = 1001;
   e.showStatus(e.gridMain);
-  EXPECT_EQ(e.status.itens, "1.234");
-  EXPECT_EQ(e.status.posicao, "1.001");
+  EXPECT_EQ(e.status.items, "1.234");
+  EXPECT_EQ(e.status.position, "1.001");
 }
 
 TEST(ListEditor, AutoSizeGridFitsTheWidestCellWithinLimits) {

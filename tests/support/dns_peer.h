@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-namespace quorvel::teste {
+namespace quorvel::testing {
 
 inline int portaLivre(int tipo) {
   int fd = ::socket(AF_INET, tipo, 0);
@@ -68,8 +68,8 @@ class DnsPeer {
   DnsPeer(const DnsPeer&) = delete;
   DnsPeer& operator=(const DnsPeer&) = delete;
 
-  std::string servidor() const { return "127.0.0.1:" + std::to_string(porta_); }
-  std::string servidorSilencioso() const { return "127.0.0.1:" + std::to_string(portaSilenciosa_); }
+  std::string server() const { return "127.0.0.1:" + std::to_string(porta_); }
+  std::string silentServer() const { return "127.0.0.1:" + std::to_string(portaSilenciosa_); }
 
  private:
   static int& contador() {
@@ -131,4 +131,4 @@ class DnsPeer {
   int portaSilenciosa_ = 0;
 };
 
-}  // namespace quorvel::teste
+}  // namespace quorvel::testing

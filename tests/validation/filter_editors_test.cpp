@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/scripted_ports.h"
 #include "common/text_file.h"
+#include "support/scripted_ports.h"
 
 namespace quorvel {
 namespace {
@@ -19,7 +19,7 @@ class FilterEditors : public ::testing::Test {
   fs::path home;
   ScriptedDialogs dialogs;
   NoEventPump pump;
-  Validador v{dialogs, pump};
+  Validator v{dialogs, pump};
 
   void SetUp() override {
     home = fs::temp_directory_path() /
@@ -50,7 +50,7 @@ TEST_F(FilterEditors, OkTrimsWritesAndReloadsTheList) {
 TEST_F(FilterEditors, TheEditorShowsTheFileAndEscSavesNothing) {
   fs::create_directories(home / "dados" / "config");
   std::ofstream(config("sys_nomesraros.filter"), std::ios::binary) << "reyansh\r\naarav\r\n";
-  v.gNomesRaros = listaDeLinhas({"antigo"});
+  v.gNomesRaros = filterListOf({"antigo"});
   dialogs.memos = {std::nullopt};
   EXPECT_FALSE(editarNomesRaros(v, dialogs, pump, home.string()));
   EXPECT_EQ(v.gNomesRaros->linhas()[0], "antigo");
@@ -63,7 +63,7 @@ TEST_F(FilterEditors, CustomRulesShowTheirTipFirst) {
   dialogs.memos = {std::string("teste*\n*.gov.br")};
   ASSERT_TRUE(editarRegrasPersonalizadas(v, dialogs, pump, home.string()));
   ASSERT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_EQ(dialogs.messages[0].kind, "dica");
+  EXPECT_EQ(dialogs.messages[0].kind, "tip");
   EXPECT_EQ(dialogs.messages[0].id, "210323");
   EXPECT_EQ(dialogs.messages[0].altura, 450);
   std::string gErro;
@@ -73,11 +73,11 @@ TEST_F(FilterEditors, CustomRulesShowTheirTipFirst) {
 TEST_F(FilterEditors, AFailedWriteIsReportedAndKeepsTheList) {
   // A folder where the file should be: the rename over it fails.
   fs::create_directories(config("local_regras.filter") / "x");
-  v.gRegras = listaDeLinhas({"velha"});
+  v.gRegras = filterListOf({"velha"});
   dialogs.memos = {std::string("nova")};
   EXPECT_FALSE(editarRegrasPersonalizadas(v, dialogs, pump, home.string()));
-  ASSERT_EQ(dialogs.textos("erro").size(), 1u);
-  EXPECT_THAT(dialogs.textos("erro")[0],
+  ASSERT_EQ(dialogs.texts("error").size(), 1u);
+  EXPECT_THAT(dialogs.texts("error")[0],
               ::testing::StartsWith("Não foi possível salvar o arquivo " +
                                     config("local_regras.filter").string() + ": "));
   EXPECT_EQ(v.gRegras->linhas()[0], "velha");

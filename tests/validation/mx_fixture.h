@@ -4,16 +4,16 @@
 #include <filesystem>
 #include <memory>
 
-#include "store/banco_dados.h"
+#include "store/database.h"
 #include "support/dns_peer.h"
-#include "validador_fixture.h"
-#include "validation/base_negativa_bd.h"
 #include "validation/cares_resolver.h"
+#include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
+#include "validator_fixture.h"
 
-namespace quorvel::teste {
+namespace quorvel::testing {
 
-class EnviosRegistrados : public CompartilhamentoDominios {
+class EnviosRegistrados : public DomainSharing {
  public:
   bool aceitar = false;
   std::vector<std::string> validos, invalidos;
@@ -30,12 +30,12 @@ class EnviosRegistrados : public CompartilhamentoDominios {
 struct MxFixture {
   std::filesystem::path home;
   DnsPeer dns;
-  EstadoColaboracao colaboracao;
-  std::unique_ptr<BancoDados> banco;
+  SharingFlags colaboracao;
+  std::unique_ptr<Database> banco;
   std::unique_ptr<CaresResolver> resolver;
-  ValidadorFixture f;
+  ValidatorFixture f;
   std::unique_ptr<TesteMX> mx;
-  std::unique_ptr<BaseNegativaBD> base;
+  std::unique_ptr<NegativeBaseStage> base;
   EnviosRegistrados envios;
   bool online = true;
 
@@ -45,22 +45,22 @@ struct MxFixture {
            ("quorvel-mx-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
     std::filesystem::remove_all(home);
     std::filesystem::create_directories(home);
-    banco = std::make_unique<BancoDados>(home.string(), colaboracao);
+    banco = std::make_unique<Database>(home.string(), colaboracao);
     banco->esperaAberturaMs = 0;
     banco->hoje = [] {
       using namespace std::chrono;
       return year_month_day{year{2026}, month{12}, day{10}};
     };
     banco->abrirBD();
-    OpcoesResolver o;
-    o.servidor = dns.servidor();
+    ResolverOptions o;
+    o.server = dns.server();
     o.timeoutMs = 200;
-    o.tentativas = 1;
+    o.tries = 1;
     resolver = std::make_unique<CaresResolver>(o);
     mx = std::make_unique<TesteMX>(*banco, colaboracao, *resolver, f.pump);
     mx->temInternet = [this] { return online; };
     mx->setCompartilhamento(&envios);
-    base = std::make_unique<BaseNegativaBD>(*banco);
+    base = std::make_unique<NegativeBaseStage>(*banco);
     f.v.setMxTeste(mx.get());
     f.v.setBaseNegativa(base.get());
   }
@@ -78,4 +78,4 @@ struct MxFixture {
   }
 };
 
-}  // namespace quorvel::teste
+}  // namespace quorvel::testing

@@ -7,19 +7,19 @@ namespace quorvel {
 namespace {
 
 using ::testing::ElementsAre;
-using Fixture = teste::MxFixture;
+using Fixture = testing::MxFixture;
 
 TEST(SiteTemMX, ExemptCachedAndAskedDomains) {
   Fixture m;
-  m.f.v.gSitesIgnorados = listaDeLinhas({"isento.test"});
-  Validador& v = m.f.v;
+  m.f.v.gSitesIgnorados = filterListOf({"isento.test"});
+  Validator& v = m.f.v;
   EXPECT_EQ(m.mx->siteTemMX("isento.test", v), 1);  // no query, nothing counted or stored
   EXPECT_EQ(m.mx->ultimaOrigem, TesteMX::Origem::isento);
   EXPECT_EQ(m.mx->siteTemMX("good.test", v), 1);
   EXPECT_EQ(m.mx->ultimaOrigem, TesteMX::Origem::dns);
   EXPECT_EQ(m.mx->siteTemMX("naoexiste.test", v), 0);
   EXPECT_EQ(m.mx->siteTemMX("nullmx.test", v), 0);
-  EXPECT_EQ(v.contadores.texto(Contador::lbBases), "0");
+  EXPECT_EQ(v.counters.text(Counter::lbBases), "0");
   EXPECT_EQ(m.linhas("SELECT dominio, data_cadastro, seu, hits FROM tbmxvalidos"),
             "good.test|2026-12-10|1|NULL|");
   EXPECT_EQ(m.linhas("SELECT dominio FROM tbmxinvalidos ORDER BY 1"),
@@ -28,12 +28,12 @@ TEST(SiteTemMX, ExemptCachedAndAskedDomains) {
   EXPECT_EQ(m.mx->siteTemMX("good.test", v), 1);
   EXPECT_EQ(m.mx->siteTemMX("naoexiste.test", v), 0);
   EXPECT_EQ(m.mx->ultimaOrigem, TesteMX::Origem::cache);
-  EXPECT_EQ(v.contadores.texto(Contador::lbBases), "2");
+  EXPECT_EQ(v.counters.text(Counter::lbBases), "2");
 }
 
 TEST(SiteTemMX, NoDefiniteAnswerPassesAndStoresNothing) {
   Fixture m;
-  Validador& v = m.f.v;
+  Validator& v = m.f.v;
   EXPECT_EQ(m.mx->siteTemMX("servfail.test", v), 2);
   m.online = false;
   EXPECT_EQ(m.mx->siteTemMX("good.test", v), 2);  // offline: not even the cache is read
@@ -61,7 +61,7 @@ TEST(SiteTemMX, LearntDomainsAreQueuedAndSharedInBatches) {
   std::vector<std::string> hosts;
   for (int i = 0; i < 60; ++i) hosts.push_back("h" + std::to_string(i) + ".test");
   Fixture m(hosts);
-  Validador& v = m.f.v;
+  Validator& v = m.f.v;
   // Definitions not current: nothing is queued.
   EXPECT_EQ(m.mx->siteTemMX("h0.test", v), 1);
   EXPECT_TRUE(v.gSyncValidos.empty());
@@ -101,7 +101,7 @@ TEST(TesteMxNaExecucao, ReadAheadChangesNothingButTheTime) {
   enderecos.push_back("teste@m1.test");  // rejected by a rule before the MX stage
 
   auto rodar = [&](auto& m) {
-    m.f.v.gRegras = listaDeLinhas({"teste*"});
+    m.f.v.gRegras = filterListOf({"teste*"});
     m.banco->inserirMX(kTbMxInvalidos, "m3.test", "2020-01-01", true);  // cached answer wins
     m.colaboracao.gSyncCheck = true;
     m.f.emails(enderecos);
@@ -111,23 +111,23 @@ TEST(TesteMxNaExecucao, ReadAheadChangesNothingButTheTime) {
     auto inv = m.f.invalidos();
     auto mot = m.f.motivos();
     for (size_t i = 0; i < inv.size(); ++i) out += "I " + inv[i] + " " + mot[i] + "\n";
-    for (size_t i = 0; i < kNumContadores; ++i)
-      out += m.f.v.contadores.texto(static_cast<Contador>(i)) + ",";
+    for (size_t i = 0; i < kCounterCount; ++i)
+      out += m.f.v.counters.text(static_cast<Counter>(i)) + ",";
     out += "\n" + m.linhas("SELECT * FROM tbmxvalidos ORDER BY rowid") + "\n" +
            m.linhas("SELECT * FROM tbmxinvalidos ORDER BY rowid") + "\n";
     for (const auto& d : m.f.v.gSyncValidos) out += d + ",";
     for (const auto& d : m.f.v.gSyncInvalidos) out += d + ";";
     return out;
   };
-  teste::MxFixture antecipado(hosts);
-  teste::MxFixture umAUm(hosts);
+  testing::MxFixture antecipado(hosts);
+  testing::MxFixture umAUm(hosts);
   umAUm.mx->antecipacao = false;
   std::string a = rodar(antecipado), b = rodar(umAUm);
   EXPECT_EQ(a, b);
   EXPECT_NE(a.find("I u9@m3.test Teste MX - m3.test"), std::string::npos);
   EXPECT_NE(a.find("V v@servfail.test"), std::string::npos);
-  EXPECT_GT(antecipado.resolver->maiorEmVoo(), 10u);
-  EXPECT_EQ(umAUm.resolver->maiorEmVoo(), 1u);
+  EXPECT_GT(antecipado.resolver->maxSeenInFlight(), 10u);
+  EXPECT_EQ(umAUm.resolver->maxSeenInFlight(), 1u);
 }
 
 TEST(BaseNegativaNaExecucao, TypesOwnRowsAndTheInMemorySwitch) {
@@ -149,7 +149,7 @@ TEST(BaseNegativaNaExecucao, TypesOwnRowsAndTheInMemorySwitch) {
     EXPECT_THAT(m.f.motivos(), ElementsAre("Base negativa: e-mail inexistente",
                                            "Base negativa: e-mail indisponível para recebimento"));
     EXPECT_EQ(m.base->carregadaNaMemoria(), antes == 2);
-    EXPECT_EQ(m.f.v.contadores.texto(Contador::lbEmailsInvalidos), "2");
+    EXPECT_EQ(m.f.v.counters.text(Counter::lbEmailsInvalidos), "2");
   }
 }
 

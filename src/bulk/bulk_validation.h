@@ -1,0 +1,94 @@
+#pragma once
+// The bulk page: text files of any size validated line by line without being shown. Every line
+// goes through the single-address chain of the validation window and is streamed into one of two
+// files in dados, "big_validos <stamp>.txt" or "big_invalidos <stamp>.txt". The page is a view
+// over this object.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/ports.h"
+#include "validation/validator.h"
+
+namespace quorvel {
+
+class OutputFile;
+
+struct ListedFile {
+  std::string arquivo;      // full path, the row's identity
+  std::string informacoes;  // size text, "123 KB"
+};
+
+// The size text of a file: bytes / 1000, at least 1, then " KB"; "1 KB" when unreadable.
+std::string sizeText(const std::string& caminho);
+
+class BulkValidation {
+ public:
+  BulkValidation(Validator& validador, Dialogs& dialogs, Progress& progress, EventPump& pump,
+                 Platform& platform)
+      : v_(validador), dialogs_(dialogs), progress_(progress), pump_(pump), platform_(platform) {}
+
+  // --- page state -----------------------------------------------------------------------
+  std::vector<ListedFile> lstFiles;
+  bool btnIniciarHabilitado = true;
+  std::function<void()> onMudou;            // the list or the button changed
+  std::function<void()> onAbrirDefinicoes;  // the filter lists are not loaded yet
+
+  // --- results of the last run ----------------------------------------------------------
+  std::string arquivoValidos, arquivoInvalidos;
+  // Per file, reset for each file.
+  int64_t linhasLidas = 0, validos = 0, invalidos = 0;
+  // Over the whole run.
+  int64_t totalLinhas = 0;
+  bool cancelado = false;
+
+  // --- operations -----------------------------------------------------------------------
+  // "Abrir lista": the file chooser on dados, several files at once.
+  void abrirLista();
+  // Appends the files not yet listed (path compared ignoring letter case); also for a drop.
+  void adicionarArquivos(const std::vector<std::string>& caminhos);
+  // "Excluir" and the Del key: removes the given rows.
+  void excluir(std::vector<int> linhas);
+  void mostrarAjuda();
+  // "Iniciar a validação dos e-mails".
+  void iniciar();
+
+ private:
+  // One listed file into the two outputs; false when the run must stop (a cancel, a write
+  // failure).
+  bool validarArquivo(size_t indice, OutputFile& val, OutputFile& inv);
+  // The progress box's "Cancelar" was pressed: the run's message is shown and the run marked
+  // cancelled.
+  bool cancelamentoAtendido();
+  void notify() {
+    if (onMudou) onMudou();
+  }
+
+  Validator& v_;
+  Dialogs& dialogs_;
+  Progress& progress_;
+  EventPump& pump_;
+  Platform& platform_;
+};
+
+inline constexpr const char* kColunaArquivo = "Arquivo";
+inline constexpr const char* kColunaInformacoes = "Informações";
+inline constexpr const char* kTituloGrandes = "Validação de grandes quantidades de dados";
+inline constexpr const char* kSubtituloGrandes =
+    "Precisa validar mais de 1 milhão de e-mails? Use então esta opção";
+inline constexpr const char* kInstrucaoGrandes =
+    "Arraste os arquivos para a lista abaixo ou clique em \"Abrir lista\"";
+inline constexpr const char* kMsgBancoNaoIniciado =
+    "O banco de dados ainda não foi iniciado. Ele será iniciado agora. Tente efetuar essa "
+    "operação em seguida";
+inline constexpr const char* kMsgNenhumArquivo =
+    "Assim fica meio difícil, pois nenhum arquivo foi informado!";
+inline constexpr const char* kMsgGrandesCancelado =
+    "O processamento foi cancelado por sua solicitação. Os dados processados até agora serão "
+    "salvos nos arquivos com início \"big_\"";
+inline constexpr const char* kMsgNaoAbriuArquivo = "Não foi possível abrir o arquivo: ";
+inline constexpr const char* kOperacaoLendoArquivos = "Lendo arquivos...";
+
+}  // namespace quorvel

@@ -1,0 +1,98 @@
+#include "bulk/line_read_ahead.h"
+
+#include <array>
+#include <cstdint>
+
+#include "common/text.h"
+#include "extraction/tdtm_extrator.h"
+
+namespace quorvel {
+namespace {
+
+constexpr size_t kAdianteMx = 2048;  // lines whose new domains are looked up ahead
+
+// What a line holds that changes its handling: field separators, double quotes.
+constexpr std::array<uint8_t, 256> tabelaMarcas() {
+  std::array<uint8_t, 256> t{};
+  t[';'] = t['\t'] = t[','] = 1;
+  t['"'] = 2;
+  return t;
+}
+constexpr std::array<uint8_t, 256> kMarcas = tabelaMarcas();
+
+uint8_t marcas(std::string_view s) {
+  uint8_t m = 0;
+  for (char c : s) m |= kMarcas[static_cast<unsigned char>(c)];
+  return m;
+}
+
+// The first address of a line of fields. The extractor does not end an address at a comma (a
+// comma is no separator in free text), so here the commas of the line count as ";": otherwise
+// "Nome,nome@empresa.com.br,SP" would yield "Nome,nome@empresa.com.br,SP" and a good contact
+// would land in the invalid file.
+void primeiroEmailDosCampos(std::string_view linha, std::string& campos, std::string& email) {
+  campos.assign(linha);
+  for (char& c : campos)
+    if (c == ',') c = ';';
+  firstEmail(campos, email);
+}
+
+}  // namespace
+
+void prepareLine(std::string_view linha, std::string& campos, std::string& extraido,
+                 std::string& texto) {
+  const uint8_t m = marcas(linha);
+  if (m & 1) {
+    // An extracted address is trimmed and holds no double quote (one ends it).
+    primeiroEmailDosCampos(linha, campos, extraido);
+    texto.assign(extraido);
+    return;
+  }
+  if (!(m & 2)) {
+    texto.assign(trimView(linha));
+    return;
+  }
+  texto.clear();
+  for (char c : linha)
+    if (c != '"') texto.push_back(c);
+  std::string_view t = trimView(texto);
+  if (t.size() != texto.size()) texto.assign(t);
+}
+
+LineReadAhead::LineReadAhead(LineReader& reader, Validator& validador)
+    : reader_(reader),
+      v_(validador),
+      anteciparMx_(validador.mxReadAheadOn()),
+      anel_(anteciparMx_ ? kAdianteMx : kSlotAdiante + 1) {}
+
+void LineReadAhead::encher() {
+  std::string_view linha;
+  while (prontas_ < anel_.size() && !fimLeitura_) {
+    if (!reader_.nextLine(linha)) {
+      fimLeitura_ = true;
+      break;
+    }
+    PreparedLine& p = anel_[(inicio_ + prontas_++) % anel_.size()];
+    try {
+      p.falhou = false;
+      prepareLine(linha, campos_, extraido_, p.texto);
+      toLowerInto(p.texto, p.normalizado);
+      if (anteciparMx_) v_.readAheadMxOf(p.normalizado);
+    } catch (const std::exception&) {
+      p.falhou = true;
+    }
+  }
+}
+
+const PreparedLine* LineReadAhead::proxima() {
+  encher();
+  if (prontas_ == 0) return nullptr;
+  if (prontas_ > kSlotAdiante)
+    v_.prefetchDuplicate(anel_[(inicio_ + kSlotAdiante) % anel_.size()].normalizado);
+  const PreparedLine* frente = &anel_[inicio_];
+  inicio_ = (inicio_ + 1) % anel_.size();
+  --prontas_;
+  return frente;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,44 @@
+#pragma once
+// A text file written from the start through a buffer: UTF-8 with a byte-order mark, lines
+// ending in CR LF. The first write failure (a full disk, say) is kept and every later write is
+// dropped, so what was written before stays a readable file.
+
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Creates the file (replacing one of the same name) and writes the byte-order mark.
+  bool create(const std::string& caminho);
+  // One line: the parts one after another, then CR LF.
+  void writeLine(std::string_view texto);
+  void writeLine(std::string_view texto, char separador, std::string_view resto);
+  // Flushes and closes; false when anything failed.
+  bool close();
+  bool failed() const { return !erro_.empty(); }
+  // The system's reason for the first failure.
+  const std::string& error() const { return erro_; }
+  const std::string& path() const { return caminho_; }
+
+ private:
+  // Writes what the buffer holds; false once a write failed.
+  bool descarregar();
+  void anexar(std::string_view b) {
+    buffer_.append(b);
+    if (buffer_.size() >= kBuffer) descarregar();
+  }
+  static constexpr size_t kBuffer = size_t{1} << 16;
+  int fd_ = -1;
+  std::string caminho_;
+  std::string buffer_;
+  std::string erro_;
+};
+
+}  // namespace quorvel

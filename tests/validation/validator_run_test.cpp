@@ -1,0 +1,189 @@
+// The grid run over the working list.
+#include <gtest/gtest.h>
+
+#include "validator_fixture.h"
+
+namespace quorvel {
+namespace {
+
+using ::testing::ElementsAre;
+using Fixture = testing::ValidatorFixture;
+
+TEST(ExecutarValidacao, EveryStageRejectsWithItsReasonAndCounters) {
+  Fixture f;
+  f.v.gRegras = filterListOf({"*.gov.br"});
+  f.v.gTraps = filterListOf({"spamtrap"});
+  f.v.gFiltroPaises = filterListOf({".FR"});
+  f.v.gNomesRaros = filterListOf({"reyansh"});
+  f.mx.answers = {{"semmx.com.br", 0}, {"mudo.com.br", 2}};
+  f.base.tipos = {{"sumiu@uol.com.br", 1}, {"saiu@uol.com.br", 3}};
+  f.emails({"  Ana@Gmail.COM ", "ana@gmail.com", "sem arroba", "x@prefeitura.gov.br",
+            "spamtrap1@x.com.br", "jean@orange.fr", "bcdfghjk@x.com.br", "reyansh@x.com",
+            "reyansh@x.com.br", "a@semmx.com.br", "a@mudo.com.br", "sumiu@uol.com.br",
+            "saiu@uol.com.br", "", "ok@net.net"});
+  f.v.iniciarValidacao();
+
+  EXPECT_THAT(f.validos(),
+              ElementsAre("ana@gmail.com", "reyansh@x.com.br", "a@mudo.com.br", "ok@net.net"));
+  EXPECT_THAT(f.invalidos(), ElementsAre("sem arroba", "x@prefeitura.gov.br", "spamtrap1@x.com.br",
+                                         "jean@orange.fr", "bcdfghjk@x.com.br", "reyansh@x.com",
+                                         "a@semmx.com.br", "sumiu@uol.com.br", "saiu@uol.com.br"));
+  EXPECT_THAT(f.motivos(),
+              ElementsAre("Erro de sintaxe", "Regra personalizada (*.gov.br)", "Armadilha",
+                          "Filtro de países: .fr", "Filtro empírico - 8 consoantes seguidas",
+                          "Nomes raros:  (reyansh)", "Teste MX - semmx.com.br",
+                          "Base negativa: e-mail inexistente",
+                          "Base negativa: e-mail indisponível para recebimento"));
+  // The address is written back normalised into the working list.
+  EXPECT_EQ(f.editor.gridMain.cell(0, 1), "ana@gmail.com");
+  const std::pair<Counter, const char*> esperado[] = {
+      {Counter::lbTotalOriginal, "15"},  {Counter::lbProcessados, "15"},
+      {Counter::lbTotalInvalidos, "10"}, {Counter::lbTotalFinal, "4"},
+      {Counter::lbRepetidos, "1"},       {Counter::lbSintaxe, "1"},
+      {Counter::lbRegras, "1"},          {Counter::lbArmadilhas, "1"},
+      {Counter::lbInternacional, "1"},   {Counter::lbEmpirico, "1"},
+      {Counter::lbNomesRaros, "1"},      {Counter::lbTesteMx, "1"},
+      {Counter::lbEmailsInvalidos, "2"}, {Counter::lbBases, "3"}};
+  for (auto [c, texto] : esperado) EXPECT_EQ(f.contador(c), texto) << counterName(c);
+  EXPECT_THAT(f.dialogs.texts("information"), ElementsAre("Processamento finalizado"));
+}
+
+TEST(ExecutarValidacao, DisabledStagesLetEveryDistinctAddressThrough) {
+  Fixture f;
+  f.v.gTraps = filterListOf({"*"});
+  for (const char* nome : {"sintaxe", "regras", "armadilhas", "internacional", "empirico",
+                           "nomesraros", "testemx", "emailsinvalidos"})
+    *stageOptionByName(f.v.opcoes, nome) = false;
+  f.emails({"x y", "X Y", "__a@b", "z"});
+  f.v.iniciarValidacao();
+  EXPECT_THAT(f.validos(), ElementsAre("x y", "__a@b", "z"));
+  EXPECT_EQ(f.contador(Counter::lbRepetidos), "1");
+}
+
+TEST(ExecutarValidacao, SecondRunInTheSameWindowFindsEveryAddressRepeated) {
+  Fixture f;
+  f.emails({"a@b.com", "c@d.com"});
+  f.v.iniciarValidacao();
+  f.editor.novaLista(f.editor.gridValidos, true);
+  f.v.iniciarValidacao();
+  EXPECT_EQ(f.contador(Counter::lbRepetidos), "2");
+  EXPECT_EQ(f.contador(Counter::lbTotalFinal), "0");
+  EXPECT_TRUE(f.validos().empty());
+  // Closing and showing the window again starts with a fresh memory.
+  f.dialogs.answers.clear();
+  EXPECT_TRUE(f.v.fecharClicado());
+  f.v.mostrar();
+  f.v.iniciarValidacao();
+  EXPECT_EQ(f.contador(Counter::lbTotalFinal), "2");
+}
+
+TEST(ExecutarValidacao, ResultRowsFollowTheHeadersAndTheFirstRowRule) {
+  Fixture f;
+  f.lista({{"Nome", "emails", "Cidade"},
+           {"Ana", "ana@x.com", "Recife"},
+           {"Bia", "sem-arroba", "Natal"},
+           {"Caio", "caio@x.com", ""}});
+  // The valid list already has a column "CIDADE": it is matched ignoring case.
+  f.editor.gridValidos.setCell(0, 0, "CIDADE");
+  f.v.iniciarValidacao();
+  const TextGrid& val = f.editor.gridValidos;
+  ASSERT_EQ(val.colCount(), 3);
+  EXPECT_EQ(val.cell(0, 0), "CIDADE");
+  EXPECT_EQ(val.cell(1, 0), "Nome");
+  EXPECT_EQ(val.cell(2, 0), "emails");
+  ASSERT_EQ(val.rowCount(), 3);  // the first result lands in row 1
+  EXPECT_EQ(val.cell(0, 1), "Recife");
+  EXPECT_EQ(val.cell(1, 2), "Caio");
+  EXPECT_EQ(val.cell(0, 2), "");
+  const TextGrid& inv = f.editor.gridInvalidos;
+  ASSERT_EQ(inv.colCount(), 2);
+  EXPECT_EQ(inv.cell(0, 0), "E-mail");
+  EXPECT_EQ(inv.cell(1, 0), "Erro");
+  EXPECT_EQ(inv.rowCount(), 2);
+  // The run ends on the "Válidos" tab with sized columns.
+  EXPECT_EQ(f.editor.abaAtiva(), kAbaValidos);
+  EXPECT_EQ(f.editor.gGrid, &f.editor.gridValidos);
+  EXPECT_GE(val.colWidth(1), 70);
+}
+
+TEST(ExecutarValidacao, BlankRowsAreCountedAndNothingElse) {
+  Fixture f;
+  f.emails({"", "   ", "\t"});
+  f.v.iniciarValidacao();
+  EXPECT_EQ(f.contador(Counter::lbProcessados), "3");
+  EXPECT_EQ(f.contador(Counter::lbTotalInvalidos), "0");
+  EXPECT_EQ(f.contador(Counter::lbTotalFinal), "0");
+  EXPECT_TRUE(f.validos().empty());
+  EXPECT_EQ(f.editor.gridValidos.rowCount(), 2);
+}
+
+TEST(ExecutarValidacao, CancelKeepsTheRowsProcessedSoFar) {
+  Fixture f;
+  std::vector<std::string> enderecos;
+  for (int i = 0; i < 120; ++i) enderecos.push_back("u" + std::to_string(i) + "@x.com");
+  f.emails(enderecos);
+  // The cancel click is seen when events are let through at row 50.
+  f.pump.onPump = [&] { f.v.gCancelou = true; };
+  f.v.iniciarValidacao();
+  EXPECT_EQ(f.validos().size(), 50u);
+  EXPECT_THAT(f.dialogs.texts("information"),
+              ElementsAre("A validação foi cancelada", "Processamento finalizado"));
+  EXPECT_FALSE(f.v.gCancelou);
+  EXPECT_FALSE(f.v.gRodando);
+  EXPECT_EQ(f.v.btnFecharCaption, "Fechar");
+  EXPECT_TRUE(f.v.btnIniciarHabilitado);
+  EXPECT_TRUE(f.v.gridsResultadoVisiveis);
+}
+
+TEST(ExecutarValidacao, AFailingRowIsSkippedAndTheRunGoesOn) {
+  Fixture f;
+  f.mx.falhaEm = "quebrado.com";
+  f.emails({"a@ok.com", "b@quebrado.com", "c@ok.com"});
+  f.v.iniciarValidacao();
+  EXPECT_THAT(f.validos(), ElementsAre("a@ok.com", "c@ok.com"));
+  EXPECT_TRUE(f.invalidos().empty());
+  EXPECT_EQ(f.contador(Counter::lbProcessados), "3");
+}
+
+TEST(ExecutarValidacao, UnreachableServiceEndsTheRunBeforeItsFirstRow) {
+  Fixture f;
+  testing::SyncQueFalha sync;
+  f.v.setSincronizacao(&sync);
+  f.emails({"a@ok.com"});
+  EXPECT_THROW(f.v.iniciarValidacao(), std::runtime_error);
+  EXPECT_TRUE(f.validos().empty());
+  EXPECT_EQ(f.contador(Counter::lbProcessados), "0");
+  EXPECT_THAT(f.dialogs.texts("information"), ElementsAre("Processamento finalizado"));
+  EXPECT_FALSE(f.v.gRodando);
+  EXPECT_TRUE(f.v.btnIniciarHabilitado);
+  EXPECT_EQ(f.v.btnFecharCaption, "Fechar");
+}
+
+TEST(LocalizarColunaEmail, ByAtSignThenHeaderThenTheUsersChoice) {
+  Fixture f;
+  f.lista({{"a", "b", "contato"}, {"1", "2", "x@y.com"}});
+  EXPECT_EQ(f.v.localizarColunaEmail(f.editor.gridMain), 2);
+  f.lista({{"Nome", "E-Mail"}, {"Ana", ""}});
+  EXPECT_EQ(f.v.localizarColunaEmail(f.editor.gridMain), 1);
+  f.lista({{"Nome", "Contato"}, {"Ana", "ana arroba x"}});
+  f.dialogs.choices = {2};
+  EXPECT_EQ(f.v.localizarColunaEmail(f.editor.gridMain), 1);
+  ASSERT_EQ(f.dialogs.offeredItems.size(), 1u);
+  EXPECT_THAT(f.dialogs.offeredItems[0], ElementsAre("Selecione uma coluna", "Nome", "Contato"));
+  EXPECT_EQ(f.dialogs.messages.back().texto,
+            "Selecionar uma coluna|Selecione a coluna que contém os e-mails:");
+}
+
+TEST(LocalizarColunaEmail, WithoutAColumnRowsAreOnlyCounted) {
+  Fixture f;
+  f.lista({{"Nome"}, {"Ana"}, {"Bia"}});
+  f.dialogs.choices = {0};  // "Selecione uma coluna" chooses none
+  f.v.iniciarValidacao();
+  EXPECT_THAT(f.dialogs.texts("error"), ElementsAre("A coluna de e-mails não foi identificada"));
+  EXPECT_EQ(f.contador(Counter::lbProcessados), "2");
+  EXPECT_EQ(f.contador(Counter::lbTotalFinal), "0");
+  EXPECT_EQ(f.editor.gridMain.cell(0, 1), "Ana");
+}
+
+}  // namespace
+}  // namespace quorvel

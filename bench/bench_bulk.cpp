@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/bulk_run_window.h"
 #include "bench_util.h"
 #include "bulk/bulk_validation.h"
 #include "common/line_reader.h"
@@ -135,11 +136,11 @@ struct Espaco {
     fs::create_directories(home / "dados");
     platform.folder = home.string();
     platform.clock = std::chrono::system_clock::now();
-    v.gRegras = filterListOf(bench::gerarRegras(100, 11));
-    v.gTraps = filterListOf(bench::gerarArmadilhas(20000, 12));
-    v.gNomesRaros = filterListOf(bench::gerarNomesRaros(5000, 13));
-    v.gFiltroPaises = filterListOf(bench::gerarPaises(250));
-    v.gSitesIgnorados = filterListOf({});
+    v.chain.gRegras = filterListOf(bench::gerarRegras(100, 11));
+    v.chain.gTraps = filterListOf(bench::gerarArmadilhas(20000, 12));
+    v.chain.gNomesRaros = filterListOf(bench::gerarNomesRaros(5000, 13));
+    v.chain.gFiltroPaises = filterListOf(bench::gerarPaises(250));
+    v.chain.gSitesIgnorados = filterListOf({});
   }
   ~Espaco() { fs::remove_all(home); }
 };
@@ -151,13 +152,14 @@ void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* pref
   for (int r = 0; r < reps; ++r) {
     e.v.fecharClicado();  // a fresh duplicate memory, as a new window would have
     e.platform.clock += std::chrono::seconds(1);
-    BulkValidation g(e.v, e.dialogs, e.progress, e.pump, e.platform);
+    BulkValidation g(e.v.chain, e.dialogs, e.progress, e.pump, e.platform);
+    auto janela = mostrarGrandesNaJanela(g, e.v);
     g.adicionarArquivos({arquivo});
     auto t0 = Clock::now();
     g.iniciar();
     tempos.push_back(bench::segundosDesde(t0));
     linhas = g.totalLinhas;
-    distintos = static_cast<int64_t>(e.v.gProcessados->size());
+    distintos = static_cast<int64_t>(e.v.chain.gProcessados->size());
     fs::remove(g.arquivoValidos);
     fs::remove(g.arquivoInvalidos);
   }
@@ -168,7 +170,7 @@ void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* pref
   std::printf("%s_seconds %.2f s\n", prefixo, s);
   std::printf("%s_lines_per_s %.0f lines/s\n", prefixo, linhas / s);
   std::printf("%s_distinct_addresses %lld\n", prefixo, static_cast<long long>(distintos));
-  std::printf("%s_valid %s\n", prefixo, e.v.counters.text(Counter::lbTotalFinal).c_str());
+  std::printf("%s_valid %s\n", prefixo, e.v.chain.counters.text(Counter::lbTotalFinal).c_str());
   std::printf("%s_peak_rss %.0f MB\n", prefixo, pico);
   std::printf("%s_peak_rss_budget %.0f MB\n", prefixo, limite);
   std::fflush(stdout);
@@ -176,8 +178,8 @@ void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* pref
 
 int rodar(const std::string& arquivo, int reps) {
   Espaco e;
-  e.v.opcoes.ckbTesteMX = false;
-  e.v.opcoes.ckbEmailsInvalidos = false;
+  e.v.chain.opcoes.ckbTesteMX = false;
+  e.v.chain.opcoes.ckbEmailsInvalidos = false;
   medirLote(e, arquivo, reps, "bulk");
   return 0;
 }
@@ -192,11 +194,11 @@ int rodarQuente(const std::string& arquivo, int reps) {
   ResolverOptions o;
   o.server = "127.0.0.1:9";  // nothing is asked: every domain is cached
   CaresResolver resolver(o);
-  TesteMX mx(banco, colaboracao, resolver, e.pump);
-  mx.temInternet = [] { return true; };
+  e.platform.online = true;
+  TesteMX mx(banco, colaboracao, resolver, e.pump, e.platform);
   NegativeBaseStage base(banco);
-  e.v.setMxTeste(&mx);
-  e.v.setBaseNegativa(&base);
+  e.v.chain.setMxStage(&mx);
+  e.v.chain.setNegativeBase(&base);
 
   // Every domain of the file is in the cache; 1,000,000 negative rows, every 20th from the file.
   auto t0 = Clock::now();
@@ -225,7 +227,7 @@ int rodarQuente(const std::string& arquivo, int reps) {
               dominios.size());
   medirLote(e, arquivo, reps, "warm_bulk");
   std::printf("warm_bulk_negative_base_rejections %s\n",
-              e.v.counters.text(Counter::lbEmailsInvalidos).c_str());
+              e.v.chain.counters.text(Counter::lbEmailsInvalidos).c_str());
   return 0;
 }
 
@@ -244,20 +246,21 @@ Frio rodarFrio(const std::string& entrada, const std::string& servidor, bool ant
   ResolverOptions o;
   o.server = servidor;
   CaresResolver resolver(o);
-  TesteMX mx(banco, colaboracao, resolver, e.pump);
-  mx.temInternet = [] { return true; };
+  e.platform.online = true;
+  TesteMX mx(banco, colaboracao, resolver, e.pump, e.platform);
   mx.antecipacao = antecipar;
   NegativeBaseStage base(banco);
-  e.v.setMxTeste(&mx);
-  e.v.setBaseNegativa(&base);
-  BulkValidation g(e.v, e.dialogs, e.progress, e.pump, e.platform);
+  e.v.chain.setMxStage(&mx);
+  e.v.chain.setNegativeBase(&base);
+  BulkValidation g(e.v.chain, e.dialogs, e.progress, e.pump, e.platform);
+  auto janela = mostrarGrandesNaJanela(g, e.v);
   g.adicionarArquivos({entrada});
   auto t0 = Clock::now();
   g.iniciar();
   Frio r{bench::segundosDesde(t0), resolver.maxSeenInFlight(), ""};
   r.saida = readFileBytes(g.arquivoValidos).value_or("?") + "|" +
             readFileBytes(g.arquivoInvalidos).value_or("?") + "|" +
-            e.v.counters.text(Counter::lbTesteMx);
+            e.v.chain.counters.text(Counter::lbTesteMx);
   return r;
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/editor_validation_lists.h"
 #include "bench_util.h"
 #include "data_generator.h"
 #include "lists/list_editor.h"
@@ -45,6 +46,7 @@ fs::path pastaTemporaria(const std::string& nome) {
 struct Pilha {
   ScriptedDialogs dialogs;
   NoEventPump pump;
+  FakePlatform platform;  // online
   SharingFlags colaboracao;
   Database banco;
   CaresResolver resolver;
@@ -55,16 +57,16 @@ struct Pilha {
   Pilha(const fs::path& home, ResolverOptions o)
       : banco(home.string(), colaboracao),
         resolver(std::move(o)),
-        mx((banco.esperaAberturaMs = 0, banco.abrirBD(), banco), colaboracao, resolver, pump),
+        mx((banco.esperaAberturaMs = 0, banco.abrirBD(), banco), colaboracao, resolver, pump,
+           (platform.online = true, platform)),
         base(banco) {
-    mx.temInternet = [] { return true; };
-    v.setMxTeste(&mx);
-    v.setBaseNegativa(&base);
-    v.gRegras = filterListOf(bench::gerarRegras(100, 11));
-    v.gTraps = filterListOf(bench::gerarArmadilhas(20000, 12));
-    v.gNomesRaros = filterListOf(bench::gerarNomesRaros(5000, 13));
-    v.gFiltroPaises = filterListOf(bench::gerarPaises(250));
-    v.gSitesIgnorados = filterListOf({});
+    v.chain.setMxStage(&mx);
+    v.chain.setNegativeBase(&base);
+    v.chain.gRegras = filterListOf(bench::gerarRegras(100, 11));
+    v.chain.gTraps = filterListOf(bench::gerarArmadilhas(20000, 12));
+    v.chain.gNomesRaros = filterListOf(bench::gerarNomesRaros(5000, 13));
+    v.chain.gFiltroPaises = filterListOf(bench::gerarPaises(250));
+    v.chain.gSitesIgnorados = filterListOf({});
   }
 };
 
@@ -102,22 +104,22 @@ int warm(size_t n, int reps) {
   std::vector<double> tempos;
   size_t validos = 0;
   for (int r = 0; r < reps; ++r) {
-    p.v.gProcessados = std::make_unique<DuplicateMemory>();
-    p.v.counters.reset();
+    p.v.chain.gProcessados = std::make_unique<DuplicateMemory>();
+    p.v.chain.counters.reset();
     p.mx.runStarts();
     p.base.runStarts();
     std::string erro;
     validos = 0;
     auto a = Clock::now();
-    for (const auto& e : enderecos) validos += !p.v.validarEmail(e, erro).empty();
+    for (const auto& e : enderecos) validos += !p.v.chain.validarEmail(e, erro).empty();
     tempos.push_back(bench::segundosDesde(a));
   }
   std::sort(tempos.begin(), tempos.end());
   std::printf("warm_chain_addresses_per_s %.0f addr/s\n", n / tempos[tempos.size() / 2]);
   std::printf("warm_chain_valid %zu addresses\n", validos);
   std::printf("warm_chain_negative_base_rejections %s addresses\n",
-              p.v.counters.text(Counter::lbEmailsInvalidos).c_str());
-  std::printf("warm_chain_cache_answers %s\n", p.v.counters.text(Counter::lbBases).c_str());
+              p.v.chain.counters.text(Counter::lbEmailsInvalidos).c_str());
+  std::printf("warm_chain_cache_answers %s\n", p.v.chain.counters.text(Counter::lbBases).c_str());
   fs::remove_all(home);
   return 0;
 }
@@ -135,18 +137,19 @@ ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipa
   Pilha p(home, o);
   p.mx.antecipacao = antecipar;
   ListEditor editor;
+  EditorValidationLists listas(editor);
   TextGrid& g = editor.gridMain;
   g.setRowCount(dominios + 1);
   for (int i = 0; i < dominios; ++i)
     g.setCell(0, i + 1,
               "contato@" + std::string(i % 10 == 9 ? "nx" : "d") + std::to_string(i) + ".bench");
-  p.v.ligarListas(&editor);
+  p.v.ligarListas(&listas);
   p.v.mostrar();
   auto a = Clock::now();
   p.v.iniciarValidacao();
   double s = bench::segundosDesde(a);
-  std::string resumo = "valid=" + p.v.counters.text(Counter::lbTotalFinal) +
-                       " mx_rejected=" + p.v.counters.text(Counter::lbTesteMx) +
+  std::string resumo = "valid=" + p.v.chain.counters.text(Counter::lbTotalFinal) +
+                       " mx_rejected=" + p.v.chain.counters.text(Counter::lbTesteMx) +
                        " cached=" + std::to_string(p.banco.qtdTabela(kTbMxValidos)) + "+" +
                        std::to_string(p.banco.qtdTabela(kTbMxInvalidos));
   ResultadoFrio r{s, p.resolver.maxSeenInFlight(), resumo};

@@ -91,13 +91,7 @@ void BulkValidation::iniciar() {
   }
 
   // The validation window shows the counters of the run.
-  v_.mostrar();
-  v_.zerarContadores();
-  v_.counters.setUndefined(Counter::lbTotalOriginal);
-  v_.btnIniciarHabilitado = false;
-  v_.btnFecharHabilitado = false;
-  v_.barraProgressoVisivel = false;
-  v_.avisarMudanca();
+  notify(BulkNotice::Kind::runStarted);
   pump_.processEvents();
   btnIniciarHabilitado = false;
   cancelado = false;
@@ -112,8 +106,7 @@ void BulkValidation::iniciar() {
 
   // The end. The files are complete before their folder is shown.
   btnIniciarHabilitado = true;
-  v_.btnFecharHabilitado = true;
-  v_.avisarMudanca();
+  notify(BulkNotice::Kind::runEnded);
   progress_.hide();
   val.close();
   inv.close();
@@ -158,7 +151,7 @@ bool BulkValidation::validarArquivo(size_t indice, OutputFile& val, OutputFile& 
       progress_.setLegend(2, "Linhas processadas: " + formatNumber(linhasLidas));
       progress_.setLegend(
           3, "Válidos: " + formatNumber(validos) + " / " + "Inválidos: " + formatNumber(invalidos));
-      v_.avisarMudanca();
+      notify(BulkNotice::Kind::progressed);
       pump_.processEvents();
     }
     try {

@@ -2,15 +2,16 @@
 // The bulk page: text files of any size validated line by line without being shown. Every line
 // goes through the single-address chain of the validation window and is streamed into one of two
 // files in dados, "big_validos <stamp>.txt" or "big_invalidos <stamp>.txt". The page is a view
-// over this object.
+// over this object; the validation window follows the run through its notices.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "common/notifier.h"
 #include "common/ports.h"
-#include "validation/validator.h"
+#include "validation/validation_chain.h"
 
 namespace quorvel {
 
@@ -24,16 +25,28 @@ struct ListedFile {
 // The size text of a file: bytes / 1000, at least 1, then " KB"; "1 KB" when unreadable.
 std::string sizeText(const std::string& caminho);
 
+// What the page tells its views and the validation window.
+struct BulkNotice {
+  enum class Kind {
+    page,        // the file list or the button changed
+    runStarted,  // the output files exist; lines are about to be read
+    progressed,  // another hundred lines (the counters moved)
+    runEnded,    // the files are closed
+  };
+  Kind kind = Kind::page;
+  bool operator==(const BulkNotice&) const = default;
+};
+
 class BulkValidation {
  public:
-  BulkValidation(Validator& validador, Dialogs& dialogs, Progress& progress, EventPump& pump,
+  BulkValidation(ValidationChain& chain, Dialogs& dialogs, Progress& progress, EventPump& pump,
                  Platform& platform)
-      : v_(validador), dialogs_(dialogs), progress_(progress), pump_(pump), platform_(platform) {}
+      : v_(chain), dialogs_(dialogs), progress_(progress), pump_(pump), platform_(platform) {}
 
   // --- page state -----------------------------------------------------------------------
   std::vector<ListedFile> lstFiles;
   bool btnIniciarHabilitado = true;
-  std::function<void()> onMudou;            // the list or the button changed
+  Notifier<BulkNotice> notices;
   std::function<void()> onAbrirDefinicoes;  // the filter lists are not loaded yet
 
   // --- results of the last run ----------------------------------------------------------
@@ -62,11 +75,9 @@ class BulkValidation {
   // The progress box's "Cancelar" was pressed: the run's message is shown and the run marked
   // cancelled.
   bool cancelamentoAtendido();
-  void notify() {
-    if (onMudou) onMudou();
-  }
+  void notify(BulkNotice::Kind k = BulkNotice::Kind::page) { notices.notify({k}); }
 
-  Validator& v_;
+  ValidationChain& v_;
   Dialogs& dialogs_;
   Progress& progress_;
   EventPump& pump_;

@@ -59,10 +59,10 @@ void prepareLine(std::string_view linha, std::string& campos, std::string& extra
   if (t.size() != texto.size()) texto.assign(t);
 }
 
-LineReadAhead::LineReadAhead(LineReader& reader, Validator& validador)
+LineReadAhead::LineReadAhead(LineReader& reader, ValidationChain& chain)
     : reader_(reader),
-      v_(validador),
-      anteciparMx_(validador.mxReadAheadOn()),
+      v_(chain),
+      anteciparMx_(chain.mxReadAheadOn()),
       anel_(anteciparMx_ ? kAdianteMx : kSlotAdiante + 1) {}
 
 void LineReadAhead::encher() {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/line_reader.h"
-#include "validation/validator.h"
+#include "validation/validation_chain.h"
 
 namespace quorvel {
 
@@ -26,7 +26,7 @@ void prepareLine(std::string_view linha, std::string& campos, std::string& extra
 
 class LineReadAhead {
  public:
-  LineReadAhead(LineReader& reader, Validator& validador);
+  LineReadAhead(LineReader& reader, ValidationChain& chain);
   // The next line, or nullptr at the end of the file; valid until the next call.
   const PreparedLine* proxima();
 
@@ -35,7 +35,7 @@ class LineReadAhead {
   void encher();
 
   LineReader& reader_;
-  Validator& v_;
+  ValidationChain& v_;
   const bool anteciparMx_;
   std::vector<PreparedLine> anel_;
   size_t inicio_ = 0, prontas_ = 0;

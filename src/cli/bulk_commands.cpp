@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "bulk/bulk_validation.h"
-#include "cli/ambiente.h"
 #include "cli/stage_switches.h"
+#include "cli/terminal_app.h"
 #include "cli/terminal_ports.h"
 #include "common/text_file.h"
 #include "extraction/tdtm_extrator.h"
@@ -65,7 +65,7 @@ int extrair(const ExtractOptions& o) {
 
 // The progress box of a bulk run on a terminal: one bar per file with the lines read and the
 // lines per second, drawn whenever the run lets events through (every 100 lines).
-class ProgressoLote : public Progress, public EventPump {
+class BulkProgress : public Progress, public EventPump {
  public:
   const BulkValidation* lote = nullptr;  // the run whose lines are counted
 
@@ -90,19 +90,19 @@ class ProgressoLote : public Progress, public EventPump {
 };
 
 int validarGrandes(const BulkOptions& o) {
-  std::optional<Ambiente> amb;
+  BulkProgress progresso;
+  std::optional<TerminalApp> t;
   try {
-    amb.emplace(o.home, o.verbose);
-    if (!switchStagesOff(amb->validador, o.disable)) return 2;
-    amb->abrirBancoSeUsado();
+    t.emplace(o.home, o.verbose, &progresso, &progresso);
+    t->carregarDefinicoes();
+    if (!switchStagesOff(t->chain(), o.disable)) return 2;
+    t->abrirBancoSeUsado();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
     return 2;
   }
   installCancelHandler();
-  TerminalPlatform platform(amb->home);
-  ProgressoLote progresso;
-  BulkValidation grandes(amb->validador, amb->dialogs, progresso, progresso, platform);
+  BulkValidation& grandes = t->app.grandes;
   progresso.lote = &grandes;
   std::vector<std::string> caminhos;
   for (const auto& a : o.arquivos) {
@@ -115,13 +115,13 @@ int validarGrandes(const BulkOptions& o) {
   progresso.hide();
   if (grandes.arquivoValidos.empty()) return 2;  // the run did not start
   std::string saida = grandes.arquivoValidos + "\n" + grandes.arquivoInvalidos + "\n";
-  printCounters(amb->validador, saida);
+  printCounters(t->chain(), saida);
   std::fwrite(saida.data(), 1, saida.size(), stdout);
   if (grandes.cancelado) {
     std::fprintf(stderr, "quorvel-cli: cancelado; o que foi processado está nos arquivos acima\n");
     return kSaidaCancelado;
   }
-  return amb->dialogs.erros > 0 ? 1 : 0;
+  return t->dialogs.erros > 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -8,13 +8,11 @@
 #include <iterator>
 #include <optional>
 
-#include "cli/ambiente.h"
 #include "cli/stage_switches.h"
+#include "cli/terminal_app.h"
 #include "cli/terminal_ports.h"
 #include "common/text.h"
 #include "common/text_file.h"
-#include "lists/list_editor.h"
-#include "validation/validator.h"
 
 namespace quorvel::cli {
 namespace {
@@ -25,7 +23,7 @@ void writeOut(std::string& buf, bool force = false) {
   buf.clear();
 }
 
-int runSingle(Validator& v, const std::vector<std::string>& lines, bool counters) {
+int runSingle(ValidationChain& v, const std::vector<std::string>& lines, bool counters) {
   v.counters.setUndefined(Counter::lbTotalOriginal);
   TerminalProgressBar bar("check");
   std::string out, erro;
@@ -48,17 +46,19 @@ int runSingle(Validator& v, const std::vector<std::string>& lines, bool counters
   return 0;
 }
 
-int runGrid(Validator& v, const std::vector<std::string>& lines, bool counters) {
-  ListEditor editor;
+int runGrid(Application& app, const std::vector<std::string>& lines, bool counters) {
+  ListEditor& editor = app.editor;
+  Validator& v = app.validator;
   TextGrid& g = editor.gridMain;
   g.setRowCount(static_cast<int>(lines.size()) + 1);
   for (size_t i = 0; i < lines.size(); ++i) g.setCell(0, static_cast<int>(i) + 1, lines[i]);
-  v.ligarListas(&editor);
   v.mostrar();
   TerminalProgressBar bar("check --grid");
-  v.onMudou = [&] { bar.update(v.barraPos, v.barraMax); };
-  v.iniciarValidacao();
-  v.onMudou = nullptr;
+  {
+    auto barra =
+        v.notices.listen([&](const ValidatorNotice&) { bar.update(v.barraPos, v.barraMax); });
+    v.iniciarValidacao();
+  }
   bar.finish();
 
   std::string out;
@@ -85,7 +85,7 @@ int runGrid(Validator& v, const std::vector<std::string>& lines, bool counters) 
       writeOut(out);
     }
   }
-  if (counters) printCounters(v, out);
+  if (counters) printCounters(v.chain, out);
   writeOut(out, true);
   return 0;
 }
@@ -96,7 +96,7 @@ void addCheckCommand(CLI::App& app, CheckOptions& o, int& exitCode) {
   auto* cmd = app.add_subcommand("check", "Valida endereços pela cadeia de filtros");
   cmd->add_option("--home", o.home, "Pasta do programa (com dados/config); padrão: a do programa");
   cmd->add_flag("--grid", o.grid, "Valida como lista (aba Principal) e lista Válidos/Inválidos");
-  cmd->add_flag("--counters", o.counters, "Mostra os counters ao final");
+  cmd->add_flag("--counters", o.counters, "Mostra os contadores ao final");
   cmd->add_option("--disable", o.disable, kAjudaDisable)->delimiter(',')->allow_extra_args(false);
   cmd->add_flag("-v,--verbose", o.verbose, "Mostra também as mensagens de informação");
   cmd->add_option("address", o.addresses, "Endereços; sem nenhum, lê linhas da entrada padrão");
@@ -104,17 +104,18 @@ void addCheckCommand(CLI::App& app, CheckOptions& o, int& exitCode) {
 }
 
 int runCheck(const CheckOptions& o) {
-  std::optional<Ambiente> amb;
+  std::optional<TerminalApp> t;
   try {
-    amb.emplace(o.home, o.verbose);
+    t.emplace(o.home, o.verbose);
+    t->carregarDefinicoes();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
     return 2;
   }
-  Validator& v = amb->validador;
+  ValidationChain& v = t->chain();
   if (!switchStagesOff(v, o.disable)) return 2;
   try {
-    amb->abrirBancoSeUsado();
+    t->abrirBancoSeUsado();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
     return 2;
@@ -131,9 +132,8 @@ int runCheck(const CheckOptions& o) {
     }
     lines = splitLines(decodeText(bytes));
   }
-  if (o.grid) return runGrid(v, lines, o.counters);
-  if (amb->mx) amb->mx->runStarts();
-  if (amb->base) amb->base->runStarts();
+  if (o.grid) return runGrid(t->app, lines, o.counters);
+  v.stagesRunStarts();
   return runSingle(v, lines, o.counters);
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/ambiente.h"
 #include "cli/stage_switches.h"
+#include "cli/terminal_app.h"
 #include "cli/terminal_ports.h"
 #include "common/paths.h"
 #include "extraction/tdtm_extrator.h"
@@ -30,7 +30,7 @@ struct ListOptions {
 };
 
 // Something went wrong: the message is printed and the command ends with status 2.
-struct Falha {
+struct Failure {
   std::string mensagem;
 };
 
@@ -40,33 +40,28 @@ bool mesmoArquivo(const std::string& a, const std::string& b) {
 }
 
 // The list editor on a terminal, as the desktop wires it.
-class SessaoLista {
+class ListSession {
  public:
-  explicit SessaoLista(std::string home) {
-    editor.dialogs = &dialogs;
-    editor.progress = &progress;
-    editor.pump = &pump;
-    editor.programFolder = home.empty() ? paths::programFolder() : std::move(home);
-    ligarExtrator(editor, extrator);
-  }
+  explicit ListSession(const std::string& home)
+      : t(home), editor(t.app.editor), dialogs(t.dialogs) {}
 
   // Opens the file into "Principal" as "Abrir lista" does (with its clean-up).
   void abrir(const std::string& caminho) {
     std::error_code ec;
     if (!fs::is_regular_file(caminho, ec))
-      throw Falha{"não foi possível abrir o arquivo: " + caminho};
+      throw Failure{"não foi possível abrir o arquivo: " + caminho};
     dialogs.arquivos.push_back(caminho);
     int antes = dialogs.erros;
     btnAbrirClick(editor);
-    if (dialogs.erros != antes) throw Falha{"a lista não foi carregada: " + caminho};
-    if (cancelRequestedByUser()) throw Falha{"cancelado"};
+    if (dialogs.erros != antes) throw Failure{"a lista não foi carregada: " + caminho};
+    if (cancelRequestedByUser()) throw Failure{"cancelado"};
   }
 
   int coluna(int numero) const {
     int n = editor.gGrid->colCount();
     if (numero < 1 || numero > n)
-      throw Falha{"a coluna " + std::to_string(numero) + " não existe (a lista tem " +
-                  std::to_string(n) + (n == 1 ? " coluna)" : " colunas)")};
+      throw Failure{"a coluna " + std::to_string(numero) + " não existe (a lista tem " +
+                    std::to_string(n) + (n == 1 ? " coluna)" : " colunas)")};
     return numero - 1;
   }
 
@@ -74,14 +69,12 @@ class SessaoLista {
     editor.mudarGGrid(grid);
     int antes = dialogs.erros;
     if (!salvarComo(editor, caminho, true) || dialogs.erros != antes)
-      throw Falha{"o arquivo não foi gravado: " + caminho};
+      throw Failure{"o arquivo não foi gravado: " + caminho};
   }
 
-  TerminalDialogs dialogs;
-  TerminalProgress progress;
-  NullPump pump;
-  ListEditor editor;
-  TdtmExtrator extrator{&dialogs, &progress, &pump};
+  TerminalApp t;
+  ListEditor& editor;
+  TerminalDialogs& dialogs;
 };
 
 template <class Body>
@@ -90,7 +83,7 @@ int executar(Body body) {
   try {
     body();
     return 0;
-  } catch (const Falha& f) {
+  } catch (const Failure& f) {
     std::fprintf(stderr, "quorvel-cli: %s\n", f.mensagem.c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
@@ -100,10 +93,10 @@ int executar(Body body) {
 
 void conferirSaida(const ListOptions& o, const std::string& saida) {
   if (mesmoArquivo(o.entrada, saida))
-    throw Falha{"o arquivo de saída não pode ser o de entrada: " + saida};
+    throw Failure{"o arquivo de saída não pode ser o de entrada: " + saida};
   for (const auto& c : o.com)
     if (mesmoArquivo(c, saida))
-      throw Falha{"o arquivo de saída não pode ser uma lista de exclusão: " + saida};
+      throw Failure{"o arquivo de saída não pode ser uma lista de exclusão: " + saida};
 }
 
 // One list operation: open IN, apply `operacao` to the chosen column, save OUT.
@@ -111,11 +104,11 @@ template <class Operacao>
 int operacaoLista(const ListOptions& o, Operacao operacao) {
   return executar([&] {
     conferirSaida(o, o.saida);
-    SessaoLista s(o.home);
+    ListSession s(o.home);
     s.abrir(o.entrada);
     int col = s.coluna(o.coluna);
     operacao(s, col);
-    if (cancelRequestedByUser()) throw Falha{"cancelado; nada foi gravado"};
+    if (cancelRequestedByUser()) throw Failure{"cancelado; nada foi gravado"};
     s.salvarGrade(s.editor.gridMain, o.saida);
   });
 }
@@ -124,26 +117,26 @@ int validarLista(const ListOptions& o) {
   return executar([&] {
     conferirSaida(o, o.validos);
     conferirSaida(o, o.invalidos);
-    Ambiente amb(o.home);
-    amb.abrirBanco();
-    SessaoLista s(amb.home);
+    ListSession s(o.home);
+    s.t.carregarDefinicoes();
+    s.t.abrirBanco();
     s.abrir(o.entrada);
-    Validator& v = amb.validador;
-    v.ligarListas(&s.editor);
+    Validator& v = s.t.validator();
     v.mostrar();
     TerminalProgressBar barra("validação");
-    v.onMudou = [&] {
-      if (cancelRequestedByUser()) v.gCancelou = true;
-      barra.update(v.barraPos, v.barraMax);
-    };
-    v.iniciarValidacao();
-    v.onMudou = nullptr;
+    {
+      auto acompanhar = v.notices.listen([&](const ValidatorNotice&) {
+        if (cancelRequestedByUser()) v.gCancelou = true;
+        barra.update(v.barraPos, v.barraMax);
+      });
+      v.iniciarValidacao();
+    }
     barra.finish();
     s.salvarGrade(s.editor.gridValidos, o.validos);
     s.salvarGrade(s.editor.gridInvalidos, o.invalidos);
     if (o.counters) {
       std::string painel;
-      printCounters(v, painel);
+      printCounters(v.chain, painel);
       std::fputs(painel.c_str(), stdout);
     }
   });
@@ -168,19 +161,19 @@ void addListCommands(CLI::App& app, int& exitCode) {
   comando(*list, "dedupe", "Elimina linhas com valor repetido na coluna", *o)
       ->callback([o, &exitCode] {
         exitCode =
-            operacaoLista(*o, [](SessaoLista& s, int col) { excluirRepetidos(s.editor, col); });
+            operacaoLista(*o, [](ListSession& s, int col) { excluirRepetidos(s.editor, col); });
       });
   auto* excl =
       comando(*list, "exclude", "Elimina as linhas cujo valor está em listas de exclusão", *o);
   excl->add_option("--with", o->com, "Listas de exclusão (.txt ou .csv)")->required();
   excl->callback([o, &exitCode] {
-    exitCode = operacaoLista(*o, [&](SessaoLista& s, int col) {
+    exitCode = operacaoLista(*o, [&](ListSession& s, int col) {
       std::string caminhos;
       for (const auto& c : o->com) {
         if (c.find(".txt") == std::string::npos && c.find(".csv") == std::string::npos)
-          throw Falha{"as listas de exclusão precisam ser arquivos .txt ou .csv: " + c};
+          throw Failure{"as listas de exclusão precisam ser arquivos .txt ou .csv: " + c};
         std::error_code ec;
-        if (!fs::is_regular_file(c, ec)) throw Falha{"não foi possível abrir o arquivo: " + c};
+        if (!fs::is_regular_file(c, ec)) throw Failure{"não foi possível abrir o arquivo: " + c};
         caminhos += (caminhos.empty() ? "" : "\n") + fs::absolute(c).string();
       }
       s.dialogs.arquivos.push_back(caminhos);
@@ -190,11 +183,11 @@ void addListCommands(CLI::App& app, int& exitCode) {
   comando(*list, "names", "Identifica o nome de cada contato a partir do e-mail (#nome)", *o)
       ->callback([o, &exitCode] {
         exitCode = operacaoLista(
-            *o, [](SessaoLista& s, int col) { identificarNomes(s.editor, col, false); });
+            *o, [](ListSession& s, int col) { identificarNomes(s.editor, col, false); });
       });
   comando(*list, "generate", "Gera contato@, suporte@, atendimento@ e o padrão de cada domínio", *o)
       ->callback([o, &exitCode] {
-        exitCode = operacaoLista(*o, [](SessaoLista& s, int col) {
+        exitCode = operacaoLista(*o, [](ListSession& s, int col) {
           gerarEmailPadrao(s.editor, col, "contato\r\nsuporte\r\natendimento", true);
         });
       });
@@ -204,7 +197,7 @@ void addListCommands(CLI::App& app, int& exitCode) {
   val->add_option("IN", o->entrada, "Lista de entrada")->required();
   val->add_option("--valid", o->validos, "Arquivo dos válidos")->required();
   val->add_option("--invalid", o->invalidos, "Arquivo dos inválidos")->required();
-  val->add_flag("--counters", o->counters, "Mostra os counters ao final");
+  val->add_flag("--counters", o->counters, "Mostra os contadores ao final");
   val->callback([o, &exitCode] { exitCode = validarLista(*o); });
 }
 

@@ -4,7 +4,7 @@
 
 namespace quorvel::cli {
 
-void printCounters(const Validator& v, std::string& out) {
+void printCounters(const ValidationChain& v, std::string& out) {
   for (size_t i = 0; i < kCounterCount; ++i) {
     auto c = static_cast<Counter>(i);
     out += counterName(c);
@@ -14,7 +14,7 @@ void printCounters(const Validator& v, std::string& out) {
   }
 }
 
-bool switchStagesOff(Validator& v, const std::vector<std::string>& nomes) {
+bool switchStagesOff(ValidationChain& v, const std::vector<std::string>& nomes) {
   for (const auto& nome : nomes) {
     bool* opcao = stageOptionByName(v.opcoes, nome);
     if (!opcao) {

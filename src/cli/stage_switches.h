@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "validation/validator.h"
+#include "validation/validation_chain.h"
 
 namespace quorvel::cli {
 
 // The counter panel of the validation window as "name<TAB>value" lines.
-void printCounters(const Validator& v, std::string& out);
+void printCounters(const ValidationChain& v, std::string& out);
 // Turns off the stages named in `nomes`; false (with a message) for an unknown name.
-bool switchStagesOff(Validator& v, const std::vector<std::string>& nomes);
+bool switchStagesOff(ValidationChain& v, const std::vector<std::string>& nomes);
 // Help text of the --disable option.
 inline constexpr const char* kAjudaDisable =
     "Desliga etapas: sintaxe, regras, armadilhas, internacional, empirico, nomesraros, testemx, "

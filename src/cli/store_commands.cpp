@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ambiente.h"
+#include "cli/terminal_app.h"
 #include "common/text.h"
 
 namespace quorvel::cli {
@@ -21,9 +21,10 @@ struct StoreOptions {
 template <class Body>
 int comBanco(const std::string& home, Body body) {
   try {
-    Ambiente amb(home);
-    amb.abrirBanco();
-    return body(amb);
+    TerminalApp t(home);
+    t.carregarDefinicoes();
+    t.abrirBanco();
+    return body(t);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
     return 2;
@@ -31,10 +32,11 @@ int comBanco(const std::string& home, Body body) {
 }
 
 int dbStats(const StoreOptions& o) {
-  return comBanco(o.home, [](Ambiente& amb) {
-    for (const char* t :
+  return comBanco(o.home, [](TerminalApp& t) {
+    for (const char* tabela :
          {"tbconfig", "tbmxvalidos", "tbmxinvalidos", "tbemailsinvalidos", "tbContas"})
-      std::printf("%s\t%lld\n", t, static_cast<long long>(amb.banco->qtdTabela(t)));
+      std::printf("%s\t%lld\n", tabela,
+                  static_cast<long long>(t.app.dtm.banco().qtdTabela(tabela)));
     return 0;
   });
 }
@@ -55,12 +57,13 @@ const char* origem(TesteMX::Origem o) {
 }
 
 int mx(const StoreOptions& o) {
-  return comBanco(o.home, [&](Ambiente& amb) {
-    amb.mx->runStarts();
+  return comBanco(o.home, [&](TerminalApp& t) {
+    TesteMX& mx = *t.app.mx();
+    mx.runStarts();
     for (const auto& d : o.dominios) {
       std::string dominio = toLower(trimView(d));
-      int r = amb.mx->siteTemMX(dominio, amb.validador);
-      std::printf("%s\t%d\t%s\n", dominio.c_str(), r, origem(amb.mx->ultimaOrigem));
+      int r = mx.siteTemMX(dominio, t.chain().mxContext());
+      std::printf("%s\t%d\t%s\n", dominio.c_str(), r, origem(mx.ultimaOrigem));
     }
     return 0;
   });

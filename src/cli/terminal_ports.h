@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/internet_state.h"
 #include "common/ports.h"
 
 namespace quorvel::cli {
@@ -106,7 +107,7 @@ class TerminalPlatform : public Platform {
   void shellOpen(const std::string&) override {}
   std::string clipboardText() const override { return clipboard_; }
   void setClipboardText(const std::string& t) override { clipboard_ = t; }
-  bool internetConnected() const override { return true; }
+  bool internetConnected() const override { return TemInternet(); }
   std::vector<FileEntry> listFolder(const std::string&) const override { return {}; }
   std::chrono::system_clock::time_point now() const override {
     return std::chrono::system_clock::now();

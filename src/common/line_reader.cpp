@@ -64,9 +64,9 @@ void anexarUtf8Reparado(std::string& out, std::string_view b) {
   out.append(b.data() + inicio, b.size() - inicio);
 }
 
-using Marca = LineReader::Marca;
+using Mark = LineReader::Mark;
 
-size_t achar(const std::string& t, Marca& m, char c, size_t de) {
+size_t achar(const std::string& t, Mark& m, char c, size_t de) {
   if (m.pos != npos && m.pos >= de) return m.pos;
   size_t inicio = m.pos == npos ? std::max(de, m.ate) : de;
   const void* r =
@@ -80,7 +80,7 @@ size_t achar(const std::string& t, Marca& m, char c, size_t de) {
   return m.pos;
 }
 
-void deslocar(Marca& m, size_t n) {
+void deslocar(Mark& m, size_t n) {
   if (m.pos != npos) m.pos -= n;
   m.ate = m.ate > n ? m.ate - n : 0;
 }
@@ -115,7 +115,7 @@ bool LineReader::open(const std::string& caminho, std::string& erro) {
   bruto_.clear();
   texto_.clear();
   pos_ = 0;
-  lf_ = cr_ = Marca{};
+  lf_ = cr_ = Mark{};
   fd_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
     erro = describeSystemError(errno);

@@ -20,7 +20,7 @@ class LineReader {
  public:
   // Where the next LF or CR stands in the decoded text (npos: none before `ate`), so that each
   // byte is searched once whatever the line ends are.
-  struct Marca {
+  struct Mark {
     size_t pos = std::string::npos;
     size_t ate = 0;
   };
@@ -55,7 +55,7 @@ class LineReader {
   std::string texto_;    // decoded text; lines are cut from texto_[pos_, texto_.size())
   size_t pos_ = 0;
   bool pularLf_ = false;  // the last line ended with a CR at the end of the text so far
-  Marca lf_, cr_;
+  Mark lf_, cr_;
 };
 
 }  // namespace quorvel

@@ -6,20 +6,75 @@
 #include <string_view>
 #include <vector>
 
+#include "common/notifier.h"
+
 namespace quorvel {
+
+// What changed in a grid, told after the change. Rows and columns are counted as in the grid
+// (row 0 is the header row). A listener that keeps its own row count (a table view) can replay
+// the notices in order.
+struct GridNotice {
+  enum class Kind {
+    reset,             // anything may have changed: read the grid again
+    rowsInserted,      // rows [first, first + count) are new
+    rowsRemoved,       // `count` rows from `first` are gone; with `flags`, the old rows flagged
+    rowsMoved,         // the data rows were reordered: new row i + 1 is old row order[i]
+    cellsChanged,      // rows [first, first + count) × columns [firstCol, lastCol]
+    columnsInserted,   // columns [first, first + count) are new
+    columnsRemoved,    // columns [first, first + count) are gone
+    columnWidths,      // column widths changed
+    selectionChanged,  // cursor or selected rectangle moved
+  };
+  Kind kind = Kind::reset;
+  int first = 0;
+  int count = 0;
+  int firstCol = 0, lastCol = 0;
+  std::vector<char> flags;  // rowsRemoved of scattered rows: one flag per old row
+  std::vector<int> order;   // rowsMoved
+
+  bool operator==(const GridNotice&) const = default;
+};
 
 class TextGrid {
  public:
   static constexpr int kDefaultColWidth = 64;
 
   TextGrid();
+  TextGrid(const TextGrid& o);
+  TextGrid(TextGrid&& o) noexcept;
+  // The target keeps its own listeners, who hear a reset.
+  TextGrid& operator=(const TextGrid& o);
+  TextGrid& operator=(TextGrid&& o) noexcept;
+
+  // --- change notices ---------------------------------------------------------------------
+  using Subscription = Notifier<GridNotice>::Subscription;
+  [[nodiscard]] Subscription listen(std::function<void(const GridNotice&)> fn) {
+    return notifier_.listen(std::move(fn));
+  }
+  // Operations over many cells or rows hold an update open: the changes made meanwhile are told
+  // once it closes, as few notices as describe them (a reset when they are too many to replay).
+  void beginUpdate() { ++updates_; }
+  void endUpdate();
+  class Update {
+   public:
+    explicit Update(TextGrid& g) : g_(g) { g_.beginUpdate(); }
+    ~Update() { g_.endUpdate(); }
+    Update(const Update&) = delete;
+    Update& operator=(const Update&) = delete;
+
+   private:
+    TextGrid& g_;
+  };
 
   int colCount() const { return cols_; }
   int rowCount() const { return static_cast<int>(rows_.size()); }
   int dataRowCount() const { return rowCount() - 1; }
 
   const std::string& cell(int col, int row) const { return rows_[row][col]; }
-  void setCell(int col, int row, std::string value) { rows_[row][col] = std::move(value); }
+  void setCell(int col, int row, std::string value) {
+    rows_[row][col] = std::move(value);
+    if (listened()) cellsChanged(row, 1, col, col);
+  }
   const std::vector<std::string>& rowCells(int row) const { return rows_[row]; }
 
   // Counts never drop below one column and two rows; new cells are empty.
@@ -51,21 +106,35 @@ class TextGrid {
   bool rowHasText(int row) const;
 
   int colWidth(int col) const { return widths_[col]; }
-  void setColWidth(int col, int width) { widths_[col] = width; }
+  void setColWidth(int col, int width);
 
   // Cursor (current cell) and selected rectangle of the view over this grid.
   int cursorCol = 0;
   int cursorRow = 1;
-  struct Selecao {
+  struct Selection {
     int left = 0, top = 1, right = 0, bottom = 1;
-  } selecao;
+    bool operator==(const Selection&) const = default;
+  } selection;
   // Moves the cursor; a cell that does not exist is ignored.
   void moverCursor(int col, int row);
+  void setSelection(Selection s);
+
+  // Tells the listeners that the cells of rows [first, first + count) × [firstCol, lastCol]
+  // changed (for code that rewrites cells through rowCells-like access of its own).
+  void cellsChanged(int first, int count, int firstCol, int lastCol);
 
  private:
+  bool listened() const { return notifier_.hasListeners(); }
+  void tell(GridNotice n);
+  void copyData(const TextGrid& o);
+
   int cols_ = 1;
   std::vector<std::vector<std::string>> rows_;
   std::vector<int> widths_;
+  Notifier<GridNotice> notifier_;
+  int updates_ = 0;
+  std::vector<GridNotice> pending_;
+  bool widthsPending_ = false, selectionPending_ = false;
 };
 
 // Empties the grid; it keeps two rows. With `limparColunas` one column with an empty header is

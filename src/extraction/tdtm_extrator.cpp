@@ -5,7 +5,6 @@
 
 #include "common/format.h"
 #include "common/text.h"
-#include "lists/list_editor.h"
 
 namespace quorvel {
 namespace {
@@ -217,12 +216,6 @@ std::string TdtmExtrator::getEmails(std::string_view source, bool pegarTodos, bo
     }
   }
   return resultado;
-}
-
-void ligarExtrator(ListEditor& editor, TdtmExtrator& extrator) {
-  editor.extratorEmails = [&extrator](const std::string& texto) {
-    return extrator.getEmails(texto, true, false);
-  };
 }
 
 }  // namespace quorvel

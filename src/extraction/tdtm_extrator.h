@@ -12,8 +12,6 @@
 
 namespace quorvel {
 
-class ListEditor;
-
 // The scan over one text: one pass per "@", in the order the addresses stand in the text.
 class EmailScan {
  public:
@@ -50,10 +48,6 @@ class TdtmExtrator {
   Progress* progress_;
   EventPump* pump_;
 };
-
-// Connects the list editor's "Rodar o extrator" to the extractor (every address, with the
-// progress box).
-void ligarExtrator(ListEditor& editor, TdtmExtrator& extrator);
 
 inline constexpr const char* kOperacaoExtraindo = "Extraindo e-mails...";
 inline constexpr const char* kLegendaEncontrados = "E-mails encontrados: ";

@@ -16,7 +16,7 @@ namespace {
 
 void atualizar(ListEditor& editor) {
   editor.showStatus(*editor.gGrid);
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
 }
 
 bool colunaValida(const TextGrid& g, int coluna) {
@@ -41,6 +41,7 @@ bool dadosEmBranco(const TextGrid& g, int coluna) {
 template <typename Novo>
 void editarColuna(ListEditor& editor, int coluna, Novo novoValor) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (!colunaValida(g, coluna)) return;
   Progress& p = editor.progresso();
   const std::string total = "Total de registros: " + formatNumberOrEmpty(g.rowCount());
@@ -94,6 +95,7 @@ std::vector<DefineColumnsRow> showColunas(const TextGrid& g) {
 
 void setColunas(ListEditor& editor, const std::vector<std::string>& nomes) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   const int n = std::min(static_cast<int>(nomes.size()), g.colCount());
   for (int c = 0; c < n; ++c) {
     std::string nome = formatColumnName(nomes[c]);
@@ -125,6 +127,7 @@ bool eliminarColunaPeloNome(ListEditor& editor, const std::string& nome) {
 }
 
 void aplicarEliminarColunas(ListEditor& editor, const DeleteColumnsPage& pagina) {
+  TextGrid::Update atualizacao(*editor.gGrid);  // one notice for the whole operation
   for (size_t i = 0; i < pagina.itens.size(); ++i)
     if (i < pagina.marcados.size() && pagina.marcados[i])
       eliminarColunaPeloNome(editor, pagina.itens[i]);
@@ -145,6 +148,7 @@ bool eliminarColuna(ListEditor& editor, int coluna, bool perguntar) {
 
 void excluirColunasSemConteudo(ListEditor& editor) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   for (int c = 0; c < g.colCount();) {
     if (!dadosEmBranco(g, c)) {
       ++c;
@@ -161,6 +165,7 @@ void excluirColunasSemConteudo(ListEditor& editor) {
 
 bool limparColuna(ListEditor& editor, int coluna) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (!colunaValida(g, coluna)) return false;
   if (editor.dialogos().msgPergunta("Deseja apagar os dados desta coluna?") != kSim) return false;
   for (int r = 1; r < g.rowCount(); ++r) g.setCell(coluna, r, std::string());

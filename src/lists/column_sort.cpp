@@ -11,6 +11,7 @@
 namespace quorvel {
 
 void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
+  TextGrid::Update atualizacao(grid);  // one notice for the whole operation
   if (coluna < 0 || coluna >= grid.colCount()) return;
   Progress& p = editor.progresso();
   const int linhas = grid.rowCount();
@@ -62,7 +63,7 @@ void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
       p.stepProgress("Etapa 3/3 " + std::to_string(r) + " de " + std::to_string(linhas));
   }
   p.hide();
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
 }
 
 }  // namespace quorvel

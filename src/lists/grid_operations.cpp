@@ -40,7 +40,7 @@ constexpr const char* kQuebra = "\r\n";
 
 void atualizar(ListEditor& editor) {
   editor.showStatus(*editor.gGrid);
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
 }
 
 void paraClipboard(ListEditor& editor, const std::string& texto) {
@@ -48,8 +48,8 @@ void paraClipboard(ListEditor& editor, const std::string& texto) {
 }
 
 // The selected rectangle, ordered and cut to the grid.
-TextGrid::Selecao selecaoNaGrade(const TextGrid& g) {
-  TextGrid::Selecao s = g.selecao;
+TextGrid::Selection selectionOnGrid(const TextGrid& g) {
+  TextGrid::Selection s = g.selection;
   if (s.left > s.right) std::swap(s.left, s.right);
   if (s.top > s.bottom) std::swap(s.top, s.bottom);
   s.left = std::max(s.left, 0);
@@ -97,6 +97,7 @@ GridMenu menuBotaoDireito(const TextGrid& g, int col, int row) {
 void moverColuna(ListEditor& editor, int de, int para) {
   editor.gMoveuColuna = true;
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   const int n = g.colCount();
   if (de == para || de < 0 || para < 0 || de >= n || para >= n) return;
   std::vector<std::string> celulas;
@@ -107,7 +108,7 @@ void moverColuna(ListEditor& editor, int de, int para) {
   g.insertColumn(para);
   for (int r = 0; r < g.rowCount(); ++r) g.setCell(para, r, std::move(celulas[r]));
   g.setColWidth(para, largura);
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
 }
 
 GridMenu aoSoltarMouse(ListEditor& editor, int col, int row, MouseButton botao) {
@@ -168,7 +169,7 @@ std::string copiarTudo(ListEditor& editor) {
   const int registros = g.dataRowCount();
   const std::string total = "Total de registros: " + formatNumberOrEmpty(registros);
   p.setProgress("Copiando dados...", registros / 10, total);
-  editor.gridVisivel = false;
+  editor.setGridVisivel(false);
 
   std::string texto;
   for (int r = 0; r < g.rowCount(); ++r) {
@@ -185,14 +186,14 @@ std::string copiarTudo(ListEditor& editor) {
                  "Copiados: " + formatNumberOrEmpty(registros));
 
   paraClipboard(editor, texto);
-  editor.gridVisivel = true;
+  editor.setGridVisivel(true);
   p.hide();
   return texto;
 }
 
 std::string copiarSelecionados(ListEditor& editor) {
   const TextGrid& g = *editor.gGrid;
-  const TextGrid::Selecao s = selecaoNaGrade(g);
+  const TextGrid::Selection s = selectionOnGrid(g);
   std::string texto;
   for (int r = s.top; r <= s.bottom; ++r) {
     std::string linha;
@@ -236,7 +237,8 @@ void novaColuna(ListEditor& editor) {
 
 void deletarSelecionados(ListEditor& editor) {
   TextGrid& g = *editor.gGrid;
-  TextGrid::Selecao s = selecaoNaGrade(g);
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
+  TextGrid::Selection s = selectionOnGrid(g);
   s.top = std::max(s.top, 1);  // the header row is never removed
   if (s.top > s.bottom) return;
   std::vector<char> remover(g.rowCount(), 0);
@@ -249,7 +251,8 @@ void deletarSelecionados(ListEditor& editor) {
 
 void deletarConteudoSelecionado(ListEditor& editor) {
   TextGrid& g = *editor.gGrid;
-  const TextGrid::Selecao s = selecaoNaGrade(g);
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
+  const TextGrid::Selection s = selectionOnGrid(g);
   for (int r = s.top; r <= s.bottom; ++r)
     for (int c = s.left; c <= s.right; ++c) g.setCell(c, r, std::string());
   atualizar(editor);
@@ -257,14 +260,14 @@ void deletarConteudoSelecionado(ListEditor& editor) {
 
 void marcarTudo(ListEditor& editor) {
   TextGrid& g = *editor.gGrid;
-  g.selecao = {0, 1, g.colCount() - 1, g.rowCount() - 1};
-  if (editor.onChanged) editor.onChanged();
+  g.setSelection({0, 1, g.colCount() - 1, g.rowCount() - 1});
+  editor.changed();
 }
 
 void desmarcarTudo(ListEditor& editor) {
   TextGrid& g = *editor.gGrid;
-  g.selecao = {g.cursorCol, g.cursorRow, g.cursorCol, g.cursorRow};
-  if (editor.onChanged) editor.onChanged();
+  g.setSelection({g.cursorCol, g.cursorRow, g.cursorCol, g.cursorRow});
+  editor.changed();
 }
 
 void selecionarLinha(ListEditor& editor, int linha, bool marcar) {
@@ -302,6 +305,7 @@ void irParaLinha(ListEditor& editor) {
 
 void estaLinhaTemNomeDasColunas(ListEditor& editor) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   setColunaPrimeiraLinha(editor, g, g.cursorRow);
   if (g.cursorRow >= g.rowCount()) g.moverCursor(g.cursorCol, g.rowCount() - 1);
   atualizar(editor);
@@ -309,6 +313,7 @@ void estaLinhaTemNomeDasColunas(ListEditor& editor) {
 
 void excluirLinhaSeColunaBranco(ListEditor& editor, int coluna) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (coluna < 0 || coluna >= g.colCount()) return;
   std::vector<char> remover(g.rowCount(), 0);
   for (int r = 1; r < g.rowCount(); ++r) remover[r] = isBlank(g.cell(coluna, r)) ? 1 : 0;

@@ -63,6 +63,7 @@ const char* const kAvisoVariasColunas2 =
 // Remove repeated values
 
 int excluirRepetidos(ListEditor& editor, TextGrid& g, int coluna) {
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (coluna < 0 || coluna >= g.colCount()) return 0;
   Progress& p = editor.progresso();
   p.setProgress("Identificando repetidos...", 1, "Ordenando a coluna " + g.cell(coluna, 0) + "...");
@@ -70,7 +71,7 @@ int excluirRepetidos(ListEditor& editor, TextGrid& g, int coluna) {
 
   const int linhas = g.rowCount();
   p.setProgress("Identificando repetidos...", linhas / 10, "Total de registros: " + fmt(linhas));
-  editor.gridVisivel = false;
+  editor.setGridVisivel(false);
 
   // The rows are compared in one pass and removed together at the end. Removing a row in place
   // makes the next row be compared with the survivor of the pair, so `acima` follows the
@@ -118,9 +119,9 @@ int excluirRepetidos(ListEditor& editor, TextGrid& g, int coluna) {
   if (!cancelado)
     p.stepProgress("Processados: " + fmt(linhas - 1 - repetidos), "Repetidos: " + fmt(repetidos));
   p.hide();
-  editor.gridVisivel = true;
+  editor.setGridVisivel(true);
   editor.showStatus(g);
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
   return repetidos;
 }
 
@@ -156,13 +157,13 @@ namespace {
 // The rows of the list found in one exclusion file (flags indexed by row); `lida` is false when
 // the file could not be read. The file's text and its set of lines are let go on return, before
 // the survivors are put in order.
-struct Exclusao {
+struct ExcludedRows {
   bool lida = false;
   std::vector<char> excluidas;
 };
 
-Exclusao identificarExcluidas(ListEditor& editor, const TextGrid& g, int coluna,
-                              const std::string& caminho, int numero, int totalArquivos) {
+ExcludedRows identificarExcluidas(ListEditor& editor, const TextGrid& g, int coluna,
+                                  const std::string& caminho, int numero, int totalArquivos) {
   Dialogs& d = editor.dialogos();
   Progress& p = editor.progresso();
   const std::string nome = nomeArquivo(caminho);
@@ -194,7 +195,7 @@ Exclusao identificarExcluidas(ListEditor& editor, const TextGrid& g, int coluna,
   p.setProgress("Exclusão avançada via arquivo", g.dataRowCount() / 10,
                 "Total de arquivos: " + fmt(numero) + " / " + fmt(totalArquivos) + " -> " + nome,
                 "Processando: 0", "Identificados: " + fmt(0));
-  Exclusao resultado{true, std::vector<char>(static_cast<size_t>(g.rowCount()), 0)};
+  ExcludedRows resultado{true, std::vector<char>(static_cast<size_t>(g.rowCount()), 0)};
   int identificados = 0;
   std::string valor;
   for (int r = 1; r < g.rowCount(); ++r) {
@@ -233,30 +234,30 @@ void textoDaLinha(const TextGrid& g, int row, std::string& out) {
 // so that comparing the numbers compares the bytes. The full keys of every row would take half
 // as much memory as the list itself; the first bytes already tell most rows apart, and the rows
 // they do not are resolved run by run with their full keys.
-struct ChaveLinha {
+struct RowKey {
   static constexpr size_t kBytes = 24;
   uint64_t prefixo[kBytes / 8];
   int linha;
   uint32_t tamanho;  // the key's length, counted up to kBytes + 1
 };
 
-ChaveLinha chaveLinha(std::string_view chave, int linha) {
-  ChaveLinha k{{}, linha, static_cast<uint32_t>(std::min(chave.size(), ChaveLinha::kBytes + 1))};
-  for (size_t i = 0; i < std::min(chave.size(), ChaveLinha::kBytes); ++i)
+RowKey chaveLinha(std::string_view chave, int linha) {
+  RowKey k{{}, linha, static_cast<uint32_t>(std::min(chave.size(), RowKey::kBytes + 1))};
+  for (size_t i = 0; i < std::min(chave.size(), RowKey::kBytes); ++i)
     k.prefixo[i / 8] |= uint64_t{static_cast<unsigned char>(chave[i])} << (56 - 8 * (i % 8));
   return k;
 }
 
-bool mesmoPrefixo(const ChaveLinha& a, const ChaveLinha& b) {
+bool mesmoPrefixo(const RowKey& a, const RowKey& b) {
   return std::equal(std::begin(a.prefixo), std::end(a.prefixo), std::begin(b.prefixo));
 }
 
 // Rows whose keys share the first bytes, in row order: appends them to `ordem` ordered by their
 // full keys, each key once (the topmost row of equal ones).
-void resolverEmpate(const TextGrid& g, const ChaveLinha* grupo, size_t n, std::vector<int>& ordem) {
+void resolverEmpate(const TextGrid& g, const RowKey* grupo, size_t n, std::vector<int>& ordem) {
   const uint32_t t = grupo[0].tamanho;
-  if (t <= ChaveLinha::kBytes &&
-      std::all_of(grupo, grupo + n, [t](const ChaveLinha& k) { return k.tamanho == t; })) {
+  if (t <= RowKey::kBytes &&
+      std::all_of(grupo, grupo + n, [t](const RowKey& k) { return k.tamanho == t; })) {
     ordem.push_back(grupo[0].linha);  // the whole keys were compared: all equal
     return;
   }
@@ -286,14 +287,14 @@ void resolverEmpate(const TextGrid& g, const ChaveLinha* grupo, size_t n, std::v
 // The data rows ordered by their whole text (pt-BR, ignoring case), rows with equal texts once:
 // the topmost of them. Old row numbers, in the new order.
 std::vector<int> ordemSemRepetidos(const TextGrid& g) {
-  std::vector<ChaveLinha> chaves;
+  std::vector<RowKey> chaves;
   chaves.reserve(static_cast<size_t>(g.dataRowCount()));
   std::string texto;
   for (int r = 1; r < g.rowCount(); ++r) {
     textoDaLinha(g, r, texto);
     chaves.push_back(chaveLinha(collation::sortKey(texto), r));
   }
-  std::sort(chaves.begin(), chaves.end(), [](const ChaveLinha& a, const ChaveLinha& b) {
+  std::sort(chaves.begin(), chaves.end(), [](const RowKey& a, const RowKey& b) {
     if (!mesmoPrefixo(a, b))
       return std::lexicographical_compare(std::begin(a.prefixo), std::end(a.prefixo),
                                           std::begin(b.prefixo), std::end(b.prefixo));
@@ -349,7 +350,7 @@ void recolocarSobreviventes(ListEditor& editor, TextGrid& g, std::vector<char>& 
     g.reorderRows(ordemSemRepetidos(g));
     const int total = g.dataRowCount();
     p.setProgress("Carregando dados...", total / 10, "Total de registros: " + fmt(total));
-    editor.gridVisivel = false;
+    editor.setGridVisivel(false);
     editor.setEditou(g, true);
     std::string limpa;
     for (int r = 1; r < g.rowCount(); ++r) {
@@ -359,7 +360,7 @@ void recolocarSobreviventes(ListEditor& editor, TextGrid& g, std::vector<char>& 
     }
   }
   p.hide();
-  editor.gridVisivel = true;
+  editor.setGridVisivel(true);
   editor.setArquivo(g, "");
   editor.showStatus(g);
   eliminarColunasVazias(editor, g);
@@ -369,6 +370,7 @@ void recolocarSobreviventes(ListEditor& editor, TextGrid& g, std::vector<char>& 
 
 void exclusaoAvancada(ListEditor& editor, int coluna) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   Dialogs& d = editor.dialogos();
   if (coluna < 0 || coluna >= g.colCount()) {
     d.msgErro(kMsgSelecioneColuna);
@@ -387,14 +389,14 @@ void exclusaoAvancada(ListEditor& editor, int coluna) {
     const std::string& caminho = caminhos[static_cast<size_t>(i)];
     if (caminho.find(".txt") == std::string::npos && caminho.find(".csv") == std::string::npos)
       continue;
-    Exclusao exclusao = identificarExcluidas(editor, g, coluna, caminho, i + 1, totalArquivos);
+    ExcludedRows exclusao = identificarExcluidas(editor, g, coluna, caminho, i + 1, totalArquivos);
     if (!exclusao.lida) break;
     recolocarSobreviventes(editor, g, exclusao.excluidas);
   }
 
   editor.showStatus(g);
   g.moverCursor(std::min(g.cursorCol, g.colCount() - 1), 1);
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -421,6 +423,7 @@ bool ehProvedorGratuito(std::string_view endereco) {
 bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
                       const std::string& prioridadesTexto, bool ignorarProvedores) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   Dialogs& d = editor.dialogos();
   Progress& p = editor.progresso();
 
@@ -439,7 +442,7 @@ bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
     return false;
   }
 
-  editor.gridVisivel = false;
+  editor.setGridVisivel(false);
   const int colDominio = criarColunaSeNaoExistir(g, "#dominio", 150);
   const int registros = g.dataRowCount();
   p.setProgress("Identificando domínios...", registros / 10,
@@ -476,9 +479,9 @@ bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
     if (p.cancelou()) {
       d.msgInformacao("Operação cancelada");
       p.clearCancel();
-      editor.gridVisivel = true;
+      editor.setGridVisivel(true);
       editor.showStatus(g);
-      if (editor.onChanged) editor.onChanged();
+      editor.changed();
       return false;
     }
     if (r % 10 == 0)
@@ -513,11 +516,11 @@ bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
   p.setProgress("Finalizando operação", 1);
   g.removeRows(remover);
 
-  editor.gridVisivel = true;
+  editor.setGridVisivel(true);
   p.hide();
   g.moverCursor(std::min(g.cursorCol, g.colCount() - 1), 1);
   editor.showStatus(g);
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
   return true;
 }
 

@@ -45,7 +45,7 @@ void ListEditor::novaLista(TextGrid& g, bool excluirColunas) {
   gridZerar(g, excluirColunas);
   gArquivos[std::to_string(abaDe(g))] = "";
   showStatus(g);
-  notify();
+  changed();
 }
 
 void ListEditor::setEditou(const TextGrid& g, bool editou) {
@@ -83,7 +83,7 @@ void ListEditor::pgcDadosChangeCheck() {
   abrirListaHabilitado = abaAtiva_ == kAbaPrincipal;
   mudarGGrid(grid(abaAtiva_));
   showStatus(*gGrid);
-  notify();
+  changed();
 }
 
 void ListEditor::showStatus(const TextGrid& g) {

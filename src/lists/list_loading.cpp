@@ -88,9 +88,9 @@ char separadorDoArquivo(std::string_view t) {
 // Reads the records of a file text. A record is one line, unless a quoted field carries line
 // breaks. The reading is done in place over the text: each field is appended straight into its
 // cell, one piece per run of text between removed quotes.
-class LeitorArquivo {
+class FieldReader {
  public:
-  LeitorArquivo(std::string_view texto, char sep) : t_(texto), sep_(sep) {}
+  FieldReader(std::string_view texto, char sep) : t_(texto), sep_(sep) {}
 
   // Starts over from the first record. An unclosed quote turns quoted fields off for the rest
   // of the text (the quote is then removed like any other), so every pass must start here to
@@ -185,12 +185,12 @@ class LeitorArquivo {
 // be given back while a large file is read: the list and the whole file are never both in
 // memory. Files without a byte-order mark are UTF-8 when valid, else Windows-1252; UTF-16 and
 // Windows-1252 are decoded piece by piece into UTF-8, giving back the raw bytes behind them.
-class TextoDoArquivo {
+class FileText {
  public:
-  TextoDoArquivo() = default;
-  TextoDoArquivo(const TextoDoArquivo&) = delete;
-  TextoDoArquivo& operator=(const TextoDoArquivo&) = delete;
-  ~TextoDoArquivo() {
+  FileText() = default;
+  FileText(const FileText&) = delete;
+  FileText& operator=(const FileText&) = delete;
+  ~FileText() {
     soltar(bruto_);
     soltar(texto_);
   }
@@ -232,19 +232,19 @@ class TextoDoArquivo {
   }
 
  private:
-  struct Paginas {
+  struct Pages {
     char* p = nullptr;
     size_t capacidade = 0, usado = 0;
   };
 
-  static bool reservar(Paginas& m, size_t capacidade) {
+  static bool reservar(Pages& m, size_t capacidade) {
     void* p = ::mmap(nullptr, std::max<size_t>(capacidade, 1), PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) return false;
     m = {static_cast<char*>(p), std::max<size_t>(capacidade, 1), 0};
     return true;
   }
-  static void soltar(Paginas& m) {
+  static void soltar(Pages& m) {
     if (m.p) ::munmap(m.p, m.capacidade);
     m = {};
   }
@@ -317,7 +317,7 @@ class TextoDoArquivo {
     devolvido_ = texto_.p;
   }
 
-  Paginas bruto_, texto_;
+  Pages bruto_, texto_;
   std::string copia_;
   std::string_view vista_;
   char* devolvido_ = nullptr;
@@ -381,7 +381,7 @@ bool ehArquivo(const std::string& caminho) {
 }
 
 void avisar(ListEditor& editor) {
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
 }
 
 }  // namespace
@@ -394,8 +394,9 @@ std::string pastaDados(const ListEditor& editor) {
 }
 
 ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
+  TextGrid::Update atualizacao(*editor.gGrid);  // one notice for the whole operation
   Dialogs& dialogos = editor.dialogos();
-  TextoDoArquivo arquivo;
+  FileText arquivo;
   if (!arquivo.ler(filename)) {
     dialogos.msgErro("Não foi possível abrir o arquivo: " + filename);
     return ReadResult::erro;
@@ -409,7 +410,7 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
   }
 
   TextGrid& g = *editor.gGrid;
-  LeitorArquivo leitor(texto, separadorDoArquivo(texto));
+  FieldReader leitor(texto, separadorDoArquivo(texto));
   size_t p = 0;
   int camposPrimeira = leitor.lerRegistro(p, nullptr);
   if (camposPrimeira > g.colCount()) g.setColCount(camposPrimeira);
@@ -421,7 +422,7 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
   Progress& progresso = editor.progresso();
   progresso.setProgress("Carregando dados...", total / 1000, "Processados: 0",
                         "Total de linhas: " + formatNumberOrEmpty(total));
-  editor.gridVisivel = false;
+  editor.setGridVisivel(false);
 
   g.reserveRows(static_cast<int>(std::min<int64_t>(g.rowCount() + total, INT32_MAX)));
   const int colunas = g.colCount();
@@ -452,7 +453,7 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
   }
 
   g.moverCursor(std::min(g.cursorCol, g.colCount() - 1), 1);
-  editor.gridVisivel = true;
+  editor.setGridVisivel(true);
   progresso.hide();
   avisar(editor);
   return resultado;
@@ -460,9 +461,10 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
 
 void colarCheck(ListEditor& editor, const std::string& texto) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   Progress& progresso = editor.progresso();
   if (!isBlank(texto)) {
-    editor.gridVisivel = false;
+    editor.setGridVisivel(false);
     const std::string_view t = texto;
     size_t p = 0;
     const std::string_view primeira = proximaLinha(t, p);
@@ -514,7 +516,7 @@ void colarCheck(ListEditor& editor, const std::string& texto) {
     }
   }
   progresso.hide();
-  editor.gridVisivel = true;
+  editor.setGridVisivel(true);
   editor.setArquivo(g, "");
   editor.showStatus(g);
   eliminarColunasVazias(editor, g);
@@ -638,6 +640,7 @@ void inserirInput(ListEditor& editor) {
 
 bool extrairEmails(ListEditor& editor, const std::string& texto, bool extratorBruto) {
   TextGrid& g = editor.gridMain;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (g.rowCount() >= 3 && editor.dialogos().msgPergunta(kMsgPerguntaExtrator) != kSim)
     return false;
   editor.novaLista(g, true);

@@ -47,7 +47,7 @@ bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/)
   Progress& progresso = editor.progresso();
   const int linhas = g.rowCount();
 
-  editor.gridVisivel = false;
+  editor.setGridVisivel(false);
   progresso.setProgress("Preparando dados...", linhas / 100,
                         "Total de registros: " + formatNumberOrEmpty(linhas - 1));
 
@@ -92,8 +92,8 @@ bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/)
     }
   }
   progresso.hide();
-  editor.gridVisivel = true;
-  if (editor.onChanged) editor.onChanged();
+  editor.setGridVisivel(true);
+  editor.changed();
   return salvo;
 }
 

@@ -1,9 +1,9 @@
 #include "lists/name_identification.h"
 
+#include "common/byte_trie.h"
+
 #include <algorithm>
-#include <climits>
 #include <cstdio>
-#include <deque>
 #include <numeric>
 #include <optional>
 #include <unordered_set>
@@ -218,73 +218,11 @@ std::string dobrarNome(std::string_view nome) {
   return out;
 }
 
-// --- BuscaNomes: Aho–Corasick over the folded names ------------------------------------------
-
-BuscaNomes::BuscaNomes(const std::vector<std::string>& nomes) {
-  nos_.push_back(No{{}, 0, INT_MAX});
-  for (size_t i = 0; i < nomes.size(); ++i) {
-    const std::string& nome = nomes[i];
-    if (nome.empty()) continue;  // an empty name occurs nowhere
-    int no = 0;
-    for (unsigned char c : nome) {
-      auto& filhos = nos_[static_cast<size_t>(no)].filhos;
-      auto it = std::lower_bound(filhos.begin(), filhos.end(), c,
-                                 [](const auto& par, unsigned char b) { return par.first < b; });
-      if (it != filhos.end() && it->first == c) {
-        no = it->second;
-      } else {
-        int novo = static_cast<int>(nos_.size());
-        filhos.insert(it, {c, novo});
-        nos_.push_back(No{{}, 0, INT_MAX});
-        no = novo;
-      }
-    }
-    auto& melhor = nos_[static_cast<size_t>(no)].melhor;
-    melhor = std::min(melhor, static_cast<int>(i));
-  }
-  // Failure links, breadth first: a node's failure target is shallower, so already complete.
-  std::deque<int> fila;
-  for (const auto& [c, f] : nos_[0].filhos) fila.push_back(f);
-  while (!fila.empty()) {
-    int no = fila.front();
-    fila.pop_front();
-    for (const auto& [c, f] : nos_[static_cast<size_t>(no)].filhos) {
-      int alvo = nos_[static_cast<size_t>(no)].falha;
-      int proximo;
-      while ((proximo = filho(alvo, c)) < 0 && alvo != 0)
-        alvo = nos_[static_cast<size_t>(alvo)].falha;
-      if (proximo < 0 || proximo == f) proximo = 0;
-      auto& nf = nos_[static_cast<size_t>(f)];
-      nf.falha = proximo;
-      nf.melhor = std::min(nf.melhor, nos_[static_cast<size_t>(proximo)].melhor);
-      fila.push_back(f);
-    }
-  }
-}
-
-int BuscaNomes::filho(int no, unsigned char c) const {
-  const auto& filhos = nos_[static_cast<size_t>(no)].filhos;
-  auto it = std::lower_bound(filhos.begin(), filhos.end(), c,
-                             [](const auto& par, unsigned char b) { return par.first < b; });
-  return it != filhos.end() && it->first == c ? it->second : -1;
-}
-
-int BuscaNomes::primeiro(std::string_view texto) const {
-  int melhor = INT_MAX;
-  int no = 0;
-  for (unsigned char c : texto) {
-    int proximo;
-    while ((proximo = filho(no, c)) < 0 && no != 0) no = nos_[static_cast<size_t>(no)].falha;
-    no = proximo < 0 ? 0 : proximo;
-    melhor = std::min(melhor, nos_[static_cast<size_t>(no)].melhor);
-  }
-  return melhor == INT_MAX ? -1 : melhor;
-}
-
 // ---------------------------------------------------------------------------------------------
 
 int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (coluna < 0 || coluna >= g.colCount()) {
     editor.dialogos().msgErro(kMsgSelecioneColuna);
     return 0;
@@ -298,7 +236,8 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
   std::vector<std::string> dobrados;
   dobrados.reserve(nomes.size());
   for (const auto& n : nomes) dobrados.push_back(dobrarNome(n));
-  const BuscaNomes busca(dobrados);
+  ByteTrie busca;
+  busca.buildAutomaton(dobrados);
 
   Progress& p = editor.progresso();
   const int registros = g.dataRowCount();
@@ -313,7 +252,7 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
       editor.dialogos().msgInformacao("Operação cancelada");
       p.clearCancel();
       p.hide();
-      if (editor.onChanged) editor.onChanged();
+      editor.changed();
       return encontrados;
     }
     if (r % 10 == 0) passo(editor, "Analisados: " + fmt(r), "Encontrados: " + fmt(encontrados));
@@ -326,7 +265,7 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
                                          ? std::string_view()
                                          : std::string_view(endereco).substr(0, arroba);
       toLowerInto(antes, prefixo);
-      const int achado = busca.primeiro(prefixo);
+      const int achado = busca.firstOccurringIn(prefixo);
       if (achado >= 0) {
         g.setCell(colNome, r, nomes[static_cast<size_t>(achado)]);
         ++encontrados;
@@ -341,13 +280,14 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
   passo(editor, "Analisados: " + fmt(g.rowCount()), "Encontrados: " + fmt(encontrados));
   p.hide();
   editor.showStatus(g);
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
   return encontrados;
 }
 
 int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& listaPre,
                      bool gerarPadrao) {
   TextGrid& g = *editor.gGrid;
+  TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (colunaEmail < 0 || colunaEmail >= g.colCount()) {
     editor.dialogos().msgErro(kMsgSelecioneColuna);
     return 0;
@@ -355,7 +295,7 @@ int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& lis
   const std::vector<std::string> prefixos = splitLines(trim(listaPre));
   const std::string cabecalho = g.cell(colunaEmail, 0);
 
-  editor.gridVisivel = false;
+  editor.setGridVisivel(false);
   Progress& p = editor.progresso();
   const int linhas = g.rowCount();
   p.setProgress("Gerando e-mails...", linhas / 10, "Total de registros: " + fmt(linhas));
@@ -388,10 +328,10 @@ int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& lis
     for (const auto& prefixo : prefixos) gerar(trim(prefixo) + "@" + dominio);
   }
 
-  editor.gridVisivel = true;
+  editor.setGridVisivel(true);
   p.hide();
   editor.showStatus(g);
-  if (editor.onChanged) editor.onChanged();
+  editor.changed();
   return gerados;
 }
 

@@ -22,24 +22,6 @@ const std::vector<std::string>& sobrenomesPadrao();
 // letter changes).
 std::string dobrarNome(std::string_view nome);
 
-// Finds, among names given in order, the first one that occurs inside a text. The names are
-// folded once; a text is scanned once whatever the number of names. Empty names never match.
-class BuscaNomes {
- public:
-  explicit BuscaNomes(const std::vector<std::string>& nomesDobrados);
-  // Index of the first name (in the given order) occurring in `texto`; -1 when none does.
-  int primeiro(std::string_view texto) const;
-
- private:
-  struct No {
-    std::vector<std::pair<unsigned char, int>> filhos;  // sorted by byte
-    int falha = 0;
-    int melhor;  // lowest name index ending here or at a suffix of this node
-  };
-  int filho(int no, unsigned char c) const;
-  std::vector<No> nos_;
-};
-
 // "Identificar nomes": the file dados/config/sys_nomes.txt is read, ordered longest first and
 // written back; then each row's "#nome" cell, while blank, receives the first listed name found
 // in the address's prefix (or, with `usarNomeAmigavel`, "@" + the prefix). -1: no column chosen

@@ -6,7 +6,6 @@
 #include "common/format.h"
 #include "common/paths.h"
 #include "common/text.h"
-#include "store/internet_state.h"
 
 namespace quorvel {
 namespace {
@@ -132,9 +131,9 @@ void Database::criarEsquema() {
 
 void Database::manutencao(Progress& progress) {
   progress.setProgress("Fazendo manutenção no banco...", 0, "Aguarde...");
-  struct Esconder {
+  struct HideOnExit {
     Progress& p;
-    ~Esconder() { p.hide(); }
+    ~HideOnExit() { p.hide(); }
   } hide{progress};
   db_.close();
   SqliteDb vacuum;
@@ -298,10 +297,6 @@ int64_t Database::getNextId(const std::string& tableName, const std::string& nom
   if (st.step() && !st.columnIsNull(0)) next = st.columnInt(0) + 1;
   st.reset();
   return next;
-}
-
-bool Database::TemInternet() const {
-  return quorvel::TemInternet();
 }
 
 Table Database::consultaContas() {

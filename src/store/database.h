@@ -62,9 +62,6 @@ class Database {
   std::string qtdEmailsOnline();
   int64_t getNextId(const std::string& tableName, const std::string& nomeCampo);
 
-  // The computer's connection state (local configuration only).
-  bool TemInternet() const;
-
   // The standing queries the views show.
   Table consultaContas();
   Table consultaEmailsInvalidosProprios();

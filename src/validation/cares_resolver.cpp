@@ -23,7 +23,7 @@ void garantirBiblioteca() {
 
 }  // namespace
 
-struct CaresResolver::Consulta {
+struct CaresResolver::Query {
   CaresResolver* self;
   std::string dominio;
 };
@@ -85,7 +85,7 @@ MxAnswer CaresResolver::interpretar(int status, const unsigned char* abuf, int a
 }
 
 void CaresResolver::aoResponder(void* arg, int status, int, unsigned char* abuf, int alen) {
-  std::unique_ptr<Consulta> c(static_cast<Consulta*>(arg));
+  std::unique_ptr<Query> c(static_cast<Query*>(arg));
   if (status == ARES_EDESTRUCTION) return;
   CaresResolver* self = c->self;
   --self->emVoo_;
@@ -95,7 +95,7 @@ void CaresResolver::aoResponder(void* arg, int status, int, unsigned char* abuf,
 void CaresResolver::lancar(const std::string& dominio) {
   ++emVoo_;
   if (emVoo_ > maiorEmVoo_) maiorEmVoo_ = emVoo_;
-  auto* c = new Consulta{this, dominio};
+  auto* c = new Query{this, dominio};
   // ares_query: the name as given, no search domains appended.
   ares_query(canal_, dominio.c_str(), ns_c_in, ns_t_mx, &CaresResolver::aoResponder, c);
 }

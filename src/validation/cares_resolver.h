@@ -41,7 +41,7 @@ class CaresResolver : public MxResolver {
   static MxAnswer interpretar(int status, const unsigned char* abuf, int alen);
 
  private:
-  struct Consulta;
+  struct Query;
   static void aoResponder(void* arg, int status, int timeouts, unsigned char* abuf, int alen);
   void lancar(const std::string& dominio);
 

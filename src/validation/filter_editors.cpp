@@ -18,7 +18,7 @@ constexpr const char* kDicaRegras =
     "Esse filtro é relativamente pesado: cada regra é testada em todos os e-mails. Para eliminar "
     "endereços isolados, use a lista de exclusão, e não esta lista.";
 
-FilterListPtr& listaDoEditor(FilterEditorKind e, Validator& v) {
+FilterListPtr& listaDoEditor(FilterEditorKind e, ValidationChain& v) {
   switch (e) {
     case FilterEditorKind::paises:
       return v.gFiltroPaises;
@@ -46,7 +46,7 @@ FilterEditorTexts filterEditorTexts(FilterEditorKind e) {
   }
 }
 
-bool editFilter(FilterEditorKind e, Validator& validador, Dialogs& dialogs, EventPump& pump,
+bool editFilter(FilterEditorKind e, ValidationChain& validador, Dialogs& dialogs, EventPump& pump,
                 const std::string& home) {
   FilterEditorTexts d = filterEditorTexts(e);
   if (e == FilterEditorKind::paises) {

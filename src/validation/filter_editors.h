@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/ports.h"
-#include "validation/validator.h"
+#include "validation/validation_chain.h"
 
 namespace quorvel {
 
@@ -20,16 +20,16 @@ FilterEditorTexts filterEditorTexts(FilterEditorKind e);
 
 // Opens the editor through the dialogs; on "Ok" writes the file and reloads the list into the
 // validation object. True when the file was written.
-bool editFilter(FilterEditorKind e, Validator& validador, Dialogs& dialogs, EventPump& pump,
+bool editFilter(FilterEditorKind e, ValidationChain& validador, Dialogs& dialogs, EventPump& pump,
                 const std::string& home);
 
-inline bool editarFiltroPaises(Validator& v, Dialogs& d, EventPump& p, const std::string& h) {
+inline bool editarFiltroPaises(ValidationChain& v, Dialogs& d, EventPump& p, const std::string& h) {
   return editFilter(FilterEditorKind::paises, v, d, p, h);
 }
-inline bool editarNomesRaros(Validator& v, Dialogs& d, EventPump& p, const std::string& h) {
+inline bool editarNomesRaros(ValidationChain& v, Dialogs& d, EventPump& p, const std::string& h) {
   return editFilter(FilterEditorKind::nomesRaros, v, d, p, h);
 }
-inline bool editarRegrasPersonalizadas(Validator& v, Dialogs& d, EventPump& p,
+inline bool editarRegrasPersonalizadas(ValidationChain& v, Dialogs& d, EventPump& p,
                                        const std::string& h) {
   return editFilter(FilterEditorKind::regrasPersonalizadas, v, d, p, h);
 }

@@ -5,22 +5,35 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
 
-class Validator;
+// What the MX stage reads and writes of the chain that asks it.
+class MxContext {
+ public:
+  virtual ~MxContext() = default;
+  // The domain is exempt from the test (local_sitesignorados.filter).
+  virtual bool exempt(std::string_view dominio) const = 0;
+  // The answer came from the store's cache: one more address decided by the bases.
+  virtual void answeredFromStore() = 0;
+  // The learnt domains waiting to be shared (gSyncValidos or gSyncInvalidos).
+  virtual std::vector<std::string>& sharingQueue(bool validos) = 0;
+  // The note "Sincronizando domínios no banco de dados online" comes and goes.
+  virtual void sharingInProgress(bool ligado) = 0;
+};
 
 // MX answers: 0 = no mail server, 1 = has one, 2 = no answer obtained.
 class MxStage {
  public:
   virtual ~MxStage() = default;
-  virtual int siteTemMX(std::string_view dominio, Validator& validador) = 0;
+  virtual int siteTemMX(std::string_view dominio, MxContext& contexto) = 0;
   // A run (grid or bulk) starts: answers remembered from the database are dropped.
   virtual void runStarts() {}
   // Whether lookups of domains further down the list may be started ahead of time.
   virtual bool wantsReadAhead() const { return false; }
   // A domain the chain will ask about soon; its lookup may start now.
-  virtual void antecipar(std::string_view dominio, Validator& validador) {}
+  virtual void prefetch(std::string_view dominio, MxContext& contexto) {}
   // True when this run already has the domain's answer (or is fetching it): nothing to start.
   virtual bool answerKnown(std::string_view dominio) const { return true; }
 };
@@ -53,7 +66,7 @@ class DomainSharing {
 
 class AlwaysHasMx : public MxStage {
  public:
-  int siteTemMX(std::string_view, Validator&) override { return 1; }
+  int siteTemMX(std::string_view, MxContext&) override { return 1; }
 };
 class EmptyNegativeBase : public NegativeBase {
  public:

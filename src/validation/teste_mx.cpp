@@ -2,27 +2,22 @@
 
 #include "common/format.h"
 #include "common/text.h"
-#include "store/internet_state.h"
-#include "validation/validator.h"
 
 namespace quorvel {
 
-TesteMX::TesteMX(Database& banco, SharingFlags& colaboracao, MxResolver& resolver, EventPump& pump)
-    : temInternet(TemInternet),
-      banco_(banco),
+TesteMX::TesteMX(Database& banco, SharingFlags& colaboracao, MxResolver& resolver, EventPump& pump,
+                 const Platform& platform)
+    : banco_(banco),
       colaboracao_(colaboracao),
       resolver_(resolver),
-      pump_(pump) {}
+      pump_(pump),
+      platform_(platform) {}
 
 void TesteMX::runStarts() {
   memoria_ = std::make_unique<DuplicateMemory>();
   semResposta_.clear();
   memoriaCompartilha_ = colaboracao_.gCompartilha;
   resolver_.forgetAnswers();
-}
-
-bool TesteMX::isento(std::string_view dominio, const Validator& v) {
-  return v.gSitesIgnorados && v.gSitesIgnorados->contem(dominio);
 }
 
 int TesteMX::consultarCache(std::string_view dominio) {
@@ -49,19 +44,19 @@ MxAnswer TesteMX::perguntarDns(const std::string& dominio) {
   }
 }
 
-int TesteMX::siteTemMX(std::string_view dominioView, Validator& v) {
-  if (!temInternet()) {
+int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
+  if (!platform_.internetConnected()) {
     ultimaOrigem = Origem::semInternet;
     return 2;
   }
-  if (isento(dominioView, v)) {
+  if (v.exempt(dominioView)) {
     ultimaOrigem = Origem::isento;
     return 1;
   }
   int cache = consultarCache(dominioView);
   if (cache >= 0) {
     ultimaOrigem = Origem::cache;
-    v.incLabelNumber(Counter::lbBases);
+    v.answeredFromStore();
     return cache;
   }
   std::string dominio(dominioView);
@@ -79,8 +74,7 @@ int TesteMX::siteTemMX(std::string_view dominioView, Validator& v) {
         banco_.inserirMX(tem ? kTbMxValidos : kTbMxInvalidos, dominio, getDataSQL(banco_.hoje()),
                          true);
         memoria_->insert(dominio, tem ? 1 : 0);
-        if (colaboracao_.gSyncCheck)
-          (tem ? v.gSyncValidos : v.gSyncInvalidos).push_back(trim(dominio));
+        if (colaboracao_.gSyncCheck) v.sharingQueue(tem).push_back(trim(dominio));
         resposta = tem ? 1 : 0;
         ultimaOrigem = Origem::dns;
       }
@@ -93,17 +87,16 @@ int TesteMX::siteTemMX(std::string_view dominioView, Validator& v) {
   return resposta;
 }
 
-void TesteMX::compartilhar(Validator& v) {
+void TesteMX::compartilhar(MxContext& v) {
   if (!colaboracao_.gCompartilha) {
-    v.gSyncValidos.clear();
-    v.gSyncInvalidos.clear();
+    v.sharingQueue(true).clear();
+    v.sharingQueue(false).clear();
     return;
   }
   if (!colaboracao_.gPodeSincronizar || !colaboracao_.gSyncCheck) return;
   auto enviar = [&](std::vector<std::string>& fila, bool validos) {
     if (fila.size() < 50) return;
-    v.notaSincronizando = true;
-    v.avisarMudanca();
+    v.sharingInProgress(true);
     pump_.processEvents();
     if (fila.size() <= 250) {
       std::string texto;
@@ -115,11 +108,10 @@ void TesteMX::compartilhar(Validator& v) {
                         : compartilhamento_->sincronizarSitesInValidos(texto);
       if (ok) fila.clear();
     }
-    v.notaSincronizando = false;
-    v.avisarMudanca();
+    v.sharingInProgress(false);
   };
-  enviar(v.gSyncValidos, true);
-  enviar(v.gSyncInvalidos, false);
+  enviar(v.sharingQueue(true), true);
+  enviar(v.sharingQueue(false), false);
 }
 
 bool TesteMX::answerKnown(std::string_view dominio) const {
@@ -127,9 +119,9 @@ bool TesteMX::answerKnown(std::string_view dominio) const {
          resolver_.pending(dominio);
 }
 
-void TesteMX::antecipar(std::string_view dominioView, Validator& v) {
-  if (!temInternet()) return;
-  if (isento(dominioView, v) || answerKnown(dominioView)) return;
+void TesteMX::prefetch(std::string_view dominioView, MxContext& v) {
+  if (!platform_.internetConnected()) return;
+  if (v.exempt(dominioView) || answerKnown(dominioView)) return;
   try {
     if (consultarCache(dominioView) >= 0) return;
   } catch (const std::exception&) {

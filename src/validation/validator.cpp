@@ -1,13 +1,9 @@
 #include "validation/validator.h"
 
 #include <algorithm>
-#include <new>
 #include <stdexcept>
 
-#include "common/paths.h"
 #include "common/text.h"
-#include "validation/empirical.h"
-#include "validation/syntax.h"
 
 namespace quorvel {
 namespace {
@@ -16,10 +12,6 @@ constexpr const char* kMsgCancelada = "A validação foi cancelada";
 constexpr const char* kMsgFinalizado = "Processamento finalizado";
 constexpr const char* kMsgSemColuna = "A coluna de e-mails não foi identificada";
 constexpr const char* kMsgCancelar = "Quer cancelar a validação?";
-constexpr const char* kMsgEstouro =
-    "ATENÇÃO: a checagem de e-mails repetidos está comprometida, pois acabou de haver um estouro "
-    "de memória e esse filtro precisou ser zerado nesse momento. A validação irá continuar, mas "
-    "leve essa informação em consideração.";
 constexpr const char* kDicaFinal =
     "Ao final da validação, a lista de e-mails válidos vai para a aba \"Válidos\", e os e-mails "
     "inválidos vão para a aba \"Inválidos\".\\n\\nOs dados da aba \"Principal\" não são alterados. "
@@ -30,51 +22,24 @@ constexpr const char* kDicaMx =
     "Esse filtro vai ficando mais rápido na medida em que você vai usando ele. No começo, sem ter "
     "uma base extensa de domínios analisados, a checagem pode ficar bem mais lenta";
 
-// The last three characters (code points) of a text.
-std::string_view ultimosTres(std::string_view s) {
-  size_t pos = s.size();
-  for (int k = 0; k < 3 && pos > 0; ++k) {
-    --pos;
-    while (pos > 0 && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80) --pos;
-  }
-  return s.substr(pos);
-}
-
-bool terminaCom(std::string_view s, std::string_view fim) {
-  return s.size() >= fim.size() && s.substr(s.size() - fim.size()) == fim;
-}
-
 int larguraPadrao(const std::string& s) {
   return static_cast<int>(codePointCount(s)) * 7;
 }
 
 }  // namespace
 
-bool* stageOptionByName(StageOptions& o, std::string_view nome) {
-  if (nome == "sintaxe") return &o.ckbSintaxe;
-  if (nome == "regras") return &o.ckbRegras;
-  if (nome == "armadilhas") return &o.ckbArmadilhas;
-  if (nome == "internacional") return &o.ckbInternacional;
-  if (nome == "empirico") return &o.ckbEmpirico;
-  if (nome == "nomesraros") return &o.ckbNomesRaros;
-  if (nome == "testemx") return &o.ckbTesteMX;
-  if (nome == "emailsinvalidos") return &o.ckbEmailsInvalidos;
-  return nullptr;
-}
-
 Validator::Validator(Dialogs& dialogs, EventPump& pump)
-    : gProcessados(std::make_unique<DuplicateMemory>()),
-      larguraTexto(larguraPadrao),
-      dialogs_(dialogs),
-      pump_(pump) {}
+    : chain(dialogs), larguraTexto(larguraPadrao), dialogs_(dialogs), pump_(pump) {
+  notaDaCadeia_ = chain.notices.listen([this](const ChainNotice&) { avisarMudanca(); });
+}
 
 void Validator::mostrar() {
   if (visible) return;
   visible = true;
-  gProcessados = std::make_unique<DuplicateMemory>();
+  chain.esquecerProcessados();
   gRodou = false;
   if (onFecharDefinicoes) onFecharDefinicoes();
-  notify();
+  avisarMudanca();
 }
 
 bool Validator::fecharClicado() {
@@ -84,15 +49,15 @@ bool Validator::fecharClicado() {
   }
   if (gRodou) dialogs_.msgDica("160421", kDicaFinal, 350);
   visible = false;
-  gProcessados = std::make_unique<DuplicateMemory>();
+  chain.esquecerProcessados();
   zerarContadores();
-  notify();
+  avisarMudanca();
   return true;
 }
 
 void Validator::opcaoMarcada(bool* opcao, bool marcada) {
   if (opcao) *opcao = marcada;
-  if (marcada && (opcao == &opcoes.ckbTesteMX || opcao == &opcoes.ckbEmailsInvalidos))
+  if (marcada && (opcao == &chain.opcoes.ckbTesteMX || opcao == &chain.opcoes.ckbEmailsInvalidos))
     dialogs_.msgDica("260320213", kDicaMx, 250);
 }
 
@@ -121,12 +86,27 @@ void Validator::mostrarAjuda(FilterHelp f) {
 }
 
 void Validator::zerarContadores() {
-  counters.reset();
+  chain.counters.reset();
   btnFecharHabilitado = true;
   if (!gRodando) btnIniciarHabilitado = true;
   barraProgressoVisivel = true;
   barraPos = 0;
-  notify();
+  avisarMudanca();
+}
+
+void Validator::inicioValidacaoGrandes() {
+  mostrar();
+  zerarContadores();
+  chain.counters.setUndefined(Counter::lbTotalOriginal);
+  btnIniciarHabilitado = false;
+  btnFecharHabilitado = false;
+  barraProgressoVisivel = false;
+  avisarMudanca();
+}
+
+void Validator::fimValidacaoGrandes() {
+  btnFecharHabilitado = true;
+  avisarMudanca();
 }
 
 void Validator::iniciarValidacao() {
@@ -134,13 +114,13 @@ void Validator::iniciarValidacao() {
   gRodando = true;
   btnIniciarHabilitado = false;
   gridsResultadoVisiveis = false;
-  notify();
+  avisarMudanca();
   auto depois = [this] {
     gRodando = false;
     btnFecharCaption = "Fechar";
     btnIniciarHabilitado = true;
     gridsResultadoVisiveis = true;
-    notify();
+    avisarMudanca();
   };
   try {
     zerarContadores();
@@ -168,159 +148,13 @@ int Validator::localizarColunaEmail(const TextGrid& grid) {
   return -1;
 }
 
-void Validator::rejeitar(Counter c) {
-  counters.incLabelNumber(Counter::lbTotalInvalidos);
-  counters.incLabelNumber(c);
-}
-
-Validator::Etapa Validator::etapaQueRejeita(std::string_view email, bool empiricoCompleto,
-                                            std::string& erro) const {
-  if (opcoes.ckbSintaxe && !ValidateEmail(email)) return Etapa::sintaxe;
-  if (opcoes.ckbRegras && gRegras) {
-    erro.clear();
-    if (casaLista(email, *gRegras, erro)) return Etapa::regras;
-  }
-  if (opcoes.ckbArmadilhas && gTraps && casaLista(email, *gTraps, erro)) return Etapa::armadilhas;
-  if (opcoes.ckbInternacional && gFiltroPaises) {
-    std::string_view fim = ultimosTres(email);
-    if (fim.find('.') != std::string_view::npos && gFiltroPaises->contem(fim))
-      return Etapa::internacional;
-  }
-  if (opcoes.ckbEmpirico && filtroEmpirico(email, empiricoCompleto, erro)) return Etapa::empirico;
-  if (opcoes.ckbNomesRaros && gNomesRaros) {
-    erro.clear();
-    if (!terminaCom(email, ".br") && casaLista(email, *gNomesRaros, erro)) return Etapa::nomesRaros;
-  }
-  return Etapa::nenhuma;
-}
-
-Validator::Resultado Validator::etapas(std::string_view email, bool empiricoCompleto,
-                                       std::string& motivo) {
-  switch (etapaQueRejeita(email, empiricoCompleto, gErro)) {
-    case Etapa::sintaxe:
-      rejeitar(Counter::lbSintaxe);
-      motivo = "Erro de sintaxe";
-      return Resultado::invalido;
-    case Etapa::regras:
-      rejeitar(Counter::lbRegras);
-      counters.incLabelNumber(Counter::lbBases);
-      motivo = "Regra personalizada" + gErro;
-      return Resultado::invalido;
-    case Etapa::armadilhas:
-      rejeitar(Counter::lbArmadilhas);
-      motivo = "Armadilha";
-      return Resultado::invalido;
-    case Etapa::internacional:
-      rejeitar(Counter::lbInternacional);
-      motivo = "Filtro de países: ";
-      motivo += ultimosTres(email);
-      return Resultado::invalido;
-    case Etapa::empirico:
-      rejeitar(Counter::lbEmpirico);
-      motivo = "Filtro empírico - " + gErro;
-      return Resultado::invalido;
-    case Etapa::nomesRaros:
-      rejeitar(Counter::lbNomesRaros);
-      motivo = "Nomes raros: " + gErro;
-      return Resultado::invalido;
-    case Etapa::nenhuma:
-      break;
-  }
-  size_t arroba = email.find('@');
-  std::string_view dominio =
-      arroba == std::string_view::npos ? std::string_view() : email.substr(arroba + 1);
-  if (opcoes.ckbTesteMX && mx_->siteTemMX(dominio, *this) == 0) {
-    rejeitar(Counter::lbTesteMx);
-    motivo = "Teste MX - ";
-    motivo += dominio;
-    return Resultado::invalido;
-  }
-  if (opcoes.ckbEmailsInvalidos) {
-    int tipo = base_->temEmailInvalido(email);
-    if (tipo > 0) {
-      rejeitar(Counter::lbEmailsInvalidos);
-      counters.incLabelNumber(Counter::lbBases);
-      motivo = tipo == 1 ? "Base negativa: e-mail inexistente"
-                         : "Base negativa: e-mail indisponível para recebimento";
-      return Resultado::invalido;
-    }
-  }
-  counters.incLabelNumber(Counter::lbTotalFinal);
-  return Resultado::valido;
-}
-
 void Validator::anteciparMx(const TextGrid& grid, int coluna, int linha, int& proxima) {
   constexpr int kJanela = 2000;  // rows read ahead
   const int ate = std::min(grid.rowCount(), linha + kJanela);
   std::string email;
   for (; proxima < ate; ++proxima) {
     toLowerInto(grid.cell(coluna, proxima), email);
-    readAheadMxOf(trimView(email));
-  }
-}
-
-void Validator::readAheadMxOf(std::string_view e) {
-  if (e.empty()) return;
-  size_t arroba = e.find('@');
-  std::string_view dominio =
-      arroba == std::string_view::npos ? std::string_view() : e.substr(arroba + 1);
-  // Most addresses share domains already answered: the cheap test goes first.
-  if (mx_->answerKnown(dominio) || gProcessados->contains(e)) return;
-  std::string erro;
-  if (etapaQueRejeita(e, true, erro) != Etapa::nenhuma) return;
-  mx_->antecipar(dominio, *this);
-}
-
-std::string Validator::validarEmail(std::string_view email, std::string& erro) {
-  try {
-    toLowerInto(email, normalizado_);
-  } catch (...) {
-    erro.clear();
-    return {};
-  }
-  return std::string(validarNormalizado(trimView(normalizado_), erro));
-}
-
-void Validator::prefetchDuplicate(std::string_view normalizado) {
-  if (gProcessados) gProcessados->prefetch(normalizado);
-}
-
-void Validator::stagesRunStarts() {
-  mx_->runStarts();
-  base_->runStarts();
-}
-
-std::string_view Validator::validarNormalizado(std::string_view e, std::string& erro) {
-  erro.clear();
-  try {
-    if (e.empty()) return {};
-    bool novo;
-    try {
-      novo = gProcessados->insert(e);
-    } catch (const std::bad_alloc&) {
-      gProcessados.reset();
-      gProcessados = std::make_unique<DuplicateMemory>();
-      dialogs_.msgAviso(kMsgEstouro);
-      novo = true;
-      // The fresh memory starts with this address, so its next occurrence is still caught.
-      try {
-        gProcessados->insert(e);
-      } catch (const std::bad_alloc&) {
-      }
-    }
-    if (!novo) {
-      rejeitar(Counter::lbRepetidos);
-      erro = "E-mail repetido";
-      return {};
-    }
-    if (opcoes.ckbEmailsInvalidos) base_->prefetchLookup(e);
-    std::string motivo;
-    if (etapas(e, false, motivo) == Resultado::valido) return e;
-    erro = std::move(motivo);
-    return {};
-  } catch (...) {
-    erro.clear();
-    return {};
+    chain.readAheadMxOf(trimView(email));
   }
 }
 
@@ -360,18 +194,18 @@ void Validator::copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem,
 }
 
 void Validator::executarValidacao() {
-  if (!editor_) throw std::logic_error("validação sem lista de trabalho");
-  TextGrid& principal = editor_->gridMain;
-  TextGrid& validos = editor_->gridValidos;
-  TextGrid& invalidos = editor_->gridInvalidos;
+  if (!listas_) throw std::logic_error("validação sem lista de trabalho");
+  TextGrid& principal = listas_->principal();
+  TextGrid& validos = listas_->validos();
+  TextGrid& invalidos = listas_->invalidos();
   mapaColunas_.clear();
 
-  if (!opcoes.ckbNaoZerar) gProcessados = std::make_unique<DuplicateMemory>();
+  if (!chain.opcoes.ckbNaoZerar) chain.esquecerProcessados();
   zerarContadores();
   int coluna = localizarColunaEmail(principal);
   barraMax = principal.rowCount();
   barraPos = 0;
-  counters.set(Counter::lbTotalOriginal, principal.dataRowCount());
+  chain.counters.set(Counter::lbTotalOriginal, principal.dataRowCount());
   try {
     podeSincronizarNestaExecucao = sync_->podeSincronizar();
   } catch (...) {
@@ -379,42 +213,43 @@ void Validator::executarValidacao() {
     throw;
   }
 
-  stagesRunStarts();
-  const bool antecipar = coluna >= 0 && mxReadAheadOn();
+  chain.stagesRunStarts();
+  const bool antecipar = coluna >= 0 && chain.mxReadAheadOn();
   int proximaAntecipada = 1;
 
-  std::string motivo;
-  for (int linha = 1; linha < principal.rowCount(); ++linha) {
-    try {
-      if (antecipar && proximaAntecipada <= linha + 500)
-        anteciparMx(principal, coluna, linha, proximaAntecipada);
-      if (gCancelou) {
-        gCancelou = false;
-        dialogs_.msgInformacao(kMsgCancelada);
-        break;
+  {
+    // The lists are told what changed once, when the run is over.
+    TextGrid::Update u1(principal), u2(validos), u3(invalidos);
+    std::string motivo;
+    for (int linha = 1; linha < principal.rowCount(); ++linha) {
+      try {
+        if (antecipar && proximaAntecipada <= linha + 500)
+          anteciparMx(principal, coluna, linha, proximaAntecipada);
+        if (gCancelou) {
+          gCancelou = false;
+          dialogs_.msgInformacao(kMsgCancelada);
+          break;
+        }
+        if (linha % 50 == 0) {
+          avisarMudanca();
+          pump_.processEvents();
+        }
+        ++barraPos;
+        chain.counters.incLabelNumber(Counter::lbProcessados);
+        if (coluna < 0) continue;
+        toLowerInto(principal.cell(coluna, linha), normalizado_);
+        std::string_view e = trimView(normalizado_);
+        if (e.empty()) continue;
+        principal.setCell(coluna, linha, std::string(e));
+        const std::string& email = principal.cell(coluna, linha);
+        if (!chain.primeiraOcorrencia(email)) continue;
+        if (chain.passaPelasEtapas(email, true, motivo))
+          copiarLinhaGrid(linha, principal, validos);
+        else
+          gridAddInvalido(invalidos, email, motivo);
+      } catch (const std::exception&) {
+        // A failure inside one row skips that row.
       }
-      if (linha % 50 == 0) {
-        notify();
-        pump_.processEvents();
-      }
-      ++barraPos;
-      counters.incLabelNumber(Counter::lbProcessados);
-      if (coluna < 0) continue;
-      toLowerInto(principal.cell(coluna, linha), normalizado_);
-      std::string_view e = trimView(normalizado_);
-      if (e.empty()) continue;
-      principal.setCell(coluna, linha, std::string(e));
-      const std::string& email = principal.cell(coluna, linha);
-      if (!gProcessados->insert(email)) {
-        rejeitar(Counter::lbRepetidos);
-        continue;
-      }
-      if (etapas(email, true, motivo) == Resultado::valido)
-        copiarLinhaGrid(linha, principal, validos);
-      else
-        gridAddInvalido(invalidos, email, motivo);
-    } catch (const std::exception&) {
-      // A failure inside one row skips that row.
     }
   }
   fimDaExecucao();
@@ -423,23 +258,9 @@ void Validator::executarValidacao() {
 void Validator::fimDaExecucao() {
   gRodou = true;
   dialogs_.msgInformacao(kMsgFinalizado);
-  if (editor_) {
-    editor_->setAbaAtiva(kAbaValidos);
-    editor_->AutoSizeGrid(editor_->gridValidos, larguraTexto);
-    editor_->mudarGGrid(editor_->gridValidos);
-    editor_->showStatus(editor_->gridValidos);
-  }
+  if (listas_) listas_->mostrarValidos(larguraTexto);
   barraPos = 0;
-  notify();
-}
-
-void carregarDefinicoes(Validator& v, const std::string& home) {
-  std::string pasta = paths::dadosConfig(home);
-  v.gRegras = loadFilterList(paths::join(pasta, kRulesFile));
-  v.gTraps = loadFilterList(paths::join(pasta, kTrapsFile));
-  v.gFiltroPaises = loadFilterList(paths::join(pasta, kCountriesFile));
-  v.gNomesRaros = loadFilterList(paths::join(pasta, kRareNamesFile));
-  v.gSitesIgnorados = loadFilterList(paths::join(pasta, kIgnoredSitesFile));
+  avisarMudanca();
 }
 
 }  // namespace quorvel

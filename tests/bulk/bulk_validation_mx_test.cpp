@@ -7,16 +7,18 @@
 #include <string>
 
 #include "bulk/bulk_validation.h"
+
+#include "app/bulk_run_window.h"
 #include "common/format.h"
 #include "common/text_file.h"
-#include "validation/mx_fixture.h"
+#include "support/mx_fixture.h"
 
 namespace quorvel {
 namespace {
 
 // The same file with and without read-ahead: the same two output files and the same cache rows;
 // with it, many lookups are in flight at once.
-TEST(ValidacaoGrandesMx, ReadAheadChangesNothingButTheTime) {
+TEST(BulkValidationMx, ReadAheadChangesNothingButTheTime) {
   std::vector<std::string> hosts;
   for (int i = 0; i < 40; ++i) hosts.push_back("m" + std::to_string(i) + ".test");
   std::string texto;
@@ -28,23 +30,24 @@ TEST(ValidacaoGrandesMx, ReadAheadChangesNothingButTheTime) {
   texto += "v@servfail.test\r\nteste@m1.test\r\n";
 
   auto rodar = [&](testing::MxFixture& m) {
-    m.f.v.gRegras = filterListOf({"teste*"});
-    m.banco->inserirMX(kTbMxInvalidos, "m3.test", "2020-01-01", true);  // cached answer wins
+    m.f.v.chain.gRegras = filterListOf({"teste*"});
+    m.database->inserirMX(kTbMxInvalidos, "m3.test", "2020-01-01", true);  // cached answer wins
     std::filesystem::create_directories(m.home / "dados");
     std::string entrada = (m.home / "entrada.txt").string();
     std::ofstream(entrada, std::ios::binary) << texto;
     RecordingProgress progress;
     FakePlatform platform;
     platform.folder = m.home.string();
-    BulkValidation g(m.f.v, m.f.dialogs, progress, m.f.pump, platform);
+    BulkValidation g(m.f.v.chain, m.f.dialogs, progress, m.f.pump, platform);
+    auto janela = mostrarGrandesNaJanela(g, m.f.v);
     g.adicionarArquivos({entrada});
     g.iniciar();
     std::string out = readFileBytes(g.arquivoValidos).value_or("?") + "|" +
                       readFileBytes(g.arquivoInvalidos).value_or("?") + "|";
     for (size_t i = 0; i < kCounterCount; ++i)
-      out += m.f.v.counters.text(static_cast<Counter>(i)) + ",";
-    return out + m.linhas("SELECT * FROM tbmxvalidos ORDER BY rowid") + "|" +
-           m.linhas("SELECT * FROM tbmxinvalidos ORDER BY rowid");
+      out += m.f.v.chain.counters.text(static_cast<Counter>(i)) + ",";
+    return out + m.rows("SELECT * FROM tbmxvalidos ORDER BY rowid") + "|" +
+           m.rows("SELECT * FROM tbmxinvalidos ORDER BY rowid");
   };
   testing::MxFixture antecipado(hosts);
   testing::MxFixture umAUm(hosts);

@@ -1,5 +1,7 @@
 #include "bulk/bulk_validation.h"
 
+#include "app/bulk_run_window.h"
+
 #include "bulk/line_read_ahead.h"
 
 #include <gmock/gmock.h>
@@ -14,7 +16,7 @@
 #include "common/text.h"
 #include "support/scripted_ports.h"
 #include "support/temp_folder.h"
-#include "validation/validator_fixture.h"
+#include "support/validator_fixture.h"
 
 namespace quorvel {
 namespace {
@@ -29,7 +31,8 @@ struct Grandes : testing::ValidatorFixture {
   testing::TempFolder pasta;
   RecordingProgress progress;
   FakePlatform platform;
-  BulkValidation g{v, dialogs, progress, pump, platform};
+  BulkValidation g{v.chain, dialogs, progress, pump, platform};
+  Notifier<BulkNotice>::Subscription janela = mostrarGrandesNaJanela(g, v);
 
   Grandes() {
     platform.folder = pasta.str();
@@ -38,7 +41,7 @@ struct Grandes : testing::ValidatorFixture {
   }
 
   std::string arquivo(const std::string& nome, const std::string& bytes) {
-    pasta.gravar(nome, bytes);
+    pasta.write(nome, bytes);
     return (pasta / nome).string();
   }
   std::string carimbo() const { return fileStamp(platform.clock); }
@@ -57,7 +60,7 @@ std::string linhasNumeradas(const std::string& prefixo, int n) {
   return t;
 }
 
-TEST(BulkValidation, ValidaCadaLinhaEGravaOsDoisArquivos) {
+TEST(BulkValidation, ValidatesEveryLineAndWritesBothFiles) {
   Grandes t;
   std::string a = t.arquivo("a.txt",
                             "Fulano@Empresa.com.br;Fulano;SP\r\n"
@@ -80,9 +83,9 @@ TEST(BulkValidation, ValidaCadaLinhaEGravaOsDoisArquivos) {
   EXPECT_THAT(Grandes::linhas(t.invalidos()),
               ElementsAre("xx\tErro de sintaxe", "fulano@empresa.com.br\tE-mail repetido",
                           "beltrano@gmail.com\tE-mail repetido"));
-  EXPECT_EQ(t.v.counters.value(Counter::lbProcessados), 7);
-  EXPECT_EQ(t.v.counters.value(Counter::lbRepetidos), 2);
-  EXPECT_TRUE(t.v.counters.undefined(Counter::lbTotalOriginal));
+  EXPECT_EQ(t.v.chain.counters.value(Counter::lbProcessados), 7);
+  EXPECT_EQ(t.v.chain.counters.value(Counter::lbRepetidos), 2);
+  EXPECT_TRUE(t.v.chain.counters.undefined(Counter::lbTotalOriginal));
   // Per-file counters belong to the last file.
   EXPECT_EQ(t.g.linhasLidas, 3);
   EXPECT_EQ(t.g.validos, 2);
@@ -102,7 +105,7 @@ TEST(BulkValidation, ValidaCadaLinhaEGravaOsDoisArquivos) {
   EXPECT_FALSE(t.v.barraProgressoVisivel);
 }
 
-TEST(BulkValidation, TextoDeCadaLinha) {
+TEST(BulkValidation, TextOfEachLine) {
   const std::pair<std::string, std::string> casos[] = {
       {"ana@x.com.br", "ana@x.com.br"},
       {"  \"Ana@X.com.br\"  ", "Ana@X.com.br"},
@@ -119,7 +122,7 @@ TEST(BulkValidation, TextoDeCadaLinha) {
   }
 }
 
-TEST(BulkValidation, RepetidosEntreExecucoesEnquantoAJanelaFicaAberta) {
+TEST(BulkValidation, RepeatsAcrossRunsWhileTheWindowStaysOpen) {
   Grandes t;
   t.g.adicionarArquivos({t.arquivo("a.txt", "ana@x.com.br\r\n")});
   t.g.iniciar();
@@ -132,7 +135,7 @@ TEST(BulkValidation, RepetidosEntreExecucoesEnquantoAJanelaFicaAberta) {
   EXPECT_THAT(Grandes::linhas(t.validos()), ElementsAre("ana@x.com.br"));
 }
 
-TEST(BulkValidation, LegendasACada100Linhas) {
+TEST(BulkValidation, LegendsEveryHundredLines) {
   Grandes t;
   t.g.adicionarArquivos({t.arquivo("a.txt", linhasNumeradas("p", 250))});
   std::vector<std::string> l2, l3;
@@ -146,7 +149,7 @@ TEST(BulkValidation, LegendasACada100Linhas) {
   EXPECT_EQ(t.pump.calls, 3);  // the window shown, then lines 100 and 200
 }
 
-TEST(BulkValidation, CancelarNoSegundoArquivoGuardaOQueFoiFeito) {
+TEST(BulkValidation, CancelInTheSecondFileKeepsWhatWasDone) {
   Grandes t;
   t.g.adicionarArquivos({t.arquivo("1.txt", linhasNumeradas("a", 150)),
                          t.arquivo("2.txt", linhasNumeradas("b", 300)),
@@ -167,13 +170,13 @@ TEST(BulkValidation, CancelarNoSegundoArquivoGuardaOQueFoiFeito) {
   EXPECT_TRUE(t.g.btnIniciarHabilitado);
 }
 
-TEST(BulkValidation, SemArquivosOuSemDefinicoesNadaEGravado) {
+TEST(BulkValidation, WithoutFilesOrDefinitionsNothingIsWritten) {
   Grandes t;
   t.g.iniciar();
   EXPECT_THAT(t.dialogs.texts("error"), ElementsAre(kMsgNenhumArquivo));
 
   Grandes u;
-  u.v.gRegras.reset();
+  u.v.chain.gRegras.reset();
   bool abriuDefinicoes = false;
   u.g.onAbrirDefinicoes = [&] { abriuDefinicoes = true; };
   u.g.adicionarArquivos({u.arquivo("a.txt", "a@x.com\r\n")});
@@ -184,7 +187,7 @@ TEST(BulkValidation, SemArquivosOuSemDefinicoesNadaEGravado) {
   for (const Grandes* x : {&t, &u}) EXPECT_TRUE(std::filesystem::is_empty(x->pasta / "dados"));
 }
 
-TEST(BulkValidation, ArquivoQueSumiuDepoisDeListadoEPulado) {
+TEST(BulkValidation, AFileGoneAfterListingIsSkipped) {
   Grandes t;
   std::string sumiu = t.arquivo("sumiu.txt", "x@y.com.br\r\n");
   t.g.adicionarArquivos(
@@ -195,7 +198,7 @@ TEST(BulkValidation, ArquivoQueSumiuDepoisDeListadoEPulado) {
   EXPECT_THAT(Grandes::linhas(t.validos()), ElementsAre("a@x.com.br", "c@x.com.br"));
 }
 
-TEST(BulkValidation, DiscoCheioAvisaEMantemOQueFoiGravado) {
+TEST(BulkValidation, AFullDiskIsReportedAndKeepsWhatWasWritten) {
   Grandes t;
   std::string caminhoValidos =
       (t.pasta / "dados" / ("big_validos " + t.carimbo() + ".txt")).string();
@@ -219,7 +222,7 @@ TEST(BulkValidation, DiscoCheioAvisaEMantemOQueFoiGravado) {
   EXPECT_THAT(u.dialogs.texts("error"), ElementsAre(HasSubstr("não há espaço livre no disco")));
 }
 
-TEST(BulkValidation, EntradasRuinsNaoDerrubam) {
+TEST(BulkValidation, BadInputsDoNotBringItDown) {
   Grandes t;
   std::mt19937 rng(7);
   std::string binario(300000, '\0');
@@ -239,7 +242,7 @@ TEST(BulkValidation, EntradasRuinsNaoDerrubam) {
   EXPECT_EQ(inv.back().substr(0, longa.size() + 7), longa + "@x.com\t");
 }
 
-TEST(BulkValidation, ListaDeArquivos) {
+TEST(BulkValidation, FileList) {
   Grandes t;
   std::string a = t.arquivo("a.txt", std::string(2500, 'x'));
   std::string b = t.arquivo("b.txt", "pouco");
@@ -261,7 +264,7 @@ TEST(BulkValidation, ListaDeArquivos) {
               ::testing::StartsWith("Validação de listas gigantes"));
 }
 
-TEST(CarimboArquivo, DataEHoraNoFormatoBrasileiro) {
+TEST(FileStamp, DateAndTimeInBrazilianForm) {
   const char* tzAntes = std::getenv("TZ");
   std::string salvo = tzAntes ? tzAntes : "";
   ::setenv("TZ", "BRT3", 1);  // UTC−3 without a time-zone database

@@ -19,7 +19,7 @@ constexpr size_t kMega = size_t{1} << 20;  // the reader's block
 
 std::vector<std::string> lerLinhas(const testing::TempFolder& pasta, const std::string& bytes,
                                    TextEncoding* codificacao = nullptr) {
-  pasta.gravar("entrada.txt", bytes);
+  pasta.write("entrada.txt", bytes);
   LineReader reader;
   std::string erro;
   EXPECT_TRUE(reader.open((pasta / "entrada.txt").string(), erro)) << erro;
@@ -40,7 +40,7 @@ std::string utf16le(const std::string& ascii) {
   return r;
 }
 
-TEST(LineReader, CodificacaoPeloPrimeiroBloco) {
+TEST(LineReader, EncodingFromTheFirstBlock) {
   testing::TempFolder pasta;
   TextEncoding c;
   EXPECT_THAT(lerLinhas(pasta, "\xEF\xBB\xBFjos\xC3\xA9@x.com\r\n", &c), ElementsAre("josé@x.com"));
@@ -59,7 +59,7 @@ TEST(LineReader, CodificacaoPeloPrimeiroBloco) {
   EXPECT_EQ(c, TextEncoding::Utf16LE);
 }
 
-TEST(LineReader, BytesInvalidosDepoisDoPrimeiroBlocoViramWindows1252) {
+TEST(LineReader, InvalidBytesAfterTheFirstBlockAreReadAsWindows1252) {
   testing::TempFolder pasta;
   std::string ascii(5000, 'a');
   TextEncoding c;
@@ -68,7 +68,7 @@ TEST(LineReader, BytesInvalidosDepoisDoPrimeiroBlocoViramWindows1252) {
   EXPECT_THAT(linhas, ElementsAre(ascii, "José"));
 }
 
-TEST(LineReader, CaractereCortadoNoFimDoBlocoDeDeteccao) {
+TEST(LineReader, ACharacterCutAtTheEndOfTheDetectionBlock) {
   testing::TempFolder pasta;
   // "é" straddles byte 4096: the block is still UTF-8, not Windows-1252.
   std::string inicio(4095, 'a');
@@ -78,7 +78,7 @@ TEST(LineReader, CaractereCortadoNoFimDoBlocoDeDeteccao) {
   EXPECT_THAT(linhas, ElementsAre(inicio + "é"));
 }
 
-TEST(LineReader, FinsDeLinha) {
+TEST(LineReader, LineEnds) {
   testing::TempFolder pasta;
   EXPECT_THAT(lerLinhas(pasta, "a\r\nb\nc\rd"), ElementsAre("a", "b", "c", "d"));
   EXPECT_THAT(lerLinhas(pasta, "a\r\n\r\nb\r\n"), ElementsAre("a", "", "b"));
@@ -89,7 +89,7 @@ TEST(LineReader, FinsDeLinha) {
               ElementsAre(std::string("a\0b", 3), "c"));
 }
 
-TEST(LineReader, LinhasQueAtravessamBlocos) {
+TEST(LineReader, LinesThatCrossBlocks) {
   testing::TempFolder pasta;
   // A CR LF split by the block boundary is one line end, not two.
   std::string primeira(kMega - 1, 'x');
@@ -102,7 +102,7 @@ TEST(LineReader, LinhasQueAtravessamBlocos) {
   EXPECT_THAT(lerLinhas(pasta, "a\r" + longa + "\rb"), ElementsAre("a", longa, "b"));
 }
 
-TEST(LineReader, ArquivoQueNaoAbre) {
+TEST(LineReader, AFileThatDoesNotOpen) {
   testing::TempFolder pasta;
   LineReader reader;
   std::string erro;
@@ -113,7 +113,7 @@ TEST(LineReader, ArquivoQueNaoAbre) {
   EXPECT_FALSE(reader.nextLine(l));
 }
 
-TEST(OutputFile, MarcaDeOrdemEQuebrasCrLf) {
+TEST(OutputFile, ByteOrderMarkAndCrLfBreaks) {
   testing::TempFolder pasta;
   std::string caminho = (pasta / "saida.txt").string();
   {
@@ -127,7 +127,7 @@ TEST(OutputFile, MarcaDeOrdemEQuebrasCrLf) {
   EXPECT_EQ(pasta.bytes("saida.txt"), "\xEF\xBB\xBFjosé@x.com\r\nxx\tErro de sintaxe\r\n\r\n");
 }
 
-TEST(OutputFile, DiscoCheioGuardaAPrimeiraFalha) {
+TEST(OutputFile, AFullDiskKeepsTheFirstFailure) {
   OutputFile f;
   ASSERT_TRUE(f.create("/dev/full"));
   std::string linha(1000, 'a');

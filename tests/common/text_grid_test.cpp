@@ -8,9 +8,9 @@
 #include "support/grid_builder.h"
 
 using quorvel::TextGrid;
-using quorvel::testing::gridDe;
-using quorvel::testing::linhasDe;
+using quorvel::testing::gridOf;
 using quorvel::testing::Rows;
+using quorvel::testing::rowsOf;
 
 namespace {
 
@@ -19,14 +19,14 @@ TEST(TextGrid, NewGridHasOneColumnAndTwoEmptyRows) {
   EXPECT_EQ(g.colCount(), 1);
   EXPECT_EQ(g.rowCount(), 2);
   EXPECT_EQ(g.dataRowCount(), 1);
-  EXPECT_EQ(linhasDe(g), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{""}, {""}}));
 }
 
 TEST(TextGrid, CountsNeverDropBelowOneColumnAndTwoRows) {
-  TextGrid g = gridDe({{"emails", "nome"}, {"a@b.com", "Ana"}, {"c@d.com", "Caio"}});
+  TextGrid g = gridOf({{"emails", "nome"}, {"a@b.com", "Ana"}, {"c@d.com", "Caio"}});
   g.setColCount(0);
   g.setRowCount(1);
-  EXPECT_EQ(linhasDe(g), (Rows{{"emails"}, {"a@b.com"}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{"emails"}, {"a@b.com"}}));
   g.setColCount(-5);
   g.setRowCount(-5);
   EXPECT_EQ(g.colCount(), 1);
@@ -36,7 +36,7 @@ TEST(TextGrid, CountsNeverDropBelowOneColumnAndTwoRows) {
   g.setColWidth(0, 300);
   g.setColCount(3);
   g.setRowCount(3);
-  EXPECT_EQ(linhasDe(g), (Rows{{"emails", "", ""}, {"a@b.com", "", ""}, {"", "", ""}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{"emails", "", ""}, {"a@b.com", "", ""}, {"", "", ""}}));
   EXPECT_EQ(g.colWidth(0), 300);
   EXPECT_EQ(g.colWidth(2), TextGrid::kDefaultColWidth);
 }
@@ -54,7 +54,7 @@ TEST(TextGrid, AssignRowClearsThenFillsFromColumnZero) {
       {{" ", "  "}, {" ", "  ", ""}},
   };
   for (const auto& c : cases) {
-    TextGrid g = gridDe({{"h1", "h2", "h3"}, {"velho1", "velho2", "velho3"}, {"p", "q", "r"}});
+    TextGrid g = gridOf({{"h1", "h2", "h3"}, {"velho1", "velho2", "velho3"}, {"p", "q", "r"}});
     g.assignRow(1, c.values);
     EXPECT_EQ(g.rowCells(1), c.row);
     EXPECT_EQ(g.rowCells(2), (std::vector<std::string>{"p", "q", "r"}));  // neighbours untouched
@@ -62,30 +62,30 @@ TEST(TextGrid, AssignRowClearsThenFillsFromColumnZero) {
 }
 
 TEST(TextGrid, DeleteRowShiftsUpAndKeepsTwoRows) {
-  TextGrid g = gridDe({{"emails"}, {"a"}, {"b"}, {"c"}});
+  TextGrid g = gridOf({{"emails"}, {"a"}, {"b"}, {"c"}});
   g.deleteRow(2);
-  EXPECT_EQ(linhasDe(g), (Rows{{"emails"}, {"a"}, {"c"}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{"emails"}, {"a"}, {"c"}}));
   g.deleteRow(7);
   g.deleteRow(-1);
   EXPECT_EQ(g.rowCount(), 3);
   g.deleteRow(2);
   g.deleteRow(1);  // the only data row: an empty one takes its place
-  EXPECT_EQ(linhasDe(g), (Rows{{"emails"}, {""}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{"emails"}, {""}}));
 }
 
 TEST(TextGrid, DeleteColumnShiftsCellsAndWidthsLeft) {
-  TextGrid g = gridDe({{"a", "b", "c"}, {"1", "2", "3"}});
+  TextGrid g = gridOf({{"a", "b", "c"}, {"1", "2", "3"}});
   g.setColWidth(2, 150);
   g.deleteColumn(1);
-  EXPECT_EQ(linhasDe(g), (Rows{{"a", "c"}, {"1", "3"}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{"a", "c"}, {"1", "3"}}));
   EXPECT_EQ(g.colWidth(1), 150);
   g.deleteColumn(0);
   g.deleteColumn(0);  // the last column is emptied, never removed
-  EXPECT_EQ(linhasDe(g), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{""}, {""}}));
 }
 
 TEST(TextGrid, BlankColumnAndRowTextIgnoreSpacesAndControlCodes) {
-  TextGrid g = gridDe({{" ", "nome"}, {"\t", ""}, {"\r\n", " "}});
+  TextGrid g = gridOf({{" ", "nome"}, {"\t", ""}, {"\r\n", " "}});
   EXPECT_TRUE(g.columnBlank(0));
   EXPECT_FALSE(g.columnBlank(1));  // the header counts
   EXPECT_FALSE(g.rowHasText(1));
@@ -96,26 +96,26 @@ TEST(TextGrid, BlankColumnAndRowTextIgnoreSpacesAndControlCodes) {
 TEST(GridZerar, RemovesEveryCellKeepingTwoRows) {
   const Rows lista = {{"emails", "", "nome"}, {"a@b.com", "x", "Ana"}, {"c@d.com", "", "Caio"}};
 
-  TextGrid limpa = gridDe(lista);
+  TextGrid limpa = gridOf(lista);
   quorvel::gridZerar(limpa, true);
-  EXPECT_EQ(linhasDe(limpa), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(limpa), (Rows{{""}, {""}}));
 
   // The header stays, written back by the row rule: its empty cell becomes one space.
-  TextGrid comColunas = gridDe(lista);
+  TextGrid comColunas = gridOf(lista);
   comColunas.setColWidth(2, 222);
   quorvel::gridZerar(comColunas, false);
-  EXPECT_EQ(linhasDe(comColunas), (Rows{{"emails", " ", "nome"}, {"", "", ""}}));
+  EXPECT_EQ(rowsOf(comColunas), (Rows{{"emails", " ", "nome"}, {"", "", ""}}));
   EXPECT_EQ(comColunas.colWidth(2), 222);
 }
 
 TEST(CriarColunaSeNaoExistir, FindsIgnoringCaseOrAppendsAtTheRight) {
-  TextGrid g = gridDe({{"emails", "Nome"}, {"a@b.com", "Ana"}});
+  TextGrid g = gridOf({{"emails", "Nome"}, {"a@b.com", "Ana"}});
   EXPECT_EQ(quorvel::criarColunaSeNaoExistir(g, "NOME", 80), 1);
   EXPECT_EQ(g.colCount(), 2);
   EXPECT_EQ(g.cell(1, 0), "Nome");  // found, not renamed
 
   EXPECT_EQ(quorvel::criarColunaSeNaoExistir(g, "Erro", 120), 2);
-  EXPECT_EQ(linhasDe(g), (Rows{{"emails", "Nome", "Erro"}, {"a@b.com", "Ana", ""}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{"emails", "Nome", "Erro"}, {"a@b.com", "Ana", ""}}));
   EXPECT_EQ(g.colWidth(2), 120);
   EXPECT_EQ(quorvel::criarColunaSeNaoExistir(g, "erro", 50), 2);
   EXPECT_EQ(g.colWidth(2), 120);
@@ -141,29 +141,29 @@ TEST(CriarColunaSeNaoExistir, TakesColumnZeroWhileItIsEntirelyBlank) {
   EXPECT_EQ(zerada.colCount(), 1);
 
   // A blank header over data is not a blank column.
-  TextGrid comDados = gridDe({{""}, {"a@b.com"}});
+  TextGrid comDados = gridOf({{""}, {"a@b.com"}});
   EXPECT_EQ(quorvel::criarColunaSeNaoExistir(comDados, "emails", 100), 1);
   EXPECT_EQ(comDados.cell(0, 1), "a@b.com");
 }
 
 TEST(ColunaSetValue, WritesIntoAnExistingRowOnly) {
-  TextGrid g = gridDe({{"emails"}, {"a@b.com"}, {"c@d.com"}});
+  TextGrid g = gridOf({{"emails"}, {"a@b.com"}, {"c@d.com"}});
   quorvel::colunaSetValue(g, 2, "Caio", "#nome");
-  EXPECT_EQ(linhasDe(g), (Rows{{"emails", "#nome"}, {"a@b.com", ""}, {"c@d.com", "Caio"}}));
+  EXPECT_EQ(rowsOf(g), (Rows{{"emails", "#nome"}, {"a@b.com", ""}, {"c@d.com", "Caio"}}));
   EXPECT_EQ(g.colWidth(1), 100);
 
   quorvel::colunaSetValue(g, 1, "", "#NOME");  // stored unchanged, empty included
   EXPECT_EQ(g.cell(1, 1), "");
 
   // A row that does not exist: nothing is written and no column is created.
-  const Rows antes = linhasDe(g);
+  const Rows antes = rowsOf(g);
   quorvel::colunaSetValue(g, 3, "x", "#dominio");
   quorvel::colunaSetValue(g, -1, "x", "#dominio");
-  EXPECT_EQ(linhasDe(g), antes);
+  EXPECT_EQ(rowsOf(g), antes);
 }
 
 TEST(PreencherListaColunas, HeaderElseColumnNumberAndFirstValue) {
-  TextGrid g = gridDe({{"", " Nome ", "", "", "\t"}, {" a@b.com ", "Ana", "", " y ", "z"}});
+  TextGrid g = gridOf({{"", " Nome ", "", "", "\t"}, {" a@b.com ", "Ana", "", " y ", "z"}});
   EXPECT_EQ(quorvel::preencherListaColunas(g),
             (std::vector<std::string>{"Coluna  (a@b.com)", "Nome", "Coluna 2", "Coluna 3 (y)",
                                       "Coluna 4 (z)"}));

@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
       return n;
     });
 
-TEST(TdtmExtrator, JanelaContaCaracteresNaoBytes) {
+TEST(TdtmExtrator, TheWindowCountsCharactersNotBytes) {
   // The local part keeps its last 100 characters; "é" is two bytes but one character.
   std::string local = repetir("z", 20) + "a" + repetir("é", 99);
   EXPECT_THAT(todos("texto " + local + "@x.com fim"),
@@ -105,7 +105,7 @@ TEST(TdtmExtrator, JanelaContaCaracteresNaoBytes) {
               ElementsAre(repetir("b", 100) + "@x.com"));
 }
 
-TEST(TdtmExtrator, JanelaDe200CaracteresCortaODominio) {
+TEST(TdtmExtrator, TheTwoHundredCharacterWindowCutsTheDomain) {
   // With 100 characters before the "@", 99 are left after it.
   std::string dominio = "x.com" + repetir("d", 150);
   EXPECT_THAT(todos(repetir("a", 100) + "@" + dominio),
@@ -118,7 +118,7 @@ TEST(TdtmExtrator, JanelaDe200CaracteresCortaODominio) {
               ElementsAre(repetir("a", 100) + "@x.com" + repetir("ç", 94)));
 }
 
-TEST(TdtmExtrator, PrimeiroSoQuandoNaoPegaTodos) {
+TEST(TdtmExtrator, FirstOnlyWhenNotTakingAll) {
   TdtmExtrator e(nullptr, nullptr, nullptr);
   EXPECT_EQ(e.getEmails("lixo _x@y.com a@x.com b@x.com", false, true), "a@x.com\r\n");
   EXPECT_EQ(e.getEmails("nada", false, true), "");
@@ -135,7 +135,7 @@ std::string muitosEnderecos(int n) {
   return t;
 }
 
-TEST(TdtmExtrator, ProgressoMostraContagemACada100) {
+TEST(TdtmExtrator, ProgressShowsTheCountEveryHundred) {
   ScriptedDialogs dialogs;
   RecordingProgress progress;
   NoEventPump pump;
@@ -161,7 +161,7 @@ TEST(TdtmExtrator, ProgressoMostraContagemACada100) {
   EXPECT_EQ(outro.legend1, "E-mails encontrados: 1.200");
 }
 
-TEST(TdtmExtrator, CancelarDevolveOQueJaAchou) {
+TEST(TdtmExtrator, CancelReturnsWhatWasFound) {
   ScriptedDialogs dialogs;
   RecordingProgress progress;
   NoEventPump pump;
@@ -172,24 +172,12 @@ TEST(TdtmExtrator, CancelarDevolveOQueJaAchou) {
   EXPECT_THAT(dialogs.texts("information"), ElementsAre(kMsgExtracaoCancelada));
 }
 
-TEST(TdtmExtrator, TextoGrandeSemSeparadoresNaoTrava) {
+TEST(TdtmExtrator, ALargeTextWithoutSeparatorsDoesNotHang) {
   // 2 MB without a single separator and an "@" every few bytes: each pass is bounded by its
   // window, so the scan stays linear.
   std::string t = repetir("ab@cd", 400000);
   auto r = todos(t);
   EXPECT_THAT(r, IsEmpty());
-}
-
-TEST(TdtmExtrator, PaginaDoExtratorDaListaUsaOExtrator) {
-  testing::EditorComPortas ed;
-  TdtmExtrator extrator(&ed.d, &ed.p, nullptr);
-  ligarExtrator(ed.e, extrator);
-  ASSERT_TRUE(
-      extrairEmails(ed.e, "Fale com a gente: vendas@loja.com.br ou mailto:sac@loja.co", true));
-  EXPECT_EQ(ed.e.gridMain.rowCount(), 3);
-  EXPECT_EQ(ed.e.gridMain.cell(0, 0), "e-mails");
-  EXPECT_EQ(ed.e.gridMain.cell(0, 1), "vendas@loja.com.br");
-  EXPECT_EQ(ed.e.gridMain.cell(0, 2), "sac@loja.com");
 }
 
 }  // namespace

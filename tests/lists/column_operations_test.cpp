@@ -10,22 +10,22 @@
 #include "support/scripted_ports.h"
 
 using namespace quorvel;
-using quorvel::testing::linhasDe;
-using quorvel::testing::preencher;
+using quorvel::testing::fill;
 using quorvel::testing::Rows;
+using quorvel::testing::rowsOf;
 
 namespace {
 
-class Colunas : public ::testing::Test, protected quorvel::testing::EditorComPortas {};
+class ColumnOperations : public ::testing::Test, protected quorvel::testing::EditorWithPorts {};
 
 // ---- Naming -------------------------------------------------------------------------------------
 
-TEST_F(Colunas, F4AppendsANamedColumnAtTheRightEndOrNamesAnUnnamedOne) {
-  preencher(g(), {{"emails", "", "cidade"}, {"a@b.com", "x", "Rio"}});
+TEST_F(ColumnOperations, F4AppendsANamedColumnAtTheRightEndOrNamesAnUnnamedOne) {
+  fill(g(), {{"emails", "", "cidade"}, {"a@b.com", "x", "Rio"}});
   g().moverCursor(0, 1);
   d.values.push_back("Nome Completo");
   inserirColuna(e);
-  EXPECT_EQ(linhasDe(g()),
+  EXPECT_EQ(rowsOf(g()),
             (Rows{{"emails", "", "cidade", "nome-completo"}, {"a@b.com", "x", "Rio", ""}}));
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_EQ(d.texts("value"), (std::vector<std::string>{"Inserir coluna"}));
@@ -45,8 +45,8 @@ TEST_F(Colunas, F4AppendsANamedColumnAtTheRightEndOrNamesAnUnnamedOne) {
   EXPECT_STREQ(kPromptNomeColuna, "Defina o nome desta coluna");
 }
 
-TEST_F(Colunas, RenameOneColumn) {
-  preencher(g(), {{"emails", "x"}, {"a@b.com", "Ana"}});
+TEST_F(ColumnOperations, RenameOneColumn) {
+  fill(g(), {{"emails", "x"}, {"a@b.com", "Ana"}});
   d.values = {"Primeiro Nome", ""};
   renomearColuna(e, 1);
   EXPECT_EQ(g().cell(1, 0), "primeiro-nome");
@@ -58,8 +58,8 @@ TEST_F(Colunas, RenameOneColumn) {
   EXPECT_EQ(formatColumnName("ÁREA DE ATUAÇÃO"), "área-de-atuação");
 }
 
-TEST_F(Colunas, DefinirColunasPage) {
-  preencher(g(), {{"emails", "nome", "", "cidade"}, {"", "Ana", " ", "Rio"}});
+TEST_F(ColumnOperations, DefinirColunasPage) {
+  fill(g(), {{"emails", "nome", "", "cidade"}, {"", "Ana", " ", "Rio"}});
   auto linhas = showColunas(g());
   ASSERT_EQ(linhas.size(), 4u);
   EXPECT_EQ(linhas[0].exemplo, "Coluna ");  // column 0, blank value
@@ -76,8 +76,8 @@ TEST_F(Colunas, DefinirColunasPage) {
 // ---- Deleting
 // -------------------------------------------------------------------------------------
 
-TEST_F(Colunas, CheckListDeletesNamedColumnsOnly) {
-  preencher(g(), {{"emails", "", " nome ", "", "cidade"}, {"a@b.com", "x", "Ana", "", "Rio"}});
+TEST_F(ColumnOperations, CheckListDeletesNamedColumnsOnly) {
+  fill(g(), {{"emails", "", " nome ", "", "cidade"}, {"a@b.com", "x", "Ana", "", "Rio"}});
   DeleteColumnsPage pagina = abrirEliminarColunas(g());
   EXPECT_EQ(pagina.itens,
             (std::vector<std::string>{"emails", "Coluna 1 (x)", "nome", "Coluna 3", "cidade"}));
@@ -88,32 +88,32 @@ TEST_F(Colunas, CheckListDeletesNamedColumnsOnly) {
   pagina.marcados[1] = pagina.marcados[2] = pagina.marcados[3] = 1;
   g().moverCursor(4, 1);
   aplicarEliminarColunas(e, pagina);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"emails", "", "", "cidade"}, {"a@b.com", "x", "", "Rio"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"emails", "", "", "cidade"}, {"a@b.com", "x", "", "Rio"}}));
   EXPECT_EQ(g().cursorCol, 0);
   EXPECT_EQ(g().cursorRow, 1);
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_FALSE(eliminarColunaPeloNome(e, "nome"));
 }
 
-TEST_F(Colunas, DeleteColumnAsksFromTheColumnMenu) {
-  preencher(g(), {{"emails", "nome"}, {"a@b.com", "Ana"}});
+TEST_F(ColumnOperations, DeleteColumnAsksFromTheColumnMenu) {
+  fill(g(), {{"emails", "nome"}, {"a@b.com", "Ana"}});
   d.answers = {kNao, kSim};
   EXPECT_FALSE(eliminarColuna(e, 1, true));
   EXPECT_EQ(g().colCount(), 2);
   EXPECT_EQ(e.editouDaAba(0), "");
   g().moverCursor(1, 1);
   EXPECT_TRUE(eliminarColuna(e, 1, true));
-  EXPECT_EQ(linhasDe(g()), (Rows{{"emails"}, {"a@b.com"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"emails"}, {"a@b.com"}}));
   EXPECT_EQ(g().cursorCol, 0);
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_EQ(d.texts("question"), (std::vector<std::string>{"Deseja excluir a coluna nome?",
                                                            "Deseja excluir a coluna nome?"}));
   // The last column is emptied, not removed.
   EXPECT_TRUE(eliminarColuna(e, 0));
-  EXPECT_EQ(linhasDe(g()), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{""}, {""}}));
 }
 
-TEST_F(Colunas, BlankColumnsScan) {
+TEST_F(ColumnOperations, BlankColumnsScan) {
   struct Case {
     const char* nome;
     Rows antes, depois;
@@ -133,19 +133,19 @@ TEST_F(Colunas, BlankColumnsScan) {
       {"nothing blank", {{"a", "b"}, {"1", "2"}}, {{"a", "b"}, {"1", "2"}}},
   };
   for (const auto& c : cases) {
-    preencher(g(), c.antes);
+    fill(g(), c.antes);
     g().moverCursor(g().colCount() - 1, g().rowCount() - 1);
     e.gEditou.clear();
     excluirColunasSemConteudo(e);
-    EXPECT_EQ(linhasDe(g()), c.depois) << c.nome;
+    EXPECT_EQ(rowsOf(g()), c.depois) << c.nome;
     EXPECT_EQ(g().cursorCol, 0) << c.nome;
     EXPECT_EQ(g().cursorRow, 1) << c.nome;
     EXPECT_EQ(e.editouDaAba(0), c.antes == c.depois ? "" : "1") << c.nome;
   }
 }
 
-TEST_F(Colunas, ClearAndCopyOneColumn) {
-  preencher(g(), {{"emails", "nome"}, {"a@b.com", " Ana"}, {"c@d.com", ""}, {"e@f.com", " "}});
+TEST_F(ColumnOperations, ClearAndCopyOneColumn) {
+  fill(g(), {{"emails", "nome"}, {"a@b.com", " Ana"}, {"c@d.com", ""}, {"e@f.com", " "}});
   EXPECT_EQ(copiarColuna(e, 1), "nome\r\n Ana");  // the whole text trimmed
   EXPECT_EQ(plat.clipboard, "nome\r\n Ana");
   EXPECT_EQ(copiarColuna(e, 0), "emails\r\na@b.com\r\nc@d.com\r\ne@f.com");
@@ -154,7 +154,7 @@ TEST_F(Colunas, ClearAndCopyOneColumn) {
   EXPECT_FALSE(limparColuna(e, 0));
   EXPECT_EQ(g().cell(0, 1), "a@b.com");
   EXPECT_TRUE(limparColuna(e, 0));
-  EXPECT_EQ(linhasDe(g()), (Rows{{"emails", "nome"}, {"", " Ana"}, {"", ""}, {"", " "}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"emails", "nome"}, {"", " Ana"}, {"", ""}, {"", " "}}));
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_EQ(d.texts("question"),
             (std::vector<std::string>{"Deseja apagar os dados desta coluna?",
@@ -163,15 +163,15 @@ TEST_F(Colunas, ClearAndCopyOneColumn) {
 
 // ---- Replace page -----------------------------------------------------------------------------
 
-TEST_F(Colunas, ReplacePageStartsTwoColumnsBefore) {
-  preencher(g(), {{"a", "b", "c", "d"}, {"1", "2", "3", "4"}});
+TEST_F(ColumnOperations, ReplacePageStartsTwoColumnsBefore) {
+  fill(g(), {{"a", "b", "c", "d"}, {"1", "2", "3", "4"}});
   for (auto [col, indice] : {std::pair{0, -1}, {1, -1}, {2, 0}, {3, 1}}) {
     g().moverCursor(col, 1);
     EXPECT_EQ(indiceInicialSubstituir(g()), indice) << col;
   }
 }
 
-TEST_F(Colunas, ReplaceActions) {
+TEST_F(ColumnOperations, ReplaceActions) {
   struct Case {
     ColumnAction acao;
     std::string texto, substituir;
@@ -185,7 +185,7 @@ TEST_F(Colunas, ReplaceActions) {
       {ColumnAction::eliminarTrecho, "SÃO", "", {"Rua  Paulo", " joão", ""}},
   };
   for (const auto& c : cases) {
-    preencher(g(), {{"endereco", "x"}, {"Rua SÃO Paulo", "1"}, {"são joão", "2"}, {"", "3"}});
+    fill(g(), {{"endereco", "x"}, {"Rua SÃO Paulo", "1"}, {"são joão", "2"}, {"", "3"}});
     e.gEditou["0"] = "0";
     aplicarAcaoColuna(e, 0, c.acao, c.texto, c.substituir);
     std::vector<std::string> depois;
@@ -197,10 +197,10 @@ TEST_F(Colunas, ReplaceActions) {
   }
 }
 
-TEST_F(Colunas, ReplaceShowsItsProgress) {
+TEST_F(ColumnOperations, ReplaceShowsItsProgress) {
   Rows rows{{"cidade"}};
   for (int i = 0; i < 24; ++i) rows.push_back({"Belo Horizonte"});
-  preencher(g(), rows);
+  fill(g(), rows);
   std::vector<std::string> passos;
   p.onStep = [&](RecordingProgress& rp) { passos.push_back(rp.legend2); };
   colunaSubstituir(e, 0, "belo horizonte", "BH");

@@ -9,17 +9,17 @@
 #include "support/scripted_ports.h"
 
 using namespace quorvel;
-using quorvel::testing::linhasDe;
-using quorvel::testing::preencher;
+using quorvel::testing::fill;
 using quorvel::testing::Rows;
+using quorvel::testing::rowsOf;
 
 namespace {
 
-class OperacoesGrid : public ::testing::Test, protected quorvel::testing::EditorComPortas {};
+class GridOperations : public ::testing::Test, protected quorvel::testing::EditorWithPorts {};
 
 // ---- New list -----------------------------------------------------------------------------------
 
-TEST_F(OperacoesGrid, NewListTipOnlyOutsideThePrincipalTab) {
+TEST_F(GridOperations, NewListTipOnlyOutsideThePrincipalTab) {
   abrirMenuNovaLista(e);
   EXPECT_TRUE(d.messages.empty());
 
@@ -36,24 +36,24 @@ TEST_F(OperacoesGrid, NewListTipOnlyOutsideThePrincipalTab) {
             "\"Principal\"");
 }
 
-TEST_F(OperacoesGrid, NewListChoices) {
-  preencher(e.gridMain, {{"emails", "nome"}, {"a@b.com", "Ana"}});
+TEST_F(GridOperations, NewListChoices) {
+  fill(e.gridMain, {{"emails", "nome"}, {"a@b.com", "Ana"}});
   e.gArquivos["0"] = "/l.csv";
   escolherNovaLista(e, NewListOption::manterColunas);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails", "nome"}, {"", ""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails", "nome"}, {"", ""}}));
   EXPECT_EQ(e.arquivoDaAba(0), "");
 
   escolherNovaLista(e, NewListOption::eliminarColunas);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{""}, {""}}));
 
-  preencher(e.gridMain, {{"emails"}, {"a@b.com"}});
-  preencher(e.gridValidos, {{"emails", "x"}, {"a@b.com", "1"}});
-  preencher(e.gridInvalidos, {{"emails", "Erro"}, {"x@", "Erro de sintaxe"}});
+  fill(e.gridMain, {{"emails"}, {"a@b.com"}});
+  fill(e.gridValidos, {{"emails", "x"}, {"a@b.com", "1"}});
+  fill(e.gridInvalidos, {{"emails", "Erro"}, {"x@", "Erro de sintaxe"}});
   e.gArquivos = {{"1", "/v.csv"}, {"2", "/i.csv"}};
   e.setAbaAtiva(kAbaValidos);
   escolherNovaLista(e, NewListOption::zerarTodas);
   for (TextGrid* grid : {&e.gridMain, &e.gridValidos, &e.gridInvalidos})
-    EXPECT_EQ(linhasDe(*grid), (Rows{{""}, {""}}));
+    EXPECT_EQ(rowsOf(*grid), (Rows{{""}, {""}}));
   EXPECT_EQ(e.abaAtiva(), kAbaPrincipal);
   EXPECT_EQ(e.gGrid, &e.gridMain);
   EXPECT_EQ(e.arquivoDaAba(1), "");
@@ -63,21 +63,21 @@ TEST_F(OperacoesGrid, NewListChoices) {
 // ---- Mouse
 // ----------------------------------------------------------------------------------------
 
-TEST_F(OperacoesGrid, HeaderClicksAlternateTheSortDirection) {
-  preencher(g(), {{"nome", "cidade"}, {"b", "Rio"}, {"C", "Belém"}, {"a", "Acre"}});
+TEST_F(GridOperations, HeaderClicksAlternateTheSortDirection) {
+  fill(g(), {{"nome", "cidade"}, {"b", "Rio"}, {"C", "Belém"}, {"a", "Acre"}});
   e.gSortedColumn = 1;  // the last release was elsewhere
   aoSoltarMouse(e, 0, 0, MouseButton::esquerdo);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"nome", "cidade"}, {"a", "Acre"}, {"b", "Rio"}, {"C", "Belém"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"nome", "cidade"}, {"a", "Acre"}, {"b", "Rio"}, {"C", "Belém"}}));
   EXPECT_FALSE(e.gDesc);
   EXPECT_EQ(p.operation, "Ordenando coluna...");
 
   aoSoltarMouse(e, 0, 0, MouseButton::esquerdo);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"nome", "cidade"}, {"C", "Belém"}, {"b", "Rio"}, {"a", "Acre"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"nome", "cidade"}, {"C", "Belém"}, {"b", "Rio"}, {"a", "Acre"}}));
   EXPECT_TRUE(e.gDesc);
 
   // Another header: ascending again; the cursor follows the column.
   aoSoltarMouse(e, 1, 0, MouseButton::esquerdo);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"nome", "cidade"}, {"a", "Acre"}, {"C", "Belém"}, {"b", "Rio"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"nome", "cidade"}, {"a", "Acre"}, {"C", "Belém"}, {"b", "Rio"}}));
   EXPECT_EQ(e.gSortedColumn, 1);
   EXPECT_EQ(g().cursorCol, 1);
 
@@ -89,11 +89,11 @@ TEST_F(OperacoesGrid, HeaderClicksAlternateTheSortDirection) {
   EXPECT_EQ(g().cell(0, 1), "C");
 }
 
-TEST_F(OperacoesGrid, ReleaseAfterAColumnDragOnlyClearsTheFlag) {
-  preencher(g(), {{"a", "b", "c"}, {"1", "2", "3"}});
+TEST_F(GridOperations, ReleaseAfterAColumnDragOnlyClearsTheFlag) {
+  fill(g(), {{"a", "b", "c"}, {"1", "2", "3"}});
   g().setColWidth(0, 111);
   moverColuna(e, 0, 2);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"b", "c", "a"}, {"2", "3", "1"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"b", "c", "a"}, {"2", "3", "1"}}));
   EXPECT_EQ(g().colWidth(2), 111);
   EXPECT_TRUE(e.gMoveuColuna);
 
@@ -104,11 +104,11 @@ TEST_F(OperacoesGrid, ReleaseAfterAColumnDragOnlyClearsTheFlag) {
   EXPECT_TRUE(p.operation.empty());
 }
 
-TEST_F(OperacoesGrid, QuickColumnDeleteRemovesTheClickedColumnWithoutAQuestion) {
-  preencher(g(), {{"a", "b", "c"}, {"1", "2", "3"}});
+TEST_F(GridOperations, QuickColumnDeleteRemovesTheClickedColumnWithoutAQuestion) {
+  fill(g(), {{"a", "b", "c"}, {"1", "2", "3"}});
   alternarExclusaoRapidaColunas(e);
   aoSoltarMouse(e, 1, 0, MouseButton::esquerdo);  // no answer queued: a question would throw
-  EXPECT_EQ(linhasDe(g()), (Rows{{"a", "c"}, {"1", "3"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"a", "c"}, {"1", "3"}}));
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_TRUE(p.operation.empty());  // not sorted
 
@@ -123,8 +123,8 @@ TEST_F(OperacoesGrid, QuickColumnDeleteRemovesTheClickedColumnWithoutAQuestion) 
                 "Você desativou o modo de exclusão de colunas com um clique"}));
 }
 
-TEST_F(OperacoesGrid, RightButtonRules) {
-  preencher(g(), {{"emails", " "}, {"a@b.com", "x"}});
+TEST_F(GridOperations, RightButtonRules) {
+  fill(g(), {{"emails", " "}, {"a@b.com", "x"}});
   struct Case {
     int col, row;
     GridMenu menu;
@@ -138,19 +138,19 @@ TEST_F(OperacoesGrid, RightButtonRules) {
     EXPECT_EQ(aoSoltarMouse(e, c.col, c.row, MouseButton::direito), c.menu);
   }
   // The right button never sorts.
-  EXPECT_EQ(linhasDe(g()), (Rows{{"emails", " "}, {"a@b.com", "x"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"emails", " "}, {"a@b.com", "x"}}));
   aoSoltarMouse(e, 1, 0, MouseButton::direito);
   EXPECT_EQ(e.gSortedColumn, 1);
 }
 
 // ---- Find -------------------------------------------------------------------------------------
 
-TEST_F(OperacoesGrid, FindStartsTwoRowsBelowAndDoesNotWrap) {
-  preencher(g(), {{"nome", "cidade"},
-                  {"José", "Rio"},
-                  {"Ana", "São Paulo"},
-                  {"JOSÉ", "Recife"},
-                  {"Caio", "SÃO PAULO"}});
+TEST_F(GridOperations, FindStartsTwoRowsBelowAndDoesNotWrap) {
+  fill(g(), {{"nome", "cidade"},
+             {"José", "Rio"},
+             {"Ana", "São Paulo"},
+             {"JOSÉ", "Recife"},
+             {"Caio", "SÃO PAULO"}});
   g().moverCursor(0, 1);
   EXPECT_EQ(localizarDados(e, "josé"), 3);  // row 2 is not looked at; row 1 is behind
   EXPECT_EQ(g().cursorRow, 3);
@@ -169,10 +169,10 @@ TEST_F(OperacoesGrid, FindStartsTwoRowsBelowAndDoesNotWrap) {
 
 // ---- Copy -------------------------------------------------------------------------------------
 
-TEST_F(OperacoesGrid, CopyAllJoinsCellsWithTabsAndShowsProgress) {
+TEST_F(GridOperations, CopyAllJoinsCellsWithTabsAndShowsProgress) {
   Rows rows{{"emails", "nome"}};
   for (int i = 1; i <= 25; ++i) rows.push_back({"e" + std::to_string(i) + "@x.com", ""});
-  preencher(g(), rows);
+  fill(g(), rows);
   std::vector<std::string> passos;
   p.onStep = [&](RecordingProgress& rp) { passos.push_back(rp.legend2 + "|" + rp.legend3); };
 
@@ -189,19 +189,19 @@ TEST_F(OperacoesGrid, CopyAllJoinsCellsWithTabsAndShowsProgress) {
   EXPECT_FALSE(p.visible);
 }
 
-TEST_F(OperacoesGrid, CopySelectedDropsLeadingEmptyCells) {
-  preencher(g(), {{"a", "b", "c"}, {"", "x", "y"}, {"1", "", "3"}, {"", "", ""}});
-  g().selecao = {0, 1, 2, 3};
+TEST_F(GridOperations, CopySelectedDropsLeadingEmptyCells) {
+  fill(g(), {{"a", "b", "c"}, {"", "x", "y"}, {"1", "", "3"}, {"", "", ""}});
+  g().selection = {0, 1, 2, 3};
   EXPECT_EQ(copiarSelecionados(e), "x\ty\r\n1\t\t3\r\n\r\n");
   EXPECT_EQ(plat.clipboard, "x\ty\r\n1\t\t3\r\n\r\n");
   // Ctrl+C copies the selection too.
-  g().selecao = {2, 1, 1, 2};  // given the wrong way round
+  g().selection = {2, 1, 1, 2};  // given the wrong way round
   plat.clipboard.clear();
   EXPECT_TRUE(keyOnGrid(e, Key::ctrlC, false).consumida);
   EXPECT_EQ(plat.clipboard, "x\ty\r\n3\r\n");
 }
 
-TEST_F(OperacoesGrid, FileLabelClickCopiesThePath) {
+TEST_F(GridOperations, FileLabelClickCopiesThePath) {
   e.setArquivo(g(), "/home/ana/dados/listas/clientes.csv");
   e.showStatus(g());
   d.values.push_back("");
@@ -212,63 +212,63 @@ TEST_F(OperacoesGrid, FileLabelClickCopiesThePath) {
 
 // ---- Rows, cells, selection ---------------------------------------------------------------------
 
-TEST_F(OperacoesGrid, ShiftDelRemovesTheSelectedRows) {
-  preencher(g(), {{"e"}, {"1"}, {"2"}, {"3"}, {"4"}, {"5"}});
+TEST_F(GridOperations, ShiftDelRemovesTheSelectedRows) {
+  fill(g(), {{"e"}, {"1"}, {"2"}, {"3"}, {"4"}, {"5"}});
   g().moverCursor(0, 3);
-  g().selecao = {0, 3, 0, 4};
+  g().selection = {0, 3, 0, 4};
   e.gEditou["0"] = "0";
   EXPECT_TRUE(keyOnGrid(e, Key::shiftDel, false).consumida);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"e"}, {"1"}, {"2"}, {"5"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"e"}, {"1"}, {"2"}, {"5"}}));
   EXPECT_EQ(g().cursorRow, 2);  // the row above the first removed one
   EXPECT_EQ(e.editouDaAba(0), "0");
 
-  g().selecao = {0, 1, 0, 2};
+  g().selection = {0, 1, 0, 2};
   deletarSelecionados(e);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"e"}, {"5"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"e"}, {"5"}}));
   EXPECT_EQ(g().cursorRow, 1);
 
   // The only data row is emptied.
-  preencher(g(), {{"e", "n"}, {"a@b.com", "Ana"}});
+  fill(g(), {{"e", "n"}, {"a@b.com", "Ana"}});
   g().moverCursor(1, 1);
   deletarSelecionados(e);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"e", "n"}, {"", ""}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"e", "n"}, {"", ""}}));
 }
 
-TEST_F(OperacoesGrid, DelEmptiesTheSelectedCellsAndMarkAllSelectsEverything) {
-  preencher(g(), {{"a", "b", "c"}, {"1", "2", "3"}, {"4", "5", "6"}});
+TEST_F(GridOperations, DelEmptiesTheSelectedCellsAndMarkAllSelectsEverything) {
+  fill(g(), {{"a", "b", "c"}, {"1", "2", "3"}, {"4", "5", "6"}});
   marcarTudo(e);
-  EXPECT_EQ(g().selecao.left, 0);
-  EXPECT_EQ(g().selecao.top, 1);
-  EXPECT_EQ(g().selecao.right, 2);
-  EXPECT_EQ(g().selecao.bottom, 2);
+  EXPECT_EQ(g().selection.left, 0);
+  EXPECT_EQ(g().selection.top, 1);
+  EXPECT_EQ(g().selection.right, 2);
+  EXPECT_EQ(g().selection.bottom, 2);
   g().moverCursor(1, 1);
-  g().selecao = {1, 1, 2, 2};
+  g().selection = {1, 1, 2, 2};
   // Not while a cell is being edited: then the key belongs to the cell editor.
   EXPECT_FALSE(keyOnGrid(e, Key::del, true).consumida);
   EXPECT_EQ(g().cell(1, 1), "2");
   EXPECT_TRUE(keyOnGrid(e, Key::del, false).consumida);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"a", "b", "c"}, {"1", "", ""}, {"4", "", ""}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"a", "b", "c"}, {"1", "", ""}, {"4", "", ""}}));
   EXPECT_EQ(e.editouDaAba(0), "");  // Del leaves the edited flag alone
   desmarcarTudo(e);
-  EXPECT_EQ(g().selecao.left, g().selecao.right);
-  EXPECT_EQ(g().selecao.top, g().selecao.bottom);
+  EXPECT_EQ(g().selection.left, g().selection.right);
+  EXPECT_EQ(g().selection.top, g().selection.bottom);
 }
 
-TEST_F(OperacoesGrid, RowMarks) {
-  preencher(g(), {{"m"}, {"0"}, {""}, {"1"}, {"x"}});
+TEST_F(GridOperations, RowMarks) {
+  fill(g(), {{"m"}, {"0"}, {""}, {"1"}, {"x"}});
   e.gMarcados = 1;
   for (int r = 0; r <= 5; ++r) selecionarLinha(e, r, true);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"m"}, {"1"}, {"1"}, {"1"}, {"x"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"m"}, {"1"}, {"1"}, {"1"}, {"x"}}));
   EXPECT_EQ(e.gMarcados, 3);
   selecionarLinha(e, 1, false);
   selecionarLinha(e, 4, false);
   selecionarLinha(e, 0, false);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"m"}, {"0"}, {"1"}, {"1"}, {"x"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"m"}, {"0"}, {"1"}, {"1"}, {"x"}}));
   EXPECT_EQ(e.gMarcados, 2);
 }
 
-TEST_F(OperacoesGrid, GoToRow) {
-  preencher(g(), {{"e"}, {"1"}, {"2"}, {"3"}, {"4"}});
+TEST_F(GridOperations, GoToRow) {
+  fill(g(), {{"e"}, {"1"}, {"2"}, {"3"}, {"4"}});
   struct Case {
     std::string resposta;
     int linha;
@@ -283,42 +283,41 @@ TEST_F(OperacoesGrid, GoToRow) {
   EXPECT_STREQ(kPromptIrParaLinha, "Informe o número da linha para onde quer ir:");
 }
 
-TEST_F(OperacoesGrid, CurrentRowBecomesTheHeader) {
-  preencher(g(), {{"", "", ""}, {"lixo", "", ""}, {"emails", "", "nome"}, {"a@b.com", "", "Ana"}});
+TEST_F(GridOperations, CurrentRowBecomesTheHeader) {
+  fill(g(), {{"", "", ""}, {"lixo", "", ""}, {"emails", "", "nome"}, {"a@b.com", "", "Ana"}});
   g().moverCursor(0, 2);
   estaLinhaTemNomeDasColunas(e);
-  EXPECT_EQ(linhasDe(g()),
-            (Rows{{"emails", " ", "nome"}, {"lixo", "", ""}, {"a@b.com", "", "Ana"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"emails", " ", "nome"}, {"lixo", "", ""}, {"a@b.com", "", "Ana"}}));
 }
 
-TEST_F(OperacoesGrid, RowsWithABlankValueGo) {
-  preencher(g(), {{"e", "n"}, {"a", "Ana"}, {"b", " "}, {"c", ""}, {"d", "Dora"}, {"e", "\t"}});
+TEST_F(GridOperations, RowsWithABlankValueGo) {
+  fill(g(), {{"e", "n"}, {"a", "Ana"}, {"b", " "}, {"c", ""}, {"d", "Dora"}, {"e", "\t"}});
   g().moverCursor(1, 4);
   excluirLinhaSeColunaBranco(e, 1);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"e", "n"}, {"a", "Ana"}, {"d", "Dora"}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"e", "n"}, {"a", "Ana"}, {"d", "Dora"}}));
   EXPECT_EQ(g().cursorCol, 0);
   EXPECT_EQ(g().cursorRow, 1);
   EXPECT_TRUE(d.messages.empty());
 
   // All of them: the header stays with one empty row.
   excluirLinhaSeColunaBranco(e, 0);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"e", "n"}, {"a", "Ana"}, {"d", "Dora"}}));
-  preencher(g(), {{"e"}, {""}, {" "}});
+  EXPECT_EQ(rowsOf(g()), (Rows{{"e", "n"}, {"a", "Ana"}, {"d", "Dora"}}));
+  fill(g(), {{"e"}, {""}, {" "}});
   excluirLinhaSeColunaBranco(e, 0);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"e"}, {""}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"e"}, {""}}));
 }
 
-TEST_F(OperacoesGrid, ListDataShowsSemicolonLinesAndDiscardsChanges) {
-  preencher(g(), {{"emails", "nome"}, {"a@b.com", ""}});
+TEST_F(GridOperations, ListDataShowsSemicolonLinesAndDiscardsChanges) {
+  fill(g(), {{"emails", "nome"}, {"a@b.com", ""}});
   EXPECT_EQ(textoListarDados(g()), "emails;nome\r\na@b.com;\r\n");
   d.memos.push_back(std::string("mudado"));
   listarDados(e);
   EXPECT_EQ(d.texts("memo"), (std::vector<std::string>{"Dados listados:"}));
-  EXPECT_EQ(linhasDe(g()), (Rows{{"emails", "nome"}, {"a@b.com", ""}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"emails", "nome"}, {"a@b.com", ""}}));
 }
 
-TEST_F(OperacoesGrid, FilePathGoesTrimmedIntoTheCurrentCell) {
-  preencher(g(), {{"emails", "foto"}, {"a@b.com", "velha"}});
+TEST_F(GridOperations, FilePathGoesTrimmedIntoTheCurrentCell) {
+  fill(g(), {{"emails", "foto"}, {"a@b.com", "velha"}});
   g().moverCursor(1, 1);
   d.values.push_back("  /home/ana/foto.png \r\n");
   obterCaminhoArquivo(e);
@@ -335,8 +334,8 @@ TEST_F(OperacoesGrid, FilePathGoesTrimmedIntoTheCurrentCell) {
 
 // ---- Keys ---------------------------------------------------------------------------------------
 
-TEST_F(OperacoesGrid, KeysAtTheEdgesAppendRowsAndColumns) {
-  preencher(g(), {{"a", "b"}, {"1", "2"}, {"3", "4"}});
+TEST_F(GridOperations, KeysAtTheEdgesAppendRowsAndColumns) {
+  fill(g(), {{"a", "b"}, {"1", "2"}, {"3", "4"}});
   e.gEditou["0"] = "0";
 
   // Right on the last column: a new unnamed column, edited flag untouched.
@@ -373,14 +372,14 @@ TEST_F(OperacoesGrid, KeysAtTheEdgesAppendRowsAndColumns) {
   EXPECT_EQ(e.editouDaAba(0), "1");
 }
 
-TEST_F(OperacoesGrid, EditedFlagFromKeys) {
+TEST_F(GridOperations, EditedFlagFromKeys) {
   struct Case {
     Key tecla;
     std::string editou;
   } cases[] = {{Key::cima, "0"},  {Key::esquerda, "0"}, {Key::del, "0"},  {Key::shiftDel, "0"},
                {Key::ctrlC, "0"}, {Key::outra, "1"},    {Key::ctrlV, "1"}};
   for (const auto& c : cases) {
-    preencher(g(), {{"a", "b"}, {"1", "2"}, {"3", "4"}});
+    fill(g(), {{"a", "b"}, {"1", "2"}, {"3", "4"}});
     g().moverCursor(0, 1);
     e.gEditou["0"] = "0";
     keyOnGrid(e, c.tecla, false);
@@ -394,7 +393,7 @@ TEST_F(OperacoesGrid, EditedFlagFromKeys) {
   EXPECT_EQ(e.status.saved, "Não");
 }
 
-TEST_F(OperacoesGrid, KeysThatTheWindowCarriesOut) {
+TEST_F(GridOperations, KeysThatTheWindowCarriesOut) {
   EXPECT_EQ(keyOnGrid(e, Key::esc, false, false).acao, KeyAction::voltarPaginaDados);
   EXPECT_EQ(keyOnGrid(e, Key::f3, false, false).acao, KeyAction::digitarDados);
   // Grid keys do nothing outside the grid.
@@ -415,7 +414,7 @@ TEST_F(OperacoesGrid, KeysThatTheWindowCarriesOut) {
   // F4 anywhere inserts a column.
   d.values.push_back("Nome Completo");
   keyOnGrid(e, Key::f4, false, false);
-  EXPECT_EQ(linhasDe(g()), (Rows{{"emails", "nome-completo"}, {"", ""}}));
+  EXPECT_EQ(rowsOf(g()), (Rows{{"emails", "nome-completo"}, {"", ""}}));
 }
 
 }  // namespace

@@ -21,9 +21,9 @@ namespace fs = std::filesystem;
 using quorvel::ListEditor;
 using quorvel::RecordingProgress;
 using quorvel::ScriptedDialogs;
-using quorvel::testing::linhasDe;
-using quorvel::testing::preencher;
+using quorvel::testing::fill;
 using quorvel::testing::Rows;
+using quorvel::testing::rowsOf;
 using ::testing::ElementsAre;
 
 namespace {
@@ -147,9 +147,9 @@ TEST(ExcluirRepetidos, KeepsTheLongestRowOfEachRunOfEqualValues) {
   };
   for (const auto& c : casos) {
     Bancada b;
-    preencher(b.editor.gridMain, c.lista);
+    fill(b.editor.gridMain, c.lista);
     EXPECT_EQ(quorvel::excluirRepetidos(b.editor, c.coluna), c.removidos) << c.oQue;
-    EXPECT_EQ(linhasDe(b.editor.gridMain), c.esperado) << c.oQue;
+    EXPECT_EQ(rowsOf(b.editor.gridMain), c.esperado) << c.oQue;
     EXPECT_TRUE(b.dialogos.messages.empty()) << c.oQue;
   }
 }
@@ -189,11 +189,11 @@ TEST(ExcluirRepetidos, OnePassAgreesWithRemovingRowByRow) {
     for (int i = 0; i < n; ++i) lista.push_back({um(valores), um(nomes), um(extras)});
     const int col = std::uniform_int_distribution<int>(0, 1)(rng);
     Bancada b1, b2;
-    preencher(b1.editor.gridMain, lista);
-    preencher(b2.editor.gridMain, lista);
+    fill(b1.editor.gridMain, lista);
+    fill(b2.editor.gridMain, lista);
     const int esperado = excluirRepetidosLinhaALinha(b2.editor, b2.editor.gridMain, col);
     ASSERT_EQ(quorvel::excluirRepetidos(b1.editor, col), esperado) << rodada;
-    ASSERT_EQ(linhasDe(b1.editor.gridMain), linhasDe(b2.editor.gridMain)) << rodada;
+    ASSERT_EQ(rowsOf(b1.editor.gridMain), rowsOf(b2.editor.gridMain)) << rodada;
   }
 }
 
@@ -201,7 +201,7 @@ TEST(ExcluirRepetidos, ShowsItsProgressAndLeavesTheEditedFlagAlone) {
   Bancada b;
   Rows lista = {{"emails"}};
   for (int i = 0; i < 25; ++i) lista.push_back({"v" + std::to_string(10 + i / 2) + "@x.com"});
-  preencher(b.editor.gridMain, lista);
+  fill(b.editor.gridMain, lista);
   b.editor.gEditou["0"] = "0";
   b.editor.gArquivos["0"] = "/dados/lista.csv";
 
@@ -233,7 +233,7 @@ TEST(ExcluirRepetidos, CancelStopsTheScanAndKeepsWhatWasRemoved) {
     lista.push_back({v});
     lista.push_back({v});
   }
-  preencher(b.editor.gridMain, lista);
+  fill(b.editor.gridMain, lista);
   // Position 10 is reached at the 18th row, when the pairs v01..v08 are already collapsed.
   b.progresso.cancelAtStep("Processados: 10");
 
@@ -253,50 +253,50 @@ TEST(ExcluirRepetidos, CancelStopsTheScanAndKeepsWhatWasRemoved) {
 
 TEST(ExcluirRepetidos, ActsOnTheGivenGridOrOnTheCurrentOne) {
   Bancada b;
-  preencher(b.editor.gridValidos, {{"emails"}, {"a@x.com"}, {"a@x.com"}});
-  preencher(b.editor.gridMain, {{"emails"}, {"b@x.com"}, {"b@x.com"}});
+  fill(b.editor.gridValidos, {{"emails"}, {"a@x.com"}, {"a@x.com"}});
+  fill(b.editor.gridMain, {{"emails"}, {"b@x.com"}, {"b@x.com"}});
   EXPECT_EQ(quorvel::excluirRepetidos(b.editor, b.editor.gridValidos, 0), 1);
   EXPECT_EQ(b.editor.gridMain.dataRowCount(), 2);
   b.editor.setAbaAtiva(quorvel::kAbaValidos);
-  preencher(b.editor.gridValidos, {{"emails"}, {"c@x.com"}, {"c@x.com"}});
+  fill(b.editor.gridValidos, {{"emails"}, {"c@x.com"}, {"c@x.com"}});
   EXPECT_EQ(quorvel::excluirRepetidos(b.editor, 0), 1);
-  EXPECT_EQ(linhasDe(b.editor.gridValidos), (Rows{{"emails"}, {"c@x.com"}}));
+  EXPECT_EQ(rowsOf(b.editor.gridValidos), (Rows{{"emails"}, {"c@x.com"}}));
   EXPECT_EQ(quorvel::excluirRepetidos(b.editor, 5), 0);  // no such column
 }
 
-TEST(EliminarRepetidosPage, NeedsAColumn) {
+TEST(DeleteRepeatedPage, NeedsAColumn) {
   Bancada b;
   const Rows lista = {{"emails"}, {"b@x.com"}, {"b@x.com"}};
-  preencher(b.editor.gridMain, lista);
+  fill(b.editor.gridMain, lista);
   EXPECT_FALSE(quorvel::aplicarEliminarRepetidos(b.editor, -1));
   EXPECT_THAT(b.dialogos.texts("error"),
               ElementsAre("É preciso selecionar uma coluna para realizar essa operação"));
-  EXPECT_EQ(linhasDe(b.editor.gridMain), lista);
+  EXPECT_EQ(rowsOf(b.editor.gridMain), lista);
   EXPECT_TRUE(b.progresso.exibicoes.empty());
 }
 
-TEST(EliminarRepetidosPage, RemovesRepeatedThenSortsByColumnOneDescending) {
+TEST(DeleteRepeatedPage, RemovesRepeatedThenSortsByColumnOneDescending) {
   Bancada b;
-  preencher(b.editor.gridMain,
-            {{"emails", "nome"}, {"a@x.com", "Ana"}, {"b@x.com", "Zeca"}, {"a@x.com", ""}});
+  fill(b.editor.gridMain,
+       {{"emails", "nome"}, {"a@x.com", "Ana"}, {"b@x.com", "Zeca"}, {"a@x.com", ""}});
   EXPECT_TRUE(quorvel::aplicarEliminarRepetidos(b.editor, 0));
-  EXPECT_EQ(linhasDe(b.editor.gridMain),
+  EXPECT_EQ(rowsOf(b.editor.gridMain),
             (Rows{{"emails", "nome"}, {"b@x.com", "Zeca"}, {"a@x.com", "Ana"}}));
 }
 
-TEST(EliminarRepetidosPage, OneColumnListEndsInDescendingOrderOfItsText) {
+TEST(DeleteRepeatedPage, OneColumnListEndsInDescendingOrderOfItsText) {
   Bancada b;
-  preencher(b.editor.gridMain, {{"emails"}, {"b@x.com"}, {"a@x.com"}, {"c@x.com"}, {"a@x.com"}});
+  fill(b.editor.gridMain, {{"emails"}, {"b@x.com"}, {"a@x.com"}, {"c@x.com"}, {"a@x.com"}});
   EXPECT_TRUE(quorvel::aplicarEliminarRepetidos(b.editor, 0));
-  EXPECT_EQ(linhasDe(b.editor.gridMain), (Rows{{"emails"}, {"c@x.com"}, {"b@x.com"}, {"a@x.com"}}));
+  EXPECT_EQ(rowsOf(b.editor.gridMain), (Rows{{"emails"}, {"c@x.com"}, {"b@x.com"}, {"a@x.com"}}));
 }
 
-TEST(EliminarRepetidosPage, OpensWithTheEntryTwoPlacesBeforeTheCurrentColumn) {
+TEST(DeleteRepeatedPage, OpensWithTheEntryTwoPlacesBeforeTheCurrentColumn) {
   const std::vector<std::pair<int, int>> casos = {{0, -1}, {1, -1}, {2, 0}, {3, 1}, {7, 5}};
   for (auto [atual, esperado] : casos)
     EXPECT_EQ(quorvel::colunaInicialEliminarRepetidos(atual), esperado) << atual;
   Bancada b;
-  preencher(b.editor.gridMain, {{"a", "b", "c", "d"}, {"1", "2", "3", "4"}});
+  fill(b.editor.gridMain, {{"a", "b", "c", "d"}, {"1", "2", "3", "4"}});
   b.editor.gridMain.moverCursor(3, 1);
   EXPECT_EQ(quorvel::colunaInicialEliminarRepetidos(b.editor), 1);
 }
@@ -326,13 +326,13 @@ class ExclusaoAvancada : public ::testing::Test {
 };
 
 TEST_F(ExclusaoAvancada, OneColumnFileRemovesRowsEqualIgnoringCaseAndSortsTheSurvivors) {
-  preencher(b.editor.gridMain, {{"emails", "nome"},
-                                {"Ana@X.com", "Ana"},
-                                {"bia@x.com", "Bia"},
-                                {"caio@x.com", "Caio"},
-                                {"  dora@x.com ", "Dora"},
-                                {"bia@x.com", "Bia"},
-                                {"eva@x.com", "Eva"}});
+  fill(b.editor.gridMain, {{"emails", "nome"},
+                           {"Ana@X.com", "Ana"},
+                           {"bia@x.com", "Bia"},
+                           {"caio@x.com", "Caio"},
+                           {"  dora@x.com ", "Dora"},
+                           {"bia@x.com", "Bia"},
+                           {"eva@x.com", "Eva"}});
   b.editor.gArquivos["0"] = "/dados/lista.csv";
   // Lines count as they stand: " eva@x.com" (leading space) is not eva@x.com.
   b.dialogos.values.push_back(arquivo("excluir.txt", "ana@x.com\r\nDORA@X.COM\r\n eva@x.com\r\n"));
@@ -340,7 +340,7 @@ TEST_F(ExclusaoAvancada, OneColumnFileRemovesRowsEqualIgnoringCaseAndSortsTheSur
   quorvel::exclusaoAvancada(b.editor, 0);
 
   EXPECT_EQ(
-      linhasDe(b.editor.gridMain),
+      rowsOf(b.editor.gridMain),
       (Rows{
           {"emails", "nome"}, {"bia@x.com", "Bia"}, {"caio@x.com", "Caio"}, {"eva@x.com", "Eva"}}));
   ASSERT_EQ(b.dialogos.messages.size(), 1u);
@@ -362,11 +362,11 @@ TEST_F(ExclusaoAvancada, OneColumnFileRemovesRowsEqualIgnoringCaseAndSortsTheSur
 }
 
 TEST_F(ExclusaoAvancada, SeveralColumnFileWarnsAndSearchesItsWholeTextExactly) {
-  preencher(b.editor.gridMain, {{"emails", "nome"},
-                                {"ana@x.com", "Ana"},
-                                {"bia@x.com", "Bia"},
-                                {"  ", "Sem e-mail"},
-                                {"x.com", "Lixo"}});
+  fill(b.editor.gridMain, {{"emails", "nome"},
+                           {"ana@x.com", "Ana"},
+                           {"bia@x.com", "Bia"},
+                           {"  ", "Sem e-mail"},
+                           {"x.com", "Lixo"}});
   b.dialogos.values.push_back(
       arquivo("campanha.csv", "nome;email\r\nAna;ana@x.com\r\nBia;BIA@X.COM\r\n"));
 
@@ -380,20 +380,20 @@ TEST_F(ExclusaoAvancada, SeveralColumnFileWarnsAndSearchesItsWholeTextExactly) {
                   "em cada linha. O procedimeno irá seguir normalmente agora, mas com um método "
                   "mais lento de processamento"));
   // ana@x.com and x.com occur in the text; BIA@X.COM is another case; a blank value never occurs.
-  EXPECT_EQ(linhasDe(b.editor.gridMain),
+  EXPECT_EQ(rowsOf(b.editor.gridMain),
             (Rows{{"emails", "nome"}, {"", "Sem e-mail"}, {"bia@x.com", "Bia"}}));
 }
 
 TEST_F(ExclusaoAvancada, QuotedFirstLineMakesEveryValueCompareInQuotes) {
-  preencher(b.editor.gridMain, {{"emails"}, {"ana@x.com"}, {"bia@x.com"}, {"caio@x.com"}});
+  fill(b.editor.gridMain, {{"emails"}, {"ana@x.com"}, {"bia@x.com"}, {"caio@x.com"}});
   b.dialogos.values.push_back(arquivo("aspas.txt", "\"bia@x.com\"\n\"ANA@x.com\"\ncaio@x.com\n"));
   quorvel::exclusaoAvancada(b.editor, 0);
   // caio@x.com is compared as "caio@x.com" (with quotes) and is not found.
-  EXPECT_EQ(linhasDe(b.editor.gridMain), (Rows{{"emails"}, {"caio@x.com"}}));
+  EXPECT_EQ(rowsOf(b.editor.gridMain), (Rows{{"emails"}, {"caio@x.com"}}));
 }
 
 TEST_F(ExclusaoAvancada, FilesFollowOneAnotherAndOnlyTxtOrCsvPathsCount) {
-  preencher(b.editor.gridMain, {{"emails"}, {"ana@x.com"}, {"bia@x.com"}, {"caio@x.com"}});
+  fill(b.editor.gridMain, {{"emails"}, {"ana@x.com"}, {"bia@x.com"}, {"caio@x.com"}});
   std::string a = arquivo("a.txt", "ana@x.com");
   std::string c = arquivo("b.csv", "BIA@x.com\n");
   std::string pdf = arquivo("c.pdf", "caio@x.com\n");
@@ -401,7 +401,7 @@ TEST_F(ExclusaoAvancada, FilesFollowOneAnotherAndOnlyTxtOrCsvPathsCount) {
 
   quorvel::exclusaoAvancada(b.editor, 0);
 
-  EXPECT_EQ(linhasDe(b.editor.gridMain), (Rows{{"emails"}, {"caio@x.com"}}));
+  EXPECT_EQ(rowsOf(b.editor.gridMain), (Rows{{"emails"}, {"caio@x.com"}}));
   std::vector<std::string> legendas;
   for (const auto& e : b.progresso.exibicoes)
     if (e.operation == "Exclusão avançada via arquivo") legendas.push_back(e.legend1);
@@ -410,7 +410,7 @@ TEST_F(ExclusaoAvancada, FilesFollowOneAnotherAndOnlyTxtOrCsvPathsCount) {
 }
 
 TEST_F(ExclusaoAvancada, UnreadableFileStopsAfterTheFilesBeforeIt) {
-  preencher(b.editor.gridMain, {{"emails"}, {"ana@x.com"}, {"bia@x.com"}, {"caio@x.com"}});
+  fill(b.editor.gridMain, {{"emails"}, {"ana@x.com"}, {"bia@x.com"}, {"caio@x.com"}});
   std::string a = arquivo("a.txt", "ana@x.com");
   std::string faltando = (home / "dados" / "faltando.txt").string();
   std::string c = arquivo("b.csv", "bia@x.com");
@@ -420,11 +420,11 @@ TEST_F(ExclusaoAvancada, UnreadableFileStopsAfterTheFilesBeforeIt) {
 
   EXPECT_THAT(b.dialogos.texts("error"),
               ElementsAre("Não foi possível ler o arquivo: " + faltando));
-  EXPECT_EQ(linhasDe(b.editor.gridMain), (Rows{{"emails"}, {"bia@x.com"}, {"caio@x.com"}}));
+  EXPECT_EQ(rowsOf(b.editor.gridMain), (Rows{{"emails"}, {"bia@x.com"}, {"caio@x.com"}}));
 }
 
 TEST_F(ExclusaoAvancada, EveryRowExcludedLeavesTheHeaderAndOneEmptyRow) {
-  preencher(b.editor.gridMain, {{"emails", "nome"}, {"ana@x.com", "Ana"}});
+  fill(b.editor.gridMain, {{"emails", "nome"}, {"ana@x.com", "Ana"}});
   b.dialogos.values.push_back(arquivo("a.txt", "ana@x.com"));
   quorvel::exclusaoAvancada(b.editor, 0);
   ASSERT_EQ(b.editor.gridMain.rowCount(), 2);
@@ -434,15 +434,15 @@ TEST_F(ExclusaoAvancada, EveryRowExcludedLeavesTheHeaderAndOneEmptyRow) {
 
 TEST_F(ExclusaoAvancada, NoFileChosenChangesNothing) {
   const Rows lista = {{"emails"}, {"b@x.com"}, {"a@x.com"}};
-  preencher(b.editor.gridMain, lista);
+  fill(b.editor.gridMain, lista);
   b.dialogos.values.push_back("");
   quorvel::exclusaoAvancada(b.editor, 0);
-  EXPECT_EQ(linhasDe(b.editor.gridMain), lista);
+  EXPECT_EQ(rowsOf(b.editor.gridMain), lista);
   EXPECT_THAT(b.dialogos.texts("error"), ElementsAre());
 }
 
 TEST_F(ExclusaoAvancada, NeedsAColumn) {
-  preencher(b.editor.gridMain, {{"emails"}, {"a@x.com"}});
+  fill(b.editor.gridMain, {{"emails"}, {"a@x.com"}});
   quorvel::exclusaoAvancada(b.editor, -1);
   EXPECT_THAT(b.dialogos.texts("error"),
               ElementsAre("É preciso selecionar uma coluna para realizar essa operação"));
@@ -517,7 +517,7 @@ TEST_F(ExclusaoAvancada, SurvivorsComeBackAsPastedRowsCellByCell) {
   for (const auto& c : casos) {
     Bancada caso;
     caso.editor.programFolder = home.string();
-    preencher(caso.editor.gridMain, c.lista);
+    fill(caso.editor.gridMain, c.lista);
     caso.editor.gEditou["0"] = "0";
     caso.editor.gArquivos["0"] = "/dados/lista.csv";
     caso.editor.gridMain.moverCursor(caso.editor.gridMain.colCount() - 1, 2);
@@ -526,7 +526,7 @@ TEST_F(ExclusaoAvancada, SurvivorsComeBackAsPastedRowsCellByCell) {
     quorvel::exclusaoAvancada(caso.editor, c.coluna);
 
     const auto& g = caso.editor.gridMain;
-    EXPECT_EQ(linhasDe(g), c.esperado) << c.oQue;
+    EXPECT_EQ(rowsOf(g), c.esperado) << c.oQue;
     EXPECT_EQ(caso.editor.editouDaAba(0), c.editado) << c.oQue;
     EXPECT_EQ(caso.editor.arquivoDaAba(0), "") << c.oQue;
     EXPECT_EQ(g.cursorCol, 0) << c.oQue;
@@ -537,13 +537,13 @@ TEST_F(ExclusaoAvancada, SurvivorsComeBackAsPastedRowsCellByCell) {
 }
 
 TEST_F(ExclusaoAvancada, EachFileWorksOnTheRowsThePreviousOneLeft) {
-  preencher(b.editor.gridMain, {{"emails"}, {"\"ana@x.com\""}, {"bia@x.com"}});
+  fill(b.editor.gridMain, {{"emails"}, {"\"ana@x.com\""}, {"bia@x.com"}});
   // The first file cannot match the quoted value; once the quotes are gone the second one does.
   std::string a = arquivo("a.txt", "ana@x.com\r\n");
   std::string c = arquivo("b.txt", "ANA@X.COM\r\n");
   b.dialogos.values.push_back(a + "\n" + c);
   quorvel::exclusaoAvancada(b.editor, 0);
-  EXPECT_EQ(linhasDe(b.editor.gridMain), (Rows{{"emails"}, {"bia@x.com"}}));
+  EXPECT_EQ(rowsOf(b.editor.gridMain), (Rows{{"emails"}, {"bia@x.com"}}));
 }
 
 // The exclusion as it was first written: the surviving rows joined by tabs into a sorted set,
@@ -619,7 +619,7 @@ TEST_F(ExclusaoAvancada, AgreesWithPastingTheSurvivorsBack) {
 
     Bancada novo, antigo;
     for (Bancada* x : {&novo, &antigo}) {
-      preencher(x->editor.gridMain, lista);
+      fill(x->editor.gridMain, lista);
       x->editor.programFolder = home.string();
       x->editor.gEditou["0"] = "0";
       x->editor.gArquivos["0"] = "/dados/lista.csv";
@@ -631,7 +631,7 @@ TEST_F(ExclusaoAvancada, AgreesWithPastingTheSurvivorsBack) {
 
     const auto& gn = novo.editor.gridMain;
     const auto& ga = antigo.editor.gridMain;
-    ASSERT_EQ(linhasDe(gn), linhasDe(ga)) << rodada;
+    ASSERT_EQ(rowsOf(gn), rowsOf(ga)) << rodada;
     for (int c = 0; c < ga.colCount(); ++c) ASSERT_EQ(gn.colWidth(c), ga.colWidth(c)) << rodada;
     ASSERT_EQ(novo.editor.gEditou, antigo.editor.gEditou) << rodada;
     ASSERT_EQ(novo.editor.gArquivos, antigo.editor.gArquivos) << rodada;
@@ -728,10 +728,10 @@ TEST(ExclusaoSeletiva, KeepsAtMostNPerDomainWithPriorityTermsFirst) {
   };
   for (const auto& c : casos) {
     Bancada b;
-    preencher(b.editor.gridMain, c.lista);
+    fill(b.editor.gridMain, c.lista);
     EXPECT_TRUE(quorvel::exclusaoSeletiva(b.editor, c.quantidade, c.prioridades, c.provedores))
         << c.oQue;
-    EXPECT_EQ(linhasDe(b.editor.gridMain), c.esperado) << c.oQue;
+    EXPECT_EQ(rowsOf(b.editor.gridMain), c.esperado) << c.oQue;
     EXPECT_TRUE(b.dialogos.messages.empty()) << c.oQue;
     EXPECT_TRUE(b.editor.gridVisivel) << c.oQue;
     EXPECT_FALSE(b.progresso.visible) << c.oQue;
@@ -742,7 +742,7 @@ TEST(ExclusaoSeletiva, ShowsItsSteps) {
   Bancada b;
   Rows lista = {{"emails"}};
   for (int i = 0; i < 12; ++i) lista.push_back({"u" + std::to_string(i) + "@x.com"});
-  preencher(b.editor.gridMain, lista);
+  fill(b.editor.gridMain, lista);
   EXPECT_TRUE(quorvel::exclusaoSeletiva(b.editor, "5", "contato@", true));
   EXPECT_THAT(b.progresso.operacoes(),
               ElementsAre("Identificando domínios...", "Ordenando dados", "Ordenando coluna...",
@@ -759,11 +759,11 @@ TEST(ExclusaoSeletiva, RefusesAFirstColumnNotNamedEmailOrEmails) {
   for (const char* nome : {"e-mails", "Emails", "emails ", ""}) {
     Bancada b;
     const Rows lista = {{nome}, {"a@x.com"}, {"b@x.com"}};
-    preencher(b.editor.gridMain, lista);
+    fill(b.editor.gridMain, lista);
     EXPECT_FALSE(quorvel::exclusaoSeletiva(b.editor, "1", "", true));
     EXPECT_THAT(b.dialogos.texts("error"),
                 ElementsAre("A primeira coluna necessariamente precisa se chamar \"emails\""));
-    EXPECT_EQ(linhasDe(b.editor.gridMain), lista) << nome;
+    EXPECT_EQ(rowsOf(b.editor.gridMain), lista) << nome;
   }
 }
 
@@ -771,13 +771,13 @@ TEST(ExclusaoSeletiva, QuantityThatIsNotAWholeNumberChangesNothing) {
   for (const char* q : {"", "cinco", "2.5", "3x", "99999999999"}) {
     Bancada b;
     const Rows lista = {{"emails"}, {"b@x.com"}, {"a@x.com"}};
-    preencher(b.editor.gridMain, lista);
+    fill(b.editor.gridMain, lista);
     EXPECT_FALSE(quorvel::exclusaoSeletiva(b.editor, q, "", true)) << q;
     EXPECT_THAT(b.dialogos.texts("error"),
                 ElementsAre("\"" + std::string(q) +
                             "\" não é um número inteiro válido. Informe quantos e-mails de cada "
                             "domínio devem ficar na lista."));
-    EXPECT_EQ(linhasDe(b.editor.gridMain), lista) << q;
+    EXPECT_EQ(rowsOf(b.editor.gridMain), lista) << q;
     EXPECT_TRUE(b.progresso.exibicoes.empty());
   }
 }
@@ -786,7 +786,7 @@ TEST(ExclusaoSeletiva, CancelKeepsTheDomainColumnAndTheOrderButRemovesNothing) {
   Bancada b;
   Rows lista = {{"emails"}};
   for (int i = 0; i < 15; ++i) lista.push_back({"u" + std::to_string(20 - i) + "@x.com"});
-  preencher(b.editor.gridMain, lista);
+  fill(b.editor.gridMain, lista);
   b.progresso.cancelAtStep("Processados: 10");
 
   EXPECT_FALSE(quorvel::exclusaoSeletiva(b.editor, "1", "", false));

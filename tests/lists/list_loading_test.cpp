@@ -21,9 +21,9 @@ namespace fs = std::filesystem;
 using quorvel::ListEditor;
 using quorvel::ReadResult;
 using quorvel::TextGrid;
-using quorvel::testing::linhasDe;
-using quorvel::testing::preencher;
+using quorvel::testing::fill;
 using quorvel::testing::Rows;
+using quorvel::testing::rowsOf;
 
 namespace {
 
@@ -70,7 +70,7 @@ class PlataformaFalsa : public quorvel::Platform {
 };
 
 // An editor wired to scripted ports, over a fresh program folder with dados/.
-class CarregamentoTest : public ::testing::Test {
+class ListLoading : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string modelo = (fs::temp_directory_path() / "quorvel-carregamento-XXXXXX").string();
@@ -106,7 +106,7 @@ class CarregamentoTest : public ::testing::Test {
 // ---------------------------------------------------------------------------------------------
 // File reader
 
-TEST_F(CarregamentoTest, FileReaderSplitsLinesByTheDescribedRules) {
+TEST_F(ListLoading, FileReaderSplitsLinesByTheDescribedRules) {
   struct Caso {
     std::string arquivo;
     Rows linhas;  // the data rows appended (the start list's header and blank row 1 are kept)
@@ -151,12 +151,12 @@ TEST_F(CarregamentoTest, FileReaderSplitsLinesByTheDescribedRules) {
     Rows esperado = {std::vector<std::string>(c.colunas), std::vector<std::string>(c.colunas)};
     esperado[0][0] = "emails";
     esperado.insert(esperado.end(), c.linhas.begin(), c.linhas.end());
-    EXPECT_EQ(linhasDe(limpo.gridMain), esperado) << c.arquivo;
+    EXPECT_EQ(rowsOf(limpo.gridMain), esperado) << c.arquivo;
   }
   EXPECT_TRUE(dialogos.messages.empty());
 }
 
-TEST_F(CarregamentoTest, FileReaderReadsQuotedFieldsWhole) {
+TEST_F(ListLoading, FileReaderReadsQuotedFieldsWhole) {
   struct Caso {
     std::string arquivo;
     Rows linhas;
@@ -196,23 +196,23 @@ TEST_F(CarregamentoTest, FileReaderReadsQuotedFieldsWhole) {
         << c.arquivo;
     Rows esperado = {{"emails", ""}, {"", ""}};
     esperado.insert(esperado.end(), c.linhas.begin(), c.linhas.end());
-    EXPECT_EQ(linhasDe(limpo.gridMain), esperado) << c.arquivo;
+    EXPECT_EQ(rowsOf(limpo.gridMain), esperado) << c.arquivo;
   }
 }
 
-TEST_F(CarregamentoTest, FileReaderAppendsToTheCurrentListWhateverTab) {
-  preencher(e.gridValidos, {{"email", "nome"}, {"a@x.com", "Ana"}});
+TEST_F(ListLoading, FileReaderAppendsToTheCurrentListWhateverTab) {
+  fill(e.gridValidos, {{"email", "nome"}, {"a@x.com", "Ana"}});
   e.setAbaAtiva(quorvel::kAbaValidos);
   ASSERT_EQ(ler("b@x.com;Bia;extra\r\nc@x.com"), ReadResult::ok);
-  EXPECT_EQ(linhasDe(e.gridValidos), (Rows{{"email", "nome", ""},
-                                           {"a@x.com", "Ana", ""},
-                                           {"b@x.com", "Bia", "extra"},
-                                           {"c@x.com", "", ""}}));
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridValidos), (Rows{{"email", "nome", ""},
+                                         {"a@x.com", "Ana", ""},
+                                         {"b@x.com", "Bia", "extra"},
+                                         {"c@x.com", "", ""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}}));
   EXPECT_EQ(e.gridValidos.cursorRow, 1);
 }
 
-TEST_F(CarregamentoTest, FileReaderDecodesByByteOrderMarkElseWindows1252) {
+TEST_F(ListLoading, FileReaderDecodesByByteOrderMarkElseWindows1252) {
   const Rows esperado = {{"emails", ""},
                          {"", ""},
                          {"emails", "nome"},
@@ -237,13 +237,13 @@ TEST_F(CarregamentoTest, FileReaderDecodesByByteOrderMarkElseWindows1252) {
     ASSERT_EQ(quorvel::abrirCSVTurbo(limpo, escrever(nome + ".txt", bytes)), ReadResult::ok);
     Rows linhas = esperado;
     if (nome == "cp1252") linhas.insert(linhas.begin() + 4, {"", ""});  // its blank line
-    EXPECT_EQ(linhasDe(limpo.gridMain), linhas) << nome;
+    EXPECT_EQ(rowsOf(limpo.gridMain), linhas) << nome;
   }
 }
 
 // Files larger than the pieces they are decoded in (1 MB), with a surrogate pair astride the
 // first piece's end, read the same as their UTF-8 form.
-TEST_F(CarregamentoTest, FileReaderDecodesLargeFilesPieceByPiece) {
+TEST_F(ListLoading, FileReaderDecodesLargeFilesPieceByPiece) {
   std::u16string texto = u"x;";
   texto.append(524285, u'a');  // the pair's first unit is the last unit of the first piece
   texto += u"\U0001F600;b\r\n";
@@ -266,7 +266,7 @@ TEST_F(CarregamentoTest, FileReaderDecodesLargeFilesPieceByPiece) {
     ListEditor lido;
     lido.progress = &progresso;
     ASSERT_EQ(quorvel::abrirCSVTurbo(lido, escrever(nome + ".csv", bytes)), ReadResult::ok);
-    EXPECT_TRUE(linhasDe(lido.gridMain) == linhasDe(referencia.gridMain)) << nome;
+    EXPECT_TRUE(rowsOf(lido.gridMain) == rowsOf(referencia.gridMain)) << nome;
   }
 
   // Windows-1252: the same without the characters it does not have.
@@ -282,22 +282,22 @@ TEST_F(CarregamentoTest, FileReaderDecodesLargeFilesPieceByPiece) {
   ASSERT_EQ(quorvel::abrirCSVTurbo(referenciaLatino, escrever("latino.csv", utf8Latino)),
             ReadResult::ok);
   EXPECT_GT(latino.gridMain.rowCount(), 30000);
-  EXPECT_TRUE(linhasDe(latino.gridMain) == linhasDe(referenciaLatino.gridMain));
+  EXPECT_TRUE(rowsOf(latino.gridMain) == rowsOf(referenciaLatino.gridMain));
 }
 
-TEST_F(CarregamentoTest, FileReaderReadsTheUtf16Fixture) {
+TEST_F(ListLoading, FileReaderReadsTheUtf16Fixture) {
   // Saved by a spreadsheet as "Unicode text": UTF-16 LE, tabs, a quoted name with a tab in it.
   ASSERT_EQ(quorvel::abrirCSVTurbo(e, std::string(QUORVEL_TEST_DATA) + "/listas/utf16le.txt"),
             ReadResult::ok);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails", ""},
-                                        {"", ""},
-                                        {"nome", "email"},
-                                        {"João\tda Silva", "joão@exemplo.com.br"},
-                                        {"Ana", "ana@exemplo.com.br"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails", ""},
+                                      {"", ""},
+                                      {"nome", "email"},
+                                      {"João\tda Silva", "joão@exemplo.com.br"},
+                                      {"Ana", "ana@exemplo.com.br"}}));
 }
 
-TEST_F(CarregamentoTest, FileReaderReportsMissingAndEmptyFilesAndLeavesTheListAlone) {
-  preencher(e.gridMain, {{"emails"}, {"a@x.com"}});
+TEST_F(ListLoading, FileReaderReportsMissingAndEmptyFilesAndLeavesTheListAlone) {
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
   struct Caso {
     std::optional<std::string> bytes;  // nullopt: no such file
     std::string nome, erro;
@@ -321,12 +321,12 @@ TEST_F(CarregamentoTest, FileReaderReportsMissingAndEmptyFilesAndLeavesTheListAl
   EXPECT_EQ(quorvel::abrirCSVTurbo(e, pasta), ReadResult::erro);
   EXPECT_EQ(dialogos.texts("error"),
             (std::vector<std::string>{"Não foi possível abrir o arquivo: " + pasta}));
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {"a@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}}));
   EXPECT_TRUE(e.gridVisivel);
   EXPECT_FALSE(progresso.visible);
 }
 
-TEST_F(CarregamentoTest, FileReaderShowsProgressEveryThousandLines) {
+TEST_F(ListLoading, FileReaderShowsProgressEveryThousandLines) {
   std::string arquivo;
   for (int i = 0; i < 2500; ++i) arquivo += "u" + std::to_string(i) + "@x.com\r\n";
   std::vector<std::string> legendas;
@@ -346,7 +346,7 @@ TEST_F(CarregamentoTest, FileReaderShowsProgressEveryThousandLines) {
   EXPECT_EQ(e.gridMain.rowCount(), 2 + 2500);
 }
 
-TEST_F(CarregamentoTest, FileReaderStopsWhenCancelledKeepingTheRowsRead) {
+TEST_F(ListLoading, FileReaderStopsWhenCancelledKeepingTheRowsRead) {
   std::string arquivo;
   for (int i = 0; i < 5000; ++i) arquivo += "u" + std::to_string(i) + "@x.com\n";
   progresso.onStep = [](quorvel::RecordingProgress& p) { p.cancelRequested = true; };
@@ -358,7 +358,7 @@ TEST_F(CarregamentoTest, FileReaderStopsWhenCancelledKeepingTheRowsRead) {
   EXPECT_FALSE(progresso.visible);
 }
 
-TEST_F(CarregamentoTest, FileReaderCopesWithATenMegabyteLine) {
+TEST_F(ListLoading, FileReaderCopesWithATenMegabyteLine) {
   std::string linha;
   linha.reserve(10'500'000);
   while (linha.size() < 10'000'000) linha += "palavra qualquer sem separador ";
@@ -382,7 +382,7 @@ TEST_F(CarregamentoTest, FileReaderCopesWithATenMegabyteLine) {
   EXPECT_EQ(outro.gridMain.cell(1, 3), "y");
 }
 
-TEST_F(CarregamentoTest, FileReaderNeverWritesItsFile) {
+TEST_F(ListLoading, FileReaderNeverWritesItsFile) {
   const std::string conteudo = "\"a\",\"b\"\r\nc;d\r\n";
   std::string caminho = escrever("intocado.csv", conteudo);
   struct stat antes {};
@@ -399,7 +399,7 @@ TEST_F(CarregamentoTest, FileReaderNeverWritesItsFile) {
 // ---------------------------------------------------------------------------------------------
 // Paste reader
 
-TEST_F(CarregamentoTest, PasteReaderSplitsEveryLineAtTheFirstLinesSeparator) {
+TEST_F(ListLoading, PasteReaderSplitsEveryLineAtTheFirstLinesSeparator) {
   struct Caso {
     std::string texto;
     Rows lista;  // the whole list afterwards (from the start list)
@@ -426,30 +426,30 @@ TEST_F(CarregamentoTest, PasteReaderSplitsEveryLineAtTheFirstLinesSeparator) {
     limpo.dialogs = &dialogos;
     limpo.progress = &progresso;
     quorvel::colarCheck(limpo, c.texto);
-    EXPECT_EQ(linhasDe(limpo.gridMain), c.lista) << c.texto;
+    EXPECT_EQ(rowsOf(limpo.gridMain), c.lista) << c.texto;
   }
 }
 
-TEST_F(CarregamentoTest, PasteReaderDropsATrailingBlankColumnWithoutAHeader) {
+TEST_F(ListLoading, PasteReaderDropsATrailingBlankColumnWithoutAHeader) {
   quorvel::colarCheck(e, "a;b;");
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails", ""}, {"a", "b"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails", ""}, {"a", "b"}}));
 
   // A blank column keeps its place while it has a header.
   ListEditor outro;
   outro.dialogs = &dialogos;
   outro.progress = &progresso;
-  preencher(outro.gridMain, {{"emails", "nome", "uf"}, {"x@x.com", "", ""}});
+  fill(outro.gridMain, {{"emails", "nome", "uf"}, {"x@x.com", "", ""}});
   quorvel::colarCheck(outro, "a@x.com;;");
-  EXPECT_EQ(linhasDe(outro.gridMain),
+  EXPECT_EQ(rowsOf(outro.gridMain),
             (Rows{{"emails", "nome", "uf"}, {"x@x.com", "", ""}, {"a@x.com", "", ""}}));
 }
 
-TEST_F(CarregamentoTest, PasteReaderKeepsAFilledFirstRowAndMarksTheListEdited) {
-  preencher(e.gridMain, {{"emails"}, {"x@x.com"}});
+TEST_F(ListLoading, PasteReaderKeepsAFilledFirstRowAndMarksTheListEdited) {
+  fill(e.gridMain, {{"emails"}, {"x@x.com"}});
   e.gArquivos["0"] = "/algum/arquivo.csv";
   e.gEditou["0"] = "0";
   quorvel::colarCheck(e, "a@x.com");
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {"x@x.com"}, {"a@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"x@x.com"}, {"a@x.com"}}));
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_EQ(e.arquivoDaAba(0), "");
   EXPECT_EQ(e.status.saved, "Não");
@@ -459,19 +459,19 @@ TEST_F(CarregamentoTest, PasteReaderKeepsAFilledFirstRowAndMarksTheListEdited) {
   EXPECT_FALSE(progresso.visible);
 }
 
-TEST_F(CarregamentoTest, PastingNothingOnlyClearsTheFilePath) {
+TEST_F(ListLoading, PastingNothingOnlyClearsTheFilePath) {
   e.gArquivos["0"] = "/algum/arquivo.csv";
   e.gEditou["0"] = "0";
   quorvel::colarCheck(e, "");
   quorvel::colarCheck(e, " \r\n ");
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}}));
   EXPECT_EQ(e.arquivoDaAba(0), "");
   EXPECT_EQ(e.editouDaAba(0), "0");
   EXPECT_EQ(progresso.operation, "");  // no progress shown
   EXPECT_TRUE(dialogos.messages.empty());
 }
 
-TEST_F(CarregamentoTest, PasteReaderStepsEveryTenLinesAndHonoursCancel) {
+TEST_F(ListLoading, PasteReaderStepsEveryTenLinesAndHonoursCancel) {
   std::string texto;
   for (int i = 1; i <= 35; ++i) texto += "u" + std::to_string(i) + "@x.com\n";
   std::vector<std::string> legendas;
@@ -493,10 +493,10 @@ TEST_F(CarregamentoTest, PasteReaderStepsEveryTenLinesAndHonoursCancel) {
   EXPECT_EQ(e.arquivoDaAba(0), "");
 }
 
-TEST_F(CarregamentoTest, PasteFromTheClipboardIsTrimmed) {
+TEST_F(ListLoading, PasteFromTheClipboardIsTrimmed) {
   plataforma.areaDeTransferencia = "\r\n  a@x.com;Ana  \r\nb@x.com;Bia\r\n\r\n";
   quorvel::executarColar(e);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails", ""}, {"a@x.com", "Ana"}, {"b@x.com", "Bia"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails", ""}, {"a@x.com", "Ana"}, {"b@x.com", "Bia"}}));
   EXPECT_EQ(e.status.items, "2");
 
   plataforma.areaDeTransferencia = "";
@@ -505,7 +505,7 @@ TEST_F(CarregamentoTest, PasteFromTheClipboardIsTrimmed) {
   EXPECT_EQ(e.arquivoDaAba(0), "");
 }
 
-TEST_F(CarregamentoTest, TypedInputGoesToThePasteReader) {
+TEST_F(ListLoading, TypedInputGoesToThePasteReader) {
   dialogos.memos = {std::string("  a@x.com\r\nb@x.com  "), std::string(" \r\n "), std::nullopt};
   quorvel::inserirInput(e);
   quorvel::inserirInput(e);  // blank: nothing
@@ -514,20 +514,20 @@ TEST_F(CarregamentoTest, TypedInputGoesToThePasteReader) {
       dialogos.texts("memo"),
       std::vector<std::string>(3, "Digite ou cole os dados que quer inserir na lista de dados"));
   EXPECT_EQ(dialogos.botoes, std::vector<std::string>(3, "Ok"));
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {"a@x.com"}, {"b@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}, {"b@x.com"}}));
   EXPECT_EQ(e.editouDaAba(0), "1");
 }
 
 // ---------------------------------------------------------------------------------------------
 // "Abrir lista"
 
-TEST_F(CarregamentoTest, OpenTurnsAFirstLineWithoutAddressesIntoTheHeader) {
+TEST_F(ListLoading, OpenTurnsAFirstLineWithoutAddressesIntoTheHeader) {
   std::string caminho =
       escrever("clientes.csv", "nome;email\r\nAna;ana@x.com\r\nBia;bia@x.com\r\n");
   dialogos.values = {caminho};
   quorvel::btnAbrirClick(e);
   EXPECT_EQ(dialogos.texts("open"), (std::vector<std::string>{(home / "dados").string() + "/"}));
-  EXPECT_EQ(linhasDe(e.gridMain),
+  EXPECT_EQ(rowsOf(e.gridMain),
             (Rows{{"nome", "email"}, {"Ana", "ana@x.com"}, {"Bia", "bia@x.com"}}));
   EXPECT_EQ(e.arquivoDaAba(0), caminho);
   EXPECT_EQ(e.editouDaAba(0), "0");
@@ -538,40 +538,40 @@ TEST_F(CarregamentoTest, OpenTurnsAFirstLineWithoutAddressesIntoTheHeader) {
   EXPECT_TRUE(dialogos.texts("error").empty());
 }
 
-TEST_F(CarregamentoTest, OpenKeepsOrNamesTheHeaderOfOneColumnLists) {
+TEST_F(ListLoading, OpenKeepsOrNamesTheHeaderOfOneColumnLists) {
   // A one-column list of addresses keeps the start list's "emails".
   dialogos.values = {escrever("a.txt", "a@x.com\nb@x.com\n")};
   quorvel::btnAbrirClick(e);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {"a@x.com"}, {"b@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}, {"b@x.com"}}));
 
   // A blank header of one column becomes "e-mails"; blank headers of several, "Coluna n".
   e.novaLista(e.gridMain, true);
   e.gEditou["0"] = "0";
   dialogos.values = {escrever("b.txt", "c@x.com\n")};
   quorvel::btnAbrirClick(e);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"e-mails"}, {"c@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"e-mails"}, {"c@x.com"}}));
 
   e.novaLista(e.gridMain, true);
   e.gEditou["0"] = "0";
   dialogos.values = {escrever("c.txt", "d@x.com,Dani,,SP\n")};
   quorvel::btnAbrirClick(e);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"Coluna 1", "Coluna 2", "Coluna 3", "Coluna 4"},
-                                        {"d@x.com", "Dani", " ", "SP"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"Coluna 1", "Coluna 2", "Coluna 3", "Coluna 4"},
+                                      {"d@x.com", "Dani", " ", "SP"}}));
 }
 
-TEST_F(CarregamentoTest, OpenMakesADataLineWithoutAtTheHeaderEvenWhenItIsData) {
+TEST_F(ListLoading, OpenMakesADataLineWithoutAtTheHeaderEvenWhenItIsData) {
   dialogos.values = {escrever("a.txt", "Ana;Silva\r\nBia;Souza\r\n")};
   quorvel::btnAbrirClick(e);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"Ana", "Silva"}, {"Bia", "Souza"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"Ana", "Silva"}, {"Bia", "Souza"}}));
 }
 
-TEST_F(CarregamentoTest, OpenSeveralFilesAppendsThemAndMarksTheListEdited) {
+TEST_F(ListLoading, OpenSeveralFilesAppendsThemAndMarksTheListEdited) {
   std::string a = escrever("a.csv", "email;nome\r\na@x.com;Ana\r\n");
   std::string b = escrever("b.csv", "email;nome\r\nb@x.com;Bia\r\n");
   dialogos.values = {a + "\r\n" + b};
   quorvel::btnAbrirClick(e);
   // The second file's header line stays a data row: row 1 holds an address.
-  EXPECT_EQ(linhasDe(e.gridMain),
+  EXPECT_EQ(rowsOf(e.gridMain),
             (Rows{{"email", "nome"}, {"a@x.com", "Ana"}, {"email", "nome"}, {"b@x.com", "Bia"}}));
   EXPECT_EQ(e.arquivoDaAba(0), "");
   EXPECT_EQ(e.editouDaAba(0), "1");
@@ -596,7 +596,7 @@ TEST_F(CarregamentoTest, OpenSeveralFilesAppendsThemAndMarksTheListEdited) {
   EXPECT_EQ(e.editouDaAba(0), "0");
 }
 
-TEST_F(CarregamentoTest, OpenOneFileIntoAListThatHasAFileLeavesItUnsaved) {
+TEST_F(ListLoading, OpenOneFileIntoAListThatHasAFileLeavesItUnsaved) {
   e.gArquivos["0"] = "/antes.csv";
   e.gEditou["0"] = "0";
   dialogos.values = {escrever("a.csv", "a@x.com\r\n")};
@@ -605,7 +605,7 @@ TEST_F(CarregamentoTest, OpenOneFileIntoAListThatHasAFileLeavesItUnsaved) {
   EXPECT_EQ(e.editouDaAba(0), "1");
 }
 
-TEST_F(CarregamentoTest, OpenReportsAFileThatVanishedAndReadsTheNext) {
+TEST_F(ListLoading, OpenReportsAFileThatVanishedAndReadsTheNext) {
   std::string sumiu = escrever("sumiu.csv", "x@x.com\r\n");
   std::string fica = escrever("fica.csv", "email\r\nb@x.com\r\n");
   dialogos.values = {sumiu + "\n" + fica};
@@ -613,7 +613,7 @@ TEST_F(CarregamentoTest, OpenReportsAFileThatVanishedAndReadsTheNext) {
   quorvel::btnAbrirClick(e);
   EXPECT_EQ(dialogos.texts("error"),
             (std::vector<std::string>{"Não foi possível abrir o arquivo: " + sumiu}));
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"email"}, {"b@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"email"}, {"b@x.com"}}));
 
   // A single chosen file that cannot be read opens nothing: the list is not "saved", and its
   // names stay (a blank row is never made the header).
@@ -623,20 +623,20 @@ TEST_F(CarregamentoTest, OpenReportsAFileThatVanishedAndReadsTheNext) {
   outro.programFolder = home.string();
   dialogos.values = {sumiu};
   quorvel::btnAbrirClick(outro);
-  EXPECT_EQ(linhasDe(outro.gridMain), (Rows{{"emails"}, {""}}));
+  EXPECT_EQ(rowsOf(outro.gridMain), (Rows{{"emails"}, {""}}));
   EXPECT_EQ(outro.arquivoDaAba(0), "");
   EXPECT_EQ(outro.status.saved, "Não");
 }
 
-TEST_F(CarregamentoTest, OpenWithNoChoiceDoesNothing) {
+TEST_F(ListLoading, OpenWithNoChoiceDoesNothing) {
   dialogos.values = {""};
   quorvel::btnAbrirClick(e);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}}));
   EXPECT_EQ(e.editouDaAba(0), "");
   EXPECT_EQ(e.arquivoDaAba(0), "");
 }
 
-TEST_F(CarregamentoTest, OpenStopsWithoutCleanUpWhenCancelled) {
+TEST_F(ListLoading, OpenStopsWithoutCleanUpWhenCancelled) {
   std::string arquivo = "nome\r\n";
   for (int i = 0; i < 3000; ++i) arquivo += "u" + std::to_string(i) + "@x.com\r\n";
   std::string a = escrever("a.csv", arquivo);
@@ -648,34 +648,34 @@ TEST_F(CarregamentoTest, OpenStopsWithoutCleanUpWhenCancelled) {
             (std::vector<std::string>{"Procedimento cancelado", "Processamento cancelado"}));
   // The start list's blank row and the file's header line are where they were read.
   EXPECT_EQ(e.gridMain.rowCount(), 2 + 1000);
-  EXPECT_EQ(linhasDe(e.gridMain)[0], (std::vector<std::string>{"emails"}));
+  EXPECT_EQ(rowsOf(e.gridMain)[0], (std::vector<std::string>{"emails"}));
   EXPECT_EQ(e.gridMain.cell(0, 1), "");
   EXPECT_EQ(e.gridMain.cell(0, 2), "nome");
   EXPECT_EQ(e.editouDaAba(0), "");
   EXPECT_TRUE(e.gridVisivel);
 }
 
-TEST_F(CarregamentoTest, OpenMovesToPrincipalAndRemovesLeadingBlankRows) {
+TEST_F(ListLoading, OpenMovesToPrincipalAndRemovesLeadingBlankRows) {
   e.setAbaAtiva(quorvel::kAbaValidos);
-  preencher(e.gridMain, {{"emails"}, {""}, {" "}, {""}});
+  fill(e.gridMain, {{"emails"}, {""}, {" "}, {""}});
   dialogos.values = {escrever("a.csv", "a@x.com\r\nb@x.com")};
   quorvel::btnAbrirClick(e);
   EXPECT_EQ(e.abaAtiva(), quorvel::kAbaPrincipal);
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {"a@x.com"}, {"b@x.com"}}));
-  EXPECT_EQ(linhasDe(e.gridValidos), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}, {"b@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridValidos), (Rows{{""}, {""}}));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Dropped files
 
-TEST_F(CarregamentoTest, DropReadsIntoTheCurrentListWithoutHeaderDetection) {
+TEST_F(ListLoading, DropReadsIntoTheCurrentListWithoutHeaderDetection) {
   std::string a = escrever("a.csv", "nome,email\r\nAna,ana@x.com\r\n");
   e.gArquivos["0"] = "/antes.csv";
   e.gEditou["0"] = "1";
   quorvel::soltarArquivos(e, {"  " + a + " "}, false);
   // The header line stays a data row and blank row 1 goes; the file becomes the tab's file,
   // even though the tab had one.
-  EXPECT_EQ(linhasDe(e.gridMain),
+  EXPECT_EQ(rowsOf(e.gridMain),
             (Rows{{"emails", "Coluna 2"}, {"nome", "email"}, {"Ana", "ana@x.com"}}));
   EXPECT_EQ(e.arquivoDaAba(0), a);
   EXPECT_EQ(e.editouDaAba(0), "0");
@@ -683,21 +683,21 @@ TEST_F(CarregamentoTest, DropReadsIntoTheCurrentListWithoutHeaderDetection) {
   EXPECT_TRUE(dialogos.messages.empty());  // no question about unsaved edits
 }
 
-TEST_F(CarregamentoTest, DropOfSeveralFilesMarksTheTabEditedAndKeepsItsFile) {
+TEST_F(ListLoading, DropOfSeveralFilesMarksTheTabEditedAndKeepsItsFile) {
   e.setAbaAtiva(quorvel::kAbaInvalidos);
   e.gArquivos["2"] = "/invalidos.csv";
   e.gEditou["2"] = "0";
   std::string a = escrever("a.txt", "a@x.com\r\n");
   std::string b = escrever("b.txt", "b@x.com\r\n");
   quorvel::soltarArquivos(e, {a, (home / "nao-existe.txt").string(), b}, false);
-  EXPECT_EQ(linhasDe(e.gridInvalidos), (Rows{{"Coluna 1"}, {"a@x.com"}, {"b@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridInvalidos), (Rows{{"Coluna 1"}, {"a@x.com"}, {"b@x.com"}}));
   EXPECT_EQ(e.arquivoDaAba(2), "/invalidos.csv");
   EXPECT_EQ(e.editouDaAba(2), "1");
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}}));
   EXPECT_TRUE(dialogos.messages.empty());  // a path that does not exist is skipped quietly
 }
 
-TEST_F(CarregamentoTest, DroppedSpreadsheetStopsTheDrop) {
+TEST_F(ListLoading, DroppedSpreadsheetStopsTheDrop) {
   std::string a = escrever("a.txt", "a@x.com\r\n");
   std::string planilha = escrever("planilha.xlsx", "PK\x03\x04");
   std::string b = escrever("b.txt", "b@x.com\r\n");
@@ -709,7 +709,7 @@ TEST_F(CarregamentoTest, DroppedSpreadsheetStopsTheDrop) {
                 "Depois basta você colar aqui usando CTRL + V ou então pelo menu \"Editar /  "
                 "Colar\""}));
   // The file before it was read; nothing after it, not even the clean-up.
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {""}, {"a@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}, {"a@x.com"}}));
   EXPECT_EQ(e.arquivoDaAba(0), "");
 
   dialogos.messages.clear();
@@ -718,13 +718,13 @@ TEST_F(CarregamentoTest, DroppedSpreadsheetStopsTheDrop) {
   EXPECT_EQ(e.gridMain.cell(0, 2), "x@x.com");
 }
 
-TEST_F(CarregamentoTest, DropOnTheValidationPageOnlyListsTheFiles) {
+TEST_F(ListLoading, DropOnTheValidationPageOnlyListsTheFiles) {
   std::string a = escrever("a.txt", "a@x.com\r\n");
   std::vector<std::string> lote;
   quorvel::soltarArquivos(e, {a, (home / "nao-existe.txt").string()}, true,
                           [&](const std::string& c) { lote.push_back(c); });
   EXPECT_EQ(lote, std::vector<std::string>{a});
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}}));
   EXPECT_EQ(e.editouDaAba(0), "");
   EXPECT_EQ(e.arquivoDaAba(0), "");
 }
@@ -732,21 +732,21 @@ TEST_F(CarregamentoTest, DropOnTheValidationPageOnlyListsTheFiles) {
 // ---------------------------------------------------------------------------------------------
 // Extractor page
 
-TEST_F(CarregamentoTest, ExtractorReadsAnAddressBook) {
+TEST_F(ListLoading, ExtractorReadsAnAddressBook) {
   const std::string texto =
       "Ana Silva <ana@x.com>; \"Bia Souza\" <bia@x.com>,caio@x.com, <dani@x.com>";
   ASSERT_TRUE(quorvel::extrairEmails(e, texto, false));
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"nome", "e-mails"},
-                                        {"Ana Silva", "ana@x.com"},
-                                        {"Bia Souza", "bia@x.com"},
-                                        {"", "caio@x.com"},
-                                        {"", "dani@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"nome", "e-mails"},
+                                      {"Ana Silva", "ana@x.com"},
+                                      {"Bia Souza", "bia@x.com"},
+                                      {"", "caio@x.com"},
+                                      {"", "dani@x.com"}}));
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_EQ(e.status.saved, "Não");
   EXPECT_TRUE(dialogos.messages.empty());  // two rows or fewer: no question
 }
 
-TEST_F(CarregamentoTest, ExtractorHandsOtherTextsToTheExtractor) {
+TEST_F(ListLoading, ExtractorHandsOtherTextsToTheExtractor) {
   std::vector<std::string> recebidos;
   e.extratorEmails = [&](const std::string& t) {
     recebidos.push_back(t);
@@ -755,7 +755,7 @@ TEST_F(CarregamentoTest, ExtractorHandsOtherTextsToTheExtractor) {
   const std::string texto = "Fale com <a@x.com>, ou b@x.com";
   ASSERT_TRUE(quorvel::extrairEmails(e, texto, true));  // the raw extractor: no address book
   EXPECT_EQ(recebidos, std::vector<std::string>{texto});
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"e-mails"}, {"a@x.com"}, {"b@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"e-mails"}, {"a@x.com"}, {"b@x.com"}}));
 
   // Loaded data is discarded only after a "yes".
   dialogos.answers = {quorvel::kNao};
@@ -769,11 +769,11 @@ TEST_F(CarregamentoTest, ExtractorHandsOtherTextsToTheExtractor) {
   EXPECT_EQ(recebidos.back(), "c@x.com");
 }
 
-TEST_F(CarregamentoTest, ExtractorNotConnectedLoadsNothing) {
-  preencher(e.gridMain, {{"emails", "nome"}, {"a@x.com", "Ana"}});
+TEST_F(ListLoading, ExtractorNotConnectedLoadsNothing) {
+  fill(e.gridMain, {{"emails", "nome"}, {"a@x.com", "Ana"}});
   e.gArquivos["0"] = "/lista.csv";
   ASSERT_TRUE(quorvel::extrairEmails(e, "um texto com a@x.com", false));
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"e-mails"}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"e-mails"}, {""}}));
   EXPECT_EQ(e.arquivoDaAba(0), "");
 }
 

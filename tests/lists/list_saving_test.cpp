@@ -24,15 +24,15 @@
 namespace fs = std::filesystem;
 using quorvel::ListEditor;
 using quorvel::TextGrid;
-using quorvel::testing::linhasDe;
-using quorvel::testing::preencher;
+using quorvel::testing::fill;
 using quorvel::testing::Rows;
+using quorvel::testing::rowsOf;
 
 namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
 
-class SalvamentoTest : public ::testing::Test {
+class ListSaving : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string modelo = (fs::temp_directory_path() / "quorvel-salvamento-XXXXXX").string();
@@ -57,7 +57,7 @@ class SalvamentoTest : public ::testing::Test {
   ListEditor e;
 };
 
-TEST(SalvamentoFormato, CellsAreQuotedWithInnerQuotesDoubled) {
+TEST(SaveFormat, CellsAreQuotedWithInnerQuotesDoubled) {
   struct Caso {
     std::vector<std::string> celulas;
     std::string linha;
@@ -77,11 +77,11 @@ TEST(SalvamentoFormato, CellsAreQuotedWithInnerQuotesDoubled) {
   }
 }
 
-TEST_F(SalvamentoTest, SavesEveryRowAsQuotedCommaSeparatedUtf8) {
-  preencher(e.gridMain, {{"emails", "nome", "obs"},
-                         {"a@x.com", "", "Ana"},
-                         {"", "", ""},
-                         {"b@x.com", " ", "diz \"oi\", e sai"}});
+TEST_F(ListSaving, SavesEveryRowAsQuotedCommaSeparatedUtf8) {
+  fill(e.gridMain, {{"emails", "nome", "obs"},
+                    {"a@x.com", "", "Ana"},
+                    {"", "", ""},
+                    {"b@x.com", " ", "diz \"oi\", e sai"}});
   const std::string arquivo = dados + "/lista.csv";
   ASSERT_TRUE(quorvel::salvarComo(e, arquivo, true));
   EXPECT_EQ(bytesDe(arquivo), kBom +
@@ -100,13 +100,13 @@ TEST_F(SalvamentoTest, SavesEveryRowAsQuotedCommaSeparatedUtf8) {
   EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(dados), {}).size(), 1u);
 }
 
-TEST_F(SalvamentoTest, OneColumnListIsOneQuotedValuePerLine) {
-  preencher(e.gridMain, {{"emails"}, {"a@x.com"}, {"b@x.com"}});
+TEST_F(ListSaving, OneColumnListIsOneQuotedValuePerLine) {
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}, {"b@x.com"}});
   ASSERT_TRUE(quorvel::salvarComo(e, dados + "/um.csv", true));
   EXPECT_EQ(bytesDe(dados + "/um.csv"), kBom + "\"emails\"\r\n\"a@x.com\"\r\n\"b@x.com\"\r\n");
 }
 
-TEST_F(SalvamentoTest, SavedListLoadsBackIntoTheSameCells) {
+TEST_F(ListSaving, SavedListLoadsBackIntoTheSameCells) {
   const Rows lista = {
       {"nome", "email", "obs", ""},  // a last column without a name keeps its data
       {"Silva, Ana", "ana@x.com", "diz \"oi\"; tchau", ""},
@@ -117,7 +117,7 @@ TEST_F(SalvamentoTest, SavedListLoadsBackIntoTheSameCells) {
       {"", "", "", ""},
       {"a@x.com", "", "", ""},
   };
-  preencher(e.gridMain, lista);
+  fill(e.gridMain, lista);
   const std::string arquivo = dados + "/ida-e-volta.csv";
   ASSERT_TRUE(quorvel::salvarComo(e, arquivo, true));
 
@@ -126,7 +126,7 @@ TEST_F(SalvamentoTest, SavedListLoadsBackIntoTheSameCells) {
   volta.progress = &progresso;
   volta.novaLista(volta.gridMain, true);
   ASSERT_EQ(quorvel::abrirCSVTurbo(volta, arquivo), quorvel::ReadResult::ok);
-  Rows lido = linhasDe(volta.gridMain);
+  Rows lido = rowsOf(volta.gridMain);
   ASSERT_EQ(lido.size(), lista.size() + 2);
   // Every cell comes back as written. Only a row of empty cells, saved without any quote, is
   // read as a plain line: its empty fields become the single space of the row assignment rule
@@ -147,12 +147,12 @@ TEST_F(SalvamentoTest, SavedListLoadsBackIntoTheSameCells) {
   aberta.programFolder = home.string();
   dialogos.values = {arquivo};
   quorvel::btnAbrirClick(aberta);
-  EXPECT_EQ(linhasDe(aberta.gridMain)[0], (std::vector<std::string>{"nome", "email", "obs", " "}));
+  EXPECT_EQ(rowsOf(aberta.gridMain)[0], (std::vector<std::string>{"nome", "email", "obs", " "}));
   EXPECT_EQ(aberta.gridMain.rowCount(), static_cast<int>(lista.size()));
   EXPECT_EQ(aberta.arquivoDaAba(0), arquivo);
 }
 
-TEST_F(SalvamentoTest, TabSeparatedFileOpenedAndSavedIsRewrittenInTheSavedFormat) {
+TEST_F(ListSaving, TabSeparatedFileOpenedAndSavedIsRewrittenInTheSavedFormat) {
   fs::create_directory(dados);
   const std::string arquivo = dados + "/tab.txt";
   std::ofstream(arquivo, std::ios::binary) << "email\tnome\r\na@x.com\tAna\r\n";
@@ -165,8 +165,8 @@ TEST_F(SalvamentoTest, TabSeparatedFileOpenedAndSavedIsRewrittenInTheSavedFormat
   EXPECT_EQ(e.status.saved, "Sim");
 }
 
-TEST_F(SalvamentoTest, SaveWithoutAFileGoesThroughTheSaveWindow) {
-  preencher(e.gridMain, {{"emails"}, {"a@x.com"}});
+TEST_F(ListSaving, SaveWithoutAFileGoesThroughTheSaveWindow) {
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
   e.gEditou["0"] = "1";
   const std::string arquivo = dados + "/nova.csv";
   dialogos.values = {arquivo};
@@ -185,11 +185,11 @@ TEST_F(SalvamentoTest, SaveWithoutAFileGoesThroughTheSaveWindow) {
   EXPECT_TRUE(dialogos.texts("question").empty());
 }
 
-TEST_F(SalvamentoTest, SaveAsAsksBeforeReplacingAFile) {
+TEST_F(ListSaving, SaveAsAsksBeforeReplacingAFile) {
   fs::create_directory(dados);
   const std::string arquivo = dados + "/existe.csv";
   std::ofstream(arquivo, std::ios::binary) << "antigo";
-  preencher(e.gridMain, {{"emails"}, {"a@x.com"}});
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
 
   dialogos.values = {arquivo};
   dialogos.answers = {quorvel::kNao};
@@ -218,9 +218,9 @@ TEST_F(SalvamentoTest, SaveAsAsksBeforeReplacingAFile) {
   EXPECT_EQ(e.arquivoDaAba(0), arquivo);
 }
 
-TEST_F(SalvamentoTest, EachTabKeepsItsOwnFile) {
-  preencher(e.gridMain, {{"emails"}, {"a@x.com"}});
-  preencher(e.gridValidos, {{"emails"}, {"b@x.com"}});
+TEST_F(ListSaving, EachTabKeepsItsOwnFile) {
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
+  fill(e.gridValidos, {{"emails"}, {"b@x.com"}});
   ASSERT_TRUE(quorvel::salvarComo(e, dados + "/principal.csv", true));
   e.setAbaAtiva(quorvel::kAbaValidos);
   dialogos.values = {dados + "/validos.csv"};
@@ -230,8 +230,8 @@ TEST_F(SalvamentoTest, EachTabKeepsItsOwnFile) {
   EXPECT_EQ(bytesDe(dados + "/validos.csv"), kBom + "\"emails\"\r\n\"b@x.com\"\r\n");
 }
 
-TEST_F(SalvamentoTest, AFailedSaveIsReportedAndChangesNothing) {
-  preencher(e.gridMain, {{"emails"}, {"a@x.com"}});
+TEST_F(ListSaving, AFailedSaveIsReportedAndChangesNothing) {
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
   e.gArquivos["0"] = "/antes.csv";
   e.gEditou["0"] = "1";
   const std::string arquivo = (home / "nao-existe" / "lista.csv").string();
@@ -246,7 +246,7 @@ TEST_F(SalvamentoTest, AFailedSaveIsReportedAndChangesNothing) {
   EXPECT_TRUE(fs::exists(dados));  // the workspace folder is made even so
 }
 
-TEST_F(SalvamentoTest, AFailedWriteLeavesThePreviousFileWhole) {
+TEST_F(ListSaving, AFailedWriteLeavesThePreviousFileWhole) {
   fs::create_directory(dados);
   const std::string arquivo = dados + "/lista.csv";
   const std::string anterior = kBom + "\"emails\"\r\n\"velho@x.com\"\r\n";
@@ -276,7 +276,7 @@ TEST_F(SalvamentoTest, AFailedWriteLeavesThePreviousFileWhole) {
   EXPECT_NE(e.status.saved, "Sim");
 }
 
-TEST_F(SalvamentoTest, ProgressStepsEveryHundredRowsAndCancelWritesNothing) {
+TEST_F(ListSaving, ProgressStepsEveryHundredRowsAndCancelWritesNothing) {
   TextGrid& g = e.gridMain;
   g.setRowCount(251);
   for (int r = 1; r < g.rowCount(); ++r) g.setCell(0, r, "u" + std::to_string(r) + "@x.com");
@@ -305,7 +305,7 @@ TEST_F(SalvamentoTest, ProgressStepsEveryHundredRowsAndCancelWritesNothing) {
   EXPECT_FALSE(progresso.visible);
 }
 
-TEST(JanelaSalvar, ResultIsFolderAndNameWithTheExtensionWhenMissing) {
+TEST(SaveWindow, ResultIsFolderAndNameWithTheExtensionWhenMissing) {
   struct Caso {
     bool aceito;
     std::string pasta, nome, resultado;
@@ -342,7 +342,7 @@ long kbDeStatus(const char* campo) {
   return -1;
 }
 
-TEST_F(SalvamentoTest, DISABLED_TempoUmMilhaoDeLinhas) {
+TEST_F(ListSaving, DISABLED_TimeOfAMillionRows) {
   using Relogio = std::chrono::steady_clock;
   constexpr int kLinhas = 1'000'000;
   fs::create_directory(dados);

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,9 +18,9 @@ using namespace std::string_literals;
 using quorvel::ListEditor;
 using quorvel::RecordingProgress;
 using quorvel::ScriptedDialogs;
-using quorvel::testing::linhasDe;
-using quorvel::testing::preencher;
+using quorvel::testing::fill;
 using quorvel::testing::Rows;
+using quorvel::testing::rowsOf;
 using ::testing::ElementsAre;
 
 namespace {
@@ -42,7 +41,7 @@ class ProgressoGravado : public RecordingProgress {
   }
 };
 
-class Nomes : public ::testing::Test {
+class NameIdentification : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string modelo = (fs::temp_directory_path() / "quorvel-nomes-XXXXXX").string();
@@ -92,7 +91,7 @@ TEST(SortByLength, LongestFirstThenDescendingIgnoringCaseTrimmed) {
   EXPECT_THAT(quorvel::sortByLength({}), ElementsAre());
 }
 
-TEST(Sobrenomes, SixtyNineInTheirOrderAndSortedLongestFirst) {
+TEST(Surnames, SixtyNineInTheirOrderAndSortedLongestFirst) {
   const auto& s = quorvel::sobrenomesPadrao();
   ASSERT_EQ(s.size(), 69u);
   EXPECT_EQ(s.front(), "Alves");
@@ -126,68 +125,23 @@ TEST(DobrarNome, LowerCasesAndDropsOnlySevenMarks) {
   for (const auto& [nome, dobrado] : casos) EXPECT_EQ(quorvel::dobrarNome(nome), dobrado) << nome;
 }
 
-TEST(BuscaNomes, FirstListedNameFoundAnywhereWins) {
-  struct Caso {
-    std::vector<std::string> nomes;
-    std::string texto;
-    int esperado;
-  };
-  const std::vector<Caso> casos = {
-      {{"joana", "ana"}, "joana.silva", 0},
-      {{"ana", "joana"}, "joana.silva", 0},  // order, not length, decides
-      {{"xyz", "ana"}, "mariana", 1},
-      {{"", "ana"}, "bia", -1},  // an empty name occurs nowhere
-      {{"abcd", "bce", "c"}, "abce", 1},
-      {{"aab"}, "aaab", 0},
-      {{"ana"}, "", -1},
-      {{"júlia"}, "julia", -1},
-      {{"júlia"}, "ajúliab", 0},
-  };
-  for (const auto& c : casos)
-    EXPECT_EQ(quorvel::BuscaNomes(c.nomes).primeiro(c.texto), c.esperado) << c.texto;
-}
-
-TEST(BuscaNomes, AgreesWithTryingEveryNameInTurn) {
-  std::mt19937 rng(20240607);
-  auto aleatorio = [&](int maxLen) {
-    std::string s(std::uniform_int_distribution<int>(0, maxLen)(rng), 'a');
-    for (char& ch : s) ch = static_cast<char>('a' + std::uniform_int_distribution<int>(0, 2)(rng));
-    return s;
-  };
-  for (int rodada = 0; rodada < 300; ++rodada) {
-    std::vector<std::string> nomes;
-    for (int i = 0; i < 12; ++i) nomes.push_back(aleatorio(4));
-    quorvel::BuscaNomes busca(nomes);
-    for (int t = 0; t < 20; ++t) {
-      std::string texto = aleatorio(10);
-      int esperado = -1;
-      for (size_t i = 0; i < nomes.size(); ++i)
-        if (!nomes[i].empty() && texto.find(nomes[i]) != std::string::npos) {
-          esperado = static_cast<int>(i);
-          break;
-        }
-      ASSERT_EQ(busca.primeiro(texto), esperado) << texto;
-    }
-  }
-}
-
 // ---------------------------------------------------------------------------------------------
 // identificarNomes
 
-TEST_F(Nomes, LongerFirstNamesFirstThenSurnamesFoldedMarksAndKeptValues) {
+TEST_F(NameIdentification, LongerFirstNamesFirstThenSurnamesFoldedMarksAndKeptValues) {
   gravarNomes("Ana\r\nJoana\r\nÍcaro\r\nJúlia\r\nMaria\r\n");
-  preencher(editor.gridMain, {{"emails", "#nome"},
-                              {"joana.silva@x.com", ""},
-                              {"ana@x.com", ""},
-                              {"silva123@x.com", ""},
-                              {"icaro@x.com", ""},
-                              {"julia@x.com", ""},
-                              {"júlia@x.com", ""},
-                              {"MARIANA@X.COM", ""},
-                              {"semarroba", ""},
-                              {"", ""},
-                              {"mariana@x.com", "Beltrano"},
-                              {"ana@x.com", "  "}});
+  fill(editor.gridMain, {{"emails", "#nome"},
+                         {"joana.silva@x.com", ""},
+                         {"ana@x.com", ""},
+                         {"silva123@x.com", ""},
+                         {"icaro@x.com", ""},
+                         {"julia@x.com", ""},
+                         {"júlia@x.com", ""},
+                         {"MARIANA@X.COM", ""},
+                         {"semarroba", ""},
+                         {"", ""},
+                         {"mariana@x.com", "Beltrano"},
+                         {"ana@x.com", "  "}});
   editor.gEditou["0"] = "0";
 
   EXPECT_EQ(quorvel::identificarNomes(editor, 0, false), 7);
@@ -198,13 +152,13 @@ TEST_F(Nomes, LongerFirstNamesFirstThenSurnamesFoldedMarksAndKeptValues) {
   EXPECT_EQ(editor.gEditou["0"], "0");
 }
 
-TEST_F(Nomes, FriendlyFormatUsesThePrefixAsWritten) {
-  preencher(editor.gridMain, {{"emails"},
-                              {"XPTO.Vendas@x.com"},
-                              {"semarroba"},
-                              {""},
-                              {"  Zz@x.com"},
-                              {"carlos.silva@x.com"}});
+TEST_F(NameIdentification, FriendlyFormatUsesThePrefixAsWritten) {
+  fill(editor.gridMain, {{"emails"},
+                         {"XPTO.Vendas@x.com"},
+                         {"semarroba"},
+                         {""},
+                         {"  Zz@x.com"},
+                         {"carlos.silva@x.com"}});
   EXPECT_EQ(quorvel::identificarNomes(editor, 0, true), 5);
   EXPECT_THAT(nomes(), ElementsAre("@XPTO.Vendas", "@", "@", "@  Zz", "Silva"));
   // The column was created at the right, width 150.
@@ -212,9 +166,9 @@ TEST_F(Nomes, FriendlyFormatUsesThePrefixAsWritten) {
   EXPECT_EQ(editor.gridMain.colWidth(1), 150);
 }
 
-TEST_F(Nomes, RunningTwiceKeepsTheNamesOfTheFirstRun) {
+TEST_F(NameIdentification, RunningTwiceKeepsTheNamesOfTheFirstRun) {
   gravarNomes("Ana\n");
-  preencher(editor.gridMain, {{"emails"}, {"mariana@x.com"}, {"xyz@x.com"}});
+  fill(editor.gridMain, {{"emails"}, {"mariana@x.com"}, {"xyz@x.com"}});
   EXPECT_EQ(quorvel::identificarNomes(editor, 0, false), 1);
   gravarNomes("Mariana\nXyz\n");
   EXPECT_EQ(quorvel::identificarNomes(editor, 0, false), 1);
@@ -222,7 +176,7 @@ TEST_F(Nomes, RunningTwiceKeepsTheNamesOfTheFirstRun) {
   EXPECT_EQ(editor.gridMain.colCount(), 2);
 }
 
-TEST_F(Nomes, NamesFileIsWrittenBackLongestFirstInItsOwnEncoding) {
+TEST_F(NameIdentification, NamesFileIsWrittenBackLongestFirstInItsOwnEncoding) {
   const std::string bomUtf16 = "\xFF\xFE"s;
   auto utf16 = [](const std::string& ascii_e_atil) {
     // ASCII text where '~' stands for "ã" (U+00E3), as UTF-16 LE.
@@ -251,7 +205,7 @@ TEST_F(Nomes, NamesFileIsWrittenBackLongestFirstInItsOwnEncoding) {
   // " Bia " counts five characters: the length is taken before trimming.
   for (const auto& c : casos) {
     gravarNomes(c.antes);
-    preencher(editor.gridMain, {{"emails"}, {"joao@x.com"}});
+    fill(editor.gridMain, {{"emails"}, {"joao@x.com"}});
     quorvel::identificarNomes(editor, 0, false);
     EXPECT_EQ(lerNomes(), c.depois) << c.oQue;
     if (!c.antes.empty()) {
@@ -260,19 +214,19 @@ TEST_F(Nomes, NamesFileIsWrittenBackLongestFirstInItsOwnEncoding) {
   }
 }
 
-TEST_F(Nomes, MissingNamesFileIsWrittenEmptyAndOnlySurnamesAreTried) {
-  preencher(editor.gridMain, {{"emails"}, {"ana.costa@x.com"}});
+TEST_F(NameIdentification, MissingNamesFileIsWrittenEmptyAndOnlySurnamesAreTried) {
+  fill(editor.gridMain, {{"emails"}, {"ana.costa@x.com"}});
   EXPECT_EQ(quorvel::identificarNomes(editor, 0, false), 1);
   EXPECT_THAT(nomes(), ElementsAre("Costa"));
   ASSERT_TRUE(fs::exists(arquivoNomes()));
   EXPECT_EQ(fs::file_size(arquivoNomes()), 0u);
 }
 
-TEST_F(Nomes, ShowsItsProgress) {
+TEST_F(NameIdentification, ShowsItsProgress) {
   gravarNomes("Ana\n");
   Rows lista = {{"emails"}};
   for (int i = 0; i < 12; ++i) lista.push_back({i % 2 ? "ana@x.com" : "zzz@x.com"});
-  preencher(editor.gridMain, lista);
+  fill(editor.gridMain, lista);
   EXPECT_EQ(quorvel::identificarNomes(editor, 0, false), 6);
   EXPECT_THAT(progresso.exibicoes,
               ElementsAre("Identificando os nomes dos contatos...|Total de registros: 12"));
@@ -281,10 +235,10 @@ TEST_F(Nomes, ShowsItsProgress) {
   EXPECT_FALSE(progresso.visible);
 }
 
-TEST_F(Nomes, CancelKeepsTheNamesFoundSoFar) {
+TEST_F(NameIdentification, CancelKeepsTheNamesFoundSoFar) {
   Rows lista = {{"emails"}};
   for (int i = 0; i < 30; ++i) lista.push_back({"silva@x.com"});
-  preencher(editor.gridMain, lista);
+  fill(editor.gridMain, lista);
   progresso.cancelAtStep("Analisados: 10");
   EXPECT_EQ(quorvel::identificarNomes(editor, 0, false), 10);
   EXPECT_THAT(dialogos.texts("information"), ElementsAre("Operação cancelada"));
@@ -295,44 +249,44 @@ TEST_F(Nomes, CancelKeepsTheNamesFoundSoFar) {
   EXPECT_EQ(n[10], "");
 }
 
-TEST_F(Nomes, NeedsAColumn) {
+TEST_F(NameIdentification, NeedsAColumn) {
   const Rows lista = {{"emails"}, {"ana@x.com"}};
-  preencher(editor.gridMain, lista);
+  fill(editor.gridMain, lista);
   EXPECT_EQ(quorvel::identificarNomes(editor, -1, true), 0);
   EXPECT_THAT(dialogos.texts("error"),
               ElementsAre("É preciso selecionar uma coluna para realizar essa operação"));
-  EXPECT_EQ(linhasDe(editor.gridMain), lista);
+  EXPECT_EQ(rowsOf(editor.gridMain), lista);
   EXPECT_FALSE(fs::exists(arquivoNomes()));
 }
 
 // ---------------------------------------------------------------------------------------------
 // gerarEmailPadrao
 
-TEST_F(Nomes, GenerationWithTheDefaultsAppendsFourAddressesPerDomain) {
-  preencher(editor.gridMain, {{"emails", "nome"},
-                              {"ana@empresa.com.br", "Ana"},
-                              {" bia@empresa.com.br ", "Bia"},
-                              {"caio@loja.com", "Caio"}});
+TEST_F(NameIdentification, GenerationWithTheDefaultsAppendsFourAddressesPerDomain) {
+  fill(editor.gridMain, {{"emails", "nome"},
+                         {"ana@empresa.com.br", "Ana"},
+                         {" bia@empresa.com.br ", "Bia"},
+                         {"caio@loja.com", "Caio"}});
   editor.gEditou["0"] = "0";
   EXPECT_EQ(quorvel::gerarEmailPadrao(editor, 0, "contato\nsuporte\natendimento", true), 8);
-  EXPECT_EQ(linhasDe(editor.gridMain), (Rows{{"emails", "nome"},
-                                             {"ana@empresa.com.br", "Ana"},
-                                             {" bia@empresa.com.br ", "Bia"},
-                                             {"caio@loja.com", "Caio"},
-                                             {"empresa@empresa.com.br", ""},
-                                             {"contato@empresa.com.br", ""},
-                                             {"suporte@empresa.com.br", ""},
-                                             {"atendimento@empresa.com.br", ""},
-                                             {"loja@loja.com", ""},
-                                             {"contato@loja.com", ""},
-                                             {"suporte@loja.com", ""},
-                                             {"atendimento@loja.com", ""}}));
+  EXPECT_EQ(rowsOf(editor.gridMain), (Rows{{"emails", "nome"},
+                                           {"ana@empresa.com.br", "Ana"},
+                                           {" bia@empresa.com.br ", "Bia"},
+                                           {"caio@loja.com", "Caio"},
+                                           {"empresa@empresa.com.br", ""},
+                                           {"contato@empresa.com.br", ""},
+                                           {"suporte@empresa.com.br", ""},
+                                           {"atendimento@empresa.com.br", ""},
+                                           {"loja@loja.com", ""},
+                                           {"contato@loja.com", ""},
+                                           {"suporte@loja.com", ""},
+                                           {"atendimento@loja.com", ""}}));
   EXPECT_EQ(editor.gEditou["0"], "0");
   EXPECT_TRUE(editor.gridVisivel);
   EXPECT_THAT(progresso.exibicoes, ElementsAre("Gerando e-mails...|Total de registros: 4"));
 }
 
-TEST_F(Nomes, GenerationCases) {
+TEST_F(NameIdentification, GenerationCases) {
   struct Caso {
     const char* oQue;
     Rows lista;
@@ -374,20 +328,20 @@ TEST_F(Nomes, GenerationCases) {
        {{"contato@x.com", ""}}},
   };
   for (const auto& c : casos) {
-    preencher(editor.gridMain, c.lista);
+    fill(editor.gridMain, c.lista);
     Rows esperado = c.lista;
     esperado.insert(esperado.end(), c.gerados.begin(), c.gerados.end());
     EXPECT_EQ(quorvel::gerarEmailPadrao(editor, c.coluna, c.prefixos, c.padrao),
               static_cast<int>(c.gerados.size()))
         << c.oQue;
-    EXPECT_EQ(linhasDe(editor.gridMain), esperado) << c.oQue;
+    EXPECT_EQ(rowsOf(editor.gridMain), esperado) << c.oQue;
   }
 }
 
-TEST_F(Nomes, GenerationCancel) {
+TEST_F(NameIdentification, GenerationCancel) {
   Rows lista = {{"emails"}};
   for (int i = 0; i < 25; ++i) lista.push_back({"a@d" + std::to_string(i) + ".com"});
-  preencher(editor.gridMain, lista);
+  fill(editor.gridMain, lista);
   progresso.cancelAtStep("Processados: 10");
   EXPECT_EQ(quorvel::gerarEmailPadrao(editor, 0, "contato", false), 9);
   EXPECT_THAT(dialogos.texts("information"), ElementsAre("Operação cancelada"));
@@ -398,13 +352,13 @@ TEST_F(Nomes, GenerationCancel) {
   EXPECT_THAT(progresso.passos, ElementsAre("Processados: 10|E-mails gerados: 9"));
 }
 
-TEST_F(Nomes, GenerationNeedsAColumn) {
+TEST_F(NameIdentification, GenerationNeedsAColumn) {
   const Rows lista = {{"emails"}, {"ana@x.com"}};
-  preencher(editor.gridMain, lista);
+  fill(editor.gridMain, lista);
   EXPECT_EQ(quorvel::gerarEmailPadrao(editor, -1, "contato", true), 0);
   EXPECT_THAT(dialogos.texts("error"),
               ElementsAre("É preciso selecionar uma coluna para realizar essa operação"));
-  EXPECT_EQ(linhasDe(editor.gridMain), lista);
+  EXPECT_EQ(rowsOf(editor.gridMain), lista);
 }
 
 }  // namespace

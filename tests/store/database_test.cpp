@@ -18,7 +18,7 @@ using std::chrono::day;
 using std::chrono::month;
 using std::chrono::year;
 
-class BancoDadosTest : public ::testing::Test {
+class DatabaseTest : public ::testing::Test {
  protected:
   fs::path home;
   SharingFlags colaboracao;
@@ -51,7 +51,7 @@ class BancoDadosTest : public ::testing::Test {
   }
 };
 
-TEST_F(BancoDadosTest, CreatesAnEncryptedFileWithTheSchemaAndReopensCleanly) {
+TEST_F(DatabaseTest, CreatesAnEncryptedFileWithTheSchemaAndReopensCleanly) {
   fs::path arquivo = home / "dados" / "config" / "quorvel.bd";
   ASSERT_TRUE(fs::exists(arquivo));
   banco->inserirMX(kTbMxValidos, "gmail.com", "2026-12-10", true);
@@ -69,7 +69,7 @@ TEST_F(BancoDadosTest, CreatesAnEncryptedFileWithTheSchemaAndReopensCleanly) {
     EXPECT_EQ(banco->qtdTabela(t) >= 0, true) << t;
 }
 
-TEST_F(BancoDadosTest, AWrongKeyOrADamagedFileIsReportedAndLeftUntouched) {
+TEST_F(DatabaseTest, AWrongKeyOrADamagedFileIsReportedAndLeftUntouched) {
   banco->inserirMX(kTbMxValidos, "gmail.com", "2026-12-10", true);
   banco.reset();
   fs::path arquivo = home / "dados" / "config" / "quorvel.bd";
@@ -97,7 +97,7 @@ TEST_F(BancoDadosTest, AWrongKeyOrADamagedFileIsReportedAndLeftUntouched) {
   EXPECT_FALSE(banco->aberto());
 }
 
-TEST_F(BancoDadosTest, AFileLockedByAnotherProgramIsReported) {
+TEST_F(DatabaseTest, AFileLockedByAnotherProgramIsReported) {
   banco.reset();
   fs::path arquivo = home / "dados" / "config" / "quorvel.bd";
   SqliteDb outro;
@@ -118,7 +118,7 @@ TEST_F(BancoDadosTest, AFileLockedByAnotherProgramIsReported) {
   EXPECT_TRUE(banco->aberto());
 }
 
-TEST_F(BancoDadosTest, InserirMxOwnAndReceivedRows) {
+TEST_F(DatabaseTest, InserirMxOwnAndReceivedRows) {
   // Received rows never overwrite; own data turns a received row into an own one, keeping its date.
   EXPECT_TRUE(banco->inserirMX(kTbMxValidos, "recebido.com", "2024-01-02", false));
   EXPECT_FALSE(banco->inserirMX(kTbMxValidos, "recebido.com", "2026-12-10", false));
@@ -135,7 +135,7 @@ TEST_F(BancoDadosTest, InserirMxOwnAndReceivedRows) {
   EXPECT_THROW(banco->inserirMX("tbmxvalidos; drop table tbconfig", "x", "y", true), SqliteError);
 }
 
-TEST_F(BancoDadosTest, MassInsertsIgnoreExistingRowsInOneTransaction) {
+TEST_F(DatabaseTest, MassInsertsIgnoreExistingRowsInOneTransaction) {
   banco->inserirMX(kTbMxInvalidos, "meu.com", "2020-05-05", true);
   banco->inserirMXMass(kTbMxInvalidos, "meu.com\r\nnovo.com\r\n\r\n  outro.com  \n", false);
   EXPECT_EQ(linha("SELECT dominio, data_cadastro, seu FROM tbmxinvalidos ORDER BY dominio"),
@@ -145,7 +145,7 @@ TEST_F(BancoDadosTest, MassInsertsIgnoreExistingRowsInOneTransaction) {
             "a@x.com|2026-12-10|0|1|b@x.com|2026-12-10|0|1|");
 }
 
-TEST_F(BancoDadosTest, NegativeBaseRowsAndLookups) {
+TEST_F(DatabaseTest, NegativeBaseRowsAndLookups) {
   const auto data = std::chrono::year_month_day{year{2025}, month{3}, day{4}};
   EXPECT_EQ(
       banco->inserirEmailInvalido("a@x.com", "550 no such user", "eu@x.com", data, 1, 77, false),
@@ -172,7 +172,7 @@ TEST_F(BancoDadosTest, NegativeBaseRowsAndLookups) {
   EXPECT_EQ(banco->temEmailInvalido("ninguem@x.com"), 0);
 }
 
-TEST_F(BancoDadosTest, CountsIdsAndDeletion) {
+TEST_F(DatabaseTest, CountsIdsAndDeletion) {
   EXPECT_EQ(banco->qtdEmailsOnline(), "seu=0\r\nonline=0\r\n");
   EXPECT_EQ(banco->getNextId("tbContas", "id_conta"), 1);
   banco->db().exec("INSERT INTO tbContas (id_conta, email) VALUES (41, 'a@b.com')");
@@ -190,7 +190,7 @@ TEST_F(BancoDadosTest, CountsIdsAndDeletion) {
   EXPECT_EQ(banco->qtdTabela("tbemailsinvalidos"), 0);
 }
 
-TEST_F(BancoDadosTest, MaintenanceVacuumsAndReopens) {
+TEST_F(DatabaseTest, MaintenanceVacuumsAndReopens) {
   banco->inserirMXMass(kTbMxValidos, "a.com\nb.com\nc.com", true);
   RecordingProgress progress;
   banco->manutencao(progress);

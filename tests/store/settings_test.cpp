@@ -27,7 +27,7 @@ TEST(Settings, FirstStartWithoutFilesReadsEveryKeyAsEmptyAndCreatesNothing) {
   EXPECT_EQ(c.valor(maxUidKey("contato@empresa.com.br")), "");
   EXPECT_TRUE(c.gConfigSubject.empty());
   EXPECT_TRUE(c.gConfigBody.empty());
-  EXPECT_TRUE(fs::is_empty(home.caminho()));
+  EXPECT_TRUE(fs::is_empty(home.path()));
 }
 
 TEST(Settings, ChangingASettingRewritesTheFilesAtOnce) {
@@ -56,7 +56,7 @@ TEST(Settings, ChangingASettingRewritesTheFilesAtOnce) {
   };
   for (const auto& caso : casos) {
     TempFolder home;
-    if (caso.inicial) home.gravar(kConfigFile, caso.inicial);
+    if (caso.inicial) home.write(kConfigFile, caso.inicial);
     Settings c(home.str());
     ASSERT_TRUE(c.loadConfig().ok()) << caso.what;
 
@@ -75,10 +75,10 @@ TEST(Settings, ChangingASettingRewritesTheFilesAtOnce) {
 
 TEST(Settings, LoadingReplacesEachListAndDropsRepeatedPhrases) {
   TempFolder home;
-  home.gravar(kConfigFile, "check_max=300\r\n");
+  home.write(kConfigFile, "check_max=300\r\n");
   // Windows-1252, one phrase twice in different case: the first one read stays.
-  home.gravar(kConfigSubjectFile,
-              "Undeliverable\r\nMail delivery failed\r\nUNDELIVERABLE\r\nN\xE3o entregue\r\n");
+  home.write(kConfigSubjectFile,
+             "Undeliverable\r\nMail delivery failed\r\nUNDELIVERABLE\r\nN\xE3o entregue\r\n");
   Settings c(home.str());
   c.gConfig.setValue("antiga", "1");
   c.gConfigSubject.add("frase antiga");
@@ -111,7 +111,7 @@ TEST(Settings, AFailedSaveIsReportedAndKeepsThePreviousFile) {
   for (const auto& caso : casos) {
     TempFolder home;
     const std::string antigo = std::string(kBom) + "check_definition=false\r\ncheck_max=500\r\n";
-    home.gravar(kConfigFile, antigo);
+    home.write(kConfigFile, antigo);
     Settings c(home.str());
     ASSERT_TRUE(c.loadConfig().ok()) << caso.what;
     if (caso.obstaculo == kConfigFile) fs::remove(home / kConfigFile);
@@ -135,7 +135,7 @@ TEST(Settings, AFailedSaveIsReportedAndKeepsThePreviousFile) {
               std::string(kBom) + "check_definition=true\r\ncheck_max=500\r\n")
         << caso.what;
     std::vector<std::string> nomes;
-    for (const auto& e : fs::directory_iterator(home.caminho()))
+    for (const auto& e : fs::directory_iterator(home.path()))
       nomes.push_back(e.path().filename().string());
     std::sort(nomes.begin(), nomes.end());
     EXPECT_EQ(nomes, (std::vector<std::string>{kConfigFile, kConfigBodyFile, kConfigSubjectFile}))
@@ -148,7 +148,7 @@ TEST(Settings, AFileThatCouldNotBeReadIsNeverOverwritten) {
   // Opening succeeds but reading fails; a save must not replace what it may still hold.
   fs::create_directory(home / "pasta");
   fs::create_directory_symlink(home / "pasta", home / kConfigFile);
-  home.gravar(kConfigBodyFile, "Returned mail\r\n");
+  home.write(kConfigBodyFile, "Returned mail\r\n");
   Settings c(home.str());
 
   SettingsResult lido = c.loadConfig();
@@ -164,7 +164,7 @@ TEST(Settings, AFileThatCouldNotBeReadIsNeverOverwritten) {
 
   // Once the file reads again, saving works again.
   fs::remove(home / kConfigFile);
-  home.gravar(kConfigFile, "check_max=200\r\n");
+  home.write(kConfigFile, "check_max=200\r\n");
   ASSERT_TRUE(c.loadConfig().ok());
   EXPECT_TRUE(c.setValor(kCheckDefinition, "true").ok());
   EXPECT_EQ(home.bytes(kConfigFile),
@@ -187,7 +187,7 @@ TEST(Settings, NamesAndValuesThatWouldBreakTheFileAreRefused) {
   for (const auto& caso : casos) {
     TempFolder home;
     const std::string antes = std::string(kBom) + "check_max=500\r\n";
-    home.gravar(kConfigFile, antes);
+    home.write(kConfigFile, antes);
     Settings c(home.str());
     ASSERT_TRUE(c.loadConfig().ok());
 

@@ -15,7 +15,7 @@ namespace {
 
 using testing::TempFolder;
 
-class SemearTbConfig : public ::testing::Test {
+class TbconfigSeed : public ::testing::Test {
  protected:
   TempFolder home;
   SharingFlags colaboracao;
@@ -43,7 +43,7 @@ class SemearTbConfig : public ::testing::Test {
     }
     return out;
   }
-  void gravarSnapshot(const std::string& bytes) { home.gravar(kConfigSnapshotFile, bytes); }
+  void gravarSnapshot(const std::string& bytes) { home.write(kConfigSnapshotFile, bytes); }
 };
 
 const std::string kSnapshotValido =
@@ -51,7 +51,7 @@ const std::string kSnapshotValido =
     "geral\tcheck_definition\ttrue\tbool\tVerificar definições\r\n"
     "conta\tassinatura\tAtenciosamente,\\r\\nEquipe\ttexto\t\r\n";
 
-TEST_F(SemearTbConfig, LeavesTheTableAloneWithoutSnapshotOrWhenItHoldsRows) {
+TEST_F(TbconfigSeed, LeavesTheTableAloneWithoutSnapshotOrWhenItHoldsRows) {
   struct Caso {
     const char* what;
     const char* snapshot;  // nullptr: no config.db
@@ -82,7 +82,7 @@ TEST_F(SemearTbConfig, LeavesTheTableAloneWithoutSnapshotOrWhenItHoldsRows) {
   }
 }
 
-TEST_F(SemearTbConfig, FillsAnEmptyTableColumnByColumnOnce) {
+TEST_F(TbconfigSeed, FillsAnEmptyTableColumnByColumnOnce) {
   // Columns in another order, an id that SQLite replaces, a column the table does not have.
   gravarSnapshot(
       "\xEF\xBB\xBF"
@@ -110,7 +110,7 @@ TEST_F(SemearTbConfig, FillsAnEmptyTableColumnByColumnOnce) {
   EXPECT_EQ(linhas(), esperado);
 }
 
-TEST_F(SemearTbConfig, AFailureIsReportedAndLeavesTheTableEmpty) {
+TEST_F(TbconfigSeed, AFailureIsReportedAndLeavesTheTableEmpty) {
   struct Caso {
     const char* what;
     std::string snapshot;

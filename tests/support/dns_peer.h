@@ -24,7 +24,7 @@
 
 namespace quorvel::testing {
 
-inline int portaLivre(int tipo) {
+inline int freePort(int tipo) {
   int fd = ::socket(AF_INET, tipo, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
@@ -78,7 +78,7 @@ class DnsPeer {
   }
 
   void iniciar(const std::vector<std::string>& mxHosts) {
-    porta_ = portaLivre(SOCK_DGRAM);
+    porta_ = freePort(SOCK_DGRAM);
     std::vector<std::string> args = {"dnsmasq",
                                      "--keep-in-foreground",
                                      "--log-facility=-",

@@ -14,7 +14,7 @@ namespace quorvel::testing {
 using Rows = std::vector<std::vector<std::string>>;
 
 // Rows[0] is the header; the column count is that of the widest row.
-inline void preencher(TextGrid& g, const Rows& rows) {
+inline void fill(TextGrid& g, const Rows& rows) {
   size_t cols = 1;
   for (const auto& r : rows) cols = std::max(cols, r.size());
   g.setColCount(static_cast<int>(cols));
@@ -24,21 +24,21 @@ inline void preencher(TextGrid& g, const Rows& rows) {
       g.setCell(static_cast<int>(c), static_cast<int>(r), c < rows[r].size() ? rows[r][c] : "");
 }
 
-inline TextGrid gridDe(const Rows& rows) {
+inline TextGrid gridOf(const Rows& rows) {
   TextGrid g;
-  preencher(g, rows);
+  fill(g, rows);
   return g;
 }
 
-inline Rows linhasDe(const TextGrid& g) {
+inline Rows rowsOf(const TextGrid& g) {
   Rows out;
   for (int r = 0; r < g.rowCount(); ++r) out.push_back(g.rowCells(r));
   return out;
 }
 
 // An editor wired to scripted ports, as the list tests need it.
-struct EditorComPortas {
-  EditorComPortas() {
+struct EditorWithPorts {
+  EditorWithPorts() {
     e.dialogs = &d;
     e.progress = &p;
     e.platform = &plat;

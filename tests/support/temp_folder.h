@@ -26,11 +26,11 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  const std::filesystem::path& caminho() const { return caminho_; }
+  const std::filesystem::path& path() const { return caminho_; }
   std::string str() const { return caminho_.string(); }
   std::filesystem::path operator/(const std::string& nome) const { return caminho_ / nome; }
 
-  void gravar(const std::string& nome, const std::string& bytes) const {
+  void write(const std::string& nome, const std::string& bytes) const {
     std::ofstream(caminho_ / nome, std::ios::binary) << bytes;
   }
   // The file's bytes, or a marker that no test expects when it cannot be read.

@@ -1,7 +1,7 @@
 // The grid run over the working list.
 #include <gtest/gtest.h>
 
-#include "validator_fixture.h"
+#include "support/validator_fixture.h"
 
 namespace quorvel {
 namespace {
@@ -11,24 +11,24 @@ using Fixture = testing::ValidatorFixture;
 
 TEST(ExecutarValidacao, EveryStageRejectsWithItsReasonAndCounters) {
   Fixture f;
-  f.v.gRegras = filterListOf({"*.gov.br"});
-  f.v.gTraps = filterListOf({"spamtrap"});
-  f.v.gFiltroPaises = filterListOf({".FR"});
-  f.v.gNomesRaros = filterListOf({"reyansh"});
+  f.v.chain.gRegras = filterListOf({"*.gov.br"});
+  f.v.chain.gTraps = filterListOf({"spamtrap"});
+  f.v.chain.gFiltroPaises = filterListOf({".FR"});
+  f.v.chain.gNomesRaros = filterListOf({"reyansh"});
   f.mx.answers = {{"semmx.com.br", 0}, {"mudo.com.br", 2}};
-  f.base.tipos = {{"sumiu@uol.com.br", 1}, {"saiu@uol.com.br", 3}};
+  f.base.types = {{"sumiu@uol.com.br", 1}, {"saiu@uol.com.br", 3}};
   f.emails({"  Ana@Gmail.COM ", "ana@gmail.com", "sem arroba", "x@prefeitura.gov.br",
             "spamtrap1@x.com.br", "jean@orange.fr", "bcdfghjk@x.com.br", "reyansh@x.com",
             "reyansh@x.com.br", "a@semmx.com.br", "a@mudo.com.br", "sumiu@uol.com.br",
             "saiu@uol.com.br", "", "ok@net.net"});
   f.v.iniciarValidacao();
 
-  EXPECT_THAT(f.validos(),
+  EXPECT_THAT(f.valid(),
               ElementsAre("ana@gmail.com", "reyansh@x.com.br", "a@mudo.com.br", "ok@net.net"));
-  EXPECT_THAT(f.invalidos(), ElementsAre("sem arroba", "x@prefeitura.gov.br", "spamtrap1@x.com.br",
-                                         "jean@orange.fr", "bcdfghjk@x.com.br", "reyansh@x.com",
-                                         "a@semmx.com.br", "sumiu@uol.com.br", "saiu@uol.com.br"));
-  EXPECT_THAT(f.motivos(),
+  EXPECT_THAT(f.invalid(), ElementsAre("sem arroba", "x@prefeitura.gov.br", "spamtrap1@x.com.br",
+                                       "jean@orange.fr", "bcdfghjk@x.com.br", "reyansh@x.com",
+                                       "a@semmx.com.br", "sumiu@uol.com.br", "saiu@uol.com.br"));
+  EXPECT_THAT(f.reasons(),
               ElementsAre("Erro de sintaxe", "Regra personalizada (*.gov.br)", "Armadilha",
                           "Filtro de países: .fr", "Filtro empírico - 8 consoantes seguidas",
                           "Nomes raros:  (reyansh)", "Teste MX - semmx.com.br",
@@ -44,20 +44,20 @@ TEST(ExecutarValidacao, EveryStageRejectsWithItsReasonAndCounters) {
       {Counter::lbInternacional, "1"},   {Counter::lbEmpirico, "1"},
       {Counter::lbNomesRaros, "1"},      {Counter::lbTesteMx, "1"},
       {Counter::lbEmailsInvalidos, "2"}, {Counter::lbBases, "3"}};
-  for (auto [c, texto] : esperado) EXPECT_EQ(f.contador(c), texto) << counterName(c);
+  for (auto [c, texto] : esperado) EXPECT_EQ(f.counter(c), texto) << counterName(c);
   EXPECT_THAT(f.dialogs.texts("information"), ElementsAre("Processamento finalizado"));
 }
 
 TEST(ExecutarValidacao, DisabledStagesLetEveryDistinctAddressThrough) {
   Fixture f;
-  f.v.gTraps = filterListOf({"*"});
+  f.v.chain.gTraps = filterListOf({"*"});
   for (const char* nome : {"sintaxe", "regras", "armadilhas", "internacional", "empirico",
                            "nomesraros", "testemx", "emailsinvalidos"})
-    *stageOptionByName(f.v.opcoes, nome) = false;
+    *stageOptionByName(f.v.chain.opcoes, nome) = false;
   f.emails({"x y", "X Y", "__a@b", "z"});
   f.v.iniciarValidacao();
-  EXPECT_THAT(f.validos(), ElementsAre("x y", "__a@b", "z"));
-  EXPECT_EQ(f.contador(Counter::lbRepetidos), "1");
+  EXPECT_THAT(f.valid(), ElementsAre("x y", "__a@b", "z"));
+  EXPECT_EQ(f.counter(Counter::lbRepetidos), "1");
 }
 
 TEST(ExecutarValidacao, SecondRunInTheSameWindowFindsEveryAddressRepeated) {
@@ -66,23 +66,23 @@ TEST(ExecutarValidacao, SecondRunInTheSameWindowFindsEveryAddressRepeated) {
   f.v.iniciarValidacao();
   f.editor.novaLista(f.editor.gridValidos, true);
   f.v.iniciarValidacao();
-  EXPECT_EQ(f.contador(Counter::lbRepetidos), "2");
-  EXPECT_EQ(f.contador(Counter::lbTotalFinal), "0");
-  EXPECT_TRUE(f.validos().empty());
+  EXPECT_EQ(f.counter(Counter::lbRepetidos), "2");
+  EXPECT_EQ(f.counter(Counter::lbTotalFinal), "0");
+  EXPECT_TRUE(f.valid().empty());
   // Closing and showing the window again starts with a fresh memory.
   f.dialogs.answers.clear();
   EXPECT_TRUE(f.v.fecharClicado());
   f.v.mostrar();
   f.v.iniciarValidacao();
-  EXPECT_EQ(f.contador(Counter::lbTotalFinal), "2");
+  EXPECT_EQ(f.counter(Counter::lbTotalFinal), "2");
 }
 
 TEST(ExecutarValidacao, ResultRowsFollowTheHeadersAndTheFirstRowRule) {
   Fixture f;
-  f.lista({{"Nome", "emails", "Cidade"},
-           {"Ana", "ana@x.com", "Recife"},
-           {"Bia", "sem-arroba", "Natal"},
-           {"Caio", "caio@x.com", ""}});
+  f.list({{"Nome", "emails", "Cidade"},
+          {"Ana", "ana@x.com", "Recife"},
+          {"Bia", "sem-arroba", "Natal"},
+          {"Caio", "caio@x.com", ""}});
   // The valid list already has a column "CIDADE": it is matched ignoring case.
   f.editor.gridValidos.setCell(0, 0, "CIDADE");
   f.v.iniciarValidacao();
@@ -110,10 +110,10 @@ TEST(ExecutarValidacao, BlankRowsAreCountedAndNothingElse) {
   Fixture f;
   f.emails({"", "   ", "\t"});
   f.v.iniciarValidacao();
-  EXPECT_EQ(f.contador(Counter::lbProcessados), "3");
-  EXPECT_EQ(f.contador(Counter::lbTotalInvalidos), "0");
-  EXPECT_EQ(f.contador(Counter::lbTotalFinal), "0");
-  EXPECT_TRUE(f.validos().empty());
+  EXPECT_EQ(f.counter(Counter::lbProcessados), "3");
+  EXPECT_EQ(f.counter(Counter::lbTotalInvalidos), "0");
+  EXPECT_EQ(f.counter(Counter::lbTotalFinal), "0");
+  EXPECT_TRUE(f.valid().empty());
   EXPECT_EQ(f.editor.gridValidos.rowCount(), 2);
 }
 
@@ -125,7 +125,7 @@ TEST(ExecutarValidacao, CancelKeepsTheRowsProcessedSoFar) {
   // The cancel click is seen when events are let through at row 50.
   f.pump.onPump = [&] { f.v.gCancelou = true; };
   f.v.iniciarValidacao();
-  EXPECT_EQ(f.validos().size(), 50u);
+  EXPECT_EQ(f.valid().size(), 50u);
   EXPECT_THAT(f.dialogs.texts("information"),
               ElementsAre("A validação foi cancelada", "Processamento finalizado"));
   EXPECT_FALSE(f.v.gCancelou);
@@ -137,22 +137,22 @@ TEST(ExecutarValidacao, CancelKeepsTheRowsProcessedSoFar) {
 
 TEST(ExecutarValidacao, AFailingRowIsSkippedAndTheRunGoesOn) {
   Fixture f;
-  f.mx.falhaEm = "quebrado.com";
+  f.mx.failOn = "quebrado.com";
   f.emails({"a@ok.com", "b@quebrado.com", "c@ok.com"});
   f.v.iniciarValidacao();
-  EXPECT_THAT(f.validos(), ElementsAre("a@ok.com", "c@ok.com"));
-  EXPECT_TRUE(f.invalidos().empty());
-  EXPECT_EQ(f.contador(Counter::lbProcessados), "3");
+  EXPECT_THAT(f.valid(), ElementsAre("a@ok.com", "c@ok.com"));
+  EXPECT_TRUE(f.invalid().empty());
+  EXPECT_EQ(f.counter(Counter::lbProcessados), "3");
 }
 
 TEST(ExecutarValidacao, UnreachableServiceEndsTheRunBeforeItsFirstRow) {
   Fixture f;
-  testing::SyncQueFalha sync;
-  f.v.setSincronizacao(&sync);
+  testing::FailingSharingPermission sync;
+  f.v.setSharingPermission(&sync);
   f.emails({"a@ok.com"});
   EXPECT_THROW(f.v.iniciarValidacao(), std::runtime_error);
-  EXPECT_TRUE(f.validos().empty());
-  EXPECT_EQ(f.contador(Counter::lbProcessados), "0");
+  EXPECT_TRUE(f.valid().empty());
+  EXPECT_EQ(f.counter(Counter::lbProcessados), "0");
   EXPECT_THAT(f.dialogs.texts("information"), ElementsAre("Processamento finalizado"));
   EXPECT_FALSE(f.v.gRodando);
   EXPECT_TRUE(f.v.btnIniciarHabilitado);
@@ -161,11 +161,11 @@ TEST(ExecutarValidacao, UnreachableServiceEndsTheRunBeforeItsFirstRow) {
 
 TEST(LocalizarColunaEmail, ByAtSignThenHeaderThenTheUsersChoice) {
   Fixture f;
-  f.lista({{"a", "b", "contato"}, {"1", "2", "x@y.com"}});
+  f.list({{"a", "b", "contato"}, {"1", "2", "x@y.com"}});
   EXPECT_EQ(f.v.localizarColunaEmail(f.editor.gridMain), 2);
-  f.lista({{"Nome", "E-Mail"}, {"Ana", ""}});
+  f.list({{"Nome", "E-Mail"}, {"Ana", ""}});
   EXPECT_EQ(f.v.localizarColunaEmail(f.editor.gridMain), 1);
-  f.lista({{"Nome", "Contato"}, {"Ana", "ana arroba x"}});
+  f.list({{"Nome", "Contato"}, {"Ana", "ana arroba x"}});
   f.dialogs.choices = {2};
   EXPECT_EQ(f.v.localizarColunaEmail(f.editor.gridMain), 1);
   ASSERT_EQ(f.dialogs.offeredItems.size(), 1u);
@@ -176,13 +176,41 @@ TEST(LocalizarColunaEmail, ByAtSignThenHeaderThenTheUsersChoice) {
 
 TEST(LocalizarColunaEmail, WithoutAColumnRowsAreOnlyCounted) {
   Fixture f;
-  f.lista({{"Nome"}, {"Ana"}, {"Bia"}});
+  f.list({{"Nome"}, {"Ana"}, {"Bia"}});
   f.dialogs.choices = {0};  // "Selecione uma coluna" chooses none
   f.v.iniciarValidacao();
   EXPECT_THAT(f.dialogs.texts("error"), ElementsAre("A coluna de e-mails não foi identificada"));
-  EXPECT_EQ(f.contador(Counter::lbProcessados), "2");
-  EXPECT_EQ(f.contador(Counter::lbTotalFinal), "0");
+  EXPECT_EQ(f.counter(Counter::lbProcessados), "2");
+  EXPECT_EQ(f.counter(Counter::lbTotalFinal), "0");
   EXPECT_EQ(f.editor.gridMain.cell(0, 1), "Ana");
+}
+
+TEST(ExecutarValidacao, TheListsHearTheRunOnceAndTheWindowEveryFiftyRows) {
+  Fixture f;
+  std::vector<std::string> enderecos;
+  for (int i = 0; i < 1000; ++i)
+    enderecos.push_back(i % 4 == 0 ? "sem arroba " + std::to_string(i)
+                                   : "pessoa" + std::to_string(i) + "@empresa.com.br");
+  f.emails(enderecos);
+  std::vector<GridNotice::Kind> validos, invalidos;
+  int janela = 0, barra = 0, linhasDuranteAvisos = 0;
+  auto sv = f.editor.gridValidos.listen([&](const GridNotice& n) { validos.push_back(n.kind); });
+  auto si =
+      f.editor.gridInvalidos.listen([&](const GridNotice& n) { invalidos.push_back(n.kind); });
+  auto sj = f.v.notices.listen([&](const ValidatorNotice&) {
+    ++janela;
+    linhasDuranteAvisos += validos.empty() ? 0 : 1;  // the lists are told only at the end
+  });
+  auto sb = f.v.notices.listen([&](const ValidatorNotice&) { ++barra; });
+  f.v.iniciarValidacao();
+  EXPECT_EQ(f.valid().size(), 750u);
+  EXPECT_EQ(f.invalid().size(), 250u);
+  // Appends and the first rows' new columns: a handful of notices, not one per row.
+  EXPECT_LE(validos.size(), 6u);
+  EXPECT_LE(invalidos.size(), 6u);
+  EXPECT_GE(janela, 20);  // every 50 rows, plus the start and the end
+  EXPECT_EQ(barra, janela);
+  EXPECT_LE(linhasDuranteAvisos, 2);  // only the notices of the run's end
 }
 
 }  // namespace

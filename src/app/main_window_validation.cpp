@@ -1,12 +1,13 @@
-#include "validation/iniciar_pelo_principal.h"
+#include "app/main_window_validation.h"
 
 #include "common/text.h"
 
 namespace quorvel {
 
-bool validarEmailsPrincipal(Validator& validador, ListEditor& editor, Dialogs& dialogs,
+bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas, Dialogs& dialogs,
                             const MainWindowActions& acoes) {
-  if (!validador.gRegras) {
+  ListEditor& editor = listas.editor;
+  if (!validador.chain.gRegras) {
     dialogs.msgErro(
         "O banco de dados ainda não foi iniciado. Ele será iniciado agora. Tente efetuar essa "
         "operação em seguida");
@@ -35,9 +36,9 @@ bool validarEmailsPrincipal(Validator& validador, ListEditor& editor, Dialogs& d
     editor.novaLista(editor.gridValidos, true);
     editor.novaLista(editor.gridInvalidos, true);
   }
-  validador.ligarListas(&editor);
+  validador.ligarListas(&listas);
   validador.mostrar();
-  validador.counters.set(Counter::lbTotalOriginal, editor.gridMain.dataRowCount());
+  validador.chain.counters.set(Counter::lbTotalOriginal, editor.gridMain.dataRowCount());
   return true;
 }
 

@@ -3,8 +3,8 @@
 
 #include <functional>
 
+#include "app/editor_validation_lists.h"
 #include "common/ports.h"
-#include "lists/list_editor.h"
 #include "validation/validator.h"
 
 namespace quorvel {
@@ -15,7 +15,7 @@ struct MainWindowActions {
 };
 
 // True when the validation window was shown.
-bool validarEmailsPrincipal(Validator& validador, ListEditor& editor, Dialogs& dialogs,
+bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas, Dialogs& dialogs,
                             const MainWindowActions& acoes);
 
 }  // namespace quorvel

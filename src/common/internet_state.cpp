@@ -1,4 +1,4 @@
-#include "store/internet_state.h"
+#include "common/internet_state.h"
 
 #include <ifaddrs.h>
 #include <net/if.h>

@@ -6,24 +6,24 @@
 
 #include "store/database.h"
 #include "support/dns_peer.h"
+#include "support/validator_fixture.h"
 #include "validation/cares_resolver.h"
 #include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
-#include "validator_fixture.h"
 
 namespace quorvel::testing {
 
-class EnviosRegistrados : public DomainSharing {
+class RecordedShares : public DomainSharing {
  public:
-  bool aceitar = false;
-  std::vector<std::string> validos, invalidos;
+  bool accept = false;
+  std::vector<std::string> valid, invalid;
   bool sincronizarSitesValidos(const std::string& t) override {
-    validos.push_back(t);
-    return aceitar;
+    valid.push_back(t);
+    return accept;
   }
   bool sincronizarSitesInValidos(const std::string& t) override {
-    invalidos.push_back(t);
-    return aceitar;
+    invalid.push_back(t);
+    return accept;
   }
 };
 
@@ -31,13 +31,13 @@ struct MxFixture {
   std::filesystem::path home;
   DnsPeer dns;
   SharingFlags colaboracao;
-  std::unique_ptr<Database> banco;
+  std::unique_ptr<Database> database;
   std::unique_ptr<CaresResolver> resolver;
   ValidatorFixture f;
   std::unique_ptr<TesteMX> mx;
   std::unique_ptr<NegativeBaseStage> base;
-  EnviosRegistrados envios;
-  bool online = true;
+  RecordedShares shares;
+  FakePlatform platform;  // online unless a test says otherwise
 
   explicit MxFixture(const std::vector<std::string>& hosts = {}) : dns(hosts) {
     static int n = 0;
@@ -45,34 +45,35 @@ struct MxFixture {
            ("quorvel-mx-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
     std::filesystem::remove_all(home);
     std::filesystem::create_directories(home);
-    banco = std::make_unique<Database>(home.string(), colaboracao);
-    banco->esperaAberturaMs = 0;
-    banco->hoje = [] {
+    database = std::make_unique<Database>(home.string(), colaboracao);
+    database->esperaAberturaMs = 0;
+    database->hoje = [] {
       using namespace std::chrono;
       return year_month_day{year{2026}, month{12}, day{10}};
     };
-    banco->abrirBD();
+    database->abrirBD();
     ResolverOptions o;
     o.server = dns.server();
     o.timeoutMs = 200;
     o.tries = 1;
     resolver = std::make_unique<CaresResolver>(o);
-    mx = std::make_unique<TesteMX>(*banco, colaboracao, *resolver, f.pump);
-    mx->temInternet = [this] { return online; };
-    mx->setCompartilhamento(&envios);
-    base = std::make_unique<NegativeBaseStage>(*banco);
-    f.v.setMxTeste(mx.get());
-    f.v.setBaseNegativa(base.get());
+    platform.online = true;
+    mx = std::make_unique<TesteMX>(*database, colaboracao, *resolver, f.pump, platform);
+
+    mx->setCompartilhamento(&shares);
+    base = std::make_unique<NegativeBaseStage>(*database);
+    f.v.chain.setMxStage(mx.get());
+    f.v.chain.setNegativeBase(base.get());
   }
   ~MxFixture() {
     mx.reset();
     resolver.reset();
-    banco.reset();
+    database.reset();
     std::filesystem::remove_all(home);
   }
-  std::string linhas(const std::string& sql) {
+  std::string rows(const std::string& sql) {
     std::string out;
-    for (const auto& r : banco->db().query(sql).linhas)
+    for (const auto& r : database->db().query(sql).linhas)
       for (const auto& c : r) out += (c ? *c : "NULL") + "|";
     return out;
   }

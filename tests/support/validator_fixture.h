@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/editor_validation_lists.h"
 #include "lists/list_editor.h"
 #include "support/scripted_ports.h"
 #include "validation/validator.h"
@@ -17,24 +18,24 @@ namespace quorvel::testing {
 class MxByDomain : public MxStage {
  public:
   std::map<std::string, int> answers;  // domain → 0/1/2; absent = 1
-  std::string falhaEm;                 // a domain whose lookup throws
-  int siteTemMX(std::string_view dominio, Validator&) override {
-    if (dominio == falhaEm) throw std::runtime_error("falha no banco");
+  std::string failOn;                  // a domain whose lookup throws
+  int siteTemMX(std::string_view dominio, MxContext&) override {
+    if (dominio == failOn) throw std::runtime_error("falha no banco");
     auto it = answers.find(std::string(dominio));
     return it == answers.end() ? 1 : it->second;
   }
 };
 
-class BasePorEmail : public NegativeBase {
+class NegativeBaseByEmail : public NegativeBase {
  public:
-  std::map<std::string, int> tipos;
+  std::map<std::string, int> types;
   int temEmailInvalido(std::string_view email) override {
-    auto it = tipos.find(std::string(email));
-    return it == tipos.end() ? 0 : it->second;
+    auto it = types.find(std::string(email));
+    return it == types.end() ? 0 : it->second;
   }
 };
 
-class SyncQueFalha : public SharingPermission {
+class FailingSharingPermission : public SharingPermission {
  public:
   bool podeSincronizar() override { throw std::runtime_error("serviço fora do ar"); }
 };
@@ -43,24 +44,25 @@ struct ValidatorFixture {
   ScriptedDialogs dialogs;
   NoEventPump pump;
   ListEditor editor;
+  EditorValidationLists listas{editor};
   Validator v{dialogs, pump};
   MxByDomain mx;
-  BasePorEmail base;
+  NegativeBaseByEmail base;
 
   ValidatorFixture() {
-    v.gRegras = filterListOf({});
-    v.gTraps = filterListOf({});
-    v.gFiltroPaises = filterListOf({});
-    v.gNomesRaros = filterListOf({});
-    v.gSitesIgnorados = filterListOf({});
-    v.setMxTeste(&mx);
-    v.setBaseNegativa(&base);
-    v.ligarListas(&editor);
+    v.chain.gRegras = filterListOf({});
+    v.chain.gTraps = filterListOf({});
+    v.chain.gFiltroPaises = filterListOf({});
+    v.chain.gNomesRaros = filterListOf({});
+    v.chain.gSitesIgnorados = filterListOf({});
+    v.chain.setMxStage(&mx);
+    v.chain.setNegativeBase(&base);
+    v.ligarListas(&listas);
     v.mostrar();
   }
 
   // Fills "Principal" with a header row and data rows.
-  void lista(const std::vector<std::vector<std::string>>& linhas) {
+  void list(const std::vector<std::vector<std::string>>& linhas) {
     TextGrid& g = editor.gridMain;
     int cols = 1;
     for (const auto& l : linhas) cols = std::max(cols, static_cast<int>(l.size()));
@@ -75,20 +77,20 @@ struct ValidatorFixture {
   void emails(const std::vector<std::string>& enderecos) {
     std::vector<std::vector<std::string>> linhas{{"emails"}};
     for (const auto& e : enderecos) linhas.push_back({e});
-    lista(linhas);
+    list(linhas);
   }
 
-  std::vector<std::string> coluna(const TextGrid& g, const std::string& nome) const {
+  std::vector<std::string> column(const TextGrid& g, const std::string& nome) const {
     std::vector<std::string> out;
     for (int c = 0; c < g.colCount(); ++c)
       if (g.cell(c, 0) == nome)
         for (int r = 1; r < g.rowCount(); ++r) out.push_back(g.cell(c, r));
     return out;
   }
-  std::vector<std::string> validos() const { return coluna(editor.gridValidos, "emails"); }
-  std::vector<std::string> invalidos() const { return coluna(editor.gridInvalidos, "E-mail"); }
-  std::vector<std::string> motivos() const { return coluna(editor.gridInvalidos, "Erro"); }
-  std::string contador(Counter c) const { return v.counters.text(c); }
+  std::vector<std::string> valid() const { return column(editor.gridValidos, "emails"); }
+  std::vector<std::string> invalid() const { return column(editor.gridInvalidos, "E-mail"); }
+  std::vector<std::string> reasons() const { return column(editor.gridInvalidos, "Erro"); }
+  std::string counter(Counter c) const { return v.chain.counters.text(c); }
 };
 
 }  // namespace quorvel::testing

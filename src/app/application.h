@@ -43,6 +43,8 @@ class Application {
   // How the MX stage reaches the DNS (set before abrirBD; by default the system's resolver or
   // QUORVEL_DNS_SERVER).
   ResolverOptions dns;
+  // The validation window was created (start-up step 7 creates it hidden).
+  bool janelaValidacaoCriada = false;
 
   const std::string& home() const { return dtm.home; }
   // The launcher's folders: dados and dados/listas (failures are left to the writers).

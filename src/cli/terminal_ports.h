@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/internet_state.h"
+#include "common/paths.h"
 #include "common/ports.h"
 
 namespace quorvel::cli {
@@ -108,7 +109,9 @@ class TerminalPlatform : public Platform {
   std::string clipboardText() const override { return clipboard_; }
   void setClipboardText(const std::string& t) override { clipboard_ = t; }
   bool internetConnected() const override { return TemInternet(); }
-  std::vector<FileEntry> listFolder(const std::string&) const override { return {}; }
+  std::vector<FileEntry> listFolder(const std::string& pasta) const override {
+    return paths::listFolder(pasta);
+  }
   std::chrono::system_clock::time_point now() const override {
     return std::chrono::system_clock::now();
   }

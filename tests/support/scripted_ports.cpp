@@ -1,5 +1,7 @@
 #include "support/scripted_ports.h"
 
+#include "common/paths.h"
+
 namespace quorvel {
 
 int ScriptedDialogs::msgPergunta(const std::string& t, int) {
@@ -98,6 +100,10 @@ void RecordingProgress::setLegend(int linha, const std::string& texto) {
 
 void RecordingProgress::setConcluido(const std::string& legenda) {
   completed = legenda;
+}
+
+std::vector<FileEntry> FakePlatform::listFolder(const std::string& pasta) const {
+  return paths::listFolder(pasta);
 }
 
 }  // namespace quorvel

@@ -92,7 +92,8 @@ class RecordingProgress : public Progress {
   void clearCancel() override { cancelRequested = false; }
 };
 
-// A desktop without a desktop: clipboard in memory, a fixed clock, no shell, offline.
+// A desktop without a desktop: clipboard in memory, a fixed clock, no shell, offline; the file
+// system is the real one.
 class FakePlatform : public Platform {
  public:
   std::string folder = "/tmp";
@@ -106,7 +107,8 @@ class FakePlatform : public Platform {
   std::string clipboardText() const override { return clipboard; }
   void setClipboardText(const std::string& t) override { clipboard = t; }
   bool internetConnected() const override { return online; }
-  std::vector<FileEntry> listFolder(const std::string&) const override { return {}; }
+  // The real file system: folders are listed as they are.
+  std::vector<FileEntry> listFolder(const std::string& pasta) const override;
   std::chrono::system_clock::time_point now() const override { return clock; }
 };
 

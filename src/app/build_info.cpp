@@ -1,0 +1,18 @@
+#include "app/build_info.h"
+
+#include <cstdlib>
+
+#ifndef QUORVEL_SERVICE_URL_DEFAULT
+#define QUORVEL_SERVICE_URL_DEFAULT "https://www.quorvel.com.br"
+#endif
+
+namespace quorvel {
+
+std::string servicoBaseUrl() {
+  std::string url = QUORVEL_SERVICE_URL_DEFAULT;
+  if (const char* v = std::getenv("QUORVEL_SERVICE_URL"); v && *v) url = v;
+  while (!url.empty() && url.back() == '/') url.pop_back();
+  return url;
+}
+
+}  // namespace quorvel

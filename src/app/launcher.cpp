@@ -1,0 +1,67 @@
+#include "app/launcher.h"
+
+#include "app/main_window.h"
+
+namespace quorvel {
+
+Launcher::Launcher(Application& a) : app(a) {}
+
+Launcher::~Launcher() = default;
+
+void Launcher::criar() {
+  app.criarPastas();
+  splash.visivel = true;
+  notify();
+}
+
+void Launcher::exibir() {
+  visivel = true;
+  if (jaExibido_) {
+    notify();
+    return;
+  }
+  jaExibido_ = true;
+  tamanhoFonteMenu = 12;
+  splash.status = kStatusAbrindoBanco;
+  notify();
+  struct HideSplash {
+    Launcher& l;
+    ~HideSplash() {
+      l.splash.visivel = false;
+      l.notify();
+    }
+  } esconder{*this};
+  app.abrirBD(esperaAberturaMs);
+}
+
+void Launcher::abrirQuorvel() {
+  if (principal) return;
+  visivel = false;
+  notify();
+  principal = std::make_unique<MainWindow>(app, *this);
+  principal->aoCriar();
+  notify(LauncherNotice::Kind::principalAberta);
+}
+
+void Launcher::principalFechada() {
+  principal.reset();
+  visivel = true;
+  notify();
+}
+
+bool Launcher::sair() {
+  if (app.ports.dialogs.msgPergunta(kMsgEncerrar) != kSim) return false;
+  try {
+    if (app.dtm.bancoAberto()) app.dtm.banco().fechar();
+  } catch (...) {
+  }
+  encerrado = true;
+  notify(LauncherNotice::Kind::encerrar);
+  return true;
+}
+
+void Launcher::tutoriais() {
+  app.ports.platform.shellOpen(servicoBaseUrl() + "/quorvel/tutoriais/");
+}
+
+}  // namespace quorvel

@@ -1,0 +1,149 @@
+#include "app/main_window.h"
+
+#include "app/launcher.h"
+#include "app/main_window_validation.h"
+#include "store/settings.h"
+#include "store/tbconfig_seed.h"
+
+namespace quorvel {
+
+const char* const kTextoAjuda =
+    "Como usar o Quorvel\\n\\n"
+    "1. Carregue sua lista na seção principal: clique em \"Abrir lista\", arraste arquivos de "
+    "texto ou CSV para esta janela ou cole os dados com CTRL + V.\\n"
+    "2. Use os menus \"Editar\", \"Colunas\" e \"Utilitários\" para ajustar a lista: eliminar "
+    "repetidos, usar listas de exclusão, renomear colunas, identificar nomes e gerar "
+    "e-mails.\\n"
+    "3. Salve a lista com \"Salvar (F2)\" ou \"Salvar como...\". Os arquivos ficam na pasta "
+    "\"dados\" do Quorvel.\\n\\n"
+    "Teclas: F2 salva, F3 insere dados, F4 insere uma coluna, DEL apaga o conteúdo selecionado "
+    "e SHIFT + DEL exclui as linhas selecionadas.";
+
+MainWindow::MainWindow(Application& a, Launcher& l) : app(a), launcher(l) {
+  abrirDefinicoes = [this] { app.carregarDefinicoes(); };
+}
+
+void MainWindow::aoCriar() {
+  itensColados.clear();
+  aceitaArquivos = true;
+  notify();
+}
+
+void MainWindow::aoExibir() {
+  pagina = PaginaPrincipal::primeira;
+  primeiraPagina = PrimeiraPagina::classico;
+  caption = std::string("Quorvel - Build: ") + std::to_string(kBuild);
+  if (!listaEmbutida) {
+    // openFrmLista: the editor's first showing.
+    listaEmbutida = true;
+    app.editor.setAbaAtiva(kAbaPrincipal);
+  }
+  if (!app.janelaValidacaoCriada)
+    app.janelaValidacaoCriada = true;  // hidden until a run starts
+  else
+    app.validator.mostrar();
+  abasVisiveis = false;
+  launcher.splash.visivel = false;
+  launcher.notices.notify({});
+  notify();
+}
+
+void MainWindow::aoTemporizadorInicio() {
+  ckbCheckDefinition = app.dtm.settings.valor(kCheckDefinition) == "true";
+  notify();
+  if (ckbCheckDefinition && abrirDefinicoes) abrirDefinicoes();
+  // The settings window's creation: the settings table from config.db when it is empty.
+  if (app.dtm.bancoAberto()) {
+    SeedResult r = seedTbconfig(app.dtm.banco(), app.home());
+    if (!r.ok()) app.ports.dialogs.msgErro(r.erro);
+  }
+}
+
+void MainWindow::destacar(BotaoLateral b) {
+  destaque = b;
+  notify();
+}
+
+void MainWindow::validarEmails() {
+  destacar(BotaoLateral::validarEmails);
+  if (!disponiveis.validacao) return;
+  MainWindowActions acoes;
+  acoes.abrirDefinicoes = abrirDefinicoes;
+  acoes.mostrarPaginaLista = [this] { classico(); };
+  validarEmailsPrincipal(app.validator, app.listasValidacao, app.ports.dialogs, acoes);
+}
+
+void MainWindow::definicoesOnline() {
+  destacar(BotaoLateral::definicoes);
+  if (disponiveis.definicoes && abrirDefinicoes) abrirDefinicoes();
+}
+
+void MainWindow::configuracoes() {
+  destacar(BotaoLateral::configuracoes);
+  pagina = PaginaPrincipal::configuracoes;
+  notify();
+}
+
+void MainWindow::ajuda() {
+  destacar(BotaoLateral::ajuda);
+  pagina = PaginaPrincipal::ajuda;
+  notify();
+}
+
+std::vector<LinkTutorial> MainWindow::tutoriais() {
+  destacar(BotaoLateral::tutoriais);
+  const std::string base = servicoBaseUrl() + "/quorvel/";
+  return {
+      {"Primeiros passos", base + "tutoriais/"},
+      {"Documentação", base + "documentacao/"},
+      {"Vídeos", base + "videos/"},
+      {"Suporte", base + "suporte/"},
+  };
+}
+
+void MainWindow::abrirLink(const LinkTutorial& link) {
+  app.ports.platform.shellOpen(link.url);
+}
+
+void MainWindow::classico() {
+  pagina = PaginaPrincipal::primeira;
+  primeiraPagina = PrimeiraPagina::classico;
+  notify();
+}
+
+void MainWindow::grandes() {
+  pagina = PaginaPrincipal::primeira;
+  primeiraPagina = PrimeiraPagina::grandes;
+  notify();
+}
+
+void MainWindow::manutencaoBanco() {
+  app.dtm.banco().manutencao(app.ports.progress);
+}
+
+void MainWindow::setCheckDefinition(bool marcado) {
+  ckbCheckDefinition = marcado;
+  SettingsResult r = app.dtm.settings.setValor(kCheckDefinition, marcado ? "true" : "false");
+  if (!r.ok()) app.ports.dialogs.msgErro(r.mensagem());
+  notify();
+}
+
+void MainWindow::voltarPrincipal() {
+  pagina = PaginaPrincipal::primeira;
+  notify();
+}
+
+void MainWindow::soltarArquivos(const std::vector<std::string>& caminhos,
+                                const TextWidth& larguraTexto) {
+  if (!aceitaArquivos) return;
+  quorvel::soltarArquivos(
+      app.editor, caminhos, paginaGrandes(),
+      [this](const std::string& caminho) { app.grandes.adicionarArquivos({caminho}); },
+      larguraTexto);
+}
+
+void MainWindow::fechar() {
+  launcher.principalFechada();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,117 @@
+#pragma once
+// The main window: side buttons with the highlight frame, pages without visible tabs (the first
+// page with "Clássico" / "Grandes", the settings page, the help page), dropped files and the
+// start timer. Its window is a view over this object; the list editor and the bulk page are
+// the Application's.
+
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/build_info.h"
+#include "common/notifier.h"
+#include "lists/list_loading.h"
+
+namespace quorvel {
+
+class Launcher;
+
+enum class PaginaPrincipal { primeira = 0, configuracoes = 1, ajuda = 2 };
+enum class PrimeiraPagina { classico, grandes };
+enum class BotaoLateral { nenhum, validarEmails, definicoes, configuracoes, ajuda, tutoriais };
+
+struct MainWindowNotice {
+  enum class Kind { state };
+  Kind kind = Kind::state;
+  bool operator==(const MainWindowNotice&) const = default;
+};
+
+// A documentation or video link of the menu "Tutoriais / documentação".
+struct LinkTutorial {
+  std::string titulo;
+  std::string url;
+};
+
+// Windows that come with later parts of the program: their buttons stay disabled until the
+// window exists.
+struct JanelasDisponiveis {
+  bool validacao = false;         // "Validar e-mails"
+  bool definicoes = false;        // "Definições online (atualizar)"
+  bool contas = false;            // "Configurar contas de e-mail"
+  bool caixaPostal = false;       // "Baixar erros e descadastramentos"
+  bool colaboracao = false;       // "Colaboração de dados"
+  bool exportacao = false;        // "Exportar + utilitários"
+  bool validacaoGrandes = false;  // "Iniciar a validação dos e-mails"
+};
+
+inline constexpr int kEsperaTemporizadorInicioMs = 2000;
+inline constexpr const char* kCkbCheckDefinition =
+    "Verificar se há atualização nas definições de checagem ao abrir o Quorvel";
+extern const char* const kTextoAjuda;
+
+class MainWindow {
+ public:
+  MainWindow(Application& app, Launcher& launcher);
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  Application& app;
+  Launcher& launcher;
+
+  std::string caption;
+  PaginaPrincipal pagina = PaginaPrincipal::primeira;
+  PrimeiraPagina primeiraPagina = PrimeiraPagina::classico;
+  BotaoLateral destaque = BotaoLateral::nenhum;  // the side button under the highlight frame
+  bool abasVisiveis = true;
+  bool aceitaArquivos = false;
+  bool listaEmbutida = false;
+  bool ckbCheckDefinition = false;
+  std::vector<std::string> itensColados;  // the list of pasted items
+  JanelasDisponiveis disponiveis;
+  // The definitions window: loads the filter lists (and, once it exists, asks the service for
+  // newer definitions).
+  std::function<void()> abrirDefinicoes;
+
+  Notifier<MainWindowNotice> notices;
+
+  // Start-up step 6: the window was created.
+  void aoCriar();
+  // Step 7: the window appeared: first page, caption, the list editor, the validation window,
+  // tabs hidden, splash hidden.
+  void aoExibir();
+  // Step 8, 2000 ms later: the check box from `check_definition`; the definitions when it is
+  // "true"; the settings table seeded from config.db when it is empty.
+  void aoTemporizadorInicio();
+
+  // Side buttons.
+  void validarEmails();
+  void definicoesOnline();
+  void configuracoes();
+  void ajuda();
+  std::vector<LinkTutorial> tutoriais();
+  void abrirLink(const LinkTutorial& link);
+
+  // First page.
+  void classico();
+  void grandes();
+  bool paginaGrandes() const {
+    return pagina == PaginaPrincipal::primeira && primeiraPagina == PrimeiraPagina::grandes;
+  }
+
+  // Settings page.
+  void manutencaoBanco();
+  void setCheckDefinition(bool marcado);
+  void voltarPrincipal();
+
+  // Files dropped on the window, in drop order.
+  void soltarArquivos(const std::vector<std::string>& caminhos, const TextWidth& larguraTexto = {});
+
+  // "Fechar" at the top, or the window closed: back to the launcher.
+  void fechar();
+
+ private:
+  void destacar(BotaoLateral b);
+  void notify() { notices.notify({}); }
+};
+
+}  // namespace quorvel

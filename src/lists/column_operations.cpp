@@ -189,6 +189,18 @@ std::string copiarColuna(ListEditor& editor, int coluna) {
 
 // ---- Replace page -------------------------------------------------------------------------------
 
+const std::vector<std::string>& ReplacePageState::acoes() {
+  static const std::vector<std::string> lista = {
+      "Definir um texto", "Adicionar texto no final", "Adicionar texto no começo",
+      "Substituir um texto por outro", "Eliminar um trecho de texto"};
+  return lista;
+}
+
+const char* ReplacePageState::rotuloTexto() const {
+  return acao == static_cast<int>(ColumnAction::substituir) ? "Por este:"
+                                                            : "Informe o texto a ser aplicado:";
+}
+
 int indiceInicialSubstituir(const TextGrid& g) {
   return g.cursorCol >= 2 ? g.cursorCol - 2 : -1;
 }

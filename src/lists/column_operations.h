@@ -74,6 +74,21 @@ enum class ColumnAction {
 // columns 0 and 1.
 int indiceInicialSubstituir(const TextGrid& grid);
 
+// What the replace page shows as the user chooses a column and then an action.
+struct ReplacePageState {
+  int coluna = -1;  // "Selecione a coluna que será modificada:"
+  int acao = -1;    // "Defina a ação a ser executada:" (ColumnAction)
+
+  // The action captions, in ColumnAction order.
+  static const std::vector<std::string>& acoes();
+  bool acoesVisiveis() const { return coluna >= 0; }
+  bool textoVisivel() const { return acoesVisiveis() && acao >= 0; }
+  bool substituirVisivel() const { return textoVisivel() && acao == 3; }
+  bool aplicarVisivel() const { return textoVisivel(); }
+  // "Por este:" for a replacement, else "Informe o texto a ser aplicado:".
+  const char* rotuloTexto() const;
+};
+
 void colunaSetText(ListEditor& editor, int coluna, const std::string& texto);
 void colunaAdicionarFim(ListEditor& editor, int coluna, const std::string& texto);
 void colunaAdicionarComeco(ListEditor& editor, int coluna, const std::string& texto);

@@ -132,8 +132,10 @@ GridMenu aoSoltarMouse(ListEditor& editor, int col, int row, MouseButton botao) 
   } else if (botao == MouseButton::direito) {
     menu = menuBotaoDireito(g, col, row);
   }
-  // After a quick delete the column may be gone; the cursor then stays where it is.
-  g.moverCursor(col, g.cursorRow);
+  // After a quick delete the column may be gone; the cursor then stays where it is. A release
+  // over a data cell of the cursor's own column ends a click or a drag there: the selection the
+  // user just made stays.
+  if (row == 0 || col != g.cursorCol) g.moverCursor(col, g.cursorRow);
   atualizar(editor);
   return menu;
 }

@@ -171,6 +171,24 @@ TEST_F(ColumnOperations, ReplacePageStartsTwoColumnsBefore) {
   }
 }
 
+TEST(ReplacePage, ActionsAndTheTextBoxShowAsTheUserChooses) {
+  ReplacePageState p;
+  EXPECT_FALSE(p.acoesVisiveis());
+  EXPECT_FALSE(p.aplicarVisivel());
+  p.coluna = 1;
+  EXPECT_TRUE(p.acoesVisiveis());
+  EXPECT_FALSE(p.textoVisivel());
+  EXPECT_EQ(ReplacePageState::acoes().size(), 5u);
+  p.acao = static_cast<int>(ColumnAction::adicionarFim);
+  EXPECT_TRUE(p.aplicarVisivel());
+  EXPECT_FALSE(p.substituirVisivel());
+  EXPECT_STREQ(p.rotuloTexto(), "Informe o texto a ser aplicado:");
+  p.acao = static_cast<int>(ColumnAction::substituir);
+  EXPECT_EQ(ReplacePageState::acoes()[p.acao], "Substituir um texto por outro");
+  EXPECT_TRUE(p.substituirVisivel());
+  EXPECT_STREQ(p.rotuloTexto(), "Por este:");
+}
+
 TEST_F(ColumnOperations, ReplaceActions) {
   struct Case {
     ColumnAction acao;

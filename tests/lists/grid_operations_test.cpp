@@ -89,6 +89,23 @@ TEST_F(GridOperations, HeaderClicksAlternateTheSortDirection) {
   EXPECT_EQ(g().cell(0, 1), "C");
 }
 
+TEST_F(GridOperations, ARangeDraggedWithTheMouseSurvivesTheRelease) {
+  fill(g(), {{"a", "b", "c"}, {"1", "2", "3"}, {"4", "5", "6"}, {"7", "8", "9"}});
+  // Pressed on (0, 1), dragged to (1, 3): the view moved the cursor and selected the rectangle.
+  g().cursorCol = 1;
+  g().cursorRow = 3;
+  g().selection = {0, 1, 1, 3};
+  aoSoltarMouse(e, 1, 3, MouseButton::esquerdo);
+  EXPECT_EQ(g().selection, (TextGrid::Selection{0, 1, 1, 3}));
+  EXPECT_EQ(copiarSelecionados(e), "1\t2\r\n4\t5\r\n7\t8\r\n");
+  // A release in another column moves the cursor there, and a header click collapses it.
+  aoSoltarMouse(e, 2, 3, MouseButton::esquerdo);
+  EXPECT_EQ(g().selection, (TextGrid::Selection{2, 3, 2, 3}));
+  g().selection = {0, 1, 2, 3};
+  aoSoltarMouse(e, 2, 0, MouseButton::esquerdo);
+  EXPECT_EQ(g().selection, (TextGrid::Selection{2, 3, 2, 3}));
+}
+
 TEST_F(GridOperations, ReleaseAfterAColumnDragOnlyClearsTheFlag) {
   fill(g(), {{"a", "b", "c"}, {"1", "2", "3"}});
   g().setColWidth(0, 111);

@@ -1,0 +1,29 @@
+# Installation (the programs, a desktop entry and an icon) and the Debian package.
+include(GNUInstallDirs)
+
+install(TARGETS quorvel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET quorvel)
+  install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES packaging/quorvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES src/ui/resources/quorvel.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+  install(FILES packaging/quorvel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+
+set(CPACK_PACKAGE_NAME "quorvel")
+set(CPACK_PACKAGE_VENDOR "Quorvel")
+set(CPACK_PACKAGE_CONTACT "Quorvel <suporte@quorvel.com.br>")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}.651")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Validação avançada de listas de e-mails")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quorvel cleans contact lists for e-mail campaigns to Brazilian audiences: duplicates,\n syntax, spam traps, domains without a mail server and known bounces. Desktop program\n (quorvel) and command line (quorvel-cli).")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "mail")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The libraries come from dpkg-shlibdeps; Qt's platform plugins (X11, Wayland) are a plugin
+# package that no library links to.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
+set(CPACK_GENERATOR "DEB")
+include(CPack)

@@ -1,0 +1,70 @@
+#include "ui/bulk_page.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+#include "ui/ui_action.h"
+#include "ui/widgets.h"
+
+namespace quorvel::ui {
+
+BulkPage::BulkPage(BulkValidation& grandes, QWidget* parent) : QWidget(parent), grandes_(grandes) {
+  setObjectName(QStringLiteral("Grandes"));
+  auto* lay = new QVBoxLayout(this);
+  lay->addWidget(titulo(q(kTituloGrandes), this));
+  lay->addWidget(rotulo(q(kSubtituloGrandes), this, true));
+  lay->addWidget(rotulo(q(kInstrucaoGrandes), this, true));
+  arquivos_ = new QTreeWidget(this);
+  arquivos_->setRootIsDecorated(false);
+  arquivos_->setHeaderLabels({q(kColunaArquivo), q(kColunaInformacoes)});
+  arquivos_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  arquivos_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  arquivos_->setAccessibleName(q(kColunaArquivo));
+  lay->addWidget(arquivos_, 1);
+  auto* botoes = new QHBoxLayout;
+  QPushButton* abrir = botao(QStringLiteral("Abrir lista"), this);
+  QPushButton* excluir = botao(QStringLiteral("Excluir"), this);
+  iniciar_ = botao(QStringLiteral("Iniciar a validação dos e-mails"), this);
+  botoes->addWidget(abrir);
+  botoes->addWidget(excluir);
+  botoes->addStretch(1);
+  botoes->addWidget(iniciar_);
+  lay->addLayout(botoes);
+
+  auto excluirSelecionados = acao([this] {
+    std::vector<int> linhas;
+    for (QTreeWidgetItem* it : arquivos_->selectedItems())
+      linhas.push_back(arquivos_->indexOfTopLevelItem(it));
+    grandes_.excluir(linhas);
+  });
+  connect(abrir, &QPushButton::clicked, this, acao([this] { grandes_.abrirLista(); }));
+  connect(excluir, &QPushButton::clicked, this, excluirSelecionados);
+  auto* del = new QShortcut(QKeySequence(Qt::Key_Delete), arquivos_);
+  del->setContext(Qt::WidgetShortcut);
+  connect(del, &QShortcut::activated, this, excluirSelecionados);
+  connect(iniciar_, &QPushButton::clicked, this, acao([this] { grandes_.iniciar(); }));
+  sub_ = grandes_.notices.listen([this](const BulkNotice& n) {
+    if (n.kind == BulkNotice::Kind::page) seguir();
+  });
+  seguir();
+}
+
+void BulkPage::setValidacaoDisponivel(bool disponivel) {
+  validacaoDisponivel_ = disponivel;
+  seguir();
+}
+
+void BulkPage::seguir() {
+  arquivos_->clear();
+  for (const ListedFile& f : grandes_.lstFiles)
+    arquivos_->addTopLevelItem(new QTreeWidgetItem({q(f.arquivo), q(f.informacoes)}));
+  iniciar_->setEnabled(validacaoDisponivel_ && grandes_.btnIniciarHabilitado);
+}
+
+}  // namespace quorvel::ui

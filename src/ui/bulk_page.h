@@ -1,0 +1,34 @@
+#pragma once
+// The bulk page ("Grandes"): the list of large files to validate line by line.
+
+#include <QWidget>
+
+#include "bulk/bulk_validation.h"
+
+class QPushButton;
+class QTreeWidget;
+
+namespace quorvel::ui {
+
+class BulkPage : public QWidget {
+  Q_OBJECT
+ public:
+  BulkPage(BulkValidation& grandes, QWidget* parent);
+
+  QTreeWidget* arquivos() const { return arquivos_; }
+  QPushButton* iniciar() const { return iniciar_; }
+  // "Iniciar a validação dos e-mails" opens the validation window, which comes with a later
+  // part of the program.
+  void setValidacaoDisponivel(bool disponivel);
+
+ private:
+  void seguir();
+
+  BulkValidation& grandes_;
+  QTreeWidget* arquivos_;
+  QPushButton* iniciar_;
+  bool validacaoDisponivel_ = false;
+  Notifier<BulkNotice>::Subscription sub_;
+};
+
+}  // namespace quorvel::ui

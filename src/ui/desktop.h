@@ -1,0 +1,64 @@
+#pragma once
+// The desktop program put together in the start order: the ports, the program's objects, the
+// launcher with the splash and the shared dialogs, and the main window's view when it opens.
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/launcher.h"
+#include "app/progress_box.h"
+#include "ui/qt_ports.h"
+
+namespace quorvel::ui {
+
+class TfrmMain;
+class TfrmPrincipal;
+class TfrmProgress;
+class TfrmSplash;
+
+struct DesktopOptions {
+  int esperaAberturaMs = 1500;      // the database opening's pause behind the splash
+  std::vector<std::string> listas;  // files to load into the main window at once
+};
+
+class Desktop : public QObject {
+  Q_OBJECT
+ public:
+  explicit Desktop(const std::string& programFolder, DesktopOptions opcoes = {});
+  ~Desktop() override;
+
+  // Shows the launcher (opening the database behind the splash); with files to load, opens the
+  // main window and drops them onto it.
+  void start();
+
+  QtPlatform platform;
+  QtDialogs dialogs;
+  QtEventPump pump;
+  ProgressBox progress;
+  std::unique_ptr<Application> app;
+  std::unique_ptr<Launcher> launcher;
+
+  TfrmMain* frmMain() const { return frmMain_.get(); }
+  TfrmSplash* splash() const { return splash_.get(); }
+  TfrmProgress* frmProgress() const { return frmProgress_.get(); }
+  // The main window while it is open.
+  TfrmPrincipal* principal() const;
+
+ signals:
+  void encerrado();
+
+ private:
+  void abrirPrincipal();
+
+  DesktopOptions opcoes_;
+  std::unique_ptr<TfrmMain> frmMain_;
+  std::unique_ptr<TfrmSplash> splash_;
+  std::unique_ptr<TfrmProgress> frmProgress_;
+  QPointer<TfrmPrincipal> principal_;
+};
+
+}  // namespace quorvel::ui

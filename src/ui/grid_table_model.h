@@ -1,0 +1,50 @@
+#pragma once
+// A table model over one TextGrid, with no item per cell: it keeps its own row and column counts
+// and replays the grid's change notices on them. Grid row 0 is the header; model row r is grid
+// row r + 1.
+
+#include <QAbstractTableModel>
+
+#include "common/text_grid.h"
+#include "lists/list_editor.h"
+
+namespace quorvel::ui {
+
+class GridTableModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  GridTableModel(ListEditor& editor, TextGrid& grid, QObject* parent = nullptr);
+
+  TextGrid& grid() const { return grid_; }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  QVariant headerData(int section, Qt::Orientation o, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // True while a grid notice is being replayed: the views then leave the grid's cursor alone.
+  bool repetindo() const { return repetindo_; }
+  // How many notices arrived and how many of them became a full reset (for tests).
+  int avisos = 0, reinicios = 0;
+
+ signals:
+  void widthsChanged();
+  void selectionChanged();
+
+ private:
+  void seguir(const GridNotice& n);
+  void reiniciar();
+  void removerLinhas(const GridNotice& n);
+  void moverLinhas(const GridNotice& n);
+
+  ListEditor& editor_;
+  TextGrid& grid_;
+  int linhas_ = 0;  // data rows
+  int colunas_ = 0;
+  bool repetindo_ = false;
+  TextGrid::Subscription sub_;
+};
+
+}  // namespace quorvel::ui

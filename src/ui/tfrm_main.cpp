@@ -1,0 +1,99 @@
+#include "ui/tfrm_main.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+#include "ui/ui_action.h"
+#include "ui/widgets.h"
+
+namespace quorvel::ui {
+
+TfrmMain::TfrmMain(Launcher& launcher) : QWidget(nullptr, Qt::Window), l_(launcher) {
+  setObjectName(QStringLiteral("TfrmMain"));
+  setWindowTitle(q(l_.caption));
+  setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
+  auto* lay = new QVBoxLayout(this);
+  lay->setContentsMargins(24, 20, 24, 20);
+  auto* topo = new QHBoxLayout;
+  auto* logo = new QLabel(this);
+  logo->setPixmap(QPixmap(QStringLiteral(":/quorvel.png"))
+                      .scaled(88, 88, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  topo->addWidget(logo);
+  auto* textos = new QVBoxLayout;
+  textos->addWidget(titulo(QStringLiteral("Quorvel"), this));
+  textos->addWidget(rotulo(q(l_.splash.slogan), this));
+  textos->addWidget(rotulo(q(l_.splash.versao), this));
+  topo->addLayout(textos, 1);
+  lay->addLayout(topo);
+
+  novaVersao_ = rotulo(q(kPainelNovaVersao), this, true);
+  novaVersao_->setStyleSheet(
+      QStringLiteral("background: #fff4cc; border: 1px solid #f5b51b; padding: 6px;"));
+  novaVersao_->hide();
+  lay->addWidget(novaVersao_);
+
+  auto* notas = rotulo(
+      QStringLiteral("Carregue, limpe e valide suas listas de contatos antes de cada campanha: "
+                     "e-mails repetidos, erros de sintaxe, armadilhas, domínios sem servidor de "
+                     "e-mail e endereços que já retornaram ficam de fora."),
+      this, true);
+  notas->setStyleSheet(QStringLiteral("padding: 12px 0;"));
+  lay->addWidget(notas, 1, Qt::AlignTop);
+
+  auto* botoes = new QHBoxLayout;
+  abrir_ = botao(QStringLiteral("Abrir o quorvel"), this);
+  abrir_->setMinimumHeight(40);
+  abrir_->setDefault(true);
+  QFont f = abrir_->font();
+  f.setBold(true);
+  abrir_->setFont(f);
+  tutoriais_ = botao(QStringLiteral("Tutoriais"), this);
+  sair_ = botao(QStringLiteral("Sair"), this);
+  botoes->addWidget(abrir_, 1);
+  botoes->addWidget(tutoriais_);
+  botoes->addWidget(sair_);
+  lay->addLayout(botoes);
+  resize(620, 330);
+
+  connect(abrir_, &QPushButton::clicked, this, acao([this] { l_.abrirQuorvel(); }));
+  connect(tutoriais_, &QPushButton::clicked, this, acao([this] { l_.tutoriais(); }));
+  connect(sair_, &QPushButton::clicked, this, acao([this] { l_.sair(); }));
+  sub_ = l_.notices.listen([this](const LauncherNotice& n) { seguir(n.kind); });
+}
+
+void TfrmMain::seguir(LauncherNotice::Kind k) {
+  if (k == LauncherNotice::Kind::principalAberta) {
+    emit principalAberta();
+    return;
+  }
+  if (k == LauncherNotice::Kind::encerrar) {
+    emit encerrar();
+    return;
+  }
+  if (l_.tamanhoFonteMenu > 0) {
+    QFont f = font();
+    f.setPointSize(l_.tamanhoFonteMenu);
+    for (QPushButton* b : {abrir_, tutoriais_, sair_}) {
+      QFont bf = b->font();
+      bf.setPointSize(l_.tamanhoFonteMenu);
+      b->setFont(bf);
+    }
+  }
+  novaVersao_->setVisible(l_.painelNovaVersaoVisivel);
+  if (l_.visivel && !isVisible())
+    show();
+  else if (!l_.visivel && isVisible())
+    hide();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* e) {
+  // The title bar's close button is "Sair".
+  e->ignore();
+  executarAcao([this] { l_.sair(); });
+}
+
+}  // namespace quorvel::ui

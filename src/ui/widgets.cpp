@@ -1,0 +1,57 @@
+#include "ui/widgets.h"
+
+namespace quorvel::ui {
+
+QString semAcelerador(QString caption) {
+  caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  caption.remove(QLatin1Char('&'));
+  caption.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+  return caption;
+}
+
+QPushButton* botao(const QString& caption, QWidget* parent, const QString& dica) {
+  auto* b = new QPushButton(caption, parent);
+  b->setAccessibleName(semAcelerador(caption));
+  if (!dica.isEmpty()) b->setToolTip(dica);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QToolButton* botaoIcone(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent) {
+  auto* b = new QToolButton(parent);
+  b->setIcon(parent->style()->standardIcon(icone));
+  b->setIconSize(QSize(22, 22));
+  b->setToolTip(dica);
+  b->setAccessibleName(dica);
+  b->setAutoRaise(true);
+  return b;
+}
+
+QCheckBox* caixa(const QString& caption, QWidget* parent, bool marcada) {
+  auto* c = new QCheckBox(caption, parent);
+  c->setAccessibleName(semAcelerador(caption));
+  c->setChecked(marcada);
+  return c;
+}
+
+QLabel* rotulo(const QString& texto, QWidget* parent, bool quebra) {
+  auto* l = new QLabel(texto, parent);
+  l->setWordWrap(quebra);
+  l->setTextFormat(Qt::PlainText);
+  return l;
+}
+
+QLabel* titulo(const QString& texto, QWidget* parent) {
+  auto* l = rotulo(texto, parent);
+  QFont f = l->font();
+  f.setPointSizeF(f.pointSizeF() * 1.35);
+  f.setBold(true);
+  l->setFont(f);
+  return l;
+}
+
+QAction* entrada(QMenu* menu, const QString& caption) {
+  return menu->addAction(caption);
+}
+
+}  // namespace quorvel::ui

@@ -1,0 +1,26 @@
+#pragma once
+// Small builders that give every control its caption, hint and accessible name the same way.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+namespace quorvel::ui {
+
+// The caption without its accelerator marks ("&Sim" → "Sim").
+QString semAcelerador(QString caption);
+
+QPushButton* botao(const QString& caption, QWidget* parent, const QString& dica = {});
+// A button that shows only an icon: its hint is its accessible name.
+QToolButton* botaoIcone(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent);
+QCheckBox* caixa(const QString& caption, QWidget* parent, bool marcada = false);
+QLabel* rotulo(const QString& texto, QWidget* parent, bool quebra = false);
+QLabel* titulo(const QString& texto, QWidget* parent);
+QAction* entrada(QMenu* menu, const QString& caption);
+
+}  // namespace quorvel::ui

@@ -1,0 +1,182 @@
+// Renders every window of the desktop program to PNG files, for the README and for looking at
+// them: quorvel-screenshots OUTPUT_FOLDER SAMPLE_LIST. Runs on any Qt platform (offscreen too).
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "lists/file_selection.h"
+#include "lists/grid_operations.h"
+#include "lists/list_saving.h"
+#include "ui/bulk_page.h"
+#include "ui/desktop.h"
+#include "ui/grid_view.h"
+#include "ui/item_chooser_dialog.h"
+#include "ui/pages/editor_page.h"
+#include "ui/quorvel_application.h"
+#include "ui/tfrm_file_select.h"
+#include "ui/tfrm_get_value.h"
+#include "ui/tfrm_input.h"
+#include "ui/tfrm_lista.h"
+#include "ui/tfrm_main.h"
+#include "ui/tfrm_msg.h"
+#include "ui/tfrm_principal.h"
+#include "ui/tfrm_progress.h"
+#include "ui/tfrm_salvar_file.h"
+#include "ui/tfrm_splash.h"
+
+using namespace quorvel;
+using namespace quorvel::ui;
+
+namespace {
+
+QString gPasta;
+
+void salvar(QWidget* w, const char* nome) {
+  w->show();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  const QString arquivo = gPasta + QLatin1Char('/') + QLatin1String(nome) + QStringLiteral(".png");
+  if (!w->grab().save(arquivo)) std::fprintf(stderr, "não foi possível gravar %s\n", qPrintable(arquivo));
+  std::printf("%s\n", qPrintable(arquivo));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QuorvelApplication app(argc, argv);
+  if (argc < 3) {
+    std::fprintf(stderr, "uso: quorvel-screenshots PASTA LISTA\n");
+    return 2;
+  }
+  gPasta = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(gPasta);
+  QTemporaryDir home;
+  const std::string casa = home.path().toStdString();
+  std::filesystem::create_directories(casa + "/dados");
+  std::filesystem::copy_file(argv[2], casa + "/dados/lista-exemplo.txt");
+  { std::ofstream(casa + "/dados/campanha-marco.csv") << "\"emails\"\r\n\"ana@exemplo.com.br\"\r\n"; }
+  std::filesystem::create_directories(casa + "/dados/listas");
+
+  DesktopOptions opcoes;
+  opcoes.esperaAberturaMs = 0;
+  Desktop d(casa, opcoes);
+  d.platform.abrir = [](const std::string&) {};
+
+  salvar(d.splash(), "splash");
+  d.start();
+  salvar(d.frmMain(), "launcher");
+  d.launcher->abrirQuorvel();
+  TfrmPrincipal* p = d.principal();
+  p->resize(1280, 800);
+  MainWindow& m = p->model();
+  m.soltarArquivos({casa + "/dados/lista-exemplo.txt"}, p->lista()->larguraTexto());
+  ListEditor& e = d.app->editor;
+  e.gGrid->moverCursor(0, 3);
+  p->lista()->localizar()->setText(QStringLiteral("gmail"));
+  salvar(p, "main-window");
+  p->lista()->localizar()->clear();
+
+  TfrmLista* lista = p->lista();
+  lista->setFixedSize(1060, 640);
+  salvar(lista, "list-editor");
+  lista->setMinimumSize(0, 0);
+  lista->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  const std::pair<TfrmLista::Pagina, const char*> paginas[] = {
+      {TfrmLista::pgDefinirColunas, "page-definir-colunas"},
+      {TfrmLista::pgEliminarColuna, "page-eliminar-coluna"},
+      {TfrmLista::pgEliminarRepetidos, "page-eliminar-repetidos"},
+      {TfrmLista::pgSubstituir, "page-substituir"},
+      {TfrmLista::pgNomes, "page-nomes"},
+      {TfrmLista::pgExcluirAvancado, "page-excluir-avancado"},
+      {TfrmLista::pgOtimizacao, "page-otimizacao"},
+      {TfrmLista::pgGerarEmail, "page-gerar-email"},
+      {TfrmLista::pgExtrator, "page-extrator"},
+  };
+  for (const auto& [pg, nome] : paginas) {
+    e.gGrid->moverCursor(2, 1);
+    lista->mostrarPagina(pg);
+    salvar(p, nome);
+  }
+  lista->exibirListaDestinatarios();
+
+  m.grandes();
+  d.app->grandes.adicionarArquivos({casa + "/dados/lista-exemplo.txt", casa + "/dados/campanha-marco.csv"});
+  salvar(p, "bulk-page");
+  m.configuracoes();
+  salvar(p, "settings-page");
+  m.ajuda();
+  salvar(p, "help-page");
+  m.classico();
+
+  const std::pair<TipoMsg, const char*> tipos[] = {
+      {TipoMsg::informacao, "Processamento finalizado"},
+      {TipoMsg::erro, "Não foi possível abrir o arquivo: /home/ana/dados/lista.csv"},
+      {TipoMsg::aviso, "O arquivo de exclusão campanha.csv tem mais de uma coluna de dados e isso "
+                       "faz a consulta ser muito mais lenta."},
+      {TipoMsg::pergunta, "Deseja cancelar esse processamento?"},
+      {TipoMsg::ajuda, "Como usar o Quorvel\\n\\nCarregue sua lista e use os utilitários."},
+  };
+  const char* nomesMsg[] = {"msg-informacao", "msg-erro", "msg-aviso", "msg-pergunta", "msg-ajuda"};
+  for (int i = 0; i < 5; ++i) {
+    TfrmMsg janela(exibirMensagem(tipos[i].second, tipos[i].first, 0));
+    salvar(&janela, nomesMsg[i]);
+    janela.hide();
+  }
+  {
+    auto dica = showTip(d.dialogs.dicas(), kDicaNovaListaId, kDicaNovaLista, TipoMsg::dica);
+    dica->altura = kDicaNovaListaAltura;
+    TfrmMsg janela(*dica);
+    salvar(&janela, "msg-dica");
+    janela.hide();
+  }
+  d.progress.setProgress("Carregando dados...", 1000, "Processados: 420.000",
+                         "Total de linhas: 1.000.000", "", 0);
+  d.progress.posicao = 420;
+  d.progress.stepProgress("", "", "", 0);
+  salvar(d.frmProgress(), "progress");
+  d.progress.hide();
+  {
+    TfrmGetValue janela("Inserir coluna", "");
+    salvar(&janela, "value-dialog");
+    janela.hide();
+  }
+  {
+    TfrmInput janela("Dados listados:", textoListarDados(*e.gGrid), "Ok", "");
+    salvar(&janela, "input-dialog");
+    janela.hide();
+  }
+  {
+    TfrmSalvarFile& janela = d.dialogs.janelaSalvar();
+    SaveFields campos = initialSaveFields(casa + "/dados", "");
+    janela.pasta()->setText(QString::fromStdString(campos.pasta));
+    janela.nome()->setText(QStringLiteral("lista-limpa"));
+    salvar(&janela, "save-window");
+    janela.hide();
+  }
+  {
+    TfrmFileSelect& janela = d.dialogs.janelaArquivos();
+    d.dialogs.selecaoArquivos().abrir(casa + "/dados/", "*.*", "", true, true);
+    d.dialogs.selecaoArquivos().selecionarLinha(0);
+    salvar(&janela, "file-selection");
+    janela.hide();
+  }
+  {
+    ItemChooserDialog janela("Selecionar uma coluna", "Qual coluna contém os e-mails?",
+                             {"emails", "nome", "cidade"});
+    salvar(&janela, "column-chooser");
+    janela.hide();
+  }
+  return 0;
+}

@@ -1,0 +1,154 @@
+#pragma once
+// Helpers of the window tests: a program folder per test, the desktop built in it, and a script
+// that answers the modal windows a click opens (the click itself blocks inside their loop).
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QUrl>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/desktop.h"
+#include "ui/tfrm_msg.h"
+
+namespace quorvel::testing {
+
+// A fresh program folder with dados/; removed afterwards.
+struct TestHome {
+  QTemporaryDir dir;
+  std::string str() const { return dir.path().toStdString(); }
+  std::string path(const std::string& nome) const { return str() + "/" + nome; }
+  std::string write(const std::string& nome, const std::string& bytes) const {
+    std::filesystem::create_directories(std::filesystem::path(path(nome)).parent_path());
+    std::ofstream(path(nome), std::ios::binary) << bytes;
+    return path(nome);
+  }
+};
+
+// The desktop over a test folder: no opening pause, the shell recorded instead of run.
+struct TestDesktop {
+  TestHome home;
+  std::vector<std::string> abertos;
+  std::unique_ptr<ui::Desktop> d;
+  explicit TestDesktop(const std::string& configTxt = {}) {
+    if (!configTxt.empty()) home.write("config.txt", configTxt);
+    ui::DesktopOptions o;
+    o.esperaAberturaMs = 0;
+    d = std::make_unique<ui::Desktop>(home.str(), o);
+    d->platform.abrir = [this](const std::string& alvo) { abertos.push_back(alvo); };
+    d->progress.intervaloMs = 0;
+  }
+};
+
+// The visible top-level windows of a kind.
+template <class W>
+std::vector<W*> visibleWindows() {
+  std::vector<W*> out;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* x = qobject_cast<W*>(w); x && x->isVisible()) out.push_back(x);
+  return out;
+}
+
+// Files dragged onto a window and dropped there, as a file manager does it.
+inline void dropFiles(QWidget* janela, const std::vector<std::string>& caminhos) {
+  QMimeData dados;
+  QList<QUrl> urls;
+  for (const auto& c : caminhos) urls << QUrl::fromLocalFile(QString::fromStdString(c));
+  dados.setUrls(urls);
+  const QPoint onde = janela->rect().center();
+  QDragEnterEvent entrar(onde, Qt::CopyAction, &dados, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(janela, &entrar);
+  QDropEvent soltar(QPointF(onde), Qt::CopyAction, &dados, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(janela, &soltar);
+}
+
+// The child button with this caption (text or accessible name).
+inline QAbstractButton* button(QWidget* janela, const QString& caption) {
+  for (QAbstractButton* b : janela->findChildren<QAbstractButton*>())
+    if (b->text() == caption || b->accessibleName() == caption) return b;
+  return nullptr;
+}
+
+// Runs steps against windows as they appear: each step waits (polling) until its window is on
+// screen, then acts on it outside the polling timer, so that an action may open another modal
+// window that the next step handles.
+class WindowScript {
+ public:
+  struct Step {
+    std::function<QWidget*()> achar;
+    std::function<void(QWidget*)> agir;
+  };
+
+  WindowScript() {
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+  }
+  ~WindowScript() { timer_.stop(); }
+
+  void then(std::function<QWidget*()> achar, std::function<void(QWidget*)> agir) {
+    steps_.push_back({std::move(achar), std::move(agir)});
+    timer_.start();
+  }
+  // A message box with exactly this text: its text is recorded and `botao` clicked (or, with
+  // `tecla`, that key pressed).
+  void answer(const QString& texto, const QString& botao, int tecla = 0) {
+    then(
+        [texto] { return mensagem(texto); },
+        [this, botao, tecla](QWidget* w) {
+          mensagens.push_back(static_cast<ui::TfrmMsg*>(w)->texto()->text());
+          if (tecla)
+            QTest::keyClick(w, static_cast<Qt::Key>(tecla));
+          else
+            button(w, botao)->click();
+        });
+  }
+  // Any message box: its text is recorded and it is closed with its first button.
+  void answerAny() {
+    then([] { return mensagem({}); },
+         [this](QWidget* w) {
+           mensagens.push_back(static_cast<ui::TfrmMsg*>(w)->texto()->text());
+           w->findChildren<QAbstractButton*>().front()->click();
+         });
+  }
+  bool done() const { return steps_.empty() && !pendente_; }
+  // Waits until every step ran.
+  bool wait(int ms = 10000) { return QTest::qWaitFor([this] { return done(); }, ms); }
+  std::vector<QString> mensagens;
+
+  static QWidget* mensagem(const QString& texto) {
+    for (ui::TfrmMsg* m : visibleWindows<ui::TfrmMsg>())
+      if (texto.isEmpty() || m->texto()->text() == texto) return m;
+    return nullptr;
+  }
+
+ private:
+  void tick() {
+    // One action at a time until it starts (it may then block in a modal loop of its own while
+    // the next steps go on).
+    if (steps_.empty() || pendente_) return;
+    QWidget* w = steps_.front().achar();
+    if (!w) return;
+    Step s = std::move(steps_.front());
+    steps_.pop_front();
+    pendente_ = true;
+    QTimer::singleShot(0, [this, s, w] {
+      pendente_ = false;
+      s.agir(w);
+    });
+  }
+  QTimer timer_;
+  std::deque<Step> steps_;
+  bool pendente_ = false;
+};
+
+}  // namespace quorvel::testing

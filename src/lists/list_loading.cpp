@@ -626,8 +626,9 @@ void soltarArquivos(ListEditor& editor, const std::vector<std::string>& caminhos
     editor.setEditou(g, true);
   }
   if (lidos > 0) {
-    editor.showStatus(g);
     removerLinhasEmBrancoIniciais(g);
+    // The status line counts the rows that are left.
+    editor.showStatus(g);
   }
   avisar(editor);
 }

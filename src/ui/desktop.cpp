@@ -50,9 +50,7 @@ void Desktop::start() {
   if (!opcoes_.listas.empty()) {
     executarAcao([this] { launcher->abrirQuorvel(); });
     if (launcher->principal)
-      executarAcao([this] {
-        launcher->principal->soltarArquivos(opcoes_.listas);
-      });
+      executarAcao([this] { launcher->principal->soltarArquivos(opcoes_.listas); });
   }
 }
 

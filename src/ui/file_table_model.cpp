@@ -63,10 +63,10 @@ QVariant FileTableModel::headerData(int section, Qt::Orientation o, int role) co
   return section >= 0 && section < 3 ? q(kTitulos[section]) : QVariant();
 }
 
-Qt::ItemFlags FileTableModel::flags(const QModelIndex& index) const {
-  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-  if (index.column() == 0 && sel_.gMultiSelect) f |= Qt::ItemIsUserCheckable;
-  return f;
+Qt::ItemFlags FileTableModel::flags(const QModelIndex&) const {
+  // The tick boxes are shown, not toggled by the delegate: the view ticks them itself (a click
+  // on the box must not also count as a change of the selected row).
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
 }  // namespace quorvel::ui

@@ -36,11 +36,29 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : colunas_;
 }
 
+int GridTableModel::linhaDaGrade(int m) const {
+  if (ordemNova_) {
+    if (posicaoAntiga_.empty()) {
+      posicaoAntiga_.assign(ordemNova_->size() + 1, -1);
+      for (size_t i = 0; i < ordemNova_->size(); ++i)
+        if ((*ordemNova_)[i] >= 0 && (*ordemNova_)[i] < static_cast<int>(posicaoAntiga_.size()))
+          posicaoAntiga_[(*ordemNova_)[i]] = static_cast<int>(i) + 1;
+    }
+    return m + 1 < static_cast<int>(posicaoAntiga_.size()) ? posicaoAntiga_[m + 1] : -1;
+  }
+  int g = m + 1;
+  for (const Trecho& t : removendo_) {
+    if (m >= t.first && m < t.first + t.count) return -1;
+    if (m >= t.first + t.count) g -= t.count;
+  }
+  return g;
+}
+
 QVariant GridTableModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-  const int r = index.row() + 1, c = index.column();
+  const int r = linhaDaGrade(index.row()), c = index.column();
   // While an operation holds its notices the grid may already be smaller than the view.
-  if (r >= grid_.rowCount() || c >= grid_.colCount()) return {};
+  if (r < 1 || r >= grid_.rowCount() || c >= grid_.colCount()) return {};
   return q(grid_.cell(c, r));
 }
 
@@ -142,8 +160,10 @@ void GridTableModel::removerLinhas(const GridNotice& n) {
       reiniciar();
       return;
     }
+    removendo_ = {{n.first - 1, n.count}};
     beginRemoveRows({}, n.first - 1, n.first - 1 + n.count - 1);
     linhas_ -= n.count;
+    removendo_.clear();
     endRemoveRows();
     return;
   }
@@ -165,9 +185,12 @@ void GridTableModel::removerLinhas(const GridNotice& n) {
     reiniciar();
     return;
   }
-  for (auto it = trechos.rbegin(); it != trechos.rend(); ++it) {
-    beginRemoveRows({}, it->first - 1, it->first - 1 + it->second - 1);
-    linhas_ -= it->second;
+  for (const auto& [primeira, quantas] : trechos) removendo_.push_back({primeira - 1, quantas});
+  while (!removendo_.empty()) {
+    const Trecho t = removendo_.back();
+    beginRemoveRows({}, t.first, t.first + t.count - 1);
+    linhas_ -= t.count;
+    removendo_.pop_back();
     endRemoveRows();
   }
 }
@@ -177,7 +200,10 @@ void GridTableModel::moverLinhas(const GridNotice& n) {
     reiniciar();
     return;
   }
+  ordemNova_ = &n.order;
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  ordemNova_ = nullptr;
+  posicaoAntiga_ = {};
   const QModelIndexList antigos = persistentIndexList();
   if (!antigos.isEmpty()) {
     // Old grid row → new model row, built only when a view keeps indexes.

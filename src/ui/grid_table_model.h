@@ -35,6 +35,10 @@ class GridTableModel : public QAbstractTableModel {
 
  private:
   void seguir(const GridNotice& n);
+  // The grid row a model row shows; -1 for a row the grid no longer has. The notices come after
+  // the change, so while the view is being told about removed or reordered rows, the rows it
+  // still counts are mapped onto the grid as it is now.
+  int linhaDaGrade(int linhaModelo) const;
   void reiniciar();
   void removerLinhas(const GridNotice& n);
   void moverLinhas(const GridNotice& n);
@@ -44,6 +48,12 @@ class GridTableModel : public QAbstractTableModel {
   int linhas_ = 0;  // data rows
   int colunas_ = 0;
   bool repetindo_ = false;
+  struct Trecho {
+    int first, count;  // model rows
+  };
+  std::vector<Trecho> removendo_;                // runs still in the view, gone from the grid
+  const std::vector<int>* ordemNova_ = nullptr;  // while a reorder is told
+  mutable std::vector<int> posicaoAntiga_;       // old grid row → its grid row now (lazy)
   TextGrid::Subscription sub_;
 };
 

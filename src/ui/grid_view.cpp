@@ -28,8 +28,7 @@ void pintarDestaque(QPainter* p, const QFont& fonte, const QRect& area, const QR
   QFontMetrics fm(fonte);
   const QString trecho = texto.mid(pos, termo.size());
   int inicio = area.left();
-  if (alinhamento & Qt::AlignHCenter)
-    inicio += (area.width() - fm.horizontalAdvance(texto)) / 2;
+  if (alinhamento & Qt::AlignHCenter) inicio += (area.width() - fm.horizontalAdvance(texto)) / 2;
   const QRect fundo(inicio + fm.horizontalAdvance(texto.left(pos)) + 1, celula.top(),
                     fm.horizontalAdvance(trecho), celula.height());
   p->save();
@@ -113,8 +112,7 @@ GridView::GridView(ListEditor& editor, TextGrid& grid, QWidget* parent)
     soltar(cabecalho_->logicalIndexAt(e->position().toPoint()), 0, e->button(),
            e->globalPosition().toPoint());
   };
-  connect(cabecalho_, &QHeaderView::sectionMoved, this,
-          acao([this](int, int de, int para) {
+  connect(cabecalho_, &QHeaderView::sectionMoved, this, acao([this](int, int de, int para) {
             // The model moves the column's data; the header goes back to its own order.
             QSignalBlocker bloqueio(cabecalho_);
             cabecalho_->moveSection(para, de);

@@ -10,8 +10,7 @@
 
 namespace quorvel::ui {
 
-ItemChooserDialog::ItemChooserDialog(const std::string& tituloTexto,
-                                     const std::string& rotuloTexto,
+ItemChooserDialog::ItemChooserDialog(const std::string& tituloTexto, const std::string& rotuloTexto,
                                      const std::vector<std::string>& itens)
     : QDialog(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint) {

@@ -110,7 +110,8 @@ QStringList filtrosDaPlataforma(const std::string& filtro) {
     QString nome = partes[i];
     const qsizetype par = nome.indexOf(QLatin1Char('('));
     if (par > 0) nome = nome.left(par).trimmed();
-    out << nome + QStringLiteral(" (") + QString(partes[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+    out << nome + QStringLiteral(" (") +
+               QString(partes[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
                QStringLiteral(")");
   }
   return out;

@@ -18,15 +18,44 @@
 
 namespace quorvel::ui {
 
-void FileTableView::mousePressEvent(QMouseEvent* e) {
+int FileTableView::caixaSob(QMouseEvent* e) const {
   const QModelIndex i = indexAt(e->position().toPoint());
   if (selecao && selecao->gMultiSelect && i.isValid() && i.column() == 0 &&
-      e->position().x() - visualRect(i).left() < 22) {
-    selecao->marcar(i.row(), !selecao->linhas[i.row()].marcado);
+      e->position().x() - visualRect(i).left() < 22)
+    return i.row();
+  return -1;
+}
+
+void FileTableView::mousePressEvent(QMouseEvent* e) {
+  if (const int linha = caixaSob(e); linha >= 0) {
+    selecao->marcar(linha, !selecao->linhas[linha].marcado);
     e->accept();
     return;
   }
   QTableView::mousePressEvent(e);
+}
+
+void FileTableView::mouseReleaseEvent(QMouseEvent* e) {
+  // The press on a tick box was all of the click.
+  if (caixaSob(e) >= 0) {
+    e->accept();
+    return;
+  }
+  QTableView::mouseReleaseEvent(e);
+}
+
+void FileTableView::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (const int linha = caixaSob(e); linha >= 0) {
+    selecao->marcar(linha, !selecao->linhas[linha].marcado);
+    e->accept();
+    return;
+  }
+  QTableView::mouseDoubleClickEvent(e);
+}
+
+void FileTableView::focusInEvent(QFocusEvent* e) {
+  QAbstractScrollArea::focusInEvent(e);
+  viewport()->update();
 }
 
 TfrmFileSelect::TfrmFileSelect(FileSelection& sel)
@@ -51,8 +80,8 @@ TfrmFileSelect::TfrmFileSelect(FileSelection& sel)
   QPushButton* subir = botao(QStringLiteral("Subir uma pasta"), this);
   caminho_ = new QLineEdit(this);
   caminho_->setAccessibleName(QStringLiteral("Pasta"));
-  QPushButton* gerenciador =
-      botao(QStringLiteral("Abrir o local dessa pasta selecionada no Gerenciador do Windows"), this);
+  QPushButton* gerenciador = botao(
+      QStringLiteral("Abrir o local dessa pasta selecionada no Gerenciador do Windows"), this);
   extensao_ = new QComboBox(this);
   extensao_->setEditable(true);
   extensao_->setAccessibleName(QStringLiteral("Extensão"));

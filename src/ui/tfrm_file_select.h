@@ -26,6 +26,14 @@ class FileTableView : public QTableView {
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  // Taking the focus selects no row by itself (a selected row would tick).
+  void focusInEvent(QFocusEvent* e) override;
+
+ private:
+  // The row whose tick box is under the mouse; -1 elsewhere.
+  int caixaSob(QMouseEvent* e) const;
 };
 
 class TfrmFileSelect : public QDialog {

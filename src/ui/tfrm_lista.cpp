@@ -148,7 +148,8 @@ void TfrmLista::criarMenus() {
   item(abrir, "Extrair e-mails de um texto...", [this] { mostrarPagina(pgExtrator); });
 
   QMenu* editar = menus_->addMenu(QStringLiteral("Editar"));
-  item(editar, "Esta linha tem o nome das colunas", [this] { estaLinhaTemNomeDasColunas(editor_); });
+  item(editar, "Esta linha tem o nome das colunas",
+       [this] { estaLinhaTemNomeDasColunas(editor_); });
   item(editar, "Obter caminho de arquivo...", [this] { obterCaminhoArquivo(editor_); });
   item(editar, "Copiar", [this] { copiarSelecionados(editor_); });
   item(editar, "Colar (CTRL + V)", [this] { colar(); });
@@ -191,7 +192,8 @@ void TfrmLista::criarBarra(QHBoxLayout* barra) {
     connect(b, &QAbstractButton::clicked, this, acao(std::move(f)));
     return b;
   };
-  abrirLista_ = botao(QStringLiteral("Abrir lista"), this, QStringLiteral("Abre um arquivo de dados"));
+  abrirLista_ =
+      botao(QStringLiteral("Abrir lista"), this, QStringLiteral("Abre um arquivo de dados"));
   abrirLista_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
   ligar(abrirLista_, [this] { btnAbrirClick(editor_, larguraTexto()); });
   barra->addWidget(abrirLista_);
@@ -204,17 +206,17 @@ void TfrmLista::criarBarra(QHBoxLayout* barra) {
                                 QStringLiteral("Cola dados da área de transferência (CTRL + V)"));
   ligar(colarBtn, [this] { colar(); });
   barra->addWidget(colarBtn);
-  barra->addWidget(ligar(botaoIcone(QStyle::SP_FileDialogDetailedView,
-                                    QStringLiteral("(F3) Insere dados na sua lista de trabalho"),
-                                    this),
-                         [this] { digitarDados(); }));
+  barra->addWidget(
+      ligar(botaoIcone(QStyle::SP_FileDialogDetailedView,
+                       QStringLiteral("(F3) Insere dados na sua lista de trabalho"), this),
+            [this] { digitarDados(); }));
   barra->addSpacing(8);
   barra->addWidget(ligar(botaoIcone(QStyle::SP_DialogSaveButton,
                                     QStringLiteral("Salva os dados no arquivo carregado"), this),
                          [this] { salvar(editor_); }));
-  barra->addWidget(ligar(botaoIcone(QStyle::SP_DriveHDIcon,
-                                    QStringLiteral("Salvar como um novo arquivo..."), this),
-                         [this] { salvarComoDialogo(editor_); }));
+  barra->addWidget(ligar(
+      botaoIcone(QStyle::SP_DriveHDIcon, QStringLiteral("Salvar como um novo arquivo..."), this),
+      [this] { salvarComoDialogo(editor_); }));
   QToolButton* copiar = botaoIcone(
       QStyle::SP_FileDialogContentsView,
       QStringLiteral("Copia os dados para você poder colar em outro editor de textos"), this);
@@ -231,15 +233,15 @@ void TfrmLista::criarBarra(QHBoxLayout* barra) {
   barra->addSpacing(8);
   barra->addWidget(ligar(botaoIcone(QStyle::SP_TrashIcon, QStringLiteral("Excluir (Del)"), this),
                          [this] { deletarConteudoSelecionado(editor_); }));
-  barra->addWidget(ligar(botaoIcone(QStyle::SP_DialogApplyButton,
-                                    QStringLiteral("Marca todos os registros"), this),
-                         [this] { marcarTudo(editor_); }));
+  barra->addWidget(ligar(
+      botaoIcone(QStyle::SP_DialogApplyButton, QStringLiteral("Marca todos os registros"), this),
+      [this] { marcarTudo(editor_); }));
   barra->addWidget(ligar(botaoIcone(QStyle::SP_DialogCancelButton,
                                     QStringLiteral("Desmarca todos os registros"), this),
                          [this] { desmarcarTudo(editor_); }));
-  barra->addWidget(ligar(botaoIcone(QStyle::SP_DialogResetButton,
-                                    QStringLiteral("Exclui colunas em branco"), this),
-                         [this] { excluirColunasSemConteudo(editor_); }));
+  barra->addWidget(ligar(
+      botaoIcone(QStyle::SP_DialogResetButton, QStringLiteral("Exclui colunas em branco"), this),
+      [this] { excluirColunasSemConteudo(editor_); }));
   barra->addSpacing(8);
   linhaInteira_ = caixa(QStringLiteral("Selecionar linha inteira"), this);
   connect(linhaInteira_, &QCheckBox::toggled, this, [this](bool inteira) {
@@ -363,7 +365,12 @@ void TfrmLista::seguirEditor() {
   menuAbrir_->setEnabled(editor_.abrirListaHabilitado);
   if (abas_->currentIndex() != editor_.abaAtiva()) abas_->setCurrentIndex(editor_.abaAtiva());
   GridView* g = gradeAtual();
-  if (g->isVisibleTo(abas_) != editor_.gridVisivel) g->setVisible(editor_.gridVisivel);
+  if (g->isVisibleTo(abas_) != editor_.gridVisivel) {
+    // Hidden while an operation rewrites it; the focus comes back with it.
+    if (!editor_.gridVisivel) gradeTinhaFoco_ = g->hasFocus();
+    g->setVisible(editor_.gridVisivel);
+    if (editor_.gridVisivel && gradeTinhaFoco_) g->setFocus();
+  }
   seguindo_ = false;
 }
 

@@ -96,6 +96,7 @@ class TfrmLista : public QWidget {
   QLabel* arquivo_ = nullptr;
   QAction* exclusaoRapida_ = nullptr;
   bool seguindo_ = false;
+  bool gradeTinhaFoco_ = false;
   Notifier<EditorNotice>::Subscription sub_;
 };
 

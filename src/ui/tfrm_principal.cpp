@@ -80,13 +80,13 @@ QWidget* TfrmPrincipal::criarLateral() {
   auto* lateral = new QFrame(this);
   lateral->setObjectName(QStringLiteral("lateral"));
   lateral->setFixedWidth(262);
-  lateral->setStyleSheet(QStringLiteral(
-      "#lateral { background: #1f4e8c; }"
-      "#lateral QPushButton { color: white; background: transparent; border: none;"
-      " text-align: left; padding: 10px 14px; font-size: 10.5pt; }"
-      "#lateral QPushButton:disabled { color: #9fb3cf; }"
-      "#lateral QPushButton:hover { background: #2b64ad; }"
-      "#lateral QLabel { color: white; }"));
+  lateral->setStyleSheet(
+      QStringLiteral("#lateral { background: #1f4e8c; }"
+                     "#lateral QPushButton { color: white; background: transparent; border: none;"
+                     " text-align: left; padding: 10px 14px; font-size: 10.5pt; }"
+                     "#lateral QPushButton:disabled { color: #9fb3cf; }"
+                     "#lateral QPushButton:hover { background: #2b64ad; }"
+                     "#lateral QLabel { color: white; }"));
   auto* lay = new QVBoxLayout(lateral);
   lay->setContentsMargins(0, 12, 0, 12);
   lay->setSpacing(2);

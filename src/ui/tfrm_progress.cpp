@@ -1,5 +1,6 @@
 #include "ui/tfrm_progress.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,6 +22,8 @@ TfrmProgress::TfrmProgress(ProgressBox& box)
       box_(box) {
   setObjectName(QStringLiteral("TfrmProgress"));
   setWindowModality(Qt::ApplicationModal);
+  // The window at work keeps the keyboard focus (the modality blocks its input meanwhile).
+  setAttribute(Qt::WA_ShowWithoutActivating);
   setWindowTitle(q(box.caption));
   operacao_ = rotulo({}, this, true);
   QFont f = operacao_->font();
@@ -68,10 +71,12 @@ void TfrmProgress::seguir() {
   botao_->setAccessibleName(q(box_.botao));
   botao_->setVisible(box_.botaoVisivel);
   if (box_.visivel && !isVisible()) {
+    if (QApplication::activeWindow() != this) anterior_ = QApplication::activeWindow();
     show();
     raise();
   } else if (!box_.visivel && isVisible()) {
     hide();
+    if (anterior_ && anterior_->isVisible()) anterior_->activateWindow();
   }
 }
 

@@ -3,6 +3,7 @@
 // windows take no input (they still repaint), so nothing can start a second operation inside the
 // running one; only its button answers.
 
+#include <QPointer>
 #include <QWidget>
 
 #include "app/progress_box.h"
@@ -33,6 +34,8 @@ class TfrmProgress : public QWidget {
   void seguir();
 
   ProgressBox& box_;
+  // The window that was active when the box appeared; it gets the keyboard back afterwards.
+  QPointer<QWidget> anterior_;
   QLabel* operacao_;
   QLabel* legendas_[3];
   QProgressBar* gauge_;

@@ -59,8 +59,7 @@ void TfrmSalvarFile::escolherOutroLocal() {
   nome_->setText(q(campos.nome));
 }
 
-std::string TfrmSalvarFile::getFileSave(const std::string& pastaPadrao,
-                                        const std::string& filePath,
+std::string TfrmSalvarFile::getFileSave(const std::string& pastaPadrao, const std::string& filePath,
                                         const std::string& extension) {
   SaveFields campos = initialSaveFields(pastaPadrao, filePath);
   pasta_->setText(q(campos.pasta));

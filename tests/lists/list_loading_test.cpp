@@ -680,6 +680,7 @@ TEST_F(ListLoading, DropReadsIntoTheCurrentListWithoutHeaderDetection) {
   EXPECT_EQ(e.arquivoDaAba(0), a);
   EXPECT_EQ(e.editouDaAba(0), "0");
   EXPECT_EQ(e.status.saved, "Sim");
+  EXPECT_EQ(e.status.items, "2");          // counted after the blank row went
   EXPECT_TRUE(dialogos.messages.empty());  // no question about unsaved edits
 }
 

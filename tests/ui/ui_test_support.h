@@ -4,12 +4,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMimeData>
-#include <QUrl>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -102,15 +103,14 @@ class WindowScript {
   // A message box with exactly this text: its text is recorded and `botao` clicked (or, with
   // `tecla`, that key pressed).
   void answer(const QString& texto, const QString& botao, int tecla = 0) {
-    then(
-        [texto] { return mensagem(texto); },
-        [this, botao, tecla](QWidget* w) {
-          mensagens.push_back(static_cast<ui::TfrmMsg*>(w)->texto()->text());
-          if (tecla)
-            QTest::keyClick(w, static_cast<Qt::Key>(tecla));
-          else
-            button(w, botao)->click();
-        });
+    then([texto] { return mensagem(texto); },
+         [this, botao, tecla](QWidget* w) {
+           mensagens.push_back(static_cast<ui::TfrmMsg*>(w)->texto()->text());
+           if (tecla)
+             QTest::keyClick(w, static_cast<Qt::Key>(tecla));
+           else
+             button(w, botao)->click();
+         });
   }
   // Any message box: its text is recorded and it is closed with its first button.
   void answerAny() {
@@ -122,7 +122,9 @@ class WindowScript {
   }
   bool done() const { return steps_.empty() && !pendente_; }
   // Waits until every step ran.
-  bool wait(int ms = 10000) { return QTest::qWaitFor([this] { return done(); }, ms); }
+  bool wait(int ms = 10000) {
+    return QTest::qWaitFor([this] { return done(); }, ms);
+  }
   std::vector<QString> mensagens;
 
   static QWidget* mensagem(const QString& texto) {
@@ -132,7 +134,18 @@ class WindowScript {
   }
 
  private:
+  // A failed check inside a step would leave its modal window waiting for ever: every dialog is
+  // closed and the remaining steps dropped.
+  void abandonar() {
+    steps_.clear();
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->reject();
+  }
   void tick() {
+    if (QTest::currentTestFailed()) {
+      abandonar();
+      return;
+    }
     // One action at a time until it starts (it may then block in a modal loop of its own while
     // the next steps go on).
     if (steps_.empty() || pendente_) return;

@@ -32,8 +32,9 @@ GeneratePage::GeneratePage(ListEditor& editor, QWidget* parent)
   prefixos_->setAccessibleName(defina);
   prefixos_->setMaximumHeight(110);
   corpo()->addWidget(prefixos_);
-  padrao_ = caixa(QStringLiteral("Também gerar e-mail no formato padrão: ex: empresa@empresa.com.br"),
-                  this, true);
+  padrao_ =
+      caixa(QStringLiteral("Também gerar e-mail no formato padrão: ex: empresa@empresa.com.br"),
+            this, true);
   padrao_->setAccessibleName(QStringLiteral("Também gerar e-mail no formato padrão: ex: "));
   corpo()->addWidget(padrao_);
   QPushButton* gerar = rodape(QStringLiteral("Gerar e-mails"));

@@ -28,11 +28,11 @@ NamesPage::NamesPage(ListEditor& editor, QWidget* parent)
   emBranco_ = new QRadioButton(QStringLiteral("Deixar em branco"), this);
   emBranco_->setAccessibleName(emBranco_->text());
   emBranco_->setChecked(true);
-  amigavel_ = new QRadioButton(
-      QStringLiteral("Usar formato amigável baseado no prefixo do email. "
-                     "Ex: contato.loja@empresa.com.br → @contato.loja"),
-      this);
-  amigavel_->setAccessibleName(QStringLiteral("Usar formato amigável baseado no prefixo do email."));
+  amigavel_ = new QRadioButton(QStringLiteral("Usar formato amigável baseado no prefixo do email. "
+                                              "Ex: contato.loja@empresa.com.br → @contato.loja"),
+                               this);
+  amigavel_->setAccessibleName(
+      QStringLiteral("Usar formato amigável baseado no prefixo do email."));
   corpo()->addWidget(emBranco_);
   corpo()->addWidget(amigavel_);
   QPushButton* aplicar = rodape(QStringLiteral("Aplicar"));

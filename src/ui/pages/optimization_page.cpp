@@ -16,10 +16,10 @@ namespace quorvel::ui {
 OptimizationPage::OptimizationPage(ListEditor& editor, QWidget* parent)
     : EditorPage(editor, QStringLiteral("Otimização seletiva"), parent) {
   corpo()->addWidget(titulo(QStringLiteral("Otimização seletiva de e-mails"), this));
-  corpo()->addWidget(rotulo(
-      QStringLiteral("Enxugue sua lista de destinatários e maximize os resultados de suas "
-                     "campanhas:"),
-      this, true));
+  corpo()->addWidget(
+      rotulo(QStringLiteral("Enxugue sua lista de destinatários e maximize os resultados de suas "
+                            "campanhas:"),
+             this, true));
   auto* linha = new QHBoxLayout;
   linha->addWidget(rotulo(QStringLiteral("Deixar no máximo"), this));
   quantidade_ = new QLineEdit(QStringLiteral("5"), this);

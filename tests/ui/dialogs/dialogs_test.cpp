@@ -52,12 +52,40 @@ void DialogsTest::messageBoxKindsButtonsAndResults() {
     QString clicar;
     int esperado;
   } cases[] = {
-      {[&] { d.msgInformacao("info"); return 0; }, "Informação", {"Ok"}, "Ok", 0},
-      {[&] { d.msgErro("erro"); return 0; }, "Erro", {"Ok"}, "Ok", 0},
-      {[&] { d.msgAviso("aviso"); return 0; }, "Aviso", {"Ok"}, "Ok", 0},
+      {[&] {
+         d.msgInformacao("info");
+         return 0;
+       },
+       "Informação",
+       {"Ok"},
+       "Ok",
+       0},
+      {[&] {
+         d.msgErro("erro");
+         return 0;
+       },
+       "Erro",
+       {"Ok"},
+       "Ok",
+       0},
+      {[&] {
+         d.msgAviso("aviso");
+         return 0;
+       },
+       "Aviso",
+       {"Ok"},
+       "Ok",
+       0},
       {[&] { return d.msgPergunta("pergunta"); }, "Pergunta", {"&Sim", "&Não"}, "&Sim", 6},
       {[&] { return d.msgPergunta("pergunta"); }, "Pergunta", {"&Sim", "&Não"}, "&Não", 7},
-      {[&] { d.msgAjuda("ajuda", 0, 400); return 0; }, "Ajuda", {"Ok"}, "Ok", 0},
+      {[&] {
+         d.msgAjuda("ajuda", 0, 400);
+         return 0;
+       },
+       "Ajuda",
+       {"Ok"},
+       "Ok",
+       0},
   };
   for (const auto& c : cases) {
     WindowScript s;
@@ -105,8 +133,8 @@ void DialogsTest::keysAndTheTimeOutAnswer() {
 void DialogsTest::lineBreaksWheelAndTopmost() {
   QString longo;
   for (int i = 1; i <= 80; ++i) longo += QString::fromLatin1("Linha %1\\n").arg(i);
-  MessageBox box = exibirMensagem("Primeiro\\n\\nSegundo\\N" + longo.toStdString(),
-                                  TipoMsg::aviso, 0);
+  MessageBox box =
+      exibirMensagem("Primeiro\\n\\nSegundo\\N" + longo.toStdString(), TipoMsg::aviso, 0);
   TfrmMsg janela(box);
   janela.show();
   QVERIFY(QTest::qWaitForWindowExposed(&janela));
@@ -135,8 +163,8 @@ void DialogsTest::aTipSilencedForGoodIsNotShownAgain() {
   QTest::mouseClick(t.d->frmMain()->abrir(), Qt::LeftButton);
   TfrmLista* lista = t.d->principal()->lista();
   lista->abas()->setCurrentIndex(1);  // "Válidos": the new-list button warns first
-  QAbstractButton* nova =
-      lista->botaoBarra(QStringLiteral("Descarta a lista atual e inicia uma nova lista de trabalho"));
+  QAbstractButton* nova = lista->botaoBarra(
+      QStringLiteral("Descarta a lista atual e inicia uma nova lista de trabalho"));
   QVERIFY(nova);
 
   WindowScript s;
@@ -153,13 +181,14 @@ void DialogsTest::aTipSilencedForGoodIsNotShownAgain() {
   QTest::mouseClick(nova, Qt::LeftButton);
   QVERIFY(s.wait());
   QCOMPARE(s.mensagens.size(), size_t(1));
-  QVERIFY(s.mensagens[0].startsWith(QStringLiteral("Atenção: Você NÃO está na aba \"Principal\".")));
+  QVERIFY(
+      s.mensagens[0].startsWith(QStringLiteral("Atenção: Você NÃO está na aba \"Principal\".")));
   QMenu* menu = lista->findChild<QMenu*>(QStringLiteral("menuNovaLista"));
   QVERIFY(menu);
   QCOMPARE(menu->actions().size(), 3);
   menu->close();
-  QCOMPARE(readFileBytes(t.home.path("tipfile.txt")).value_or(""),
-           std::string("\xEF\xBB\xBF" "230609=true\r\n"));
+  QCOMPARE(readFileBytes(t.home.path("tipfile.txt")).value_or(""), std::string("\xEF\xBB\xBF"
+                                                                               "230609=true\r\n"));
 
   // Pressed again: straight to the menu, no tip.
   QTRY_VERIFY(!lista->findChild<QMenu*>(QStringLiteral("menuNovaLista")));
@@ -215,27 +244,31 @@ void DialogsTest::valueDialogTypedLineGoesToThatRow() {
   QCOMPARE(t.d->app->editor.gridMain.dataRowCount(), 4);
 
   WindowScript s;
-  s.then([] { return visibleWindows<TfrmGetValue>().empty() ? nullptr
-                                                            : visibleWindows<TfrmGetValue>()[0]; },
-         [](QWidget* w) {
-           auto* v = static_cast<TfrmGetValue*>(w);
-           QCOMPARE(v->windowTitle(), QStringLiteral("Entrada de valor"));
-           bool temPrompt = false;
-           for (QLabel* l : v->findChildren<QLabel*>())
-             temPrompt |= l->text() == QStringLiteral("Informe o número da linha para onde quer ir:");
-           QVERIFY(temPrompt);
-           QTest::keyClicks(v->caixaTexto(), QStringLiteral("3"));
-           button(v, QStringLiteral("&Ok"))->click();
-         });
+  s.then(
+      [] {
+        return visibleWindows<TfrmGetValue>().empty() ? nullptr : visibleWindows<TfrmGetValue>()[0];
+      },
+      [](QWidget* w) {
+        auto* v = static_cast<TfrmGetValue*>(w);
+        QCOMPARE(v->windowTitle(), QStringLiteral("Entrada de valor"));
+        bool temPrompt = false;
+        for (QLabel* l : v->findChildren<QLabel*>())
+          temPrompt |= l->text() == QStringLiteral("Informe o número da linha para onde quer ir:");
+        QVERIFY(temPrompt);
+        QTest::keyClicks(v->caixaTexto(), QStringLiteral("3"));
+        button(v, QStringLiteral("&Ok"))->click();
+      });
   lista->entradaMenu(QStringLiteral("Editar"), QStringLiteral("Ir para linha..."))->trigger();
   QVERIFY(s.wait());
   QCOMPARE(t.d->app->editor.gridMain.cursorRow, 3);
   QCOMPARE(lista->grade(0)->currentIndex().row(), 2);
   QCOMPARE(lista->posicao()->text(), QStringLiteral("3"));
   // Esc gives an empty text, which is ignored.
-  s.then([] { return visibleWindows<TfrmGetValue>().empty() ? nullptr
-                                                            : visibleWindows<TfrmGetValue>()[0]; },
-         [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+  s.then(
+      [] {
+        return visibleWindows<TfrmGetValue>().empty() ? nullptr : visibleWindows<TfrmGetValue>()[0];
+      },
+      [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
   lista->entradaMenu(QStringLiteral("Editar"), QStringLiteral("Ir para linha..."))->trigger();
   QVERIFY(s.wait());
   QCOMPARE(t.d->app->editor.gridMain.cursorRow, 3);

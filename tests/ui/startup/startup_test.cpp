@@ -110,14 +110,14 @@ void StartupTest::settingsPageWritesCheckDefinitionAndMovesTheHighlight() {
                                       "abrir o Quorvel"));
   QTest::mouseClick(ck, Qt::LeftButton);
   QCOMPARE(readFileBytes(t.home.path("config.txt")).value_or(""),
-           std::string("\xEF\xBB\xBF" "check_definition=true\r\n"));
+           std::string("\xEF\xBB\xBF"
+                       "check_definition=true\r\n"));
   QTest::mouseClick(ck, Qt::LeftButton);
   QCOMPARE(t.d->app->dtm.settings.valor("check_definition"), std::string("false"));
 
   QTest::mouseClick(p->botaoLateral(BotaoLateral::ajuda), Qt::LeftButton);
   QCOMPARE(p->paginas()->currentIndex(), 2);
-  QVERIFY(p->destaque()->geometry().intersects(
-      p->botaoLateral(BotaoLateral::ajuda)->geometry()));
+  QVERIFY(p->destaque()->geometry().intersects(p->botaoLateral(BotaoLateral::ajuda)->geometry()));
   QTest::mouseClick(p->botao(QStringLiteral("Voltar à seção principal")), Qt::LeftButton);
   QCOMPARE(p->paginas()->currentIndex(), 0);
 
@@ -184,8 +184,9 @@ void StartupTest::laterWindowsButtonsAreDisabled() {
                         "Colaboração de dados", "Iniciar a validação dos e-mails"})
     QVERIFY2(!p->botao(QString::fromUtf8(c))->isEnabled(), c);
   QVERIFY(p->botao(QStringLiteral("Manutenção no banco de dados"))->isEnabled());
-  QVERIFY(!p->lista()->entradaMenu(QStringLiteral("Salvar / Exportar..."),
-                                   QStringLiteral("Exportar + utilitários"))
+  QVERIFY(!p->lista()
+               ->entradaMenu(QStringLiteral("Salvar / Exportar..."),
+                             QStringLiteral("Exportar + utilitários"))
                ->isEnabled());
 }
 

@@ -48,7 +48,8 @@ void salvar(QWidget* w, const char* nome) {
   w->show();
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   const QString arquivo = gPasta + QLatin1Char('/') + QLatin1String(nome) + QStringLiteral(".png");
-  if (!w->grab().save(arquivo)) std::fprintf(stderr, "não foi possível gravar %s\n", qPrintable(arquivo));
+  if (!w->grab().save(arquivo))
+    std::fprintf(stderr, "não foi possível gravar %s\n", qPrintable(arquivo));
   std::printf("%s\n", qPrintable(arquivo));
 }
 
@@ -66,7 +67,9 @@ int main(int argc, char** argv) {
   const std::string casa = home.path().toStdString();
   std::filesystem::create_directories(casa + "/dados");
   std::filesystem::copy_file(argv[2], casa + "/dados/lista-exemplo.txt");
-  { std::ofstream(casa + "/dados/campanha-marco.csv") << "\"emails\"\r\n\"ana@exemplo.com.br\"\r\n"; }
+  {
+    std::ofstream(casa + "/dados/campanha-marco.csv") << "\"emails\"\r\n\"ana@exemplo.com.br\"\r\n";
+  }
   std::filesystem::create_directories(casa + "/dados/listas");
 
   DesktopOptions opcoes;
@@ -112,7 +115,8 @@ int main(int argc, char** argv) {
   lista->exibirListaDestinatarios();
 
   m.grandes();
-  d.app->grandes.adicionarArquivos({casa + "/dados/lista-exemplo.txt", casa + "/dados/campanha-marco.csv"});
+  d.app->grandes.adicionarArquivos(
+      {casa + "/dados/lista-exemplo.txt", casa + "/dados/campanha-marco.csv"});
   salvar(p, "bulk-page");
   m.configuracoes();
   salvar(p, "settings-page");
@@ -123,8 +127,9 @@ int main(int argc, char** argv) {
   const std::pair<TipoMsg, const char*> tipos[] = {
       {TipoMsg::informacao, "Processamento finalizado"},
       {TipoMsg::erro, "Não foi possível abrir o arquivo: /home/ana/dados/lista.csv"},
-      {TipoMsg::aviso, "O arquivo de exclusão campanha.csv tem mais de uma coluna de dados e isso "
-                       "faz a consulta ser muito mais lenta."},
+      {TipoMsg::aviso,
+       "O arquivo de exclusão campanha.csv tem mais de uma coluna de dados e isso "
+       "faz a consulta ser muito mais lenta."},
       {TipoMsg::pergunta, "Deseja cancelar esse processamento?"},
       {TipoMsg::ajuda, "Como usar o Quorvel\\n\\nCarregue sua lista e use os utilitários."},
   };

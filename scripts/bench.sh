@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
-# Benchmarks of the validation chain, each beside a baseline measured in the same run.
+# Benchmarks of the validation chain, the lists, bulk files and the list editor window, each
+# beside a baseline measured in the same run.
 # Figures are medians of repeated runs; this machine is noisy, so compare the ratios.
+# Sections: `scripts/bench.sh` runs them all; `scripts/bench.sh window` (or any list of section
+# names: validation, lists, bulk, window) runs only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build-bench}"
+SECTIONS="${*:-validation lists bulk window}"
+wants() { [[ " $SECTIONS " == *" $1 "* ]]; }
+TARGETS=(quorvel-cli)
+wants validation && TARGETS+=(quorvel-bench quorvel-bench-store)
+wants lists && TARGETS+=(quorvel-bench-lists)
+wants bulk && TARGETS+=(quorvel-bench-bulk)
+wants window && TARGETS+=(quorvel-bench-ui)
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
-  quorvel-bench-bulk quorvel-cli >/dev/null
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${TARGETS[@]}" >/dev/null
 
 OUT="${BENCH_OUT:-bench-out}"
 mkdir -p "$OUT"
@@ -30,6 +39,7 @@ mediana_segundos() {
   printf '%s\n' "${tempos[@]}" | median
 }
 
+if wants validation; then
 echo "== validation chain: $N generated addresses, 100 rules, 20,000 traps, 5,000 rare names, 250 countries"
 /usr/bin/time -f "bench_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench" --n "$N" --reps "$REPS" \
   --out-addresses "$OUT/addresses.txt" 2>&1 | tee "$OUT/validation.txt"
@@ -61,6 +71,9 @@ echo "   (baseline: the same run asking one domain at a time)"
 "$BUILD_DIR/bench/quorvel-bench-store" cold --dns-script tools/dns_atrasado.py --domains 2000 \
   --delay 50 | tee "$OUT/cold.txt"
 
+fi
+
+if wants lists; then
 echo
 echo "== list editor: generated 1,000,000-row, 5-column CSV; exclusion file of 200,000 lines"
 "$BUILD_DIR/bench/quorvel-bench-lists" gen "$OUT/lista.csv" "$OUT/exclusao.txt"
@@ -79,6 +92,9 @@ printf 'ratio_sort_vs_sort_f_uniq %.2f\n' "$(echo "$so / $su" | bc -l)"
 printf 'ratio_dedupe_vs_sort_f_uniq %.2f\n' "$(echo "$dd / $su" | bc -l)"
 printf 'ratio_load_vs_sort_f_uniq %.2f\n' "$(echo "$ld / $su" | bc -l)"
 
+fi
+
+if wants bulk; then
 echo
 BULK_LINES="${BENCH_BULK_LINES:-10000000}"
 echo "== bulk validation: generated file of $BULK_LINES lines (some with \";\" fields, quotes, tabs; 5% repeated)"
@@ -119,3 +135,39 @@ printf 'extract_cli_file_mb_per_s %.0f MB/s (%s addresses)\n' "$(echo "$mb / $cl
 printf 'baseline_rg_o_mb_per_s %.0f MB/s (%s matches)\n' "$(echo "$mb / $rg_s" | bc -l)" \
   "$(wc -l <"$OUT/extract-rg.txt")"
 printf 'ratio_extract_cli_vs_rg %.2f\n' "$(echo "$rg_s / $cli_s" | bc -l)"
+fi
+
+if wants window; then
+echo
+echo "== list editor window (offscreen): generated 1,000,000-row, 5-column CSV"
+echo "   (baseline: the same file loaded by the core as the list commands load it, same run)"
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+UI="$BUILD_DIR/tests/ui/quorvel-bench-ui"
+W_REPS="${BENCH_WINDOW_REPS:-3}"
+"$UI" gen "$OUT/janela.csv"
+: >"$OUT/window-core.txt"
+: >"$OUT/window.txt"
+for _ in $(seq "$W_REPS"); do
+  "$UI" core "$OUT/janela.csv" >>"$OUT/window-core.txt"
+  "$UI" window "$OUT/janela.csv" 2>/dev/null >>"$OUT/window.txt"
+done
+col() { awk -v k="$1" '$1 == k {print $2}' "$2" | median; }
+core_s=$(col core_load_seconds "$OUT/window-core.txt")
+win_s=$(col window_load_seconds "$OUT/window.txt")
+core_mb=$(col core_model_memory "$OUT/window-core.txt")
+win_mb=$(col window_model_memory "$OUT/window.txt")
+pd_s=$(col page_down_1000_seconds "$OUT/window.txt")
+pj_s=$(col page_jump_top_to_bottom_1000_seconds "$OUT/window.txt")
+printf 'baseline_core_load_seconds %.3f s (median of %s)\n' "$core_s" "$W_REPS"
+printf 'window_load_seconds %.3f s (median of %s)\n' "$win_s" "$W_REPS"
+printf 'ratio_window_load_vs_core_load %.2f (target <= 1.5)\n' "$(echo "$win_s / $core_s" | bc -l)"
+printf 'page_down_1000_seconds %.3f s (target < 2)\n' "$pd_s"
+printf 'page_jump_top_to_bottom_1000_seconds %.3f s (target < 2)\n' "$pj_s"
+printf 'baseline_core_model_memory %.1f MB\n' "$core_mb"
+printf 'window_model_memory %.1f MB\n' "$win_mb"
+printf 'ratio_window_memory_vs_model %.2f (target <= 1.2)\n' "$(echo "$win_mb / $core_mb" | bc -l)"
+echo "-- operations on the 1,000,000 rows in the window (sort by a column, delete repeated,"
+echo "   a column replace): progress refreshes and the longest stretch without one"
+"$UI" ops "$OUT/janela.csv" 2>/dev/null | tee "$OUT/window-ops.txt"
+fi

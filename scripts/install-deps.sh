@@ -9,6 +9,8 @@ PACKAGES=(
   dnsmasq-base python3-dnslib sqlcipher iproute2
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   time grep ripgrep bc
+  # the desktop program and its window tests, screenshots and package
+  qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xvfb xauth imagemagick xdotool dpkg-dev file
 )
 
 missing=()

@@ -10,6 +10,28 @@
 
 namespace quorvel {
 
+namespace {
+
+// Sorts in blocks and then merges them pairwise, calling `passo` between the pieces: a sort of a
+// million rows lets the progress box repaint (and its button answer) while it runs.
+template <class It, class Cmp, class Passo>
+void ordenarEmEtapas(It inicio, It fim, Cmp cmp, Passo passo) {
+  constexpr ptrdiff_t kBloco = 1 << 15;
+  const ptrdiff_t n = fim - inicio;
+  for (ptrdiff_t i = 0; i < n; i += kBloco) {
+    std::sort(inicio + i, inicio + std::min(n, i + kBloco), cmp);
+    passo();
+  }
+  for (ptrdiff_t largura = kBloco; largura < n; largura *= 2)
+    for (ptrdiff_t i = 0; i + largura < n; i += 2 * largura) {
+      std::inplace_merge(inicio + i, inicio + i + largura, inicio + std::min(n, i + 2 * largura),
+                         cmp);
+      passo();
+    }
+}
+
+}  // namespace
+
 void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
   TextGrid::Update atualizacao(grid);  // one notice for the whole operation
   if (coluna < 0 || coluna >= grid.colCount()) return;
@@ -36,16 +58,21 @@ void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
   // built once per tied row).
   std::vector<int> ordem(n);
   std::iota(ordem.begin(), ordem.end(), 1);
-  std::sort(ordem.begin(), ordem.end(), [&](int a, int b) { return chave(a) < chave(b); });
+  ordenarEmEtapas(
+      ordem.begin(), ordem.end(), [&](int a, int b) { return chave(a) < chave(b); },
+      [&p] { p.stepProgress("Etapa 2/3"); });
   for (int i = 0; i < n;) {
     int j = i + 1;
     while (j < n && chave(ordem[j]) == chave(ordem[i])) ++j;
     if (j - i > 1) {
       std::vector<std::pair<std::string, int>> empate;
       empate.reserve(j - i);
-      for (int k = i; k < j; ++k)
+      for (int k = i; k < j; ++k) {
         empate.emplace_back(collation::sortKey(grid.rowText(ordem[k])), ordem[k]);
-      std::sort(empate.begin(), empate.end());
+        if ((k - i + 1) % 1000 == 0) p.stepProgress("Etapa 2/3");
+      }
+      ordenarEmEtapas(empate.begin(), empate.end(), std::less<>(),
+                      [&p] { p.stepProgress("Etapa 2/3"); });
       for (int k = i; k < j; ++k) ordem[k] = empate[k - i].second;
     }
     for (int k = i; k < j; ++k)

@@ -11,6 +11,10 @@ namespace {
 
 // Scattered removals told as separate removals up to this many runs; more become one reset.
 constexpr int kMaxTrechos = 32;
+// Reorders of more rows than this become one reset: the views would otherwise keep a persistent
+// index per row while the layout changes (seconds for a million rows); the cursor and the
+// selection are put back from the grid afterwards.
+constexpr int kMaxLinhasReordenadas = 50'000;
 
 }  // namespace
 
@@ -196,7 +200,7 @@ void GridTableModel::removerLinhas(const GridNotice& n) {
 }
 
 void GridTableModel::moverLinhas(const GridNotice& n) {
-  if (static_cast<int>(n.order.size()) != linhas_) {
+  if (static_cast<int>(n.order.size()) != linhas_ || linhas_ > kMaxLinhasReordenadas) {
     reiniciar();
     return;
   }

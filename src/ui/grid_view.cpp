@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <array>
 #include <memory>
 
 #include "common/text.h"
@@ -45,16 +44,37 @@ void pintarDestaque(QPainter* p, const QFont& fonte, const QRect& area, const QR
 
 void HighlightDelegate::paint(QPainter* p, const QStyleOptionViewItem& opt,
                               const QModelIndex& i) const {
-  QStyledItemDelegate::paint(p, opt, i);
-  if (termo.isEmpty()) return;
-  QStyleOptionViewItem o = opt;
-  initStyleOption(&o, i);
+  // Cells are plain text on one line: drawn directly, not through the style's item layout, so
+  // that paging through a million rows stays quick.
   const QWidget* w = opt.widget;
   QStyle* estilo = w ? w->style() : QApplication::style();
-  const QRect area = estilo->subElementRect(QStyle::SE_ItemViewItemText, &o, w);
+  const bool selecionada = opt.state & QStyle::State_Selected;
+  const QPalette::ColorGroup grupo = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                     : (opt.state & QStyle::State_Active) ? QPalette::Normal
+                                                                          : QPalette::Inactive;
+  // Each cell paints its whole rectangle: a text running past its cell is covered by the next.
+  p->fillRect(opt.rect,
+              opt.palette.brush(grupo, selecionada ? QPalette::Highlight : QPalette::Base));
   const int margem = estilo->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
-  pintarDestaque(p, o.font, area.adjusted(margem, 0, -margem, 0), opt.rect, o.text, termo,
-                 Qt::AlignLeft);
+  const QRect area = opt.rect.adjusted(margem, 0, -margem, 0);
+  QString texto = i.data(Qt::DisplayRole).toString();
+  if (!texto.isEmpty()) {
+    texto.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    p->setFont(opt.font);
+    p->setPen(opt.palette.color(grupo, selecionada ? QPalette::HighlightedText : QPalette::Text));
+    const QFontMetrics& fm = opt.fontMetrics;
+    const int base = area.top() + (area.height() - fm.height()) / 2 + fm.ascent();
+    p->drawText(QPoint(area.left(), base), texto);
+    pintarDestaque(p, opt.font, area, opt.rect, texto, termo, Qt::AlignLeft);
+  }
+  if (opt.state & QStyle::State_HasFocus) {
+    QStyleOptionFocusRect foco;
+    foco.QStyleOption::operator=(opt);
+    foco.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+    foco.backgroundColor =
+        opt.palette.color(grupo, selecionada ? QPalette::Highlight : QPalette::Window);
+    estilo->drawPrimitive(QStyle::PE_FrameFocusRect, &foco, p, w);
+  }
 }
 
 QWidget* HighlightDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& opt,
@@ -98,6 +118,11 @@ GridView::GridView(ListEditor& editor, TextGrid& grid, QWidget* parent)
   delegado_->filtroEditor = this;
   setItemDelegate(delegado_);
   cabecalho_->termo = &delegado_->termo;
+  // Cells are plain text: no complex shaping (kerning, ligatures), which costs most of a page's
+  // painting.
+  QFont fonte = font();
+  fonte.setStyleStrategy(QFont::PreferNoShaping);
+  setFont(fonte);
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -146,17 +171,26 @@ void GridView::setLinhaInteira(bool inteira) {
 }
 
 std::function<int(const std::string&)> GridView::larguraTexto() const {
-  // ASCII texts are summed from a table of advances (a million rows are measured in a blink);
-  // other texts are measured whole.
-  auto fm = std::make_shared<QFontMetrics>(font());
-  auto avancos = std::make_shared<std::array<int, 128>>();
-  for (int c = 0; c < 128; ++c) (*avancos)[c] = fm->horizontalAdvance(QChar(c));
-  return [fm, avancos](const std::string& s) {
-    if (!isAscii(s)) return fm->horizontalAdvance(q(s));
-    int w = 0;
-    for (unsigned char c : s) w += (*avancos)[c];
-    return w;
+  // Summed from a table of advances (filled as characters show up), so a million rows are
+  // measured in a blink; texts with characters beyond the table are measured whole.
+  struct Medida {
+    QFontMetrics fm;
+    std::vector<int> avancos = std::vector<int>(0x800, -1);
+    explicit Medida(const QFont& f) : fm(f) {}
+    int operator()(const std::string& s) {
+      int w = 0;
+      for (size_t i = 0; i < s.size();) {
+        const int cp = nextCodePoint(s, i);
+        if (cp < 0 || cp >= static_cast<int>(avancos.size())) return fm.horizontalAdvance(q(s));
+        int& a = avancos[static_cast<size_t>(cp)];
+        if (a < 0) a = fm.horizontalAdvance(QChar(cp));
+        w += a;
+      }
+      return w;
+    }
   };
+  auto medida = std::make_shared<Medida>(font());
+  return [medida](const std::string& s) { return (*medida)(s); };
 }
 
 void GridView::seguirLarguras() {

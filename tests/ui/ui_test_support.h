@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +72,13 @@ inline void dropFiles(QWidget* janela, const std::vector<std::string>& caminhos)
   QApplication::sendEvent(janela, &entrar);
   QDropEvent soltar(QPointF(onde), Qt::CopyAction, &dados, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(janela, &soltar);
+}
+
+// An entry of a pop-up menu chosen as a click does it: the menu closes, then the entry runs.
+inline void choose(QMenu* menu, int entrada) {
+  QAction* a = menu->actions().at(entrada);
+  menu->close();
+  a->trigger();
 }
 
 // The child button with this caption (text or accessible name).

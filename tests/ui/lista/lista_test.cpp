@@ -81,8 +81,7 @@ struct Janela {
     colar(texto);
     clicar(1, 0, Qt::RightButton);
     QMenu* m = lista->findChild<QMenu*>(QStringLiteral("menuPrimeiraLinha"));
-    m->actions().front()->trigger();
-    m->close();
+    quorvel::testing::choose(m, 0);
     focar();
   }
   void menu(const char* m, const char* entrada) {
@@ -147,8 +146,7 @@ void ListaTest::aDropOfTwoFilesAppendsBothAndMarksTheListEdited() {
   // One file alone: the list is that file, saved.
   j.menu("Abrir / Inserir", "Nova lista");
   QMenu* m = j.lista->findChild<QMenu*>(QStringLiteral("menuNovaLista"));
-  m->actions().at(1)->trigger();
-  m->close();
+  quorvel::testing::choose(m, 1);
   dropFiles(j.p, {b});
   QCOMPARE(j.lista->salvo()->text(), QStringLiteral("Sim"));
   QCOMPARE(j.lista->rotuloArquivo()->text(), QString::fromStdString("Arquivo: " + b));
@@ -198,8 +196,7 @@ void ListaTest::headerClicksSortAndTheRightButtonOpensTheColumnMenu() {
                    "Excluir coluna", "Ativar exclusão rápida de colunas..."}));
   WindowScript s;
   s.answer(QStringLiteral("Deseja excluir a coluna cidade?"), QStringLiteral("&Sim"));
-  menu->actions().at(5)->trigger();
-  menu->close();
+  quorvel::testing::choose(menu, 5);
   QVERIFY(s.wait());
   QCOMPARE(j.grade()->model()->columnCount(), 1);
 
@@ -209,8 +206,7 @@ void ListaTest::headerClicksSortAndTheRightButtonOpensTheColumnMenu() {
   QVERIFY(menu);
   QCOMPARE(menu->actions().front()->text(),
            QStringLiteral("A primeira linha tem o nome das colunas"));
-  menu->actions().front()->trigger();
-  menu->close();
+  quorvel::testing::choose(menu, 0);
   QCOMPARE(j.grade()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("a@x.com"));
 }
 

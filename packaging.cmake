@@ -16,7 +16,7 @@ set(CPACK_PACKAGE_CONTACT "Quorvel <suporte@quorvel.com.br>")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}.651")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Validação avançada de listas de e-mails")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quorvel cleans contact lists for e-mail campaigns to Brazilian audiences: duplicates,\n syntax, spam traps, domains without a mail server and known bounces. Desktop program\n (quorvel) and command line (quorvel-cli).")
+    "O Quorvel limpa listas de contatos para campanhas de e-mail: repetidos, erros de\n sintaxe, armadilhas, domínios sem servidor de e-mail e endereços que já retornaram.\n Programa com janelas (quorvel) e de linha de comando (quorvel-cli).")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -19,6 +19,9 @@
 #include "app/message_box.h"
 #include "lists/file_selection.h"
 #include "lists/grid_operations.h"
+#include "lists/header_row.h"
+#include "lists/list_loading.h"
+#include "lists/name_identification.h"
 #include "lists/list_saving.h"
 #include "ui/bulk_page.h"
 #include "ui/desktop.h"
@@ -76,6 +79,7 @@ int main(int argc, char** argv) {
   opcoes.esperaAberturaMs = 0;
   Desktop d(casa, opcoes);
   d.platform.abrir = [](const std::string&) {};
+  d.progress.intervaloMs = 0;
 
   salvar(d.splash(), "splash");
   d.start();
@@ -91,7 +95,25 @@ int main(int argc, char** argv) {
   salvar(p, "main-window");
   p->lista()->localizar()->clear();
 
+  // A list with several columns for the editor and its pages.
   TfrmLista* lista = p->lista();
+  escolherNovaLista(e, NewListOption::eliminarColunas);
+  colarCheck(e,
+             "emails;nome;cidade;uf\n"
+             "ana.souza@gmail.com;Ana Souza;São Paulo;SP\n"
+             "contato@padariaestrela.com.br;;Belo Horizonte;MG\n"
+             "joao.pereira@uol.com.br;João Pereira;Recife;PE\n"
+             "vendas@construtoraforte.com.br;;Curitiba;PR\n"
+             "marcia_lima@hotmail.com;Márcia Lima;Fortaleza;CE\n"
+             "carlos.oliveira@terra.com.br;Carlos Oliveira;Porto Alegre;RS\n"
+             "atendimento@lojadobairro.com.br;;Salvador;BA\n"
+             "fernanda.rocha@yahoo.com.br;Fernanda Rocha;Belém;PA\n"
+             "rh@metalurgicasul.ind.br;;Joinville;SC\n"
+             "paulo.almeida@gmail.com;Paulo Almeida;Goiânia;GO");
+  setColunaPrimeiraLinha(e, *e.gGrid, 1);
+  identificarNomes(e, 0, true);
+  e.AutoSizeGrid(*e.gGrid, lista->larguraTexto());
+  e.gGrid->moverCursor(0, 2);
   lista->setFixedSize(1060, 640);
   salvar(lista, "list-editor");
   lista->setMinimumSize(0, 0);
@@ -148,8 +170,7 @@ int main(int argc, char** argv) {
   }
   d.progress.setProgress("Carregando dados...", 1000, "Processados: 420.000",
                          "Total de linhas: 1.000.000", "", 0);
-  d.progress.posicao = 420;
-  d.progress.stepProgress("", "", "", 0);
+  d.progress.setPosition(420);
   salvar(d.frmProgress(), "progress");
   d.progress.hide();
   {

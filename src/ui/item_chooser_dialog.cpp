@@ -1,6 +1,5 @@
 #include "ui/item_chooser_dialog.h"
 
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -23,15 +22,7 @@ ItemChooserDialog::ItemChooserDialog(const std::string& tituloTexto, const std::
   for (const auto& i : itens) lista_->addItem(q(i));
   if (!itens.empty()) lista_->setCurrentRow(0);
   lay->addWidget(lista_, 1);
-  auto* botoes = new QHBoxLayout;
-  botoes->addStretch(1);
-  QPushButton* ok = botao(QStringLiteral("&Ok"), this);
-  QPushButton* cancelar = botao(QStringLiteral("&Cancelar"), this);
-  botoes->addWidget(ok);
-  botoes->addWidget(cancelar);
-  lay->addLayout(botoes);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
+  lay->addLayout(botoesOkCancelar(this));
   connect(lista_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
   resize(380, 320);
 }

@@ -26,13 +26,16 @@ int FileTableView::caixaSob(QMouseEvent* e) const {
   return -1;
 }
 
+bool FileTableView::marcarCaixa(QMouseEvent* e) {
+  const int linha = caixaSob(e);
+  if (linha < 0) return false;
+  selecao->marcar(linha, !selecao->linhas[linha].marcado);
+  e->accept();
+  return true;
+}
+
 void FileTableView::mousePressEvent(QMouseEvent* e) {
-  if (const int linha = caixaSob(e); linha >= 0) {
-    selecao->marcar(linha, !selecao->linhas[linha].marcado);
-    e->accept();
-    return;
-  }
-  QTableView::mousePressEvent(e);
+  if (!marcarCaixa(e)) QTableView::mousePressEvent(e);
 }
 
 void FileTableView::mouseReleaseEvent(QMouseEvent* e) {
@@ -45,12 +48,7 @@ void FileTableView::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void FileTableView::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (const int linha = caixaSob(e); linha >= 0) {
-    selecao->marcar(linha, !selecao->linhas[linha].marcado);
-    e->accept();
-    return;
-  }
-  QTableView::mouseDoubleClickEvent(e);
+  if (!marcarCaixa(e)) QTableView::mouseDoubleClickEvent(e);
 }
 
 void FileTableView::focusInEvent(QFocusEvent* e) {

@@ -34,6 +34,8 @@ class FileTableView : public QTableView {
  private:
   // The row whose tick box is under the mouse; -1 elsewhere.
   int caixaSob(QMouseEvent* e) const;
+  // Ticks or unticks the box under the mouse; false when there is none.
+  bool marcarCaixa(QMouseEvent* e);
 };
 
 class TfrmFileSelect : public QDialog {

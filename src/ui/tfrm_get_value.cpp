@@ -1,6 +1,5 @@
 #include "ui/tfrm_get_value.h"
 
-#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -25,15 +24,7 @@ TfrmGetValue::TfrmGetValue(const std::string& tituloTexto, const std::string& te
   texto_->setAccessibleName(q(tituloTexto));
   texto_->setTabChangesFocus(true);
   lay->addWidget(texto_, 1);
-  auto* botoes = new QHBoxLayout;
-  botoes->addStretch(1);
-  QPushButton* ok = botao(QStringLiteral("&Ok"), this);
-  QPushButton* cancelar = botao(QStringLiteral("&Cancelar"), this);
-  botoes->addWidget(ok);
-  botoes->addWidget(cancelar);
-  lay->addLayout(botoes);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
+  lay->addLayout(botoesOkCancelar(this));
   // Enter starts a new line in the box; Ctrl+Enter confirms.
   for (auto tecla : {Qt::Key_Return, Qt::Key_Enter})
     connect(new QShortcut(QKeySequence(Qt::CTRL | tecla), this), &QShortcut::activated, this,

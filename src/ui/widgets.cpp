@@ -1,5 +1,8 @@
 #include "ui/widgets.h"
 
+#include <QDialog>
+#include <QHBoxLayout>
+
 namespace quorvel::ui {
 
 QString semAcelerador(QString caption) {
@@ -52,6 +55,18 @@ QLabel* titulo(const QString& texto, QWidget* parent) {
 
 QAction* entrada(QMenu* menu, const QString& caption) {
   return menu->addAction(caption);
+}
+
+QBoxLayout* botoesOkCancelar(QDialog* dialogo) {
+  auto* linha = new QHBoxLayout;
+  linha->addStretch(1);
+  QPushButton* ok = botao(QStringLiteral("&Ok"), dialogo);
+  QPushButton* cancelar = botao(QStringLiteral("&Cancelar"), dialogo);
+  linha->addWidget(ok);
+  linha->addWidget(cancelar);
+  QObject::connect(ok, &QPushButton::clicked, dialogo, &QDialog::accept);
+  QObject::connect(cancelar, &QPushButton::clicked, dialogo, &QDialog::reject);
+  return linha;
 }
 
 }  // namespace quorvel::ui

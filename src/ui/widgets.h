@@ -10,6 +10,9 @@
 #include <QStyle>
 #include <QToolButton>
 
+class QBoxLayout;
+class QDialog;
+
 namespace quorvel::ui {
 
 // The caption without its accelerator marks ("&Sim" → "Sim").
@@ -22,5 +25,8 @@ QCheckBox* caixa(const QString& caption, QWidget* parent, bool marcada = false);
 QLabel* rotulo(const QString& texto, QWidget* parent, bool quebra = false);
 QLabel* titulo(const QString& texto, QWidget* parent);
 QAction* entrada(QMenu* menu, const QString& caption);
+
+// The row of "&Ok" and "&Cancelar" at the right end of a dialog, accepting and rejecting it.
+QBoxLayout* botoesOkCancelar(QDialog* dialogo);
 
 }  // namespace quorvel::ui

@@ -9,25 +9,13 @@
 #include "lists/list_loading.h"
 #include "store/database.h"
 #include "support/dns_peer.h"
-#include "support/scripted_ports.h"
-#include "support/temp_folder.h"
+#include "support/program_fixture.h"
 
 namespace quorvel {
 namespace {
 
-struct Programa {
-  testing::TempFolder pasta;
-  ScriptedDialogs dialogs;
-  RecordingProgress progress;
-  NoEventPump pump;
-  FakePlatform platform;
-  std::unique_ptr<Application> app;
-
-  Programa() {
-    platform.folder = pasta.str();
-    platform.online = true;
-    app = std::make_unique<Application>(AppPorts{dialogs, progress, pump, platform});
-  }
+struct Programa : testing::ProgramFixture {
+  Programa() { platform.online = true; }
 };
 
 TEST(Application, LauncherFoldersAndDatabaseAreCreatedInTheProgramFolder) {

@@ -7,29 +7,19 @@
 #include "app/launcher.h"
 #include "app/main_window.h"
 #include "store/settings.h"
-#include "support/scripted_ports.h"
-#include "support/temp_folder.h"
+#include "support/program_fixture.h"
 
 namespace quorvel {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Programa {
-  testing::TempFolder pasta;
-  ScriptedDialogs dialogs;
-  RecordingProgress progress;
-  NoEventPump pump;
-  FakePlatform platform;
-  std::unique_ptr<Application> app;
+struct Programa : testing::ProgramFixture {
   std::unique_ptr<Launcher> launcher;
   std::vector<LauncherNotice::Kind> avisos;
   Notifier<LauncherNotice>::Subscription sub;
 
-  explicit Programa(const std::string& configTxt = {}) {
-    platform.folder = pasta.str();
-    if (!configTxt.empty()) pasta.write("config.txt", configTxt);
-    app = std::make_unique<Application>(AppPorts{dialogs, progress, pump, platform});
+  explicit Programa(const std::string& configTxt = {}) : ProgramFixture(configTxt) {
     launcher = std::make_unique<Launcher>(*app);
     launcher->esperaAberturaMs = 0;
     sub = launcher->notices.listen([this](const LauncherNotice& n) { avisos.push_back(n.kind); });

@@ -100,6 +100,21 @@ struct Janela {
         h->viewport(), b, {},
         QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2));
   }
+  // Waits for the save window and confirms it with a typed name; `verificar` looks at it first.
+  void salvarComNome(WindowScript& s, const QString& nome,
+                     std::function<void(TfrmSalvarFile*)> verificar = {}) {
+    s.then(
+        [this] {
+          auto& w = t.d->dialogs.janelaSalvar();
+          return w.isVisible() ? static_cast<QWidget*>(&w) : nullptr;
+        },
+        [nome, verificar](QWidget* w) {
+          auto* salvar = static_cast<TfrmSalvarFile*>(w);
+          if (verificar) verificar(salvar);
+          QTest::keyClicks(salvar->nome(), nome);
+          button(salvar, QStringLiteral("&Ok"))->click();
+        });
+  }
   // Answers the value dialog with a typed text.
   static void digitarValor(WindowScript& s, const QString& texto) {
     s.then(
@@ -364,18 +379,10 @@ void ListaTest::saveAsWritesTheFileWhereTheWindowSaid() {
   Janela j;
   j.colarComCabecalho("emails;nome\nana@x.com;Ana \"A\"\nbia@y.com;");
   WindowScript s;
-  s.then(
-      [&] {
-        auto& w = j.t.d->dialogs.janelaSalvar();
-        return w.isVisible() ? static_cast<QWidget*>(&w) : nullptr;
-      },
-      [&](QWidget* w) {
-        auto* salvar = static_cast<TfrmSalvarFile*>(w);
-        QCOMPARE(salvar->windowTitle(), QStringLiteral("Salvar..."));
-        QCOMPARE(salvar->pasta()->text(), QString::fromStdString(j.t.home.path("dados/")));
-        QTest::keyClicks(salvar->nome(), QStringLiteral("limpa"));
-        button(salvar, QStringLiteral("&Ok"))->click();
-      });
+  j.salvarComNome(s, QStringLiteral("limpa"), [&](TfrmSalvarFile* salvar) {
+    QCOMPARE(salvar->windowTitle(), QStringLiteral("Salvar..."));
+    QCOMPARE(salvar->pasta()->text(), QString::fromStdString(j.t.home.path("dados/")));
+  });
   j.menu("Salvar / Exportar...", "Salvar como...");
   QVERIFY(s.wait());
   const std::string arquivo = j.t.home.path("dados/limpa.csv");
@@ -411,15 +418,7 @@ void ListaTest::aSaveThatFailsShowsItsErrorAndChangesNothing() {
   std::filesystem::remove_all(j.t.home.path("dados"));
   j.t.home.write("dados", "não sou uma pasta");
   WindowScript s;
-  s.then(
-      [&] {
-        auto& w = j.t.d->dialogs.janelaSalvar();
-        return w.isVisible() ? static_cast<QWidget*>(&w) : nullptr;
-      },
-      [&](QWidget* w) {
-        QTest::keyClicks(static_cast<TfrmSalvarFile*>(w)->nome(), QStringLiteral("lista"));
-        button(w, QStringLiteral("&Ok"))->click();
-      });
+  j.salvarComNome(s, QStringLiteral("lista"));
   s.answerAny();
   QTest::keyClick(j.grade(), Qt::Key_F2);  // no file yet: the save window
   QVERIFY(s.wait());

@@ -42,6 +42,7 @@ ReplacePage::ReplacePage(ListEditor& editor, QWidget* parent)
   lado->addLayout(direita, 1);
   corpo()->addLayout(lado, 1);
   aplicar_ = rodape(QStringLiteral("Aplicar"));
+  seguir();
 
   connect(colunas_, &QListWidget::currentRowChanged, this, [this](int r) {
     estado_.coluna = r;

@@ -1,6 +1,10 @@
 // The program coming up, the launcher and the main window, pressed like a user would.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -11,11 +15,14 @@
 
 #include "app/main_window.h"
 #include "common/text_file.h"
+#include "ui/pages/editor_page.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_file_select.h"
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_progress.h"
+#include "ui/tfrm_salvar_file.h"
 #include "ui/tfrm_splash.h"
 #include "ui_test_support.h"
 
@@ -35,6 +42,7 @@ class StartupTest : public QObject {
   void sairAsksBeforeEndingTheProgram();
   void aFailureNoOperationHandlesBecomesAnErrorBoxAndTheProgramGoesOn();
   void laterWindowsButtonsAreDisabled();
+  void everyControlCarriesItsCaptionAsAccessibleName();
 };
 
 void StartupTest::startOrderFromLauncherToMainWindowAndBack() {
@@ -188,6 +196,41 @@ void StartupTest::laterWindowsButtonsAreDisabled() {
                ->entradaMenu(QStringLiteral("Salvar / Exportar..."),
                              QStringLiteral("Exportar + utilitários"))
                ->isEnabled());
+}
+
+void StartupTest::everyControlCarriesItsCaptionAsAccessibleName() {
+  TestDesktop t;
+  t.d->start();
+  QTest::mouseClick(t.d->frmMain()->abrir(), Qt::LeftButton);
+  TfrmPrincipal* p = t.d->principal();
+  TfrmLista* lista = p->lista();
+  std::vector<QWidget*> janelas = {t.d->frmMain(), p};
+  for (int pg = TfrmLista::pgDefinirColunas; pg < TfrmLista::kPaginas; ++pg)
+    janelas.push_back(lista->pagina(static_cast<TfrmLista::Pagina>(pg)));
+  janelas.push_back(&t.d->dialogs.janelaArquivos());
+  janelas.push_back(&t.d->dialogs.janelaSalvar());
+  QStringList semNome;
+  for (QWidget* janela : janelas) {
+    QList<QWidget*> controles;
+    for (auto* b : janela->findChildren<QAbstractButton*>()) controles << b;
+    for (auto* e : janela->findChildren<QLineEdit*>()) controles << e;
+    for (auto* v : janela->findChildren<QAbstractItemView*>()) controles << v;
+    for (QWidget* c : controles) {
+      // Parts that Qt builds inside its own controls (tab scroll arrows, a combo box's editor and
+      // list, a table's headers and corner, the menu bar's overflow arrow) speak through their
+      // owner.
+      if (qobject_cast<QTabBar*>(c->parentWidget()) ||
+          qobject_cast<QComboBox*>(c->parentWidget()) ||
+          (c->parentWidget() && qobject_cast<QComboBox*>(c->parentWidget()->parentWidget())) ||
+          qobject_cast<QHeaderView*>(c) || c->inherits("QTableCornerButton") ||
+          c->objectName().startsWith(QLatin1String("qt_")))
+        continue;
+      if (c->accessibleName().isEmpty())
+        semNome << QString::fromLatin1(c->metaObject()->className()) + QLatin1Char(' ') +
+                       c->objectName() + QStringLiteral(" in ") + janela->objectName();
+    }
+  }
+  QVERIFY2(semNome.isEmpty(), qPrintable(semNome.join(QStringLiteral("; "))));
 }
 
 int main(int argc, char** argv) {

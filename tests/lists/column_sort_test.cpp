@@ -39,7 +39,9 @@ TEST(ColumnSort, ALargeListIsSortedAcrossBlocksWhileTheProgressBoxIsTold) {
     if (r > 1) {
       const int c = compareText(g.cell(0, r - 1), g.cell(0, r));
       ASSERT_LE(c, 0) << r;
-      if (c == 0) ASSERT_LE(compareText(g.rowText(r - 1), g.rowText(r)), 0) << r;
+      if (c == 0) {
+        ASSERT_LE(compareText(g.rowText(r - 1), g.rowText(r)), 0) << r;
+      }
     }
   }
   EXPECT_EQ(std::count(visto.begin() + 1, visto.end(), true), linhas);  // every row once

@@ -165,6 +165,16 @@ void GridView::setTermo(const QString& termo) {
   cabecalho_->viewport()->update();
 }
 
+bool GridView::cancelarEdicao() {
+  if (state() != QAbstractItemView::EditingState) return false;
+  if (QWidget* editor = indexWidget(currentIndex()); editor || QApplication::focusWidget()) {
+    closeEditor(editor ? editor : QApplication::focusWidget(),
+                QAbstractItemDelegate::RevertModelCache);
+    setFocus();
+  }
+  return true;
+}
+
 void GridView::setLinhaInteira(bool inteira) {
   linhaInteira_ = inteira;
   setSelectionBehavior(inteira ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);

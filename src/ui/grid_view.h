@@ -50,6 +50,8 @@ class GridView : public QTableView {
   void setTermo(const QString& termo);
   // "Selecionar linha inteira".
   void setLinhaInteira(bool inteira);
+  // Esc while a cell is being edited: the edit is dropped. False when no cell was being edited.
+  bool cancelarEdicao();
   // Text widths in this view's font (AutoSizeGrid).
   std::function<int(const std::string&)> larguraTexto() const;
 

@@ -124,7 +124,10 @@ TfrmLista::TfrmLista(ListEditor& editor, QWidget* parent) : QWidget(parent), edi
   atalho(QKeySequence(Qt::Key_F2), [this] { salvar(editor_); });
   atalho(QKeySequence(Qt::Key_F3), [this] { digitarDados(); });
   atalho(QKeySequence(Qt::Key_F4), [this] { keyOnGrid(editor_, Key::f4, false, false); });
-  atalho(QKeySequence(Qt::Key_Escape), [this] { exibirListaDestinatarios(); });
+  // Esc in a cell being edited drops the edit; anywhere else it returns to the lists.
+  atalho(QKeySequence(Qt::Key_Escape), [this] {
+    if (!gradeAtual()->cancelarEdicao()) exibirListaDestinatarios();
+  });
 
   sub_ = editor_.notices.listen([this](const EditorNotice&) { seguirEditor(); });
   seguirEditor();

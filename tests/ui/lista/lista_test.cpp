@@ -241,7 +241,12 @@ void ListaTest::keysOnTheGrid() {
   QTest::keyClick(g, Qt::Key_Down);
   QCOMPARE(j.g().dataRowCount(), 3);
   QCOMPARE(g->currentIndex().row(), 2);
-  // Typing edits the cell in place.
+  // Typing edits the cell in place; Esc drops an edit.
+  QTest::keyClick(g, Qt::Key_X);
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("yz"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  QCOMPARE(QString::fromStdString(j.g().cell(0, 3)), QString());
+  QVERIFY(g->hasFocus());
   j.digitar(QStringLiteral("novo@x.com"));
   QCOMPARE(QString::fromStdString(j.g().cell(0, 3)), QStringLiteral("novo@x.com"));
   QCOMPARE(j.lista->salvo()->text(), QStringLiteral("Não"));

@@ -7,30 +7,29 @@ namespace quorvel {
 
 const std::vector<std::string> kRemetentesRetorno = {"mailer-daemon@", "postmaster@", "noreply@"};
 
-const std::vector<std::string> kFrasesPermanentes = {
-    "wasn't found at",
-    "invalid recipient",
-    "account is unavailable",
-    "mailbox is unavailable",
-    "mailbox unavailable",
-    "address rejected",
-    "address not found",
-    "no such user here",
-    "not our customer",
-    "account not available",
-    "user unknown",
-    "550 rcpt to",
-    "said: 550",
-    "permanent error",
-    "#550 5.1.1",
-    "550 5.5.",
-    "error 550",
-    ".recipnotfound",
-    ".nonexistentdomain",
-    ".mailbox unavailable",
-    "may not exist",
-    "não existe esta caixa postal",
-    "endereço não encontrado"};
+const std::vector<std::string> kFrasesPermanentes = {"wasn't found at",
+                                                     "invalid recipient",
+                                                     "account is unavailable",
+                                                     "mailbox is unavailable",
+                                                     "mailbox unavailable",
+                                                     "address rejected",
+                                                     "address not found",
+                                                     "no such user here",
+                                                     "not our customer",
+                                                     "account not available",
+                                                     "user unknown",
+                                                     "550 rcpt to",
+                                                     "said: 550",
+                                                     "permanent error",
+                                                     "#550 5.1.1",
+                                                     "550 5.5.",
+                                                     "error 550",
+                                                     ".recipnotfound",
+                                                     ".nonexistentdomain",
+                                                     ".mailbox unavailable",
+                                                     "may not exist",
+                                                     "não existe esta caixa postal",
+                                                     "endereço não encontrado"};
 
 // Entries 15 to 17 can never match first (entry 8 is part of them); they stay as they were given.
 const std::vector<std::string> kFrasesRelativas = {"quota exceeded",
@@ -87,7 +86,8 @@ std::string primeiraPassagem(std::string_view texto, const EnderecosIgnorados& i
     size_t abre = texto.find('<');
     size_t fecha = texto.find('>');
     if (fecha == std::string_view::npos) break;
-    std::string_view par = fecha < abre ? std::string_view() : texto.substr(abre + 1, fecha - abre - 1);
+    std::string_view par =
+        fecha < abre ? std::string_view() : texto.substr(abre + 1, fecha - abre - 1);
     if (par.find('@') != std::string_view::npos && ignorados.ehPropria(par)) {
       candidato = par;
       break;

@@ -35,8 +35,8 @@ FraseEncontrada classificarTexto(std::string_view textoMinusculo);
 // Addresses that never are the failed recipient: the account itself, the bounce's sender and the
 // reporters (local part "postmaster" or "mailer-daemon").
 struct EnderecosIgnorados {
-  std::string propria;     // the account's address, lower case
-  std::string remetente;   // the bounce's sender address, lower case
+  std::string propria;    // the account's address, lower case
+  std::string remetente;  // the bounce's sender address, lower case
   bool ignorar(std::string_view endereco) const;
   // Only the account's own address (the first pass ends on it).
   bool ehPropria(std::string_view endereco) const { return endereco == propria; }

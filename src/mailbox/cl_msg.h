@@ -6,8 +6,8 @@
 namespace quorvel {
 
 struct ClMsg {
-  std::string aData;          // "yyyy-MM-dd hh:mm"
-  std::string email;          // the account's address
+  std::string aData;  // "yyyy-MM-dd hh:mm"
+  std::string email;  // the account's address
   std::string assunto;
   std::string anexos;         // always empty
   std::string nomeRemetente;  // display name, trimmed

@@ -81,8 +81,8 @@ bool NegConta::newContaSave(const CLContas& c) {
 }
 
 bool NegConta::editConta(const CLContas& c) {
-  Statement achar = banco_.db().prepare(
-      "SELECT id_conta FROM TBCONTAS WHERE EMAIL = :aemail ORDER BY id_conta");
+  Statement achar =
+      banco_.db().prepare("SELECT id_conta FROM TBCONTAS WHERE EMAIL = :aemail ORDER BY id_conta");
   achar.bind(":aemail", c.email);
   if (!achar.step()) {
     achar.reset();
@@ -162,13 +162,11 @@ void NegConta::configMailComponents(ImapClient& aImap, TlsHandler& aSSL,
   if (versaoIP == "IPV4") aSSL.versaoIp = VersaoIp::ipv4;
   if (versaoIP == "IPV6") aSSL.versaoIp = VersaoIp::ipv6;
   using M = quorvel::ModoSSL;
-  const M modos[] = {M::naoDefinido, M::clienteServidor, M::cliente,
-                     M::servidor};
+  const M modos[] = {M::naoDefinido, M::clienteServidor, M::cliente, M::servidor};
   for (size_t i = 0; i < kTextosModoSSL.size(); ++i)
     if (ModoSSL == kTextosModoSSL[i]) aSSL.modo = modos[i];
   using V = quorvel::MetodoSSL;
-  const V metodos[] = {V::tlsv1, V::tlsv1_1, V::tlsv1_2,
-                       V::sslv2, V::sslv23,  V::sslv3};
+  const V metodos[] = {V::tlsv1, V::tlsv1_1, V::tlsv1_2, V::sslv2, V::sslv23, V::sslv3};
   for (size_t i = 0; i < kTextosMetodoSSL.size(); ++i)
     if (MetodoSSL == kTextosMetodoSSL[i]) aSSL.metodo = metodos[i];
 }

@@ -107,8 +107,8 @@ class NegConta {
   int64_t gTotalMensagens = 0;
   OpcoesChecagem opcoes;
   ScanObserver* observador = nullptr;
-  Sincronizacao* sincronizacao = nullptr;            // none: sharing is not allowed
-  CompartilhamentoEmails* compartilhamento = nullptr;  // none: nothing is sent
+  Sincronizacao* sincronizacao = nullptr;                // none: sharing is not allowed
+  CompartilhamentoEmails* compartilhamento = nullptr;    // none: nothing is sent
   std::vector<std::string>* gEmailsInvalidos = nullptr;  // the sharing queue
   NameValueList* gPularConta = nullptr;                  // accounts with nothing new
   // Local source address of the connections (empty: the system's choice).

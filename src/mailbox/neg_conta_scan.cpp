@@ -185,12 +185,10 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
     m.data = m.p.data;
 
     if (n_.opcoes.limiteDias > 0) {
-      Clock::time_point limite =
-          meiaNoite(agora_) - std::chrono::days(n_.opcoes.limiteDias);
+      Clock::time_point limite = meiaNoite(agora_) - std::chrono::days(n_.opcoes.limiteDias);
       if (!m.data || *m.data < limite) {
         log("Data limite da mensagem: " + dataTexto(limite) + " - [" +
-                (m.data ? dataHoraTexto(*m.data) : std::string(kDataZero)) + "] -> " +
-                m.p.assunto,
+                (m.data ? dataHoraTexto(*m.data) : std::string(kDataZero)) + "] -> " + m.p.assunto,
             kMarrom);
         return Passo::parar;
       }
@@ -200,9 +198,8 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
       std::string remetente = toLower(trimView(m.p.remetente));
       // A request without a sender names nobody to unsubscribe.
       if (!remetente.empty())
-        n_.banco_.inserirEmailInvalido(remetente, "pedido de remoção", conta_.email,
-                                       diaDe(agora_), kTipoDescadastro, std::max<int64_t>(uid, 0),
-                                       true);
+        n_.banco_.inserirEmailInvalido(remetente, "pedido de remoção", conta_.email, diaDe(agora_),
+                                       kTipoDescadastro, std::max<int64_t>(uid, 0), true);
       log("Pedido de remoção: " + m.p.remetente, kAzulMarinho);
       try {
         n_.deleteByMsgID(imap_, m.uid);
@@ -213,8 +210,8 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
 
     m.remetentePadrao = remetenteDeRetorno(toLower(m.p.remetente));
     m.texto = !m.p.texto.empty() ? m.p.texto : m.p.corpoSimples;
-    ClMsg msg(m.data ? dataMensagem(*m.data) : dataMensagem(agora_), conta_.email, m.p.assunto,
-              "", m.p.nomeRemetente, m.p.remetente,
+    ClMsg msg(m.data ? dataMensagem(*m.data) : dataMensagem(agora_), conta_.email, m.p.assunto, "",
+              m.p.nomeRemetente, m.p.remetente,
               !m.p.replyTo.empty() ? m.p.replyTo : semSinais(m.p.returnPath), m.texto, pasta_,
               m.p.cabecalho, false, m.uid, "");
     resultado_.emplace_back(m.uid, std::move(msg));
@@ -230,8 +227,7 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
 void NegConta::Scan::decidir(Mensagem& m) {
   std::string texto = toLower(m.texto);
   m.frase = classificarTexto(texto);
-  EnderecosIgnorados ignorados{toLower(trimView(conta_.email)),
-                               toLower(trimView(m.p.remetente))};
+  EnderecosIgnorados ignorados{toLower(trimView(conta_.email)), toLower(trimView(m.p.remetente))};
   if (!m.p.destinatarioRelatorio.empty()) {
     // A standard delivery report names the failed recipient itself.
     m.candidato = limparCandidato(toLower(m.p.destinatarioRelatorio), ignorados);
@@ -242,12 +238,11 @@ void NegConta::Scan::decidir(Mensagem& m) {
 
   const std::string assunto80 = primeiros(m.p.assunto, 80);
   if (!m.candidato.empty() && !m.remetentePadrao.empty()) {
-    int novo = n_.banco_.inserirEmailInvalido(m.candidato, m.frase.frase, conta_.email,
-                                              diaDe(agora_), m.frase.tipo,
-                                              std::max<int64_t>(numero(m.uid), 0), true);
+    int novo =
+        n_.banco_.inserirEmailInvalido(m.candidato, m.frase.frase, conta_.email, diaDe(agora_),
+                                       m.frase.tipo, std::max<int64_t>(numero(m.uid), 0), true);
     if (novo == 1) {
-      log("ADICIONADO: " + m.candidato + " - " + m.remetentePadrao + " - " + m.frase.frase,
-          kVerde);
+      log("ADICIONADO: " + m.candidato + " - " + m.remetentePadrao + " - " + m.frase.frase, kVerde);
       if (m.frase.tipo == kTipoPermanente && n_.gEmailsInvalidos)
         n_.gEmailsInvalidos->push_back(m.candidato);
       enviarFila(true);

@@ -101,11 +101,22 @@ void coletar(GMimeObject* obj, Coleta& c) {
   c.texto += textoDaParte(part);
 }
 
-constexpr std::array<const char*, 16> kCabecalhosConhecidos = {
-    "from",         "sender",     "reply-to",     "to",
-    "cc",           "bcc",        "subject",      "date",
-    "message-id",   "in-reply-to", "references",  "mime-version",
-    "content-type", "content-transfer-encoding", "content-disposition", "return-path"};
+constexpr std::array<const char*, 16> kCabecalhosConhecidos = {"from",
+                                                               "sender",
+                                                               "reply-to",
+                                                               "to",
+                                                               "cc",
+                                                               "bcc",
+                                                               "subject",
+                                                               "date",
+                                                               "message-id",
+                                                               "in-reply-to",
+                                                               "references",
+                                                               "mime-version",
+                                                               "content-type",
+                                                               "content-transfer-encoding",
+                                                               "content-disposition",
+                                                               "return-path"};
 
 bool ehConhecido(const std::string& nome) {
   std::string n = toLower(nome);

@@ -83,8 +83,9 @@ TEST(BounceRules, CandidateCleaning) {
 TEST(BounceRules, WholeTextGivesTheFirstForeignAddress) {
   EnderecosIgnorados eu{"conta@exemplo.test", "mailer-daemon@relay.test"};
   EXPECT_EQ(enderecoDoRetorno("from <conta@exemplo.test>: mailbox unavailable", eu), "");
-  EXPECT_EQ(enderecoDoRetorno("postmaster@relay.test reports: <ana@cliente.test>: user unknown", eu),
-            "ana@cliente.test");
+  EXPECT_EQ(
+      enderecoDoRetorno("postmaster@relay.test reports: <ana@cliente.test>: user unknown", eu),
+      "ana@cliente.test");
 }
 
 TEST(DeliveryReport, RecipientOfTheFailedGroupOriginalBeforeFinal) {

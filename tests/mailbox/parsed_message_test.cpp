@@ -26,7 +26,8 @@ TEST(ParsedMessage, ReadsHeaderFieldsAndDecodesWords) {
 TEST(ParsedMessage, TextOfTextPartsOnlyAndTheReportsRecipient) {
   ParsedMessage m = parseMessage(fixture("relatorio_original_recipient.eml"));
   EXPECT_NE(m.texto.find("não foi entregue"), std::string::npos);
-  EXPECT_NE(m.texto.find("Subject: Ofertas de dezembro"), std::string::npos);  // text/rfc822-headers
+  EXPECT_NE(m.texto.find("Subject: Ofertas de dezembro"),
+            std::string::npos);                                 // text/rfc822-headers
   EXPECT_EQ(m.texto.find("Reporting-MTA"), std::string::npos);  // the report is not a text part
   EXPECT_EQ(m.destinatarioRelatorio, "Maria.Souza@Cliente.test");
 }

@@ -208,7 +208,9 @@ void ImapClient::falhar(int codigo, const std::string& detalhe) {
     default:
       m = "falha na comunicação com " + alvo + " (" + (detalhe.empty() ? servidor : detalhe) + ")";
   }
-  throw ImapError(m);
+  bool transporte = c != CURLE_LOGIN_DENIED && c != CURLE_QUOTE_ERROR &&
+                    c != CURLE_REMOTE_FILE_NOT_FOUND && c != CURLE_WEIRD_SERVER_REPLY;
+  throw ImapError(m, transporte);
 }
 
 void ImapClient::executar(const std::string& path, const std::string& comando, std::string& saida) {

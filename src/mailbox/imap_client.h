@@ -16,7 +16,13 @@ namespace quorvel {
 // A failure of the connection or of a command, with the text shown to the user.
 class ImapError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ImapError(const std::string& texto, bool transporte = false)
+      : std::runtime_error(texto), transporte_(transporte) {}
+  // The connection itself failed (time-out, reset, TLS): the next command cannot succeed either.
+  bool transporte() const { return transporte_; }
+
+ private:
+  bool transporte_;
 };
 
 enum class UsoTLS { nenhum, implicito, explicito, requerido };

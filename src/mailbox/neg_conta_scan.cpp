@@ -159,7 +159,8 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
     int64_t uid = -1;
     try {
       uid = imap_.fetchUid(n);
-    } catch (const ImapError&) {
+    } catch (const ImapError& e) {
+      if (e.transporte()) throw;
       uid = -1;  // an unreadable UID skips the position tests
     }
     if (uid >= 0) {
@@ -218,6 +219,10 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
     n_.gTotalMensagens = static_cast<int64_t>(resultado_.size());
     n_.pump_.processEvents();
     m.lida = true;
+  } catch (const ImapError& e) {
+    // A connection that went silent or broke ends this account's scan: waiting out the time-out
+    // again for every older message would hold the run for hours.
+    if (e.transporte()) throw;
   } catch (const std::exception&) {
     // What was read so far goes on to the decision; the rest stays empty.
   }

@@ -1,7 +1,9 @@
 #include "mailbox/imap_client.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <regex>
@@ -14,11 +16,6 @@ namespace {
 void iniciarCurl() {
   static std::once_flag uma;
   std::call_once(uma, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-size_t aoEscrever(char* p, size_t n, size_t m, void* destino) {
-  static_cast<std::string*>(destino)->append(p, n * m);
-  return n * m;
 }
 
 // A tagged reply line of the server ("A002 NO [AUTHENTICATIONFAILED] ...").
@@ -63,20 +60,47 @@ struct ImapClient::Curl {
   CURL* h = nullptr;
   curl_slist* resolve = nullptr;
   char erro[CURL_ERROR_SIZE] = {};
-  std::string linhaCabecalho;
   ImapClient* dono = nullptr;
+  std::string* saida = nullptr;
+  curl_socket_t socket = CURL_SOCKET_BAD;
+  // Last sign of life from the server, and whether the read inactivity limit cut the connection.
+  std::chrono::steady_clock::time_point ultimo;
+  bool estourou = false;
+
   ~Curl() {
     if (h) curl_easy_cleanup(h);  // sends LOGOUT on a live connection
     curl_slist_free_all(resolve);
   }
   static size_t aoCabecalho(char* p, size_t n, size_t m, void* self) {
     auto* c = static_cast<Curl*>(self);
+    c->ultimo = std::chrono::steady_clock::now();
     std::string linha(p, n * m);
     while (!linha.empty() && (linha.back() == '\n' || linha.back() == '\r')) linha.pop_back();
     // The LOGOUT that libcurl sends after an error must not hide the refusal before it.
     if (ehRespostaMarcada(linha) && statusDaResposta(linha) != "OK")
       c->dono->ultimaResposta_ = linha;
     return n * m;
+  }
+  static size_t aoEscrever(char* p, size_t n, size_t m, void* self) {
+    auto* c = static_cast<Curl*>(self);
+    c->ultimo = std::chrono::steady_clock::now();
+    c->saida->append(p, n * m);
+    return n * m;
+  }
+  static int aoCriarSocket(void* self, curl_socket_t fd, curlsocktype) {
+    static_cast<Curl*>(self)->socket = fd;
+    return CURL_SOCKOPT_OK;
+  }
+  // A server that stops answering in the middle of a reply: the socket is cut, so that nothing
+  // (not even the LOGOUT libcurl sends when it gives the connection up) waits for it any longer.
+  static int aoProgredir(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* c = static_cast<Curl*>(self);
+    auto limite = std::chrono::seconds(c->dono->readTimeoutS);
+    if (c->socket == CURL_SOCKET_BAD || std::chrono::steady_clock::now() - c->ultimo <= limite)
+      return 0;
+    c->estourou = true;
+    ::shutdown(c->socket, SHUT_RDWR);
+    return 1;
   }
 };
 
@@ -109,11 +133,21 @@ void ImapClient::prepararHandle() {
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, curl_->erro);
   curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &Curl::aoCabecalho);
   curl_easy_setopt(h, CURLOPT_HEADERDATA, curl_.get());
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &aoEscrever);
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Curl::aoEscrever);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, curl_.get());
+  curl_easy_setopt(h, CURLOPT_SOCKOPTFUNCTION, &Curl::aoCriarSocket);
+  curl_easy_setopt(h, CURLOPT_SOCKOPTDATA, curl_.get());
+  curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &Curl::aoProgredir);
+  curl_easy_setopt(h, CURLOPT_XFERINFODATA, curl_.get());
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connectTimeoutS));
-  // A reply that stalls for readTimeoutS seconds ends the request.
+  // A reply that stalls for readTimeoutS seconds ends the request (aoProgredir); libcurl's own
+  // low-speed limit stays behind it as a second guard.
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(readTimeoutS));
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(readTimeoutS) + 5);
+  // Each reply (the LOGOUT at the end too) is waited for at most as long; libcurl's own default
+  // is two minutes.
+  curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(readTimeoutS));
   curl_easy_setopt(h, CURLOPT_TCP_KEEPALIVE, 1L);
   if (!origem.empty()) curl_easy_setopt(h, CURLOPT_INTERFACE, ("host!" + origem).c_str());
 
@@ -222,11 +256,14 @@ void ImapClient::executar(const std::string& path, const std::string& comando, s
   saida.clear();
   curl_easy_setopt(h, CURLOPT_URL, url(path).c_str());
   curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, comando.empty() ? nullptr : comando.c_str());
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &saida);
+  curl_->saida = &saida;
+  curl_->ultimo = std::chrono::steady_clock::now();
+  curl_->estourou = false;
   CURLcode r = curl_easy_perform(h);
   if (r != CURLE_OK) {
     std::string detalhe = curl_->erro[0] ? curl_->erro : curl_easy_strerror(r);
-    // libcurl drops the connection after an error; the next command reconnects and logs in.
+    if (curl_->estourou) r = CURLE_OPERATION_TIMEDOUT;
+    // The next command reconnects and logs in again.
     connected_ = false;
     falhar(r, detalhe);
   }

@@ -82,8 +82,9 @@ class ScriptedImapServer {
             calado = true;
             continue;
           }
-          for (size_t i = 0; i + 1 < r.size(); ++i) enviar(c, r[i] + "\r\n");
-          enviar(c, tag + " " + r.back() + "\r\n");
+          std::string resposta;
+          for (size_t i = 0; i + 1 < r.size(); ++i) resposta += r[i] + "\r\n";
+          enviar(c, resposta + tag + " " + r.back() + "\r\n");
         }
       }
       ::close(c);

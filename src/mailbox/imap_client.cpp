@@ -194,7 +194,7 @@ void ImapClient::prepararHandle() {
   if (!host.empty() && !ehEnderecoIp(host) && host != "localhost" && dnsServidorConfigurado()) {
     VersaoIp versao = ioHandler ? ioHandler->versaoIp : VersaoIp::qualquer;
     std::string endereco = resolverHost(host, versao == VersaoIp::ipv6);
-    if (endereco.empty()) throw ImapError("servidor não encontrado: " + host);
+    if (endereco.empty()) throw ImapError("servidor não encontrado: " + host, true);
     if (endereco.find(':') != std::string::npos) endereco = "[" + endereco + "]";
     curl_->resolve =
         curl_slist_append(nullptr, (host + ":" + std::to_string(port_) + ":" + endereco).c_str());

@@ -7,6 +7,7 @@
 #include "cli/bulk_commands.h"
 #include "cli/check_command.h"
 #include "cli/list_commands.h"
+#include "cli/mailbox_commands.h"
 #include "cli/store_commands.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   quorvel::cli::addStoreCommands(app, exitCode);
   quorvel::cli::addListCommands(app, exitCode);
   quorvel::cli::addBulkCommands(app, exitCode);
+  quorvel::cli::addMailboxCommands(app, exitCode);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -285,11 +285,11 @@ void ImapClient::connect() {
     loginComando();
   else
     executar("", "NOOP", saida);
-  connected_ = true;
+  connected_ = logado_ = true;
 }
 
 int64_t ImapClient::select(const std::string& folder) {
-  if (!connected_) connect();
+  voltarSeNecessario();
   std::string saida;
   executar("", "SELECT " + imapQuoted(folder), saida);
   selecionada_ = folder;
@@ -319,6 +319,7 @@ std::string caminhoPasta(const std::string& pasta) {
 
 void ImapClient::voltarSeNecessario() {
   if (connected_) return;
+  if (!logado_) throw ImapError("não conectado");
   connect();
 }
 
@@ -353,7 +354,7 @@ void ImapClient::expunge() {
 
 void ImapClient::disconnect() {
   curl_.reset();
-  connected_ = false;
+  connected_ = logado_ = false;
 }
 
 std::string imapQuoted(const std::string& s) {

@@ -73,7 +73,7 @@ class ImapClient {
   // Connects, negotiates TLS as configured and logs in. Throws ImapError with the failure's text.
   void connect();
   bool connected() const { return connected_; }
-  // SELECT: the number of messages in the folder.
+  // SELECT: the number of messages in the folder. Throws when the client never connected.
   int64_t select(const std::string& folder);
   // FETCH n (UID): the UID of message n; -1 when the answer names none.
   int64_t fetchUid(int64_t n);
@@ -102,6 +102,7 @@ class ImapClient {
   int port_ = 143;
   UsoTLS useTLS_ = UsoTLS::nenhum;
   bool connected_ = false;
+  bool logado_ = false;      // logged in once: a lost connection is made again by the next command
   std::string selecionada_;  // folder selected on this connection
   std::string ultimaResposta_;
   std::unique_ptr<Curl> curl_;

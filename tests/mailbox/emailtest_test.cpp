@@ -38,8 +38,8 @@ class EmailTestProgram : public MailboxServer {
     ::setenv("QUORVEL_DNS_SERVER", dns->servidor().c_str(), 1);
     char modelo[] = "/tmp/quorvel-emailtest-XXXXXX";
     home = ::mkdtemp(modelo);
-    exchange = std::make_unique<CLEmailTest>(home.string(), launcher, pump,
-                                             QUORVEL_EMAILTEST_PROGRAM);
+    exchange =
+        std::make_unique<CLEmailTest>(home.string(), launcher, pump, QUORVEL_EMAILTEST_PROGRAM);
     exchange->esperaMs = 0;
   }
   void TearDown() override {
@@ -66,8 +66,8 @@ TEST_F(EmailTestProgram, FindsTheServerThroughSrvRecordsAndConfirmsByLoggingIn) 
   std::string a = "ana@seguro.exemplo.test";
   servidor().criarCaixa(a);
   EXPECT_EQ(perguntar(a, testing::DovecotPeer::kSenha),
-            (std::vector<std::string>{"1", "tipoAuth=Padrão", "TLS=TLS implícito",
-                                      "versaoIP=IPV4", "ModoSSL=Não definido", "MetodoSSL=SSLv23",
+            (std::vector<std::string>{"1", "tipoAuth=Padrão", "TLS=TLS implícito", "versaoIP=IPV4",
+                                      "ModoSSL=Não definido", "MetodoSSL=SSLv23",
                                       "Porta=" + std::to_string(servidor().portaTls()),
                                       "Servidor=caixa.exemplo.test", "username=" + a}));
   // The same program answers a second request.

@@ -6,11 +6,24 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build-bench}"
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
-  quorvel-bench-bulk quorvel-cli >/dev/null
 
 OUT="${BENCH_OUT:-bench-out}"
 mkdir -p "$OUT"
+# The mailbox check (also alone: scripts/bench.sh mailbox).
+bench_mailbox() {
+  echo "== mailbox check: ${BENCH_MAIL_N:-5000} generated messages (half bounces in five formats) in a"
+  echo "   Dovecot on loopback, scanned over one connection (baseline: the same messages only"
+  echo "   fetched over one connection)"
+  /usr/bin/time -f "mailbox_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench-mailbox" \
+    --messages "${BENCH_MAIL_N:-5000}" --reps "${BENCH_MAIL_REPS:-3}" 2>&1 | tee "$OUT/mailbox.txt"
+}
+if [ "${1:-}" = "mailbox" ]; then
+  cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-mailbox >/dev/null
+  bench_mailbox
+  exit 0
+fi
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
+  quorvel-bench-bulk quorvel-bench-mailbox quorvel-cli >/dev/null
 N="${BENCH_N:-1000000}"
 REPS="${BENCH_REPS:-5}"
 
@@ -119,3 +132,6 @@ printf 'extract_cli_file_mb_per_s %.0f MB/s (%s addresses)\n' "$(echo "$mb / $cl
 printf 'baseline_rg_o_mb_per_s %.0f MB/s (%s matches)\n' "$(echo "$mb / $rg_s" | bc -l)" \
   "$(wc -l <"$OUT/extract-rg.txt")"
 printf 'ratio_extract_cli_vs_rg %.2f\n' "$(echo "$rg_s / $cli_s" | bc -l)"
+
+echo
+bench_mailbox

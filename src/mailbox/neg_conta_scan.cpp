@@ -67,6 +67,41 @@ std::string semSinais(std::string s) {
 // The messages' date text when a message has none: "30/12/1899 00:00:00", the zero date.
 constexpr const char* kDataZero = "30/12/1899 00:00:00";
 
+// The addresses a scan stores are committed together, a few times a second, instead of one
+// commit (and its disk syncs) per address, which would cost most of the scan's time. Anything
+// that removes a message from the server commits first, so a message is never deleted while its
+// address could still be lost.
+class LoteGravacao {
+ public:
+  explicit LoteGravacao(SqliteDb& db) : db_(db) {}
+  ~LoteGravacao() {
+    try {
+      confirmar();
+    } catch (const std::exception&) {
+    }
+  }
+  void antesDeGravar() {
+    if (aberto_ || sqlite3_get_autocommit(db_.handle()) == 0) return;  // a caller's transaction
+    db_.exec("BEGIN");
+    aberto_ = true;
+    inicio_ = std::chrono::steady_clock::now();
+  }
+  void talvezConfirmar() {
+    if (aberto_ && std::chrono::steady_clock::now() - inicio_ > std::chrono::milliseconds(250))
+      confirmar();
+  }
+  void confirmar() {
+    if (!aberto_) return;
+    aberto_ = false;
+    db_.exec("COMMIT");
+  }
+
+ private:
+  SqliteDb& db_;
+  bool aberto_ = false;
+  std::chrono::steady_clock::time_point inicio_;
+};
+
 }  // namespace
 
 // The per-message values of one scan step.
@@ -84,7 +119,7 @@ struct Mensagem {
 class NegConta::Scan {
  public:
   Scan(NegConta& n, ImapClient& imap, const CLContas& conta, const std::string& pasta)
-      : n_(n), imap_(imap), conta_(conta), pasta_(pasta) {}
+      : n_(n), imap_(imap), conta_(conta), pasta_(pasta), lote_(n.banco_.db()) {}
 
   ListaMensagens executar(int64_t idInicial, int64_t idFinal);
 
@@ -108,6 +143,7 @@ class NegConta::Scan {
   bool apagar_ = false;
   int64_t posicao_ = 0;
   Clock::time_point agora_;
+  LoteGravacao lote_;
 };
 
 ListaMensagens NegConta::getMessages(ImapClient& aImap, const CLContas& aConta,
@@ -145,6 +181,7 @@ ListaMensagens NegConta::Scan::executar(int64_t idInicial, int64_t idFinal) {
       if (p == Passo::proxima) continue;
       decidir(m);
       apagar(m);
+      lote_.talvezConfirmar();
     }
   } catch (...) {
     finalizar(true);
@@ -198,11 +235,14 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
     if (toLower(trimView(m.p.assunto)) == "remover") {
       std::string remetente = toLower(trimView(m.p.remetente));
       // A request without a sender names nobody to unsubscribe.
-      if (!remetente.empty())
+      if (!remetente.empty()) {
+        lote_.antesDeGravar();
         n_.banco_.inserirEmailInvalido(remetente, "pedido de remoção", conta_.email, diaDe(agora_),
                                        kTipoDescadastro, std::max<int64_t>(uid, 0), true);
+      }
       log("Pedido de remoção: " + m.p.remetente, kAzulMarinho);
       try {
+        lote_.confirmar();
         n_.deleteByMsgID(imap_, m.uid);
       } catch (const std::exception&) {
       }
@@ -243,6 +283,7 @@ void NegConta::Scan::decidir(Mensagem& m) {
 
   const std::string assunto80 = primeiros(m.p.assunto, 80);
   if (!m.candidato.empty() && !m.remetentePadrao.empty()) {
+    lote_.antesDeGravar();
     int novo =
         n_.banco_.inserirEmailInvalido(m.candidato, m.frase.frase, conta_.email, diaDe(agora_),
                                        m.frase.tipo, std::max<int64_t>(numero(m.uid), 0), true);
@@ -269,6 +310,7 @@ void NegConta::Scan::apagar(const Mensagem& m) {
   const std::string assunto80 = primeiros(m.p.assunto, 80);
   if (!m.remetentePadrao.empty()) {
     if (apagar_) {
+      lote_.confirmar();
       n_.deleteByMsgID(imap_, m.uid);
       log("Excluída: " + assunto80, kVermelho);
     }
@@ -278,6 +320,7 @@ void NegConta::Scan::apagar(const Mensagem& m) {
     for (const auto& r : regras) {
       std::string t = toLower(trimView(r));
       if (t.empty() || alvo.find(t) == std::string::npos) continue;
+      lote_.confirmar();
       n_.deleteByMsgID(imap_, m.uid);
       log("Excluída (contém \"" + t + "\" no " + onde + "): " + assunto80, kVermelho);
       return true;
@@ -305,6 +348,11 @@ void NegConta::Scan::enviarFila(bool durante) {
 }
 
 void NegConta::Scan::finalizar(bool falhou) {
+  try {
+    lote_.confirmar();
+  } catch (const std::exception&) {
+    if (!falhou) throw;
+  }
   if (apagar_) {
     log(conta_.email + " - Consolidando mensagens excluídas... ", kFucsia);
     try {

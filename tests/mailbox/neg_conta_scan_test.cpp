@@ -130,6 +130,30 @@ TEST_F(GetMessages, DeletionRemovesBouncesAndConsolidatesAtTheEnd) {
   EXPECT_EQ(servidor().quantidade(u), 1u);
 }
 
+TEST_F(GetMessages, AStoredAddressIsCommittedBeforeItsBounceIsDeleted) {
+  std::string u = novoUsuario({});
+  servidor().semear(u,
+                    {retorno("caixa_cheia_latin1.eml", u), retorno("usuario_inexistente.eml", u)});
+  config->setValor(kCheckDelete, "-1");
+  // Another connection to the same file sees only what was committed.
+  EstadoColaboracao outra;
+  BancoDados leitor(home.string(), outra);
+  leitor.esperaAberturaMs = 0;
+  leitor.abrirBD();
+  struct Verificador : testing::RecordingScanObserver {
+    BancoDados* leitor;
+    std::vector<int64_t> vistos;
+    void setLogGeral(const std::string& m, Cor c) override {
+      if (m.rfind("Excluída", 0) == 0) vistos.push_back(leitor->qtdTabela("tbemailsinvalidos"));
+      RecordingScanObserver::setLogGeral(m, c);
+    }
+  } verificador;
+  verificador.leitor = &leitor;
+  neg->observador = &verificador;
+  varrer(contaDe(u));
+  EXPECT_EQ(verificador.vistos, (std::vector<int64_t>{1, 2}));
+}
+
 TEST_F(GetMessages, SubjectAndBodyRulesDeleteOnlyOrdinaryMessages) {
   std::string u = novoUsuario({mensagem("a@cliente.test", "Férias", "Estou de FÉRIAS até..."),
                                mensagem("b@cliente.test", "  Resposta AUTOMÁTICA "),

@@ -57,19 +57,16 @@ bool umDe(const std::string& t, const std::array<const char*, N>& textos) {
 // The settings of a provider the program knows, or of the discovery program; false (with a
 // message) when neither finds them.
 bool configurarAutomaticamente(MailboxWorkspace& w, const AccountOptions& o, CLContas& c) {
-  std::string email = toLower(o.email);
-  for (const auto& p : kProvedores)
-    if (std::any_of(p.padroes.begin(), p.padroes.end(),
-                    [&](const std::string& x) { return email.find(x) != std::string::npos; })) {
-      c.ImapServidor = p.servidor;
-      c.ImapPorta = p.porta;
-      c.ImapTipoAutenticacao = p.tipoAuth;
-      c.ImapUsarTLS = p.usarTLS;
-      c.ImapVersaoIp = p.versaoIp;
-      c.ImapModoSSL = p.modoSSL;
-      c.ImapMetodoSSL = p.metodoSSL;
-      return true;
-    }
+  if (const Provedor* p = provedorDe(toLower(o.email))) {
+    c.ImapServidor = p->servidor;
+    c.ImapPorta = p->porta;
+    c.ImapTipoAutenticacao = p->tipoAuth;
+    c.ImapUsarTLS = p->usarTLS;
+    c.ImapVersaoIp = p->versaoIp;
+    c.ImapModoSSL = p->modoSSL;
+    c.ImapMetodoSSL = p->metodoSSL;
+    return true;
+  }
   ProcessLauncher launcher;
   CLEmailTest exchange(w.home, launcher, w.pump);
   if (!exchange.execEmailTest()) {

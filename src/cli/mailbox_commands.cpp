@@ -123,16 +123,9 @@ int negativeAdd(const MailboxOptions& o) {
     return 2;
   }
   return comWorkspace(o.home, [&](MailboxWorkspace& w) {
-    std::time_t s = std::chrono::system_clock::to_time_t(w.platform->now());
-    std::tm l{};
-    localtime_r(&s, &l);
     NegativeBaseGrid grid(*w.banco);
     try {
-      grid.inserirDescadastro(
-          trim(o.email),
-          std::chrono::year_month_day{std::chrono::year{l.tm_year + 1900},
-                                      std::chrono::month{static_cast<unsigned>(l.tm_mon + 1)},
-                                      std::chrono::day{static_cast<unsigned>(l.tm_mday)}});
+      grid.inserirDescadastro(trim(o.email), diaLocal(w.platform->now()));
     } catch (const std::exception& e) {
       std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
       return 1;

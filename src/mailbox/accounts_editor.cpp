@@ -26,48 +26,21 @@ constexpr const char* kDominioGlobo = "@globo.com";
 
 }  // namespace
 
+// clang-format off
 const std::vector<Provedor> kProvedores = {
-    {{"@globo."},
-     "imap.globo.com",
-     "993",
-     "SASL",
-     "TLS implícito",
-     "IPV6",
-     "Não definido",
-     "TLSv1"},
-    {{"@yahoo."},
-     "imap.mail.yahoo.com",
-     "993",
-     "Padrão",
-     "TLS implícito",
-     "IPV4",
-     "Não definido",
-     "TLSv1"},
-    {{"@gmail."},
-     "imap.gmail.com",
-     "143",
-     "Padrão",
-     "TLS implícito",
-     "IPV4",
-     "Não definido",
-     "TLSv1"},
-    {{"@bol."},
-     "imap.bol.com.br",
-     "993",
-     "Padrão",
-     "Sem suporte a TLS",
-     "IPV4",
-     "Não definido",
-     "TLSv1"},
-    {{"@hotmail.", "@outlook.", "@msn."},
-     "outlook.office365.com",
-     "993",
-     "Padrão",
-     "TLS implícito",
-     "IPV4",
-     "Não definido",
-     "TLSv1"},
+    {{"@globo."}, "imap.globo.com", "993", "SASL", "TLS implícito", "IPV6", "Não definido", "TLSv1"},
+    {{"@yahoo."}, "imap.mail.yahoo.com", "993", "Padrão", "TLS implícito", "IPV4", "Não definido", "TLSv1"},
+    {{"@gmail."}, "imap.gmail.com", "143", "Padrão", "TLS implícito", "IPV4", "Não definido", "TLSv1"},
+    {{"@bol."}, "imap.bol.com.br", "993", "Padrão", "Sem suporte a TLS", "IPV4", "Não definido", "TLSv1"},
+    {{"@hotmail.", "@outlook.", "@msn."}, "outlook.office365.com", "993", "Padrão", "TLS implícito", "IPV4", "Não definido", "TLSv1"},
 };
+// clang-format on
+
+const Provedor* provedorDe(const std::string& emailMinusculo) {
+  for (const auto& p : kProvedores)
+    if (contemAlgum(emailMinusculo, p.padroes)) return &p;
+  return nullptr;
+}
 
 std::string avisoAplicativosMenosSeguros(const std::string& provedor) {
   return "Atenção: para poder trabalhar com contas do " + provedor +

@@ -32,6 +32,8 @@ struct Provedor {
   std::string porta, tipoAuth, usarTLS, versaoIp, modoSSL, metodoSSL;
 };
 extern const std::vector<Provedor> kProvedores;
+// The first known provider whose pattern occurs in the lower-case address; none when none does.
+const Provedor* provedorDe(const std::string& emailMinusculo);
 
 class AccountsEditor {
  public:

@@ -22,4 +22,13 @@ std::string dataTexto(std::chrono::system_clock::time_point t) {
   return formatar(t, "%d/%m/%Y");
 }
 
+std::chrono::year_month_day diaLocal(std::chrono::system_clock::time_point t) {
+  std::time_t s = std::chrono::system_clock::to_time_t(t);
+  std::tm l{};
+  localtime_r(&s, &l);
+  return std::chrono::year_month_day{std::chrono::year{l.tm_year + 1900},
+                                     std::chrono::month{static_cast<unsigned>(l.tm_mon + 1)},
+                                     std::chrono::day{static_cast<unsigned>(l.tm_mday)}};
+}
+
 }  // namespace quorvel

@@ -29,5 +29,7 @@ struct LogLine {
 std::string dataHoraTexto(std::chrono::system_clock::time_point t);
 // "dd/mm/yyyy" (local time).
 std::string dataTexto(std::chrono::system_clock::time_point t);
+// The local calendar day of `t`.
+std::chrono::year_month_day diaLocal(std::chrono::system_clock::time_point t);
 
 }  // namespace quorvel

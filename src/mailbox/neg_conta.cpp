@@ -20,6 +20,20 @@ bool verdadeiro(const Statement& st, int i) {
   return t == "1" || t == "true" || t == "-1";
 }
 
+// The record's stored columns, bound by their own names.
+void bindConta(Statement& st, const CLContas& c) {
+  st.bind(":email", c.email)
+      .bind(":senha", c.senha)
+      .bind(":servidor", c.ImapServidor)
+      .bind(":nome_usuario", c.ImapNomeUsuario)
+      .bind(":tipo_autenticacao", c.ImapTipoAutenticacao)
+      .bind(":usar_tls", c.ImapUsarTLS)
+      .bind(":versao_ip", c.ImapVersaoIp)
+      .bind(":modo_ssl", c.ImapModoSSL)
+      .bind(":metodo_ssl", c.ImapMetodoSSL)
+      .bind(":porta", c.ImapPorta);
+}
+
 }  // namespace
 
 NegConta::NegConta(BancoDados& banco, Configuracoes& config, Platform& platform, Dialogs& dialogs,
@@ -55,24 +69,13 @@ std::optional<CLContas> NegConta::getConta(const std::string& email) {
 bool NegConta::newContaSave(const CLContas& c) {
   try {
     int64_t id = getNextId();
-    banco_.db()
-        .prepare(
-            "INSERT INTO tbContas (id_conta, conta_ativa, email, senha, servidor, nome_usuario, "
-            "tipo_autenticacao, usar_tls, versao_ip, modo_ssl, metodo_ssl, porta) VALUES (:id, "
-            "1, :email, :senha, :servidor, :nome_usuario, :tipo_autenticacao, :usar_tls, "
-            ":versao_ip, :modo_ssl, :metodo_ssl, :porta)")
-        .bind(":id", id)
-        .bind(":email", c.email)
-        .bind(":senha", c.senha)
-        .bind(":servidor", c.ImapServidor)
-        .bind(":nome_usuario", c.ImapNomeUsuario)
-        .bind(":tipo_autenticacao", c.ImapTipoAutenticacao)
-        .bind(":usar_tls", c.ImapUsarTLS)
-        .bind(":versao_ip", c.ImapVersaoIp)
-        .bind(":modo_ssl", c.ImapModoSSL)
-        .bind(":metodo_ssl", c.ImapMetodoSSL)
-        .bind(":porta", c.ImapPorta)
-        .exec();
+    Statement st = banco_.db().prepare(
+        "INSERT INTO tbContas (id_conta, conta_ativa, email, senha, servidor, nome_usuario, "
+        "tipo_autenticacao, usar_tls, versao_ip, modo_ssl, metodo_ssl, porta) VALUES (:id, "
+        "1, :email, :senha, :servidor, :nome_usuario, :tipo_autenticacao, :usar_tls, "
+        ":versao_ip, :modo_ssl, :metodo_ssl, :porta)");
+    bindConta(st, c);
+    st.bind(":id", id).exec();
     return true;
   } catch (const std::exception& e) {
     dialogs_.msgErro(e.what());
@@ -90,24 +93,13 @@ bool NegConta::editConta(const CLContas& c) {
   }
   int64_t id = achar.columnInt(0);
   achar.reset();
-  banco_.db()
-      .prepare(
-          "UPDATE tbContas SET email = :email, senha = :senha, servidor = :servidor, "
-          "nome_usuario = :nome_usuario, tipo_autenticacao = :tipo_autenticacao, usar_tls = "
-          ":usar_tls, versao_ip = :versao_ip, modo_ssl = :modo_ssl, metodo_ssl = :metodo_ssl, "
-          "porta = :porta WHERE id_conta = :id")
-      .bind(":email", c.email)
-      .bind(":senha", c.senha)
-      .bind(":servidor", c.ImapServidor)
-      .bind(":nome_usuario", c.ImapNomeUsuario)
-      .bind(":tipo_autenticacao", c.ImapTipoAutenticacao)
-      .bind(":usar_tls", c.ImapUsarTLS)
-      .bind(":versao_ip", c.ImapVersaoIp)
-      .bind(":modo_ssl", c.ImapModoSSL)
-      .bind(":metodo_ssl", c.ImapMetodoSSL)
-      .bind(":porta", c.ImapPorta)
-      .bind(":id", id)
-      .exec();
+  Statement st = banco_.db().prepare(
+      "UPDATE tbContas SET email = :email, senha = :senha, servidor = :servidor, "
+      "nome_usuario = :nome_usuario, tipo_autenticacao = :tipo_autenticacao, usar_tls = "
+      ":usar_tls, versao_ip = :versao_ip, modo_ssl = :modo_ssl, metodo_ssl = :metodo_ssl, "
+      "porta = :porta WHERE id_conta = :id");
+  bindConta(st, c);
+  st.bind(":id", id).exec();
   return true;
 }
 

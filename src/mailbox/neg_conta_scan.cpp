@@ -29,13 +29,6 @@ std::tm local(Clock::time_point t) {
   return r;
 }
 
-std::chrono::year_month_day diaDe(Clock::time_point t) {
-  std::tm l = local(t);
-  return std::chrono::year_month_day{std::chrono::year{l.tm_year + 1900},
-                                     std::chrono::month{static_cast<unsigned>(l.tm_mon + 1)},
-                                     std::chrono::day{static_cast<unsigned>(l.tm_mday)}};
-}
-
 // Local midnight of the day of `t`.
 Clock::time_point meiaNoite(Clock::time_point t) {
   std::tm l = local(t);
@@ -237,8 +230,9 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
       // A request without a sender names nobody to unsubscribe.
       if (!remetente.empty()) {
         lote_.antesDeGravar();
-        n_.banco_.inserirEmailInvalido(remetente, "pedido de remoção", conta_.email, diaDe(agora_),
-                                       kTipoDescadastro, std::max<int64_t>(uid, 0), true);
+        n_.banco_.inserirEmailInvalido(remetente, "pedido de remoção", conta_.email,
+                                       diaLocal(agora_), kTipoDescadastro,
+                                       std::max<int64_t>(uid, 0), true);
       }
       log("Pedido de remoção: " + m.p.remetente, kAzulMarinho);
       try {
@@ -285,7 +279,7 @@ void NegConta::Scan::decidir(Mensagem& m) {
   if (!m.candidato.empty() && !m.remetentePadrao.empty()) {
     lote_.antesDeGravar();
     int novo =
-        n_.banco_.inserirEmailInvalido(m.candidato, m.frase.frase, conta_.email, diaDe(agora_),
+        n_.banco_.inserirEmailInvalido(m.candidato, m.frase.frase, conta_.email, diaLocal(agora_),
                                        m.frase.tipo, std::max<int64_t>(numero(m.uid), 0), true);
     if (novo == 1) {
       log("ADICIONADO: " + m.candidato + " - " + m.remetentePadrao + " - " + m.frase.frase, kVerde);

@@ -3,13 +3,12 @@
 #include "mailbox/imap_client.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 
 #include "mailbox_fixture.h"
+#include "scripted_imap_server.h"
 
 namespace quorvel {
 namespace {
@@ -17,6 +16,7 @@ namespace {
 using testing::DovecotPeer;
 using testing::MailboxServer;
 using testing::mensagem;
+using testing::ScriptedImapServer;
 
 class ImapClientTest : public MailboxServer {};
 
@@ -136,18 +136,10 @@ TEST_F(ImapClientTest, ServerWithoutStartTlsFailsOnlyWhenTlsIsRequired) {
 }
 
 TEST_F(ImapClientTest, SilentServerTimesOutInsteadOfHanging) {
-  // Accepts the connection and never says a word.
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  ::listen(fd, 4);
-  socklen_t len = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  ScriptedImapServer mudo([](const std::string&) { return std::vector<std::string>{}; }, false);
   ImapClient imap;
   imap.host = "127.0.0.1";
-  imap.setPort(ntohs(a.sin_port));
+  imap.setPort(mudo.porta());
   imap.username = "x";
   imap.password = "y";
   imap.connectTimeoutS = 1;
@@ -161,7 +153,6 @@ TEST_F(ImapClientTest, SilentServerTimesOutInsteadOfHanging) {
               "tempo esgotado aguardando o servidor 127.0.0.1:" + std::to_string(imap.port()));
   }
   EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
-  ::close(fd);
 }
 
 TEST_F(ImapClientTest, LineBreaksInCredentialsAreRefusedBeforeAnythingIsSent) {

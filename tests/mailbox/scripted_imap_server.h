@@ -23,7 +23,9 @@ class ScriptedImapServer {
   // on.
   using Responder = std::function<std::vector<std::string>(const std::string& comando)>;
 
-  explicit ScriptedImapServer(Responder r) : responder_(std::move(r)) {
+  // Without `saudacao` the peer accepts connections and never says a word.
+  explicit ScriptedImapServer(Responder r, bool saudacao = true)
+      : responder_(std::move(r)), saudacao_(saudacao) {
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -62,7 +64,7 @@ class ScriptedImapServer {
     while (esperar(fd_)) {
       int c = ::accept(fd_, nullptr, nullptr);
       if (c < 0) continue;
-      enviar(c, "* OK IMAP pronto\r\n");
+      if (saudacao_) enviar(c, "* OK IMAP pronto\r\n");
       std::string buf;
       bool calado = false;
       char b[4096];
@@ -76,7 +78,7 @@ class ScriptedImapServer {
           size_t sp = linha.find(' ');
           std::string tag = linha.substr(0, sp);
           std::string cmd = sp == std::string::npos ? "" : linha.substr(sp + 1);
-          if (calado) continue;
+          if (calado || !saudacao_) continue;
           std::vector<std::string> r = responder_(cmd);
           if (r.empty()) {
             calado = true;
@@ -93,6 +95,7 @@ class ScriptedImapServer {
   static void enviar(int c, const std::string& s) { ::send(c, s.data(), s.size(), MSG_NOSIGNAL); }
 
   Responder responder_;
+  bool saudacao_;
   int fd_ = -1;
   int porta_ = 0;
   std::atomic<bool> parar_{false};

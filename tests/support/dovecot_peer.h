@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/dns_peer.h"
+
 namespace quorvel::testing {
 
 class DovecotPeer {
@@ -106,18 +108,6 @@ class DovecotPeer {
   }
 
  private:
-  static int portaLivre() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    int porta = ntohs(a.sin_port);
-    ::close(fd);
-    return porta;
-  }
   static bool aceita(int porta) {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -181,8 +171,8 @@ class DovecotPeer {
   }
 
   void iniciar() {
-    portaPlana_ = portaLivre();
-    portaTls_ = portaLivre();
+    portaPlana_ = teste::portaLivre(SOCK_STREAM);
+    portaTls_ = teste::portaLivre(SOCK_STREAM);
     if (portaTls_ == portaPlana_) return;
     escreverConfiguracao();
     pid_t pid = ::fork();

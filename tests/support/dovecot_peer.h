@@ -13,6 +13,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -177,6 +178,8 @@ class DovecotPeer {
     escreverConfiguracao();
     pid_t pid = ::fork();
     if (pid == 0) {
+      // A test process that dies without its destructor still takes the server down with it.
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
       std::FILE* f = std::freopen((pasta_ / "stderr.log").c_str(), "w", stderr);
       (void)f;
       std::string conf = (pasta_ / "dovecot.conf").string();

@@ -119,6 +119,12 @@ TEST_F(AccountsEditorTest, SayingNoWithoutPasswordStoresNothing) {
                                       std::string("informacao: ") + kMsgConfigureDados}));
   EXPECT_TRUE(neg->accounts().empty());
   EXPECT_TRUE(ed->modoNovaConta());
+  ed->btnCancelarClick();
+  EXPECT_FALSE(ed->modoNovaConta());
+  EXPECT_FALSE(ed->emailHabilitado);
+  EXPECT_TRUE(ed->testarHabilitado);
+  EXPECT_TRUE(ed->contaAtivaVisivel);
+  EXPECT_EQ(ed->pagina, PaginaContas::contasCadastradas);
 }
 
 TEST_F(AccountsEditorTest, ClickingARowDuringANewEntryDropsItAndLaterSavesEditThatRow) {

@@ -95,6 +95,39 @@ TEST_F(MailboxCheckTest, AccountFailuresAreLogLinesAndTheRunGoesOn) {
   EXPECT_EQ(l[10], boa + " CHECAGEM - Checagem concluída!");
 }
 
+TEST_F(MailboxCheckTest, RefusedDeletionEndsTheScanAfterTheClosingSteps) {
+  const std::string bounce = retorno("usuario_inexistente.eml", "conta@exemplo.test");
+  std::vector<std::string> comandos;
+  ScriptedImapServer recusa([&](const std::string& cmd) -> std::vector<std::string> {
+    comandos.push_back(cmd.substr(0, cmd.find(' ')));
+    if (cmd.rfind("SELECT", 0) == 0) return {"* 1 EXISTS", "OK [READ-WRITE] done"};
+    if (cmd == "FETCH 1 (UID)") return {"* 1 FETCH (UID 41)", "OK done"};
+    if (cmd == "FETCH 1 BODY[]")
+      return {"* 1 FETCH (BODY[] {" + std::to_string(bounce.size()) + "}\r\n" + bounce + ")",
+              "OK done"};
+    if (cmd.rfind("UID STORE", 0) == 0) return {"NO [CANNOT] Permissão negada"};
+    return ScriptedImapServer::padrao(cmd);
+  });
+  CLContas c = contaDe("conta@exemplo.test");
+  c.ImapPorta = std::to_string(recusa.porta());
+  neg->newContaSave(c);
+  w->ckbApagar = true;
+  w->btnChecarClick();
+  EXPECT_EQ(log(), (std::vector<std::string>{
+                       "Iniciando conta conta@exemplo.test...",
+                       "Conta conta@exemplo.test conectada com sucesso!",
+                       "Iniciando checagem de retornos...",
+                       "ADICIONADO: joao.silva@cliente.test - mailer-daemon@ - address rejected",
+                       "conta@exemplo.test - Consolidando mensagens excluídas... ",
+                       "conta@exemplo.test - Concluído ",
+                       "conta@exemplo.testCHECAGEM - Erro ao pegar mensagens: [CANNOT] Permissão "
+                       "negada"}));
+  EXPECT_NE(std::find(comandos.begin(), comandos.end(), "EXPUNGE"), comandos.end());
+  Configuracoes lida(home.string());
+  lida.loadConfig();
+  EXPECT_EQ(lida.valor(chaveMaxUid("conta@exemplo.test")), "41");
+}
+
 TEST_F(MailboxCheckTest, CancelStopsOnlyTheAccountUnderExamination) {
   std::string a = novoUsuario({mensagem("x@c.test", "1"), mensagem("y@c.test", "2")});
   std::string b = novoUsuario({mensagem("z@c.test", "3"), mensagem("w@c.test", "4")});

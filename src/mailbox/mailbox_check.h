@@ -12,7 +12,7 @@
 
 #include "common/name_value_list.h"
 #include "common/ports.h"
-#include "mailbox/mailbox_log.h"
+#include "mailbox/log_line.h"
 #include "mailbox/neg_conta.h"
 #include "mailbox/negative_base_grid.h"
 

@@ -13,7 +13,7 @@
 #include "mailbox/cl_contas.h"
 #include "mailbox/cl_msg.h"
 #include "mailbox/imap_client.h"
-#include "mailbox/mailbox_log.h"
+#include "mailbox/log_line.h"
 
 namespace quorvel {
 

@@ -9,7 +9,7 @@
 #include "common/scripted_ports.h"
 #include "common/text_file.h"
 #include "mailbox/cl_email_test.h"
-#include "mailbox_fixture.h"
+#include "mailbox_server.h"
 #include "support/dns_peer.h"
 
 namespace quorvel {

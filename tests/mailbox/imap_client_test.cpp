@@ -7,7 +7,7 @@
 
 #include <chrono>
 
-#include "mailbox_fixture.h"
+#include "mailbox_server.h"
 #include "scripted_imap_server.h"
 
 namespace quorvel {

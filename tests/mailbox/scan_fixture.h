@@ -13,7 +13,7 @@
 #include "common/scripted_ports.h"
 #include "common/text_file.h"
 #include "mailbox/neg_conta.h"
-#include "mailbox_fixture.h"
+#include "mailbox_server.h"
 #include "store/banco_dados.h"
 #include "store/configuracoes.h"
 

@@ -1,4 +1,4 @@
-#include "mailbox/mailbox_log.h"
+#include "mailbox/log_line.h"
 
 #include <ctime>
 

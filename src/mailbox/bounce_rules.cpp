@@ -31,7 +31,8 @@ const std::vector<std::string> kFrasesPermanentes = {"wasn't found at",
                                                      "não existe esta caixa postal",
                                                      "endereço não encontrado"};
 
-// Entries 15 to 17 can never match first (entry 8 is part of them); they stay as they were given.
+// The last three can never match first ("hours on the queue" is part of them); they are kept so
+// that the table stays the one users know.
 const std::vector<std::string> kFrasesRelativas = {"quota exceeded",
                                                    "mailbox is full",
                                                    "over quota",

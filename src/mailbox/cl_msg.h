@@ -22,7 +22,7 @@ struct ClMsg {
   std::string lida;
 
   ClMsg() = default;
-  // The constructor `create`, with its arguments in its own order.
+  // `create`: the values in this order.
   ClMsg(std::string data, std::string aemail, std::string aassunto, std::string aAnexos,
         std::string aNomeRemetente, std::string afrom, std::string aReplyTo, std::string abody,
         std::string amailfolder, std::string aheader, bool abcc, std::string amsgId,

@@ -48,7 +48,7 @@ class MailboxCheck : public ScanObserver {
   int timeoutConexaoS = 30;
   int timeoutLeituraS = 60;
 
-  // --- Window state (the described fields) ------------------------------------------------------
+  // --- Window state ----------------------------------------------------------------------
   std::unique_ptr<NegConta> gNegConta;
   std::unique_ptr<ImapClient> gImap;
   std::unique_ptr<TlsHandler> gOpenSSLHandler;

@@ -1,6 +1,7 @@
 #include "bulk/bulk_validation.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 #include "bulk/line_read_ahead.h"
@@ -78,17 +79,8 @@ void BulkValidation::iniciar() {
 
   const std::string pasta = paths::dados(platform_.programFolder());
   paths::createFolder(pasta);
-  const std::string carimbo = fileStamp(platform_.now());
-  arquivoValidos = paths::join(pasta, "big_validos " + carimbo + ".txt");
-  arquivoInvalidos = paths::join(pasta, "big_invalidos " + carimbo + ".txt");
   OutputFile val, inv;
-  for (OutputFile* f : {&val, &inv}) {
-    const std::string& caminho = f == &val ? arquivoValidos : arquivoInvalidos;
-    if (!f->create(caminho)) {
-      dialogs_.msgErro(kMsgNaoCriouArquivo + caminho + "\\n" + f->error());
-      return;
-    }
-  }
+  if (!criarSaidas(pasta, val, inv)) return;
 
   // The validation window shows the counters of the run.
   notify(BulkNotice::Kind::runStarted);
@@ -118,6 +110,31 @@ void BulkValidation::iniciar() {
   }
   platform_.shellOpen(pasta);
   notify();
+}
+
+bool BulkValidation::criarSaidas(const std::string& pasta, OutputFile& val, OutputFile& inv) {
+  // Two runs in the same second must not write into each other's files: both names are taken
+  // new, with " (2)", " (3)" ... before ".txt" while either exists.
+  const std::string carimbo = fileStamp(platform_.now());
+  for (int n = 1;; ++n) {
+    const std::string sufixo = carimbo + (n == 1 ? "" : " (" + std::to_string(n) + ")") + ".txt";
+    arquivoValidos = paths::join(pasta, "big_validos " + sufixo);
+    arquivoInvalidos = paths::join(pasta, "big_invalidos " + sufixo);
+    if (val.create(arquivoValidos, true) && inv.create(arquivoInvalidos, true)) return true;
+    const bool ocupado = val.existed() || inv.existed();
+    const OutputFile& falhou = val.failed() ? val : inv;
+    const std::string erro = kMsgNaoCriouArquivo + falhou.path() + "\\n" + falhou.error();
+    if (!val.failed()) {
+      val.close();
+      std::remove(arquivoValidos.c_str());  // ours, just created and empty
+    }
+    if (!ocupado || n >= 1000) {
+      dialogs_.msgErro(erro);
+      arquivoValidos.clear();
+      arquivoInvalidos.clear();
+      return false;
+    }
+  }
 }
 
 bool BulkValidation::cancelamentoAtendido() {

@@ -72,6 +72,8 @@ class BulkValidation {
   // One listed file into the two outputs; false when the run must stop (a cancel, a write
   // failure).
   bool validarArquivo(size_t indice, OutputFile& val, OutputFile& inv);
+  // Creates the two output files under names no earlier run holds; false (told) on failure.
+  bool criarSaidas(const std::string& pasta, OutputFile& val, OutputFile& inv);
   // The progress box's "Cancelar" was pressed: the run's message is shown and the run marked
   // cancelled.
   bool cancelamentoAtendido();

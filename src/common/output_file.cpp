@@ -14,13 +14,15 @@ OutputFile::~OutputFile() {
   close();
 }
 
-bool OutputFile::create(const std::string& caminho) {
+bool OutputFile::create(const std::string& caminho, bool novo) {
   close();
   caminho_ = caminho;
   erro_.clear();
   buffer_.clear();
-  fd_ = ::open(caminho.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  existia_ = false;
+  fd_ = ::open(caminho.c_str(), O_WRONLY | O_CREAT | (novo ? O_EXCL : O_TRUNC) | O_CLOEXEC, 0644);
   if (fd_ < 0) {
+    existia_ = errno == EEXIST;
     erro_ = describeSystemError(errno);
     return false;
   }

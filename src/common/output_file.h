@@ -15,8 +15,10 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Creates the file (replacing one of the same name) and writes the byte-order mark.
-  bool create(const std::string& caminho);
+  // Creates the file and writes the byte-order mark. A file of the same name is replaced, or,
+  // with `novo`, left alone: the creation fails and existed() tells why.
+  bool create(const std::string& caminho, bool novo = false);
+  bool existed() const { return existia_; }
   // One line: the parts one after another, then CR LF.
   void writeLine(std::string_view texto);
   void writeLine(std::string_view texto, char separador, std::string_view resto);
@@ -39,6 +41,7 @@ class OutputFile {
   std::string caminho_;
   std::string buffer_;
   std::string erro_;
+  bool existia_ = false;
 };
 
 }  // namespace quorvel

@@ -1,6 +1,7 @@
 #include "lists/name_identification.h"
 
 #include "common/byte_trie.h"
+#include "lists/list_cleaning.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -320,6 +321,8 @@ int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& lis
     const std::string dominio =
         trim(arroba == std::string_view::npos ? endereco : endereco.substr(arroba + 1));
     if (!vistos.insert(toLower(dominio)).second) continue;
+    // The free-mail providers' role addresses are other people's personal mailboxes.
+    if (ehProvedorGratuito("@" + dominio)) continue;
     if (gerarPadrao) {
       const size_t ponto = dominio.find('.');
       gerar((ponto == std::string::npos ? std::string() : dominio.substr(0, ponto)) + "@" +

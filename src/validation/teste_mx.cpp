@@ -59,6 +59,11 @@ int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
     v.answeredFromStore();
     return cache;
   }
+  if (dominioView.empty()) {
+    // No domain at all (the syntax stage is off): no mail server, and nothing worth storing.
+    ultimaOrigem = Origem::dns;
+    return 0;
+  }
   std::string dominio(dominioView);
 
   int resposta = 2;

@@ -296,6 +296,12 @@ TEST_F(NameIdentification, GenerationCases) {
     Rows gerados;  // the rows appended
   };
   const std::vector<Caso> casos = {
+      {"free-mail providers' domains generate nothing: their mailboxes are people's own",
+       {{"emails"}, {"a@gmail.com"}, {"b@Hotmail.com"}, {"c@ig.com.br"}, {"d@loja.com.br"}},
+       0,
+       "contato",
+       true,
+       {{"loja@loja.com.br"}, {"contato@loja.com.br"}}},
       {"a domain in capitals and in small letters generates once",
        {{"emails"}, {"a@EMPRESA.com"}, {"b@empresa.com"}},
        0,

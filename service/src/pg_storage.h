@@ -1,0 +1,48 @@
+#pragma once
+
+#include <mutex>
+#include <vector>
+
+#include "storage.h"
+
+typedef struct pg_conn PGconn;
+
+namespace quorvel::service {
+
+// The server storage: a PostgreSQL database through libpq, same tables as the embedded one.
+// The server's group commits go through one connection; downloads and users use a pool.
+class PgStorage : public Storage {
+ public:
+  explicit PgStorage(std::string url);
+  ~PgStorage() override;
+
+  void prepare() override;
+  std::optional<User> findUser(std::string_view email) override;
+  bool addUser(const User& user) override;
+  bool setUserActive(std::string_view email, bool active) override;
+  bool setUserKey(std::string_view email, const std::string& hash,
+                  const std::string& salt) override;
+  void setCompartilha(int64_t userId, bool on) override;
+  std::vector<User> listUsers() override;
+  void scanVisible(Kind kind, const std::function<void(int64_t, std::string_view,
+                                                       std::string_view)>& row) override;
+  void scanSightings(Kind kind,
+                     const std::function<void(std::string_view, int64_t)>& row) override;
+  void commit(const Changes& changes) override;
+  void readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string& out) override;
+  bool lockForServer() override;
+
+ private:
+  class Lease;
+  PGconn* connect();
+  PGconn* acquire();
+  void release(PGconn* conn);
+
+  std::string url_;
+  std::mutex poolMutex_;
+  std::vector<PGconn*> idle_;
+  std::mutex writeMutex_;
+  PGconn* writer_ = nullptr;
+};
+
+}  // namespace quorvel::service

@@ -250,6 +250,8 @@ GuardedServer::~GuardedServer() {
   if (tls_) SSL_CTX_free(tls_);
 }
 
+void GuardedServer::widenBacklog(int backlog) { ::listen(svr_sock_, backlog); }
+
 bool GuardedServer::currentRequestTimedOut() { return tlCurrent && tlCurrent->timedOut(); }
 bool GuardedServer::currentRequestTooLarge() { return tlCurrent && tlCurrent->tooLarge(); }
 

@@ -16,7 +16,7 @@ struct ConnectionLimits {
   // Request line, headers and body together; beyond it the client gets 413, also for bodies
   // without a Content-Length.
   size_t maxRequestBytes = 2 * 1024 * 1024 + 64 * 1024;
-  size_t keepAliveMaxCount = 100;
+  size_t keepAliveMaxCount = 1000;
 };
 
 // cpp-httplib's server with its connection handling replaced: a deadline per request and a cap
@@ -27,6 +27,10 @@ class GuardedServer : public httplib::Server {
   // Takes ownership of tls (may be null for plain HTTP).
   GuardedServer(ConnectionLimits limits, SSL_CTX* tls);
   ~GuardedServer() override;
+
+  // The library listens with a backlog of 5: a burst of new clients would see their SYNs
+  // dropped and retried a second later. Call after binding.
+  void widenBacklog(int backlog);
 
   // For the error handler, about the request being answered on this thread.
   static bool currentRequestTimedOut();

@@ -130,11 +130,12 @@ void PgStorage::prepare() {
       "key_hash TEXT NOT NULL, key_salt TEXT NOT NULL, active SMALLINT NOT NULL DEFAULT 1, "
       "compartilha SMALLINT NOT NULL DEFAULT 0, created_on TEXT NOT NULL)");
   run(writer_,
-      "CREATE TABLE IF NOT EXISTS shared_rows (kind SMALLINT NOT NULL, seq BIGINT NOT NULL, "
-      "value TEXT NOT NULL, day TEXT NOT NULL, PRIMARY KEY (kind, seq))");
+      "CREATE TABLE IF NOT EXISTS shared_blocks (kind SMALLINT NOT NULL, first_seq BIGINT NOT "
+      "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT COMPRESSION lz4 NOT "
+      "NULL, PRIMARY KEY (kind, first_seq))");
   run(writer_,
-      "CREATE TABLE IF NOT EXISTS sightings (id BIGSERIAL PRIMARY KEY, kind SMALLINT NOT NULL, "
-      "value TEXT NOT NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL)");
+      "CREATE TABLE IF NOT EXISTS sighting_blocks (id BIGSERIAL PRIMARY KEY, kind SMALLINT NOT "
+      "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT COMPRESSION lz4 NOT NULL)");
 }
 
 std::optional<User> PgStorage::findUser(std::string_view email) {
@@ -183,26 +184,33 @@ std::vector<User> PgStorage::listUsers() {
   return users;
 }
 
-void PgStorage::scanVisible(
-    Kind kind, const std::function<void(int64_t, std::string_view, std::string_view)>& row) {
+void PgStorage::scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) {
   Lease lease(*this);
-  auto r = run(lease.get(), "SELECT seq, value, day FROM shared_rows WHERE kind = $1 ORDER BY seq",
+  auto r = run(lease.get(),
+               "SELECT first_seq, row_count, day, payload FROM shared_blocks WHERE kind = $1 "
+               "ORDER BY first_seq",
                {kindText(kind)});
+  RowBlock b;
   for (int i = 0; i < PQntuples(r.get()); ++i) {
-    row(std::stoll(PQgetvalue(r.get(), i, 0)),
-        std::string_view(PQgetvalue(r.get(), i, 1), PQgetlength(r.get(), i, 1)),
-        std::string_view(PQgetvalue(r.get(), i, 2), PQgetlength(r.get(), i, 2)));
+    b.firstSeq = std::stoll(PQgetvalue(r.get(), i, 0));
+    b.count = std::stoll(PQgetvalue(r.get(), i, 1));
+    b.day = PQgetvalue(r.get(), i, 2);
+    b.payload.assign(PQgetvalue(r.get(), i, 3), static_cast<size_t>(PQgetlength(r.get(), i, 3)));
+    block(b);
   }
 }
 
-void PgStorage::scanSightings(Kind kind,
-                              const std::function<void(std::string_view, int64_t)>& row) {
+void PgStorage::scanSightings(Kind kind, const std::function<void(const SightingBlock&)>& block) {
   Lease lease(*this);
-  auto r = run(lease.get(), "SELECT value, user_id FROM sightings WHERE kind = $1 ORDER BY id",
+  auto r = run(lease.get(),
+               "SELECT user_id, day, payload FROM sighting_blocks WHERE kind = $1 ORDER BY id",
                {kindText(kind)});
+  SightingBlock b;
   for (int i = 0; i < PQntuples(r.get()); ++i) {
-    row(std::string_view(PQgetvalue(r.get(), i, 0), PQgetlength(r.get(), i, 0)),
-        std::stoll(PQgetvalue(r.get(), i, 1)));
+    b.user = std::stoll(PQgetvalue(r.get(), i, 0));
+    b.day = PQgetvalue(r.get(), i, 1);
+    b.payload.assign(PQgetvalue(r.get(), i, 2), static_cast<size_t>(PQgetlength(r.get(), i, 2)));
+    block(b);
   }
 }
 
@@ -211,24 +219,27 @@ void PgStorage::commit(const Changes& changes) {
   std::string rows, sightings;
   for (Kind kind : kAllKinds) {
     std::string k = kindText(kind);
-    for (const Sighting& s : changes.sightings[kindIndex(kind)]) {
-      sightings += k;
-      sightings += '\t';
-      appendCopyField(sightings, s.value);
-      sightings += '\t' + std::to_string(s.user) + '\t' + s.day + '\n';
+    for (const SightingBlock& b : changes.sightings[kindIndex(kind)]) {
+      sightings += k + '\t' + std::to_string(b.user) + '\t' + b.day + '\t';
+      appendCopyField(sightings, b.payload);
+      sightings += '\n';
     }
-    for (const VisibleRow& v : changes.visible[kindIndex(kind)]) {
-      rows += k + '\t' + std::to_string(v.seq) + '\t';
-      appendCopyField(rows, v.value);
-      rows += '\t' + v.day + '\n';
+    for (const RowBlock& b : changes.rows[kindIndex(kind)]) {
+      rows += k + '\t' + std::to_string(b.firstSeq) + '\t' + std::to_string(b.count) + '\t' +
+              b.day + '\t';
+      appendCopyField(rows, b.payload);
+      rows += '\n';
     }
   }
   run(writer_, "BEGIN");
   try {
     if (!sightings.empty()) {
-      copyIn(writer_, "COPY sightings (kind, value, user_id, day) FROM STDIN", sightings);
+      copyIn(writer_, "COPY sighting_blocks (kind, user_id, day, payload) FROM STDIN", sightings);
     }
-    if (!rows.empty()) copyIn(writer_, "COPY shared_rows (kind, seq, value, day) FROM STDIN", rows);
+    if (!rows.empty()) {
+      copyIn(writer_, "COPY shared_blocks (kind, first_seq, row_count, day, payload) FROM STDIN",
+             rows);
+    }
     run(writer_, "COMMIT");
   } catch (...) {
     Result r(PQexec(writer_, "ROLLBACK"), &PQclear);
@@ -239,12 +250,16 @@ void PgStorage::commit(const Changes& changes) {
 void PgStorage::readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string& out) {
   Lease lease(*this);
   auto r = run(lease.get(),
-               "SELECT value FROM shared_rows WHERE kind = $1 AND seq >= $2 AND seq < $3 "
-               "ORDER BY seq",
+               "SELECT first_seq, row_count, payload FROM shared_blocks WHERE kind = $1 AND "
+               "first_seq >= (SELECT coalesce(max(first_seq), 1) FROM shared_blocks WHERE "
+               "kind = $1 AND first_seq <= $2) AND first_seq < $3 ORDER BY first_seq",
                {kindText(kind), std::to_string(fromSeq), std::to_string(toSeq)});
+  RowBlock b;
   for (int i = 0; i < PQntuples(r.get()); ++i) {
-    out.append(PQgetvalue(r.get(), i, 0), static_cast<size_t>(PQgetlength(r.get(), i, 0)));
-    out.push_back('\n');
+    b.firstSeq = std::stoll(PQgetvalue(r.get(), i, 0));
+    b.count = std::stoll(PQgetvalue(r.get(), i, 1));
+    b.payload.assign(PQgetvalue(r.get(), i, 2), static_cast<size_t>(PQgetlength(r.get(), i, 2)));
+    sliceBlock(b, fromSeq, toSeq, out);
   }
 }
 

@@ -211,6 +211,7 @@ int runServer(const Options& options) {
     return 1;
   }
 
+  server.widenBacklog(1024);
   std::atomic<bool> ended{false};
   std::thread signalWaiter([&] {
     int sig = 0;

@@ -10,12 +10,20 @@ namespace quorvel::service {
 namespace {
 
 constexpr size_t kMaxBatchesPerGroup = 2000;
+constexpr int64_t kRowsPerBlock = 20000;
 constexpr auto kCommitWait = std::chrono::seconds(30);
 
-struct Pending {
-  bool visible = false;
-  std::vector<int64_t> users;
-};
+// Calls line(text) for every "\n"-terminated value of a payload.
+template <typename Fn>
+void forEachLine(const std::string& payload, Fn line) {
+  size_t start = 0;
+  while (start < payload.size()) {
+    size_t end = payload.find('\n', start);
+    if (end == std::string::npos) end = payload.size();
+    if (end > start) line(std::string_view(payload).substr(start, end - start));
+    start = end + 1;
+  }
+}
 
 }  // namespace
 
@@ -26,7 +34,9 @@ SharedBase::~SharedBase() { stop(); }
 
 void SharedBase::start() {
   load();
-  promoteReadyPending();
+  std::vector<std::unique_ptr<Batch>> none;
+  writeGroup(none, true);
+  if (reloadNeeded_) throw StorageError("não foi possível gravar na base ao iniciar");
   writer_ = std::thread([this] { writerLoop(); });
 }
 
@@ -43,44 +53,34 @@ void SharedBase::load() {
   for (Kind kind : kAllKinds) {
     Index fresh;
     Published pub;
-    storage_.scanVisible(kind, [&](int64_t seq, std::string_view value, std::string_view day) {
-      if (seq != fresh.nextSeq) {
+    storage_.scanRows(kind, [&](const RowBlock& block) {
+      if (block.firstSeq != fresh.nextSeq) {
         throw StorageError("sequência interrompida na base " +
-                           std::to_string(static_cast<int>(kind)) + " em " + std::to_string(seq));
+                           std::to_string(static_cast<int>(kind)) + " em " +
+                           std::to_string(block.firstSeq));
       }
-      fresh.visible.emplace(value);
-      if (pub.lastDay != day) {
-        pub.firstSeqOfDay.emplace(std::string(day), seq);
-        pub.lastDay = std::string(day);
+      forEachLine(block.payload, [&](std::string_view value) { fresh.visible.emplace(value); });
+      if (pub.lastDay != block.day) {
+        pub.firstSeqOfDay.emplace(block.day, block.firstSeq);
+        pub.lastDay = block.day;
       }
-      fresh.nextSeq = seq + 1;
+      fresh.nextSeq = block.firstSeq + block.count;
     });
-    storage_.scanSightings(kind, [&](std::string_view value, int64_t user) {
-      std::string key(value);
-      if (fresh.visible.count(key)) return;
-      auto& users = fresh.pending[key];
-      if (std::find(users.begin(), users.end(), user) == users.end()) users.push_back(user);
+    storage_.scanSightings(kind, [&](const SightingBlock& block) {
+      forEachLine(block.payload, [&](std::string_view value) {
+        std::string key(value);
+        if (fresh.visible.count(key)) return;
+        auto& users = fresh.pending[key];
+        if (std::find(users.begin(), users.end(), block.user) == users.end()) {
+          users.push_back(block.user);
+        }
+      });
     });
     pub.end = fresh.nextSeq;
     index_[kindIndex(kind)] = std::move(fresh);
     std::lock_guard lock(publishedMutex_);
     published_[kindIndex(kind)] = std::move(pub);
   }
-}
-
-// Values that already have enough senders (the setting was lowered since they arrived).
-void SharedBase::promoteReadyPending() {
-  std::vector<std::unique_ptr<Batch>> none;
-  bool any = false;
-  for (Kind kind : kAllKinds) {
-    for (const auto& [value, users] : index_[kindIndex(kind)].pending) {
-      if (static_cast<int>(users.size()) >= minSenders_) {
-        any = true;
-        break;
-      }
-    }
-  }
-  if (any) writeGroup(none);
 }
 
 bool SharedBase::submit(Kind kind, int64_t user, std::vector<std::string> items) {
@@ -126,8 +126,7 @@ void SharedBase::writerLoop() {
   }
 }
 
-void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group) {
-  std::array<std::unordered_map<std::string, Pending>, 3> overlay;
+void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool promote) {
   std::array<int64_t, 3> nextSeq;
   std::array<std::string, 3> day;
   std::string today = todayUtc();
@@ -138,44 +137,64 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group) {
       day[k] = std::max(today, published_[k].lastDay);  // days never go back in seq order
     }
   }
+  // The index is changed in place; when the commit fails it is read back from storage.
   Changes changes;
-
-  auto stateOf = [&](size_t k, const std::string& value) -> Pending& {
-    auto it = overlay[k].find(value);
-    if (it != overlay[k].end()) return it->second;
-    Pending p;
-    auto pend = index_[k].pending.find(value);
-    if (pend != index_[k].pending.end()) p.users = pend->second;
-    return overlay[k].emplace(value, std::move(p)).first->second;
-  };
-  auto offer = [&](size_t k, const std::string& value, Pending& p) {
-    p.visible = true;
-    changes.visible[k].push_back({nextSeq[k]++, value, day[k]});
+  auto offer = [&](size_t k, std::string&& value) {
+    auto& blocks = changes.rows[k];
+    if (blocks.empty() || blocks.back().count >= kRowsPerBlock) {
+      blocks.push_back(RowBlock{nextSeq[k], 0, day[k], {}});
+    }
+    blocks.back().payload.append(value).push_back('\n');
+    ++blocks.back().count;
+    ++nextSeq[k];
+    index_[k].visible.insert(std::move(value));
   };
 
   for (auto& batch : group) {
     size_t k = kindIndex(batch->kind);
-    for (const std::string& value : batch->items) {
-      if (index_[k].visible.count(value)) continue;
-      Pending& p = stateOf(k, value);
-      if (p.visible) continue;
-      if (std::find(p.users.begin(), p.users.end(), batch->user) != p.users.end()) continue;
-      p.users.push_back(batch->user);
-      if (static_cast<int>(p.users.size()) >= minSenders_) {
-        offer(k, value, p);
+    Index& idx = index_[k];
+    SightingBlock* seen = nullptr;
+    auto sighted = [&](const std::string& value) {
+      if (!seen) {
+        changes.sightings[k].push_back(SightingBlock{batch->user, day[k], {}});
+        seen = &changes.sightings[k].back();
+      }
+      seen->payload.append(value).push_back('\n');
+    };
+    for (std::string& value : batch->items) {
+      if (idx.visible.count(value)) continue;
+      auto it = idx.pending.find(value);
+      if (it == idx.pending.end()) {
+        if (minSenders_ <= 1) {
+          offer(k, std::move(value));
+        } else {
+          sighted(value);
+          idx.pending.emplace(std::move(value), std::vector<int64_t>{batch->user});
+        }
+        continue;
+      }
+      auto& users = it->second;
+      if (std::find(users.begin(), users.end(), batch->user) != users.end()) continue;
+      if (static_cast<int>(users.size()) + 1 >= minSenders_) {
+        idx.pending.erase(it);
+        offer(k, std::move(value));
       } else {
-        changes.sightings[k].push_back({value, batch->user, day[k]});
+        users.push_back(batch->user);
+        sighted(value);
       }
     }
   }
-  if (group.empty()) {  // start-up promotion
+  if (promote) {
     for (size_t k = 0; k < 3; ++k) {
       std::vector<std::string> ready;
       for (const auto& [value, users] : index_[k].pending) {
         if (static_cast<int>(users.size()) >= minSenders_) ready.push_back(value);
       }
       std::sort(ready.begin(), ready.end());
-      for (const auto& value : ready) offer(k, value, stateOf(k, value));
+      for (auto& value : ready) {
+        index_[k].pending.erase(value);
+        offer(k, std::move(value));
+      }
     }
   }
 
@@ -184,32 +203,21 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group) {
     try {
       storage_.commit(changes);
     } catch (const std::exception& e) {
-      // The outcome may be unknown (a connection lost during COMMIT): read everything back
-      // before the next group instead of trusting the in-memory state.
+      // The outcome may even be unknown (a connection lost during COMMIT): read everything
+      // back before the next group instead of trusting the in-memory state.
       logLine(std::string("erro ao gravar lote: ") + e.what());
       ok = false;
       reloadNeeded_ = true;
     }
   }
   if (ok) {
-    for (size_t k = 0; k < 3; ++k) {
-      Index& idx = index_[k];
-      for (auto& [value, p] : overlay[k]) {
-        if (p.visible) {
-          idx.pending.erase(value);
-          idx.visible.insert(value);
-        } else {
-          idx.pending[value] = std::move(p.users);
-        }
-      }
-      idx.nextSeq = nextSeq[k];
-    }
     std::lock_guard lock(publishedMutex_);
     for (size_t k = 0; k < 3; ++k) {
-      for (const VisibleRow& row : changes.visible[k]) {
-        if (published_[k].lastDay != row.day) {
-          published_[k].firstSeqOfDay.emplace(row.day, row.seq);
-          published_[k].lastDay = row.day;
+      index_[k].nextSeq = nextSeq[k];
+      for (const RowBlock& block : changes.rows[k]) {
+        if (published_[k].lastDay != block.day) {
+          published_[k].firstSeqOfDay.emplace(block.day, block.firstSeq);
+          published_[k].lastDay = block.day;
         }
       }
       published_[k].end = nextSeq[k];

@@ -71,8 +71,9 @@ class SharedBase {
 
   void load();
   void writerLoop();
-  void writeGroup(std::vector<std::unique_ptr<Batch>>& group);
-  void promoteReadyPending();
+  // Applies the group to the index and commits it; promote also offers the pending values
+  // that already have enough senders (the setting was lowered since they arrived).
+  void writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool promote = false);
 
   Storage& storage_;
   const int minSenders_;

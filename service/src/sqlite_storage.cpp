@@ -150,10 +150,11 @@ void SqliteStorage::prepare() {
        "CREATE TABLE IF NOT EXISTS users (id INTEGER PRIMARY KEY, email TEXT NOT NULL UNIQUE, "
        "key_hash TEXT NOT NULL, key_salt TEXT NOT NULL, active SMALLINT NOT NULL DEFAULT 1, "
        "compartilha SMALLINT NOT NULL DEFAULT 0, created_on TEXT NOT NULL);"
-       "CREATE TABLE IF NOT EXISTS shared_rows (kind SMALLINT NOT NULL, seq BIGINT NOT NULL, "
-       "value TEXT NOT NULL, day TEXT NOT NULL, PRIMARY KEY (kind, seq)) WITHOUT ROWID;"
-       "CREATE TABLE IF NOT EXISTS sightings (id INTEGER PRIMARY KEY, kind SMALLINT NOT NULL, "
-       "value TEXT NOT NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL);");
+       "CREATE TABLE IF NOT EXISTS shared_blocks (kind SMALLINT NOT NULL, first_seq BIGINT NOT "
+       "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL, "
+       "PRIMARY KEY (kind, first_seq));"
+       "CREATE TABLE IF NOT EXISTS sighting_blocks (id INTEGER PRIMARY KEY, kind SMALLINT NOT "
+       "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL);");
 }
 
 std::optional<User> SqliteStorage::findUser(std::string_view email) {
@@ -207,37 +208,55 @@ std::vector<User> SqliteStorage::listUsers() {
   return users;
 }
 
-void SqliteStorage::scanVisible(
-    Kind kind, const std::function<void(int64_t, std::string_view, std::string_view)>& row) {
+void SqliteStorage::scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) {
   Lease lease(*this);
-  Statement s(lease.get(), "SELECT seq, value, day FROM shared_rows WHERE kind = ? ORDER BY seq");
+  Statement s(lease.get(),
+              "SELECT first_seq, row_count, day, payload FROM shared_blocks WHERE kind = ? "
+              "ORDER BY first_seq");
   s.bind(1, int64_t{static_cast<int>(kind)});
-  while (s.step()) row(s.integer(0), s.text(1), s.text(2));
+  RowBlock b;
+  while (s.step()) {
+    b.firstSeq = s.integer(0);
+    b.count = s.integer(1);
+    b.day = s.text(2);
+    b.payload = s.text(3);
+    block(b);
+  }
 }
 
 void SqliteStorage::scanSightings(Kind kind,
-                                  const std::function<void(std::string_view, int64_t)>& row) {
+                                  const std::function<void(const SightingBlock&)>& block) {
   Lease lease(*this);
-  Statement s(lease.get(), "SELECT value, user_id FROM sightings WHERE kind = ? ORDER BY id");
+  Statement s(lease.get(),
+              "SELECT user_id, day, payload FROM sighting_blocks WHERE kind = ? ORDER BY id");
   s.bind(1, int64_t{static_cast<int>(kind)});
-  while (s.step()) row(s.text(0), s.integer(1));
+  SightingBlock b;
+  while (s.step()) {
+    b.user = s.integer(0);
+    b.day = s.text(1);
+    b.payload = s.text(2);
+    block(b);
+  }
 }
 
 void SqliteStorage::commit(const Changes& changes) {
   std::lock_guard lock(writeMutex_);
   exec(writer_, "BEGIN IMMEDIATE");
   try {
-    Statement row(writer_, "INSERT INTO shared_rows (kind, seq, value, day) VALUES (?, ?, ?, ?)");
+    Statement row(writer_,
+                  "INSERT INTO shared_blocks (kind, first_seq, row_count, day, payload) "
+                  "VALUES (?, ?, ?, ?, ?)");
     Statement sighting(writer_,
-                       "INSERT INTO sightings (kind, value, user_id, day) VALUES (?, ?, ?, ?)");
+                       "INSERT INTO sighting_blocks (kind, user_id, day, payload) "
+                       "VALUES (?, ?, ?, ?)");
     for (Kind kind : kAllKinds) {
       auto k = int64_t{static_cast<int>(kind)};
-      for (const Sighting& s : changes.sightings[kindIndex(kind)]) {
-        sighting.bind(1, k).bind(2, s.value).bind(3, s.user).bind(4, s.day);
+      for (const SightingBlock& b : changes.sightings[kindIndex(kind)]) {
+        sighting.bind(1, k).bind(2, b.user).bind(3, b.day).bind(4, b.payload);
         sighting.run();
       }
-      for (const VisibleRow& v : changes.visible[kindIndex(kind)]) {
-        row.bind(1, k).bind(2, v.seq).bind(3, v.value).bind(4, v.day);
+      for (const RowBlock& b : changes.rows[kindIndex(kind)]) {
+        row.bind(1, k).bind(2, b.firstSeq).bind(3, b.count).bind(4, b.day).bind(5, b.payload);
         row.run();
       }
     }
@@ -250,13 +269,32 @@ void SqliteStorage::commit(const Changes& changes) {
 
 void SqliteStorage::readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string& out) {
   Lease lease(*this);
-  Statement s(lease.get(),
-              "SELECT value FROM shared_rows WHERE kind = ? AND seq >= ? AND seq < ? ORDER BY seq");
-  s.bind(1, int64_t{static_cast<int>(kind)}).bind(2, fromSeq).bind(3, toSeq);
-  while (s.step()) {
-    out.append(s.text(0));
-    out.push_back('\n');
+  auto k = int64_t{static_cast<int>(kind)};
+  // One snapshot for both statements.
+  exec(lease.get(), "BEGIN");
+  try {
+    Statement first(lease.get(),
+                    "SELECT coalesce(max(first_seq), 1) FROM shared_blocks WHERE kind = ? AND "
+                    "first_seq <= ?");
+    first.bind(1, k).bind(2, fromSeq);
+    first.step();
+    int64_t start = first.integer(0);
+    Statement s(lease.get(),
+                "SELECT first_seq, row_count, day, payload FROM shared_blocks WHERE kind = ? AND "
+                "first_seq >= ? AND first_seq < ? ORDER BY first_seq");
+    s.bind(1, k).bind(2, start).bind(3, toSeq);
+    RowBlock b;
+    while (s.step()) {
+      b.firstSeq = s.integer(0);
+      b.count = s.integer(1);
+      b.payload = s.text(3);
+      sliceBlock(b, fromSeq, toSeq, out);
+    }
+  } catch (...) {
+    sqlite3_exec(lease.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
   }
+  exec(lease.get(), "COMMIT");
 }
 
 bool SqliteStorage::lockForServer() {

@@ -24,10 +24,8 @@ class SqliteStorage : public Storage {
                   const std::string& salt) override;
   void setCompartilha(int64_t userId, bool on) override;
   std::vector<User> listUsers() override;
-  void scanVisible(Kind kind, const std::function<void(int64_t, std::string_view,
-                                                       std::string_view)>& row) override;
-  void scanSightings(Kind kind,
-                     const std::function<void(std::string_view, int64_t)>& row) override;
+  void scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) override;
+  void scanSightings(Kind kind, const std::function<void(const SightingBlock&)>& block) override;
   void commit(const Changes& changes) override;
   void readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string& out) override;
   bool lockForServer() override;

@@ -32,25 +32,28 @@ struct User {
   std::string createdOn;
 };
 
-// A row offered to downloads: its place in the download order (dense per base, from 1) and the
-// UTC day it became visible.
-struct VisibleRow {
-  int64_t seq;
-  std::string value;
+// Consecutive rows offered to downloads, stored together: the values with seq firstSeq ..
+// firstSeq + count - 1 (dense per base, from 1, in commit order), each followed by "\n", all
+// offered on the same UTC day. One row per block keeps a group commit of thousands of values
+// down to a few inserts.
+struct RowBlock {
+  int64_t firstSeq = 0;
+  int64_t count = 0;
   std::string day;
+  std::string payload;
 };
 
-// One user's first sending of a value that is not offered yet.
-struct Sighting {
-  std::string value;
-  int64_t user;
+// One user's first sendings of values not offered yet, each followed by "\n".
+struct SightingBlock {
+  int64_t user = 0;
   std::string day;
+  std::string payload;
 };
 
 // Everything one group commit writes, per base.
 struct Changes {
-  std::array<std::vector<Sighting>, 3> sightings;
-  std::array<std::vector<VisibleRow>, 3> visible;
+  std::array<std::vector<SightingBlock>, 3> sightings;
+  std::array<std::vector<RowBlock>, 3> rows;
   bool empty() const;
 };
 
@@ -75,23 +78,25 @@ class Storage {
   virtual void setCompartilha(int64_t userId, bool on) = 0;
   virtual std::vector<User> listUsers() = 0;
 
-  // Start-up of the server: the whole shared bases, in seq order, and the pending sightings.
-  virtual void scanVisible(Kind kind,
-                           const std::function<void(int64_t, std::string_view, std::string_view)>&
-                               row) = 0;
+  // Start-up of the server: the whole shared bases in seq order, and the pending sightings.
+  virtual void scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) = 0;
   virtual void scanSightings(Kind kind,
-                             const std::function<void(std::string_view, int64_t)>& row) = 0;
+                             const std::function<void(const SightingBlock&)>& block) = 0;
 
   // Writes one group in one transaction; throws StorageError when it did not commit.
   virtual void commit(const Changes& changes) = 0;
 
   // Appends the values with fromSeq <= seq < toSeq, each followed by "\n". Thread-safe.
+  // Implementations read the blocks that overlap the range and cut them with sliceBlock().
   virtual void readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string& out) = 0;
 
   // The server runs alone on its storage: a second server on the same data is refused.
   // False when another server holds the storage.
   virtual bool lockForServer() = 0;
 };
+
+// Appends the part of block that lies in [fromSeq, toSeq) to out.
+void sliceBlock(const RowBlock& block, int64_t fromSeq, int64_t toSeq, std::string& out);
 
 // "postgresql://..." or "postgres://..." opens PostgreSQL; otherwise SQLite at sqlitePath.
 std::unique_ptr<Storage> openStorage(const std::string& databaseUrl,

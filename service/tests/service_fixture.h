@@ -60,6 +60,7 @@ class ServiceProcess {
   ServiceProcess& operator=(const ServiceProcess&) = delete;
 
   int port() const { return port_; }
+  pid_t pid() const { return pid_; }
   // SIGTERM and wait; returns the exit code.
   int stop();
   // SIGKILL, no chance to clean up.

@@ -63,10 +63,14 @@ int main(int argc, char** argv) {
   int clients = 50, batches = 200, batchSize = 250;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string a = argv[i];
-    if (a == "--storage") storageName = argv[i + 1];
-    else if (a == "--clients") clients = std::atoi(argv[i + 1]);
-    else if (a == "--batches") batches = std::atoi(argv[i + 1]);
-    else if (a == "--batch-size") batchSize = std::atoi(argv[i + 1]);
+    if (a == "--storage")
+      storageName = argv[i + 1];
+    else if (a == "--clients")
+      clients = std::atoi(argv[i + 1]);
+    else if (a == "--batches")
+      batches = std::atoi(argv[i + 1]);
+    else if (a == "--batch-size")
+      batchSize = std::atoi(argv[i + 1]);
   }
   clients = std::max(2, clients - clients % 2);  // clients work in pairs
   try {
@@ -126,14 +130,19 @@ int main(int argc, char** argv) {
               dados += domain(pair, b, j) + ";";
             }
             auto s = Clock::now();
-            auto a = client.sync({{"email", email(c)}, {"chave", keys[c]},
-                                  {"action", b % 2 ? "4" : "1"}, {"dados", dados}});
+            auto a = client.sync({{"email", email(c)},
+                                  {"chave", keys[c]},
+                                  {"action", b % 2 ? "4" : "1"},
+                                  {"dados", dados}});
             mine.push_back(msSince(s));
             if (a.body != "inseriu") ++failures;
             if (c % 10 == 0 && b % 50 == 49) {
               auto d = Clock::now();
-              auto p = client.sync({{"email", email(c)}, {"chave", keys[c]}, {"page", "0"},
-                                    {"date", today}, {"action", b % 100 == 49 ? "3" : "5"}});
+              auto p = client.sync({{"email", email(c)},
+                                    {"chave", keys[c]},
+                                    {"page", "0"},
+                                    {"date", today},
+                                    {"action", b % 100 == 49 ? "3" : "5"}});
               mineDl.push_back(msSince(d));
               if (p.status != 200) ++failures;
               downloadBytes += static_cast<long>(p.body.size());
@@ -185,8 +194,9 @@ int main(int argc, char** argv) {
                 downloads.percentile(0.5), downloads.percentile(0.99),
                 static_cast<double>(downloadBytes) / 1e6);
     std::printf("sync_failures %ld\n", failures.load());
-    std::printf("verify_distinct_domains_sent %zu offered %zu missing %zu repeated %zu unknown %zu\n",
-                sent, offered, missing, repeated, unknown);
+    std::printf(
+        "verify_distinct_domains_sent %zu offered %zu missing %zu repeated %zu unknown %zu\n", sent,
+        offered, missing, repeated, unknown);
     std::printf("server_peak_rss %ld KB\n", rss);
     bool ok = failures == 0 && missing == 0 && repeated == 0 && unknown == 0 && offered == sent;
     std::printf("verify %s\n", ok ? "ok" : "FALHOU");

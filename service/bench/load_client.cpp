@@ -54,7 +54,8 @@ LoadClient::Answer LoadClient::exchange(const std::string& request) {
   Answer a;
   a.status = std::atoi(head.c_str() + 9);
   size_t lengthAt = head.find("Content-Length: ");
-  size_t length = lengthAt == std::string::npos ? 0 : std::strtoul(head.c_str() + lengthAt + 16, nullptr, 10);
+  size_t length =
+      lengthAt == std::string::npos ? 0 : std::strtoul(head.c_str() + lengthAt + 16, nullptr, 10);
   while (buffer_.size() < headerEnd + 4 + length) {
     ssize_t n = ::recv(sock_, chunk, sizeof chunk, 0);
     if (n <= 0) return {};
@@ -69,7 +70,8 @@ LoadClient::Answer LoadClient::exchange(const std::string& request) {
   return a;
 }
 
-LoadClient::Answer LoadClient::sync(const std::vector<std::pair<std::string, std::string>>& fields) {
+LoadClient::Answer LoadClient::sync(
+    const std::vector<std::pair<std::string, std::string>>& fields) {
   static const std::string boundary = "----quorvelbench7MA4YWxk";
   std::string body;
   for (const auto& [name, value] : fields) {
@@ -78,9 +80,10 @@ LoadClient::Answer LoadClient::sync(const std::vector<std::pair<std::string, std
     body += "\r\n";
   }
   body += "--" + boundary + "--\r\n";
-  std::string request = "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                        "Content-Type: multipart/form-data; boundary=" + boundary +
-                        "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+  std::string request =
+      "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+      "Content-Type: multipart/form-data; boundary=" +
+      boundary + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (sock_ < 0 && !connectNow()) continue;
     Answer a = exchange(request);

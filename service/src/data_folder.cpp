@@ -24,7 +24,9 @@ const std::vector<std::pair<std::string, std::string>> kDefinitions = {
     {"sites_ignorados", "sys_sitesignorados.filter"},
 };
 
-[[noreturn]] void failWith(const std::string& message) { throw std::runtime_error(message); }
+[[noreturn]] void failWith(const std::string& message) {
+  throw std::runtime_error(message);
+}
 
 void syncDirectory(const fs::path& dir) {
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

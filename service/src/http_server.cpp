@@ -118,8 +118,10 @@ class ConnStream final : public httplib::Stream {
         int r = SSL_write(ssl_, ptr, static_cast<int>(std::min<size_t>(size, 1 << 30)));
         if (r > 0) return r;
         int e = SSL_get_error(ssl_, r);
-        if (e == SSL_ERROR_WANT_READ) waitFor = POLLIN;
-        else if (e != SSL_ERROR_WANT_WRITE) return -1;
+        if (e == SSL_ERROR_WANT_READ)
+          waitFor = POLLIN;
+        else if (e != SSL_ERROR_WANT_WRITE)
+          return -1;
         n = -1;
       } else {
         n = ::send(sock_, ptr, size, MSG_NOSIGNAL);
@@ -168,8 +170,10 @@ class ConnStream final : public httplib::Stream {
         if (r > 0) return r;
         int e = SSL_get_error(ssl_, r);
         if (e == SSL_ERROR_ZERO_RETURN) return 0;
-        if (e == SSL_ERROR_WANT_WRITE) waitFor = POLLOUT;
-        else if (e != SSL_ERROR_WANT_READ) return -1;
+        if (e == SSL_ERROR_WANT_WRITE)
+          waitFor = POLLOUT;
+        else if (e != SSL_ERROR_WANT_READ)
+          return -1;
       } else {
         ssize_t n = ::recv(sock_, ptr, size, 0);
         if (n >= 0) return n;
@@ -213,9 +217,12 @@ bool tlsHandshake(int sock, SSL* ssl, std::chrono::milliseconds timeout) {
     if (r == 1) return true;
     int e = SSL_get_error(ssl, r);
     short waitFor;
-    if (e == SSL_ERROR_WANT_READ) waitFor = POLLIN;
-    else if (e == SSL_ERROR_WANT_WRITE) waitFor = POLLOUT;
-    else return false;
+    if (e == SSL_ERROR_WANT_READ)
+      waitFor = POLLIN;
+    else if (e == SSL_ERROR_WANT_WRITE)
+      waitFor = POLLOUT;
+    else
+      return false;
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
     if (left.count() <= 0 || pollFor(sock, waitFor, left) <= 0) return false;
   }
@@ -243,17 +250,22 @@ void lingeringClose(int sock, bool drain) {
 
 }  // namespace
 
-GuardedServer::GuardedServer(ConnectionLimits limits, SSL_CTX* tls)
-    : limits_(limits), tls_(tls) {}
+GuardedServer::GuardedServer(ConnectionLimits limits, SSL_CTX* tls) : limits_(limits), tls_(tls) {}
 
 GuardedServer::~GuardedServer() {
   if (tls_) SSL_CTX_free(tls_);
 }
 
-void GuardedServer::widenBacklog(int backlog) { ::listen(svr_sock_, backlog); }
+void GuardedServer::widenBacklog(int backlog) {
+  ::listen(svr_sock_, backlog);
+}
 
-bool GuardedServer::currentRequestTimedOut() { return tlCurrent && tlCurrent->timedOut(); }
-bool GuardedServer::currentRequestTooLarge() { return tlCurrent && tlCurrent->tooLarge(); }
+bool GuardedServer::currentRequestTimedOut() {
+  return tlCurrent && tlCurrent->timedOut();
+}
+bool GuardedServer::currentRequestTooLarge() {
+  return tlCurrent && tlCurrent->tooLarge();
+}
 
 bool GuardedServer::process_and_close_socket(socket_t sock) {
   int flags = fcntl(sock, F_GETFL, 0);

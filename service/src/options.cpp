@@ -6,8 +6,7 @@
 namespace quorvel::service {
 namespace {
 
-long long number(const std::string& option, const std::string& text, long long min,
-                 long long max) {
+long long number(const std::string& option, const std::string& text, long long min, long long max) {
   char* end = nullptr;
   errno = 0;
   long long value = std::strtoll(text.c_str(), &end, 10);

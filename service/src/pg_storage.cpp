@@ -27,11 +27,20 @@ Result run(PGconn* conn, const std::string& sql, const std::vector<std::string>&
 void appendCopyField(std::string& out, std::string_view text) {
   for (char c : text) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out.push_back(c);
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out.push_back(c);
     }
   }
 }
@@ -68,7 +77,9 @@ User readUser(PGresult* r, int row) {
 constexpr const char* kUserColumns =
     "SELECT id, email, key_hash, key_salt, active, compartilha, created_on FROM users";
 
-std::string kindText(Kind kind) { return std::to_string(static_cast<int>(kind)); }
+std::string kindText(Kind kind) {
+  return std::to_string(static_cast<int>(kind));
+}
 
 }  // namespace
 
@@ -83,7 +94,9 @@ class PgStorage::Lease {
   PGconn* conn_;
 };
 
-PgStorage::PgStorage(std::string url) : url_(std::move(url)) { writer_ = connect(); }
+PgStorage::PgStorage(std::string url) : url_(std::move(url)) {
+  writer_ = connect();
+}
 
 PgStorage::~PgStorage() {
   for (PGconn* c : idle_) PQfinish(c);

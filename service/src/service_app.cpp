@@ -68,8 +68,7 @@ void serveDownload(const fs::path& dir, const httplib::Request& req, httplib::Re
   }
   auto size = static_cast<size_t>(st.st_size);
   for (const auto& [first, last] : req.ranges) {
-    bool unsatisfiable = first >= 0 ? static_cast<size_t>(first) >= size
-                                    : (last == 0 || size == 0);
+    bool unsatisfiable = first >= 0 ? static_cast<size_t>(first) >= size : (last == 0 || size == 0);
     if (unsatisfiable || (first >= 0 && last >= 0 && last < first)) {
       ::close(fd);
       res.set_header("Content-Range", "bytes */" + std::to_string(size));
@@ -92,8 +91,8 @@ void serveDownload(const fs::path& dir, const httplib::Request& req, httplib::Re
       [file](size_t offset, size_t length, httplib::DataSink& sink) {
         char buffer[65536];
         while (length > 0) {
-          ssize_t n = ::pread(*file, buffer, std::min(length, sizeof buffer),
-                              static_cast<off_t>(offset));
+          ssize_t n =
+              ::pread(*file, buffer, std::min(length, sizeof buffer), static_cast<off_t>(offset));
           if (n <= 0) return false;
           if (!sink.write(buffer, static_cast<size_t>(n))) return false;
           offset += static_cast<size_t>(n);
@@ -106,14 +105,22 @@ void serveDownload(const fs::path& dir, const httplib::Request& req, httplib::Re
 
 const char* defaultText(int status) {
   switch (status) {
-    case 400: return "Requisição inválida.";
-    case 404: return "Não encontrado.";
-    case 405: return "Método não permitido.";
-    case 408: return "Tempo esgotado: a requisição não chegou completa a tempo.";
-    case 413: return "Requisição grande demais.";
-    case 414: return "Endereço longo demais.";
-    case 416: return "Intervalo fora do arquivo.";
-    default: return status >= 500 ? "Erro interno do serviço." : "Requisição recusada.";
+    case 400:
+      return "Requisição inválida.";
+    case 404:
+      return "Não encontrado.";
+    case 405:
+      return "Método não permitido.";
+    case 408:
+      return "Tempo esgotado: a requisição não chegou completa a tempo.";
+    case 413:
+      return "Requisição grande demais.";
+    case 414:
+      return "Endereço longo demais.";
+    case 416:
+      return "Intervalo fora do arquivo.";
+    default:
+      return status >= 500 ? "Erro interno do serviço." : "Requisição recusada.";
   }
 }
 
@@ -169,9 +176,8 @@ int runServer(const Options& options) {
              [&](const httplib::Request& req, httplib::Response& res) {
                serveDownload(downloads, req, res);
              });
-  server.Post("/quorvel/bin/sync.php", [&](const httplib::Request& req, httplib::Response& res) {
-    sync.handle(req, res);
-  });
+  server.Post("/quorvel/bin/sync.php",
+              [&](const httplib::Request& req, httplib::Response& res) { sync.handle(req, res); });
   server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (GuardedServer::currentRequestTimedOut()) {
       res.status = 408;
@@ -187,10 +193,10 @@ int runServer(const Options& options) {
       res.set_content(std::string(defaultText(res.status)) + "\n", "text/plain; charset=utf-8");
     }
   });
-  server.set_exception_handler([](const httplib::Request&, httplib::Response& res,
-                                  std::exception_ptr) {
-    answerText(res, 503, "Serviço indisponível no momento; tente novamente.");
-  });
+  server.set_exception_handler(
+      [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+        answerText(res, 503, "Serviço indisponível no momento; tente novamente.");
+      });
   server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
     if (res.status >= 400 && res.status != 403) {
       logLine(std::to_string(res.status) + " " + req.remote_addr + " " + req.method + " " +
@@ -239,7 +245,9 @@ int runCommand(const Options& options) {
     if (c.size() != n) throw UsageError(std::string("uso: quorvel-service --data PASTA ") + form);
   };
   if (c[0] == "user") {
-    if (c.size() < 2) throw UsageError("uso: quorvel-service --data PASTA user add|disable|enable|new-key|list ...");
+    if (c.size() < 2)
+      throw UsageError(
+          "uso: quorvel-service --data PASTA user add|disable|enable|new-key|list ...");
     fs::create_directories(folder.root());
     auto storage = openPrepared(options, folder);
     const std::string& verb = c[1];
@@ -262,8 +270,8 @@ int runCommand(const Options& options) {
       u.keySalt = newSalt();
       u.keyHash = hashKey(u.keySalt, key);
       u.createdOn = todayUtc();
-      bool done = verb == "add" ? storage->addUser(u)
-                                : storage->setUserKey(email, u.keyHash, u.keySalt);
+      bool done =
+          verb == "add" ? storage->addUser(u) : storage->setUserKey(email, u.keyHash, u.keySalt);
       if (!done) {
         std::cerr << "quorvel-service: "
                   << (verb == "add" ? "usuário já cadastrado (use user new-key): "

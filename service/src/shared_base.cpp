@@ -30,7 +30,9 @@ void forEachLine(const std::string& payload, Fn line) {
 SharedBase::SharedBase(Storage& storage, int minSenders, int64_t pageSize)
     : storage_(storage), minSenders_(std::max(1, minSenders)), pageSize_(pageSize) {}
 
-SharedBase::~SharedBase() { stop(); }
+SharedBase::~SharedBase() {
+  stop();
+}
 
 void SharedBase::start() {
   load();

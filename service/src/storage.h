@@ -16,7 +16,9 @@ namespace quorvel::service {
 enum class Kind : int { MxValidos = 1, MxInvalidos = 2, EmailsInvalidos = 3 };
 inline constexpr std::array<Kind, 3> kAllKinds = {Kind::MxValidos, Kind::MxInvalidos,
                                                   Kind::EmailsInvalidos};
-inline size_t kindIndex(Kind kind) { return static_cast<size_t>(kind) - 1; }
+inline size_t kindIndex(Kind kind) {
+  return static_cast<size_t>(kind) - 1;
+}
 
 struct StorageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -80,8 +82,7 @@ class Storage {
 
   // Start-up of the server: the whole shared bases in seq order, and the pending sightings.
   virtual void scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) = 0;
-  virtual void scanSightings(Kind kind,
-                             const std::function<void(const SightingBlock&)>& block) = 0;
+  virtual void scanSightings(Kind kind, const std::function<void(const SightingBlock&)>& block) = 0;
 
   // Writes one group in one transaction; throws StorageError when it did not commit.
   virtual void commit(const Changes& changes) = 0;
@@ -99,7 +100,6 @@ class Storage {
 void sliceBlock(const RowBlock& block, int64_t fromSeq, int64_t toSeq, std::string& out);
 
 // "postgresql://..." or "postgres://..." opens PostgreSQL; otherwise SQLite at sqlitePath.
-std::unique_ptr<Storage> openStorage(const std::string& databaseUrl,
-                                     const std::string& sqlitePath);
+std::unique_ptr<Storage> openStorage(const std::string& databaseUrl, const std::string& sqlitePath);
 
 }  // namespace quorvel::service

@@ -42,8 +42,8 @@ Kind kindOfDownload(int action) {
 int parsePage(const std::optional<std::string>& text) {
   if (!text) throw BadRequest{"Campo obrigatório ausente: page."};
   const std::string& t = *text;
-  bool digits = !t.empty() && t.size() <= 2 &&
-                t.find_first_not_of("0123456789") == std::string::npos;
+  bool digits =
+      !t.empty() && t.size() <= 2 && t.find_first_not_of("0123456789") == std::string::npos;
   if (!digits || std::stoi(t) > kMaxPage) {
     throw BadRequest{"Campo page inválido: use um número de 0 a 10."};
   }
@@ -89,9 +89,9 @@ void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
                            : who.outcome == Authenticator::Outcome::UnknownUser
                                ? "e-mail desconhecido"
                            : who.outcome == Authenticator::Outcome::Disabled ? "usuário bloqueado"
-                                                                              : "chave errada";
-      logLine("403 " + req.remote_addr + " action=" + std::to_string(action) + " email=" +
-              printable(email) + " motivo=" + reason);
+                                                                             : "chave errada";
+      logLine("403 " + req.remote_addr + " action=" + std::to_string(action) +
+              " email=" + printable(email) + " motivo=" + reason);
       answerText(res, 403, "Acesso negado.");
       return;
     }
@@ -107,8 +107,10 @@ void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
         size_t rejected = 0;
         for (auto& item : splitItems(*dados)) {
           bool ok = action == 8 ? isShareableAddress(item) : isShareableDomain(item);
-          if (ok) items.push_back(std::move(item));
-          else ++rejected;
+          if (ok)
+            items.push_back(std::move(item));
+          else
+            ++rejected;
         }
         if (rejected > 0) {
           logLine("action=" + std::to_string(action) + " email=" + printable(email) + ": " +
@@ -139,8 +141,8 @@ void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
       }
       case 6:
         answerText(res, 200,
-                   "mx_validos=" + base_.lastDay(Kind::MxValidos) + "\nmx_invalidos=" +
-                       base_.lastDay(Kind::MxInvalidos) + "\n");
+                   "mx_validos=" + base_.lastDay(Kind::MxValidos) +
+                       "\nmx_invalidos=" + base_.lastDay(Kind::MxInvalidos) + "\n");
         return;
       case 7: {
         auto value = field(req, "compartilha");

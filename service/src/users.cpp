@@ -29,8 +29,12 @@ std::string randomHex(size_t bytes) {
 
 }  // namespace
 
-std::string newKey() { return randomHex(20); }
-std::string newSalt() { return randomHex(16); }
+std::string newKey() {
+  return randomHex(20);
+}
+std::string newSalt() {
+  return randomHex(16);
+}
 
 std::string hashKey(const std::string& salt, std::string_view key) {
   std::string input = salt;
@@ -50,16 +54,20 @@ Authenticator::Result Authenticator::check(std::string_view email, std::string_v
   std::optional<User> user;
   auto now = std::chrono::steady_clock::now();
   std::string name(email);
+  bool cached = false;
   {
     std::lock_guard lock(mutex_);
     auto it = cache_.find(name);
-    if (it != cache_.end() && now - it->second.readAt < refresh_) user = it->second.user;
-    else it = cache_.end();
-    if (it == cache_.end()) {
-      user = storage_.findUser(name);
-      if (cache_.size() > 100000) cache_.clear();  // unknown names must not grow it forever
-      cache_[name] = Entry{user, now};
+    if (it != cache_.end() && now - it->second.readAt < refresh_) {
+      user = it->second.user;
+      cached = true;
     }
+  }
+  if (!cached) {  // read outside the lock: a slow database must not hold up cached users
+    user = storage_.findUser(name);
+    std::lock_guard lock(mutex_);
+    if (cache_.size() > 100000) cache_.clear();  // unknown names must not grow it forever
+    cache_[name] = Entry{user, now};
   }
   if (!user) return {Outcome::UnknownUser, std::nullopt};
   std::string digest = hashKey(user->keySalt, key);

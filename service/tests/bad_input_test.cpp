@@ -81,8 +81,7 @@ TEST_F(BadInputTest, MalformedRequestsGetA400WithTheReason) {
        "ausente: action"},
       {"missing action", post(multipart(creds({})), mp), "ausente: action"},
       {"unknown action", post(multipart(creds({{"action", "11"}})), mp), "Ação desconhecida: 11"},
-      {"action not a number", post(multipart(creds({{"action", "um"}})), mp),
-       "Ação desconhecida"},
+      {"action not a number", post(multipart(creds({{"action", "um"}})), mp), "Ação desconhecida"},
       {"missing dados", post(multipart(creds({{"action", "1"}})), mp), "ausente: dados"},
       {"missing page", post(multipart(creds({{"action", "3"}})), mp), "ausente: page"},
       {"page not a number", post(multipart(creds({{"page", "x"}, {"action", "3"}})), mp),
@@ -102,7 +101,8 @@ TEST_F(BadInputTest, MalformedRequestsGetA400WithTheReason) {
       {"non-UTF-8 dados",
        post(multipart(creds({{"action", "1"}, {"dados", "caf\xe9.com.br;"}})), mp),
        "não é UTF-8 válido no campo dados"},
-      {"overlong UTF-8", post(multipart(creds({{"action", "8"}, {"dados", "a\xc0\xaf@b.com;"}})), mp),
+      {"overlong UTF-8",
+       post(multipart(creds({{"action", "8"}, {"dados", "a\xc0\xaf@b.com;"}})), mp),
        "não é UTF-8 válido"},
       {"bad request line", "GARBAGE\r\n\r\n", "Requisição inválida"},
   };
@@ -131,9 +131,8 @@ TEST_F(BadInputTest, TenMegabytesOfDadosGet413WithOrWithoutALength) {
   EXPECT_NE(bodyOf(answer).find("grande demais"), std::string::npos);
 
   // Chunked: no length announced, the cap still holds.
-  std::string chunked =
-      "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nContent-Type: " + mp +
-      "\r\nTransfer-Encoding: chunked\r\n\r\n";
+  std::string chunked = "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nContent-Type: " + mp +
+                        "\r\nTransfer-Encoding: chunked\r\n\r\n";
   for (size_t off = 0; off < body.size(); off += 65536) {
     size_t n = std::min<size_t>(65536, body.size() - off);
     char size[32];
@@ -156,8 +155,8 @@ TEST_F(BadInputTest, ASlowClientGets408WhileOthersAreServed) {
     addr.sin_port = htons(static_cast<uint16_t>(server_->port()));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    std::string request = post(multipart(creds({{"action", "2"}})),
-                               "multipart/form-data; boundary=XyZ");
+    std::string request =
+        post(multipart(creds({{"action", "2"}})), "multipart/form-data; boundary=XyZ");
     // One byte a second: each byte comes well within any per-read time-out.
     for (size_t i = 0; i < request.size() && !done; ++i) {
       if (::send(s, &request[i], 1, MSG_NOSIGNAL) != 1) break;

@@ -94,8 +94,8 @@ TEST_F(DownloadsTest, NothingOutsideTheDownloadFolderIsReachable) {
   for (const std::string path :
        {"/quorvel/download/../segredo.txt", "/quorvel/download/%2e%2e/segredo.txt",
         "/quorvel/download/..%2fsegredo.txt", "/quorvel/download/atalho.txt",
-        "/quorvel/download/sub/x.txt", "/quorvel/download/.publish.lock",
-        "/quorvel/download/", "/quorvel/download/..", "/quorvel/download/quorvel-service.db",
+        "/quorvel/download/sub/x.txt", "/quorvel/download/.publish.lock", "/quorvel/download/",
+        "/quorvel/download/..", "/quorvel/download/quorvel-service.db",
         "/quorvel/download//etc/passwd"}) {
     std::string answer = rawExchange(
         server.port(), "GET " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
@@ -118,8 +118,7 @@ TEST_F(DownloadsTest, PublishReplacesAFileAndDatesItsDefinition) {
   writeFile(source, "<p>novidades</p>");
   ASSERT_EQ(cli({"publish", "buildnotas.htm", source.string()}).exitCode, 0);
   EXPECT_EQ(readFile(data_ / "download" / "buildnotas.htm"), "<p>novidades</p>");
-  EXPECT_EQ(readFile(data_ / "download" / "definitions.txt").find("buildnotas"),
-            std::string::npos);
+  EXPECT_EQ(readFile(data_ / "download" / "definitions.txt").find("buildnotas"), std::string::npos);
 
   // Failures keep the published file as it was.
   auto missing = cli({"publish", "nomes_raros", (dir_.path() / "nada.txt").string()});

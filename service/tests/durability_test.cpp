@@ -18,7 +18,8 @@ TEST_P(DurabilityTest, EveryBatchAnsweredInseriuSurvivesAKill9) {
   auto data = dir.path() / "dados";
   auto storage = storageOptions(GetParam());
   std::vector<std::string> keys;
-  for (int u = 0; u < 4; ++u) keys.push_back(addUser(data, storage, "u" + std::to_string(u) + "@x.com"));
+  for (int u = 0; u < 4; ++u)
+    keys.push_back(addUser(data, storage, "u" + std::to_string(u) + "@x.com"));
   std::vector<std::string> options = {"--min-senders", "1"};
   options.insert(options.end(), storage.begin(), storage.end());
   auto server = std::make_unique<ServiceProcess>(data, options);
@@ -41,7 +42,9 @@ TEST_P(DurabilityTest, EveryBatchAnsweredInseriuSurvivesAKill9) {
           dados += batch.back() + ";";
         }
         Answer a = postSync(c, {{"email", "u" + std::to_string(u) + "@x.com"},
-                                {"chave", keys[u]}, {"action", "1"}, {"dados", dados}});
+                                {"chave", keys[u]},
+                                {"action", "1"},
+                                {"dados", dados}});
         if (a.status == 0) break;  // the server is gone
         if (a.body == "inseriu") {
           std::lock_guard lock(mutex);
@@ -75,10 +78,12 @@ TEST_P(DurabilityTest, EveryBatchAnsweredInseriuSurvivesAKill9) {
   EXPECT_EQ(lost, 0u) << "of " << acknowledged.size() << " acknowledged";
 
   // And the restarted server goes on numbering after the rows it found.
-  ASSERT_EQ(postSync(c, {{"email", "u0@x.com"}, {"chave", keys[0]}, {"action", "1"},
-                         {"dados", "depois.com.br;"}})
-                .body,
-            "inseriu");
+  ASSERT_EQ(
+      postSync(
+          c,
+          {{"email", "u0@x.com"}, {"chave", keys[0]}, {"action", "1"}, {"dados", "depois.com.br;"}})
+          .body,
+      "inseriu");
   auto after = downloadAll(c, "u0@x.com", keys[0], 3);
   ASSERT_EQ(after.size(), offered.size() + 1);
   EXPECT_EQ(after.back(), "depois.com.br");

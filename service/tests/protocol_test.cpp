@@ -24,8 +24,9 @@ class ProtocolTest : public ::testing::TestWithParam<std::string> {
   std::string user(const std::string& email) { return addUser(data_, storage_, email); }
   Answer send(const std::string& email, const std::string& key, int action,
               const std::string& dados) {
-    return postSync(*client_, {{"email", email}, {"chave", key},
-                               {"action", std::to_string(action)}, {"dados", dados}});
+    return postSync(
+        *client_,
+        {{"email", email}, {"chave", key}, {"action", std::to_string(action)}, {"dados", dados}});
   }
   Answer ask(const std::string& email, const std::string& key, Fields more) {
     Fields fields = {{"email", email}, {"chave", key}};
@@ -86,8 +87,7 @@ TEST_P(ProtocolTest, OffersAValueOnlyAfterEnoughDistinctSenders) {
   ASSERT_EQ(send("ana@exemplo.com.br", ka, 1, "empresa.com.br;").body, "inseriu");
   EXPECT_TRUE(offered().empty()) << "one user alone must not reach everybody's base";
 
-  ASSERT_EQ(send("bia@exemplo.com.br", kb, 1, "EMPRESA.com.br ; terceira.com.br;").body,
-            "inseriu");
+  ASSERT_EQ(send("bia@exemplo.com.br", kb, 1, "EMPRESA.com.br ; terceira.com.br;").body, "inseriu");
   EXPECT_EQ(offered(), std::vector<std::string>{"empresa.com.br"});
   ASSERT_EQ(send("bia@exemplo.com.br", kb, 1, "empresa.com.br;").body, "inseriu");
   EXPECT_EQ(offered(), std::vector<std::string>{"empresa.com.br"}) << "offered exactly once";

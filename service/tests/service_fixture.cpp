@@ -96,7 +96,8 @@ PgServer& PgServer::instance() {
 PgServer::PgServer() {
   const std::string bin = QUORVEL_PG_BINDIR;
   if (!fs::exists(bin + "/initdb")) {
-    throw std::runtime_error("PostgreSQL 15 não instalado (" + bin + "): rode scripts/install-deps.sh");
+    throw std::runtime_error("PostgreSQL 15 não instalado (" + bin +
+                             "): rode scripts/install-deps.sh");
   }
   if (::getpwnam("postgres") == nullptr) throw std::runtime_error("usuário postgres não existe");
   char pattern[] = "/tmp/quorvel-pg-XXXXXX";
@@ -112,8 +113,8 @@ PgServer::PgServer() {
     cmd.insert(cmd.begin(), asPostgres.begin(), asPostgres.end());
     return cmd;
   };
-  if (runQuiet(as({bin + "/initdb", "-D", (dir_ / "data").string(), "-A", "trust", "-U",
-                   "quorvel", "--no-sync"}),
+  if (runQuiet(as({bin + "/initdb", "-D", (dir_ / "data").string(), "-A", "trust", "-U", "quorvel",
+                   "--no-sync"}),
                &err) != 0) {
     throw std::runtime_error("initdb falhou: " + err);
   }
@@ -199,7 +200,9 @@ void ServiceProcess::kill9() {
   pid_ = -1;
 }
 
-std::string ServiceProcess::log() const { return readFile(logFile_); }
+std::string ServiceProcess::log() const {
+  return readFile(logFile_);
+}
 
 std::vector<std::string> storageOptions(const std::string& storage) {
   if (storage == "postgresql") return {"--database", PgServer::instance().newDatabase()};
@@ -266,8 +269,7 @@ std::vector<std::string> lines(const std::string& text) {
 }
 
 std::vector<std::string> downloadAll(httplib::Client& client, const std::string& email,
-                                     const std::string& key, int action,
-                                     const std::string& date) {
+                                     const std::string& key, int action, const std::string& date) {
   std::vector<std::string> all;
   for (int page = 0; page <= 10; ++page) {
     std::vector<std::pair<std::string, std::string>> fields = {

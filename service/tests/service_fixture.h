@@ -83,8 +83,8 @@ struct Answer {
 };
 
 // POSTs the fields, in order, as multipart/form-data to sync.php.
-Answer postSync(httplib::Client& client, const std::vector<std::pair<std::string, std::string>>&
-                                              fields);
+Answer postSync(httplib::Client& client,
+                const std::vector<std::pair<std::string, std::string>>& fields);
 
 // Writes raw bytes to the port and reads the answer until the server closes (at most
 // timeoutSeconds); returns the whole answer text.

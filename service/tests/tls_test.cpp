@@ -6,15 +6,19 @@
 namespace quorvel::testing {
 namespace {
 
-int sh(const std::string& command) { return std::system(command.c_str()); }
+int sh(const std::string& command) {
+  return std::system(command.c_str());
+}
 
 TEST(TlsTest, ServesHttpsThatAClientWithTheCaTrusts) {
   TempDir dir;
   auto d = dir.path().string();
-  ASSERT_EQ(sh("cd " + d + " && openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key "
+  ASSERT_EQ(sh("cd " + d +
+               " && openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key "
                "-out ca.pem -days 2 -subj /CN=Quorvel-Teste-CA >/dev/null 2>&1"),
             0);
-  ASSERT_EQ(sh("cd " + d + " && openssl req -newkey rsa:2048 -nodes -keyout server.key "
+  ASSERT_EQ(sh("cd " + d +
+               " && openssl req -newkey rsa:2048 -nodes -keyout server.key "
                "-out server.csr -subj /CN=localhost >/dev/null 2>&1 && printf "
                "'subjectAltName=DNS:localhost,IP:127.0.0.1\\n' > ext.cnf && openssl x509 -req "
                "-in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem -days 2 "
@@ -27,9 +31,8 @@ TEST(TlsTest, ServesHttpsThatAClientWithTheCaTrusts) {
   httplib::SSLClient trusted("127.0.0.1", server.port());
   trusted.set_ca_cert_path((d + "/ca.pem").c_str());
   trusted.enable_server_certificate_verification(true);
-  httplib::MultipartFormDataItems items = {{"email", "ana@exemplo.com.br", "", ""},
-                                           {"chave", key, "", ""},
-                                           {"action", "2", "", ""}};
+  httplib::MultipartFormDataItems items = {
+      {"email", "ana@exemplo.com.br", "", ""}, {"chave", key, "", ""}, {"action", "2", "", ""}};
   auto r = trusted.Post("/quorvel/bin/sync.php", items);
   ASSERT_TRUE(r) << httplib::to_string(r.error());
   EXPECT_EQ(r->body, "sim");

@@ -39,8 +39,8 @@ TEST(TextChecksTest, WhatCountsAsAShareableDomainOrAddress) {
     EXPECT_FALSE(isShareableDomain(d)) << d;
   }
   EXPECT_TRUE(isShareableAddress("fulano.tal+x@uol.com.br"));
-  for (const char* a : {"@uol.com.br", "semarroba.com", "a b@uol.com.br", "a@b@uol.com.br",
-                        "a@uol", "a\\b@uol.com.br"}) {
+  for (const char* a : {"@uol.com.br", "semarroba.com", "a b@uol.com.br", "a@b@uol.com.br", "a@uol",
+                        "a\\b@uol.com.br"}) {
     EXPECT_FALSE(isShareableAddress(a)) << a;
   }
 }

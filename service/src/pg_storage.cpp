@@ -160,6 +160,7 @@ std::optional<User> PgStorage::findUser(std::string_view email) {
 
 bool PgStorage::addUser(const User& user) {
   std::lock_guard lock(writeMutex_);
+  ensureWriter();
   auto r = run(writer_,
                "INSERT INTO users (email, key_hash, key_salt, active, compartilha, created_on) "
                "VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT (email) DO NOTHING",
@@ -170,6 +171,7 @@ bool PgStorage::addUser(const User& user) {
 
 bool PgStorage::setUserActive(std::string_view email, bool active) {
   std::lock_guard lock(writeMutex_);
+  ensureWriter();
   auto r = run(writer_, "UPDATE users SET active = $1 WHERE email = $2",
                {active ? "1" : "0", std::string(email)});
   return std::string_view(PQcmdTuples(r.get())) == "1";
@@ -178,6 +180,7 @@ bool PgStorage::setUserActive(std::string_view email, bool active) {
 bool PgStorage::setUserKey(std::string_view email, const std::string& hash,
                            const std::string& salt) {
   std::lock_guard lock(writeMutex_);
+  ensureWriter();
   auto r = run(writer_, "UPDATE users SET key_hash = $1, key_salt = $2 WHERE email = $3",
                {hash, salt, std::string(email)});
   return std::string_view(PQcmdTuples(r.get())) == "1";
@@ -227,8 +230,23 @@ void PgStorage::scanSightings(Kind kind, const std::function<void(const Sighting
   }
 }
 
+void PgStorage::ensureWriter() {
+  if (PQstatus(writer_) == CONNECTION_OK) return;
+  PQreset(writer_);
+  if (PQstatus(writer_) != CONNECTION_OK) {
+    throw StorageError("PostgreSQL indisponível: " + std::string(PQerrorMessage(writer_)));
+  }
+  if (serverLock_) {
+    auto r = run(writer_, "SELECT pg_try_advisory_lock(" + std::to_string(kServerLockKey) + ")");
+    if (std::string_view(PQgetvalue(r.get(), 0, 0)) != "t") {
+      throw StorageError("outro servidor passou a usar este banco de dados");
+    }
+  }
+}
+
 void PgStorage::commit(const Changes& changes) {
   std::lock_guard lock(writeMutex_);
+  ensureWriter();
   std::string rows, sightings;
   for (Kind kind : kAllKinds) {
     std::string k = kindText(kind);
@@ -279,7 +297,8 @@ void PgStorage::readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string
 bool PgStorage::lockForServer() {
   std::lock_guard lock(writeMutex_);
   auto r = run(writer_, "SELECT pg_try_advisory_lock(" + std::to_string(kServerLockKey) + ")");
-  return std::string_view(PQgetvalue(r.get(), 0, 0)) == "t";
+  serverLock_ = std::string_view(PQgetvalue(r.get(), 0, 0)) == "t";
+  return serverLock_;
 }
 
 }  // namespace quorvel::service

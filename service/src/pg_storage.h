@@ -33,6 +33,10 @@ class PgStorage : public Storage {
  private:
   class Lease;
   PGconn* connect();
+  // A writer connection lost with the server (a restart) is opened again, and the server lock
+  // taken again with it.
+  void ensureWriter();
+  bool serverLock_ = false;
   PGconn* acquire();
   void release(PGconn* conn);
 

@@ -173,3 +173,48 @@ INSTANTIATE_TEST_SUITE_P(Storage, ProtocolTest, ::testing::Values("sqlite", "pos
 
 }  // namespace
 }  // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+// Rows of earlier days are put straight into the embedded database before the server starts.
+TEST(DateSelectionTest, ADateSelectsTheRowsOfThatDayAndAfter) {
+  TempDir dir;
+  auto data = dir.path() / "dados";
+  std::string key = addUser(data, {}, "ana@exemplo.com.br");
+  std::string sql =
+      "INSERT INTO shared_blocks VALUES (1, 1, 2, '2024-01-01', 'a.com' || char(10) || 'b.com' "
+      "|| char(10)); INSERT INTO shared_blocks VALUES (1, 3, 1, '2024-03-05', 'c.com' || "
+      "char(10));";
+  ASSERT_EQ(
+      std::system(
+          ("sqlcipher " + (data / "quorvel-service.db").string() + " \"" + sql + "\"").c_str()),
+      0);
+  ServiceProcess server(data, {"--min-senders", "1"});
+  httplib::Client c("127.0.0.1", server.port());
+  ASSERT_EQ(
+      postSync(
+          c,
+          {{"email", "ana@exemplo.com.br"}, {"chave", key}, {"action", "1"}, {"dados", "d.com;"}})
+          .body,
+      "inseriu");
+  std::string today = service::todayUtc();
+  struct Case {
+    std::string date;
+    std::vector<std::string> rows;
+  };
+  for (const auto& k : std::vector<Case>{{"", {"a.com", "b.com", "c.com", "d.com"}},
+                                         {"2020-10-10", {"a.com", "b.com", "c.com", "d.com"}},
+                                         {"2024-01-01", {"a.com", "b.com", "c.com", "d.com"}},
+                                         {"2024-01-02", {"c.com", "d.com"}},
+                                         {"2024-03-05", {"c.com", "d.com"}},
+                                         {"2024-03-06", {"d.com"}},
+                                         {today, {"d.com"}}}) {
+    EXPECT_EQ(downloadAll(c, "ana@exemplo.com.br", key, 3, k.date), k.rows) << k.date;
+  }
+  EXPECT_EQ(postSync(c, {{"email", "ana@exemplo.com.br"}, {"chave", key}, {"action", "6"}}).body,
+            "mx_validos=" + today + "\nmx_invalidos=2020-01-01\n");
+}
+
+}  // namespace
+}  // namespace quorvel::testing

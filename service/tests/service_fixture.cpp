@@ -118,12 +118,28 @@ PgServer::PgServer() {
                &err) != 0) {
     throw std::runtime_error("initdb falhou: " + err);
   }
-  std::string serverOptions = "-p " + std::to_string(port_) + " -k " + dir_.string() +
-                              " -c listen_addresses=127.0.0.1 -c fsync=on";
-  if (runQuiet(as({bin + "/pg_ctl", "-D", (dir_ / "data").string(), "-o", serverOptions, "-l",
-                   (dir_ / "log").string(), "-w", "start"}),
+  start();
+}
+
+void PgServer::start() {
+  std::string err;
+  std::string serverOptions =
+      "-p " + std::to_string(port_) + " -k " + dir_.string() + " -c listen_addresses=127.0.0.1";
+  if (runQuiet({"/usr/sbin/runuser", "-u", "postgres", "--",
+                std::string(QUORVEL_PG_BINDIR) + "/pg_ctl", "-D", (dir_ / "data").string(), "-o",
+                serverOptions, "-l", (dir_ / "log").string(), "-w", "start"},
                &err) != 0) {
     throw std::runtime_error("pg_ctl start falhou: " + err + readFile(dir_ / "log"));
+  }
+}
+
+void PgServer::stop() {
+  std::string err;
+  if (runQuiet(
+          {"/usr/sbin/runuser", "-u", "postgres", "--", std::string(QUORVEL_PG_BINDIR) + "/pg_ctl",
+           "-D", (dir_ / "data").string(), "-m", "fast", "-w", "stop"},
+          &err) != 0) {
+    throw std::runtime_error("pg_ctl stop falhou: " + err);
   }
 }
 

@@ -32,6 +32,9 @@ class PgServer {
  public:
   static PgServer& instance();
   std::string newDatabase();
+  // Stops and starts the server (fast shutdown: clients are disconnected).
+  void stop();
+  void start();
   ~PgServer();
 
  private:

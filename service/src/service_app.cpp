@@ -199,8 +199,8 @@ int runServer(const Options& options) {
       });
   server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
     if (res.status >= 400 && res.status != 403) {
-      logLine(std::to_string(res.status) + " " + req.remote_addr + " " + req.method + " " +
-              req.path.substr(0, 120));
+      logLine(std::to_string(res.status) + " " + req.remote_addr + " " + printable(req.method, 16) +
+              " " + printable(req.path, 120));
     }
   });
 

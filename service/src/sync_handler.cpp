@@ -18,16 +18,6 @@ std::optional<std::string> field(const httplib::Request& req, const char* name) 
   return std::string(trimControl(it->second.content));
 }
 
-// For the log: printable ASCII only, cut short.
-std::string printable(std::string_view text) {
-  std::string out;
-  for (char c : text.substr(0, 80)) {
-    auto u = static_cast<unsigned char>(c);
-    out.push_back(u >= 32 && u < 127 ? c : '?');
-  }
-  return out;
-}
-
 struct BadRequest {
   std::string text;
 };

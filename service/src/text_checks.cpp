@@ -101,6 +101,15 @@ std::vector<std::string> splitItems(std::string_view dados) {
   return items;
 }
 
+std::string printable(std::string_view text, size_t max) {
+  std::string out;
+  for (char c : text.substr(0, max)) {
+    auto u = static_cast<unsigned char>(c);
+    out.push_back(u >= 32 && u < 127 ? c : '?');
+  }
+  return out;
+}
+
 bool isPublicFileName(std::string_view name) {
   if (name.empty() || name.size() > 128 || name.front() == '.') return false;
   for (char c : name) {

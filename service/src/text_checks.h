@@ -25,6 +25,10 @@ bool isShareableAddress(std::string_view address);
 // lower-cases every item and keeps the non-empty ones in order.
 std::vector<std::string> splitItems(std::string_view dados);
 
+// For log lines: printable ASCII only (anything else becomes "?"), at most max characters, so a
+// client cannot forge or break lines of the log.
+std::string printable(std::string_view text, size_t max = 80);
+
 // True when the text is a name a client may download: letters, digits, ".", "-" and "_",
 // not starting with a dot.
 bool isPublicFileName(std::string_view name);

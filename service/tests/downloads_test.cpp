@@ -96,12 +96,15 @@ TEST_F(DownloadsTest, NothingOutsideTheDownloadFolderIsReachable) {
         "/quorvel/download/..%2fsegredo.txt", "/quorvel/download/atalho.txt",
         "/quorvel/download/sub/x.txt", "/quorvel/download/.publish.lock", "/quorvel/download/",
         "/quorvel/download/..", "/quorvel/download/quorvel-service.db",
-        "/quorvel/download//etc/passwd"}) {
+        "/quorvel/download//etc/passwd", "/quorvel/download/x%0d%0aFORJADO"}) {
     std::string answer = rawExchange(
         server.port(), "GET " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 404") << path << "\n" << answer;
     EXPECT_EQ(answer.find("segredo\n"), std::string::npos);
   }
+  // What a client sends cannot start a line of its own in the log.
+  EXPECT_EQ(server.log().find("\nFORJADO"), std::string::npos);
+  EXPECT_NE(server.log().find("x??FORJADO"), std::string::npos);
 }
 
 TEST_F(DownloadsTest, PublishReplacesAFileAndDatesItsDefinition) {

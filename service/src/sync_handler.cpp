@@ -95,7 +95,7 @@ void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
         if (!dados) throw BadRequest{"Campo obrigatório ausente: dados."};
         std::vector<std::string> items;
         size_t rejected = 0;
-        for (auto& item : splitItems(*dados)) {
+        for (auto& item : splitItems(repairDoubleEncoding(*dados))) {
           bool ok = action == 8 ? isShareableAddress(item) : isShareableDomain(item);
           if (ok)
             items.push_back(std::move(item));

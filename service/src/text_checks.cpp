@@ -40,6 +40,49 @@ bool isValidUtf8(std::string_view text) {
   return true;
 }
 
+namespace {
+
+// Windows-1252's characters at 0x80-0x9F; 0 where the code page leaves the byte undefined (those
+// pass through as the C1 control of the same number).
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// The Windows-1252 byte of a code point, or -1.
+int cp1252Byte(char32_t c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
+  for (int i = 0; i < 32; ++i) {
+    if (kCp1252High[i] == c || (kCp1252High[i] == 0 && c == 0x80u + static_cast<char32_t>(i))) {
+      return 0x80 + i;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::string repairDoubleEncoding(std::string_view text) {
+  std::string bytes;
+  bool wide = false;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {  // text is valid UTF-8 here
+    char32_t c;
+    size_t n = *p < 0x80 ? 1 : *p < 0xE0 ? 2 : *p < 0xF0 ? 3 : 4;
+    if (static_cast<size_t>(end - p) < n) return std::string(text);
+    c = n == 1 ? *p : n == 2 ? (*p & 0x1F) : n == 3 ? (*p & 0x0F) : (*p & 0x07);
+    for (size_t i = 1; i < n; ++i) c = (c << 6) | (p[i] & 0x3F);
+    int b = cp1252Byte(c);
+    if (b < 0) return std::string(text);
+    wide = wide || b >= 0x80;
+    bytes.push_back(static_cast<char>(b));
+    p += n;
+  }
+  if (!wide || !isValidUtf8(bytes)) return std::string(text);
+  return bytes;
+}
+
 std::string_view trimControl(std::string_view text) {
   while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
   while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);

@@ -21,6 +21,10 @@ bool isShareableDomain(std::string_view domain);
 // A single address: a local part without spaces or control characters, "@", a shareable domain.
 bool isShareableAddress(std::string_view address);
 
+// Undoes one round of UTF-8 text read back as Windows-1252 and encoded as UTF-8 again ("aÃ§aÃ­"
+// for "açaí"), which some clients send; any other text is returned as it is.
+std::string repairDoubleEncoding(std::string_view text);
+
 // Splits a "dados" value at ";" (and line breaks, which some clients leave in), trims and
 // lower-cases every item and keeps the non-empty ones in order.
 std::vector<std::string> splitItems(std::string_view dados);

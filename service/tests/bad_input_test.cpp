@@ -120,6 +120,16 @@ TEST_F(BadInputTest, MalformedItemsAreDroppedAndTheRestStored) {
                               {"dados", "bom.com.br;sem ponto;;a..b.com;-x.com;<script>.com;"}}));
   EXPECT_EQ(a.body, "inseriu");
   EXPECT_EQ(downloadAll(c, "ana@exemplo.com.br", key_, 3), std::vector<std::string>{"bom.com.br"});
+  // UTF-8 read back as Windows-1252 and encoded again is stored as the name it was.
+  a = postSync(c, creds({{"action", "1"},
+                         {"dados",
+                          "a\xc3\x83\xc2\xa7"
+                          "a\xc3\x83\xc2\xad.com.br;"}}));
+  EXPECT_EQ(a.body, "inseriu");
+  EXPECT_EQ(downloadAll(c, "ana@exemplo.com.br", key_, 3),
+            (std::vector<std::string>{"bom.com.br",
+                                      "a\xc3\xa7"
+                                      "a\xc3\xad.com.br"}));
 }
 
 TEST_F(BadInputTest, TenMegabytesOfDadosGet413WithOrWithoutALength) {

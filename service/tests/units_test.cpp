@@ -45,6 +45,26 @@ TEST(TextChecksTest, WhatCountsAsAShareableDomainOrAddress) {
   }
 }
 
+TEST(TextChecksTest, DoubleEncodedTextIsRestoredAndAnythingElseKept) {
+  struct Case {
+    std::string in, out;
+  };
+  for (const auto& c : std::vector<Case>{
+           {"a\xc3\x83\xc2\xa7"
+            "a\xc3\x83\xc2\xad.com.br",
+            "a\xc3\xa7"
+            "a\xc3\xad.com.br"},                                // açaí
+           {"\xc3\xa2\xe2\x82\xac\xc5\x93x", "\xe2\x80\x9cx"},  // a quote through 0x80-0x9F
+           {"a\xc3\xa7"
+            "a\xc3\xad.com.br",
+            "a\xc3\xa7"
+            "a\xc3\xad.com.br"},  // proper UTF-8
+           {"plain.com", "plain.com"},
+           {"\xe4\xb8\xad.cn", "\xe4\xb8\xad.cn"}}) {  // not Windows-1252 at all
+    EXPECT_EQ(repairDoubleEncoding(c.in), c.out) << c.in;
+  }
+}
+
 TEST(TextChecksTest, SplitItemsTrimsLowersAndDropsEmptyOnes) {
   EXPECT_EQ(splitItems(" A.com ;b.COM;;\r\nc.com;"),
             (std::vector<std::string>{"a.com", "b.com", "c.com"}));

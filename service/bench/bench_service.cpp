@@ -12,8 +12,11 @@
 #include <iostream>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <thread>
 #include <unordered_map>
+
+#include <unistd.h>
 
 #include "dates.h"
 #include "load_client.h"
@@ -45,6 +48,31 @@ double msSince(Clock::time_point start) {
 std::string domain(int pair, int batch, int i) {
   return "p" + std::to_string(pair) + "-b" + std::to_string(batch) + "-i" + std::to_string(i) +
          ".com.br";
+}
+
+// CPU seconds (user + system) a process has used so far.
+double cpuSeconds(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  size_t close = text.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(text.substr(close + 2));
+  std::string f;
+  long ticks = 0;
+  for (int i = 3; i <= 15 && fields >> f; ++i) {
+    if (i == 14 || i == 15) ticks += std::atol(f.c_str());
+  }
+  return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// CPU seconds the whole machine has been busy so far.
+double machineBusySeconds() {
+  std::ifstream in("/proc/stat");
+  std::string cpu;
+  long user, nice, system, idle, iowait, irq, softirq;
+  in >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq;
+  return static_cast<double>(user + nice + system + irq + softirq) /
+         static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 long peakRssKb(pid_t pid) {
@@ -114,6 +142,8 @@ int main(int argc, char** argv) {
     Latencies sync, downloads;
     std::atomic<long> failures{0}, downloadBytes{0};
     std::string today = service::todayUtc();
+    double serverCpu0 = cpuSeconds(server->pid()), selfCpu0 = cpuSeconds(getpid());
+    double busy0 = machineBusySeconds();
     t0 = Clock::now();
     {
       std::vector<std::thread> threads;
@@ -155,6 +185,9 @@ int main(int argc, char** argv) {
       for (auto& t : threads) t.join();
     }
     double loadSeconds = msSince(t0) / 1000;
+    double serverCpu = cpuSeconds(server->pid()) - serverCpu0;
+    double selfCpu = cpuSeconds(getpid()) - selfCpu0;
+    double busy = machineBusySeconds() - busy0;
     double syncRate = static_cast<double>(clients) * batches / loadSeconds;
 
     // Every domain sent is offered exactly once.
@@ -198,6 +231,11 @@ int main(int argc, char** argv) {
         "verify_distinct_domains_sent %zu offered %zu missing %zu repeated %zu unknown %zu\n", sent,
         offered, missing, repeated, unknown);
     std::printf("server_peak_rss %ld KB\n", rss);
+    std::printf(
+        "load_cpu_seconds machine %.1f (of %.1f s x %ld cores), server %.1f, "
+        "load_generator %.1f, other (database server, system) %.1f\n",
+        busy, loadSeconds, sysconf(_SC_NPROCESSORS_ONLN), serverCpu, selfCpu,
+        busy - serverCpu - selfCpu);
     bool ok = failures == 0 && missing == 0 && repeated == 0 && unknown == 0 && offered == sent;
     std::printf("verify %s\n", ok ? "ok" : "FALHOU");
     return ok ? 0 : 1;

@@ -144,11 +144,15 @@ void PgStorage::prepare() {
       "compartilha SMALLINT NOT NULL DEFAULT 0, created_on TEXT NOT NULL)");
   run(writer_,
       "CREATE TABLE IF NOT EXISTS shared_blocks (kind SMALLINT NOT NULL, first_seq BIGINT NOT "
-      "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT COMPRESSION lz4 NOT "
+      "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT "
       "NULL, PRIMARY KEY (kind, first_seq))");
   run(writer_,
       "CREATE TABLE IF NOT EXISTS sighting_blocks (id BIGSERIAL PRIMARY KEY, kind SMALLINT NOT "
-      "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT COMPRESSION lz4 NOT NULL)");
+      "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL)");
+  // Blocks of names are written once and read whole: compressing them costs more CPU than the
+  // disk it saves.
+  run(writer_, "ALTER TABLE shared_blocks ALTER COLUMN payload SET STORAGE EXTERNAL");
+  run(writer_, "ALTER TABLE sighting_blocks ALTER COLUMN payload SET STORAGE EXTERNAL");
 }
 
 std::optional<User> PgStorage::findUser(std::string_view email) {

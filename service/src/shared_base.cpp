@@ -61,7 +61,8 @@ void SharedBase::load() {
                            std::to_string(static_cast<int>(kind)) + " em " +
                            std::to_string(block.firstSeq));
       }
-      forEachLine(block.payload, [&](std::string_view value) { fresh.visible.emplace(value); });
+      forEachLine(block.payload,
+                  [&](std::string_view value) { fresh.values[std::string(value)].offered = true; });
       if (pub.lastDay != block.day) {
         pub.firstSeqOfDay.emplace(block.day, block.firstSeq);
         pub.lastDay = block.day;
@@ -70,11 +71,10 @@ void SharedBase::load() {
     });
     storage_.scanSightings(kind, [&](const SightingBlock& block) {
       forEachLine(block.payload, [&](std::string_view value) {
-        std::string key(value);
-        if (fresh.visible.count(key)) return;
-        auto& users = fresh.pending[key];
-        if (std::find(users.begin(), users.end(), block.user) == users.end()) {
-          users.push_back(block.user);
+        Entry& e = fresh.values[std::string(value)];
+        if (e.offered) return;
+        if (std::find(e.senders.begin(), e.senders.end(), block.user) == e.senders.end()) {
+          e.senders.push_back(block.user);
         }
       });
     });
@@ -141,7 +141,8 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool pro
   }
   // The index is changed in place; when the commit fails it is read back from storage.
   Changes changes;
-  auto offer = [&](size_t k, std::string&& value) {
+  // Appends the value to the rows of this group and marks it offered.
+  auto offer = [&](size_t k, const std::string& value, Entry& e) {
     auto& blocks = changes.rows[k];
     if (blocks.empty() || blocks.back().count >= kRowsPerBlock) {
       blocks.push_back(RowBlock{nextSeq[k], 0, day[k], {}});
@@ -149,54 +150,43 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool pro
     blocks.back().payload.append(value).push_back('\n');
     ++blocks.back().count;
     ++nextSeq[k];
-    index_[k].visible.insert(std::move(value));
+    e.offered = true;
+    std::vector<int64_t>().swap(e.senders);
   };
 
   for (auto& batch : group) {
     size_t k = kindIndex(batch->kind);
     Index& idx = index_[k];
     SightingBlock* seen = nullptr;
-    auto sighted = [&](const std::string& value) {
+    for (std::string& item : batch->items) {
+      auto it = idx.values.try_emplace(std::move(item)).first;
+      const std::string& value = it->first;
+      Entry& e = it->second;
+      if (e.offered) continue;
+      if (std::find(e.senders.begin(), e.senders.end(), batch->user) != e.senders.end()) continue;
+      if (static_cast<int>(e.senders.size()) + 1 >= minSenders_) {
+        offer(k, value, e);
+        continue;
+      }
+      e.senders.push_back(batch->user);
       if (!seen) {
         changes.sightings[k].push_back(SightingBlock{batch->user, day[k], {}});
         seen = &changes.sightings[k].back();
       }
       seen->payload.append(value).push_back('\n');
-    };
-    for (std::string& value : batch->items) {
-      if (idx.visible.count(value)) continue;
-      auto it = idx.pending.find(value);
-      if (it == idx.pending.end()) {
-        if (minSenders_ <= 1) {
-          offer(k, std::move(value));
-        } else {
-          sighted(value);
-          idx.pending.emplace(std::move(value), std::vector<int64_t>{batch->user});
-        }
-        continue;
-      }
-      auto& users = it->second;
-      if (std::find(users.begin(), users.end(), batch->user) != users.end()) continue;
-      if (static_cast<int>(users.size()) + 1 >= minSenders_) {
-        idx.pending.erase(it);
-        offer(k, std::move(value));
-      } else {
-        users.push_back(batch->user);
-        sighted(value);
-      }
     }
   }
   if (promote) {
     for (size_t k = 0; k < 3; ++k) {
-      std::vector<std::string> ready;
-      for (const auto& [value, users] : index_[k].pending) {
-        if (static_cast<int>(users.size()) >= minSenders_) ready.push_back(value);
+      std::vector<std::unordered_map<std::string, Entry>::value_type*> ready;
+      for (auto& entry : index_[k].values) {
+        if (!entry.second.offered && static_cast<int>(entry.second.senders.size()) >= minSenders_) {
+          ready.push_back(&entry);
+        }
       }
-      std::sort(ready.begin(), ready.end());
-      for (auto& value : ready) {
-        index_[k].pending.erase(value);
-        offer(k, std::move(value));
-      }
+      std::sort(ready.begin(), ready.end(),
+                [](const auto* a, const auto* b) { return a->first < b->first; });
+      for (auto* entry : ready) offer(k, entry->first, entry->second);
     }
   }
 

@@ -10,7 +10,6 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "storage.h"
@@ -57,9 +56,13 @@ class SharedBase {
     std::vector<std::string> items;
     std::promise<bool> done;
   };
+  // Every value ever sent, offered or not: one lookup per value sent.
+  struct Entry {
+    bool offered = false;
+    std::vector<int64_t> senders;  // while not offered
+  };
   struct Index {
-    std::unordered_set<std::string> visible;
-    std::unordered_map<std::string, std::vector<int64_t>> pending;  // senders so far
+    std::unordered_map<std::string, Entry> values;
     int64_t nextSeq = 1;
   };
   // What readers may see, guarded by published_.

@@ -1,5 +1,7 @@
 #include "text_checks.h"
 
+#include <algorithm>
+
 namespace quorvel::service {
 
 bool isValidUtf8(std::string_view text) {
@@ -63,6 +65,9 @@ int cp1252Byte(char32_t c) {
 }  // namespace
 
 std::string repairDoubleEncoding(std::string_view text) {
+  if (std::none_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+    return std::string(text);  // ASCII, the usual case
+  }
   std::string bytes;
   bool wide = false;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());

@@ -178,6 +178,10 @@ int runServer(const Options& options) {
              });
   server.Post("/quorvel/bin/sync.php",
               [&](const httplib::Request& req, httplib::Response& res) { sync.handle(req, res); });
+  server.Get("/quorvel/bin/sync.php", [](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Allow", "POST");
+    answerText(res, 405, "Use POST com multipart/form-data.");
+  });
   server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
     if (GuardedServer::currentRequestTimedOut()) {
       res.status = 408;

@@ -106,6 +106,11 @@ TEST_F(BadInputTest, MalformedRequestsGetA400WithTheReason) {
        "não é UTF-8 válido"},
       {"bad request line", "GARBAGE\r\n\r\n", "Requisição inválida"},
   };
+  std::string get = rawExchange(server_->port(),
+                                "GET /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\n"
+                                "Connection: close\r\n\r\n");
+  EXPECT_EQ(statusOf(get), 405) << get;
+  EXPECT_NE(get.find("Allow: POST"), std::string::npos);
   for (const auto& c : cases) {
     std::string answer = rawExchange(server_->port(), c.request);
     EXPECT_EQ(statusOf(answer), 400) << c.name << "\n" << answer;

@@ -64,7 +64,10 @@ class TerminalProgressBar {
   explicit TerminalProgressBar(std::string label);
   ~TerminalProgressBar();
   void update(int64_t done, int64_t total);  // total <= 0: unknown
+  // A line of the caller's own after the label (drawn at most ten times a second).
+  void show(const std::string& texto);
   void finish();
+  double elapsedSeconds() const;
 
  private:
   std::string label_;

@@ -179,6 +179,7 @@ bool LineReader::carregarMais() {
       break;
     }
     lidos = static_cast<size_t>(n);
+    bytesLidos_ += static_cast<int64_t>(n);
     // Bytes kept from the previous block, or the first block still short of 4096 bytes.
     if (!bruto_.empty() || !codificacaoDefinida_) bruto_.append(leitura_.data(), lidos);
   } while (!codificacaoDefinida_ && bruto_.size() < minimo);

@@ -13,9 +13,6 @@
 
 namespace quorvel {
 
-// The encoding of a file from its first block.
-TextEncoding detectBlockEncoding(std::string_view bloco, bool blocoFinal, size_t& bomLength);
-
 class LineReader {
  public:
   // Where the next LF or CR stands in the decoded text (npos: none before `ate`), so that each

@@ -67,7 +67,11 @@ int excluirRepetidos(ListEditor& editor, TextGrid& g, int coluna) {
   if (coluna < 0 || coluna >= g.colCount()) return 0;
   Progress& p = editor.progresso();
   p.setProgress("Identificando repetidos...", 1, "Ordenando a coluna " + g.cell(coluna, 0) + "...");
-  SortStringGrid(editor, g, coluna, false);
+  if (!SortStringGrid(editor, g, coluna, false)) {
+    editor.dialogos().msgErro("Operação cancelada");
+    p.clearCancel();
+    return 0;
+  }
 
   const int linhas = g.rowCount();
   p.setProgress("Identificando repetidos...", linhas / 10, "Total de registros: " + fmt(linhas));
@@ -433,7 +437,15 @@ bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
   }
 
   p.setProgress("Ordenando dados", 1, "Aguarde... ");
-  SortStringGrid(editor, g, colDominio, false);
+  auto cancelada = [&] {
+    d.msgInformacao("Operação cancelada");
+    p.clearCancel();
+    editor.setGridVisivel(true);
+    editor.showStatus(g);
+    editor.changed();
+    return false;
+  };
+  if (!SortStringGrid(editor, g, colDominio, false)) return cancelada();
 
   p.setProgress("Analisando dados...", registros / 10, "Total de registros: " + fmt(registros));
   std::vector<int> manter;
@@ -453,14 +465,7 @@ bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
 
   std::string dominioAtual = trim(g.cell(colDominio, 1));
   for (int r = 1; r < g.rowCount(); ++r) {
-    if (p.cancelou()) {
-      d.msgInformacao("Operação cancelada");
-      p.clearCancel();
-      editor.setGridVisivel(true);
-      editor.showStatus(g);
-      editor.changed();
-      return false;
-    }
+    if (p.cancelou()) return cancelada();
     if (r % 10 == 0)
       passo(editor, "Processados: " + fmt(r),
             "Total da lista final: " + fmt(static_cast<int64_t>(manter.size())));

@@ -123,13 +123,14 @@ std::optional<std::vector<std::string>> prepararNomesDoArquivo(ListEditor& edito
       return std::nullopt;
     }
     size_t bom = 0;
-    codificacao = detectEncoding(*bytes, bom);
+    codificacao = detectBlockEncoding(std::string_view(*bytes).substr(0, kEncodingBlock),
+                                      bytes->size() <= kEncodingBlock, bom);
     nomes = sortByLength(splitLines(decodeText(*bytes)));
   }
-  paths::createFolder(paths::dados(home));
-  paths::createFolder(paths::dadosConfig(home));
-  // A missing file is written empty.
-  WriteResult w = writeFileAtomic(caminho, existia ? codificar(nomes, codificacao) : std::string());
+  // Nothing is written into the workspace that the user did not ask for: a missing file stays
+  // missing, and only the surnames are tried.
+  if (!existia) return nomes;
+  WriteResult w = writeFileAtomic(caminho, codificar(nomes, codificacao));
   if (!w.ok) {
     editor.dialogos().msgErro("Não foi possível gravar o arquivo: " + caminho + " (" + w.error +
                               ")");

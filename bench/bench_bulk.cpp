@@ -22,17 +22,18 @@
 #include <string>
 #include <vector>
 
+#include "app/bulk_run_window.h"
 #include "bench_util.h"
-#include "bulk/validacao_grandes.h"
-#include "common/leitor_linhas.h"
-#include "common/scripted_ports.h"
+#include "bulk/bulk_validation.h"
+#include "common/line_reader.h"
 #include "common/text.h"
 #include "common/text_file.h"
 #include "data_generator.h"
-#include "extraction/extrator.h"
-#include "store/banco_dados.h"
-#include "validation/base_negativa_bd.h"
+#include "extraction/tdtm_extrator.h"
+#include "store/database.h"
+#include "support/scripted_ports.h"
 #include "validation/cares_resolver.h"
+#include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
 
 using namespace quorvel;
@@ -127,19 +128,19 @@ struct Espaco {
   RecordingProgress progress;
   NoEventPump pump;
   FakePlatform platform;
-  Validador v{dialogs, pump};
+  Validator v{dialogs, pump};
 
   Espaco() {
     home = fs::temp_directory_path() / ("quorvel-bench-bulk-" + std::to_string(getpid()));
     fs::remove_all(home);
     fs::create_directories(home / "dados");
-    platform.pasta = home.string();
-    platform.agora = std::chrono::system_clock::now();
-    v.gRegras = listaDeLinhas(bench::gerarRegras(100, 11));
-    v.gTraps = listaDeLinhas(bench::gerarArmadilhas(20000, 12));
-    v.gNomesRaros = listaDeLinhas(bench::gerarNomesRaros(5000, 13));
-    v.gFiltroPaises = listaDeLinhas(bench::gerarPaises(250));
-    v.gSitesIgnorados = listaDeLinhas({});
+    platform.folder = home.string();
+    platform.clock = std::chrono::system_clock::now();
+    v.chain.gRegras = filterListOf(bench::gerarRegras(100, 11));
+    v.chain.gTraps = filterListOf(bench::gerarArmadilhas(20000, 12));
+    v.chain.gNomesRaros = filterListOf(bench::gerarNomesRaros(5000, 13));
+    v.chain.gFiltroPaises = filterListOf(bench::gerarPaises(250));
+    v.chain.gSitesIgnorados = filterListOf({});
   }
   ~Espaco() { fs::remove_all(home); }
 };
@@ -150,14 +151,15 @@ void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* pref
   int64_t linhas = 0, distintos = 0;
   for (int r = 0; r < reps; ++r) {
     e.v.fecharClicado();  // a fresh duplicate memory, as a new window would have
-    e.platform.agora += std::chrono::seconds(1);
-    ValidacaoGrandes g(e.v, e.dialogs, e.progress, e.pump, e.platform);
+    e.platform.clock += std::chrono::seconds(1);
+    BulkValidation g(e.v.chain, e.dialogs, e.progress, e.pump, e.platform);
+    auto janela = mostrarGrandesNaJanela(g, e.v);
     g.adicionarArquivos({arquivo});
     auto t0 = Clock::now();
     g.iniciar();
     tempos.push_back(bench::segundosDesde(t0));
     linhas = g.totalLinhas;
-    distintos = static_cast<int64_t>(e.v.gProcessados->size());
+    distintos = static_cast<int64_t>(e.v.chain.gProcessados->size());
     fs::remove(g.arquivoValidos);
     fs::remove(g.arquivoInvalidos);
   }
@@ -168,7 +170,7 @@ void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* pref
   std::printf("%s_seconds %.2f s\n", prefixo, s);
   std::printf("%s_lines_per_s %.0f lines/s\n", prefixo, linhas / s);
   std::printf("%s_distinct_addresses %lld\n", prefixo, static_cast<long long>(distintos));
-  std::printf("%s_valid %s\n", prefixo, e.v.contadores.texto(Contador::lbTotalFinal).c_str());
+  std::printf("%s_valid %s\n", prefixo, e.v.chain.counters.text(Counter::lbTotalFinal).c_str());
   std::printf("%s_peak_rss %.0f MB\n", prefixo, pico);
   std::printf("%s_peak_rss_budget %.0f MB\n", prefixo, limite);
   std::fflush(stdout);
@@ -176,39 +178,39 @@ void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* pref
 
 int rodar(const std::string& arquivo, int reps) {
   Espaco e;
-  e.v.opcoes.ckbTesteMX = false;
-  e.v.opcoes.ckbEmailsInvalidos = false;
+  e.v.chain.opcoes.ckbTesteMX = false;
+  e.v.chain.opcoes.ckbEmailsInvalidos = false;
   medirLote(e, arquivo, reps, "bulk");
   return 0;
 }
 
 int rodarQuente(const std::string& arquivo, int reps) {
   Espaco e;
-  EstadoColaboracao colaboracao;
+  SharingFlags colaboracao;
   colaboracao.gCompartilha = true;
-  BancoDados banco(e.home.string(), colaboracao);
+  Database banco(e.home.string(), colaboracao);
   banco.esperaAberturaMs = 0;
   banco.abrirBD();
-  OpcoesResolver o;
-  o.servidor = "127.0.0.1:9";  // nothing is asked: every domain is cached
+  ResolverOptions o;
+  o.server = "127.0.0.1:9";  // nothing is asked: every domain is cached
   CaresResolver resolver(o);
-  TesteMX mx(banco, colaboracao, resolver, e.pump);
-  mx.temInternet = [] { return true; };
-  BaseNegativaBD base(banco);
-  e.v.setMxTeste(&mx);
-  e.v.setBaseNegativa(&base);
+  e.platform.online = true;
+  TesteMX mx(banco, colaboracao, resolver, e.pump, e.platform);
+  NegativeBaseStage base(banco);
+  e.v.chain.setMxStage(&mx);
+  e.v.chain.setNegativeBase(&base);
 
   // Every domain of the file is in the cache; 1,000,000 negative rows, every 20th from the file.
   auto t0 = Clock::now();
-  LeitorLinhas leitor;
+  LineReader reader;
   std::string erro, email;
-  leitor.abrir(arquivo, erro);
+  reader.open(arquivo, erro);
   std::set<std::string> dominios;
   std::string negativos;
   std::string_view l;
   size_t i = 0, negs = 0;
-  while (leitor.proximaLinha(l)) {
-    if (!primeiroEmail(l, email)) continue;
+  while (reader.nextLine(l)) {
+    if (!firstEmail(l, email)) continue;
     std::string minusculo = toLower(email);
     dominios.insert(minusculo.substr(minusculo.find('@') + 1));
     if (++i % 20 == 0 && negs < 1000000) {
@@ -225,39 +227,40 @@ int rodarQuente(const std::string& arquivo, int reps) {
               dominios.size());
   medirLote(e, arquivo, reps, "warm_bulk");
   std::printf("warm_bulk_negative_base_rejections %s\n",
-              e.v.contadores.texto(Contador::lbEmailsInvalidos).c_str());
+              e.v.chain.counters.text(Counter::lbEmailsInvalidos).c_str());
   return 0;
 }
 
 struct Frio {
   double segundos;
-  size_t maiorEmVoo;
+  size_t maxSeenInFlight;
   std::string saida;  // both output files and the counters
 };
 
 Frio rodarFrio(const std::string& entrada, const std::string& servidor, bool antecipar) {
   Espaco e;
-  EstadoColaboracao colaboracao;
-  BancoDados banco(e.home.string(), colaboracao);
+  SharingFlags colaboracao;
+  Database banco(e.home.string(), colaboracao);
   banco.esperaAberturaMs = 0;
   banco.abrirBD();
-  OpcoesResolver o;
-  o.servidor = servidor;
+  ResolverOptions o;
+  o.server = servidor;
   CaresResolver resolver(o);
-  TesteMX mx(banco, colaboracao, resolver, e.pump);
-  mx.temInternet = [] { return true; };
+  e.platform.online = true;
+  TesteMX mx(banco, colaboracao, resolver, e.pump, e.platform);
   mx.antecipacao = antecipar;
-  BaseNegativaBD base(banco);
-  e.v.setMxTeste(&mx);
-  e.v.setBaseNegativa(&base);
-  ValidacaoGrandes g(e.v, e.dialogs, e.progress, e.pump, e.platform);
+  NegativeBaseStage base(banco);
+  e.v.chain.setMxStage(&mx);
+  e.v.chain.setNegativeBase(&base);
+  BulkValidation g(e.v.chain, e.dialogs, e.progress, e.pump, e.platform);
+  auto janela = mostrarGrandesNaJanela(g, e.v);
   g.adicionarArquivos({entrada});
   auto t0 = Clock::now();
   g.iniciar();
-  Frio r{bench::segundosDesde(t0), resolver.maiorEmVoo(), ""};
+  Frio r{bench::segundosDesde(t0), resolver.maxSeenInFlight(), ""};
   r.saida = readFileBytes(g.arquivoValidos).value_or("?") + "|" +
             readFileBytes(g.arquivoInvalidos).value_or("?") + "|" +
-            e.v.contadores.texto(Contador::lbTesteMx);
+            e.v.chain.counters.text(Counter::lbTesteMx);
   return r;
 }
 
@@ -287,7 +290,7 @@ int frio(const std::string& pasta, const std::string& script, int dominios, int 
   bench::pararDns(dns);
   std::printf("cold_bulk_lines %d lines over %d domains\n", dominios * 100, dominios);
   std::printf("cold_bulk_read_ahead_seconds %.2f s\n", adiante.segundos);
-  std::printf("cold_bulk_read_ahead_max_in_flight %zu queries\n", adiante.maiorEmVoo);
+  std::printf("cold_bulk_read_ahead_max_in_flight %zu queries\n", adiante.maxSeenInFlight);
   std::printf("cold_bulk_one_by_one_seconds %.2f s\n", umAUm.segundos);
   std::printf("cold_bulk_speedup %.1f x\n", umAUm.segundos / adiante.segundos);
   std::printf("cold_bulk_same_files %s\n", adiante.saida == umAUm.saida ? "yes" : "NO");
@@ -300,7 +303,7 @@ int extrair(const std::string& arquivo, int reps) {
   std::string texto = decodeText(*bytes);
   const double mb = static_cast<double>(bytes->size()) / (1 << 20);
   bytes.reset();
-  Extrator extrator(nullptr, nullptr, nullptr);
+  TdtmExtrator extrator(nullptr, nullptr, nullptr);
   std::vector<double> tempos;
   size_t achados = 0;
   for (int r = 0; r < reps; ++r) {

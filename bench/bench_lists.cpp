@@ -11,12 +11,12 @@
 #include <string>
 
 #include "bench_util.h"
-#include "common/scripted_ports.h"
 #include "data_generator.h"
-#include "lists/carregamento.h"
-#include "lists/limpeza.h"
-#include "lists/ordenacao.h"
-#include "lists/salvamento.h"
+#include "lists/column_sort.h"
+#include "lists/list_cleaning.h"
+#include "lists/list_loading.h"
+#include "lists/list_saving.h"
+#include "support/scripted_ports.h"
 
 using namespace quorvel;
 using bench::Clock;
@@ -75,7 +75,7 @@ int rodar(const std::string& lista, const std::string& exclusao) {
   std::printf("peak_rss_after_dedupe %.1f MB\n", bench::picoMemoriaMb());
 
   t = Clock::now();
-  dialogs.valores.push_back(exclusao);
+  dialogs.values.push_back(exclusao);
   exclusaoAvancada(editor, 1);
   std::printf("exclusion_200k_seconds %.2f s (%d rows left)\n", bench::segundosDesde(t),
               editor.gGrid->dataRowCount());

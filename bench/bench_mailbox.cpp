@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "common/scripted_ports.h"
 #include "mailbox/neg_conta.h"
-#include "store/banco_dados.h"
-#include "store/configuracoes.h"
+#include "store/database.h"
+#include "store/settings.h"
 #include "support/dovecot_peer.h"
+#include "support/scripted_ports.h"
 
 namespace quorvel {
 namespace {
@@ -136,14 +136,14 @@ double soBuscar(const testing::DovecotPeer& d, int n) {
 double varrer(const testing::DovecotPeer& d, int n, size_t& armazenados) {
   char modelo[] = "/tmp/quorvel-bench-mailbox-XXXXXX";
   std::string home = ::mkdtemp(modelo);
-  EstadoColaboracao colaboracao;
-  BancoDados banco(home, colaboracao);
+  SharingFlags colaboracao;
+  Database banco(home, colaboracao);
   banco.esperaAberturaMs = 0;
   banco.abrirBD();
-  Configuracoes config(home);
+  Settings config(home);
   ScriptedDialogs dialogs;
   FakePlatform platform;
-  platform.agora = std::chrono::system_clock::now();
+  platform.clock = std::chrono::system_clock::now();
   NoEventPump pump;
   NegConta neg(banco, config, platform, dialogs, pump);
   neg.opcoes.forcado = true;

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "common/scripted_ports.h"
+#include "app/editor_validation_lists.h"
 #include "data_generator.h"
 #include "lists/list_editor.h"
-#include "validation/validador.h"
+#include "support/scripted_ports.h"
+#include "validation/validator.h"
 
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
@@ -34,26 +35,26 @@ double median(std::vector<double> v) {
 struct Setup {
   ScriptedDialogs dialogs;
   NoEventPump pump;
-  Validador v{dialogs, pump};
+  Validator v{dialogs, pump};
   explicit Setup(size_t traps) {
-    v.gRegras = listaDeLinhas(bench::gerarRegras(100, 11));
-    v.gTraps = listaDeLinhas(bench::gerarArmadilhas(traps, 12));
-    v.gNomesRaros = listaDeLinhas(bench::gerarNomesRaros(5000, 13));
-    v.gFiltroPaises = listaDeLinhas(bench::gerarPaises(250));
-    v.gSitesIgnorados = listaDeLinhas({});
-    v.opcoes.ckbTesteMX = false;
-    v.opcoes.ckbEmailsInvalidos = false;
+    v.chain.gRegras = filterListOf(bench::gerarRegras(100, 11));
+    v.chain.gTraps = filterListOf(bench::gerarArmadilhas(traps, 12));
+    v.chain.gNomesRaros = filterListOf(bench::gerarNomesRaros(5000, 13));
+    v.chain.gFiltroPaises = filterListOf(bench::gerarPaises(250));
+    v.chain.gSitesIgnorados = filterListOf({});
+    v.chain.opcoes.ckbTesteMX = false;
+    v.chain.opcoes.ckbEmailsInvalidos = false;
   }
 };
 
 // Seconds for validarEmail over all addresses with a fresh duplicate memory.
 double timeValidarEmail(Setup& s, const std::vector<std::string>& addrs, size_t* valid) {
-  s.v.gProcessados = std::make_unique<DuplicateMemory>();
-  s.v.contadores.zerar();
+  s.v.chain.gProcessados = std::make_unique<DuplicateMemory>();
+  s.v.chain.counters.reset();
   std::string erro;
   size_t ok = 0;
   auto t0 = Clock::now();
-  for (const auto& a : addrs) ok += !s.v.validarEmail(a, erro).empty();
+  for (const auto& a : addrs) ok += !s.v.chain.validarEmail(a, erro).empty();
   auto t1 = Clock::now();
   if (valid) *valid = ok;
   return seconds(t0, t1);
@@ -93,9 +94,9 @@ int main(int argc, char** argv) {
   double tv = median(t);
   std::printf("validarEmail_addresses_per_s %.0f addr/s\n", n / tv);
   std::printf("validarEmail_valid %zu addresses\n", valid);
-  std::printf(
-      "duplicate_memory_bytes_per_distinct %.1f bytes\n",
-      static_cast<double>(main.v.gProcessados->memoryBytes()) / main.v.gProcessados->size());
+  std::printf("duplicate_memory_bytes_per_distinct %.1f bytes\n",
+              static_cast<double>(main.v.chain.gProcessados->memoryBytes()) /
+                  main.v.chain.gProcessados->size());
 
   // Trap list growth: per-address cost with 1,000 and 100,000 lines.
   for (size_t traps : {size_t{1000}, size_t{100000}}) {
@@ -110,10 +111,11 @@ int main(int argc, char** argv) {
   for (int r = 0; r < std::max(1, reps / 2); ++r) {
     Setup s(20000);
     ListEditor editor;
+    EditorValidationLists listas(editor);
     TextGrid& g = editor.gridMain;
     g.setRowCount(static_cast<int>(n) + 1);
     for (size_t i = 0; i < n; ++i) g.setCell(0, static_cast<int>(i) + 1, addrs[i]);
-    s.v.ligarListas(&editor);
+    s.v.ligarListas(&listas);
     s.v.mostrar();
     auto t0 = Clock::now();
     s.v.iniciarValidacao();

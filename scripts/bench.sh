@@ -1,11 +1,37 @@
 #!/usr/bin/env bash
 # Benchmarks of the validation chain, each beside a baseline measured in the same run.
 # Figures are medians of repeated runs; this machine is noisy, so compare the ratios.
+# "scripts/bench.sh service" runs only the collaboration service's load benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build-bench}"
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+
+# The service under load: 50 clients x 200 batches of 250 domains plus page downloads, on SQLite
+# and on a throwaway PostgreSQL; median of BENCH_SERVICE_REPS runs. Baseline: the same clients
+# asking action 2, which touches no storage.
+service_bench() {
+  local out="${BENCH_OUT:-bench-out}" reps="${BENCH_SERVICE_REPS:-3}" s
+  mkdir -p "$out"
+  cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-service-bench >/dev/null
+  echo "== collaboration service: 50 clients x 200 batches of 250 domains, page downloads"
+  for s in sqlite postgresql; do
+    : >"$out/service-$s.txt"
+    for _ in $(seq "$reps"); do
+      "$BUILD_DIR/service/quorvel-service-bench" --storage "$s" | tee -a "$out/service-$s.txt"
+    done
+    for key in sync_req_per_s sync_latency_p50_ms sync_latency_p99_ms baseline_action2_req_per_s \
+        ratio_sync_vs_action2; do
+      awk -v k="$key" '$1 == k {print $2}' "$out/service-$s.txt" | sort -g |
+        awk -v k="$key" -v s="$s" '{a[NR]=$1} END {printf "median_%s_%s %s\n", s, k, a[int((NR+1)/2)]}'
+    done
+  done
+}
+if [ "${1:-}" = "service" ]; then
+  service_bench
+  exit 0
+fi
 
 OUT="${BENCH_OUT:-bench-out}"
 mkdir -p "$OUT"
@@ -135,3 +161,6 @@ printf 'ratio_extract_cli_vs_rg %.2f\n' "$(echo "$rg_s / $cli_s" | bc -l)"
 
 echo
 bench_mailbox
+
+echo
+service_bench

@@ -14,6 +14,7 @@
 
 #include "cli/mailbox_commands.h"
 #include "cli/mailbox_workspace.h"
+#include "cli/standard_output.h"
 #include "common/text.h"
 #include "mailbox/accounts_editor.h"
 #include "mailbox/cl_email_test.h"
@@ -142,9 +143,8 @@ int add(const AccountOptions& o) {
       c.ImapPorta = !o.porta.empty() ? o.porta : o.tls == kTLSImplicito ? "993" : "143";
     }
     if (!w.neg->newContaSave(c)) return 1;
-    std::printf("Conta %s cadastrada: %s, porta %s, %s, %s\n", c.email.c_str(),
-                c.ImapServidor.c_str(), c.ImapPorta.c_str(), c.ImapUsarTLS.c_str(),
-                c.ImapTipoAutenticacao.c_str());
+    out("Conta " + c.email + " cadastrada: " + c.ImapServidor + ", porta " + c.ImapPorta + ", " +
+        c.ImapUsarTLS + ", " + c.ImapTipoAutenticacao + "\n");
     return 0;
   });
 }
@@ -153,9 +153,9 @@ int list(const AccountOptions& o) {
   return comWorkspace(o.home, [&](MailboxWorkspace& w) {
     for (const auto& r : w.neg->accounts()) {
       std::optional<CLContas> c = w.neg->getConta(r.email);
-      std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", AccountsEditor::textoAtiva(r), r.email.c_str(),
-                  r.servidor.c_str(), c ? c->ImapPorta.c_str() : "",
-                  c ? c->ImapUsarTLS.c_str() : "", c ? c->ImapTipoAutenticacao.c_str() : "");
+      out(std::string(AccountsEditor::textoAtiva(r)) + "\t" + r.email + "\t" + r.servidor + "\t" +
+          (c ? c->ImapPorta : "") + "\t" + (c ? c->ImapUsarTLS : "") + "\t" +
+          (c ? c->ImapTipoAutenticacao : "") + "\n");
     }
     return 0;
   });
@@ -170,10 +170,10 @@ int test(const AccountOptions& o) {
     }
     std::string r = w.neg->testarConexao(*c);
     if (!r.empty()) {
-      std::printf("%s\n", r.c_str());
+      out(r + "\n");
       return 1;
     }
-    std::printf("%s\n", kMsgContaConectada);
+    out(std::string(kMsgContaConectada) + "\n");
     return 0;
   });
 }
@@ -192,7 +192,7 @@ int remove(const AccountOptions& o) {
       std::fprintf(stderr, "quorvel-cli: conta não cadastrada: %s\n", o.email.c_str());
       return 1;
     }
-    std::printf("Conta %s excluída\n", o.email.c_str());
+    out("Conta " + o.email + " excluída\n");
     return 0;
   });
 }

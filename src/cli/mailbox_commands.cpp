@@ -2,6 +2,9 @@
 
 #include "cli/mailbox_commands.h"
 
+#include "cli/standard_output.h"
+#include "cli/store_commands.h"
+
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -24,24 +27,32 @@ struct MailboxOptions {
 };
 
 // Prints the log as it grows (coloured on a terminal) and draws the scan's progress bar.
-class TerminalMailboxView : public MailboxCheck::Observer, public EventPump {
+class TerminalMailboxView : public EventPump {
  public:
-  explicit TerminalMailboxView(MailboxCheck& w) : w_(w), cores_(::isatty(STDOUT_FILENO) == 1) {}
+  explicit TerminalMailboxView(MailboxCheck& w) : w_(w), cores_(::isatty(STDOUT_FILENO) == 1) {
+    sub_ = w.notices.listen([this](const MailboxNotice& n) {
+      if (n.kind == MailboxNotice::Kind::log) logMudou();
+      if (n.kind == MailboxNotice::Kind::state) mudou();
+    });
+  }
 
-  void logMudou() override {
+  void logMudou() {
     if (w_.log.size() < impressas_) impressas_ = 0;  // the log was cleared
     for (; impressas_ < w_.log.size(); ++impressas_) {
       const LogLine& l = w_.log[impressas_];
       if (barra_) barra_->finish();
-      if (cores_)
-        std::printf("\033[38;2;%u;%u;%um%s\033[0m\n", (l.cor >> 16) & 0xFF, (l.cor >> 8) & 0xFF,
-                    l.cor & 0xFF, l.linha().c_str());
-      else
-        std::printf("%s\n", l.linha().c_str());
-      std::fflush(stdout);
+      if (cores_) {
+        char cor[32];
+        std::snprintf(cor, sizeof cor, "\033[38;2;%u;%u;%um", (l.cor >> 16) & 0xFF,
+                      (l.cor >> 8) & 0xFF, l.cor & 0xFF);
+        out(cor + l.linha() + "\033[0m\n");
+      } else {
+        out(l.linha() + "\n");
+      }
+      flushOut();
     }
   }
-  void mudou() override {
+  void mudou() {
     if (w_.progressoVisivel) {
       if (!barra_) barra_ = std::make_unique<TerminalProgressBar>("Mensagens");
       barra_->update(w_.progressoPos, w_.progressoMax);
@@ -51,14 +62,15 @@ class TerminalMailboxView : public MailboxCheck::Observer, public EventPump {
   }
   void processEvents() override {
     // Ctrl+C is the window's "Cancelar": the account under examination stops, the run goes on.
-    if (cancelamentoPedido()) {
-      limparCancelamento();
+    if (cancelRequestedByUser()) {
+      clearCancel();
       w_.btnCancelarClick();
     }
   }
 
  private:
   MailboxCheck& w_;
+  Notifier<MailboxNotice>::Subscription sub_;
   bool cores_;
   size_t impressas_ = 0;
   std::unique_ptr<TerminalProgressBar> barra_;
@@ -79,11 +91,10 @@ int check(const MailboxOptions& o) {
     MailboxCheck janela(*w.banco, *w.config, w.dialogs, pump, *w.platform);
     TerminalMailboxView view(janela);
     pump.alvo = &view;
-    janela.observer = &view;
     janela.mostrar();
     janela.ckbRolar = true;
     janela.ckbForcar = o.forcar;
-    instalarCancelamento();
+    installCancelHandler();
     janela.executarValidacao();
     return 0;
   });
@@ -111,8 +122,8 @@ int negativeList(const MailboxOptions& o) {
     }
     grid.abrir();
     for (const auto& l : grid.linhas)
-      std::printf("%s\t%s\t%s\t%s\t%s\n", l.email.c_str(), l.dataCadastro.c_str(),
-                  l.contaEmail.c_str(), l.textoRetorno.c_str(), l.tipoErro.c_str());
+      out(l.email + "\t" + l.dataCadastro + "\t" + l.contaEmail + "\t" + l.textoRetorno + "\t" +
+          l.tipoErro + "\n");
     return 0;
   });
 }
@@ -160,6 +171,7 @@ void addMailboxCommands(CLI::App& app, int& exitCode) {
   ad->add_option("--home", o->home, "Pasta do programa (com dados/config)");
   ad->add_option("email", o->email, "Endereço")->required();
   ad->callback([o, &exitCode] { exitCode = negativeAdd(*o); });
+  addNegativeRemove(*neg, exitCode);
 }
 
 }  // namespace quorvel::cli

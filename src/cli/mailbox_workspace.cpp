@@ -1,27 +1,20 @@
 #include "cli/mailbox_workspace.h"
 
-#include <cstdio>
-#include <stdexcept>
-
-#include "common/paths.h"
-
 namespace quorvel::cli {
 
-void PrintingPlatform::shellOpen(const std::string& alvo) {
-  std::fprintf(stderr, "quorvel: abra no navegador: %s\n", alvo.c_str());
-}
-
 MailboxWorkspace::MailboxWorkspace(const std::string& homeOpcao)
-    : home(homeOpcao.empty() ? paths::programFolder() : homeOpcao) {
-  if (!paths::ehPasta(home)) throw std::runtime_error("a pasta de trabalho não existe: " + home);
-  platform = std::make_unique<PrintingPlatform>(home);
-  banco = std::make_unique<BancoDados>(home, colaboracao);
-  banco->esperaAberturaMs = 0;
-  banco->abrirBD();
-  config = std::make_unique<Configuracoes>(home);
-  ResultadoConfig r = config->loadConfig();
-  if (!r.ok()) throw std::runtime_error(r.mensagem());
-  neg = std::make_unique<NegConta>(*banco, *config, *platform, dialogs, pump);
+    : t(homeOpcao), home(t.home()), dialogs(t.dialogs), pump(t.pump), platform(&t.platform) {
+  // The pages the desktop would open in the browser are printed for the user to open.
+  t.platform.mostrarAberturas = true;
+  try {
+    t.abrirBanco();
+  } catch (const DatabaseError& e) {
+    throw CliFailure(e.what());
+  }
+  if (!t.app.dtm.settingsLoad.ok()) throw CliFailure(t.app.dtm.settingsLoad.mensagem());
+  banco = &t.app.dtm.banco();
+  config = &t.app.dtm.settings;
+  neg = std::make_unique<NegConta>(*banco, *config, t.platform, dialogs, pump);
 }
 
 }  // namespace quorvel::cli

@@ -17,13 +17,17 @@ double nowSeconds() {
 
 }  // namespace
 
+void TerminalPlatform::shellOpen(const std::string& alvo) {
+  if (mostrarAberturas) std::fprintf(stderr, "quorvel-cli: abra no navegador: %s\n", alvo.c_str());
+}
+
 void TerminalDialogs::print(const char* kind, const std::string& texto) {
   std::string t = texto;
   // "\n" in a message text is a line break.
   for (size_t p;
        (p = t.find("\\n")) != std::string::npos || (p = t.find("\\N")) != std::string::npos;)
     t.replace(p, 2, "\n");
-  std::fprintf(stderr, "quorvel: %s: %s\n", kind, t.c_str());
+  std::fprintf(stderr, "quorvel-cli: %s: %s\n", kind, t.c_str());
 }
 
 TerminalProgressBar::TerminalProgressBar(std::string label)
@@ -45,14 +49,28 @@ void TerminalProgressBar::update(int64_t done, int64_t total) {
     int filled = static_cast<int>(width * (static_cast<double>(done) / total));
     if (filled > width) filled = width;
     std::fprintf(stderr, "\r%s [%s%s] %s/%s %s/s", label_.c_str(), std::string(filled, '#').c_str(),
-                 std::string(width - filled, '.').c_str(), formatNumero(done).c_str(),
-                 formatNumero(total).c_str(), formatNumero(rate).c_str());
+                 std::string(width - filled, '.').c_str(), formatNumber(done).c_str(),
+                 formatNumber(total).c_str(), formatNumber(rate).c_str());
   } else {
-    std::fprintf(stderr, "\r%s %s %s/s", label_.c_str(), formatNumero(done).c_str(),
-                 formatNumero(rate).c_str());
+    std::fprintf(stderr, "\r%s %s %s/s", label_.c_str(), formatNumber(done).c_str(),
+                 formatNumber(rate).c_str());
   }
   std::fflush(stderr);
   drawn_ = true;
+}
+
+void TerminalProgressBar::show(const std::string& texto) {
+  if (!enabled_) return;
+  double now = nowSeconds();
+  if (lastDraw_ >= 0 && now - lastDraw_ < 0.1) return;
+  lastDraw_ = now;
+  std::fprintf(stderr, "\r%s %s\033[K", label_.c_str(), texto.c_str());
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+double TerminalProgressBar::elapsedSeconds() const {
+  return nowSeconds() - start_;
 }
 
 void TerminalProgressBar::finish() {
@@ -75,20 +93,21 @@ void aoInterromper(int) {
 }
 }  // namespace
 
-void instalarCancelamento() {
+void installCancelHandler() {
   std::signal(SIGINT, aoInterromper);
 }
-bool cancelamentoPedido() {
+bool cancelRequestedByUser() {
   return gCancelamento != 0;
 }
-void limparCancelamento() {
+void clearCancel() {
   gCancelamento = 0;
 }
 
 void TerminalProgress::setProgress(const std::string& operacao, int64_t valorMax,
                                    const std::string&, const std::string&, const std::string&,
                                    int) {
-  limparCancelamento();  // every new progress display clears the cancel request
+  // Unlike the desktop's box, a new display keeps a Ctrl+C: on a terminal it stops the whole
+  // command, whatever phase it is in.
   barra_ = std::make_unique<TerminalProgressBar>(operacao);
   max_ = valorMax;
   pos_ = 0;
@@ -100,25 +119,25 @@ void TerminalProgress::stepProgress(const std::string&, const std::string&, cons
   if (barra_) barra_->update(pos_, max_);
 }
 
-void TerminalProgress::setPosicao(int64_t posicao) {
+void TerminalProgress::setPosition(int64_t posicao) {
   pos_ = posicao;
   if (barra_) barra_->update(pos_, max_);
 }
 
-void TerminalProgress::esconder() {
+void TerminalProgress::hide() {
   barra_.reset();
 }
 
 bool TerminalProgress::cancelou() const {
-  return cancelamentoPedido();
+  return cancelRequestedByUser();
 }
 
 }  // namespace quorvel::cli
 
 namespace quorvel::cli {
 
-void TerminalProgress::limparCancelamento() {
-  cli::limparCancelamento();
+void TerminalProgress::clearCancel() {
+  // An operation that honoured the request forgets it; the command still ends as cancelled.
 }
 
 }  // namespace quorvel::cli

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/internet_state.h"
 #include "common/ports.h"
 
 namespace quorvel::cli {
@@ -44,8 +45,8 @@ class TerminalDialogs : public Dialogs {
   std::string getFileSave(const std::string&, const std::string&, const std::string&) override {
     return {};
   }
-  std::optional<int> escolherItem(const std::string&, const std::string&,
-                                  const std::vector<std::string>&) override {
+  std::optional<int> chooseItem(const std::string&, const std::string&,
+                                const std::vector<std::string>&) override {
     return std::nullopt;
   }
   std::optional<std::string> showInputMemo(const std::string&, const std::string&,
@@ -63,7 +64,10 @@ class TerminalProgressBar {
   explicit TerminalProgressBar(std::string label);
   ~TerminalProgressBar();
   void update(int64_t done, int64_t total);  // total <= 0: unknown
+  // A line of the caller's own after the label (drawn at most ten times a second).
+  void show(const std::string& texto);
   void finish();
+  double elapsedSeconds() const;
 
  private:
   std::string label_;
@@ -74,18 +78,18 @@ class TerminalProgressBar {
 };
 
 // The progress box on a terminal: the operation and its position as a bar on stderr; Ctrl+C
-// (see instalarCancelamento) is its cancel button.
+// (see installCancelHandler) is its cancel button.
 class TerminalProgress : public Progress {
  public:
   void setProgress(const std::string& operacao, int64_t valorMax, const std::string&,
                    const std::string&, const std::string&, int) override;
   void stepProgress(const std::string&, const std::string&, const std::string&, int) override;
   void setConcluido(const std::string&) override {}
-  void setLegenda(int, const std::string&) override {}
-  void setPosicao(int64_t posicao) override;
-  void esconder() override;
+  void setLegend(int, const std::string&) override {}
+  void setPosition(int64_t posicao) override;
+  void hide() override;
   bool cancelou() const override;
-  void limparCancelamento() override;
+  void clearCancel() override;
 
  private:
   std::unique_ptr<TerminalProgressBar> barra_;
@@ -93,9 +97,9 @@ class TerminalProgress : public Progress {
 };
 
 // Ctrl+C sets the cancel request instead of ending the program (a second one ends it).
-void instalarCancelamento();
-bool cancelamentoPedido();
-void limparCancelamento();
+void installCancelHandler();
+bool cancelRequestedByUser();
+void clearCancel();
 
 // The platform of a batch run: the workspace named on the command line, the real clock, no
 // desktop shell (the command prints what the desktop would open).
@@ -103,10 +107,12 @@ class TerminalPlatform : public Platform {
  public:
   explicit TerminalPlatform(std::string pasta) : pasta_(std::move(pasta)) {}
   std::string programFolder() const override { return pasta_; }
-  void shellOpen(const std::string&) override {}
+  // Pages and folders the desktop would open are printed when asked for (the mail commands).
+  bool mostrarAberturas = false;
+  void shellOpen(const std::string& alvo) override;
   std::string clipboardText() const override { return clipboard_; }
   void setClipboardText(const std::string& t) override { clipboard_ = t; }
-  bool internetConectada() const override { return true; }
+  bool internetConnected() const override { return TemInternet(); }
   std::vector<FileEntry> listFolder(const std::string&) const override { return {}; }
   std::chrono::system_clock::time_point now() const override {
     return std::chrono::system_clock::now();

@@ -7,7 +7,7 @@
 
 namespace quorvel {
 
-std::string formatNumero(int64_t n) {
+std::string formatNumber(int64_t n) {
   bool neg = n < 0;
   uint64_t v = neg ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
   std::string digits = std::to_string(v);
@@ -21,8 +21,8 @@ std::string formatNumero(int64_t n) {
   return out;
 }
 
-std::string formatNumeroOuVazio(int64_t n) {
-  return n == 0 ? std::string() : formatNumero(n);
+std::string formatNumberOrEmpty(int64_t n) {
+  return n == 0 ? std::string() : formatNumber(n);
 }
 
 std::string getDataSQL(std::chrono::year_month_day d) {
@@ -47,7 +47,7 @@ std::chrono::year_month_day strToDataSQL(std::string_view s) {
   return r.ok() ? r : fallback;
 }
 
-std::string carimboArquivo(std::chrono::system_clock::time_point t) {
+std::string fileStamp(std::chrono::system_clock::time_point t) {
   std::time_t tt = std::chrono::system_clock::to_time_t(t);
   std::tm tm{};
   localtime_r(&tt, &tm);

@@ -9,9 +9,9 @@
 namespace quorvel {
 
 // "#,##0" with pt-BR grouping: 1234567 → "1.234.567", 0 → "0".
-std::string formatNumero(int64_t n);
+std::string formatNumber(int64_t n);
 // "#,##": as above, but 0 gives an empty text.
-std::string formatNumeroOuVazio(int64_t n);
+std::string formatNumberOrEmpty(int64_t n);
 
 // "yyyy-MM-dd".
 std::string getDataSQL(std::chrono::year_month_day d);
@@ -20,6 +20,6 @@ std::chrono::year_month_day strToDataSQL(std::string_view s);
 
 // Local date and time as pt-BR short date and long time, made fit for a file name:
 // "dd-mm-yyyy hh_nn_ss".
-std::string carimboArquivo(std::chrono::system_clock::time_point t);
+std::string fileStamp(std::chrono::system_clock::time_point t);
 
 }  // namespace quorvel

@@ -33,17 +33,17 @@ std::string dadosArquivos(const std::string& home) {
   return join(dados(home), "arquivos");
 }
 
-void criarPasta(const std::string& path) {
+void createFolder(const std::string& path) {
   std::error_code ec;
   fs::create_directory(path, ec);
 }
 
-bool existe(const std::string& path) {
+bool exists(const std::string& path) {
   std::error_code ec;
   return fs::exists(path, ec);
 }
 
-bool ehPasta(const std::string& path) {
+bool isFolder(const std::string& path) {
   std::error_code ec;
   return fs::is_directory(path, ec);
 }
@@ -54,7 +54,7 @@ int64_t getTamanhoArquivo(const std::string& path) {
   return ec ? -1 : static_cast<int64_t>(n);
 }
 
-std::string nomeArquivo(const std::string& path) {
+std::string fileName(const std::string& path) {
   return fs::path(path).filename().string();
 }
 

@@ -20,12 +20,12 @@ std::string dadosListas(const std::string& home);    // dados/listas
 std::string dadosArquivos(const std::string& home);  // dados/arquivos
 
 // Creates one folder; an existing folder is fine and failures are ignored.
-void criarPasta(const std::string& path);
-bool existe(const std::string& path);
-bool ehPasta(const std::string& path);
+void createFolder(const std::string& path);
+bool exists(const std::string& path);
+bool isFolder(const std::string& path);
 // Size of a file in bytes; -1 when it cannot be read.
 int64_t getTamanhoArquivo(const std::string& path);
 // The name without its folder.
-std::string nomeArquivo(const std::string& path);
+std::string fileName(const std::string& path);
 
 }  // namespace quorvel::paths

@@ -36,8 +36,8 @@ class Dialogs {
                                   const std::string& extension) = 0;
   // The column chooser: a title, a label and the entries; the index of the chosen entry, or
   // nullopt when the user cancels.
-  virtual std::optional<int> escolherItem(const std::string& titulo, const std::string& rotulo,
-                                          const std::vector<std::string>& itens) = 0;
+  virtual std::optional<int> chooseItem(const std::string& titulo, const std::string& rotulo,
+                                        const std::vector<std::string>& itens) = 0;
   // The multi-line text dialog (title, initial text, button caption, description): the text
   // when closed through the button, nullopt otherwise.
   virtual std::optional<std::string> showInputMemo(const std::string& titulo,
@@ -57,14 +57,14 @@ class Progress {
                             const std::string& legenda3 = {}, int bloqueadoCode = 0) = 0;
   virtual void setConcluido(const std::string& legendaPrincipal) = 0;
   // Replaces one legend line (1 to 3) without moving the gauge.
-  virtual void setLegenda(int linha, const std::string& texto) = 0;
+  virtual void setLegend(int linha, const std::string& texto) = 0;
   // Moves the gauge to `posicao`.
-  virtual void setPosicao(int64_t posicao) = 0;
-  virtual void esconder() = 0;
+  virtual void setPosition(int64_t posicao) = 0;
+  virtual void hide() = 0;
   // The user asked to stop (the box's cancel button).
   virtual bool cancelou() const = 0;
   // Forgets a cancel request once the operation has honoured it.
-  virtual void limparCancelamento() = 0;
+  virtual void clearCancel() = 0;
 };
 
 // Lets pending user-interface events through (a no-op without a desktop).
@@ -89,7 +89,7 @@ class Platform {
   virtual void shellOpen(const std::string& target) = 0;
   virtual std::string clipboardText() const = 0;
   virtual void setClipboardText(const std::string& text) = 0;
-  virtual bool internetConectada() const = 0;
+  virtual bool internetConnected() const = 0;
   virtual std::vector<FileEntry> listFolder(const std::string& folder) const = 0;
   virtual std::chrono::system_clock::time_point now() const = 0;
 };

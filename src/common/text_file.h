@@ -14,11 +14,21 @@ enum class TextEncoding { Utf8Bom, Utf16LE, Utf16BE, Utf8, Windows1252 };
 
 // Detects the encoding of raw bytes; `bomLength` receives the size of the mark.
 TextEncoding detectEncoding(std::string_view bytes, size_t& bomLength);
+// The encoding of a text from its first block (kEncodingBlock bytes): a byte-order mark, else
+// UTF-16 without a mark, else UTF-8 when the block is valid UTF-8, else Windows-1252.
+// `blocoFinal`: the block is the whole text (a character cut at its end is not forgiven).
+inline constexpr size_t kEncodingBlock = 4096;
+TextEncoding detectBlockEncoding(std::string_view bloco, bool blocoFinal, size_t& bomLength);
+// Bytes at the end that start a UTF-8 sequence the block does not finish.
+size_t utf8CutAtEnd(std::string_view b);
+// Valid UTF-8 passes through; each byte that is not part of a valid sequence is read as
+// Windows-1252.
+void appendUtf8Repaired(std::string& out, std::string_view b);
 // Decodes raw file bytes to UTF-8 text.
 std::string decodeText(std::string_view bytes);
 // The bytes as UTF-8 text: a view of them (after any byte-order mark) when they are UTF-8
 // already, so a large file is not copied; otherwise decoded into `decodificado`.
-std::string_view textoUtf8(std::string_view bytes, std::string& decodificado);
+std::string_view utf8View(std::string_view bytes, std::string& decodificado);
 std::string windows1252ToUtf8(std::string_view bytes);
 // Append decoded bytes to UTF-8 text (a lone surrogate or an odd last byte becomes U+FFFD).
 void appendWindows1252(std::string& out, std::string_view bytes);
@@ -33,14 +43,14 @@ std::optional<std::string> readFileBytes(const std::string& path);
 std::optional<std::vector<std::string>> readTextLines(const std::string& path);
 
 // A regular file mapped read-only into memory: large inputs are read without a copy.
-class ArquivoMapeado {
+class MappedFile {
  public:
-  ArquivoMapeado() = default;
-  ~ArquivoMapeado();
-  ArquivoMapeado(const ArquivoMapeado&) = delete;
-  ArquivoMapeado& operator=(const ArquivoMapeado&) = delete;
+  MappedFile() = default;
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
   // False when the file cannot be opened or is not a regular file.
-  bool abrir(const std::string& path);
+  bool open(const std::string& path);
   std::string_view bytes() const { return {static_cast<const char*>(dados_), tamanho_}; }
 
  private:

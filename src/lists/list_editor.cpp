@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/format.h"
-#include "common/scripted_ports.h"
+#include "common/silent_ports.h"
 
 namespace quorvel {
 
@@ -45,7 +45,7 @@ void ListEditor::novaLista(TextGrid& g, bool excluirColunas) {
   gridZerar(g, excluirColunas);
   gArquivos[std::to_string(abaDe(g))] = "";
   showStatus(g);
-  notify();
+  changed();
 }
 
 void ListEditor::setEditou(const TextGrid& g, bool editou) {
@@ -58,7 +58,7 @@ void ListEditor::setArquivo(const TextGrid& g, const std::string& caminho) {
 
 Progress& ListEditor::progresso() {
   if (progress) return *progress;
-  if (!progressoMudo_) progressoMudo_ = std::make_unique<RecordingProgress>();
+  if (!progressoMudo_) progressoMudo_ = std::make_unique<SilentProgress>();
   return *progressoMudo_;
 }
 
@@ -66,7 +66,7 @@ Dialogs& ListEditor::dialogos() {
   if (dialogs) return *dialogs;
   // Without a connected message kit, messages are only recorded and a question is an error:
   // whoever runs operations that ask must connect one.
-  if (!dialogosMudos_) dialogosMudos_ = std::make_unique<ScriptedDialogs>();
+  if (!dialogosMudos_) dialogosMudos_ = std::make_unique<SilentDialogs>();
   return *dialogosMudos_;
 }
 
@@ -83,16 +83,16 @@ void ListEditor::pgcDadosChangeCheck() {
   abrirListaHabilitado = abaAtiva_ == kAbaPrincipal;
   mudarGGrid(grid(abaAtiva_));
   showStatus(*gGrid);
-  notify();
+  changed();
 }
 
 void ListEditor::showStatus(const TextGrid& g) {
   int aba = abaDe(g);
   std::string arquivo = arquivoDaAba(aba);
-  status.itens = formatNumero(g.rowCount() - 1);
-  status.posicao = formatNumero(g.cursorRow);
-  status.estaSalvo = (!arquivo.empty() && editouDaAba(aba) == "0") ? "Sim" : "Não";
-  status.arquivo = "Arquivo: " + arquivo;
+  status.items = formatNumber(g.rowCount() - 1);
+  status.position = formatNumber(g.cursorRow);
+  status.saved = (!arquivo.empty() && editouDaAba(aba) == "0") ? "Sim" : "Não";
+  status.file = "Arquivo: " + arquivo;
 }
 
 void ListEditor::AutoSizeGrid(TextGrid& g,

@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "common/notifier.h"
 #include "common/ports.h"
-#include "lists/text_grid.h"
+#include "common/text_grid.h"
 
 namespace quorvel {
 
@@ -17,12 +18,21 @@ inline constexpr int kAbaPrincipal = 0;
 inline constexpr int kAbaValidos = 1;
 inline constexpr int kAbaInvalidos = 2;
 
+// What changed in the editor itself (the grids tell their own changes).
+struct EditorNotice {
+  enum class Kind {
+    state,  // the status line, the current tab or grid, the enabled controls
+  };
+  Kind kind = Kind::state;
+  bool operator==(const EditorNotice&) const = default;
+};
+
 // What the status line shows.
 struct StatusLine {
-  std::string itens;      // "Itens:"
-  std::string posicao;    // "Posição:"
-  std::string estaSalvo;  // "Está salvo:" — "Sim" / "Não"
-  std::string arquivo;    // "Arquivo: " + path
+  std::string items;     // "Itens:"
+  std::string position;  // "Posição:"
+  std::string saved;     // "Está salvo:" — "Sim" / "Não"
+  std::string file;      // "Arquivo: " + path
 };
 
 class ListEditor {
@@ -49,8 +59,9 @@ class ListEditor {
   bool abrirListaHabilitado = true;
   StatusLine status;
 
-  // Called whenever the model wants its view refreshed (status line, tab, grid contents).
-  std::function<void()> onChanged;
+  Notifier<EditorNotice> notices;
+  // Tells the views that the editor's state changed.
+  void changed() { notices.notify({}); }
 
   // The ports the editor's operations talk through (the desktop, the CLI or a test sets them).
   Dialogs* dialogs = nullptr;
@@ -62,6 +73,10 @@ class ListEditor {
   std::function<std::string(const std::string& texto)> extratorEmails;
   // The grid is hidden while long operations rewrite it.
   bool gridVisivel = true;
+  void setGridVisivel(bool visivel) {
+    gridVisivel = visivel;
+    changed();
+  }
 
   // Edited flag and file path of the tab that shows `grid`.
   void setEditou(const TextGrid& grid, bool editou);
@@ -92,9 +107,6 @@ class ListEditor {
   std::string editouDaAba(int aba) const;
 
  private:
-  void notify() {
-    if (onChanged) onChanged();
-  }
   int abaAtiva_ = kAbaPrincipal;
   std::unique_ptr<Progress> progressoMudo_;
   std::unique_ptr<Dialogs> dialogosMudos_;

@@ -3,11 +3,12 @@
 // new account, the automatic configuration for known providers and through the discovery
 // program, the advanced page and the connection test. A view binds its controls to the public
 // fields, calls the operations on clicks and timer ticks, and redraws after each call (and when
-// the observer says so while the model lets events through).
+// its notices say so while the model lets events through).
 
 #include <string>
 #include <vector>
 
+#include "common/notifier.h"
 #include "common/ports.h"
 #include "mailbox/cl_email_test.h"
 #include "mailbox/neg_conta.h"
@@ -35,18 +36,19 @@ extern const std::vector<Provedor> kProvedores;
 // The first known provider whose pattern occurs in the lower-case address; none when none does.
 const Provedor* provedorDe(const std::string& emailMinusculo);
 
+// The fields, the grid or the page changed: the window draws itself again.
+struct AccountsNotice {
+  enum class Kind { state };
+  Kind kind = Kind::state;
+  bool operator==(const AccountsNotice&) const = default;
+};
+
 class AccountsEditor {
  public:
-  class Observer {
-   public:
-    virtual ~Observer() = default;
-    virtual void mudou() = 0;  // redraw: fields, grid or page changed
-  };
-
   AccountsEditor(NegConta& neg, Dialogs& dialogs, EventPump& pump, Platform& platform,
                  CLEmailTest& emailTest);
 
-  Observer* observer = nullptr;
+  Notifier<AccountsNotice> notices;
 
   // --- What the window shows --------------------------------------------------------------------
   PaginaContas pagina = PaginaContas::contasCadastradas;
@@ -104,9 +106,7 @@ class AccountsEditor {
 
  private:
   void recarregar();
-  void avisar() {
-    if (observer) observer->mudou();
-  }
+  void avisar() { notices.notify({}); }
   void irParaAvancadas();
   CLContas contaDosCampos() const;
 

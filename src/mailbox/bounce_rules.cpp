@@ -1,7 +1,7 @@
 #include "mailbox/bounce_rules.h"
 
 #include "common/text.h"
-#include "extraction/extrator.h"
+#include "extraction/tdtm_extrator.h"
 
 namespace quorvel {
 
@@ -101,7 +101,7 @@ std::string primeiraPassagem(std::string_view texto, const EnderecosIgnorados& i
 }
 
 std::string segundaPassagem(std::string_view texto, const EnderecosIgnorados& ignorados) {
-  VarreduraEmails varredura(texto);
+  EmailScan varredura(texto);
   std::string e;
   while (varredura.proximo(e))
     if (!e.empty() && !ignorados.ignorar(e)) return e;

@@ -5,8 +5,8 @@
 
 #include "common/format.h"
 #include "common/text.h"
-#include "store/banco_dados.h"
-#include "store/configuracoes.h"
+#include "store/database.h"
+#include "store/settings.h"
 
 namespace quorvel {
 namespace {
@@ -41,8 +41,8 @@ std::string snippetOpcao2(const std::string& endereco) {
   return "mailto:" + endereco + "?subject=remover";
 }
 
-MailboxCheck::MailboxCheck(BancoDados& banco, Configuracoes& config, Dialogs& dialogs,
-                           EventPump& pump, Platform& platform)
+MailboxCheck::MailboxCheck(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
+                           Platform& platform)
     : grid(banco),
       banco_(banco),
       config_(config),
@@ -139,11 +139,11 @@ void MailboxCheck::tmAutoCheckTimer() {
 void MailboxCheck::executarValidacao() {
   std::vector<AccountRow> contas = gNegConta->accounts();
   if (contas.empty()) {
-    if (dialogs_.msgPergunta(kMsgSemContaChecar) == kSim && observer) observer->abrirContas();
+    if (dialogs_.msgPergunta(kMsgSemContaChecar) == kSim && abrirContas) abrirContas();
     return;
   }
   log.clear();
-  if (observer) observer->logMudou();
+  avisar(MailboxNotice::Kind::log);
   tmAutoCheckAtivo = false;
   pnTrabalhandoVisivel = true;
   avisar();
@@ -228,7 +228,7 @@ bool MailboxCheck::configPegarTodos(const std::string& email, const std::string&
 void MailboxCheck::setLogGeral(const std::string& mensagem, Cor cor) {
   if (!ckbRolar) return;
   log.push_back({dataHoraTexto(platform_.now()), mensagem, cor});
-  if (observer) observer->logMudou();
+  avisar(MailboxNotice::Kind::log);
 }
 
 void MailboxCheck::mostrarProgresso(int64_t maximo) {
@@ -255,23 +255,23 @@ void MailboxCheck::mostrarSincronizando(bool visivel) {
 
 void MailboxCheck::baseNegativaMudou() {
   // Only a window reads the grid; a batch run does not pay for refreshing it.
-  if (!observer) return;
+  if (!notices.hasListeners()) return;
   grid.abrir();
   if (ckbRolar) grid.irParaUltima();
-  observer->gridMudou();
+  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxCheck::exibirEmails() {
   grid.abrir();
-  if (observer) observer->gridMudou();
+  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxCheck::atualizarDadosEmails() {
   NameValueList q(splitLines(banco_.qtdEmailsOnline()));
-  lbDeSuasContas = formatNumero(numero(q.value("seu")).value_or(0));
-  lbOnline = formatNumero(numero(q.value("online")).value_or(0));
+  lbDeSuasContas = formatNumber(numero(q.value("seu")).value_or(0));
+  lbOnline = formatNumber(numero(q.value("online")).value_or(0));
   lbContasConfiguradas =
-      formatNumero(static_cast<int64_t>(gNegConta ? gNegConta->accounts().size() : 0));
+      formatNumber(static_cast<int64_t>(gNegConta ? gNegConta->accounts().size() : 0));
   avisar();
 }
 
@@ -283,7 +283,7 @@ void MailboxCheck::setUnsubscribeAddress(const std::string& endereco) {
 }
 
 void MailboxCheck::btnConfigurarContasClick() {
-  if (observer) observer->abrirContas();
+  if (abrirContas) abrirContas();
 }
 
 void MailboxCheck::ajudaBaseNegativa() {
@@ -302,7 +302,7 @@ void MailboxCheck::btnExcluirClick() {
   if (dialogs_.msgPergunta(kMsgApagarRegistro) != kSim) return;
   grid.excluirAtual();
   atualizarDadosEmails();
-  if (observer) observer->gridMudou();
+  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxCheck::btnApagarTudoClick() {
@@ -327,16 +327,16 @@ void MailboxCheck::btnNovoDescadastramentoClick() {
 
 void MailboxCheck::localizar(const std::string& inicio) {
   grid.localizar(inicio);
-  if (observer) observer->gridMudou();
+  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxCheck::clicarTitulo(int coluna) {
   grid.clicarTitulo(coluna);
-  if (observer) observer->gridMudou();
+  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxCheck::btnSalvarGridClick() {
-  if (observer) observer->exportarGrid(grid);
+  if (exportarGrid) exportarGrid(grid);
 }
 
 }  // namespace quorvel

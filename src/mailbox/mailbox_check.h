@@ -2,15 +2,17 @@
 // The mailbox window without the window: runs over the active accounts (by hand or when the
 // automatic check is due), the coloured log, the check settings, and the page of the user's own
 // negative base. A view binds its controls to the public fields, calls the operations, and
-// redraws when the observer says so (the runs let events through while they work).
+// redraws when its notices say so (the runs let events through while they work).
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/name_value_list.h"
+#include "common/notifier.h"
 #include "common/ports.h"
 #include "mailbox/log_line.h"
 #include "mailbox/neg_conta.h"
@@ -18,30 +20,33 @@
 
 namespace quorvel {
 
-class BancoDados;
-class Configuracoes;
+class Database;
+class Settings;
 
 enum class PaginaMensagens { baseNegativa = 0, configuracoes = 1, descadastramentos = 2 };
 
+// What changed in the mailbox window.
+struct MailboxNotice {
+  enum class Kind {
+    state,  // any field of the window changed
+    log,    // a line was added to the log (or it was cleared)
+    grid,   // the negative-base grid must be read again
+  };
+  Kind kind = Kind::state;
+  bool operator==(const MailboxNotice&) const = default;
+};
+
 class MailboxCheck : public ScanObserver {
  public:
-  class Observer {
-   public:
-    virtual ~Observer() = default;
-    virtual void mudou() {}        // any field of the window changed
-    virtual void logMudou() {}     // a line was added to the log (or it was cleared)
-    virtual void gridMudou() {}    // the negative-base grid must be read again
-    virtual void abrirContas() {}  // show the accounts window
-    // "Salvar": the grid goes to the export window.
-    virtual void exportarGrid(const NegativeBaseGrid&) {}
-  };
-
-  MailboxCheck(BancoDados& banco, Configuracoes& config, Dialogs& dialogs, EventPump& pump,
+  MailboxCheck(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
                Platform& platform);
   ~MailboxCheck() override;
 
-  Observer* observer = nullptr;
-  Sincronizacao* sincronizacao = nullptr;              // none: sharing not allowed
+  Notifier<MailboxNotice> notices;
+  std::function<void()> abrirContas;  // shows the accounts window
+  // "Salvar": the grid goes to the export window.
+  std::function<void(const NegativeBaseGrid&)> exportarGrid;
+  SharingPermission* sincronizacao = nullptr;          // none: sharing not allowed
   CompartilhamentoEmails* compartilhamento = nullptr;  // none: nothing is sent
   std::string origem;  // local source address of the IMAP connections (empty: any)
   // Connect time-out and read inactivity limit of the connections, in seconds.
@@ -122,13 +127,11 @@ class MailboxCheck : public ScanObserver {
   void baseNegativaMudou() override;
 
  private:
-  void avisar() {
-    if (observer) observer->mudou();
-  }
+  void avisar(MailboxNotice::Kind k = MailboxNotice::Kind::state) { notices.notify({k}); }
   void liberarConexao();
 
-  BancoDados& banco_;
-  Configuracoes& config_;
+  Database& banco_;
+  Settings& config_;
   Dialogs& dialogs_;
   EventPump& pump_;
   Platform& platform_;

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "common/text.h"
-#include "store/banco_dados.h"
+#include "store/database.h"
 
 namespace quorvel {
 namespace {
@@ -36,7 +36,7 @@ void bindConta(Statement& st, const CLContas& c) {
 
 }  // namespace
 
-NegConta::NegConta(BancoDados& banco, Configuracoes& config, Platform& platform, Dialogs& dialogs,
+NegConta::NegConta(Database& banco, Settings& config, Platform& platform, Dialogs& dialogs,
                    EventPump& pump)
     : banco_(banco), config_(config), platform_(platform), dialogs_(dialogs), pump_(pump) {}
 

@@ -17,9 +17,9 @@
 
 namespace quorvel {
 
-class BancoDados;
-class Configuracoes;
-class Sincronizacao;
+class Database;
+class Settings;
+class SharingPermission;
 
 // A row of the accounts grid.
 struct AccountRow {
@@ -68,7 +68,7 @@ inline constexpr const char* kPaginaGoogle = "https://myaccount.google.com/lesss
 
 class NegConta {
  public:
-  NegConta(BancoDados& banco, Configuracoes& config, Platform& platform, Dialogs& dialogs,
+  NegConta(Database& banco, Settings& config, Platform& platform, Dialogs& dialogs,
            EventPump& pump);
 
   // --- Accounts -------------------------------------------------------------------------------
@@ -107,7 +107,7 @@ class NegConta {
   int64_t gTotalMensagens = 0;
   OpcoesChecagem opcoes;
   ScanObserver* observador = nullptr;
-  Sincronizacao* sincronizacao = nullptr;                // none: sharing is not allowed
+  SharingPermission* sincronizacao = nullptr;            // none: sharing is not allowed
   CompartilhamentoEmails* compartilhamento = nullptr;    // none: nothing is sent
   std::vector<std::string>* gEmailsInvalidos = nullptr;  // the sharing queue
   NameValueList* gPularConta = nullptr;                  // accounts with nothing new
@@ -120,8 +120,8 @@ class NegConta {
 
  private:
   class Scan;
-  BancoDados& banco_;
-  Configuracoes& config_;
+  Database& banco_;
+  Settings& config_;
   Platform& platform_;
   Dialogs& dialogs_;
   EventPump& pump_;

@@ -7,8 +7,8 @@
 #include "mailbox/bounce_rules.h"
 #include "mailbox/neg_conta.h"
 #include "mailbox/parsed_message.h"
-#include "store/banco_dados.h"
-#include "store/configuracoes.h"
+#include "store/database.h"
+#include "store/settings.h"
 #include "validation/stage_hooks.h"
 
 namespace quorvel {
@@ -153,7 +153,7 @@ ListaMensagens NegConta::Scan::executar(int64_t idInicial, int64_t idFinal) {
   apagar_ = n_.config_.valor(kCheckDelete) == "-1";
   try {
     n_.getFolderQtd(imap_, pasta_);
-    posicao_ = n_.opcoes.forcado ? 0 : numero(n_.config_.valor(chaveMaxUid(conta_.email)));
+    posicao_ = n_.opcoes.forcado ? 0 : numero(n_.config_.valor(maxUidKey(conta_.email)));
     if (posicao_ < 0) posicao_ = 0;
     if (n_.observador) n_.observador->mostrarProgresso(idFinal);
     int64_t k = 1;
@@ -201,7 +201,7 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
           log("Não há mensagens recentes", kMarrom);
           return Passo::parar;
         }
-        n_.config_.setValor(chaveMaxUid(conta_.email), m.uid);
+        n_.config_.setValor(maxUidKey(conta_.email), m.uid);
       }
       if (uid < posicao_) return Passo::parar;
     }

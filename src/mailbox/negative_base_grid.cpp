@@ -5,7 +5,7 @@
 #include "common/format.h"
 #include "common/text.h"
 #include "mailbox/bounce_rules.h"
-#include "store/banco_dados.h"
+#include "store/database.h"
 
 namespace quorvel {
 
@@ -35,7 +35,7 @@ std::string NegativeBaseGrid::sql() const {
 }
 
 void NegativeBaseGrid::abrir() {
-  Tabela t = banco_.db().query(sql());
+  Table t = banco_.db().query(sql());
   auto indice = [&](const char* nome) {
     for (size_t i = 0; i < t.colunas.size(); ++i)
       if (t.colunas[i] == nome) return static_cast<int>(i);

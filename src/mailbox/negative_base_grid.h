@@ -9,7 +9,7 @@
 
 namespace quorvel {
 
-class BancoDados;
+class Database;
 
 struct NegativeBaseRow {
   std::string email, dataCadastro, contaEmail, textoRetorno, tipoErro;
@@ -19,7 +19,7 @@ struct NegativeBaseRow {
 
 class NegativeBaseGrid {
  public:
-  explicit NegativeBaseGrid(BancoDados& banco) : banco_(banco) {}
+  explicit NegativeBaseGrid(Database& banco) : banco_(banco) {}
 
   // The titles of the visible columns (`seu`, `uid` and `hits` are not shown).
   static constexpr std::array<const char*, 5> kTitulos = {"E-mail", "Cadastro", "Conta", "Retorno",
@@ -49,7 +49,7 @@ class NegativeBaseGrid {
 
  private:
   void ordenar();
-  BancoDados& banco_;
+  Database& banco_;
 };
 
 }  // namespace quorvel

@@ -106,9 +106,9 @@ void SqliteDb::exec(const std::string& sql) {
   }
 }
 
-Tabela SqliteDb::query(const std::string& sql) {
+Table SqliteDb::query(const std::string& sql) {
   Statement st = prepare(sql);
-  Tabela t;
+  Table t;
   for (int i = 0; i < st.columnCount(); ++i) t.colunas.push_back(st.columnName(i));
   while (st.step()) {
     std::vector<std::optional<std::string>> row;

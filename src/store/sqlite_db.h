@@ -53,7 +53,7 @@ class Statement {
 };
 
 // A query result as text: column names and rows.
-struct Tabela {
+struct Table {
   std::vector<std::string> colunas;
   std::vector<std::vector<std::optional<std::string>>> linhas;
 };
@@ -74,7 +74,7 @@ class SqliteDb {
   // The statement for this text, prepared once and reset before it is handed out.
   Statement prepare(const std::string& sql);
   void exec(const std::string& sql);  // one or more statements, no parameters
-  Tabela query(const std::string& sql);
+  Table query(const std::string& sql);
   int changes() const { return sqlite3_changes(db_); }
 
   // Runs `body` inside one transaction: committed when it returns, rolled back when it throws.

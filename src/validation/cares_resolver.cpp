@@ -23,12 +23,12 @@ void garantirBiblioteca() {
 
 }  // namespace
 
-struct CaresResolver::Consulta {
+struct CaresResolver::Query {
   CaresResolver* self;
   std::string dominio;
 };
 
-CaresResolver::CaresResolver(OpcoesResolver opcoes) : opcoes_(std::move(opcoes)) {
+CaresResolver::CaresResolver(ResolverOptions opcoes) : opcoes_(std::move(opcoes)) {
   garantirBiblioteca();
   if (const char* env = std::getenv("QUORVEL_DNS_TIMEOUT_MS"); env && *env) {
     int ms = std::atoi(env);
@@ -36,13 +36,13 @@ CaresResolver::CaresResolver(OpcoesResolver opcoes) : opcoes_(std::move(opcoes))
   }
   ares_options o{};
   o.timeout = opcoes_.timeoutMs;
-  o.tries = opcoes_.tentativas;
+  o.tries = opcoes_.tries;
   // Without NOCHECKRESP a SERVFAIL or REFUSED reads as a refused connection.
   o.flags = ARES_FLAG_NOCHECKRESP;
   int mask = ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES | ARES_OPT_FLAGS;
   if (ares_init_options(&canal_, &o, mask) != ARES_SUCCESS)
     throw std::runtime_error("c-ares: não foi possível ler a configuração do DNS");
-  std::string servidor = opcoes_.servidor;
+  std::string servidor = opcoes_.server;
   if (servidor.empty())
     if (const char* env = std::getenv("QUORVEL_DNS_SERVER"); env && *env) servidor = env;
   if (!servidor.empty() && ares_set_servers_ports_csv(canal_, servidor.c_str()) != ARES_SUCCESS) {
@@ -56,20 +56,21 @@ CaresResolver::~CaresResolver() {
   ares_destroy(canal_);
 }
 
-RespostaMx CaresResolver::interpretar(int status, const unsigned char* abuf, int alen) {
+MxAnswer CaresResolver::interpretar(int status, const unsigned char* abuf, int alen) {
   switch (status) {
     case ARES_SUCCESS:
       break;
     case ARES_ENOTFOUND:  // NXDOMAIN
     case ARES_ENODATA:    // the name exists but has no MX record
-      return RespostaMx::semMx;
+    case ARES_EBADNAME:   // no such name can exist
+      return MxAnswer::noMx;
     default:
-      return RespostaMx::semResposta;
+      return MxAnswer::noAnswer;
   }
   ares_mx_reply* mx = nullptr;
   int rc = ares_parse_mx_reply(abuf, alen, &mx);
-  if (rc == ARES_ENODATA) return RespostaMx::semMx;
-  if (rc != ARES_SUCCESS) return RespostaMx::semResposta;  // a reply we cannot read
+  if (rc == ARES_ENODATA) return MxAnswer::noMx;
+  if (rc != ARES_SUCCESS) return MxAnswer::noAnswer;  // a reply we cannot read
   int total = 0;
   bool nulo = false;
   for (ares_mx_reply* p = mx; p; p = p->next) {
@@ -78,14 +79,14 @@ RespostaMx CaresResolver::interpretar(int status, const unsigned char* abuf, int
     if (host.empty() || host == ".") nulo = true;
   }
   ares_free_data(mx);
-  if (total == 0) return RespostaMx::semMx;
+  if (total == 0) return MxAnswer::noMx;
   // A null MX declares that the domain accepts no mail.
-  if (total == 1 && nulo) return RespostaMx::semMx;
-  return RespostaMx::temMx;
+  if (total == 1 && nulo) return MxAnswer::noMx;
+  return MxAnswer::hasMx;
 }
 
 void CaresResolver::aoResponder(void* arg, int status, int, unsigned char* abuf, int alen) {
-  std::unique_ptr<Consulta> c(static_cast<Consulta*>(arg));
+  std::unique_ptr<Query> c(static_cast<Query*>(arg));
   if (status == ARES_EDESTRUCTION) return;
   CaresResolver* self = c->self;
   --self->emVoo_;
@@ -95,41 +96,45 @@ void CaresResolver::aoResponder(void* arg, int status, int, unsigned char* abuf,
 void CaresResolver::lancar(const std::string& dominio) {
   ++emVoo_;
   if (emVoo_ > maiorEmVoo_) maiorEmVoo_ = emVoo_;
-  auto* c = new Consulta{this, dominio};
+  auto* c = new Query{this, dominio};
   // ares_query: the name as given, no search domains appended.
   ares_query(canal_, dominio.c_str(), ns_c_in, ns_t_mx, &CaresResolver::aoResponder, c);
 }
 
-void CaresResolver::iniciar(std::string_view dominio) {
+void CaresResolver::start(std::string_view dominio) {
   std::string d(dominio);
   if (estado_.count(d)) return;
+  if (!dnsNamePossible(d)) {
+    estado_.emplace(std::move(d), MxAnswer::noMx);
+    return;
+  }
   estado_.emplace(d, std::nullopt);
-  if (emVoo_ < opcoes_.maxEmVoo)
+  if (emVoo_ < opcoes_.maxInFlight)
     lancar(d);
   else
     fila_.push_back(std::move(d));
 }
 
-std::optional<RespostaMx> CaresResolver::tomar(std::string_view dominio) {
+std::optional<MxAnswer> CaresResolver::take(std::string_view dominio) {
   auto it = estado_.find(std::string(dominio));
   if (it == estado_.end() || !it->second) return std::nullopt;
-  RespostaMx r = *it->second;
+  MxAnswer r = *it->second;
   estado_.erase(it);
   return r;
 }
 
-void CaresResolver::esquecerRespostas() {
+void CaresResolver::forgetAnswers() {
   for (auto it = estado_.begin(); it != estado_.end();)
     it = it->second ? estado_.erase(it) : std::next(it);
 }
 
-bool CaresResolver::pendente(std::string_view dominio) const {
+bool CaresResolver::pending(std::string_view dominio) const {
   auto it = estado_.find(std::string(dominio));
   return it != estado_.end() && !it->second;
 }
 
-void CaresResolver::processar(int timeoutMs) {
-  while (!fila_.empty() && emVoo_ < opcoes_.maxEmVoo) {
+void CaresResolver::process(int timeoutMs) {
+  while (!fila_.empty() && emVoo_ < opcoes_.maxInFlight) {
     lancar(fila_.front());
     fila_.pop_front();
   }
@@ -146,7 +151,7 @@ void CaresResolver::processar(int timeoutMs) {
   else if (tv)
     select(0, nullptr, nullptr, nullptr, tv);
   ares_process(canal_, &leitura, &escrita);
-  while (!fila_.empty() && emVoo_ < opcoes_.maxEmVoo) {
+  while (!fila_.empty() && emVoo_ < opcoes_.maxInFlight) {
     lancar(fila_.front());
     fila_.pop_front();
   }

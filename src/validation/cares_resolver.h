@@ -13,42 +13,42 @@
 
 namespace quorvel {
 
-struct OpcoesResolver {
+struct ResolverOptions {
   // Per try (QUORVEL_DNS_TIMEOUT_MS overrides it); a domain waits at most
   // timeout × (2^tries − 1).
   int timeoutMs = 2000;
-  int tentativas = 2;
-  size_t maxEmVoo = 256;  // queries in flight at once; the rest wait their turn
-  std::string servidor;   // "host:port"; empty: QUORVEL_DNS_SERVER, else the system's
+  int tries = 2;
+  size_t maxInFlight = 256;  // queries in flight at once; the rest wait their turn
+  std::string server;        // "host:port"; empty: QUORVEL_DNS_SERVER, else the system's
 };
 
 class CaresResolver : public MxResolver {
  public:
-  explicit CaresResolver(OpcoesResolver opcoes = {});
+  explicit CaresResolver(ResolverOptions opcoes = {});
   ~CaresResolver() override;
   CaresResolver(const CaresResolver&) = delete;
   CaresResolver& operator=(const CaresResolver&) = delete;
 
-  void iniciar(std::string_view dominio) override;
-  std::optional<RespostaMx> tomar(std::string_view dominio) override;
-  bool pendente(std::string_view dominio) const override;
-  void processar(int timeoutMs) override;
-  size_t emAndamento() const override { return emVoo_; }
-  void esquecerRespostas() override;
-  size_t maiorEmVoo() const { return maiorEmVoo_; }  // for the benchmark
+  void start(std::string_view dominio) override;
+  std::optional<MxAnswer> take(std::string_view dominio) override;
+  bool pending(std::string_view dominio) const override;
+  void process(int timeoutMs) override;
+  size_t inFlight() const override { return emVoo_; }
+  void forgetAnswers() override;
+  size_t maxSeenInFlight() const { return maiorEmVoo_; }  // for the benchmark
 
   // Maps a c-ares status and reply to an answer (exposed for tests).
-  static RespostaMx interpretar(int status, const unsigned char* abuf, int alen);
+  static MxAnswer interpretar(int status, const unsigned char* abuf, int alen);
 
  private:
-  struct Consulta;
+  struct Query;
   static void aoResponder(void* arg, int status, int timeouts, unsigned char* abuf, int alen);
   void lancar(const std::string& dominio);
 
-  OpcoesResolver opcoes_;
+  ResolverOptions opcoes_;
   ares_channel canal_ = nullptr;
-  std::unordered_map<std::string, std::optional<RespostaMx>> estado_;  // nullopt = in flight
-  std::deque<std::string> fila_;                                       // waiting to be sent
+  std::unordered_map<std::string, std::optional<MxAnswer>> estado_;  // nullopt = in flight
+  std::deque<std::string> fila_;                                     // waiting to be sent
   size_t emVoo_ = 0;
   size_t maiorEmVoo_ = 0;
 };

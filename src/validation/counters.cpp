@@ -4,17 +4,17 @@
 
 namespace quorvel {
 
-const char* nomeContador(Contador c) {
-  static constexpr const char* kNomes[kNumContadores] = {
+const char* counterName(Counter c) {
+  static constexpr const char* kNomes[kCounterCount] = {
       "lbTotalOriginal", "lbProcessados", "lbTotalInvalidos",  "lbTotalFinal",    "lbRepetidos",
       "lbSintaxe",       "lbRegras",      "lbArmadilhas",      "lbInternacional", "lbEmpirico",
       "lbNomesRaros",    "lbTesteMx",     "lbEmailsInvalidos", "lbBases"};
   return kNomes[static_cast<size_t>(c)];
 }
 
-std::string Contadores::texto(Contador c) const {
-  if (indefinido(c)) return "indefinido";
-  return formatNumero(valor(c));
+std::string Counters::text(Counter c) const {
+  if (undefined(c)) return "indefinido";
+  return formatNumber(value(c));
 }
 
 }  // namespace quorvel

@@ -7,7 +7,7 @@
 
 namespace quorvel {
 
-enum class Contador {
+enum class Counter {
   lbTotalOriginal,
   lbProcessados,
   lbTotalInvalidos,
@@ -23,35 +23,35 @@ enum class Contador {
   lbEmailsInvalidos,
   lbBases,
 };
-inline constexpr size_t kNumContadores = 14;
+inline constexpr size_t kCounterCount = 14;
 
-const char* nomeContador(Contador c);
+const char* counterName(Counter c);
 
-class Contadores {
+class Counters {
  public:
-  int64_t valor(Contador c) const { return valores_[idx(c)]; }
-  bool indefinido(Contador c) const { return indefinidos_[idx(c)]; }
+  int64_t value(Counter c) const { return valores_[idx(c)]; }
+  bool undefined(Counter c) const { return indefinidos_[idx(c)]; }
   // The displayed text: "#,##0" of the value, or "indefinido".
-  std::string texto(Contador c) const;
+  std::string text(Counter c) const;
 
-  void set(Contador c, int64_t v) {
+  void set(Counter c, int64_t v) {
     valores_[idx(c)] = v;
     indefinidos_[idx(c)] = false;
   }
-  void setIndefinido(Contador c) { indefinidos_[idx(c)] = true; }
+  void setUndefined(Counter c) { indefinidos_[idx(c)] = true; }
   // incLabelNumber: one more; a counter that is not a number stays as it is.
-  void incLabelNumber(Contador c) {
+  void incLabelNumber(Counter c) {
     if (!indefinidos_[idx(c)]) ++valores_[idx(c)];
   }
-  void zerar() {
+  void reset() {
     valores_.fill(0);
     indefinidos_.fill(false);
   }
 
  private:
-  static size_t idx(Contador c) { return static_cast<size_t>(c); }
-  std::array<int64_t, kNumContadores> valores_{};
-  std::array<bool, kNumContadores> indefinidos_{};
+  static size_t idx(Counter c) { return static_cast<size_t>(c); }
+  std::array<int64_t, kCounterCount> valores_{};
+  std::array<bool, kCounterCount> indefinidos_{};
 };
 
 }  // namespace quorvel

@@ -29,12 +29,12 @@ unsigned bitsDe(size_t slots) {
 }  // namespace
 
 DuplicateMemory::Slots::Slots(size_t n) : n_(n) {
-  if (n * sizeof(uint64_t) < MapaGrande::kPaginaGrande) {
+  if (n * sizeof(uint64_t) < HugeMapping::kHugePageSize) {
     pequeno_.reset(static_cast<uint64_t*>(std::calloc(n, sizeof(uint64_t))));
     if (!pequeno_) throw std::bad_alloc();
     p_ = pequeno_.get();
   } else {
-    grande_ = MapaGrande(n * sizeof(uint64_t));
+    grande_ = HugeMapping(n * sizeof(uint64_t));
     p_ = reinterpret_cast<uint64_t*>(grande_.data());
   }
 }

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/mapa_grande.h"
+#include "common/huge_mapping.h"
 
 namespace quorvel {
 
@@ -65,7 +65,7 @@ class DuplicateMemory {
       void operator()(uint64_t* p) const { std::free(p); }
     };
     std::unique_ptr<uint64_t[], Free> pequeno_;
-    MapaGrande grande_;
+    HugeMapping grande_;
     uint64_t* p_ = nullptr;
     size_t n_ = 0;
   };
@@ -79,7 +79,7 @@ class DuplicateMemory {
   std::vector<char*> chunks_;
   std::vector<size_t> chunkSizes_;
   std::vector<std::unique_ptr<char[]>> avulsos_;
-  std::vector<MapaGrande> lajes_;
+  std::vector<HugeMapping> lajes_;
   size_t lajeUsada_ = 0;
   size_t used_ = 0;  // bytes used in the last chunk
   size_t limite_ = 0;

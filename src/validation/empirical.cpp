@@ -65,12 +65,12 @@ PcrePattern& letrasNumeros() {
 }
 
 // Every stage-1 measure in one pass over the address.
-struct Medidas {
+struct Measures {
   int underlines = 0, pontos = 0, numeros = 0, consoantes = 0, vogais = 0, iguais = 0;
 };
 
-Medidas medir(std::string_view s) {
-  Medidas m;
+Measures medir(std::string_view s) {
+  Measures m;
   int num = 0, con = 0, vog = 0, igu = 0, prev = 0x7FFFFFFF;
   for (size_t i = 0; i < s.size();) {
     int c = nextCodePoint(s, i);
@@ -184,7 +184,7 @@ int maxSequenciaIguais(std::string_view email, std::string& gErro) {
 bool filtroEmpiricoEtapa1(std::string_view email, std::string& gErro) {
   // The measures are computed together; gErro ends with the text of the last one the row of
   // limits reached, exactly as if they had been computed one after the other.
-  const Medidas m = medir(email);
+  const Measures m = medir(email);
   if (m.underlines >= 4) {
     textoContagem(gErro, m.underlines, '_');
     return true;

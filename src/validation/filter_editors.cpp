@@ -18,11 +18,11 @@ constexpr const char* kDicaRegras =
     "Esse filtro é relativamente pesado: cada regra é testada em todos os e-mails. Para eliminar "
     "endereços isolados, use a lista de exclusão, e não esta lista.";
 
-FilterListPtr& listaDoEditor(EditorFiltro e, Validador& v) {
+FilterListPtr& listaDoEditor(FilterEditorKind e, ValidationChain& v) {
   switch (e) {
-    case EditorFiltro::paises:
+    case FilterEditorKind::paises:
       return v.gFiltroPaises;
-    case EditorFiltro::nomesRaros:
+    case FilterEditorKind::nomesRaros:
       return v.gNomesRaros;
     default:
       return v.gRegras;
@@ -31,12 +31,12 @@ FilterListPtr& listaDoEditor(EditorFiltro e, Validador& v) {
 
 }  // namespace
 
-DescricaoEditor descricaoEditor(EditorFiltro e) {
+FilterEditorTexts filterEditorTexts(FilterEditorKind e) {
   switch (e) {
-    case EditorFiltro::paises:
+    case FilterEditorKind::paises:
       return {"sys_paises.filter", "Domínios de outros países",
               "E-mails com essas extensões serão considerados inválidos"};
-    case EditorFiltro::nomesRaros:
+    case FilterEditorKind::nomesRaros:
       return {"sys_nomesraros.filter", "Lista de nomes raros",
               "E-mails contendo esses nomes serão considerados inválidos"};
     default:
@@ -46,16 +46,16 @@ DescricaoEditor descricaoEditor(EditorFiltro e) {
   }
 }
 
-bool editarFiltro(EditorFiltro e, Validador& validador, Dialogs& dialogs, EventPump& pump,
-                  const std::string& home) {
-  DescricaoEditor d = descricaoEditor(e);
-  if (e == EditorFiltro::paises) {
-    paths::criarPasta(paths::dados(home));
-    paths::criarPasta(paths::dadosConfig(home));
-    paths::criarPasta(paths::dadosListas(home));
+bool editFilter(FilterEditorKind e, ValidationChain& validador, Dialogs& dialogs, EventPump& pump,
+                const std::string& home) {
+  FilterEditorTexts d = filterEditorTexts(e);
+  if (e == FilterEditorKind::paises) {
+    paths::createFolder(paths::dados(home));
+    paths::createFolder(paths::dadosConfig(home));
+    paths::createFolder(paths::dadosListas(home));
   }
   std::string caminho = paths::join(paths::dadosConfig(home), d.arquivo);
-  if (e == EditorFiltro::regrasPersonalizadas) dialogs.msgDica("210323", kDicaRegras, 450);
+  if (e == FilterEditorKind::regrasPersonalizadas) dialogs.msgDica("210323", kDicaRegras, 450);
 
   std::string inicial;
   if (auto linhas = readTextLines(caminho)) {
@@ -74,7 +74,7 @@ bool editarFiltro(EditorFiltro e, Validador& validador, Dialogs& dialogs, EventP
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   pump.processEvents();
-  listaDoEditor(e, validador) = carregarLista(caminho);
+  listaDoEditor(e, validador) = loadFilterList(caminho);
   return true;
 }
 

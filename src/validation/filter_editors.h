@@ -5,33 +5,33 @@
 #include <string>
 
 #include "common/ports.h"
-#include "validation/validador.h"
+#include "validation/validation_chain.h"
 
 namespace quorvel {
 
-enum class EditorFiltro { paises, nomesRaros, regrasPersonalizadas };
+enum class FilterEditorKind { paises, nomesRaros, regrasPersonalizadas };
 
-struct DescricaoEditor {
+struct FilterEditorTexts {
   const char* arquivo;
   const char* titulo;
   const char* descricao;
 };
-DescricaoEditor descricaoEditor(EditorFiltro e);
+FilterEditorTexts filterEditorTexts(FilterEditorKind e);
 
 // Opens the editor through the dialogs; on "Ok" writes the file and reloads the list into the
 // validation object. True when the file was written.
-bool editarFiltro(EditorFiltro e, Validador& validador, Dialogs& dialogs, EventPump& pump,
-                  const std::string& home);
+bool editFilter(FilterEditorKind e, ValidationChain& validador, Dialogs& dialogs, EventPump& pump,
+                const std::string& home);
 
-inline bool editarFiltroPaises(Validador& v, Dialogs& d, EventPump& p, const std::string& h) {
-  return editarFiltro(EditorFiltro::paises, v, d, p, h);
+inline bool editarFiltroPaises(ValidationChain& v, Dialogs& d, EventPump& p, const std::string& h) {
+  return editFilter(FilterEditorKind::paises, v, d, p, h);
 }
-inline bool editarNomesRaros(Validador& v, Dialogs& d, EventPump& p, const std::string& h) {
-  return editarFiltro(EditorFiltro::nomesRaros, v, d, p, h);
+inline bool editarNomesRaros(ValidationChain& v, Dialogs& d, EventPump& p, const std::string& h) {
+  return editFilter(FilterEditorKind::nomesRaros, v, d, p, h);
 }
-inline bool editarRegrasPersonalizadas(Validador& v, Dialogs& d, EventPump& p,
+inline bool editarRegrasPersonalizadas(ValidationChain& v, Dialogs& d, EventPump& p,
                                        const std::string& h) {
-  return editarFiltro(EditorFiltro::regrasPersonalizadas, v, d, p, h);
+  return editFilter(FilterEditorKind::regrasPersonalizadas, v, d, p, h);
 }
 
 }  // namespace quorvel

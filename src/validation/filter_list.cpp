@@ -8,16 +8,16 @@ namespace quorvel {
 FilterList::FilterList(SortedStringList linhas)
     : linhas_(std::move(linhas)), indice_(linhas_.items()) {}
 
-FilterListPtr listaDeLinhas(const std::vector<std::string>& linhas) {
+FilterListPtr filterListOf(const std::vector<std::string>& linhas) {
   SortedStringList sorted;
   sorted.addAll(linhas);
   return std::make_shared<const FilterList>(std::move(sorted));
 }
 
-FilterListPtr carregarLista(const std::string& caminho) {
+FilterListPtr loadFilterList(const std::string& caminho) {
   auto lines = readTextLines(caminho);
   if (!lines) return std::make_shared<const FilterList>();
-  return listaDeLinhas(*lines);
+  return filterListOf(*lines);
 }
 
 bool casaRegra(std::string_view endereco, std::string_view regra, std::string& gErro) {

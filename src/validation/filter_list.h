@@ -10,11 +10,11 @@
 
 namespace quorvel {
 
-inline constexpr const char* kArquivoRegras = "local_regras.filter";
-inline constexpr const char* kArquivoArmadilhas = "sys_armadilhas.filter";
-inline constexpr const char* kArquivoPaises = "sys_paises.filter";
-inline constexpr const char* kArquivoNomesRaros = "sys_nomesraros.filter";
-inline constexpr const char* kArquivoSitesIgnorados = "local_sitesignorados.filter";
+inline constexpr const char* kRulesFile = "local_regras.filter";
+inline constexpr const char* kTrapsFile = "sys_armadilhas.filter";
+inline constexpr const char* kCountriesFile = "sys_paises.filter";
+inline constexpr const char* kRareNamesFile = "sys_nomesraros.filter";
+inline constexpr const char* kIgnoredSitesFile = "local_sitesignorados.filter";
 
 // One loaded list: its lines (sorted, case-insensitive, duplicate-free) and the index that
 // matches them as wildcard rules.
@@ -39,8 +39,8 @@ class FilterList {
 using FilterListPtr = std::shared_ptr<const FilterList>;
 
 // Load: a new list from the file; a missing or unreadable file gives an empty list, silently.
-FilterListPtr carregarLista(const std::string& caminho);
-FilterListPtr listaDeLinhas(const std::vector<std::string>& linhas);
+FilterListPtr loadFilterList(const std::string& caminho);
+FilterListPtr filterListOf(const std::vector<std::string>& linhas);
 
 // True when the rule matches the address; on a match gErro := "caiu na regra " + the rule
 // without its asterisk, lower-cased.

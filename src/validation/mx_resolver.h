@@ -9,35 +9,53 @@
 
 namespace quorvel {
 
-enum class RespostaMx { temMx, semMx, semResposta };
+enum class MxAnswer { hasMx, noMx, noAnswer };
+
+// Whether a text can be a DNS name at all: labels of 1 to 63 octets separated by single dots,
+// 253 octets in all, no blank, control character or backslash. A domain that cannot be one has
+// definitely no mail server; asking the resolver would only bring back an error.
+inline bool dnsNamePossible(std::string_view nome) {
+  if (nome.empty() || nome.size() > 253) return false;
+  size_t rotulo = 0;
+  for (unsigned char c : nome) {
+    if (c == '.') {
+      if (rotulo == 0) return false;
+      rotulo = 0;
+      continue;
+    }
+    if (c <= 0x20 || c == 0x7F || c == '\\') return false;
+    if (++rotulo > 63) return false;
+  }
+  return rotulo > 0;
+}
 
 class MxResolver {
  public:
   virtual ~MxResolver() = default;
   // Starts a query unless one for this domain is in flight or answered and not yet taken.
-  virtual void iniciar(std::string_view dominio) = 0;
+  virtual void start(std::string_view dominio) = 0;
   // The answer for the domain once it has arrived; it is then forgotten.
-  virtual std::optional<RespostaMx> tomar(std::string_view dominio) = 0;
-  virtual bool pendente(std::string_view dominio) const = 0;
+  virtual std::optional<MxAnswer> take(std::string_view dominio) = 0;
+  virtual bool pending(std::string_view dominio) const = 0;
   // Lets the resolver work for up to `timeoutMs` (answers are collected as they arrive).
-  virtual void processar(int timeoutMs) = 0;
-  virtual size_t emAndamento() const = 0;
+  virtual void process(int timeoutMs) = 0;
+  virtual size_t inFlight() const = 0;
   // Drops answers nobody took (queries still in flight are kept).
-  virtual void esquecerRespostas() = 0;
+  virtual void forgetAnswers() = 0;
 
   // One query, waited for.
-  RespostaMx consultar(std::string_view dominio) {
-    iniciar(dominio);
+  MxAnswer query(std::string_view dominio) {
+    start(dominio);
     for (;;) {
-      if (auto r = tomar(dominio)) return *r;
-      processar(100);
+      if (auto r = take(dominio)) return *r;
+      process(100);
     }
   }
 };
 
 // The single blocking MX query of the MX stage.
-inline RespostaMx DnsMxCheck(MxResolver& resolver, std::string_view dominio) {
-  return resolver.consultar(dominio);
+inline MxAnswer DnsMxCheck(MxResolver& resolver, std::string_view dominio) {
+  return resolver.query(dominio);
 }
 
 }  // namespace quorvel

@@ -5,66 +5,83 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
 
-class Validador;
+// What the MX stage reads and writes of the chain that asks it.
+class MxContext {
+ public:
+  virtual ~MxContext() = default;
+  // The domain is exempt from the test (local_sitesignorados.filter).
+  virtual bool exempt(std::string_view dominio) const = 0;
+  // The answer came from the store's cache: one more address decided by the bases.
+  virtual void answeredFromStore() = 0;
+  // The learnt domains waiting to be shared (gSyncValidos or gSyncInvalidos).
+  virtual std::vector<std::string>& sharingQueue(bool validos) = 0;
+  // The note "Sincronizando domínios no banco de dados online" comes and goes.
+  virtual void sharingInProgress(bool ligado) = 0;
+  // Told once per run: the store refused to keep the answers (why), or the DNS server stopped
+  // answering.
+  virtual void cacheRefused(const std::string& motivo) = 0;
+  virtual void dnsNotAnswering() = 0;
+};
 
 // MX answers: 0 = no mail server, 1 = has one, 2 = no answer obtained.
-class MxTeste {
+class MxStage {
  public:
-  virtual ~MxTeste() = default;
-  virtual int siteTemMX(std::string_view dominio, Validador& validador) = 0;
+  virtual ~MxStage() = default;
+  virtual int siteTemMX(std::string_view dominio, MxContext& contexto) = 0;
   // A run (grid or bulk) starts: answers remembered from the database are dropped.
-  virtual void inicioExecucao() {}
+  virtual void runStarts() {}
   // Whether lookups of domains further down the list may be started ahead of time.
-  virtual bool querAntecipar() const { return false; }
+  virtual bool wantsReadAhead() const { return false; }
   // A domain the chain will ask about soon; its lookup may start now.
-  virtual void antecipar(std::string_view dominio, Validador& validador) {}
+  virtual void prefetch(std::string_view dominio, MxContext& contexto) {}
   // True when this run already has the domain's answer (or is fetching it): nothing to start.
-  virtual bool respostaConhecida(std::string_view dominio) const { return true; }
+  virtual bool answerKnown(std::string_view dominio) const { return true; }
 };
 
 // Negative base: the error type of a known invalid address, 0 when it is not known.
-class BaseNegativa {
+class NegativeBase {
  public:
-  virtual ~BaseNegativa() = default;
+  virtual ~NegativeBase() = default;
   virtual int temEmailInvalido(std::string_view email) = 0;
-  virtual void inicioExecucao() {}
+  virtual void runStarts() {}
   // The address will be asked about shortly (after the cheaper stages).
-  virtual void anteciparConsulta(std::string_view email) {}
+  virtual void prefetchLookup(std::string_view email) {}
 };
 
 // Whether the web service allows sharing now. May throw when the service cannot be reached.
-class Sincronizacao {
+class SharingPermission {
  public:
-  virtual ~Sincronizacao() = default;
+  virtual ~SharingPermission() = default;
   virtual bool podeSincronizar() = 0;
 };
 
 // Sending learnt domains to the web service; true when the service accepted the text (domains
 // separated by line breaks).
-class CompartilhamentoDominios {
+class DomainSharing {
  public:
-  virtual ~CompartilhamentoDominios() = default;
+  virtual ~DomainSharing() = default;
   virtual bool sincronizarSitesValidos(const std::string& texto) = 0;
   virtual bool sincronizarSitesInValidos(const std::string& texto) = 0;
 };
 
-class MxSempreResponde : public MxTeste {
+class AlwaysHasMx : public MxStage {
  public:
-  int siteTemMX(std::string_view, Validador&) override { return 1; }
+  int siteTemMX(std::string_view, MxContext&) override { return 1; }
 };
-class BaseNegativaVazia : public BaseNegativa {
+class EmptyNegativeBase : public NegativeBase {
  public:
   int temEmailInvalido(std::string_view) override { return 0; }
 };
-class SemSincronizacao : public Sincronizacao {
+class NoSharingPermission : public SharingPermission {
  public:
   bool podeSincronizar() override { return false; }
 };
 // Until the exchange with the service exists, every send fails and the queues keep their domains.
-class CompartilhamentoIndisponivel : public CompartilhamentoDominios {
+class UnavailableDomainSharing : public DomainSharing {
  public:
   bool sincronizarSitesValidos(const std::string&) override { return false; }
   bool sincronizarSitesInValidos(const std::string&) override { return false; }

@@ -2,32 +2,29 @@
 
 #include "common/format.h"
 #include "common/text.h"
-#include "store/internet.h"
-#include "validation/validador.h"
 
 namespace quorvel {
 
-TesteMX::TesteMX(BancoDados& banco, EstadoColaboracao& colaboracao, MxResolver& resolver,
-                 EventPump& pump)
-    : temInternet(TemInternet),
-      banco_(banco),
+TesteMX::TesteMX(Database& banco, SharingFlags& colaboracao, MxResolver& resolver, EventPump& pump,
+                 const Platform& platform)
+    : banco_(banco),
       colaboracao_(colaboracao),
       resolver_(resolver),
-      pump_(pump) {}
+      pump_(pump),
+      platform_(platform) {}
 
-void TesteMX::inicioExecucao() {
+void TesteMX::runStarts() {
   memoria_ = std::make_unique<DuplicateMemory>();
+  cacheRecusado_ = false;
+  semRespostaSeguidas_ = 0;
+  dnsAvisado_ = false;
   semResposta_.clear();
   memoriaCompartilha_ = colaboracao_.gCompartilha;
-  resolver_.esquecerRespostas();
-}
-
-bool TesteMX::isento(std::string_view dominio, const Validador& v) {
-  return v.gSitesIgnorados && v.gSitesIgnorados->contem(dominio);
+  resolver_.forgetAnswers();
 }
 
 int TesteMX::consultarCache(std::string_view dominio) {
-  if (memoriaCompartilha_ != colaboracao_.gCompartilha) inicioExecucao();
+  if (memoriaCompartilha_ != colaboracao_.gCompartilha) runStarts();
   int lembrada = memoria_->valor(dominio);
   if (lembrada >= 0) return lembrada;
   int r = -1;
@@ -39,54 +36,63 @@ int TesteMX::consultarCache(std::string_view dominio) {
   return r;
 }
 
-RespostaMx TesteMX::perguntarDns(const std::string& dominio) {
+MxAnswer TesteMX::perguntarDns(const std::string& dominio) {
   // An answer fetched ahead is taken at once; otherwise the query is made (or finished) here,
   // letting events through while it waits.
-  resolver_.iniciar(dominio);
+  resolver_.start(dominio);
   for (;;) {
-    if (auto r = resolver_.tomar(dominio)) return *r;
-    resolver_.processar(50);
+    if (auto r = resolver_.take(dominio)) return *r;
+    resolver_.process(50);
     pump_.processEvents();
   }
 }
 
-int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
-  if (!temInternet()) {
+int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
+  if (!platform_.internetConnected()) {
     ultimaOrigem = Origem::semInternet;
     return 2;
   }
-  if (isento(dominioView, v)) {
+  if (v.exempt(dominioView)) {
     ultimaOrigem = Origem::isento;
     return 1;
   }
   int cache = consultarCache(dominioView);
   if (cache >= 0) {
     ultimaOrigem = Origem::cache;
-    v.incLabelNumber(Contador::lbBases);
+    v.answeredFromStore();
     return cache;
+  }
+  if (dominioView.empty()) {
+    // No domain at all (the syntax stage is off): no mail server, and nothing worth storing.
+    ultimaOrigem = Origem::dns;
+    return 0;
   }
   std::string dominio(dominioView);
 
   int resposta = 2;
   ultimaOrigem = Origem::falha;
   if (semResposta_.find(dominio) == semResposta_.end()) {
+    MxAnswer r;
     try {
-      RespostaMx r = perguntarDns(dominio);
-      if (r == RespostaMx::semResposta) {
-        // Nothing definite: nothing is stored, and this run does not ask again.
-        semResposta_.insert(dominio);
-      } else {
-        bool tem = r == RespostaMx::temMx;
-        banco_.inserirMX(tem ? kTbMxValidos : kTbMxInvalidos, dominio, getDataSQL(banco_.hoje()),
-                         true);
-        memoria_->insert(dominio, tem ? 1 : 0);
-        if (colaboracao_.gSyncCheck)
-          (tem ? v.gSyncValidos : v.gSyncInvalidos).push_back(trim(dominio));
-        resposta = tem ? 1 : 0;
-        ultimaOrigem = Origem::dns;
-      }
+      r = perguntarDns(dominio);
     } catch (const std::exception&) {
-      resposta = 2;
+      r = MxAnswer::noAnswer;  // the resolver itself failed
+    }
+    if (r == MxAnswer::noAnswer) {
+      // Nothing definite: nothing is stored, and this run does not ask again.
+      semResposta_.insert(dominio);
+      if (++semRespostaSeguidas_ >= kSemRespostaParaAvisar && !dnsAvisado_) {
+        dnsAvisado_ = true;
+        v.dnsNotAnswering();
+      }
+    } else {
+      semRespostaSeguidas_ = 0;
+      const bool tem = r == MxAnswer::hasMx;
+      guardar(v, dominio, tem);
+      memoria_->insert(dominio, tem ? 1 : 0);
+      if (colaboracao_.gSyncCheck) v.sharingQueue(tem).push_back(trim(dominio));
+      resposta = tem ? 1 : 0;
+      ultimaOrigem = Origem::dns;
     }
   }
   pump_.processEvents();
@@ -94,17 +100,16 @@ int TesteMX::siteTemMX(std::string_view dominioView, Validador& v) {
   return resposta;
 }
 
-void TesteMX::compartilhar(Validador& v) {
+void TesteMX::compartilhar(MxContext& v) {
   if (!colaboracao_.gCompartilha) {
-    v.gSyncValidos.clear();
-    v.gSyncInvalidos.clear();
+    v.sharingQueue(true).clear();
+    v.sharingQueue(false).clear();
     return;
   }
   if (!colaboracao_.gPodeSincronizar || !colaboracao_.gSyncCheck) return;
   auto enviar = [&](std::vector<std::string>& fila, bool validos) {
     if (fila.size() < 50) return;
-    v.notaSincronizando = true;
-    v.avisarMudanca();
+    v.sharingInProgress(true);
     pump_.processEvents();
     if (fila.size() <= 250) {
       std::string texto;
@@ -116,29 +121,40 @@ void TesteMX::compartilhar(Validador& v) {
                         : compartilhamento_->sincronizarSitesInValidos(texto);
       if (ok) fila.clear();
     }
-    v.notaSincronizando = false;
-    v.avisarMudanca();
+    v.sharingInProgress(false);
   };
-  enviar(v.gSyncValidos, true);
-  enviar(v.gSyncInvalidos, false);
+  enviar(v.sharingQueue(true), true);
+  enviar(v.sharingQueue(false), false);
 }
 
-bool TesteMX::respostaConhecida(std::string_view dominio) const {
+void TesteMX::guardar(MxContext& v, const std::string& dominio, bool tem) {
+  // Once the store has refused a write, this run keeps its answers in memory only: waiting for a
+  // locked or full store at every domain would cost seconds each.
+  if (cacheRecusado_) return;
+  try {
+    banco_.inserirMX(tem ? kTbMxValidos : kTbMxInvalidos, dominio, getDataSQL(banco_.hoje()), true);
+  } catch (const StoreFailure& e) {
+    cacheRecusado_ = true;
+    v.cacheRefused(e.what());
+  }
+}
+
+bool TesteMX::answerKnown(std::string_view dominio) const {
   return memoria_->valor(dominio) >= 0 || semResposta_.find(dominio) != semResposta_.end() ||
-         resolver_.pendente(dominio);
+         resolver_.pending(dominio);
 }
 
-void TesteMX::antecipar(std::string_view dominioView, Validador& v) {
-  if (!temInternet()) return;
-  if (isento(dominioView, v) || respostaConhecida(dominioView)) return;
+void TesteMX::prefetch(std::string_view dominioView, MxContext& v) {
+  if (!platform_.internetConnected()) return;
+  if (v.exempt(dominioView) || answerKnown(dominioView)) return;
   try {
     if (consultarCache(dominioView) >= 0) return;
   } catch (const std::exception&) {
     return;  // the chain will meet the same failure in its own time
   }
-  resolver_.iniciar(dominioView);
+  resolver_.start(dominioView);
   // Keep the queries flowing while the chain works through cached rows.
-  if (++antecipados_ % 64 == 0) resolver_.processar(0);
+  if (++antecipados_ % 64 == 0) resolver_.process(0);
 }
 
 }  // namespace quorvel

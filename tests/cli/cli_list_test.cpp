@@ -11,7 +11,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-using CliList = quorvel::teste::CliWorkspace;
+using CliList = quorvel::testing::CliWorkspace;
 
 constexpr const char* kLista =
     "nome;email;cidade\r\n"

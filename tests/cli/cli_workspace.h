@@ -12,14 +12,14 @@
 #include "common/text_file.h"
 #include "support/dns_peer.h"
 
-namespace quorvel::teste {
+namespace quorvel::testing {
 
 class CliWorkspace : public ::testing::Test {
  protected:
   std::filesystem::path pasta;
   DnsPeer dns;
   void SetUp() override {
-    ::setenv("QUORVEL_DNS_SERVER", dns.servidor().c_str(), 1);
+    ::setenv("QUORVEL_DNS_SERVER", dns.server().c_str(), 1);
     ::setenv("QUORVEL_DNS_TIMEOUT_MS", "200", 1);
     pasta = std::filesystem::temp_directory_path() /
             ("quorvel-cli-" + std::to_string(::getpid()) + "-" +
@@ -41,4 +41,4 @@ class CliWorkspace : public ::testing::Test {
   std::string p(const std::string& nome) const { return (pasta / nome).string(); }
 };
 
-}  // namespace quorvel::teste
+}  // namespace quorvel::testing

@@ -32,8 +32,8 @@ TEST(Format, NumbersUsePtBrThousandsGrouping) {
        "-9.223.372.036.854.775.808"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(quorvel::formatNumero(c.n), c.numero) << c.n;
-    EXPECT_EQ(quorvel::formatNumeroOuVazio(c.n), c.ouVazio) << c.n;
+    EXPECT_EQ(quorvel::formatNumber(c.n), c.numero) << c.n;
+    EXPECT_EQ(quorvel::formatNumberOrEmpty(c.n), c.ouVazio) << c.n;
   }
 }
 

@@ -6,60 +6,60 @@
 #include <string>
 #include <vector>
 
-#include "grid_builder.h"
+#include "support/grid_builder.h"
 
 using quorvel::ListEditor;
 using quorvel::TextGrid;
-using quorvel::testing::linhasDe;
-using quorvel::testing::preencher;
+using quorvel::testing::fill;
 using quorvel::testing::Rows;
+using quorvel::testing::rowsOf;
 
 namespace {
 
 TEST(ListEditor, StartsWithThreeEmptyGridsAndPrincipalCurrent) {
   ListEditor e;
-  EXPECT_EQ(linhasDe(e.gridMain), (Rows{{"emails"}, {""}}));
-  EXPECT_EQ(linhasDe(e.gridValidos), (Rows{{""}, {""}}));
-  EXPECT_EQ(linhasDe(e.gridInvalidos), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridValidos), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridInvalidos), (Rows{{""}, {""}}));
   EXPECT_EQ(e.gGrid, &e.gridMain);
   EXPECT_EQ(e.abaAtiva(), quorvel::kAbaPrincipal);
   EXPECT_TRUE(e.abrirListaHabilitado);
-  EXPECT_EQ(e.status.itens, "1");  // an empty list shows one item
-  EXPECT_EQ(e.status.estaSalvo, "Não");
-  EXPECT_EQ(e.status.arquivo, "Arquivo: ");
+  EXPECT_EQ(e.status.items, "1");  // an empty list shows one item
+  EXPECT_EQ(e.status.saved, "Não");
+  EXPECT_EQ(e.status.file, "Arquivo: ");
 }
 
 TEST(ListEditor, NovaListaClearsTheTabPathButNotTheEditedFlag) {
   ListEditor e;
-  preencher(e.gridValidos, {{"emails", "nome"}, {"a@b.com", "Ana"}, {"c@d.com", "Caio"}});
+  fill(e.gridValidos, {{"emails", "nome"}, {"a@b.com", "Ana"}, {"c@d.com", "Caio"}});
   e.gArquivos = {{"0", "/dados/listas/principal.csv"}, {"1", "/dados/listas/validos.csv"}};
   e.gEditou = {{"0", "0"}, {"1", "1"}};
   int avisos = 0;
-  e.onChanged = [&] { ++avisos; };
+  auto aviso = e.notices.listen([&](const quorvel::EditorNotice&) { ++avisos; });
 
   e.novaLista(e.gridValidos, false);
-  EXPECT_EQ(linhasDe(e.gridValidos), (Rows{{"emails", "nome"}, {"", ""}}));
+  EXPECT_EQ(rowsOf(e.gridValidos), (Rows{{"emails", "nome"}, {"", ""}}));
   EXPECT_EQ(e.arquivoDaAba(1), "");
   EXPECT_EQ(e.editouDaAba(1), "1");
   EXPECT_EQ(e.arquivoDaAba(0), "/dados/listas/principal.csv");  // other tabs keep theirs
-  EXPECT_EQ(e.status.arquivo, "Arquivo: ");
-  EXPECT_EQ(e.status.estaSalvo, "Não");
+  EXPECT_EQ(e.status.file, "Arquivo: ");
+  EXPECT_EQ(e.status.saved, "Não");
   EXPECT_EQ(avisos, 1);
 
   e.novaLista(e.gridValidos, true);
-  EXPECT_EQ(linhasDe(e.gridValidos), (Rows{{""}, {""}}));
+  EXPECT_EQ(rowsOf(e.gridValidos), (Rows{{""}, {""}}));
 }
 
 TEST(ListEditor, ActiveTabDecidesTheCurrentGridAndTheOpenButtons) {
   ListEditor e;
   int avisos = 0;
-  e.onChanged = [&] { ++avisos; };
-  preencher(e.gridValidos, {{"emails"}, {"a@b.com"}, {"c@d.com"}});
+  auto aviso = e.notices.listen([&](const quorvel::EditorNotice&) { ++avisos; });
+  fill(e.gridValidos, {{"emails"}, {"a@b.com"}, {"c@d.com"}});
 
   e.setAbaAtiva(quorvel::kAbaValidos);
   EXPECT_EQ(e.gGrid, &e.gridValidos);
   EXPECT_FALSE(e.abrirListaHabilitado);
-  EXPECT_EQ(e.status.itens, "2");  // the status line follows the tab
+  EXPECT_EQ(e.status.items, "2");  // the status line follows the tab
 
   e.setAbaAtiva(quorvel::kAbaInvalidos);
   EXPECT_EQ(e.gGrid, &e.gridInvalidos);
@@ -92,17 +92,17 @@ TEST(ListEditor, ShowStatusSaysSavedOnlyWithAPathAndFlagZero) {
     if (c.arquivo) e.gArquivos["2"] = *c.arquivo;
     if (c.editou) e.gEditou["2"] = *c.editou;
     e.showStatus(e.gridInvalidos);
-    EXPECT_EQ(e.status.estaSalvo, c.estaSalvo)
+    EXPECT_EQ(e.status.saved, c.estaSalvo)
         << c.arquivo.value_or("<sem>") << " / " << c.editou.value_or("<sem>");
-    EXPECT_EQ(e.status.arquivo, "Arquivo: " + c.arquivo.value_or(""));
+    EXPECT_EQ(e.status.file, "Arquivo: " + c.arquivo.value_or(""));
   }
 
   ListEditor e;
   e.gridMain.setRowCount(1235);
   e.gridMain.cursorRow = 1001;
   e.showStatus(e.gridMain);
-  EXPECT_EQ(e.status.itens, "1.234");
-  EXPECT_EQ(e.status.posicao, "1.001");
+  EXPECT_EQ(e.status.items, "1.234");
+  EXPECT_EQ(e.status.position, "1.001");
 }
 
 TEST(ListEditor, AutoSizeGridFitsTheWidestCellWithinLimits) {
@@ -110,11 +110,11 @@ TEST(ListEditor, AutoSizeGridFitsTheWidestCellWithinLimits) {
   auto texto = [](int n) { return std::string(static_cast<size_t>(n), 'x'); };
   // 7 pixels per byte.
   const auto largura = [](const std::string& s) { return static_cast<int>(s.size()) * 7; };
-  preencher(e.gridMain, {
-                            // header row
-                            {"a", texto(9), "c", texto(40), texto(57), "f", texto(100)},
-                            {texto(8), "", "", "", texto(58), "", ""},
-                        });
+  fill(e.gridMain, {
+                       // header row
+                       {"a", texto(9), "c", texto(40), texto(57), "f", texto(100)},
+                       {texto(8), "", "", "", texto(58), "", ""},
+                   });
   e.AutoSizeGrid(e.gridMain, largura);
   const std::vector<int> esperadas = {
       70,   // 56 < 60: 60 + 10

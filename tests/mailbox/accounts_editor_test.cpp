@@ -64,11 +64,11 @@ TEST_F(AccountsEditorTest, KnownProvidersAreConfiguredAndSavedAfterTheQuestion) 
     novaConta(c.email, "senha");
     EXPECT_EQ(ed->pagina, PaginaContas::detalhes);
     EXPECT_FALSE(ed->contaAtivaVisivel);
-    dialogs.respostas.push_back(kSim);
+    dialogs.answers.push_back(kSim);
     ed->btnAvancarClick();
     EXPECT_EQ(mensagens(),
-              (std::vector<std::string>{std::string("pergunta: ") + kMsgAutomatica,
-                                        std::string("informacao: ") + kMsgContaSalva}));
+              (std::vector<std::string>{std::string("question: ") + kMsgAutomatica,
+                                        std::string("information: ") + kMsgContaSalva}));
     std::optional<CLContas> s = neg->getConta(c.email);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->ImapServidor, c.servidor);
@@ -89,7 +89,7 @@ TEST_F(AccountsEditorTest, UnknownDomainGoesToTheAdvancedPageAndIsStoredAsTyped)
   novaConta("contato@empresa.test", "senha");
   ed->btnAvancarClick();
   EXPECT_EQ(mensagens(),
-            (std::vector<std::string>{std::string("informacao: ") + kMsgConfigureDados}));
+            (std::vector<std::string>{std::string("information: ") + kMsgConfigureDados}));
   EXPECT_EQ(ed->pagina, PaginaContas::configuracoesAvancadas);
   ASSERT_TRUE(neg->getConta("contato@empresa.test"));
   EXPECT_EQ(neg->getConta("contato@empresa.test")->ImapUsarTLS, "Sem suporte a TLS");
@@ -98,11 +98,12 @@ TEST_F(AccountsEditorTest, UnknownDomainGoesToTheAdvancedPageAndIsStoredAsTyped)
 TEST_F(AccountsEditorTest, BolWithoutADotTakesTheLastRowAndAsksForTheServer) {
   novaConta("ana@bolsa.test", "senha");
   ed->edtServidor = "imap.bolsa.test";
-  dialogs.respostas.push_back(kSim);
+  dialogs.answers.push_back(kSim);
   ed->btnAvancarClick();
-  EXPECT_EQ(mensagens(), (std::vector<std::string>{std::string("pergunta: ") + kMsgAutomatica,
-                                                   std::string("informacao: ") + kMsgDefinaServidor,
-                                                   std::string("informacao: ") + kMsgContaSalva}));
+  EXPECT_EQ(mensagens(),
+            (std::vector<std::string>{std::string("question: ") + kMsgAutomatica,
+                                      std::string("information: ") + kMsgDefinaServidor,
+                                      std::string("information: ") + kMsgContaSalva}));
   EXPECT_EQ(ed->edtServidor, "imap.bolsa.test");  // left as it was
   EXPECT_EQ(ed->edtPorta, "143");
   EXPECT_EQ(ed->cmbUsarTLS.texto(), "TLS implícito");
@@ -112,11 +113,11 @@ TEST_F(AccountsEditorTest, BolWithoutADotTakesTheLastRowAndAsksForTheServer) {
 
 TEST_F(AccountsEditorTest, SayingNoWithoutPasswordStoresNothing) {
   novaConta("joao@gmail.com", "");
-  dialogs.respostas.push_back(kNao);
+  dialogs.answers.push_back(kNao);
   ed->btnAvancarClick();
   EXPECT_EQ(mensagens(),
-            (std::vector<std::string>{std::string("pergunta: ") + kMsgAutomatica,
-                                      std::string("informacao: ") + kMsgConfigureDados}));
+            (std::vector<std::string>{std::string("question: ") + kMsgAutomatica,
+                                      std::string("information: ") + kMsgConfigureDados}));
   EXPECT_TRUE(neg->accounts().empty());
   EXPECT_TRUE(ed->modoNovaConta());
   ed->btnCancelarClick();
@@ -133,7 +134,7 @@ TEST_F(AccountsEditorTest, ClickingARowDuringANewEntryDropsItAndLaterSavesEditTh
   ed->mostrar();
   novaConta("c@exemplo.test", "x");
   ed->clicarGrid(1, false);
-  EXPECT_EQ(dialogs.textos("informacao"), std::vector<std::string>{kMsgSaiuInsercao});
+  EXPECT_EQ(dialogs.texts("information"), std::vector<std::string>{kMsgSaiuInsercao});
   EXPECT_FALSE(ed->modoNovaConta());
   EXPECT_EQ(ed->edtEmail, "b@exemplo.test");
   EXPECT_EQ(ed->edtSenha, DovecotPeer::kSenha);
@@ -151,7 +152,7 @@ TEST_F(AccountsEditorTest, ConnectionTestAgainstTheServer) {
   ed->clicarGrid(0, false);
   ed->mudarPagina(PaginaContas::configuracoesAvancadas);
   ed->btnTestarClick();
-  EXPECT_EQ(dialogs.textos("informacao"), std::vector<std::string>{kMsgContaConectada});
+  EXPECT_EQ(dialogs.texts("information"), std::vector<std::string>{kMsgContaConectada});
   EXPECT_EQ(ed->pagina, PaginaContas::contasCadastradas);
 
   // A Gmail address that cannot log in: the generic box, the advice and Google's page.
@@ -164,14 +165,14 @@ TEST_F(AccountsEditorTest, ConnectionTestAgainstTheServer) {
   dialogs.messages.clear();
   ed->btnTestarClick();
   EXPECT_EQ(mensagens(),
-            (std::vector<std::string>{std::string("erro: ") + kMsgContaFalhou,
-                                      "informacao: " + avisoAplicativosMenosSeguros("Gmail")}));
-  EXPECT_EQ(platform.abertos, std::vector<std::string>{kPaginaGoogle});
+            (std::vector<std::string>{std::string("error: ") + kMsgContaFalhou,
+                                      "information: " + avisoAplicativosMenosSeguros("Gmail")}));
+  EXPECT_EQ(platform.opened, std::vector<std::string>{kPaginaGoogle});
 }
 
 TEST_F(AccountsEditorTest, GridTogglesActiveDeletesAfterTheQuestionAndGuardsEmptyPages) {
   ed->mudarPagina(PaginaContas::detalhes);
-  EXPECT_EQ(dialogs.textos("erro"), std::vector<std::string>{kMsgSemContas});
+  EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{kMsgSemContas});
   EXPECT_EQ(ed->pagina, PaginaContas::contasCadastradas);
 
   neg->newContaSave(contaDe("a@exemplo.test"));
@@ -183,7 +184,7 @@ TEST_F(AccountsEditorTest, GridTogglesActiveDeletesAfterTheQuestionAndGuardsEmpt
   EXPECT_FALSE(neg->accounts()[0].ativa);
   EXPECT_FALSE(ed->contaAtiva());
 
-  dialogs.respostas = {kNao, kSim};
+  dialogs.answers = {kNao, kSim};
   ed->btnExcluirClick();
   EXPECT_EQ(ed->contas.size(), 2u);
   ed->teclaGrid(+1);
@@ -229,7 +230,7 @@ TEST_F(AccountsEditorTest, DiscoveryAnswersFillTheFieldsOrShowTheError) {
   EXPECT_FALSE(ed->tmConfigAtivo);
   EXPECT_EQ(readFileBytes((home / kArquivoPedido).string()), "2\n");
   EXPECT_FALSE(std::filesystem::exists(home / kArquivoResposta));
-  EXPECT_EQ(dialogs.textos("informacao"), std::vector<std::string>{kMsgOba});
+  EXPECT_EQ(dialogs.texts("information"), std::vector<std::string>{kMsgOba});
   std::optional<CLContas> s = neg->getConta("ana@empresa.test");
   ASSERT_TRUE(s);
   EXPECT_EQ(s->ImapServidor, "mail.empresa.test");
@@ -247,7 +248,7 @@ TEST_F(AccountsEditorTest, DiscoveryAnswersFillTheFieldsOrShowTheError) {
     ed->btnSugerirClick();
     writeFileAtomic((home / kArquivoResposta).string(), resposta);
     ed->tmConfigTimer();
-    EXPECT_EQ(dialogs.textos("erro"), std::vector<std::string>{erro});
+    EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{erro});
     EXPECT_FALSE(ed->tmConfigAtivo);
   }
 }

@@ -20,17 +20,17 @@ using testing::retorno;
 class CliMailbox : public testing::MailboxServer {
  protected:
   std::filesystem::path pasta;
-  std::unique_ptr<teste::DnsPeer> dns;
+  std::unique_ptr<testing::DnsPeer> dns;
   std::string home;
 
   void SetUp() override {
     std::string tls = std::to_string(servidor().portaTls());
-    dns = std::make_unique<teste::DnsPeer>(
+    dns = std::make_unique<testing::DnsPeer>(
         std::vector<std::string>{},
         std::vector<std::string>{
             "--srv-host=_imaps._tcp.empresa.exemplo.test,caixa.exemplo.test," + tls + ",0,0",
             "--host-record=caixa.exemplo.test,127.0.0.1"});
-    ::setenv("QUORVEL_DNS_SERVER", dns->servidor().c_str(), 1);
+    ::setenv("QUORVEL_DNS_SERVER", dns->server().c_str(), 1);
     char modelo[] = "/tmp/quorvel-cli-mailbox-XXXXXX";
     pasta = ::mkdtemp(modelo);
     home = " --home " + pasta.string();

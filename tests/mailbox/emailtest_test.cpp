@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <thread>
 
-#include "common/scripted_ports.h"
 #include "common/text_file.h"
 #include "mailbox/cl_email_test.h"
 #include "mailbox_server.h"
 #include "support/dns_peer.h"
+#include "support/scripted_ports.h"
 
 namespace quorvel {
 namespace {
@@ -19,7 +19,7 @@ using testing::MailboxServer;
 
 class EmailTestProgram : public MailboxServer {
  protected:
-  std::unique_ptr<teste::DnsPeer> dns;
+  std::unique_ptr<testing::DnsPeer> dns;
   std::filesystem::path home;
   ProcessLauncher launcher;
   NoEventPump pump;
@@ -28,14 +28,14 @@ class EmailTestProgram : public MailboxServer {
   void SetUp() override {
     std::string tls = std::to_string(servidor().portaTls());
     std::string plana = std::to_string(servidor().portaPlana());
-    dns = std::make_unique<teste::DnsPeer>(
+    dns = std::make_unique<testing::DnsPeer>(
         std::vector<std::string>{},
         std::vector<std::string>{
             "--srv-host=_imaps._tcp.seguro.exemplo.test,caixa.exemplo.test," + tls + ",0,0",
             "--srv-host=_imap._tcp.starttls.exemplo.test,correio.exemplo.test," + plana + ",0,0",
             "--host-record=caixa.exemplo.test,127.0.0.1",
             "--host-record=correio.exemplo.test,127.0.0.1"});
-    ::setenv("QUORVEL_DNS_SERVER", dns->servidor().c_str(), 1);
+    ::setenv("QUORVEL_DNS_SERVER", dns->server().c_str(), 1);
     char modelo[] = "/tmp/quorvel-emailtest-XXXXXX";
     home = ::mkdtemp(modelo);
     exchange =

@@ -15,11 +15,16 @@ using testing::retorno;
 using testing::ScanTest;
 using testing::ScriptedImapServer;
 
-class Janela : public MailboxCheck::Observer {
- public:
+// What a window over the model hears and is asked to do.
+struct Janela {
   int contas = 0, grids = 0;
-  void abrirContas() override { ++contas; }
-  void gridMudou() override { ++grids; }
+  Notifier<MailboxNotice>::Subscription sub;
+  void ligar(MailboxCheck& w) {
+    w.abrirContas = [this] { ++contas; };
+    sub = w.notices.listen([this](const MailboxNotice& n) {
+      if (n.kind == MailboxNotice::Kind::grid) ++grids;
+    });
+  }
 };
 
 class MailboxCheckTest : public ScanTest {
@@ -29,7 +34,7 @@ class MailboxCheckTest : public ScanTest {
   void SetUp() override {
     ScanTest::SetUp();
     w = std::make_unique<MailboxCheck>(*banco, *config, dialogs, pump, platform);
-    w->observer = &janela;
+    janela.ligar(*w);
     w->timeoutConexaoS = 1;
     w->timeoutLeituraS = 1;
   }
@@ -47,7 +52,7 @@ TEST_F(MailboxCheckTest, RunExaminesActiveAccountsInEmailOrder) {
   neg->newContaSave(contaDe(a));
   neg->setActive(1, false);  // b
   w->ckbForcar = true;
-  platform.agora += std::chrono::minutes(5);
+  platform.clock += std::chrono::minutes(5);
   w->btnChecarClick();
   EXPECT_EQ(log(), (std::vector<std::string>{
                        "Iniciando conta " + a + "...", "Conta " + a + " conectada com sucesso!",
@@ -61,7 +66,7 @@ TEST_F(MailboxCheckTest, RunExaminesActiveAccountsInEmailOrder) {
   EXPECT_TRUE(w->btnChecarHabilitado);
   EXPECT_FALSE(w->pnTrabalhandoVisivel);
   EXPECT_TRUE(w->tmAutoCheckAtivo);
-  EXPECT_EQ(w->gLastCheck, platform.agora);
+  EXPECT_EQ(w->gLastCheck, platform.clock);
   EXPECT_EQ(w->lbDeSuasContas, "1");
   EXPECT_EQ(w->lbContasConfiguradas, "2");
   EXPECT_EQ(w->grid.linhaAtual, 0);  // scrolled to the last row after the stored address
@@ -123,9 +128,9 @@ TEST_F(MailboxCheckTest, RefusedDeletionEndsTheScanAfterTheClosingSteps) {
                        "conta@exemplo.testCHECAGEM - Erro ao pegar mensagens: [CANNOT] Permissão "
                        "negada"}));
   EXPECT_NE(std::find(comandos.begin(), comandos.end(), "EXPUNGE"), comandos.end());
-  Configuracoes lida(home.string());
+  Settings lida(home.string());
   lida.loadConfig();
-  EXPECT_EQ(lida.valor(chaveMaxUid("conta@exemplo.test")), "41");
+  EXPECT_EQ(lida.valor(maxUidKey("conta@exemplo.test")), "41");
 }
 
 TEST_F(MailboxCheckTest, CancelStopsOnlyTheAccountUnderExamination) {
@@ -154,9 +159,9 @@ TEST_F(MailboxCheckTest, WithoutScrollingTheLogStaysEmpty) {
 }
 
 TEST_F(MailboxCheckTest, NoAccountAsksToConfigureOne) {
-  dialogs.respostas = {kSim};
+  dialogs.answers = {kSim};
   w->btnChecarClick();
-  EXPECT_EQ(dialogs.textos("pergunta"), std::vector<std::string>{kMsgSemContaChecar});
+  EXPECT_EQ(dialogs.texts("question"), std::vector<std::string>{kMsgSemContaChecar});
   EXPECT_EQ(janela.contas, 1);
 }
 
@@ -164,19 +169,19 @@ TEST_F(MailboxCheckTest, AutomaticCheckStartsAfterTheIntervalOnly) {
   CLContas inativa = contaDe("a@exemplo.test");
   neg->newContaSave(inativa);
   neg->setActive(1, false);
-  auto inicio = platform.agora;
+  auto inicio = platform.clock;
   w->cmbCheckMinutes = 1;  // "1 minuto"
-  platform.agora = inicio + std::chrono::seconds(60);
+  platform.clock = inicio + std::chrono::seconds(60);
   w->tmAutoCheckTimer();
   EXPECT_EQ(w->gLastCheck, inicio);
-  platform.agora = inicio + std::chrono::seconds(61);
+  platform.clock = inicio + std::chrono::seconds(61);
   w->tmAutoCheckTimer();
-  EXPECT_EQ(w->gLastCheck, platform.agora);
+  EXPECT_EQ(w->gLastCheck, platform.clock);
 
   w->cmbCheckMinutes = 0;  // "Apenas checagem manual"
-  platform.agora += std::chrono::hours(5);
+  platform.clock += std::chrono::hours(5);
   w->tmAutoCheckTimer();
-  EXPECT_NE(w->gLastCheck, platform.agora);
+  EXPECT_NE(w->gLastCheck, platform.clock);
   EXPECT_EQ(w->intervaloSegundos(), std::nullopt);
   w->cmbCheckMinutes = 5;
   EXPECT_EQ(w->intervaloSegundos(), 3600);
@@ -199,9 +204,9 @@ TEST_F(MailboxCheckTest, SettingsAreSavedAndLoadedBack) {
   w->mmoAssunto = {"Férias", "  resposta automática ", "férias"};
   w->mmoCorpo = {"fora do escritório"};
   w->salvarConfigs(false);
-  EXPECT_EQ(dialogs.textos("informacao"), std::vector<std::string>{kMsgConfigsAtualizadas});
+  EXPECT_EQ(dialogs.texts("information"), std::vector<std::string>{kMsgConfigsAtualizadas});
 
-  Configuracoes lida(home.string());
+  Settings lida(home.string());
   lida.loadConfig();
   MailboxCheck outra(*banco, lida, dialogs, pump, platform);
   outra.mostrar();
@@ -270,7 +275,7 @@ TEST_F(MailboxCheckTest, NegativeBasePageFiltersSortsFindsAddsAndDeletes) {
   w->grid.ckbPermanentes = w->grid.ckbRelativos = w->grid.ckbDescadastrados = false;
 
   // "Novo descadastramento": more than 7 characters, trimmed, type 3.
-  dialogs.valores = {"a@b.com", "  Novo@Loja.test  ", "Novo@Loja.test"};
+  dialogs.values = {"a@b.com", "  Novo@Loja.test  ", "Novo@Loja.test"};
   w->btnNovoDescadastramentoClick();
   EXPECT_EQ(w->grid.linhas.size(), 2u);
   w->btnNovoDescadastramentoClick();
@@ -280,7 +285,7 @@ TEST_F(MailboxCheckTest, NegativeBasePageFiltersSortsFindsAddsAndDeletes) {
   EXPECT_EQ(w->grid.linhas[2].textoRetorno, "descadastramento incluído manualmente");
   EXPECT_EQ(w->grid.linhas[2].dataCadastro, "2026-12-10");
   w->btnNovoDescadastramentoClick();  // exists already: the store's text in a box
-  EXPECT_EQ(dialogs.textos("informacao").size(), 1u);
+  EXPECT_EQ(dialogs.texts("information").size(), 1u);
 
   w->clicarTitulo(0);
   EXPECT_EQ(w->grid.linhas[0].email, "a@x.test");
@@ -291,11 +296,11 @@ TEST_F(MailboxCheckTest, NegativeBasePageFiltersSortsFindsAddsAndDeletes) {
   w->localizar("NOV");
   EXPECT_EQ(w->grid.linhaAtual, 2);
 
-  dialogs.respostas = {kSim};
+  dialogs.answers = {kSim};
   w->btnExcluirClick();
   EXPECT_EQ(w->grid.linhas.size(), 2u);
   EXPECT_EQ(w->lbDeSuasContas, "2");
-  dialogs.respostas = {kSim};
+  dialogs.answers = {kSim};
   w->btnApagarTudoClick();
   EXPECT_TRUE(w->grid.linhas.empty());
   EXPECT_EQ(w->lbOnline, "0");  // the rows received from the service go too

@@ -75,7 +75,7 @@ TEST_F(GetMessages, EveryDecisionWithItsLogLineAndWhatIsStored) {
   EXPECT_EQ(m.mailFolder, "INBOX");
   EXPECT_EQ(m.msgId, "1");
 
-  EXPECT_EQ(config->valor(chaveMaxUid(u)), "10");
+  EXPECT_EQ(config->valor(maxUidKey(u)), "10");
   EXPECT_EQ(obs.maximo, 10);
   EXPECT_EQ(obs.posicao, 10);
   EXPECT_FALSE(obs.progressoVisivel);
@@ -106,7 +106,7 @@ TEST_F(GetMessages, StoredPositionSkipsWhatWasSeenAndForcedCheckReadsItAgain) {
                               "IGNORADO: joao.silva@cliente.test - mailer-daemon@ - já existia "
                               "no banco."}));
   EXPECT_EQ(obs.linhas[0].second, kLaranja);
-  EXPECT_EQ(config->valor(chaveMaxUid(u)), "3");
+  EXPECT_EQ(config->valor(maxUidKey(u)), "3");
 
   neg->opcoes.forcado = true;
   EXPECT_EQ(varrer(conta).size(), 3u);
@@ -136,12 +136,12 @@ TEST_F(GetMessages, AStoredAddressIsCommittedBeforeItsBounceIsDeleted) {
                     {retorno("caixa_cheia_latin1.eml", u), retorno("usuario_inexistente.eml", u)});
   config->setValor(kCheckDelete, "-1");
   // Another connection to the same file sees only what was committed.
-  EstadoColaboracao outra;
-  BancoDados leitor(home.string(), outra);
+  SharingFlags outra;
+  Database leitor(home.string(), outra);
   leitor.esperaAberturaMs = 0;
   leitor.abrirBD();
   struct Verificador : testing::RecordingScanObserver {
-    BancoDados* leitor;
+    Database* leitor;
     std::vector<int64_t> vistos;
     void setLogGeral(const std::string& m, Cor c) override {
       if (m.rfind("Excluída", 0) == 0) vistos.push_back(leitor->qtdTabela("tbemailsinvalidos"));
@@ -214,11 +214,11 @@ TEST_F(GetMessages, PositionMovesPastAnUnreadableNewestMessage) {
   std::string u = novoUsuario(
       {retorno("usuario_inexistente.eml", "x@y.test"), retorno("ilegivel.eml", "x@y.test")});
   varrer(contaDe(u));
-  EXPECT_EQ(config->valor(chaveMaxUid(u)), "2");
+  EXPECT_EQ(config->valor(maxUidKey(u)), "2");
   EXPECT_EQ(baseNegativa().size(), 1u);
 }
 
-class Servico : public Sincronizacao, public CompartilhamentoEmails {
+class Servico : public SharingPermission, public CompartilhamentoEmails {
  public:
   bool falhar = false;
   std::vector<size_t> enviados;  // addresses per send
@@ -255,7 +255,7 @@ TEST_F(GetMessages, UnreachableServiceStopsTheScanBeforeAnyMessage) {
   neg->sincronizacao = &servico;
   EXPECT_THROW(varrer(contaDe(u)), std::runtime_error);
   EXPECT_TRUE(obs.linhas.empty());
-  EXPECT_EQ(config->valor(chaveMaxUid(u)), "");
+  EXPECT_EQ(config->valor(maxUidKey(u)), "");
   for (const auto& m : servidor().marcas(u)) EXPECT_EQ(m, "");  // nothing was read
 }
 

@@ -48,8 +48,8 @@ TEST_F(NegContaTest, AccountsAreStoredFoundEditedAndListedInEmailOrder) {
 TEST_F(NegContaTest, FailedSaveShowsTheStoresTextAndAnswersFalse) {
   banco->db().exec("DROP TABLE tbContas");
   EXPECT_FALSE(neg->newContaSave(contaDe("ana@exemplo.test")));
-  ASSERT_EQ(dialogs.textos("erro").size(), 1u);
-  EXPECT_NE(dialogs.textos("erro")[0].find("no such table"), std::string::npos);
+  ASSERT_EQ(dialogs.texts("error").size(), 1u);
+  EXPECT_NE(dialogs.texts("error")[0].find("no such table"), std::string::npos);
 }
 
 TEST_F(NegContaTest, AccountTextsBecomeClientSettings) {
@@ -119,9 +119,9 @@ TEST_F(NegContaTest, LoginFailureTextsSilentAndNot) {
     TlsHandler ssl;
     NegConta::configMailComponents2(imap, ssl, conta);
     imap.origem = origemPropria();
-    platform.abertos.clear();
+    platform.opened.clear();
     EXPECT_EQ(neg->ImapConnect(imap, conta, c.silent), c.texto);
-    EXPECT_EQ(platform.abertos, c.abertos);
+    EXPECT_EQ(platform.opened, c.abertos);
   }
 }
 
@@ -140,7 +140,7 @@ TEST_F(NegContaTest, AlertRefusalGivesTheGmailAdviceWhateverTheProvider) {
             "autorizar o acesso de \"aplicativos menos seguros\" em sua conta. Clique no botão "
             "\"OK\" para abrir a página onde essa configuração é feita, ou acesse "
             "https://myaccount.google.com/lesssecureapps");
-  EXPECT_EQ(platform.abertos, std::vector<std::string>{kPaginaGoogle});
+  EXPECT_EQ(platform.opened, std::vector<std::string>{kPaginaGoogle});
   ImapClient outro;
   NegConta::configMailComponents2(outro, ssl, conta);
   EXPECT_EQ(neg->ImapConnect(outro, conta, true),

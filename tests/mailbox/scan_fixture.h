@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "common/scripted_ports.h"
 #include "common/text_file.h"
 #include "mailbox/neg_conta.h"
 #include "mailbox_server.h"
-#include "store/banco_dados.h"
-#include "store/configuracoes.h"
+#include "store/database.h"
+#include "store/settings.h"
+#include "support/scripted_ports.h"
 
 namespace quorvel::testing {
 
@@ -59,9 +59,9 @@ inline std::string retorno(const std::string& nome, const std::string& conta) {
 class ScanTest : public MailboxServer {
  protected:
   std::filesystem::path home;
-  EstadoColaboracao colaboracao;
-  std::unique_ptr<BancoDados> banco;
-  std::unique_ptr<Configuracoes> config;
+  SharingFlags colaboracao;
+  std::unique_ptr<Database> banco;
+  std::unique_ptr<Settings> config;
   ScriptedDialogs dialogs;
   FakePlatform platform;
   NoEventPump pump;
@@ -75,12 +75,12 @@ class ScanTest : public MailboxServer {
     ::tzset();
     char modelo[] = "/tmp/quorvel-scan-XXXXXX";
     home = ::mkdtemp(modelo);
-    config = std::make_unique<Configuracoes>(home.string());
-    banco = std::make_unique<BancoDados>(home.string(), colaboracao);
+    config = std::make_unique<Settings>(home.string());
+    banco = std::make_unique<Database>(home.string(), colaboracao);
     banco->esperaAberturaMs = 0;
     banco->abrirBD();
-    platform.pasta = home.string();
-    platform.agora = relogioDeTeste();
+    platform.folder = home.string();
+    platform.clock = relogioDeTeste();
     neg = std::make_unique<NegConta>(*banco, *config, platform, dialogs, pump);
     neg->observador = &obs;
     neg->gEmailsInvalidos = &fila;
@@ -123,7 +123,7 @@ class ScanTest : public MailboxServer {
   // Rows of the negative base: "email tipo texto_retorno conta_email uid".
   std::vector<std::string> baseNegativa() {
     std::vector<std::string> r;
-    Tabela t = banco->db().query(
+    Table t = banco->db().query(
         "SELECT email, tipo_erro, texto_retorno, conta_email, uid FROM tbemailsinvalidos ORDER "
         "BY email");
     for (const auto& l : t.linhas) {

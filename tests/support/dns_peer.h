@@ -22,9 +22,9 @@
 #include <thread>
 #include <vector>
 
-namespace quorvel::teste {
+namespace quorvel::testing {
 
-inline int portaLivre(int tipo) {
+inline int freePort(int tipo) {
   int fd = ::socket(AF_INET, tipo, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
@@ -70,8 +70,8 @@ class DnsPeer {
   DnsPeer(const DnsPeer&) = delete;
   DnsPeer& operator=(const DnsPeer&) = delete;
 
-  std::string servidor() const { return "127.0.0.1:" + std::to_string(porta_); }
-  std::string servidorSilencioso() const { return "127.0.0.1:" + std::to_string(portaSilenciosa_); }
+  std::string server() const { return "127.0.0.1:" + std::to_string(porta_); }
+  std::string silentServer() const { return "127.0.0.1:" + std::to_string(portaSilenciosa_); }
 
  private:
   static int& contador() {
@@ -80,7 +80,7 @@ class DnsPeer {
   }
 
   void iniciar(const std::vector<std::string>& mxHosts, const std::vector<std::string>& extras) {
-    porta_ = portaLivre(SOCK_DGRAM);
+    porta_ = freePort(SOCK_DGRAM);
     std::vector<std::string> args = {"dnsmasq",
                                      "--keep-in-foreground",
                                      "--log-facility=-",
@@ -134,4 +134,4 @@ class DnsPeer {
   int portaSilenciosa_ = 0;
 };
 
-}  // namespace quorvel::teste
+}  // namespace quorvel::testing

@@ -172,8 +172,8 @@ class DovecotPeer {
   }
 
   void iniciar() {
-    portaPlana_ = teste::portaLivre(SOCK_STREAM);
-    portaTls_ = teste::portaLivre(SOCK_STREAM);
+    portaPlana_ = testing::freePort(SOCK_STREAM);
+    portaTls_ = testing::freePort(SOCK_STREAM);
     if (portaTls_ == portaPlana_) return;
     escreverConfiguracao();
     pid_t pid = ::fork();

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/scripted_ports.h"
 #include "common/text_file.h"
+#include "support/scripted_ports.h"
 
 namespace quorvel {
 namespace {
@@ -19,7 +19,7 @@ class FilterEditors : public ::testing::Test {
   fs::path home;
   ScriptedDialogs dialogs;
   NoEventPump pump;
-  Validador v{dialogs, pump};
+  ValidationChain chain{dialogs};
 
   void SetUp() override {
     home = fs::temp_directory_path() /
@@ -35,13 +35,13 @@ class FilterEditors : public ::testing::Test {
 TEST_F(FilterEditors, OkTrimsWritesAndReloadsTheList) {
   // The country editor creates the workspace folders itself.
   dialogs.memos = {std::string("\r\n  .FR\r\n.jp\r\n\r\n.de  \r\n\r\n")};
-  ASSERT_TRUE(editarFiltroPaises(v, dialogs, pump, home.string()));
+  ASSERT_TRUE(editarFiltroPaises(chain, dialogs, pump, home.string()));
   EXPECT_TRUE(fs::is_directory(home / "dados" / "listas"));
   auto bytes = readFileBytes(config("sys_paises.filter").string());
   ASSERT_TRUE(bytes);
   EXPECT_EQ(*bytes, "\xEF\xBB\xBF.FR\r\n.jp\r\n\r\n.de\r\n");
-  EXPECT_TRUE(v.gFiltroPaises->contem(".fr"));
-  EXPECT_TRUE(v.gFiltroPaises->contem(".de"));
+  EXPECT_TRUE(chain.gFiltroPaises->contem(".fr"));
+  EXPECT_TRUE(chain.gFiltroPaises->contem(".de"));
   EXPECT_EQ(pump.calls, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].texto, "Domínios de outros países");
@@ -50,10 +50,10 @@ TEST_F(FilterEditors, OkTrimsWritesAndReloadsTheList) {
 TEST_F(FilterEditors, TheEditorShowsTheFileAndEscSavesNothing) {
   fs::create_directories(home / "dados" / "config");
   std::ofstream(config("sys_nomesraros.filter"), std::ios::binary) << "reyansh\r\naarav\r\n";
-  v.gNomesRaros = listaDeLinhas({"antigo"});
+  chain.gNomesRaros = filterListOf({"antigo"});
   dialogs.memos = {std::nullopt};
-  EXPECT_FALSE(editarNomesRaros(v, dialogs, pump, home.string()));
-  EXPECT_EQ(v.gNomesRaros->linhas()[0], "antigo");
+  EXPECT_FALSE(editarNomesRaros(chain, dialogs, pump, home.string()));
+  EXPECT_EQ(chain.gNomesRaros->linhas()[0], "antigo");
   auto bytes = readFileBytes(config("sys_nomesraros.filter").string());
   EXPECT_EQ(*bytes, "reyansh\r\naarav\r\n");
 }
@@ -61,26 +61,26 @@ TEST_F(FilterEditors, TheEditorShowsTheFileAndEscSavesNothing) {
 TEST_F(FilterEditors, CustomRulesShowTheirTipFirst) {
   fs::create_directories(home / "dados" / "config");
   dialogs.memos = {std::string("teste*\n*.gov.br")};
-  ASSERT_TRUE(editarRegrasPersonalizadas(v, dialogs, pump, home.string()));
+  ASSERT_TRUE(editarRegrasPersonalizadas(chain, dialogs, pump, home.string()));
   ASSERT_EQ(dialogs.messages.size(), 2u);
-  EXPECT_EQ(dialogs.messages[0].kind, "dica");
+  EXPECT_EQ(dialogs.messages[0].kind, "tip");
   EXPECT_EQ(dialogs.messages[0].id, "210323");
   EXPECT_EQ(dialogs.messages[0].altura, 450);
   std::string gErro;
-  EXPECT_TRUE(casaLista("x@pref.gov.br", *v.gRegras, gErro));
+  EXPECT_TRUE(casaLista("x@pref.gov.br", *chain.gRegras, gErro));
 }
 
 TEST_F(FilterEditors, AFailedWriteIsReportedAndKeepsTheList) {
   // A folder where the file should be: the rename over it fails.
   fs::create_directories(config("local_regras.filter") / "x");
-  v.gRegras = listaDeLinhas({"velha"});
+  chain.gRegras = filterListOf({"velha"});
   dialogs.memos = {std::string("nova")};
-  EXPECT_FALSE(editarRegrasPersonalizadas(v, dialogs, pump, home.string()));
-  ASSERT_EQ(dialogs.textos("erro").size(), 1u);
-  EXPECT_THAT(dialogs.textos("erro")[0],
+  EXPECT_FALSE(editarRegrasPersonalizadas(chain, dialogs, pump, home.string()));
+  ASSERT_EQ(dialogs.texts("error").size(), 1u);
+  EXPECT_THAT(dialogs.texts("error")[0],
               ::testing::StartsWith("Não foi possível salvar o arquivo " +
                                     config("local_regras.filter").string() + ": "));
-  EXPECT_EQ(v.gRegras->linhas()[0], "velha");
+  EXPECT_EQ(chain.gRegras->linhas()[0], "velha");
   // No temporary file is left behind.
   int files = 0;
   for (const auto& e : fs::directory_iterator(home / "dados" / "config"))

@@ -38,7 +38,7 @@ TEST(CasaRegra, RuleForms) {
 }
 
 TEST(CasaLista, FirstLineInSortedOrderWinsAndNamesTheLine) {
-  auto lista = listaDeLinhas({"zeta", "Spam", "  ", "*.com", "ana*"});
+  auto lista = filterListOf({"zeta", "Spam", "  ", "*.com", "ana*"});
   std::string gErro;
   // "*.com", "ana*", "Spam" and "zeta" all match; "*.com" sorts first.
   EXPECT_TRUE(casaLista("ana.spam.zeta@x.com", *lista, gErro));
@@ -51,7 +51,7 @@ TEST(CasaLista, FirstLineInSortedOrderWinsAndNamesTheLine) {
 }
 
 TEST(CasaLista, BlankLinesNeverMatchAndTrailingBlanksCount) {
-  auto lista = listaDeLinhas({"", "   ", "\t", "fr "});
+  auto lista = filterListOf({"", "   ", "\t", "fr "});
   std::string gErro;
   EXPECT_FALSE(casaLista("jean@orange.fr", *lista, gErro));
   EXPECT_TRUE(casaLista("fr x@y.com", *lista, gErro));
@@ -59,7 +59,7 @@ TEST(CasaLista, BlankLinesNeverMatchAndTrailingBlanksCount) {
 }
 
 TEST(CasaLista, DuplicateLinesDifferingInCaseAreOneEntry) {
-  auto lista = listaDeLinhas({"Ana", "ana", "ANA"});
+  auto lista = filterListOf({"Ana", "ana", "ANA"});
   ASSERT_EQ(lista->linhas().size(), 1u);
   EXPECT_EQ(lista->linhas()[0], "Ana");
 }
@@ -84,7 +84,7 @@ TEST(CasaLista, IndexAgreesWithLineByLineMatching) {
     std::vector<std::string> linhas;
     int n = 1 + static_cast<int>(rng() % 30);
     for (int i = 0; i < n; ++i) linhas.push_back(randomText(5));
-    auto lista = listaDeLinhas(linhas);
+    auto lista = filterListOf(linhas);
     for (int k = 0; k < 50; ++k) {
       std::string email = toLower(randomText(10));
       std::string esperado, obtido, lixo;
@@ -104,7 +104,7 @@ TEST(CasaLista, IndexAgreesWithLineByLineMatching) {
 }
 
 TEST(FilterList, CountryLookupIsExactAndCaseInsensitive) {
-  auto paises = listaDeLinhas({".FR", "jp"});
+  auto paises = filterListOf({".FR", "jp"});
   EXPECT_TRUE(paises->contem(".fr"));
   EXPECT_FALSE(paises->contem(".jp"));  // the line lacks the dot
   EXPECT_FALSE(paises->contem("fr"));
@@ -117,7 +117,7 @@ namespace quorvel {
 namespace {
 
 TEST(FilterList, AListFromAMissingFileIsEmptyAndMatchesNothing) {
-  auto lista = carregarLista("/nao/existe/local_regras.filter");
+  auto lista = loadFilterList("/nao/existe/local_regras.filter");
   std::string gErro;
   EXPECT_TRUE(lista->linhas().empty());
   EXPECT_FALSE(casaLista("a@b.com", *lista, gErro));

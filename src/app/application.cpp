@@ -1,0 +1,47 @@
+#include "app/application.h"
+
+#include "app/bulk_run_window.h"
+
+#include "common/paths.h"
+
+namespace quorvel {
+
+Application::Application(AppPorts p)
+    : ports(p),
+      dtm(p.platform.programFolder()),
+      extrator(&p.dialogs, &p.progress, &p.pump),
+      validator(p.dialogs, p.pump),
+      grandes(validator.chain, p.dialogs, p.progress, p.pump, p.platform) {
+  editor.dialogs = &p.dialogs;
+  editor.progress = &p.progress;
+  editor.platform = &p.platform;
+  editor.pump = &p.pump;
+  editor.programFolder = dtm.home;
+  // "Rodar o extrator" takes every address, with the progress box.
+  editor.extratorEmails = [this](const std::string& texto) {
+    return extrator.getEmails(texto, true, false);
+  };
+  validator.ligarListas(&listasValidacao);
+  grandesNaJanela_ = mostrarGrandesNaJanela(grandes, validator);
+}
+
+void Application::criarPastas() {
+  paths::createFolder(paths::dados(dtm.home));
+  paths::createFolder(paths::dadosListas(dtm.home));
+}
+
+void Application::abrirBD(int esperaMs) {
+  Database& banco = dtm.abrirBD(&ports.pump, esperaMs);
+  if (mx_) return;
+  resolver_ = std::make_unique<CaresResolver>(dns);
+  mx_ = std::make_unique<TesteMX>(banco, dtm.colaboracao, *resolver_, ports.pump, ports.platform);
+  base_ = std::make_unique<NegativeBaseStage>(banco);
+  validator.chain.setMxStage(mx_.get());
+  validator.chain.setNegativeBase(base_.get());
+}
+
+void Application::carregarDefinicoes() {
+  quorvel::carregarDefinicoes(validator.chain, dtm.home);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,26 @@
+#pragma once
+// The list editor's three lists as the validation run reads and fills them.
+
+#include "lists/list_editor.h"
+#include "validation/validator.h"
+
+namespace quorvel {
+
+class EditorValidationLists : public ValidationLists {
+ public:
+  explicit EditorValidationLists(ListEditor& e) : editor(e) {}
+
+  ListEditor& editor;
+
+  TextGrid& principal() override { return editor.gridMain; }
+  TextGrid& validos() override { return editor.gridValidos; }
+  TextGrid& invalidos() override { return editor.gridInvalidos; }
+  void mostrarValidos(const std::function<int(const std::string&)>& larguraTexto) override {
+    editor.setAbaAtiva(kAbaValidos);
+    editor.AutoSizeGrid(editor.gridValidos, larguraTexto);
+    editor.mudarGGrid(editor.gridValidos);
+    editor.showStatus(editor.gridValidos);
+  }
+};
+
+}  // namespace quorvel

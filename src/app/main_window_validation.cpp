@@ -1,0 +1,45 @@
+#include "app/main_window_validation.h"
+
+#include "common/text.h"
+
+namespace quorvel {
+
+bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas, Dialogs& dialogs,
+                            const MainWindowActions& acoes) {
+  ListEditor& editor = listas.editor;
+  if (!validador.chain.gRegras) {
+    dialogs.msgErro(
+        "O banco de dados ainda não foi iniciado. Ele será iniciado agora. Tente efetuar essa "
+        "operação em seguida");
+    if (acoes.abrirDefinicoes) acoes.abrirDefinicoes();
+    return false;
+  }
+  if (acoes.mostrarPaginaLista) acoes.mostrarPaginaLista();
+  // The header row as one text, its cells on separate lines.
+  std::string cabecalho;
+  for (const auto& c : editor.gGrid->rowCells(0)) {
+    cabecalho += c;
+    cabecalho += "\r\n";
+  }
+  if (toLower(cabecalho).find("email") == std::string::npos)
+    dialogs.msgErro(
+        "Não foi identificada uma coluna chamada emails. A coluna que contém os endereços de "
+        "email a serem validados precisa se chamar emails. Clique com o botão direito do mouse no "
+        "nome da coluna que tem os emails e renomeie");
+  const TextGrid& validos = editor.gridValidos;
+  if (validos.rowCount() > 2 || !validos.cell(0, 1).empty()) {
+    if (dialogs.msgPergunta(
+            "Iniciar uma nova validação irá apagar os dados da seção de e-mails válidos e "
+            "inválidos. Se você não tiver salvo essas tabelas após a validação anterior, os dados "
+            "serão perdidos. Deseja continuar com a validação?") != kSim)
+      return false;
+    editor.novaLista(editor.gridValidos, true);
+    editor.novaLista(editor.gridInvalidos, true);
+  }
+  validador.ligarListas(&listas);
+  validador.mostrar();
+  validador.chain.counters.set(Counter::lbTotalOriginal, editor.gridMain.dataRowCount());
+  return true;
+}
+
+}  // namespace quorvel

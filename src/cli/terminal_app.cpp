@@ -1,0 +1,58 @@
+#include "cli/terminal_app.h"
+
+#include "cli/cli_failure.h"
+#include "cli/stage_switches.h"
+#include "common/paths.h"
+
+namespace quorvel::cli {
+namespace {
+
+std::string pastaExistente(const std::string& homeOpcao) {
+  std::string home = homeOpcao.empty() ? paths::programFolder() : homeOpcao;
+  if (!paths::isFolder(home)) throw CliFailure("a pasta de trabalho não existe: " + home);
+  return home;
+}
+
+}  // namespace
+
+TerminalApp::TerminalApp(const std::string& homeOpcao, bool verbose, Progress* progresso,
+                         EventPump* eventos)
+    : platform(pastaExistente(homeOpcao)),
+      progressPort(progresso ? *progresso : progress),
+      pumpPort(eventos ? *eventos : pump),
+      app({dialogs, progressPort, pumpPort, platform}) {
+  dialogs.verbose = verbose;
+}
+
+void TerminalApp::prepararCadeia(const std::vector<std::string>& desligar) {
+  carregarDefinicoes();
+  switchStagesOff(chain(), desligar);
+  try {
+    abrirBancoSeUsado();
+  } catch (const DatabaseError& e) {
+    throw CliFailure(e.what());
+  }
+}
+
+void TerminalApp::rodarValidacao(const char* rotulo) {
+  Validator& v = validator();
+  v.mostrar();
+  TerminalProgressBar barra(rotulo);
+  {
+    auto acompanhar = v.notices.listen([&](const ValidatorNotice&) {
+      if (cancelRequestedByUser()) v.gCancelou = true;
+      barra.update(v.barraPos, v.barraMax);
+    });
+    v.iniciarValidacao();
+  }
+  barra.finish();
+  if (cancelRequestedByUser()) throw CliFailure("cancelado; nada foi gravado", kSaidaCancelado);
+  if (!v.erroDaExecucao.empty()) throw CliFailure(v.erroDaExecucao, kSaidaFalha);
+}
+
+void TerminalApp::abrirBancoSeUsado() {
+  const StageOptions& o = chain().opcoes;
+  if (o.ckbTesteMX || o.ckbEmailsInvalidos) abrirBanco();
+}
+
+}  // namespace quorvel::cli

@@ -1,0 +1,156 @@
+#pragma once
+// The list: a table of text cells addressed as (column, row). Row 0 is the header row of column
+// names; rows 1 and up are data rows. A grid always has at least one column and two rows.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/notifier.h"
+
+namespace quorvel {
+
+// What changed in a grid, told after the change. Rows and columns are counted as in the grid
+// (row 0 is the header row). A listener that keeps its own row count (a table view) can replay
+// the notices in order.
+struct GridNotice {
+  enum class Kind {
+    reset,             // anything may have changed: read the grid again
+    rowsInserted,      // rows [first, first + count) are new
+    rowsRemoved,       // `count` rows from `first` are gone; with `flags`, the old rows flagged
+    rowsMoved,         // the data rows were reordered: new row i + 1 is old row order[i]
+    cellsChanged,      // rows [first, first + count) × columns [firstCol, lastCol]
+    columnsInserted,   // columns [first, first + count) are new
+    columnsRemoved,    // columns [first, first + count) are gone
+    columnWidths,      // column widths changed
+    selectionChanged,  // cursor or selected rectangle moved
+  };
+  Kind kind = Kind::reset;
+  int first = 0;
+  int count = 0;
+  int firstCol = 0, lastCol = 0;
+  std::vector<char> flags;  // rowsRemoved of scattered rows: one flag per old row
+  std::vector<int> order;   // rowsMoved
+
+  bool operator==(const GridNotice&) const = default;
+};
+
+class TextGrid {
+ public:
+  static constexpr int kDefaultColWidth = 64;
+
+  TextGrid();
+  TextGrid(const TextGrid& o);
+  TextGrid(TextGrid&& o) noexcept;
+  // The target keeps its own listeners, who hear a reset.
+  TextGrid& operator=(const TextGrid& o);
+  TextGrid& operator=(TextGrid&& o) noexcept;
+
+  // --- change notices ---------------------------------------------------------------------
+  using Subscription = Notifier<GridNotice>::Subscription;
+  [[nodiscard]] Subscription listen(std::function<void(const GridNotice&)> fn) {
+    return notifier_.listen(std::move(fn));
+  }
+  // Operations over many cells or rows hold an update open: the changes made meanwhile are told
+  // once it closes, as few notices as describe them (a reset when they are too many to replay).
+  void beginUpdate() { ++updates_; }
+  void endUpdate();
+  class Update {
+   public:
+    explicit Update(TextGrid& g) : g_(g) { g_.beginUpdate(); }
+    ~Update() { g_.endUpdate(); }
+    Update(const Update&) = delete;
+    Update& operator=(const Update&) = delete;
+
+   private:
+    TextGrid& g_;
+  };
+
+  int colCount() const { return cols_; }
+  int rowCount() const { return static_cast<int>(rows_.size()); }
+  int dataRowCount() const { return rowCount() - 1; }
+
+  const std::string& cell(int col, int row) const { return rows_[row][col]; }
+  void setCell(int col, int row, std::string value) {
+    rows_[row][col] = std::move(value);
+    if (listened()) cellsChanged(row, 1, col, col);
+  }
+  const std::vector<std::string>& rowCells(int row) const { return rows_[row]; }
+
+  // Counts never drop below one column and two rows; new cells are empty.
+  void setColCount(int n);
+  void setRowCount(int n);
+  void addRow() { setRowCount(rowCount() + 1); }
+  void reserveRows(int n) { rows_.reserve(n); }
+
+  // Row assignment rule: the row is cleared, then the values fill it from column 0 rightwards;
+  // an empty value is stored as a single space; values beyond the column count are dropped.
+  void assignRow(int row, const std::vector<std::string>& values);
+
+  void deleteRow(int row);
+  void deleteColumn(int col);
+  void insertColumn(int col);
+  // Removes every data row whose flag is set (flags indexed by row; row 0 is never removed), in
+  // one pass. The grid keeps at least two rows.
+  void removeRows(const std::vector<char>& remover);
+  // Puts the data rows in the given order: `ordem[i]` is the old row that becomes row i + 1.
+  void reorderRows(const std::vector<int>& ordem);
+  // Appends a row of cells (resized to the column count, stored unchanged).
+  void appendRow(std::vector<std::string> cells);
+  // The cells of a row joined, each followed by `sep` (the row's "whole text").
+  std::string rowText(int row, std::string_view sep = "\r\n") const;
+
+  // True when every cell of the column, header included, is blank after trimming.
+  bool columnBlank(int col) const;
+  // True when any cell of the row holds non-blank text.
+  bool rowHasText(int row) const;
+
+  int colWidth(int col) const { return widths_[col]; }
+  void setColWidth(int col, int width);
+
+  // Cursor (current cell) and selected rectangle of the view over this grid.
+  int cursorCol = 0;
+  int cursorRow = 1;
+  struct Selection {
+    int left = 0, top = 1, right = 0, bottom = 1;
+    bool operator==(const Selection&) const = default;
+  } selection;
+  // Moves the cursor; a cell that does not exist is ignored.
+  void moverCursor(int col, int row);
+  void setSelection(Selection s);
+
+  // Tells the listeners that the cells of rows [first, first + count) × [firstCol, lastCol]
+  // changed (for code that rewrites cells through rowCells-like access of its own).
+  void cellsChanged(int first, int count, int firstCol, int lastCol);
+
+ private:
+  bool listened() const { return notifier_.hasListeners(); }
+  void tell(GridNotice n);
+  void copyData(const TextGrid& o);
+
+  int cols_ = 1;
+  std::vector<std::vector<std::string>> rows_;
+  std::vector<int> widths_;
+  Notifier<GridNotice> notifier_;
+  int updates_ = 0;
+  std::vector<GridNotice> pending_;
+  bool widthsPending_ = false, selectionPending_ = false;
+};
+
+// Empties the grid; it keeps two rows. With `limparColunas` one column with an empty header is
+// left; otherwise the column count stays and the header row is written back by the row
+// assignment rule (an empty header becomes a single space).
+void gridZerar(TextGrid& grid, bool limparColunas);
+
+// The first column whose header equals `nomeColuna` ignoring case; when there is none a column
+// is added at the right (column 0 is taken instead while it is entirely blank), named and sized.
+int criarColunaSeNaoExistir(TextGrid& grid, std::string_view nomeColuna, int largura);
+
+// Writes `valor` into row `linha` in the column named `nomeColuna` (found or created, width 100).
+void colunaSetValue(TextGrid& grid, int linha, std::string valor, std::string_view nomeColuna);
+
+// The label of each column for the pages and dialogs that let the user choose one: the trimmed
+// header, else "Coluna " + its number ("#,##") + " (" + the trimmed first data value + ")".
+std::vector<std::string> preencherListaColunas(const TextGrid& grid);
+
+}  // namespace quorvel

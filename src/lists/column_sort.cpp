@@ -1,0 +1,78 @@
+#include "lists/column_sort.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+
+#include "common/collation.h"
+#include "common/format.h"
+#include "common/text.h"
+
+namespace quorvel {
+
+bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
+  TextGrid::Update atualizacao(grid);  // one notice for the whole operation
+  if (coluna < 0 || coluna >= grid.colCount()) return true;
+  Progress& p = editor.progresso();
+  const int linhas = grid.rowCount();
+  p.setProgress("Ordenando coluna...", (static_cast<int64_t>(linhas) * 3) / 10, "Aguarde...");
+
+  // Stage 1: a binary key per row for its value (collation order = byte order of the keys),
+  // all in one buffer: a list of a million rows should not pay a string per key.
+  const int n = grid.dataRowCount();
+  std::string buffer;
+  std::vector<size_t> inicio(n + 1, 0);
+  for (int i = 0; i < n; ++i) {
+    buffer += collation::sortKey(grid.cell(coluna, i + 1));
+    inicio[i + 1] = buffer.size();
+    if ((i + 1) % 10 == 0) p.stepProgress("Etapa 1/3");
+  }
+  buffer.shrink_to_fit();
+  // A cancel leaves the rows as they were (a million rows take seconds to key and sort).
+  auto cancelado = [&] {
+    if (!p.cancelou()) return false;
+    p.hide();
+    return true;
+  };
+  if (cancelado()) return false;
+  auto chave = [&](int linha) {
+    return std::string_view(buffer).substr(inicio[linha - 1], inicio[linha] - inicio[linha - 1]);
+  };
+
+  // Stage 2: by value; then, only inside runs of equal values, by the whole row (its key is
+  // built once per tied row).
+  std::vector<int> ordem(n);
+  std::iota(ordem.begin(), ordem.end(), 1);
+  std::sort(ordem.begin(), ordem.end(), [&](int a, int b) { return chave(a) < chave(b); });
+  for (int i = 0; i < n;) {
+    int j = i + 1;
+    while (j < n && chave(ordem[j]) == chave(ordem[i])) ++j;
+    if (j - i > 1) {
+      std::vector<std::pair<std::string, int>> empate;
+      empate.reserve(j - i);
+      for (int k = i; k < j; ++k)
+        empate.emplace_back(collation::sortKey(grid.rowText(ordem[k])), ordem[k]);
+      std::sort(empate.begin(), empate.end());
+      for (int k = i; k < j; ++k) ordem[k] = empate[k - i].second;
+    }
+    for (int k = i; k < j; ++k)
+      if ((k + 1) % 10 == 0) p.stepProgress("Etapa 2/3");
+    i = j;
+  }
+  if (desc) std::reverse(ordem.begin(), ordem.end());
+  if (cancelado()) return false;
+
+  // Stage 3: the rows in their new places, written back by the row assignment rule.
+  grid.reorderRows(ordem);
+  for (int r = 1; r < grid.rowCount(); ++r) {
+    for (int c = 0; c < grid.colCount(); ++c)
+      if (grid.cell(c, r).empty()) grid.setCell(c, r, " ");
+    if (r % 100 == 0)
+      p.stepProgress("Etapa 3/3 " + std::to_string(r) + " de " + std::to_string(linhas));
+  }
+  p.hide();
+  editor.changed();
+  return true;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,238 @@
+#include "validation/validation_chain.h"
+
+#include <new>
+
+#include "common/paths.h"
+#include "common/text.h"
+#include "store/store_failure.h"
+#include "validation/empirical.h"
+#include "validation/syntax.h"
+
+namespace quorvel {
+namespace {
+
+constexpr const char* kMsgEstouro =
+    "ATENÇÃO: a checagem de e-mails repetidos está comprometida, pois acabou de haver um estouro "
+    "de memória e esse filtro precisou ser zerado nesse momento. A validação irá continuar, mas "
+    "leve essa informação em consideração.";
+
+// The last three characters (code points) of a text.
+std::string_view ultimosTres(std::string_view s) {
+  size_t pos = s.size();
+  for (int k = 0; k < 3 && pos > 0; ++k) {
+    --pos;
+    while (pos > 0 && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80) --pos;
+  }
+  return s.substr(pos);
+}
+
+bool terminaCom(std::string_view s, std::string_view fim) {
+  return s.size() >= fim.size() && s.substr(s.size() - fim.size()) == fim;
+}
+
+std::string_view dominioDe(std::string_view email) {
+  size_t arroba = email.find('@');
+  return arroba == std::string_view::npos ? std::string_view() : email.substr(arroba + 1);
+}
+
+}  // namespace
+
+bool* stageOptionByName(StageOptions& o, std::string_view nome) {
+  if (nome == "sintaxe") return &o.ckbSintaxe;
+  if (nome == "regras") return &o.ckbRegras;
+  if (nome == "armadilhas") return &o.ckbArmadilhas;
+  if (nome == "internacional") return &o.ckbInternacional;
+  if (nome == "empirico") return &o.ckbEmpirico;
+  if (nome == "nomesraros") return &o.ckbNomesRaros;
+  if (nome == "testemx") return &o.ckbTesteMX;
+  if (nome == "emailsinvalidos") return &o.ckbEmailsInvalidos;
+  return nullptr;
+}
+
+ValidationChain::ValidationChain(Dialogs& dialogs)
+    : gProcessados(std::make_unique<DuplicateMemory>()), dialogs_(dialogs) {}
+
+bool ValidationChain::exempt(std::string_view dominio) const {
+  return gSitesIgnorados && gSitesIgnorados->contem(dominio);
+}
+
+void ValidationChain::sharingInProgress(bool ligado) {
+  notaSincronizando = ligado;
+  notices.notify({ChainNotice::Kind::sharingNote});
+}
+
+void ValidationChain::cacheRefused(const std::string& motivo) {
+  dialogs_.msgAviso(
+      "As respostas do teste MX desta validação não puderam ser guardadas no banco de dados: " +
+      motivo +
+      "\\nElas continuam valendo nesta validação, mas os domínios serão consultados de novo na "
+      "próxima.");
+}
+
+void ValidationChain::dnsNotAnswering() {
+  dialogs_.msgAviso(
+      "O servidor DNS não está respondendo. Os domínios sem resposta passam pelo teste MX e não "
+      "ficam guardados; confira a conexão com a internet ou o servidor DNS.");
+}
+
+void ValidationChain::rejeitar(Counter c) {
+  counters.incLabelNumber(Counter::lbTotalInvalidos);
+  counters.incLabelNumber(c);
+}
+
+ValidationChain::Etapa ValidationChain::etapaQueRejeita(std::string_view email,
+                                                        bool empiricoCompleto,
+                                                        std::string& erro) const {
+  if (opcoes.ckbSintaxe && !ValidateEmail(email)) return Etapa::sintaxe;
+  if (opcoes.ckbRegras && gRegras) {
+    erro.clear();
+    if (casaLista(email, *gRegras, erro)) return Etapa::regras;
+  }
+  if (opcoes.ckbArmadilhas && gTraps && casaLista(email, *gTraps, erro)) return Etapa::armadilhas;
+  if (opcoes.ckbInternacional && gFiltroPaises) {
+    std::string_view fim = ultimosTres(email);
+    if (fim.find('.') != std::string_view::npos && gFiltroPaises->contem(fim))
+      return Etapa::internacional;
+  }
+  if (opcoes.ckbEmpirico && filtroEmpirico(email, empiricoCompleto, erro)) return Etapa::empirico;
+  if (opcoes.ckbNomesRaros && gNomesRaros) {
+    erro.clear();
+    if (!terminaCom(email, ".br") && casaLista(email, *gNomesRaros, erro)) return Etapa::nomesRaros;
+  }
+  return Etapa::nenhuma;
+}
+
+bool ValidationChain::passaPelasEtapas(std::string_view email, bool empiricoCompleto,
+                                       std::string& motivo) {
+  switch (etapaQueRejeita(email, empiricoCompleto, gErro)) {
+    case Etapa::sintaxe:
+      rejeitar(Counter::lbSintaxe);
+      motivo = "Erro de sintaxe";
+      return false;
+    case Etapa::regras:
+      rejeitar(Counter::lbRegras);
+      counters.incLabelNumber(Counter::lbBases);
+      motivo = "Regra personalizada" + gErro;
+      return false;
+    case Etapa::armadilhas:
+      rejeitar(Counter::lbArmadilhas);
+      motivo = "Armadilha";
+      return false;
+    case Etapa::internacional:
+      rejeitar(Counter::lbInternacional);
+      motivo = "Filtro de países: ";
+      motivo += ultimosTres(email);
+      return false;
+    case Etapa::empirico:
+      rejeitar(Counter::lbEmpirico);
+      motivo = "Filtro empírico - " + gErro;
+      return false;
+    case Etapa::nomesRaros:
+      rejeitar(Counter::lbNomesRaros);
+      motivo = "Nomes raros: " + gErro;
+      return false;
+    case Etapa::nenhuma:
+      break;
+  }
+  std::string_view dominio = dominioDe(email);
+  if (opcoes.ckbTesteMX && mx_->siteTemMX(dominio, *this) == 0) {
+    rejeitar(Counter::lbTesteMx);
+    motivo = "Teste MX - ";
+    motivo += dominio;
+    return false;
+  }
+  if (opcoes.ckbEmailsInvalidos) {
+    int tipo = base_->temEmailInvalido(email);
+    if (tipo > 0) {
+      rejeitar(Counter::lbEmailsInvalidos);
+      counters.incLabelNumber(Counter::lbBases);
+      motivo = tipo == 1 ? "Base negativa: e-mail inexistente"
+                         : "Base negativa: e-mail indisponível para recebimento";
+      return false;
+    }
+  }
+  counters.incLabelNumber(Counter::lbTotalFinal);
+  return true;
+}
+
+bool ValidationChain::primeiraOcorrencia(const std::string& email) {
+  if (gProcessados->insert(email)) return true;
+  rejeitar(Counter::lbRepetidos);
+  return false;
+}
+
+void ValidationChain::readAheadMxOf(std::string_view e) {
+  if (e.empty()) return;
+  std::string_view dominio = dominioDe(e);
+  // Most addresses share domains already answered: the cheap test goes first.
+  if (mx_->answerKnown(dominio) || gProcessados->contains(e)) return;
+  std::string erro;
+  if (etapaQueRejeita(e, true, erro) != Etapa::nenhuma) return;
+  mx_->prefetch(dominio, *this);
+}
+
+std::string ValidationChain::validarEmail(std::string_view email, std::string& erro) {
+  try {
+    toLowerInto(email, normalizado_);
+  } catch (...) {
+    erro.clear();
+    return {};
+  }
+  return std::string(validarNormalizado(trimView(normalizado_), erro));
+}
+
+void ValidationChain::prefetchDuplicate(std::string_view normalizado) {
+  if (gProcessados) gProcessados->prefetch(normalizado);
+}
+
+void ValidationChain::stagesRunStarts() {
+  mx_->runStarts();
+  base_->runStarts();
+}
+
+std::string_view ValidationChain::validarNormalizado(std::string_view e, std::string& erro) {
+  erro.clear();
+  try {
+    if (e.empty()) return {};
+    bool novo;
+    try {
+      novo = gProcessados->insert(e);
+    } catch (const std::bad_alloc&) {
+      gProcessados.reset();
+      gProcessados = std::make_unique<DuplicateMemory>();
+      dialogs_.msgAviso(kMsgEstouro);
+      novo = true;
+      // The fresh memory starts with this address, so its next occurrence is still caught.
+      try {
+        gProcessados->insert(e);
+      } catch (const std::bad_alloc&) {
+      }
+    }
+    if (!novo) {
+      rejeitar(Counter::lbRepetidos);
+      erro = "E-mail repetido";
+      return {};
+    }
+    if (opcoes.ckbEmailsInvalidos) base_->prefetchLookup(e);
+    std::string motivo;
+    if (passaPelasEtapas(e, false, motivo)) return e;
+    erro = std::move(motivo);
+    return {};
+  } catch (const StoreFailure&) {
+    throw;  // the store cannot answer: the run stops, this is not about the address
+  } catch (...) {
+    erro.clear();
+    return {};
+  }
+}
+
+void carregarDefinicoes(ValidationChain& chain, const std::string& home) {
+  std::string pasta = paths::dadosConfig(home);
+  chain.gRegras = loadFilterList(paths::join(pasta, kRulesFile));
+  chain.gTraps = loadFilterList(paths::join(pasta, kTrapsFile));
+  chain.gFiltroPaises = loadFilterList(paths::join(pasta, kCountriesFile));
+  chain.gNomesRaros = loadFilterList(paths::join(pasta, kRareNamesFile));
+  chain.gSitesIgnorados = loadFilterList(paths::join(pasta, kIgnoredSitesFile));
+}
+
+}  // namespace quorvel

@@ -1,0 +1,127 @@
+#pragma once
+// The chain of filters every address goes through: the duplicate memory, syntax, the four filter
+// lists, the empirical filter, the MX test and the negative base, with the counters of what each
+// stage removed. The validation window's run, the bulk run and the command line share it; the
+// filter lists, the duplicate memory and the sharing queues are the validation window's, kept
+// here for all of them.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/notifier.h"
+#include "common/ports.h"
+#include "validation/counters.h"
+#include "validation/duplicate_memory.h"
+#include "validation/filter_list.h"
+#include "validation/stage_hooks.h"
+
+namespace quorvel {
+
+// One check box per stage; all ticked when the window is created, never saved.
+struct StageOptions {
+  bool ckbSintaxe = true;
+  bool ckbRegras = true;
+  bool ckbArmadilhas = true;
+  bool ckbInternacional = true;
+  bool ckbEmpirico = true;
+  bool ckbNomesRaros = true;
+  bool ckbTesteMX = true;
+  bool ckbEmailsInvalidos = true;
+  bool ckbNaoZerar = true;  // hidden: keeps the duplicate memory between runs
+};
+
+// The stages' names on the command line and their options.
+bool* stageOptionByName(StageOptions& o, std::string_view nome);
+
+// What the chain tells while it works (the views show the sharing note).
+struct ChainNotice {
+  enum class Kind { sharingNote };
+  Kind kind = Kind::sharingNote;
+  bool operator==(const ChainNotice&) const = default;
+};
+
+class ValidationChain : private MxContext {
+ public:
+  explicit ValidationChain(Dialogs& dialogs);
+  ValidationChain(const ValidationChain&) = delete;
+  ValidationChain& operator=(const ValidationChain&) = delete;
+
+  std::unique_ptr<DuplicateMemory> gProcessados;
+  std::string gErro;
+  FilterListPtr gRegras;  // absent until the definitions are loaded
+  FilterListPtr gTraps, gFiltroPaises, gNomesRaros, gSitesIgnorados;
+  std::vector<std::string> gSyncValidos, gSyncInvalidos;
+  StageOptions opcoes;
+  Counters counters;
+  bool notaSincronizando = false;  // "Sincronizando domínios no banco de dados online"
+
+  Notifier<ChainNotice> notices;
+
+  // --- stages of other parts ------------------------------------------------------------
+  void setMxStage(MxStage* mx) { mx_ = mx ? mx : &mxPadrao_; }
+  void setNegativeBase(NegativeBase* b) { base_ = b ? b : &basePadrao_; }
+  // What the MX stage sees of this chain (for asking it about a domain directly).
+  MxContext& mxContext() { return *this; }
+
+  // --- the single-address chain ---------------------------------------------------------
+  // The normalised address when valid; otherwise empty, with the reason in `erro` (empty too
+  // when a failure inside the chain skipped the address).
+  std::string validarEmail(std::string_view email, std::string& erro);
+  // validarEmail for an address already normalised (lower case, trimmed), without the copy: the
+  // view returned is `normalizado` itself when valid.
+  std::string_view validarNormalizado(std::string_view normalizado, std::string& erro);
+
+  // --- pieces of the grid run -----------------------------------------------------------
+  // False (counted as repeated) when the address was seen before.
+  bool primeiraOcorrencia(const std::string& email);
+  // Stages 2 to 9 over a normalised address that is not repeated; false with the reason in
+  // `motivo` when one rejects it. `empiricoCompleto` runs the empirical filter's second stage.
+  bool passaPelasEtapas(std::string_view email, bool empiricoCompleto, std::string& motivo);
+
+  // --- reading ahead ----------------------------------------------------------------------
+  // Starts bringing a normalised address's slot of the duplicate memory into the cache ahead of
+  // its validation.
+  void prefetchDuplicate(std::string_view normalizado);
+  // Whether the MX stage runs and looks up domains ahead of the chain.
+  bool mxReadAheadOn() const { return opcoes.ckbTesteMX && mx_->wantsReadAhead(); }
+  // Starts the MX lookup of a normalised address that is still ahead of the chain, when it will
+  // reach the MX stage.
+  void readAheadMxOf(std::string_view normalizado);
+  // Tells the MX and negative-base stages that a run over many addresses begins.
+  void stagesRunStarts();
+
+  void incLabelNumber(Counter c) { counters.incLabelNumber(c); }
+  // A fresh duplicate memory: nothing counts as repeated any more.
+  void esquecerProcessados() { gProcessados = std::make_unique<DuplicateMemory>(); }
+
+ private:
+  enum class Etapa { nenhuma, sintaxe, regras, armadilhas, internacional, empirico, nomesRaros };
+  // Stages 2 to 7, which only read the filter lists: the first that rejects, with its detail
+  // left in `erro` as the chain leaves it in gErro.
+  Etapa etapaQueRejeita(std::string_view email, bool empiricoCompleto, std::string& erro) const;
+  void rejeitar(Counter c);
+
+  // MxContext
+  bool exempt(std::string_view dominio) const override;
+  void answeredFromStore() override { counters.incLabelNumber(Counter::lbBases); }
+  std::vector<std::string>& sharingQueue(bool validos) override {
+    return validos ? gSyncValidos : gSyncInvalidos;
+  }
+  void sharingInProgress(bool ligado) override;
+  void cacheRefused(const std::string& motivo) override;
+  void dnsNotAnswering() override;
+
+  Dialogs& dialogs_;
+  AlwaysHasMx mxPadrao_;
+  EmptyNegativeBase basePadrao_;
+  MxStage* mx_ = &mxPadrao_;
+  NegativeBase* base_ = &basePadrao_;
+  std::string normalizado_;  // reused buffer of the hot path
+};
+
+// Loads the five filter lists of a workspace into the chain.
+void carregarDefinicoes(ValidationChain& chain, const std::string& home);
+
+}  // namespace quorvel

@@ -1,0 +1,133 @@
+#pragma once
+// The validation window's object: the stage check boxes, the counter panel, the buttons and the
+// progress bar, and the run over the list editor's working list. It owns the chain the bulk
+// page and the command line use too. The window is a view over it.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/notifier.h"
+#include "common/ports.h"
+#include "common/text_grid.h"
+#include "validation/validation_chain.h"
+
+namespace quorvel {
+
+// The list editor as a run sees it: the working list it reads and the two lists it fills.
+class ValidationLists {
+ public:
+  virtual ~ValidationLists() = default;
+  virtual TextGrid& principal() = 0;
+  virtual TextGrid& validos() = 0;
+  virtual TextGrid& invalidos() = 0;
+  // The run ended: the editor shows "Válidos", its columns sized to their contents.
+  virtual void mostrarValidos(const std::function<int(const std::string&)>& larguraTexto) = 0;
+};
+
+// The filter rows that carry a help icon.
+enum class FilterHelp {
+  repetidos,
+  sintaxe,
+  regras,
+  armadilhas,
+  paises,
+  empirico,
+  nomesRaros,
+  testeMx,
+  baseNegativa,
+  bases
+};
+
+// The counters, the buttons, the bar or the sharing note changed.
+struct ValidatorNotice {
+  enum class Kind { state };
+  Kind kind = Kind::state;
+  bool operator==(const ValidatorNotice&) const = default;
+};
+
+// Copies a row of `origem` into row `linhaDestino` of `destino`, each value under the column of
+// `destino` bearing its column's header (found ignoring case, else made); `mapa` receives the
+// column each source column went to.
+void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& destino,
+                         int linhaDestino, std::vector<int>& mapa);
+
+class Validator {
+ public:
+  Validator(Dialogs& dialogs, EventPump& pump);
+  Validator(const Validator&) = delete;
+  Validator& operator=(const Validator&) = delete;
+
+  ValidationChain chain;
+
+  // --- run state ------------------------------------------------------------------------
+  bool gRodando = false;
+  bool gRodou = false;
+  bool gCancelou = false;
+  bool podeSincronizarNestaExecucao = false;  // the sharing answer of the current run
+  int colunaDaExecucao = -1;   // the e-mail column of the last run, -1 when none was identified
+  std::string erroDaExecucao;  // why the last run stopped early (the store failed), or empty
+
+  // --- view state -----------------------------------------------------------------------
+  bool visible = false;
+  std::string btnFecharCaption = "Fechar";
+  bool btnIniciarHabilitado = true;
+  bool btnFecharHabilitado = true;
+  bool gridsResultadoVisiveis = true;
+  bool barraProgressoVisivel = true;
+  int64_t barraMax = 0, barraPos = 0;
+  bool colaboracaoLigada = false;
+  // The two "(sem colaboração) - alterar" links.
+  bool linksSemColaboracaoVisiveis() const { return !colaboracaoLigada; }
+
+  Notifier<ValidatorNotice> notices;
+  // Tells the views that the state changed.
+  void avisarMudanca() { notices.notify({}); }
+
+  // --- connections ----------------------------------------------------------------------
+  void ligarListas(ValidationLists* listas) { listas_ = listas; }
+  void setSharingPermission(SharingPermission* s) { sync_ = s ? s : &syncPadrao_; }
+  // Measures a text in pixels for AutoSizeGrid (the view passes its font metrics).
+  std::function<int(const std::string&)> larguraTexto;
+  std::function<void()> onFecharDefinicoes;  // showing the window closes the definitions window
+
+  // --- operations -----------------------------------------------------------------------
+  // Showing the window: new duplicate memory, closes the definitions window.
+  void mostrar();
+  // The close button; true when the window closes.
+  bool fecharClicado();
+  // "Iniciar validação".
+  void iniciarValidacao();
+  void executarValidacao();
+  void zerarContadores();
+  // Column of the e-mail addresses in the grid, or -1 (asks the user when it cannot tell).
+  int localizarColunaEmail(const TextGrid& grid);
+  // Ticking "Teste MX" or "E-mails inexistentes / descadastramentos".
+  void opcaoMarcada(bool* opcao, bool marcada);
+  void mostrarAjuda(FilterHelp f);
+
+  // A bulk run shows its counters here: the window is shown and reset, the total is unknown
+  // and the buttons wait for the run's end.
+  void inicioValidacaoGrandes();
+  void fimValidacaoGrandes();
+
+  // Result rows.
+  static void gridAddInvalido(TextGrid& grid, const std::string& email, const std::string& erro);
+  void copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem, TextGrid& gridDestino);
+
+ private:
+  // Starts the MX lookups of the rows ahead of `linha` that will reach the MX stage.
+  void anteciparMx(const TextGrid& grid, int coluna, int linha, int& proxima);
+  void fimDaExecucao();
+
+  Dialogs& dialogs_;
+  EventPump& pump_;
+  ValidationLists* listas_ = nullptr;
+  NoSharingPermission syncPadrao_;
+  SharingPermission* sync_ = &syncPadrao_;
+  Notifier<ChainNotice>::Subscription notaDaCadeia_;
+  std::vector<int> mapaColunas_;  // source column → valid-grid column, cached during a run
+  std::string normalizado_;       // reused buffer of the hot path
+};
+
+}  // namespace quorvel

@@ -160,8 +160,8 @@ int operacaoLista(const ListOptions& o, Operacao operacao) {
   const int escritas = s.editor.gridMain.dataRowCount();
   const int diferenca = escritas - s.linhasLidas;
   s.resumo(linhas(s.linhasLidas) + " lidas, " + linhas(escritas) + " gravadas, " +
-           (diferenca >= 0 ? formatNumber(diferenca) + " acrescentadas"
-                           : formatNumber(-diferenca) + " removidas"));
+           (diferenca > 0 ? formatNumber(diferenca) + " acrescentadas"
+                          : formatNumber(-diferenca) + " removidas"));
   return kSaidaOk;
 }
 

@@ -143,11 +143,14 @@ std::string windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string decodeText(std::string_view bytes) {
+TextEncoding detectTextEncoding(std::string_view bytes, size_t& bom) {
   // The same choice as the line reader makes for files of any size: from the first block.
+  return detectBlockEncoding(bytes.substr(0, kEncodingBlock), bytes.size() <= kEncodingBlock, bom);
+}
+
+std::string decodeText(std::string_view bytes) {
   size_t bom;
-  const TextEncoding enc =
-      detectBlockEncoding(bytes.substr(0, kEncodingBlock), bytes.size() <= kEncodingBlock, bom);
+  const TextEncoding enc = detectTextEncoding(bytes, bom);
   std::string out;
   switch (enc) {
     case TextEncoding::Utf8Bom:
@@ -167,8 +170,9 @@ std::string decodeText(std::string_view bytes) {
 
 std::string_view utf8View(std::string_view bytes, std::string& decodificado) {
   size_t bom;
-  TextEncoding enc = detectEncoding(bytes, bom);
-  if (enc == TextEncoding::Utf8 || enc == TextEncoding::Utf8Bom) return bytes.substr(bom);
+  TextEncoding enc = detectTextEncoding(bytes, bom);
+  if ((enc == TextEncoding::Utf8 || enc == TextEncoding::Utf8Bom) && isValidUtf8(bytes.substr(bom)))
+    return bytes.substr(bom);
   decodificado = decodeText(bytes);
   return decodificado;
 }

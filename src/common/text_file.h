@@ -19,6 +19,8 @@ TextEncoding detectEncoding(std::string_view bytes, size_t& bomLength);
 // `blocoFinal`: the block is the whole text (a character cut at its end is not forgiven).
 inline constexpr size_t kEncodingBlock = 4096;
 TextEncoding detectBlockEncoding(std::string_view bloco, bool blocoFinal, size_t& bomLength);
+// The encoding decodeText reads a whole text in: the choice from its first block.
+TextEncoding detectTextEncoding(std::string_view bytes, size_t& bomLength);
 // Bytes at the end that start a UTF-8 sequence the block does not finish.
 size_t utf8CutAtEnd(std::string_view b);
 // Valid UTF-8 passes through; each byte that is not part of a valid sequence is read as

@@ -160,6 +160,11 @@ void Database::abrirBD() {
   }
 }
 
+void Database::setEsperaBloqueio(int ms) {
+  esperaBloqueioMs = ms;
+  if (db_.isOpen()) sqlite3_busy_timeout(db_.handle(), ms);
+}
+
 void Database::criarEsquema() {
   for (int i = 0; i < 6; ++i) {
     try {

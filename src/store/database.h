@@ -35,8 +35,10 @@ class Database {
 
   // Pause of the opening sequence (the desktop keeps it; batch runs and tests set 0).
   int esperaAberturaMs = 1500;
-  // How long a statement waits for another program's lock on the file.
+  // How long a statement waits for another program's lock on the file (setEsperaBloqueio also
+  // changes it for an open file).
   int esperaBloqueioMs = 5000;
+  void setEsperaBloqueio(int ms);
   EventPump* pump = nullptr;
   // Today's date (a fake clock in tests).
   std::function<std::chrono::year_month_day()> hoje;

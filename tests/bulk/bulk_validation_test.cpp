@@ -15,7 +15,6 @@
 #include "common/format.h"
 #include "common/text.h"
 #include "support/scripted_ports.h"
-#include "support/small_disk.h"
 #include "support/temp_folder.h"
 #include "support/validator_fixture.h"
 
@@ -197,29 +196,6 @@ TEST(BulkValidation, AFileGoneAfterListingIsSkipped) {
   t.g.iniciar();
   EXPECT_THAT(t.dialogs.texts("error"), ElementsAre(kMsgNaoAbriuArquivo + sumiu));
   EXPECT_THAT(Grandes::linhas(t.validos()), ElementsAre("a@x.com.br", "c@x.com.br"));
-}
-
-TEST(BulkValidation, AFullDiskIsReportedAndKeepsWhatWasWritten) {
-  Grandes t;
-  testing::SmallDisk disco(t.pasta / "dados", 64 * 1024);
-  if (!disco.ok()) GTEST_SKIP() << "a small file system cannot be mounted here";
-  t.g.adicionarArquivos({t.arquivo("a.txt", "xx\r\n" + linhasNumeradas("p", 20000))});
-  t.g.iniciar();
-  auto erros = t.dialogs.texts("error");
-  ASSERT_EQ(erros.size(), 1u);
-  EXPECT_THAT(erros[0], HasSubstr("Não foi possível gravar o arquivo: " + t.g.arquivoValidos));
-  EXPECT_THAT(erros[0], HasSubstr("não há espaço livre no disco"));
-  EXPECT_LT(t.g.linhasLidas, 20001);  // the run stopped
-  EXPECT_TRUE(t.g.btnIniciarHabilitado);
-
-  // A small run fails only when the buffer is written at the end: still reported.
-  Grandes u;
-  testing::SmallDisk cheio(u.pasta / "dados", 64 * 1024);
-  ASSERT_TRUE(cheio.ok());
-  cheio.fill();
-  u.g.adicionarArquivos({u.arquivo("a.txt", "xx\r\n")});
-  u.g.iniciar();
-  EXPECT_THAT(u.dialogs.texts("error"), ElementsAre(HasSubstr("não há espaço livre no disco")));
 }
 
 TEST(BulkValidation, ASecondRunInTheSameSecondNeverOverwritesTheFirst) {

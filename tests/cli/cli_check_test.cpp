@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "cli_runner.h"
+#include "support/cli_runner.h"
 #include "support/dns_peer.h"
 
 namespace {

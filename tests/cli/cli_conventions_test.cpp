@@ -3,10 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "cli_runner.h"
-#include "cli_workspace.h"
 #include "common/text.h"
 #include "common/text_file.h"
+#include "support/cli_runner.h"
+#include "support/cli_workspace.h"
 
 namespace {
 
@@ -159,24 +159,6 @@ TEST_F(CliConventions, TheMxCacheAndTheNegativeBaseCanBeInspectedAndCorrected) {
   auto n = run("negative remove ninguem@x.com" + home, "", true);
   EXPECT_EQ(n.status, 1);
   EXPECT_THAT(n.out, HasSubstr("endereço que não estava na base negativa: ninguem@x.com"));
-}
-
-TEST_F(CliConventions, AFailedWriteToStandardOutputIsAnErrorAndAClosedPipeIsNot) {
-  const std::string home = " --home " + pasta.string();
-  std::string muitos;
-  for (int i = 0; i < 50000; ++i) muitos += "a" + std::to_string(i) + "@x.com\n";
-  const std::string entrada = arquivo("muitos.txt", muitos);
-  auto cheio = runBash(
-      "QUORVEL check --disable testemx,emailsinvalidos --file " + entrada + home + " > /dev/full",
-      true);
-  EXPECT_EQ(cheio.status, 1);
-  EXPECT_THAT(cheio.out, HasSubstr("não foi possível gravar na saída padrão: não há espaço livre"));
-  auto ex = runBash("QUORVEL extract " + entrada + " > /dev/full", true);
-  EXPECT_EQ(ex.status, 1);
-  auto head = runBash("QUORVEL check --disable testemx,emailsinvalidos --file " + entrada + home +
-                          " | head -1; echo \"status=${PIPESTATUS[0]}\"",
-                      true);
-  EXPECT_EQ(head.out, "a0@x.com\ta0@x.com\t\nstatus=0\n");
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "cli/cli_runner.h"
 #include "common/text.h"
 #include "scan_fixture.h"
+#include "support/cli_runner.h"
 #include "support/dns_peer.h"
 
 namespace quorvel {

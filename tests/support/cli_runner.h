@@ -16,7 +16,7 @@ struct Result {
 };
 
 // Runs a shell command line; its output and exit status.
-Result capture(const std::string& cmd) {
+inline Result capture(const std::string& cmd) {
   FILE* p = ::popen(cmd.c_str(), "r");
   std::string out;
   char buf[4096];
@@ -27,7 +27,7 @@ Result capture(const std::string& cmd) {
 }
 
 // Runs the CLI through the shell with `input` on stdin; stderr is merged when asked.
-Result run(const std::string& args, const std::string& input, bool withStderr = false) {
+inline Result run(const std::string& args, const std::string& input, bool withStderr = false) {
   std::filesystem::path in =
       std::filesystem::temp_directory_path() / ("quorvel-cli-in-" + std::to_string(::getpid()));
   std::ofstream(in, std::ios::binary) << input;
@@ -39,7 +39,7 @@ Result run(const std::string& args, const std::string& input, bool withStderr = 
 
 // Runs a whole bash command line (pipes, process substitution) with QUORVEL standing for the
 // program; stdout, and stderr when asked.
-Result runBash(std::string line, bool withStderr = false) {
+inline Result runBash(std::string line, bool withStderr = false) {
   for (size_t p; (p = line.find("QUORVEL")) != std::string::npos;) line.replace(p, 7, QUORVEL_CLI);
   std::string quoted = "'";
   for (char c : line) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);

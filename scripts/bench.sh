@@ -98,7 +98,7 @@ section_concurrent() {
 echo "== two check runs at once over one workspace: 200,000 addresses over 1,000 new domains each"
 echo "   (resolver on loopback answering at once); baseline: one run alone"
 local porta=$((20000 + RANDOM % 20000)) dns i
-python3 tools/dns_atrasado.py "$porta" 0 >/dev/null &
+/usr/bin/python3 tools/dns_atrasado.py "$porta" 0 >/dev/null &
 dns=$!
 sleep 1
 for i in $(seq 0 199999); do echo "u$i@nx$((i % 1000)).bench"; done >"$OUT/conc-a.txt"

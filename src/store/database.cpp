@@ -1,5 +1,11 @@
 #include "store/database.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <chrono>
 #include <thread>
 
@@ -74,6 +80,25 @@ std::string descreverFalha(const SqliteError& e, const std::string& caminho) {
   }
 }
 
+// An exclusive lock on the folder of the file while it is opened (released on leaving).
+class AberturaExclusiva {
+ public:
+  explicit AberturaExclusiva(const std::string& pasta)
+      : fd_(::open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0)
+      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+  }
+  ~AberturaExclusiva() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  AberturaExclusiva(const AberturaExclusiva&) = delete;
+  AberturaExclusiva& operator=(const AberturaExclusiva&) = delete;
+
+ private:
+  int fd_;
+};
+
 }  // namespace
 
 template <class Body>
@@ -115,6 +140,9 @@ void Database::abrirBD() {
 
   const std::string path = caminho();
   const std::string prefixo = "Não foi possível abrir o banco de dados " + path + ": ";
+  // Two programs opening one workspace at once take turns: a file being created by one would
+  // otherwise be keyed by the other with a salt of its own and look damaged to it.
+  AberturaExclusiva vez(paths::dadosConfig(home_));
   bool existia = paths::exists(path);
   try {
     db_.open(path, !existia);

@@ -3,6 +3,7 @@
 // non-zero status; never an address passed as valid because the store could not answer.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -140,6 +141,33 @@ TEST(StoreFaultsInProcess, ALockedCacheCostsOneWaitNotOnePerDomain) {
   EXPECT_EQ(m.f.dialogs.texts("warning").size(), 1u);
   EXPECT_THAT(m.f.dialogs.texts("warning")[0], HasSubstr("bloqueado por outro programa"));
   outro.exec("ROLLBACK;");
+}
+
+// Several programs started at once over a new workspace: each opens the store, none finds it
+// "damaged" because another was creating it.
+TEST_F(StoreFaults, ProgramsStartedAtOnceOverANewWorkspaceAllOpenTheStore) {
+  for (int rodada = 0; rodada < 5; ++rodada) {
+    const fs::path home = pasta / ("novo" + std::to_string(rodada));
+    fs::create_directories(home);
+    std::vector<pid_t> filhos;
+    for (int i = 0; i < 4; ++i) {
+      pid_t pid = ::fork();
+      if (pid == 0) {
+        const std::string h = home.string();
+        const int nulo = ::open("/dev/null", O_WRONLY);
+        ::dup2(nulo, STDOUT_FILENO);
+        ::execl(QUORVEL_CLI, QUORVEL_CLI, "check", "--home", h.c_str(), "a@good.test",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+      }
+      filhos.push_back(pid);
+    }
+    for (pid_t pid : filhos) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << rodada;
+    }
+  }
 }
 
 // Killed at any moment, the store opens afterwards and keeps every answer it committed.

@@ -122,7 +122,8 @@ t1=$(echo "$(cat "$OUT/conc-end-1") - $s" | bc -l)
 t2=$(echo "$(cat "$OUT/conc-end-2") - $s" | bc -l)
 printf 'concurrent_alone_seconds %.2f s\n' "$sozinho"
 printf 'concurrent_two_runs_seconds %.2f s and %.2f s\n' "$t1" "$t2"
-printf 'ratio_concurrent_vs_alone %.2f (cores: %s)\n' "$(echo "($t1 > $t2 ? $t1 : $t2) / $sozinho" | bc -l)" "$(nproc)"
+printf 'ratio_concurrent_vs_alone %.2f (the slower of the two; cores: %s)\n' \
+  "$(awk -v a="$t1" -v b="$t2" -v s="$sozinho" 'BEGIN {print (a > b ? a : b) / s}')" "$(nproc)"
 printf 'concurrent_same_results %s\n' "$(cmp -s "$OUT/conc-out-0.txt" "$OUT/conc-out-1.txt" && echo yes || echo NO)"
 }
 

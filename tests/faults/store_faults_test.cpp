@@ -1,9 +1,9 @@
 // Faults of the store: a damaged page, a cache that refuses writes, a disk without room, a
 // program killed in the middle of a run. The user gets the right result or a clear message and a
 // non-zero status; never an address passed as valid because the store could not answer.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -34,9 +34,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path pastaTemporaria(const std::string& nome) {
-  fs::path p =
-      fs::temp_directory_path() / ("quorvel-bench-" + nome + "-" + std::to_string(getpid()));
+fs::path pastaTemporaria(const std::string& nome,
+                         const fs::path& base = fs::temp_directory_path()) {
+  fs::path p = base / ("quorvel-bench-" + nome + "-" + std::to_string(getpid()));
   fs::remove_all(p);
   fs::create_directories(p);
   return p;
@@ -130,8 +130,12 @@ struct ResultadoFrio {
   std::string resumo;
 };
 
-ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipar) {
-  fs::path home = pastaTemporaria(antecipar ? "cold-ahead" : "cold-one");
+// A grid run of `linhas` addresses over `dominios` uncached domains (one in ten without a mail
+// server), the workspace in `base`.
+ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipar, int linhas = 0,
+                        const fs::path& base = fs::temp_directory_path()) {
+  if (linhas <= 0) linhas = dominios;
+  fs::path home = pastaTemporaria(antecipar ? "cold-ahead" : "cold-one", base);
   ResolverOptions o;
   o.server = servidor;
   Pilha p(home, o);
@@ -139,10 +143,13 @@ ResultadoFrio rodarFrio(const std::string& servidor, int dominios, bool antecipa
   ListEditor editor;
   EditorValidationLists listas(editor);
   TextGrid& g = editor.gridMain;
-  g.setRowCount(dominios + 1);
-  for (int i = 0; i < dominios; ++i)
+  g.setRowCount(linhas + 1);
+  for (int i = 0; i < linhas; ++i) {
+    const int d = i % dominios;
     g.setCell(0, i + 1,
-              "contato@" + std::string(i % 10 == 9 ? "nx" : "d") + std::to_string(i) + ".bench");
+              "c" + std::to_string(i) + "@" + std::string(d % 10 == 9 ? "nx" : "d") +
+                  std::to_string(d) + ".bench");
+  }
   p.v.ligarListas(&listas);
   p.v.mostrar();
   auto a = Clock::now();
@@ -178,17 +185,45 @@ int cold(const std::string& script, int dominios, int atraso) {
   return ahead.resumo == one.resumo ? 0 : 1;
 }
 
+// What storing the answers costs: the same cold run with the workspace on disk and on tmpfs.
+int storeCost(const std::string& script, int dominios, int linhas, int reps,
+              const std::string& disco, const std::string& memoria) {
+  int porta = 20000 + static_cast<int>(getpid() % 20000);
+  pid_t dns = bench::iniciarDnsAtrasado(script, porta, 0);
+  if (dns <= 0) {
+    std::fprintf(stderr, "não foi possível iniciar o servidor DNS de teste\n");
+    return 1;
+  }
+  std::string servidor = "127.0.0.1:" + std::to_string(porta);
+  std::vector<double> emDisco, emMemoria;
+  std::string resumo;
+  for (int r = 0; r < reps; ++r) {
+    auto a = rodarFrio(servidor, dominios, true, linhas, disco);
+    auto b = rodarFrio(servidor, dominios, true, linhas, memoria);
+    emDisco.push_back(a.segundos);
+    emMemoria.push_back(b.segundos);
+    resumo = a.resumo == b.resumo ? a.resumo : "DIFFERENT";
+  }
+  bench::pararDns(dns);
+  const double d = bench::mediana(emDisco), m = bench::mediana(emMemoria);
+  std::printf("store_cost_disk_seconds %.2f s (%s)\n", d, disco.c_str());
+  std::printf("store_cost_tmpfs_seconds %.2f s (%s)\n", m, memoria.c_str());
+  std::printf("ratio_store_cost_disk_vs_tmpfs %.2f\n", d / m);
+  std::printf("store_cost_results %s\n", resumo.c_str());
+  return resumo == "DIFFERENT" ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "uso: quorvel-bench-store warm|cold [opções]\n");
+    std::fprintf(stderr, "uso: quorvel-bench-store warm|cold|store-cost [opções]\n");
     return 2;
   }
   std::string modo = argv[1];
   size_t n = 1'000'000;
-  int reps = 3, dominios = 2000, atraso = 50;
-  std::string script = "tools/dns_atrasado.py";
+  int reps = 3, dominios = 2000, atraso = 50, linhas = 300000;
+  std::string script = "tools/dns_atrasado.py", disco = "/var/tmp", memoria = "/dev/shm";
   for (int i = 2; i + 1 < argc; i += 2) {
     std::string k = argv[i], val = argv[i + 1];
     if (k == "--n")
@@ -201,9 +236,16 @@ int main(int argc, char** argv) {
       atraso = std::stoi(val);
     else if (k == "--dns-script")
       script = val;
+    else if (k == "--lines")
+      linhas = std::stoi(val);
+    else if (k == "--disk")
+      disco = val;
+    else if (k == "--tmpfs")
+      memoria = val;
   }
   if (modo == "warm") return warm(n, reps);
   if (modo == "cold") return cold(script, dominios, atraso);
+  if (modo == "store-cost") return storeCost(script, dominios, linhas, reps, disco, memoria);
   std::fprintf(stderr, "modo desconhecido: %s\n", modo.c_str());
   return 2;
 }

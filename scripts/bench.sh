@@ -1,27 +1,20 @@
 #!/usr/bin/env bash
-# Benchmarks of the validation chain, the lists, bulk files and the list editor window, each
-# beside a baseline measured in the same run.
-# Figures are medians of repeated runs; this machine is noisy, so compare the ratios.
-# Sections: `scripts/bench.sh` runs them all; `scripts/bench.sh window` (or any list of section
-# names: validation, lists, bulk, window) runs only those.
+# Benchmarks, each beside a baseline measured in the same run. Figures are medians of repeated
+# runs; this machine is noisy, so compare the ratios.
+#   scripts/bench.sh                 every section
+#   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists bulk
+#                                    bulk-warm bulk-cold extract window mailbox service
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build-bench}"
-SECTIONS="${*:-validation lists bulk window}"
-wants() { [[ " $SECTIONS " == *" $1 "* ]]; }
-TARGETS=(quorvel-cli)
-wants validation && TARGETS+=(quorvel-bench quorvel-bench-store)
-wants lists && TARGETS+=(quorvel-bench-lists)
-wants bulk && TARGETS+=(quorvel-bench-bulk)
-wants window && TARGETS+=(quorvel-bench-ui)
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${TARGETS[@]}" >/dev/null
-
 OUT="${BENCH_OUT:-bench-out}"
 mkdir -p "$OUT"
 N="${BENCH_N:-1000000}"
 REPS="${BENCH_REPS:-5}"
+BULK_LINES="${BENCH_BULK_LINES:-10000000}"
+SYNTAX='^[a-zA-Z0-9_.+-]+@[a-zA-Z0-9-]+\.[a-zA-Z0-9.-]*[a-zA-Z0-9]+$'
 
 median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 # mediana_segundos REPS OUT CMD...: runs CMD REPS times with its output in OUT (not /dev/null:
@@ -39,18 +32,37 @@ mediana_segundos() {
   printf '%s\n' "${tempos[@]}" | median
 }
 
-if wants validation; then
+
+# The baselines some sections compare with, measured once per run.
+grep_rate=""
+baseline_grep() {
+  [ -n "$grep_rate" ] && return
+  [ -f "$OUT/addresses.txt" ] || "$BUILD_DIR/bench/quorvel-bench" --n "$N" --reps 1 \
+    --out-addresses "$OUT/addresses.txt" >/dev/null
+  # grep -cE with the syntax expression over the same addresses (the hyphen moved to the end of
+  # its bracket, which POSIX needs; the set of characters is the same).
+  local grep_s
+  grep_s=$(mediana_segundos "$REPS" "$OUT/grep-count.txt" env LC_ALL=C grep -cE "$SYNTAX" "$OUT/addresses.txt")
+  grep_rate=$(echo "$N / $grep_s" | bc -l)
+  printf 'baseline_grep_cE_addresses_per_s %.0f addr/s\n' "$grep_rate"
+}
+bg_rate=""
+baseline_bulk_grep() {
+  [ -n "$bg_rate" ] && return
+  [ -f "$OUT/bulk.txt" ] || "$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/bulk.txt" --lines "$BULK_LINES"
+  # The file's lines end in CR LF: the expression takes the CR before its end anchor.
+  local SYNTAX_CRLF="${SYNTAX%\$}"$'\r''?$' bg_s
+  bg_s=$(mediana_segundos 3 "$OUT/bulk-grep-count.txt" env LC_ALL=C grep -cE "$SYNTAX_CRLF" "$OUT/bulk.txt")
+  bg_rate=$(echo "$BULK_LINES / $bg_s" | bc -l)
+  printf 'baseline_grep_cE_bulk_lines_per_s %.0f lines/s\n' "$bg_rate"
+}
+
+section_chain() {
 echo "== validation chain: $N generated addresses, 100 rules, 20,000 traps, 5,000 rare names, 250 countries"
 /usr/bin/time -f "bench_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench" --n "$N" --reps "$REPS" \
   --out-addresses "$OUT/addresses.txt" 2>&1 | tee "$OUT/validation.txt"
 
-# Baseline: grep -cE with the syntax expression over the same addresses (the hyphen moved to the
-# end of its bracket, which POSIX needs; the set of characters is the same).
-SYNTAX='^[a-zA-Z0-9_.+-]+@[a-zA-Z0-9-]+\.[a-zA-Z0-9.-]*[a-zA-Z0-9]+$'
-grep_s=$(mediana_segundos "$REPS" "$OUT/grep-count.txt" env LC_ALL=C grep -cE "$SYNTAX" "$OUT/addresses.txt")
-grep_rate=$(echo "$N / $grep_s" | bc -l)
-printf 'baseline_grep_cE_addresses_per_s %.0f addr/s\n' "$grep_rate"
-
+baseline_grep
 v_rate=$(awk '/^validarEmail_addresses_per_s/ {print $2}' "$OUT/validation.txt")
 g_rate=$(awk '/^grid_run_rows_per_s/ {print $2}' "$OUT/validation.txt")
 printf 'ratio_validarEmail_vs_grep %.2f\n' "$(echo "$v_rate / $grep_rate" | bc -l)"
@@ -58,23 +70,64 @@ printf 'ratio_grid_run_vs_grep %.2f\n' "$(echo "$g_rate / $grep_rate" | bc -l)"
 t1=$(awk '/^validarEmail_ns_per_address_traps_1000 / {print $2}' "$OUT/validation.txt")
 t2=$(awk '/^validarEmail_ns_per_address_traps_100000 / {print $2}' "$OUT/validation.txt")
 printf 'ratio_cost_traps_100000_vs_1000 %.2f\n' "$(echo "$t2 / $t1" | bc -l)"
+}
 
-echo
+section_warm() {
 echo "== whole chain, all nine stages: warm MX cache of 50,000 domains, negative base of 1,000,000 rows"
 "$BUILD_DIR/bench/quorvel-bench-store" warm --n "$N" --reps 3 | tee "$OUT/warm.txt"
 w_rate=$(awk '/^warm_chain_addresses_per_s/ {print $2}' "$OUT/warm.txt")
+baseline_grep
 printf 'ratio_warm_chain_vs_grep %.3f\n' "$(echo "$w_rate / $grep_rate" | bc -l)"
+}
 
-echo
+section_cold() {
 echo "== cold MX run: 2,000 distinct uncached domains, resolver on loopback answering after 50 ms"
 echo "   (baseline: the same run asking one domain at a time)"
 "$BUILD_DIR/bench/quorvel-bench-store" cold --dns-script tools/dns_atrasado.py --domains 2000 \
   --delay 50 | tee "$OUT/cold.txt"
+}
 
-fi
+section_store_cost() {
+echo "== storing the answers: 300,000 lines over 1,200 new domains answered at once, the workspace"
+echo "   on disk (/var/tmp) and on tmpfs (/dev/shm); median of 3"
+"$BUILD_DIR/bench/quorvel-bench-store" store-cost --dns-script tools/dns_atrasado.py --domains 1200 \
+  --lines 300000 --reps 3 --disk /var/tmp --tmpfs /dev/shm | tee "$OUT/store-cost.txt"
+}
 
-if wants lists; then
-echo
+section_concurrent() {
+echo "== two check runs at once over one workspace: 200,000 addresses over 1,000 new domains each"
+echo "   (resolver on loopback answering at once); baseline: one run alone"
+local porta=$((20000 + RANDOM % 20000)) dns i
+/usr/bin/python3 tools/dns_atrasado.py "$porta" 0 >/dev/null &
+dns=$!
+sleep 1
+for i in $(seq 0 199999); do echo "u$i@nx$((i % 1000)).bench"; done >"$OUT/conc-a.txt"
+sed 's/\.bench$/.bench2/; s/^u/v/' "$OUT/conc-a.txt" >"$OUT/conc-b.txt"
+local ws
+for ws in sozinho juntos; do rm -rf "$OUT/ws-$ws"; mkdir -p "$OUT/ws-$ws/dados/config"; done
+local cli="$BUILD_DIR/src/quorvel-cli" s e sozinho a b
+s=$(date +%s.%N)
+QUORVEL_DNS_SERVER=127.0.0.1:$porta "$cli" check --home "$OUT/ws-sozinho" --file "$OUT/conc-a.txt" >"$OUT/conc-out-0.txt"
+e=$(date +%s.%N)
+sozinho=$(echo "$e - $s" | bc -l)
+s=$(date +%s.%N)
+( QUORVEL_DNS_SERVER=127.0.0.1:$porta "$cli" check --home "$OUT/ws-juntos" --file "$OUT/conc-a.txt" >"$OUT/conc-out-1.txt"; date +%s.%N >"$OUT/conc-end-1" ) &
+a=$!
+( QUORVEL_DNS_SERVER=127.0.0.1:$porta "$cli" check --home "$OUT/ws-juntos" --file "$OUT/conc-b.txt" >"$OUT/conc-out-2.txt"; date +%s.%N >"$OUT/conc-end-2" ) &
+b=$!
+wait $a $b
+kill $dns
+local t1 t2
+t1=$(echo "$(cat "$OUT/conc-end-1") - $s" | bc -l)
+t2=$(echo "$(cat "$OUT/conc-end-2") - $s" | bc -l)
+printf 'concurrent_alone_seconds %.2f s\n' "$sozinho"
+printf 'concurrent_two_runs_seconds %.2f s and %.2f s\n' "$t1" "$t2"
+printf 'ratio_concurrent_vs_alone %.2f (the slower of the two; cores: %s)\n' \
+  "$(awk -v a="$t1" -v b="$t2" -v s="$sozinho" 'BEGIN {print (a > b ? a : b) / s}')" "$(nproc)"
+printf 'concurrent_same_results %s\n' "$(cmp -s "$OUT/conc-out-0.txt" "$OUT/conc-out-1.txt" && echo yes || echo NO)"
+}
+
+section_lists() {
 echo "== list editor: generated 1,000,000-row, 5-column CSV; exclusion file of 200,000 lines"
 "$BUILD_DIR/bench/quorvel-bench-lists" gen "$OUT/lista.csv" "$OUT/exclusao.txt"
 "$BUILD_DIR/bench/quorvel-bench-lists" run "$OUT/lista.csv" "$OUT/exclusao.txt" | tee "$OUT/lists.txt"
@@ -91,38 +144,35 @@ dd=$(awk '/^dedupe_seconds/ {print $2}' "$OUT/lists.txt")
 printf 'ratio_sort_vs_sort_f_uniq %.2f\n' "$(echo "$so / $su" | bc -l)"
 printf 'ratio_dedupe_vs_sort_f_uniq %.2f\n' "$(echo "$dd / $su" | bc -l)"
 printf 'ratio_load_vs_sort_f_uniq %.2f\n' "$(echo "$ld / $su" | bc -l)"
+}
 
-fi
-
-if wants bulk; then
-echo
-BULK_LINES="${BENCH_BULK_LINES:-10000000}"
+section_bulk() {
 echo "== bulk validation: generated file of $BULK_LINES lines (some with \";\" fields, quotes, tabs; 5% repeated)"
-"$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/bulk.txt" --lines "$BULK_LINES"
+[ -f "$OUT/bulk.txt" ] || "$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/bulk.txt" --lines "$BULK_LINES"
 "$BUILD_DIR/bench/quorvel-bench-bulk" run "$OUT/bulk.txt" --reps 3 | tee "$OUT/bulk.txt.out"
-# Baseline: grep -cE with the syntax expression over the same file.
-# (the file's lines end in CR LF: the expression takes the CR before its end anchor)
-SYNTAX_CRLF="${SYNTAX%\$}"$'\r''?$'
-bg_s=$(mediana_segundos 3 "$OUT/bulk-grep-count.txt" env LC_ALL=C grep -cE "$SYNTAX_CRLF" "$OUT/bulk.txt")
-bg_rate=$(echo "$BULK_LINES / $bg_s" | bc -l)
-printf 'baseline_grep_cE_bulk_lines_per_s %.0f lines/s\n' "$bg_rate"
+baseline_bulk_grep
 b_rate=$(awk '/^bulk_lines_per_s/ {print $2}' "$OUT/bulk.txt.out")
 printf 'ratio_bulk_vs_grep %.2f\n' "$(echo "$b_rate / $bg_rate" | bc -l)"
+}
 
-echo
+section_bulk_warm() {
+[ -f "$OUT/bulk.txt" ] || "$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/bulk.txt" --lines "$BULK_LINES"
 echo "== bulk validation with MX and negative base: warm cache of every domain of the file (50,030),"
 echo "   negative base of 1,000,000 rows"
 "$BUILD_DIR/bench/quorvel-bench-bulk" warm "$OUT/bulk.txt" --reps 3 | tee "$OUT/bulk-warm.txt"
 wb_rate=$(awk '/^warm_bulk_lines_per_s/ {print $2}' "$OUT/bulk-warm.txt")
+baseline_bulk_grep
 printf 'ratio_warm_bulk_vs_grep %.2f\n' "$(echo "$wb_rate / $bg_rate" | bc -l)"
+}
 
-echo
+section_bulk_cold() {
 echo "== bulk validation with cold MX: 400 uncached domains, 100 lines each, resolver on loopback"
 echo "   answering after 50 ms (baseline: the same run asking one domain at a time)"
 "$BUILD_DIR/bench/quorvel-bench-bulk" cold "$OUT/frio" --dns-script tools/dns_atrasado.py \
   --domains 400 --delay 50 | tee "$OUT/bulk-cold.txt"
+}
 
-echo
+section_extract() {
 echo "== extraction: generated 200 MB text with an address about every 300 bytes"
 "$BUILD_DIR/bench/quorvel-bench-bulk" gen-text "$OUT/texto.txt" --mb 200
 "$BUILD_DIR/bench/quorvel-bench-bulk" extract "$OUT/texto.txt" --reps 3 | tee "$OUT/extract.txt"
@@ -135,9 +185,38 @@ printf 'extract_cli_file_mb_per_s %.0f MB/s (%s addresses)\n' "$(echo "$mb / $cl
 printf 'baseline_rg_o_mb_per_s %.0f MB/s (%s matches)\n' "$(echo "$mb / $rg_s" | bc -l)" \
   "$(wc -l <"$OUT/extract-rg.txt")"
 printf 'ratio_extract_cli_vs_rg %.2f\n' "$(echo "$rg_s / $cli_s" | bc -l)"
-fi
+}
 
-if wants window; then
+section_mailbox() {
+cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-mailbox >/dev/null
+
+  echo "== mailbox check: ${BENCH_MAIL_N:-5000} generated messages (half bounces in five formats) in a"
+  echo "   Dovecot on loopback, scanned over one connection (baseline: the same messages only"
+  echo "   fetched over one connection)"
+  /usr/bin/time -f "mailbox_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench-mailbox" \
+    --messages "${BENCH_MAIL_N:-5000}" --reps "${BENCH_MAIL_REPS:-3}" 2>&1 | tee "$OUT/mailbox.txt"
+}
+
+section_service() {
+  local out="${BENCH_OUT:-bench-out}" reps="${BENCH_SERVICE_REPS:-3}" s
+  mkdir -p "$out"
+  cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-service-bench >/dev/null
+  echo "== collaboration service: 50 clients x 200 batches of 250 domains, page downloads"
+  for s in sqlite postgresql; do
+    : >"$out/service-$s.txt"
+    for _ in $(seq "$reps"); do
+      "$BUILD_DIR/service/quorvel-service-bench" --storage "$s" | tee -a "$out/service-$s.txt"
+    done
+    for key in sync_req_per_s sync_latency_p50_ms sync_latency_p99_ms baseline_action2_req_per_s \
+        ratio_sync_vs_action2; do
+      awk -v k="$key" '$1 == k {print $2}' "$out/service-$s.txt" | sort -g |
+        awk -v k="$key" -v s="$s" '{a[NR]=$1} END {printf "median_%s_%s %s\n", s, k, a[int((NR+1)/2)]}'
+    done
+  done
+}
+
+section_window() {
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench-ui >/dev/null
 echo
 echo "== list editor window (offscreen): generated 1,000,000-row, 5-column CSV"
 echo "   (baseline: the same file loaded by the core as the list commands load it, same run)"
@@ -170,4 +249,17 @@ printf 'ratio_window_memory_vs_model %.2f (target <= 1.2)\n' "$(echo "$win_mb / 
 echo "-- operations on the 1,000,000 rows in the window (sort by a column, delete repeated,"
 echo "   a column replace): progress refreshes and the longest stretch without one"
 "$UI" ops "$OUT/janela.csv" 2>/dev/null | tee "$OUT/window-ops.txt"
-fi
+}
+
+ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract window mailbox service"
+SECTIONS="${*:-$ALL}"
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
+  quorvel-bench-bulk quorvel-cli >/dev/null
+for section in $SECTIONS; do
+  case " $ALL " in
+    *" $section "*) ;;
+    *) echo "bench.sh: unknown section $section (sections: $ALL)" >&2; exit 2 ;;
+  esac
+  echo
+  "section_${section//-/_}"
+done

@@ -11,7 +11,8 @@ Application::Application(AppPorts p)
       dtm(p.platform.programFolder()),
       extrator(&p.dialogs, &p.progress, &p.pump),
       validator(p.dialogs, p.pump),
-      grandes(validator.chain, p.dialogs, p.progress, p.pump, p.platform) {
+      grandes(validator.chain, p.dialogs, p.progress, p.pump, p.platform),
+      definicoes(validator.chain, dtm.home, p.pump) {
   editor.dialogs = &p.dialogs;
   editor.progress = &p.progress;
   editor.platform = &p.platform;
@@ -22,6 +23,11 @@ Application::Application(AppPorts p)
     return extrator.getEmails(texto, true, false);
   };
   validator.ligarListas(&listasValidacao);
+  definicoes.setColaboracao(&dtm.colaboracao);
+  // Showing the validation window closes the definitions window.
+  validator.onFecharDefinicoes = [this] {
+    if (definicoes.visivel) definicoes.fechar();
+  };
   grandesNaJanela_ = mostrarGrandesNaJanela(grandes, validator);
 }
 
@@ -32,6 +38,7 @@ void Application::criarPastas() {
 
 void Application::abrirBD(int esperaMs) {
   Database& banco = dtm.abrirBD(&ports.pump, esperaMs);
+  definicoes.setBanco(&banco);
   if (mx_) return;
   resolver_ = std::make_unique<CaresResolver>(dns);
   mx_ = std::make_unique<TesteMX>(banco, dtm.colaboracao, *resolver_, ports.pump, ports.platform);

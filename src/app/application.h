@@ -13,6 +13,7 @@
 #include "common/ports.h"
 #include "extraction/tdtm_extrator.h"
 #include "lists/list_editor.h"
+#include "online/definitions_check.h"
 #include "validation/cares_resolver.h"
 #include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
@@ -40,6 +41,8 @@ class Application {
   EditorValidationLists listasValidacao{editor};
   Validator validator;
   BulkValidation grandes;
+  // The definitions window: it loads the filter lists into the validation window's chain.
+  DefinitionsCheck definicoes;
   // How the MX stage reaches the DNS (set before abrirBD; by default the system's resolver or
   // QUORVEL_DNS_SERVER).
   ResolverOptions dns;

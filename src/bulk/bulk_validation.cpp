@@ -1,6 +1,11 @@
 #include "bulk/bulk_validation.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 #include "bulk/line_read_ahead.h"
@@ -9,6 +14,7 @@
 #include "common/output_file.h"
 #include "common/paths.h"
 #include "common/text.h"
+#include "store/store_failure.h"
 
 namespace quorvel {
 namespace {
@@ -21,8 +27,6 @@ constexpr const char* kAjudaGrandes =
     "inválidos, com o motivo) e a pasta onde eles estão é aberta.";
 constexpr const char* kMsgNaoCriouArquivo = "Não foi possível criar o arquivo: ";
 constexpr const char* kMsgNaoGravouArquivo = "Não foi possível gravar o arquivo: ";
-constexpr const char* kMsgGravacaoInterrompida =
-    "\\nA validação foi interrompida; o que já tinha sido gravado continua no arquivo.";
 constexpr const char* kMsgNaoLeuArquivo = "Não foi possível ler todo o arquivo: ";
 
 }  // namespace
@@ -65,6 +69,18 @@ void BulkValidation::mostrarAjuda() {
   dialogs_.msgAjuda(kAjudaGrandes, 0, 400);
 }
 
+struct BulkValidation::Saidas {
+  OutputFile val, inv;
+  // The safe point: what both files held and what the run had counted after the last flush
+  // that wrote both whole.
+  struct Ponto {
+    int64_t bytesVal = 0, bytesInv = 0;
+    Counters contadores;
+    size_t arquivo = 0;  // the listed file being read
+    int64_t linhasDoArquivo = 0, validos = 0, invalidos = 0, totalLinhas = 0;
+  } ponto;
+};
+
 void BulkValidation::iniciar() {
   if (!v_.gRegras) {
     dialogs_.msgErro(kMsgBancoNaoIniciado);
@@ -75,20 +91,17 @@ void BulkValidation::iniciar() {
     dialogs_.msgErro(kMsgNenhumArquivo);
     return;
   }
+  falha.clear();
+  // Nothing to read: no output files either.
+  if (!algumLegivel()) return;
 
-  const std::string pasta = paths::dados(platform_.programFolder());
+  const std::string pasta =
+      pastaSaida.empty() ? paths::dados(platform_.programFolder()) : pastaSaida;
   paths::createFolder(pasta);
-  const std::string carimbo = fileStamp(platform_.now());
-  arquivoValidos = paths::join(pasta, "big_validos " + carimbo + ".txt");
-  arquivoInvalidos = paths::join(pasta, "big_invalidos " + carimbo + ".txt");
-  OutputFile val, inv;
-  for (OutputFile* f : {&val, &inv}) {
-    const std::string& caminho = f == &val ? arquivoValidos : arquivoInvalidos;
-    if (!f->create(caminho)) {
-      dialogs_.msgErro(kMsgNaoCriouArquivo + caminho + "\\n" + f->error());
-      return;
-    }
-  }
+  Saidas s;
+  if (!criarSaidas(pasta, s.val, s.inv)) return;
+  s.val.setAutoFlush(false);
+  s.inv.setAutoFlush(false);
 
   // The validation window shows the counters of the run.
   notify(BulkNotice::Kind::runStarted);
@@ -96,28 +109,96 @@ void BulkValidation::iniciar() {
   btnIniciarHabilitado = false;
   cancelado = false;
   totalLinhas = 0;
+  bytesTotais = bytesLidos = 0;
+  for (const auto& f : lstFiles)
+    bytesTotais += std::max<int64_t>(paths::getTamanhoArquivo(f.arquivo), 0);
   notify();
   v_.stagesRunStarts();
+  s.ponto.bytesVal = s.val.written();
+  s.ponto.bytesInv = s.inv.written();
+  s.ponto.contadores = v_.counters;
 
   for (size_t i = 0; i < lstFiles.size(); ++i) {
     // A cancel asked for while the previous file was ending is not lost to the next box.
-    if ((i > 0 && cancelamentoAtendido()) || !validarArquivo(i, val, inv)) break;
+    if ((i > 0 && cancelamentoAtendido()) || !validarArquivo(i, s)) break;
   }
+  // The last lines; a failure here still leaves whole lines up to the safe point.
+  if (falha.empty()) sincronizar(s);
 
   // The end. The files are complete before their folder is shown.
   btnIniciarHabilitado = true;
   notify(BulkNotice::Kind::runEnded);
   progress_.hide();
-  val.close();
-  inv.close();
-  // A write failure, during the run or in the last flush, stops the run and is told once.
-  if (val.failed() || inv.failed()) {
-    const OutputFile& f = val.failed() ? val : inv;
-    dialogs_.msgErro(kMsgNaoGravouArquivo + f.path() + "\\n" + f.error() +
-                     kMsgGravacaoInterrompida);
-  }
+  s.val.close();
+  s.inv.close();
   platform_.shellOpen(pasta);
   notify();
+}
+
+bool BulkValidation::sincronizar(Saidas& s) {
+  const bool okVal = s.val.flush();
+  const bool okInv = s.inv.flush();
+  if (okVal && okInv) {
+    s.ponto = {s.val.written(), s.inv.written(), v_.counters, s.ponto.arquivo,
+               linhasLidas,     validos,         invalidos,   totalLinhas};
+    return true;
+  }
+  // Back to the safe point: both files end with whole lines, the counters say what they hold.
+  const OutputFile& f = okVal ? s.inv : s.val;
+  s.val.truncateTo(s.ponto.bytesVal);
+  s.inv.truncateTo(s.ponto.bytesInv);
+  v_.counters = s.ponto.contadores;
+  linhasLidas = s.ponto.linhasDoArquivo;
+  validos = s.ponto.validos;
+  invalidos = s.ponto.invalidos;
+  totalLinhas = s.ponto.totalLinhas;
+  const std::string& arquivo = lstFiles[s.ponto.arquivo].arquivo;
+  falha = kMsgNaoGravouArquivo + f.path() + "\\n" + f.error() +
+          "\\nA validação foi interrompida. Os arquivos de saída guardam as primeiras " +
+          formatNumber(linhasLidas) + " linhas de " + paths::fileName(arquivo) +
+          (s.ponto.arquivo > 0 ? " (e os arquivos anteriores inteiros)" : "") +
+          ": retome a partir da linha " + formatNumber(linhasLidas + 1) + ".";
+  dialogs_.msgErro(falha);
+  return false;
+}
+
+bool BulkValidation::algumLegivel() {
+  // Opened and closed without reading: standard input, given as a file, stays whole.
+  for (const auto& f : lstFiles) {
+    int fd = ::open(f.arquivo.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    const bool pasta = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    ::close(fd);
+    if (!pasta) return true;
+  }
+  for (const auto& f : lstFiles) dialogs_.msgErro(kMsgNaoAbriuArquivo + f.arquivo);
+  return false;
+}
+
+bool BulkValidation::criarSaidas(const std::string& pasta, OutputFile& val, OutputFile& inv) {
+  // Two runs in the same second must not write into each other's files: both names are taken
+  // new, with " (2)", " (3)" ... before ".txt" while either exists.
+  const std::string carimbo = fileStamp(platform_.now());
+  for (int n = 1;; ++n) {
+    const std::string sufixo = carimbo + (n == 1 ? "" : " (" + std::to_string(n) + ")") + ".txt";
+    arquivoValidos = paths::join(pasta, "big_validos " + sufixo);
+    arquivoInvalidos = paths::join(pasta, "big_invalidos " + sufixo);
+    if (val.create(arquivoValidos, true) && inv.create(arquivoInvalidos, true)) return true;
+    const bool ocupado = val.existed() || inv.existed();
+    const OutputFile& falhou = val.failed() ? val : inv;
+    const std::string erro = kMsgNaoCriouArquivo + falhou.path() + "\\n" + falhou.error();
+    if (!val.failed()) {
+      val.close();
+      std::remove(arquivoValidos.c_str());  // ours, just created and empty
+    }
+    if (!ocupado || n >= 1000) {
+      dialogs_.msgErro(erro);
+      arquivoValidos.clear();
+      arquivoInvalidos.clear();
+      return false;
+    }
+  }
 }
 
 bool BulkValidation::cancelamentoAtendido() {
@@ -127,12 +208,13 @@ bool BulkValidation::cancelamentoAtendido() {
   return true;
 }
 
-bool BulkValidation::validarArquivo(size_t indice, OutputFile& val, OutputFile& inv) {
+bool BulkValidation::validarArquivo(size_t indice, Saidas& s) {
   const std::string& caminho = lstFiles[indice].arquivo;
   progress_.setProgress(kOperacaoLendoArquivos, static_cast<int64_t>(lstFiles.size()),
                         "arquivo: " + paths::fileName(caminho));
   progress_.setPosition(static_cast<int64_t>(indice) + 1);
   linhasLidas = validos = invalidos = 0;
+  const int64_t bytesAntes = bytesLidos;
 
   LineReader reader;
   std::string erroAbertura;
@@ -140,6 +222,9 @@ bool BulkValidation::validarArquivo(size_t indice, OutputFile& val, OutputFile& 
     dialogs_.msgErro(kMsgNaoAbriuArquivo + caminho);
     return true;
   }
+  // The safe point moves to this file only once its first lines are written.
+  if (!sincronizar(s)) return false;
+  s.ponto.arquivo = indice;
 
   LineReadAhead linhas(reader, v_);
   std::string erro;
@@ -148,6 +233,7 @@ bool BulkValidation::validarArquivo(size_t indice, OutputFile& val, OutputFile& 
     ++linhasLidas;
     ++totalLinhas;
     if (linhasLidas % 100 == 0) {
+      bytesLidos = bytesAntes + reader.bytesRead();
       progress_.setLegend(2, "Linhas processadas: " + formatNumber(linhasLidas));
       progress_.setLegend(
           3, "Válidos: " + formatNumber(validos) + " / " + "Inválidos: " + formatNumber(invalidos));
@@ -159,18 +245,28 @@ bool BulkValidation::validarArquivo(size_t indice, OutputFile& val, OutputFile& 
       v_.validarNormalizado(linha->normalizado, erro);
       if (!erro.empty() && !linha->texto.empty()) {
         ++invalidos;
-        inv.writeLine(linha->texto, '\t', erro);
+        s.inv.writeLine(linha->texto, '\t', erro);
       } else {
         ++validos;
-        val.writeLine(linha->texto);
+        s.val.writeLine(linha->texto);
       }
       if (!linha->texto.empty()) v_.incLabelNumber(Counter::lbProcessados);
-      if (val.failed() || inv.failed()) return false;
+      if ((s.val.bufferFull() || s.inv.bufferFull()) && !sincronizar(s)) return false;
+    } catch (const StoreFailure& e) {
+      // The store cannot answer: the run stops with what was written before this line.
+      --linhasLidas;
+      --totalLinhas;
+      if (!sincronizar(s)) return false;
+      falha = e.what() + std::string("\\nA validação foi interrompida na linha ") +
+              formatNumber(linhasLidas + 1) + " de " + paths::fileName(caminho) + ".";
+      dialogs_.msgErro(falha);
+      return false;
     } catch (const std::exception&) {
       progress_.stepProgress();
       progress_.setLegend(3, "Erro em: " + v_.counters.text(Counter::lbProcessados));
     }
   }
+  bytesLidos = bytesAntes + reader.bytesRead();
   if (!reader.readError().empty())
     dialogs_.msgErro(kMsgNaoLeuArquivo + caminho + "\\n" + reader.readError());
   return true;

@@ -15,6 +15,7 @@
 
 namespace quorvel {
 
+class LineReader;
 class OutputFile;
 
 struct ListedFile {
@@ -48,6 +49,8 @@ class BulkValidation {
   bool btnIniciarHabilitado = true;
   Notifier<BulkNotice> notices;
   std::function<void()> onAbrirDefinicoes;  // the filter lists are not loaded yet
+  // Where the two output files go; empty: dados.
+  std::string pastaSaida;
 
   // --- results of the last run ----------------------------------------------------------
   std::string arquivoValidos, arquivoInvalidos;
@@ -56,6 +59,10 @@ class BulkValidation {
   // Over the whole run.
   int64_t totalLinhas = 0;
   bool cancelado = false;
+  // The run stopped on a failure (a full disk, the store): the message told, or empty.
+  std::string falha;
+  // Progress through the bytes of every listed file.
+  int64_t bytesTotais = 0, bytesLidos = 0;
 
   // --- operations -----------------------------------------------------------------------
   // "Abrir lista": the file chooser on dados, several files at once.
@@ -69,9 +76,19 @@ class BulkValidation {
   void iniciar();
 
  private:
-  // One listed file into the two outputs; false when the run must stop (a cancel, a write
-  // failure).
-  bool validarArquivo(size_t indice, OutputFile& val, OutputFile& inv);
+  // The two output files, flushed together. After each flush that wrote both whole, the run's
+  // state is kept as a safe point; a write that fails takes both files and the counters back to
+  // it, so that they hold whole lines of the input up to a known line.
+  struct Saidas;
+  // One listed file into the two outputs; false when the run must stop (a cancel, a failure).
+  bool validarArquivo(size_t indice, Saidas& s);
+  // Writes both buffers; false (told) when a write failed and the run went back to its safe
+  // point.
+  bool sincronizar(Saidas& s);
+  // Creates the two output files under names no earlier run holds; false (told) on failure.
+  bool criarSaidas(const std::string& pasta, OutputFile& val, OutputFile& inv);
+  // True when at least one listed file can be read; otherwise each is reported.
+  bool algumLegivel();
   // The progress box's "Cancelar" was pressed: the run's message is shown and the run marked
   // cancelled.
   bool cancelamentoAtendido();

@@ -26,25 +26,13 @@ uint8_t marcas(std::string_view s) {
   return m;
 }
 
-// The first address of a line of fields. The extractor does not end an address at a comma (a
-// comma is no separator in free text), so here the commas of the line count as ";": otherwise
-// "Nome,nome@empresa.com.br,SP" would yield "Nome,nome@empresa.com.br,SP" and a good contact
-// would land in the invalid file.
-void primeiroEmailDosCampos(std::string_view linha, std::string& campos, std::string& email) {
-  campos.assign(linha);
-  for (char& c : campos)
-    if (c == ',') c = ';';
-  firstEmail(campos, email);
-}
-
 }  // namespace
 
-void prepareLine(std::string_view linha, std::string& campos, std::string& extraido,
-                 std::string& texto) {
+void prepareLine(std::string_view linha, std::string& extraido, std::string& texto) {
   const uint8_t m = marcas(linha);
   if (m & 1) {
     // An extracted address is trimmed and holds no double quote (one ends it).
-    primeiroEmailDosCampos(linha, campos, extraido);
+    firstEmail(linha, extraido);
     texto.assign(extraido);
     return;
   }
@@ -75,7 +63,7 @@ void LineReadAhead::encher() {
     PreparedLine& p = anel_[(inicio_ + prontas_++) % anel_.size()];
     try {
       p.falhou = false;
-      prepareLine(linha, campos_, extraido_, p.texto);
+      prepareLine(linha, extraido_, p.texto);
       toLowerInto(p.texto, p.normalizado);
       if (anteciparMx_) v_.readAheadMxOf(p.normalizado);
     } catch (const std::exception&) {

@@ -21,8 +21,7 @@ struct PreparedLine {
 
 // The text a line stands for: its first address when it holds ";", TAB or ",", without double
 // quotes, trimmed.
-void prepareLine(std::string_view linha, std::string& campos, std::string& extraido,
-                 std::string& texto);
+void prepareLine(std::string_view linha, std::string& extraido, std::string& texto);
 
 class LineReadAhead {
  public:
@@ -40,7 +39,7 @@ class LineReadAhead {
   std::vector<PreparedLine> anel_;
   size_t inicio_ = 0, prontas_ = 0;
   bool fimLeitura_ = false;
-  std::string campos_, extraido_;
+  std::string extraido_;
 };
 
 }  // namespace quorvel

@@ -1,8 +1,7 @@
 #include "cli/bulk_commands.h"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -11,68 +10,45 @@
 #include <vector>
 
 #include "bulk/bulk_validation.h"
+#include "cli/cli_failure.h"
 #include "cli/stage_switches.h"
+#include "cli/standard_output.h"
 #include "cli/terminal_app.h"
 #include "cli/terminal_ports.h"
-#include "common/text_file.h"
-#include "extraction/tdtm_extrator.h"
+#include "common/format.h"
+#include "common/paths.h"
 
 namespace quorvel::cli {
 namespace {
 
-constexpr int kSaidaCancelado = 130;
-
-struct ExtractOptions {
-  bool primeiro = false;
-  std::string arquivo;
-};
-
 struct BulkOptions {
-  std::string home;
+  std::string home, pastaSaida;
   bool verbose = false;
   std::vector<std::string> disable;
   std::vector<std::string> arquivos;
 };
 
-int extrair(const ExtractOptions& o) {
-  // A file is mapped, and used as it stands when it is UTF-8: no copy of a large text.
-  std::string lidos;
-  MappedFile mapa;
-  std::string_view bytes;
-  if (o.arquivo.empty()) {
-    if (!readAll(STDIN_FILENO, lidos)) {
-      std::fprintf(stderr, "quorvel-cli: não foi possível ler a entrada padrão\n");
-      return 2;
-    }
-    bytes = lidos;
-  } else if (mapa.open(o.arquivo)) {
-    bytes = mapa.bytes();
-  } else {
-    std::fprintf(stderr, "quorvel-cli: não foi possível abrir o arquivo: %s\n", o.arquivo.c_str());
-    return 2;
-  }
-  std::string decodificado;
-  const std::string_view texto = utf8View(bytes, decodificado);
-  installCancelHandler();
-  TerminalDialogs dialogs;
-  TerminalProgress progress;
-  NullPump pump;
-  TdtmExtrator extrator(&dialogs, &progress, &pump);
-  std::string emails = extrator.getEmails(texto, !o.primeiro, true);
-  std::fwrite(emails.data(), 1, emails.size(), stdout);
-  return cancelRequestedByUser() ? kSaidaCancelado : 0;
+std::string duracao(double segundos) {
+  const auto s = static_cast<long>(segundos + 0.5);
+  char b[32];
+  if (s >= 3600)
+    std::snprintf(b, sizeof b, "%ld:%02ld:%02ld", s / 3600, (s / 60) % 60, s % 60);
+  else
+    std::snprintf(b, sizeof b, "%ld:%02ld", s / 60, s % 60);
+  return b;
 }
 
-// The progress box of a bulk run on a terminal: one bar per file with the lines read and the
-// lines per second, drawn whenever the run lets events through (every 100 lines).
+// The progress box of a bulk run on a terminal: one line with the file, the share of all bytes
+// read, the lines and lines per second and the time left, drawn whenever the run lets events
+// through (every 100 lines).
 class BulkProgress : public Progress, public EventPump {
  public:
   const BulkValidation* lote = nullptr;  // the run whose lines are counted
 
   void setProgress(const std::string&, int64_t, const std::string& legenda1, const std::string&,
                    const std::string&, int) override {
-    cli::clearCancel();
-    barra_ = std::make_unique<TerminalProgressBar>(legenda1);
+    if (!barra_) barra_ = std::make_unique<TerminalProgressBar>("");
+    arquivo_ = legenda1;
   }
   void stepProgress(const std::string&, const std::string&, const std::string&, int) override {}
   void setConcluido(const std::string&) override {}
@@ -80,32 +56,48 @@ class BulkProgress : public Progress, public EventPump {
   void setPosition(int64_t) override {}
   void hide() override { barra_.reset(); }
   bool cancelou() const override { return cancelRequestedByUser(); }
-  void clearCancel() override { cli::clearCancel(); }
+  void clearCancel() override {}
   void processEvents() override {
-    if (barra_ && lote) barra_->update(lote->linhasLidas, 0);
+    if (!barra_ || !lote) return;
+    const double passados = barra_->elapsedSeconds();
+    std::string linha = arquivo_;
+    if (lote->bytesTotais > 0) {
+      const double fracao =
+          std::min(1.0, static_cast<double>(lote->bytesLidos) / lote->bytesTotais);
+      char pct[16];
+      std::snprintf(pct, sizeof pct, "  %3.0f%%", fracao * 100);
+      linha += pct;
+      if (fracao > 0.001) linha += "  faltam " + duracao(passados * (1 - fracao) / fracao);
+    }
+    linha += "  " + formatNumber(lote->totalLinhas) + " linhas  " +
+             formatNumber(static_cast<int64_t>(passados > 0 ? lote->totalLinhas / passados : 0)) +
+             " linhas/s";
+    barra_->show(linha);
   }
 
  private:
   std::unique_ptr<TerminalProgressBar> barra_;
+  std::string arquivo_;
 };
 
 int validarGrandes(const BulkOptions& o) {
-  BulkProgress progresso;
-  std::optional<TerminalApp> t;
-  try {
-    t.emplace(o.home, o.verbose, &progresso, &progresso);
-    t->carregarDefinicoes();
-    if (!switchStagesOff(t->chain(), o.disable)) return 2;
-    t->abrirBancoSeUsado();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
-    return 2;
-  }
   installCancelHandler();
-  BulkValidation& grandes = t->app.grandes;
+  BulkProgress progresso;
+  TerminalApp t(o.home, o.verbose, &progresso, &progresso);
+  t.prepararCadeia(o.disable);
+  BulkValidation& grandes = t.app.grandes;
   progresso.lote = &grandes;
+  if (!o.pastaSaida.empty()) {
+    if (!paths::isFolder(o.pastaSaida))
+      throw CliFailure("a pasta de saída não existe: " + o.pastaSaida);
+    grandes.pastaSaida = o.pastaSaida;
+  }
   std::vector<std::string> caminhos;
   for (const auto& a : o.arquivos) {
+    if (a == "-") {
+      caminhos.push_back("/dev/stdin");
+      continue;
+    }
     std::error_code ec;
     auto absoluto = std::filesystem::absolute(a, ec);
     caminhos.push_back(ec ? a : absoluto.string());
@@ -113,35 +105,30 @@ int validarGrandes(const BulkOptions& o) {
   grandes.adicionarArquivos(caminhos);
   grandes.iniciar();
   progresso.hide();
-  if (grandes.arquivoValidos.empty()) return 2;  // the run did not start
-  std::string saida = grandes.arquivoValidos + "\n" + grandes.arquivoInvalidos + "\n";
-  printCounters(t->chain(), saida);
-  std::fwrite(saida.data(), 1, saida.size(), stdout);
-  if (grandes.cancelado) {
-    std::fprintf(stderr, "quorvel-cli: cancelado; o que foi processado está nos arquivos acima\n");
-    return kSaidaCancelado;
-  }
-  return t->dialogs.erros > 0 ? 1 : 0;
+  if (grandes.arquivoValidos.empty())
+    throw CliFailure("nada foi validado; nenhum arquivo foi gravado", kSaidaFalha);
+  out(grandes.arquivoValidos + "\n" + grandes.arquivoInvalidos + "\n");
+  out(counterPanel(t.chain()));
+  if (grandes.cancelado)
+    throw CliFailure("cancelado; o que foi processado está nos arquivos acima", kSaidaCancelado);
+  if (!grandes.falha.empty()) return kSaidaFalha;
+  return t.dialogs.erros > 0 ? kSaidaFalha : kSaidaOk;
 }
 
 }  // namespace
 
 void addBulkCommands(CLI::App& app, int& exitCode) {
-  auto eo = std::make_shared<ExtractOptions>();
-  auto* ext = app.add_subcommand("extract", "Extrai os endereços de e-mail de um texto");
-  ext->add_flag("--first", eo->primeiro, "Só o primeiro endereço encontrado");
-  ext->add_option("FILE", eo->arquivo, "Arquivo de texto; sem ele, a entrada padrão");
-  ext->callback([eo, &exitCode] { exitCode = extrair(*eo); });
-
   auto bo = std::make_shared<BulkOptions>();
   auto* bulk = app.add_subcommand(
       "bulk", "Valida arquivos grandes linha a linha e grava big_validos/big_invalidos em dados");
   bulk->add_option("--home", bo->home, "Pasta do programa (com dados/config)");
+  bulk->add_option("--output-dir", bo->pastaSaida, "Pasta dos dois arquivos (padrão: dados)");
   bulk->add_option("--disable", bo->disable, kAjudaDisable)
       ->delimiter(',')
       ->allow_extra_args(false);
   bulk->add_flag("-v,--verbose", bo->verbose, "Mostra também as mensagens de informação");
-  bulk->add_option("FILE", bo->arquivos, "Arquivos a validar, na ordem")->required();
+  bulk->add_option("FILE", bo->arquivos, "Arquivos a validar, na ordem (- para a entrada padrão)")
+      ->required();
   bulk->callback([bo, &exitCode] { exitCode = validarGrandes(*bo); });
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+// quorvel-cli bulk: files of any size validated line by line into big_validos / big_invalidos.
 
 namespace CLI {
 class App;
@@ -6,7 +7,6 @@ class App;
 
 namespace quorvel::cli {
 
-// "extract" and "bulk".
 void addBulkCommands(CLI::App& app, int& exitCode);
 
 }  // namespace quorvel::cli

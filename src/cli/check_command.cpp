@@ -1,75 +1,84 @@
 #include "cli/check_command.h"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
-#include <cstdio>
-#include <iostream>
-#include <iterator>
+#include <algorithm>
 #include <optional>
 
+#include "bulk/line_read_ahead.h"
+#include "cli/cli_failure.h"
+#include "cli/input_bytes.h"
+#include "cli/json_text.h"
 #include "cli/stage_switches.h"
+#include "cli/standard_output.h"
 #include "cli/terminal_app.h"
 #include "cli/terminal_ports.h"
 #include "common/text.h"
-#include "common/text_file.h"
 
 namespace quorvel::cli {
 namespace {
 
-void writeOut(std::string& buf, bool force = false) {
-  if (!force && buf.size() < (1 << 16)) return;
-  std::fwrite(buf.data(), 1, buf.size(), stdout);
-  buf.clear();
+// New domains are looked up this many lines ahead of the chain, as the bulk run does: a slow or
+// silent resolver then costs one wait for many domains instead of one per domain.
+constexpr size_t kLinhasAdiante = 2048;
+
+void escreverResultado(const std::string& linha, const std::string& valido, const std::string& erro,
+                       bool json) {
+  if (json) {
+    out("{\"input\":" + jsonString(linha) + ",\"address\":" + jsonString(valido) + ",\"valid\":" +
+        (valido.empty() ? "false" : "true") + ",\"reason\":" + jsonString(erro) + "}\n");
+    return;
+  }
+  std::string s = linha;
+  s += '\t';
+  s += valido;
+  s += '\t';
+  s += erro;
+  s += '\n';
+  out(s);
 }
 
-int runSingle(ValidationChain& v, const std::vector<std::string>& lines, bool counters) {
+int runSingle(ValidationChain& v, const std::vector<std::string>& lines, const CheckOptions& o) {
   v.counters.setUndefined(Counter::lbTotalOriginal);
   TerminalProgressBar bar("check");
-  std::string out, erro;
-  int64_t done = 0;
-  for (const auto& line : lines) {
+  const bool adiante = v.mxReadAheadOn();
+  size_t proxima = 0;
+  std::string erro, normalizado, extraido, endereco;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (cancelRequestedByUser()) throw CliFailure("cancelado", kSaidaCancelado);
+    for (; adiante && proxima < std::min(lines.size(), i + kLinhasAdiante); ++proxima) {
+      prepareLine(lines[proxima], extraido, endereco);
+      toLowerInto(endereco, normalizado);
+      v.readAheadMxOf(normalizado);
+    }
+    // A line of fields (a spreadsheet's export) gives its first address, as in bulk runs.
+    const std::string& line = lines[i];
+    prepareLine(line, extraido, endereco);
     if (!isBlank(line)) v.incLabelNumber(Counter::lbProcessados);
-    std::string valido = v.validarEmail(trimView(line), erro);
-    out += line;
-    out += '\t';
-    out += valido;
-    out += '\t';
-    out += erro;
-    out += '\n';
-    writeOut(out);
-    if (++done % 4096 == 0) bar.update(done, static_cast<int64_t>(lines.size()));
+    escreverResultado(line, v.validarEmail(endereco, erro), erro, o.json);
+    if ((i + 1) % 4096 == 0) bar.update(static_cast<int64_t>(i + 1), lines.size());
   }
   bar.finish();
-  if (counters) printCounters(v, out);
-  writeOut(out, true);
-  return 0;
+  if (o.counters) out(o.json ? counterPanelJson(v) : counterPanel(v));
+  return kSaidaOk;
 }
 
-int runGrid(Application& app, const std::vector<std::string>& lines, bool counters) {
+int runGrid(TerminalApp& terminal, const std::vector<std::string>& lines, const CheckOptions& o) {
+  Application& app = terminal.app;
   ListEditor& editor = app.editor;
   Validator& v = app.validator;
   TextGrid& g = editor.gridMain;
   g.setRowCount(static_cast<int>(lines.size()) + 1);
   for (size_t i = 0; i < lines.size(); ++i) g.setCell(0, static_cast<int>(i) + 1, lines[i]);
-  v.mostrar();
-  TerminalProgressBar bar("check --grid");
-  {
-    auto barra =
-        v.notices.listen([&](const ValidatorNotice&) { bar.update(v.barraPos, v.barraMax); });
-    v.iniciarValidacao();
-  }
-  bar.finish();
+  terminal.rodarValidacao("check --grid");
 
-  std::string out;
   const TextGrid& val = editor.gridValidos;
   if (val.rowCount() > 2 || val.rowHasText(1)) {
     int col = criarColunaSeNaoExistir(editor.gridValidos, "emails", 100);
     for (int r = 1; r < val.rowCount(); ++r) {
-      out += "V\t";
-      out += val.cell(col, r);
-      out += '\n';
-      writeOut(out);
+      if (o.json)
+        out("{\"valid\":true,\"address\":" + jsonString(val.cell(col, r)) + "}\n");
+      else
+        out("V\t" + val.cell(col, r) + "\n");
     }
   }
   const TextGrid& inv = editor.gridInvalidos;
@@ -77,17 +86,15 @@ int runGrid(Application& app, const std::vector<std::string>& lines, bool counte
     int ce = criarColunaSeNaoExistir(editor.gridInvalidos, "E-mail", 100);
     int cr = criarColunaSeNaoExistir(editor.gridInvalidos, "Erro", 100);
     for (int r = 1; r < inv.rowCount(); ++r) {
-      out += "I\t";
-      out += inv.cell(ce, r);
-      out += '\t';
-      out += inv.cell(cr, r);
-      out += '\n';
-      writeOut(out);
+      if (o.json)
+        out("{\"valid\":false,\"address\":" + jsonString(inv.cell(ce, r)) +
+            ",\"reason\":" + jsonString(inv.cell(cr, r)) + "}\n");
+      else
+        out("I\t" + inv.cell(ce, r) + "\t" + inv.cell(cr, r) + "\n");
     }
   }
-  if (counters) printCounters(v.chain, out);
-  writeOut(out, true);
-  return 0;
+  if (o.counters) out(o.json ? counterPanelJson(v.chain) : counterPanel(v.chain));
+  return kSaidaOk;
 }
 
 }  // namespace
@@ -95,8 +102,11 @@ int runGrid(Application& app, const std::vector<std::string>& lines, bool counte
 void addCheckCommand(CLI::App& app, CheckOptions& o, int& exitCode) {
   auto* cmd = app.add_subcommand("check", "Valida endereços pela cadeia de filtros");
   cmd->add_option("--home", o.home, "Pasta do programa (com dados/config); padrão: a do programa");
+  cmd->add_option("--file", o.file,
+                  "Lê um endereço por linha deste arquivo (- para a entrada padrão)");
   cmd->add_flag("--grid", o.grid, "Valida como lista (aba Principal) e lista Válidos/Inválidos");
   cmd->add_flag("--counters", o.counters, "Mostra os contadores ao final");
+  cmd->add_flag("--json", o.json, "Um objeto JSON por linha (input, address, valid, reason)");
   cmd->add_option("--disable", o.disable, kAjudaDisable)->delimiter(',')->allow_extra_args(false);
   cmd->add_flag("-v,--verbose", o.verbose, "Mostra também as mensagens de informação");
   cmd->add_option("address", o.addresses, "Endereços; sem nenhum, lê linhas da entrada padrão");
@@ -104,37 +114,17 @@ void addCheckCommand(CLI::App& app, CheckOptions& o, int& exitCode) {
 }
 
 int runCheck(const CheckOptions& o) {
-  std::optional<TerminalApp> t;
-  try {
-    t.emplace(o.home, o.verbose);
-    t->carregarDefinicoes();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
-    return 2;
+  installCancelHandler();
+  TerminalApp t(o.home, o.verbose);
+  t.prepararCadeia(o.disable);
+  std::vector<std::string> lines = o.addresses;
+  if (!o.file.empty() || lines.empty()) {
+    for (auto& l : splitLines(readInputText(o.file.empty() ? "-" : o.file)))
+      lines.push_back(std::move(l));
   }
-  ValidationChain& v = t->chain();
-  if (!switchStagesOff(v, o.disable)) return 2;
-  try {
-    t->abrirBancoSeUsado();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "quorvel-cli: %s\n", e.what());
-    return 2;
-  }
-
-  std::vector<std::string> lines;
-  if (!o.addresses.empty()) {
-    lines = o.addresses;
-  } else {
-    std::string bytes;
-    if (!readAll(STDIN_FILENO, bytes)) {
-      std::fprintf(stderr, "quorvel-cli: não foi possível ler a entrada padrão\n");
-      return 2;
-    }
-    lines = splitLines(decodeText(bytes));
-  }
-  if (o.grid) return runGrid(t->app, lines, o.counters);
-  v.stagesRunStarts();
-  return runSingle(v, lines, o.counters);
+  if (o.grid) return runGrid(t, lines, o);
+  t.chain().stagesRunStarts();
+  return runSingle(t.chain(), lines, o);
 }
 
 }  // namespace quorvel::cli

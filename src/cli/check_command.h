@@ -1,4 +1,6 @@
 #pragma once
+// quorvel-cli check: the chain over addresses given as arguments, in a file or on standard
+// input.
 
 #include <string>
 #include <vector>
@@ -11,8 +13,10 @@ namespace quorvel::cli {
 
 struct CheckOptions {
   std::string home;
+  std::string file;  // "-" or empty: standard input (when no address is given)
   bool grid = false;
   bool counters = false;
+  bool json = false;
   bool verbose = false;
   std::vector<std::string> disable;
   std::vector<std::string> addresses;

@@ -1,10 +1,12 @@
 #include "cli/stage_switches.h"
 
-#include <cstdio>
+#include "cli/cli_failure.h"
+#include "cli/json_text.h"
 
 namespace quorvel::cli {
 
-void printCounters(const ValidationChain& v, std::string& out) {
+std::string counterPanel(const ValidationChain& v) {
+  std::string out;
   for (size_t i = 0; i < kCounterCount; ++i) {
     auto c = static_cast<Counter>(i);
     out += counterName(c);
@@ -12,18 +14,31 @@ void printCounters(const ValidationChain& v, std::string& out) {
     out += v.counters.text(c);
     out += '\n';
   }
+  return out;
 }
 
-bool switchStagesOff(ValidationChain& v, const std::vector<std::string>& nomes) {
+std::string counterPanelJson(const ValidationChain& v) {
+  std::string out = "{\"counters\":{";
+  for (size_t i = 0; i < kCounterCount; ++i) {
+    auto c = static_cast<Counter>(i);
+    if (i > 0) out += ',';
+    out += jsonString(counterName(c));
+    out += ':';
+    out += v.counters.undefined(c) ? std::string("null") : std::to_string(v.counters.value(c));
+  }
+  out += "}}\n";
+  return out;
+}
+
+void switchStagesOff(ValidationChain& v, const std::vector<std::string>& nomes) {
   for (const auto& nome : nomes) {
     bool* opcao = stageOptionByName(v.opcoes, nome);
-    if (!opcao) {
-      std::fprintf(stderr, "quorvel-cli: etapa desconhecida: %s\n", nome.c_str());
-      return false;
-    }
+    if (!opcao)
+      throw CliFailure("etapa desconhecida: " + nome +
+                       " (as etapas são: sintaxe, regras, armadilhas, internacional, empirico, "
+                       "nomesraros, testemx, emailsinvalidos)");
     *opcao = false;
   }
-  return true;
 }
 
 }  // namespace quorvel::cli

@@ -1,7 +1,7 @@
 #include "cli/terminal_app.h"
 
-#include <stdexcept>
-
+#include "cli/cli_failure.h"
+#include "cli/stage_switches.h"
 #include "common/paths.h"
 
 namespace quorvel::cli {
@@ -9,7 +9,7 @@ namespace {
 
 std::string pastaExistente(const std::string& homeOpcao) {
   std::string home = homeOpcao.empty() ? paths::programFolder() : homeOpcao;
-  if (!paths::isFolder(home)) throw std::runtime_error("a pasta de trabalho não existe: " + home);
+  if (!paths::isFolder(home)) throw CliFailure("a pasta de trabalho não existe: " + home);
   return home;
 }
 
@@ -22,6 +22,32 @@ TerminalApp::TerminalApp(const std::string& homeOpcao, bool verbose, Progress* p
       pumpPort(eventos ? *eventos : pump),
       app({dialogs, progressPort, pumpPort, platform}) {
   dialogs.verbose = verbose;
+}
+
+void TerminalApp::prepararCadeia(const std::vector<std::string>& desligar) {
+  carregarDefinicoes();
+  switchStagesOff(chain(), desligar);
+  try {
+    abrirBancoSeUsado();
+  } catch (const DatabaseError& e) {
+    throw CliFailure(e.what());
+  }
+}
+
+void TerminalApp::rodarValidacao(const char* rotulo) {
+  Validator& v = validator();
+  v.mostrar();
+  TerminalProgressBar barra(rotulo);
+  {
+    auto acompanhar = v.notices.listen([&](const ValidatorNotice&) {
+      if (cancelRequestedByUser()) v.gCancelou = true;
+      barra.update(v.barraPos, v.barraMax);
+    });
+    v.iniciarValidacao();
+  }
+  barra.finish();
+  if (cancelRequestedByUser()) throw CliFailure("cancelado; nada foi gravado", kSaidaCancelado);
+  if (!v.erroDaExecucao.empty()) throw CliFailure(v.erroDaExecucao, kSaidaFalha);
 }
 
 void TerminalApp::abrirBancoSeUsado() {

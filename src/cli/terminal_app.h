@@ -3,6 +3,7 @@
 // workspace folder.
 
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "cli/terminal_ports.h"
@@ -11,7 +12,7 @@ namespace quorvel::cli {
 
 class TerminalApp {
  public:
-  // Throws std::runtime_error with the message to print when the folder does not exist. A
+  // Throws CliFailure (status 2) when the folder does not exist. A
   // command may bring a progress display and event pump of its own.
   explicit TerminalApp(const std::string& homeOpcao, bool verbose = false,
                        Progress* progresso = nullptr, EventPump* eventos = nullptr);
@@ -25,6 +26,13 @@ class TerminalApp {
   void abrirBanco() { app.abrirBD(0); }
   // The same, only when a stage that uses the database (MX, negative base) is switched on.
   void abrirBancoSeUsado();
+  // What every validating command does first: the filter lists, the stages named in
+  // `desligar` switched off, the database when a stage uses it. Throws CliFailure (status 2).
+  void prepararCadeia(const std::vector<std::string>& desligar);
+  // "Iniciar validação" over the working list with a progress bar; Ctrl+C cancels the run as
+  // the window's "Cancelar" does, and the command then ends as cancelled. A run stopped by the
+  // store is a CliFailure (status 1).
+  void rodarValidacao(const char* rotulo);
 
   TerminalDialogs dialogs;
   TerminalProgress progress;

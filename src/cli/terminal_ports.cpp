@@ -17,13 +17,17 @@ double nowSeconds() {
 
 }  // namespace
 
+void TerminalPlatform::shellOpen(const std::string& alvo) {
+  if (mostrarAberturas) std::fprintf(stderr, "quorvel-cli: abra no navegador: %s\n", alvo.c_str());
+}
+
 void TerminalDialogs::print(const char* kind, const std::string& texto) {
   std::string t = texto;
   // "\n" in a message text is a line break.
   for (size_t p;
        (p = t.find("\\n")) != std::string::npos || (p = t.find("\\N")) != std::string::npos;)
     t.replace(p, 2, "\n");
-  std::fprintf(stderr, "quorvel: %s: %s\n", kind, t.c_str());
+  std::fprintf(stderr, "quorvel-cli: %s: %s\n", kind, t.c_str());
 }
 
 TerminalProgressBar::TerminalProgressBar(std::string label)
@@ -53,6 +57,20 @@ void TerminalProgressBar::update(int64_t done, int64_t total) {
   }
   std::fflush(stderr);
   drawn_ = true;
+}
+
+void TerminalProgressBar::show(const std::string& texto) {
+  if (!enabled_) return;
+  double now = nowSeconds();
+  if (lastDraw_ >= 0 && now - lastDraw_ < 0.1) return;
+  lastDraw_ = now;
+  std::fprintf(stderr, "\r%s %s\033[K", label_.c_str(), texto.c_str());
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+double TerminalProgressBar::elapsedSeconds() const {
+  return nowSeconds() - start_;
 }
 
 void TerminalProgressBar::finish() {
@@ -88,7 +106,8 @@ void clearCancel() {
 void TerminalProgress::setProgress(const std::string& operacao, int64_t valorMax,
                                    const std::string&, const std::string&, const std::string&,
                                    int) {
-  clearCancel();  // every new progress display clears the cancel request
+  // Unlike the desktop's box, a new display keeps a Ctrl+C: on a terminal it stops the whole
+  // command, whatever phase it is in.
   barra_ = std::make_unique<TerminalProgressBar>(operacao);
   max_ = valorMax;
   pos_ = 0;
@@ -118,7 +137,7 @@ bool TerminalProgress::cancelou() const {
 namespace quorvel::cli {
 
 void TerminalProgress::clearCancel() {
-  cli::clearCancel();
+  // An operation that honoured the request forgets it; the command still ends as cancelled.
 }
 
 }  // namespace quorvel::cli

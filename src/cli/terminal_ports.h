@@ -10,15 +10,19 @@
 #include "common/internet_state.h"
 #include "common/paths.h"
 #include "common/ports.h"
+#include "common/silent_ports.h"
 
 namespace quorvel::cli {
 
-class TerminalDialogs : public Dialogs {
+// Messages on stderr; a question is answered "no" and the other dialogs give nothing, except the
+// file chooser, which gives the files the command line named.
+class TerminalDialogs : public SilentDialogs {
  public:
   bool verbose = false;
   // Answers of the file chooser, one per use (paths joined by line breaks): the command line
   // names the files a person would pick.
   std::deque<std::string> arquivos;
+  int erros = 0;  // error messages shown so far
 
   void msgInformacao(const std::string& t, int = 0) override {
     if (verbose) print("informação", t);
@@ -27,32 +31,18 @@ class TerminalDialogs : public Dialogs {
     ++erros;
     print("erro", t);
   }
-  int erros = 0;  // error messages shown so far
   void msgAviso(const std::string& t, int = 0) override { print("aviso", t); }
   int msgPergunta(const std::string& t, int = 0) override {
     print("pergunta (respondida com não)", t);
     return kNao;
   }
   void msgAjuda(const std::string& t, int = 0, int = 0) override { print("ajuda", t); }
-  void msgDica(const std::string&, const std::string&, int) override {}
-  std::string pedirValor(const std::string&, const std::string&) override { return {}; }
   std::string getFileSelect(const std::string&, const std::string&, const std::string&, bool,
                             bool) override {
     if (arquivos.empty()) return {};
     std::string r = arquivos.front();
     arquivos.pop_front();
     return r;
-  }
-  std::string getFileSave(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<int> chooseItem(const std::string&, const std::string&,
-                                const std::vector<std::string>&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> showInputMemo(const std::string&, const std::string&,
-                                           const std::string&, const std::string&) override {
-    return std::nullopt;
   }
 
  private:
@@ -65,7 +55,10 @@ class TerminalProgressBar {
   explicit TerminalProgressBar(std::string label);
   ~TerminalProgressBar();
   void update(int64_t done, int64_t total);  // total <= 0: unknown
+  // A line of the caller's own after the label (drawn at most ten times a second).
+  void show(const std::string& texto);
   void finish();
+  double elapsedSeconds() const;
 
  private:
   std::string label_;
@@ -105,7 +98,9 @@ class TerminalPlatform : public Platform {
  public:
   explicit TerminalPlatform(std::string pasta) : pasta_(std::move(pasta)) {}
   std::string programFolder() const override { return pasta_; }
-  void shellOpen(const std::string&) override {}
+  // Pages and folders the desktop would open are printed when asked for (the mail commands).
+  bool mostrarAberturas = false;
+  void shellOpen(const std::string& alvo) override;
   std::string clipboardText() const override { return clipboard_; }
   void setClipboardText(const std::string& t) override { clipboard_ = t; }
   bool internetConnected() const override { return TemInternet(); }

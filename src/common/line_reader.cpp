@@ -14,55 +14,8 @@
 namespace quorvel {
 namespace {
 
-constexpr size_t kBlocoDeteccao = 4096;
 constexpr size_t kBlocoLeitura = size_t{1} << 20;
 constexpr size_t npos = std::string::npos;
-
-// Bytes at the end that start a UTF-8 sequence the block does not finish.
-size_t sequenciaCortadaUtf8(std::string_view b) {
-  for (size_t k = 1; k <= 3 && k <= b.size(); ++k) {
-    auto c = static_cast<unsigned char>(b[b.size() - k]);
-    if ((c & 0xC0) == 0x80) continue;  // continuation: look further back
-    size_t comprimento = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    return comprimento > k ? k : 0;
-  }
-  return 0;
-}
-
-// UTF-16 without a mark: NUL in three of four odd bytes (little-endian) or even bytes
-// (big-endian), as text in Latin script has.
-bool pareceUtf16(std::string_view b, bool& bigEndian) {
-  size_t pares = b.size() / 2, nulImpar = 0, nulPar = 0;
-  if (pares < 4) return false;
-  for (size_t i = 0; i < pares; ++i) {
-    bool parNulo = b[2 * i] == '\0', imparNulo = b[2 * i + 1] == '\0';
-    if (imparNulo && !parNulo) ++nulImpar;
-    if (parNulo && !imparNulo) ++nulPar;
-  }
-  if (nulImpar * 4 >= pares * 3 && nulPar * 10 <= pares) {
-    bigEndian = false;
-    return true;
-  }
-  if (nulPar * 4 >= pares * 3 && nulImpar * 10 <= pares) {
-    bigEndian = true;
-    return true;
-  }
-  return false;
-}
-
-// Valid UTF-8 passes through; each byte that is not part of a valid sequence is read as
-// Windows-1252.
-void anexarUtf8Reparado(std::string& out, std::string_view b) {
-  size_t inicio = 0, i = 0;
-  while ((i += asciiPrefixLength(b.substr(i))) < b.size()) {
-    size_t antes = i;
-    if (nextCodePoint(b, i) >= 0) continue;
-    out.append(b.data() + inicio, antes - inicio);
-    appendWindows1252(out, b.substr(antes, 1));
-    i = inicio = antes + 1;
-  }
-  out.append(b.data() + inicio, b.size() - inicio);
-}
 
 using Mark = LineReader::Mark;
 
@@ -86,17 +39,6 @@ void deslocar(Mark& m, size_t n) {
 }
 
 }  // namespace
-
-TextEncoding detectBlockEncoding(std::string_view bloco, bool blocoFinal, size_t& bomLength) {
-  TextEncoding porMarca = detectEncoding(bloco.substr(0, 3), bomLength);
-  if (bomLength > 0) return porMarca;
-  bool bigEndian = false;
-  if (pareceUtf16(bloco, bigEndian))
-    return bigEndian ? TextEncoding::Utf16BE : TextEncoding::Utf16LE;
-  // A character cut by the end of the block does not make the block invalid.
-  if (!blocoFinal) bloco.remove_suffix(sequenciaCortadaUtf8(bloco));
-  return isValidUtf8(bloco) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
-}
 
 LineReader::~LineReader() {
   close();
@@ -134,8 +76,8 @@ size_t LineReader::decodificar(std::string_view b, bool fim) {
   switch (codificacao_) {
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom: {
-      size_t cortada = fim ? 0 : sequenciaCortadaUtf8(b);
-      anexarUtf8Reparado(texto_, b.substr(0, b.size() - cortada));
+      size_t cortada = fim ? 0 : utf8CutAtEnd(b);
+      appendUtf8Repaired(texto_, b.substr(0, b.size() - cortada));
       return b.size() - cortada;
     }
     case TextEncoding::Windows1252:
@@ -167,7 +109,7 @@ bool LineReader::carregarMais() {
   }
   const size_t antes = texto_.size();
   // The first block is read whole before the encoding is chosen.
-  const size_t minimo = codificacaoDefinida_ ? 1 : kBlocoDeteccao;
+  const size_t minimo = codificacaoDefinida_ ? 1 : kEncodingBlock;
   if (leitura_.size() != kBlocoLeitura) leitura_.resize(kBlocoLeitura);  // zeroed once
   size_t lidos = 0;
   do {
@@ -179,6 +121,7 @@ bool LineReader::carregarMais() {
       break;
     }
     lidos = static_cast<size_t>(n);
+    bytesLidos_ += static_cast<int64_t>(n);
     // Bytes kept from the previous block, or the first block still short of 4096 bytes.
     if (!bruto_.empty() || !codificacaoDefinida_) bruto_.append(leitura_.data(), lidos);
   } while (!codificacaoDefinida_ && bruto_.size() < minimo);
@@ -187,7 +130,7 @@ bool LineReader::carregarMais() {
                            : std::string_view(leitura_.data(), lidos);
   if (!codificacaoDefinida_) {
     size_t bom = 0;
-    codificacao_ = detectBlockEncoding(b.substr(0, kBlocoDeteccao), fimArquivo_, bom);
+    codificacao_ = detectBlockEncoding(b.substr(0, kEncodingBlock), fimArquivo_, bom);
     codificacaoDefinida_ = true;
     b.remove_prefix(bom);
   }

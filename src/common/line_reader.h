@@ -13,9 +13,6 @@
 
 namespace quorvel {
 
-// The encoding of a file from its first block.
-TextEncoding detectBlockEncoding(std::string_view bloco, bool blocoFinal, size_t& bomLength);
-
 class LineReader {
  public:
   // Where the next LF or CR stands in the decoded text (npos: none before `ate`), so that each
@@ -39,6 +36,8 @@ class LineReader {
   TextEncoding encoding() const { return codificacao_; }
   // The system's reason when a read failed; empty otherwise.
   const std::string& readError() const { return erroLeitura_; }
+  // Bytes read from the file so far (a block ahead of the lines handed out).
+  int64_t bytesRead() const { return bytesLidos_; }
 
  private:
   bool carregarMais();  // reads and decodes one more block; false at the end or on error
@@ -46,6 +45,7 @@ class LineReader {
   size_t decodificar(std::string_view bytes, bool fimArquivo);
 
   int fd_ = -1;
+  int64_t bytesLidos_ = 0;
   TextEncoding codificacao_ = TextEncoding::Utf8;
   bool codificacaoDefinida_ = false;
   bool fimArquivo_ = false;

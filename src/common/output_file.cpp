@@ -14,13 +14,16 @@ OutputFile::~OutputFile() {
   close();
 }
 
-bool OutputFile::create(const std::string& caminho) {
+bool OutputFile::create(const std::string& caminho, bool novo) {
   close();
   caminho_ = caminho;
   erro_.clear();
   buffer_.clear();
-  fd_ = ::open(caminho.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  existia_ = false;
+  escritos_ = 0;
+  fd_ = ::open(caminho.c_str(), O_WRONLY | O_CREAT | (novo ? O_EXCL : O_TRUNC) | O_CLOEXEC, 0644);
   if (fd_ < 0) {
+    existia_ = errno == EEXIST;
     erro_ = describeSystemError(errno);
     return false;
   }
@@ -55,9 +58,19 @@ bool OutputFile::descarregar() {
       break;
     }
     feito += static_cast<size_t>(n);
+    escritos_ += n;
   }
   buffer_.clear();
   return erro_.empty();
+}
+
+void OutputFile::truncateTo(int64_t bytes) {
+  buffer_.clear();
+  if (fd_ < 0) return;
+  if (::ftruncate(fd_, bytes) == 0) {
+    escritos_ = bytes;
+    ::lseek(fd_, bytes, SEEK_SET);
+  }
 }
 
 bool OutputFile::close() {

@@ -1,14 +1,18 @@
 #include "common/text_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "common/system_error.h"
 #include "common/text.h"
 
 namespace quorvel {
@@ -20,7 +24,53 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+// UTF-16 without a mark: NUL in three of four odd bytes (little-endian) or even bytes
+// (big-endian), as text in Latin script has.
+bool pareceUtf16(std::string_view b, bool& bigEndian) {
+  size_t pares = b.size() / 2, nulImpar = 0, nulPar = 0;
+  if (pares < 4) return false;
+  for (size_t i = 0; i < pares; ++i) {
+    bool parNulo = b[2 * i] == '\0', imparNulo = b[2 * i + 1] == '\0';
+    if (imparNulo && !parNulo) ++nulImpar;
+    if (parNulo && !imparNulo) ++nulPar;
+  }
+  if (nulImpar * 4 >= pares * 3 && nulPar * 10 <= pares) {
+    bigEndian = false;
+    return true;
+  }
+  if (nulPar * 4 >= pares * 3 && nulImpar * 10 <= pares) {
+    bigEndian = true;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+// Bytes at the end that start a UTF-8 sequence the block does not finish.
+size_t utf8CutAtEnd(std::string_view b) {
+  for (size_t k = 1; k <= 3 && k <= b.size(); ++k) {
+    auto c = static_cast<unsigned char>(b[b.size() - k]);
+    if ((c & 0xC0) == 0x80) continue;  // continuation: look further back
+    size_t comprimento = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    return comprimento > k ? k : 0;
+  }
+  return 0;
+}
+
+// Valid UTF-8 passes through; each byte that is not part of a valid sequence is read as
+// Windows-1252.
+void appendUtf8Repaired(std::string& out, std::string_view b) {
+  size_t inicio = 0, i = 0;
+  while ((i += asciiPrefixLength(b.substr(i))) < b.size()) {
+    size_t antes = i;
+    if (nextCodePoint(b, i) >= 0) continue;
+    out.append(b.data() + inicio, antes - inicio);
+    appendWindows1252(out, b.substr(antes, 1));
+    i = inicio = antes + 1;
+  }
+  out.append(b.data() + inicio, b.size() - inicio);
+}
 
 void appendUtf16(std::string& out, std::string_view bytes, bool bigEndian) {
   out.reserve(out.size() + bytes.size());
@@ -63,6 +113,17 @@ TextEncoding detectEncoding(std::string_view b, size_t& bomLength) {
   return isValidUtf8(b) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
 }
 
+TextEncoding detectBlockEncoding(std::string_view bloco, bool blocoFinal, size_t& bomLength) {
+  TextEncoding porMarca = detectEncoding(bloco.substr(0, 3), bomLength);
+  if (bomLength > 0) return porMarca;
+  bool bigEndian = false;
+  if (pareceUtf16(bloco, bigEndian))
+    return bigEndian ? TextEncoding::Utf16BE : TextEncoding::Utf16LE;
+  // A character cut by the end of the block does not make the block invalid.
+  if (!blocoFinal) bloco.remove_suffix(utf8CutAtEnd(bloco));
+  return isValidUtf8(bloco) ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
 void appendWindows1252(std::string& out, std::string_view bytes) {
   out.reserve(out.size() + bytes.size() + bytes.size() / 8);
   size_t i = 0;
@@ -82,29 +143,36 @@ std::string windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+TextEncoding detectTextEncoding(std::string_view bytes, size_t& bom) {
+  // The same choice as the line reader makes for files of any size: from the first block.
+  return detectBlockEncoding(bytes.substr(0, kEncodingBlock), bytes.size() <= kEncodingBlock, bom);
+}
+
 std::string decodeText(std::string_view bytes) {
   size_t bom;
-  const TextEncoding enc = detectEncoding(bytes, bom);
+  const TextEncoding enc = detectTextEncoding(bytes, bom);
+  std::string out;
   switch (enc) {
     case TextEncoding::Utf8Bom:
     case TextEncoding::Utf8:
-      return std::string(bytes.substr(bom));
+      if (isValidUtf8(bytes.substr(bom))) return std::string(bytes.substr(bom));
+      appendUtf8Repaired(out, bytes.substr(bom));
+      return out;
     case TextEncoding::Utf16LE:
-    case TextEncoding::Utf16BE: {
-      std::string out;
+    case TextEncoding::Utf16BE:
       appendUtf16(out, bytes.substr(bom), enc == TextEncoding::Utf16BE);
       return out;
-    }
     case TextEncoding::Windows1252:
       return windows1252ToUtf8(bytes);
   }
-  return std::string(bytes);
+  return out;
 }
 
 std::string_view utf8View(std::string_view bytes, std::string& decodificado) {
   size_t bom;
-  TextEncoding enc = detectEncoding(bytes, bom);
-  if (enc == TextEncoding::Utf8 || enc == TextEncoding::Utf8Bom) return bytes.substr(bom);
+  TextEncoding enc = detectTextEncoding(bytes, bom);
+  if ((enc == TextEncoding::Utf8 || enc == TextEncoding::Utf8Bom) && isValidUtf8(bytes.substr(bom)))
+    return bytes.substr(bom);
   decodificado = decodeText(bytes);
   return decodificado;
 }
@@ -173,37 +241,64 @@ std::optional<std::vector<std::string>> readTextLines(const std::string& path) {
   return splitLines(decodeText(*bytes));
 }
 
+namespace {
+
+// Temporary files of earlier runs that were killed before renaming theirs ("FILE.tmp-PID" whose
+// process is gone) are taken away.
+void removerTemporariosOrfaos(const std::string& path) {
+  const size_t barra = path.rfind('/');
+  const std::string pasta = barra == std::string::npos ? "." : path.substr(0, barra + 1);
+  const std::string prefixo =
+      (barra == std::string::npos ? path : path.substr(barra + 1)) + ".tmp-";
+  DIR* d = ::opendir(pasta.c_str());
+  if (!d) return;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string nome = e->d_name;
+    if (nome.rfind(prefixo, 0) != 0) continue;
+    const std::string numero = nome.substr(prefixo.size());
+    if (numero.empty() || numero.find_first_not_of("0123456789") != std::string::npos) continue;
+    const long pid = std::strtol(numero.c_str(), nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      ::unlink((pasta + nome).c_str());
+  }
+  ::closedir(d);
+}
+
+WriteResult falhou(int erro, int fd, const std::string& tmp) {
+  if (fd >= 0) ::close(fd);
+  if (!tmp.empty()) ::unlink(tmp.c_str());
+  return {false, describeSystemError(erro)};
+}
+
+}  // namespace
+
 WriteResult writeFileAtomic(const std::string& path, std::string_view bytes) {
-  std::string tmp = path + ".tmp-" + std::to_string(::getpid());
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return {false, std::strerror(errno)};
+  // The new contents are written into a file without a name (it vanishes with the process if
+  // the program is killed), which gets a temporary name only to be renamed over the old file.
+  const size_t barra = path.rfind('/');
+  const std::string pasta = barra == std::string::npos ? "." : path.substr(0, barra + 1);
+  const std::string tmp = path + ".tmp-" + std::to_string(::getpid());
+  removerTemporariosOrfaos(path);
+  int fd = ::open(pasta.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  const bool anonimo = fd >= 0;
+  if (!anonimo) fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return falhou(errno, -1, {});
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      std::string err = std::strerror(errno);
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return {false, err};
-    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return falhou(n < 0 ? errno : EIO, fd, anonimo ? std::string() : tmp);
     done += static_cast<size_t>(n);
   }
-  bool synced = ::fsync(fd) == 0;
-  std::string err = synced ? std::string() : std::strerror(errno);
-  if (::close(fd) != 0 && synced) {
-    synced = false;
-    err = std::strerror(errno);
-  }
-  if (!synced) {
+  if (::fsync(fd) != 0) return falhou(errno, fd, anonimo ? std::string() : tmp);
+  if (anonimo) {
+    const std::string proprio = "/proc/self/fd/" + std::to_string(fd);
     ::unlink(tmp.c_str());
-    return {false, err};
+    if (::linkat(AT_FDCWD, proprio.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) != 0)
+      return falhou(errno, fd, {});
   }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::string reason = std::strerror(errno);
-    ::unlink(tmp.c_str());
-    return {false, reason};
-  }
+  if (::close(fd) != 0) return falhou(errno, -1, tmp);
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) return falhou(errno, -1, tmp);
   return {true, {}};
 }
 

@@ -14,6 +14,18 @@ enum class TextEncoding { Utf8Bom, Utf16LE, Utf16BE, Utf8, Windows1252 };
 
 // Detects the encoding of raw bytes; `bomLength` receives the size of the mark.
 TextEncoding detectEncoding(std::string_view bytes, size_t& bomLength);
+// The encoding of a text from its first block (kEncodingBlock bytes): a byte-order mark, else
+// UTF-16 without a mark, else UTF-8 when the block is valid UTF-8, else Windows-1252.
+// `blocoFinal`: the block is the whole text (a character cut at its end is not forgiven).
+inline constexpr size_t kEncodingBlock = 4096;
+TextEncoding detectBlockEncoding(std::string_view bloco, bool blocoFinal, size_t& bomLength);
+// The encoding decodeText reads a whole text in: the choice from its first block.
+TextEncoding detectTextEncoding(std::string_view bytes, size_t& bomLength);
+// Bytes at the end that start a UTF-8 sequence the block does not finish.
+size_t utf8CutAtEnd(std::string_view b);
+// Valid UTF-8 passes through; each byte that is not part of a valid sequence is read as
+// Windows-1252.
+void appendUtf8Repaired(std::string& out, std::string_view b);
 // Decodes raw file bytes to UTF-8 text.
 std::string decodeText(std::string_view bytes);
 // The bytes as UTF-8 text: a view of them (after any byte-order mark) when they are UTF-8

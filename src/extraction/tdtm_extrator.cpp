@@ -12,10 +12,11 @@ namespace {
 constexpr int kAntesDoArroba = 100;  // characters of the window before its "@"
 constexpr int kJanela = 200;         // characters of the window in all
 
-// ";", space, CR, LF, TAB, the double quote, "<" and ">".
+// ";", ",", space, CR, LF, TAB, the double quote, "<" and ">". No address carries an unquoted
+// comma, and every comma-separated text (a spreadsheet's export, "a@x.com,b@y.com") needs it.
 constexpr std::array<bool, 256> tabelaSeparadores() {
   std::array<bool, 256> t{};
-  for (unsigned char c : std::string_view("; \r\n\t\"<>")) t[c] = true;
+  for (unsigned char c : std::string_view(";, \r\n\t\"<>")) t[c] = true;
   return t;
 }
 constexpr std::array<bool, 256> kSeparador = tabelaSeparadores();

@@ -32,9 +32,9 @@ void ordenarEmEtapas(It inicio, It fim, Cmp cmp, Passo passo) {
 
 }  // namespace
 
-void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
+bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
   TextGrid::Update atualizacao(grid);  // one notice for the whole operation
-  if (coluna < 0 || coluna >= grid.colCount()) return;
+  if (coluna < 0 || coluna >= grid.colCount()) return true;
   Progress& p = editor.progresso();
   const int linhas = grid.rowCount();
   p.setProgress("Ordenando coluna...", (static_cast<int64_t>(linhas) * 3) / 10, "Aguarde...");
@@ -50,6 +50,13 @@ void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
     if ((i + 1) % 10 == 0) p.stepProgress("Etapa 1/3");
   }
   buffer.shrink_to_fit();
+  // A cancel leaves the rows as they were (a million rows take seconds to key and sort).
+  auto cancelado = [&] {
+    if (!p.cancelou()) return false;
+    p.hide();
+    return true;
+  };
+  if (cancelado()) return false;
   auto chave = [&](int linha) {
     return std::string_view(buffer).substr(inicio[linha - 1], inicio[linha] - inicio[linha - 1]);
   };
@@ -80,6 +87,7 @@ void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
     i = j;
   }
   if (desc) std::reverse(ordem.begin(), ordem.end());
+  if (cancelado()) return false;
 
   // Stage 3: the rows in their new places, written back by the row assignment rule.
   grid.reorderRows(ordem);
@@ -91,6 +99,7 @@ void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
   }
   p.hide();
   editor.changed();
+  return true;
 }
 
 }  // namespace quorvel

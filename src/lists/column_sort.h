@@ -8,6 +8,7 @@ namespace quorvel {
 
 // SortStringGrid: sorts the data rows of `grid` by `coluna` (descending when `desc`), showing the
 // progress box; afterwards every empty cell of a data row holds a single space.
-void SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc);
+// False when the progress box's cancel stopped it (the rows are then as they were).
+bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc);
 
 }  // namespace quorvel

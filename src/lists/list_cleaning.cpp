@@ -67,7 +67,11 @@ int excluirRepetidos(ListEditor& editor, TextGrid& g, int coluna) {
   if (coluna < 0 || coluna >= g.colCount()) return 0;
   Progress& p = editor.progresso();
   p.setProgress("Identificando repetidos...", 1, "Ordenando a coluna " + g.cell(coluna, 0) + "...");
-  SortStringGrid(editor, g, coluna, false);
+  if (!SortStringGrid(editor, g, coluna, false)) {
+    editor.dialogos().msgErro("Operação cancelada");
+    p.clearCancel();
+    return 0;
+  }
 
   const int linhas = g.rowCount();
   p.setProgress("Identificando repetidos...", linhas / 10, "Total de registros: " + fmt(linhas));
@@ -207,11 +211,9 @@ ExcludedRows identificarExcluidas(ListEditor& editor, const TextGrid& g, int col
     } else {
       valor.assign(celula);
     }
-    bool excluir;
-    if (variasColunas)
-      excluir = !celula.empty() && texto.find(valor) != std::string::npos;
-    else
-      excluir = exclusao.contains(valor);
+    // A blank value is never excluded, whatever blank lines the file holds.
+    const bool excluir = !celula.empty() && (variasColunas ? texto.find(valor) != std::string::npos
+                                                           : exclusao.contains(valor));
     if (excluir) {
       resultado.excluidas[static_cast<size_t>(r)] = 1;
       ++identificados;
@@ -314,24 +316,11 @@ std::vector<int> ordemSemRepetidos(const TextGrid& g) {
   return ordem;
 }
 
-// A cell as pasted text is read back: double quotes removed, then trimmed. False when the cell
-// already is that way (most are), so that it is left untouched.
-bool celulaColada(const std::string& celula, std::string& out) {
-  const bool aspas = celula.find('"') != std::string::npos;
-  if (!aspas && trimView(celula).size() == celula.size()) return false;
-  out.clear();
-  for (char c : celula)
-    if (c != '"') out.push_back(c);
-  out.assign(trimView(out));
-  return true;
-}
-
-// Takes the excluded rows out and gives the survivors the shape they had when the list was
-// emptied and they were pasted back into it: ordered by their whole text ignoring case, rows
-// with equal texts once, every cell without double quotes and trimmed, the list edited and
-// without a file, blank columns gone. It is done in place, cell by cell, so a cell holding ";",
-// ",", a tab or a line break stays one cell of its own row. As with a blank paste, survivors
-// without any text leave only an empty row, and the edited flag is then not set.
+// Takes the excluded rows out and puts the survivors in order: by their whole text ignoring
+// case, rows with equal texts once, the list edited and without a file, blank columns gone. The
+// surviving rows keep their cells exactly as they were (earlier this pasted them back, which
+// trimmed every cell and dropped its double quotes). Survivors without any text leave only an
+// empty row, and the edited flag is then not set.
 void recolocarSobreviventes(ListEditor& editor, TextGrid& g, std::vector<char>& excluidas) {
   Progress& p = editor.progresso();
   bool algumTexto = false;
@@ -350,17 +339,9 @@ void recolocarSobreviventes(ListEditor& editor, TextGrid& g, std::vector<char>& 
     g.reorderRows(ordemSemRepetidos(g));
     const int total = g.dataRowCount();
     p.setProgress("Carregando dados...", total / 10, "Total de registros: " + fmt(total));
-    editor.setGridVisivel(false);
     editor.setEditou(g, true);
-    std::string limpa;
-    for (int r = 1; r < g.rowCount(); ++r) {
-      for (int c = 0; c < g.colCount(); ++c)
-        if (celulaColada(g.cell(c, r), limpa)) g.setCell(c, r, limpa);
-      if (r % 10 == 0) p.stepProgress("Processados: " + fmt(r));
-    }
   }
   p.hide();
-  editor.setGridVisivel(true);
   editor.setArquivo(g, "");
   editor.showStatus(g);
   eliminarColunasVazias(editor, g);
@@ -456,7 +437,15 @@ bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
   }
 
   p.setProgress("Ordenando dados", 1, "Aguarde... ");
-  SortStringGrid(editor, g, colDominio, false);
+  auto cancelada = [&] {
+    d.msgInformacao("Operação cancelada");
+    p.clearCancel();
+    editor.setGridVisivel(true);
+    editor.showStatus(g);
+    editor.changed();
+    return false;
+  };
+  if (!SortStringGrid(editor, g, colDominio, false)) return cancelada();
 
   p.setProgress("Analisando dados...", registros / 10, "Total de registros: " + fmt(registros));
   std::vector<int> manter;
@@ -476,14 +465,7 @@ bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
 
   std::string dominioAtual = trim(g.cell(colDominio, 1));
   for (int r = 1; r < g.rowCount(); ++r) {
-    if (p.cancelou()) {
-      d.msgInformacao("Operação cancelada");
-      p.clearCancel();
-      editor.setGridVisivel(true);
-      editor.showStatus(g);
-      editor.changed();
-      return false;
-    }
+    if (p.cancelou()) return cancelada();
     if (r % 10 == 0)
       passo(editor, "Processados: " + fmt(r),
             "Total da lista final: " + fmt(static_cast<int64_t>(manter.size())));

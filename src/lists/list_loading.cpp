@@ -267,8 +267,15 @@ class FileText {
   void decodificar() {
     std::string_view bytes(bruto_.p, bruto_.usado);
     size_t bom = 0;
-    TextEncoding codificacao = detectEncoding(bytes, bom);
+    TextEncoding codificacao = detectTextEncoding(bytes, bom);
     if (codificacao == TextEncoding::Utf8 || codificacao == TextEncoding::Utf8Bom) {
+      if (!isValidUtf8(bytes.substr(bom))) {
+        // Stray bytes in a UTF-8 file: each read alone as Windows-1252.
+        copia_ = decodeText(bytes);
+        vista_ = copia_;
+        soltar(bruto_);
+        return;
+      }
       texto_ = bruto_;
       bruto_ = {};
       vista_ = bytes.substr(bom);
@@ -284,7 +291,6 @@ class FileText {
       return;
     }
     constexpr size_t kPedaco = 1 << 20;
-    const std::string marca(bytes.substr(0, bom));  // kept: the raw pages are given back
     const char* devolvidoBruto = bruto_.p;
     for (size_t i = bom; i < bytes.size();) {
       size_t n = std::min(kPedaco, bytes.size() - i);
@@ -296,7 +302,7 @@ class FileText {
               codificacao == TextEncoding::Utf16LE ? bytes[i + n - 1] : bytes[i + n - 2]);
           if (alto >= 0xD8 && alto <= 0xDB) n -= 2;
         }
-        parte = decodeText(marca + std::string(bytes.substr(i, n)));
+        appendUtf16(parte, bytes.substr(i, n), codificacao == TextEncoding::Utf16BE);
       } else {
         parte = windows1252ToUtf8(bytes.substr(i, n));
       }

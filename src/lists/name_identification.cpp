@@ -1,6 +1,7 @@
 #include "lists/name_identification.h"
 
 #include "common/byte_trie.h"
+#include "lists/list_cleaning.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -122,13 +123,14 @@ std::optional<std::vector<std::string>> prepararNomesDoArquivo(ListEditor& edito
       return std::nullopt;
     }
     size_t bom = 0;
-    codificacao = detectEncoding(*bytes, bom);
+    codificacao = detectBlockEncoding(std::string_view(*bytes).substr(0, kEncodingBlock),
+                                      bytes->size() <= kEncodingBlock, bom);
     nomes = sortByLength(splitLines(decodeText(*bytes)));
   }
-  paths::createFolder(paths::dados(home));
-  paths::createFolder(paths::dadosConfig(home));
-  // A missing file is written empty.
-  WriteResult w = writeFileAtomic(caminho, existia ? codificar(nomes, codificacao) : std::string());
+  // Nothing is written into the workspace that the user did not ask for: a missing file stays
+  // missing, and only the surnames are tried.
+  if (!existia) return nomes;
+  WriteResult w = writeFileAtomic(caminho, codificar(nomes, codificacao));
   if (!w.ok) {
     editor.dialogos().msgErro("Não foi possível gravar o arquivo: " + caminho + " (" + w.error +
                               ")");
@@ -320,6 +322,8 @@ int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& lis
     const std::string dominio =
         trim(arroba == std::string_view::npos ? endereco : endereco.substr(arroba + 1));
     if (!vistos.insert(toLower(dominio)).second) continue;
+    // The free-mail providers' role addresses are other people's personal mailboxes.
+    if (ehProvedorGratuito("@" + dominio)) continue;
     if (gerarPadrao) {
       const size_t ponto = dominio.find('.');
       gerar((ponto == std::string::npos ? std::string() : dominio.substr(0, ponto)) + "@" +

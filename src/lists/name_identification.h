@@ -30,8 +30,9 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel);
 
 // "Gerar e-mails": for every domain of column `colunaEmail` (seen once, ignoring case) appends
 // rows with the standard address (first domain label + "@" + domain, when `gerarPadrao`) and one
-// address per line of `listaPre`. -1: no column chosen (refused with an error). Returns the
-// number of addresses generated.
+// address per line of `listaPre`. The free-mail providers' domains (those "Otimização seletiva"
+// knows) are skipped. -1: no column chosen (refused with an error). Returns the number of
+// addresses generated.
 int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& listaPre,
                      bool gerarPadrao);
 

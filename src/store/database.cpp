@@ -1,5 +1,11 @@
 #include "store/database.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <chrono>
 #include <thread>
 
@@ -50,7 +56,59 @@ std::chrono::year_month_day hojeDoSistema() {
                                      std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
 }
 
+// The user's words for what SQLite reported about the file at `caminho`.
+std::string descreverFalha(const SqliteError& e, const std::string& caminho) {
+  switch (e.primary()) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return "O banco de dados está danificado (" + caminho +
+             "). Faça uma cópia do arquivo e use \"Manutenção no banco de dados\"; se o erro "
+             "continuar, apague o arquivo para que o Quorvel crie um novo.";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return "O banco de dados está bloqueado por outro programa (" + caminho + ").";
+    case SQLITE_FULL:
+      return "Não há espaço livre no disco para o banco de dados (" + caminho + ").";
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+      return "O banco de dados não pode ser gravado (" + caminho + "): acesso negado.";
+    case SQLITE_IOERR:
+      return "Erro de leitura ou gravação no banco de dados (" + caminho + ").";
+    default:
+      return "Erro no banco de dados (" + caminho + "): " + e.what();
+  }
+}
+
+// An exclusive lock on the folder of the file while it is opened (released on leaving).
+class AberturaExclusiva {
+ public:
+  explicit AberturaExclusiva(const std::string& pasta)
+      : fd_(::open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0)
+      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+  }
+  ~AberturaExclusiva() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  AberturaExclusiva(const AberturaExclusiva&) = delete;
+  AberturaExclusiva& operator=(const AberturaExclusiva&) = delete;
+
+ private:
+  int fd_;
+};
+
 }  // namespace
+
+template <class Body>
+auto Database::guardado(Body body) -> decltype(body()) {
+  try {
+    return body();
+  } catch (const SqliteError& e) {
+    throw StoreFailure(descreverFalha(e, caminho()));
+  }
+}
 
 const std::string& identificador(const std::string& nome) {
   bool ok = !nome.empty();
@@ -82,6 +140,9 @@ void Database::abrirBD() {
 
   const std::string path = caminho();
   const std::string prefixo = "Não foi possível abrir o banco de dados " + path + ": ";
+  // Two programs opening one workspace at once take turns: a file being created by one would
+  // otherwise be keyed by the other with a salt of its own and look damaged to it.
+  AberturaExclusiva vez(paths::dadosConfig(home_));
   bool existia = paths::exists(path);
   try {
     db_.open(path, !existia);
@@ -102,6 +163,9 @@ void Database::abrirBD() {
     // The first read tells a wrong key or a damaged file apart from a good one; nothing has been
     // written yet.
     db_.query("SELECT count(*) FROM sqlite_master;");
+    // Readers pass a writer in the write-ahead log, so a file another program keeps locked for
+    // writing is found here, before anything is asked of it.
+    db_.exec("BEGIN IMMEDIATE; COMMIT;");
   } catch (const SqliteError& e) {
     db_.close();
     if (e.primary() == SQLITE_BUSY || e.primary() == SQLITE_LOCKED)
@@ -112,11 +176,21 @@ void Database::abrirBD() {
                         e.what() + "). O arquivo não foi alterado.");
   }
   try {
+    // Write-ahead log, synced at checkpoints: every answer is one short commit that costs no
+    // disk flush and survives the program being killed, and a reader never waits for a writer
+    // (two runs over one workspace).
+    db_.exec("PRAGMA journal_mode = WAL;");
+    db_.exec("PRAGMA synchronous = NORMAL;");
     criarEsquema();
   } catch (const SqliteError& e) {
     db_.close();
     throw DatabaseError(prefixo + e.what());
   }
+}
+
+void Database::setEsperaBloqueio(int ms) {
+  esperaBloqueioMs = ms;
+  if (db_.isOpen()) sqlite3_busy_timeout(db_.handle(), ms);
 }
 
 void Database::criarEsquema() {
@@ -153,158 +227,231 @@ void Database::manutencao(Progress& progress) {
 }
 
 void Database::apagarTabela(const std::string& nomeTabela) {
-  db_.exec("delete from " + identificador(nomeTabela));
+  guardado([&] { db_.exec("delete from " + identificador(nomeTabela)); });
 }
 
 bool Database::inserirMX(const std::string& nomeTabela, std::string_view dominio,
                          std::string_view data, bool seu) {
-  const std::string& t = identificador(nomeTabela);
-  try {
-    return db_.prepare("INSERT INTO " + t +
-                       " (dominio, data_cadastro, seu) VALUES (:adominio, :adata_cadastro, :aseu)")
+  return guardado([&] {
+    const std::string& t = identificador(nomeTabela);
+    try {
+      return db_.prepare(
+                    "INSERT INTO " + t +
+                    " (dominio, data_cadastro, seu) VALUES (:adominio, :adata_cadastro, :aseu)")
+                 .bind(":adominio", dominio)
+                 .bind(":adata_cadastro", data)
+                 .bind(":aseu", seu ? 1 : 0)
+                 .exec() > 0;
+    } catch (const SqliteError& e) {
+      if (!isConstraint(e)) throw;  // only an existing domain turns into an update
+    }
+    if (!seu) return false;
+    return db_.prepare("UPDATE OR IGNORE " + t + " SET seu = :aseu WHERE (dominio = :adominio)")
+               .bind(":aseu", 1)
                .bind(":adominio", dominio)
-               .bind(":adata_cadastro", data)
-               .bind(":aseu", seu ? 1 : 0)
                .exec() > 0;
-  } catch (const SqliteError& e) {
-    if (!isConstraint(e)) throw;  // only an existing domain turns into an update
-  }
-  if (!seu) return false;
-  return db_.prepare("UPDATE OR IGNORE " + t + " SET seu = :aseu WHERE (dominio = :adominio)")
-             .bind(":aseu", 1)
-             .bind(":adominio", dominio)
-             .exec() > 0;
+  });
 }
 
 void Database::inserirMXMass(const std::string& nomeTabela, std::string_view lista, bool seu) {
-  const std::string& t = identificador(nomeTabela);
-  const std::string data = hojeTexto();
-  db_.transacao([&] {
-    Statement st = db_.prepare("INSERT OR IGNORE INTO " + t +
-                               " (dominio, data_cadastro, seu) VALUES (:adominio, "
-                               ":adata_cadastro, :aseu)");
-    for (const auto& linha : splitLines(lista)) {
-      std::string_view dominio = trimView(linha);
-      if (dominio.empty()) continue;
-      st.bind(":adominio", dominio).bind(":adata_cadastro", data).bind(":aseu", seu ? 1 : 0);
-      st.exec();
-    }
+  guardado([&] {
+    const std::string& t = identificador(nomeTabela);
+    const std::string data = hojeTexto();
+    db_.transacao([&] {
+      Statement st = db_.prepare("INSERT OR IGNORE INTO " + t +
+                                 " (dominio, data_cadastro, seu) VALUES (:adominio, "
+                                 ":adata_cadastro, :aseu)");
+      for (const auto& linha : splitLines(lista)) {
+        std::string_view dominio = trimView(linha);
+        if (dominio.empty()) continue;
+        st.bind(":adominio", dominio).bind(":adata_cadastro", data).bind(":aseu", seu ? 1 : 0);
+        st.exec();
+      }
+    });
   });
 }
 
 bool Database::temDominioMX(const std::string& nomeTabela, std::string_view dominio) {
-  const std::string& t = identificador(nomeTabela);
-  std::string sql =
-      colaboracao_.gCompartilha
-          ? "SELECT dominio from " + t + " where (dominio = :adominio) LIMIT 1"
-          : "SELECT dominio from " + t + " where (dominio = :adominio) and (seu = 1) LIMIT 1";
-  Statement st = db_.prepare(sql);
-  st.bind(":adominio", dominio);
-  bool found = st.step();
-  st.reset();
-  return found;
+  return guardado([&] {
+    const std::string& t = identificador(nomeTabela);
+    std::string sql =
+        colaboracao_.gCompartilha
+            ? "SELECT dominio from " + t + " where (dominio = :adominio) LIMIT 1"
+            : "SELECT dominio from " + t + " where (dominio = :adominio) and (seu = 1) LIMIT 1";
+    Statement st = db_.prepare(sql);
+    st.bind(":adominio", dominio);
+    bool found = st.step();
+    st.reset();
+    return found;
+  });
 }
 
 int Database::inserirEmailInvalido(std::string_view email, std::string_view textoRetorno,
                                    std::string_view contaEmail,
                                    std::chrono::year_month_day dataCadastro, int tipoErro,
                                    int64_t uid, bool seu) {
-  const std::string data = getDataSQL(dataCadastro);
-  auto bindAll = [&](Statement& st) {
-    st.bind(":aemail", email)
-        .bind(":adata_cadastro", data)
-        .bind(":atexto_retorno", textoRetorno)
-        .bind(":aconta_email", contaEmail)
-        .bind(":atipo_erro", tipoErro)
-        .bind(":auid", uid)
-        .bind(":aseu", seu ? 1 : 0);
-  };
-  try {
-    Statement st = db_.prepare(
-        "INSERT INTO tbemailsinvalidos (email, data_cadastro, texto_retorno, conta_email, "
-        "tipo_erro, uid, seu) VALUES (:aemail, :adata_cadastro, :atexto_retorno, :aconta_email, "
-        ":atipo_erro, :auid, :aseu)");
-    bindAll(st);
-    return st.exec() > 0 ? 1 : 0;
-  } catch (const SqliteError& e) {
-    if (!isConstraint(e)) throw;
-  }
-  if (seu) {
-    Statement st = db_.prepare(
-        "UPDATE OR IGNORE tbemailsinvalidos SET seu = :aseu, data_cadastro = :adata_cadastro, "
-        "texto_retorno = :atexto_retorno, conta_email = :aconta_email, tipo_erro = :atipo_erro, "
-        "uid = :auid WHERE (email = :aemail)");
-    bindAll(st);
-    st.exec();
-  }
-  return 0;
+  return guardado([&] {
+    const std::string data = getDataSQL(dataCadastro);
+    auto bindAll = [&](Statement& st) {
+      st.bind(":aemail", email)
+          .bind(":adata_cadastro", data)
+          .bind(":atexto_retorno", textoRetorno)
+          .bind(":aconta_email", contaEmail)
+          .bind(":atipo_erro", tipoErro)
+          .bind(":auid", uid)
+          .bind(":aseu", seu ? 1 : 0);
+    };
+    try {
+      Statement st = db_.prepare(
+          "INSERT INTO tbemailsinvalidos (email, data_cadastro, texto_retorno, conta_email, "
+          "tipo_erro, uid, seu) VALUES (:aemail, :adata_cadastro, :atexto_retorno, :aconta_email, "
+          ":atipo_erro, :auid, :aseu)");
+      bindAll(st);
+      return st.exec() > 0 ? 1 : 0;
+    } catch (const SqliteError& e) {
+      if (!isConstraint(e)) throw;
+    }
+    if (seu) {
+      Statement st = db_.prepare(
+          "UPDATE OR IGNORE tbemailsinvalidos SET seu = :aseu, data_cadastro = :adata_cadastro, "
+          "texto_retorno = :atexto_retorno, conta_email = :aconta_email, tipo_erro = :atipo_erro, "
+          "uid = :auid WHERE (email = :aemail)");
+      bindAll(st);
+      st.exec();
+    }
+    return 0;
+  });
 }
 
 void Database::inserirEmailInvalidoMass(std::string_view lista) {
-  const std::string data = hojeTexto();
-  db_.transacao([&] {
-    Statement st = db_.prepare(
-        "INSERT OR IGNORE INTO tbemailsinvalidos (email, data_cadastro, seu, tipo_erro) VALUES "
-        "(:aemail, :adata_cadastro, :aseu, :atipo_erro)");
-    for (const auto& linha : splitLines(lista)) {
-      std::string_view email = trimView(linha);
-      if (email.empty()) continue;
-      st.bind(":aemail", email).bind(":adata_cadastro", data).bind(":aseu", 0);
-      st.bind(":atipo_erro", 1);
-      st.exec();
-    }
+  guardado([&] {
+    const std::string data = hojeTexto();
+    db_.transacao([&] {
+      Statement st = db_.prepare(
+          "INSERT OR IGNORE INTO tbemailsinvalidos (email, data_cadastro, seu, tipo_erro) VALUES "
+          "(:aemail, :adata_cadastro, :aseu, :atipo_erro)");
+      for (const auto& linha : splitLines(lista)) {
+        std::string_view email = trimView(linha);
+        if (email.empty()) continue;
+        st.bind(":aemail", email).bind(":adata_cadastro", data).bind(":aseu", 0);
+        st.bind(":atipo_erro", 1);
+        st.exec();
+      }
+    });
   });
 }
 
 int Database::temEmailInvalido(std::string_view email) {
-  Statement st = db_.prepare(
-      colaboracao_.gCompartilha
-          ? "SELECT email, tipo_erro from tbemailsinvalidos where (email = :aemail) LIMIT 1"
-          : "SELECT email, tipo_erro from tbemailsinvalidos where (email = :aemail) and (seu = 1) "
-            "LIMIT 1");
-  st.bind(":aemail", email);
-  int tipo = 0;
-  if (st.step() && !st.columnIsNull(1)) tipo = static_cast<int>(st.columnInt(1));
-  st.reset();
-  return tipo;
+  return guardado([&] {
+    Statement st = db_.prepare(
+        colaboracao_.gCompartilha
+            ? "SELECT email, tipo_erro from tbemailsinvalidos where (email = :aemail) LIMIT 1"
+            : "SELECT email, tipo_erro from tbemailsinvalidos where (email = :aemail) and (seu = "
+              "1) "
+              "LIMIT 1");
+    st.bind(":aemail", email);
+    int tipo = 0;
+    if (st.step() && !st.columnIsNull(1)) tipo = static_cast<int>(st.columnInt(1));
+    st.reset();
+    return tipo;
+  });
+}
+
+void Database::lerEmailsInvalidos(
+    const std::function<void(std::string_view email, int tipo)>& linha) {
+  guardado([&] {
+    Statement st = db_.prepare(
+        colaboracao_.gCompartilha
+            ? "SELECT email, tipo_erro FROM tbemailsinvalidos WHERE tipo_erro > 0"
+            : "SELECT email, tipo_erro FROM tbemailsinvalidos WHERE tipo_erro > 0 AND seu = 1");
+    while (st.step()) {
+      const auto* texto = sqlite3_column_text(st.handle(), 0);
+      if (!texto) continue;
+      const int n = sqlite3_column_bytes(st.handle(), 0);
+      const int64_t tipo = st.columnInt(1);
+      linha(std::string_view(reinterpret_cast<const char*>(texto), static_cast<size_t>(n)),
+            tipo > 255 ? 255 : static_cast<int>(tipo));
+    }
+    st.reset();
+  });
 }
 
 int64_t Database::qtdTabela(const std::string& nomeTabela, const std::string& nomeIndice) {
-  std::string sql = "SELECT count(*) as qtd from " + identificador(nomeTabela);
-  if (!nomeIndice.empty()) sql += " INDEXED BY " + identificador(nomeIndice);
-  Statement st = db_.prepare(sql);
-  int64_t n = st.step() ? st.columnInt(0) : 0;
-  st.reset();
-  return n;
-}
-
-std::string Database::qtdEmailsOnline() {
-  auto contar = [&](const char* sql) {
+  return guardado([&] {
+    std::string sql = "SELECT count(*) as qtd from " + identificador(nomeTabela);
+    if (!nomeIndice.empty()) sql += " INDEXED BY " + identificador(nomeIndice);
     Statement st = db_.prepare(sql);
     int64_t n = st.step() ? st.columnInt(0) : 0;
     st.reset();
     return n;
-  };
-  int64_t seu = contar("SELECT count(*) as total from tbemailsinvalidos where seu = 1");
-  int64_t online = contar("SELECT count(*) as total from tbemailsinvalidos where seu <> 1");
-  return "seu=" + std::to_string(seu) + "\r\nonline=" + std::to_string(online) + "\r\n";
+  });
+}
+
+void Database::listarMX(
+    const std::string& nomeTabela,
+    const std::function<void(std::string_view, std::string_view, bool)>& linha) {
+  guardado([&] {
+    Statement st = db_.prepare("SELECT dominio, data_cadastro, seu FROM " +
+                               identificador(nomeTabela) + " ORDER BY dominio");
+    while (st.step()) linha(st.columnText(0), st.columnText(1), st.columnInt(2) == 1);
+    st.reset();
+  });
+}
+
+bool Database::esquecerMX(std::string_view dominio) {
+  return guardado([&] {
+    int n = 0;
+    db_.transacao([&] {
+      for (const char* t : {kTbMxValidos, kTbMxInvalidos})
+        n += db_.prepare(std::string("DELETE FROM ") + t + " WHERE dominio = :adominio")
+                 .bind(":adominio", dominio)
+                 .exec();
+    });
+    return n > 0;
+  });
+}
+
+bool Database::removerEmailInvalido(std::string_view email) {
+  return guardado([&] {
+    return db_.prepare("DELETE FROM tbemailsinvalidos WHERE email = :aemail")
+               .bind(":aemail", email)
+               .exec() > 0;
+  });
+}
+
+std::string Database::qtdEmailsOnline() {
+  return guardado([&] {
+    auto contar = [&](const char* sql) {
+      Statement st = db_.prepare(sql);
+      int64_t n = st.step() ? st.columnInt(0) : 0;
+      st.reset();
+      return n;
+    };
+    int64_t seu = contar("SELECT count(*) as total from tbemailsinvalidos where seu = 1");
+    int64_t online = contar("SELECT count(*) as total from tbemailsinvalidos where seu <> 1");
+    return "seu=" + std::to_string(seu) + "\r\nonline=" + std::to_string(online) + "\r\n";
+  });
 }
 
 int64_t Database::getNextId(const std::string& tableName, const std::string& nomeCampo) {
-  Statement st =
-      db_.prepare("SELECT MAX(" + identificador(nomeCampo) + ") FROM " + identificador(tableName));
-  int64_t next = 1;
-  if (st.step() && !st.columnIsNull(0)) next = st.columnInt(0) + 1;
-  st.reset();
-  return next;
+  return guardado([&] {
+    Statement st = db_.prepare("SELECT MAX(" + identificador(nomeCampo) + ") FROM " +
+                               identificador(tableName));
+    int64_t next = 1;
+    if (st.step() && !st.columnIsNull(0)) next = st.columnInt(0) + 1;
+    st.reset();
+    return next;
+  });
 }
 
 Table Database::consultaContas() {
-  return db_.query("SELECT * FROM tbcontas order by email");
+  return guardado([&] { return db_.query("SELECT * FROM tbcontas order by email"); });
 }
 
 Table Database::consultaEmailsInvalidosProprios() {
-  return db_.query("SELECT * FROM tbemailsinvalidos where seu = 1 order by data_cadastro");
+  return guardado([&] {
+    return db_.query("SELECT * FROM tbemailsinvalidos where seu = 1 order by data_cadastro");
+  });
 }
 
 }  // namespace quorvel

@@ -12,6 +12,7 @@
 #include "common/ports.h"
 #include "store/sharing_flags.h"
 #include "store/sqlite_db.h"
+#include "store/store_failure.h"
 
 namespace quorvel {
 
@@ -34,8 +35,10 @@ class Database {
 
   // Pause of the opening sequence (the desktop keeps it; batch runs and tests set 0).
   int esperaAberturaMs = 1500;
-  // How long a statement waits for another program's lock on the file.
+  // How long a statement waits for another program's lock on the file (setEsperaBloqueio also
+  // changes it for an open file).
   int esperaBloqueioMs = 5000;
+  void setEsperaBloqueio(int ms);
   EventPump* pump = nullptr;
   // Today's date (a fake clock in tests).
   std::function<std::chrono::year_month_day()> hoje;
@@ -58,9 +61,24 @@ class Database {
                            int tipoErro, int64_t uid, bool seu);
   void inserirEmailInvalidoMass(std::string_view lista);
   int temEmailInvalido(std::string_view email);
+  // Every address of the negative base with a positive error type (own rows only unless sharing
+  // is on), for a run that answers from memory.
+  void lerEmailsInvalidos(const std::function<void(std::string_view email, int tipo)>& linha);
   int64_t qtdTabela(const std::string& nomeTabela, const std::string& nomeIndice = {});
   std::string qtdEmailsOnline();
   int64_t getNextId(const std::string& tableName, const std::string& nomeCampo);
+
+  // Inspection and correction of what was learnt (the command line's db and negative commands).
+  // Each domain of a cache table with its date and whether it was learnt here, in domain order;
+  // `linha` is called once per row.
+  void listarMX(
+      const std::string& nomeTabela,
+      const std::function<void(std::string_view dominio, std::string_view data, bool seu)>& linha);
+  // Forgets a domain in both cache tables (the next run asks the DNS again); true when it was
+  // known.
+  bool esquecerMX(std::string_view dominio);
+  // Takes an address out of the negative base; true when it was there.
+  bool removerEmailInvalido(std::string_view email);
 
   // The standing queries the views show.
   Table consultaContas();
@@ -70,6 +88,9 @@ class Database {
   const SharingFlags& colaboracao() const { return colaboracao_; }
 
  private:
+  // Runs an operation; a failure of SQLite becomes a StoreFailure with the user's words.
+  template <class Body>
+  auto guardado(Body body) -> decltype(body());
   void criarEsquema();
   std::string hojeTexto() const;
 

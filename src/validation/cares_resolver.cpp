@@ -62,6 +62,7 @@ MxAnswer CaresResolver::interpretar(int status, const unsigned char* abuf, int a
       break;
     case ARES_ENOTFOUND:  // NXDOMAIN
     case ARES_ENODATA:    // the name exists but has no MX record
+    case ARES_EBADNAME:   // no such name can exist
       return MxAnswer::noMx;
     default:
       return MxAnswer::noAnswer;
@@ -103,6 +104,10 @@ void CaresResolver::lancar(const std::string& dominio) {
 void CaresResolver::start(std::string_view dominio) {
   std::string d(dominio);
   if (estado_.count(d)) return;
+  if (!dnsNamePossible(d)) {
+    estado_.emplace(std::move(d), MxAnswer::noMx);
+    return;
+  }
   estado_.emplace(d, std::nullopt);
   if (emVoo_ < opcoes_.maxInFlight)
     lancar(d);

@@ -11,6 +11,24 @@ namespace quorvel {
 
 enum class MxAnswer { hasMx, noMx, noAnswer };
 
+// Whether a text can be a DNS name at all: labels of 1 to 63 octets separated by single dots,
+// 253 octets in all, no blank, control character or backslash. A domain that cannot be one has
+// definitely no mail server; asking the resolver would only bring back an error.
+inline bool dnsNamePossible(std::string_view nome) {
+  if (nome.empty() || nome.size() > 253) return false;
+  size_t rotulo = 0;
+  for (unsigned char c : nome) {
+    if (c == '.') {
+      if (rotulo == 0) return false;
+      rotulo = 0;
+      continue;
+    }
+    if (c <= 0x20 || c == 0x7F || c == '\\') return false;
+    if (++rotulo > 63) return false;
+  }
+  return rotulo > 0;
+}
+
 class MxResolver {
  public:
   virtual ~MxResolver() = default;

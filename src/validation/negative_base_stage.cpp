@@ -12,19 +12,8 @@ void NegativeBaseStage::carregar() {
   auto tipos = std::make_unique<DuplicateMemory>();
   bool compartilha = banco_.colaboracao().gCompartilha;
   tipos->reserve(static_cast<size_t>(banco_.qtdTabela(kTbEmailsInvalidos)));
-  Statement st = banco_.db().prepare(
-      compartilha ? "SELECT email, tipo_erro FROM tbemailsinvalidos WHERE tipo_erro > 0"
-                  : "SELECT email, tipo_erro FROM tbemailsinvalidos WHERE tipo_erro > 0 AND "
-                    "seu = 1");
-  while (st.step()) {
-    const auto* texto = sqlite3_column_text(st.handle(), 0);
-    int n = sqlite3_column_bytes(st.handle(), 0);
-    int64_t tipo = st.columnInt(1);
-    if (!texto) continue;
-    tipos->insert(std::string_view(reinterpret_cast<const char*>(texto), static_cast<size_t>(n)),
-                  static_cast<uint8_t>(tipo > 255 ? 255 : tipo));
-  }
-  st.reset();
+  banco_.lerEmailsInvalidos(
+      [&](std::string_view email, int tipo) { tipos->insert(email, static_cast<uint8_t>(tipo)); });
   tipos_ = std::move(tipos);
   carregada_ = true;
   carregadaCompartilha_ = compartilha;

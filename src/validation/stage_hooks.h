@@ -21,6 +21,10 @@ class MxContext {
   virtual std::vector<std::string>& sharingQueue(bool validos) = 0;
   // The note "Sincronizando domínios no banco de dados online" comes and goes.
   virtual void sharingInProgress(bool ligado) = 0;
+  // Told once per run: the store refused to keep the answers (why), or the DNS server stopped
+  // answering.
+  virtual void cacheRefused(const std::string& motivo) = 0;
+  virtual void dnsNotAnswering() = 0;
 };
 
 // MX answers: 0 = no mail server, 1 = has one, 2 = no answer obtained.

@@ -39,9 +39,19 @@ bool sintaxePcre(std::string_view s) {
   return sintaxe().match(s) > 0;
 }
 
+bool pontosBemColocados(std::string_view s) {
+  auto parteBoa = [](std::string_view parte) {
+    return !parte.empty() && parte.front() != '.' && parte.back() != '.' &&
+           parte.find("..") == std::string_view::npos;
+  };
+  size_t arroba = s.find('@');
+  if (arroba == std::string_view::npos) return parteBoa(s);
+  return parteBoa(s.substr(0, arroba)) && parteBoa(s.substr(arroba + 1));
+}
+
 bool ValidateEmail(std::string_view emailAddress) {
   std::string_view s = trimView(emailAddress);
-  if (!sintaxePlausivel(s)) return false;
+  if (!sintaxePlausivel(s) || !pontosBemColocados(s)) return false;
   return sintaxePcre(s);
 }
 

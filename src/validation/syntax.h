@@ -18,5 +18,8 @@ bool sintaxePlausivel(std::string_view s);
 
 // The expression alone through PCRE2 (for checks of the scan above).
 bool sintaxePcre(std::string_view s);
+// No mail server takes a local part or a domain that begins or ends with "." or holds "..",
+// though the expression lets them through; they are syntax errors too.
+bool pontosBemColocados(std::string_view s);
 
 }  // namespace quorvel

@@ -15,6 +15,9 @@ TesteMX::TesteMX(Database& banco, SharingFlags& colaboracao, MxResolver& resolve
 
 void TesteMX::runStarts() {
   memoria_ = std::make_unique<DuplicateMemory>();
+  cacheRecusado_ = false;
+  semRespostaSeguidas_ = 0;
+  dnsAvisado_ = false;
   semResposta_.clear();
   memoriaCompartilha_ = colaboracao_.gCompartilha;
   resolver_.forgetAnswers();
@@ -59,27 +62,37 @@ int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
     v.answeredFromStore();
     return cache;
   }
+  if (dominioView.empty()) {
+    // No domain at all (the syntax stage is off): no mail server, and nothing worth storing.
+    ultimaOrigem = Origem::dns;
+    return 0;
+  }
   std::string dominio(dominioView);
 
   int resposta = 2;
   ultimaOrigem = Origem::falha;
   if (semResposta_.find(dominio) == semResposta_.end()) {
+    MxAnswer r;
     try {
-      MxAnswer r = perguntarDns(dominio);
-      if (r == MxAnswer::noAnswer) {
-        // Nothing definite: nothing is stored, and this run does not ask again.
-        semResposta_.insert(dominio);
-      } else {
-        bool tem = r == MxAnswer::hasMx;
-        banco_.inserirMX(tem ? kTbMxValidos : kTbMxInvalidos, dominio, getDataSQL(banco_.hoje()),
-                         true);
-        memoria_->insert(dominio, tem ? 1 : 0);
-        if (colaboracao_.gSyncCheck) v.sharingQueue(tem).push_back(trim(dominio));
-        resposta = tem ? 1 : 0;
-        ultimaOrigem = Origem::dns;
-      }
+      r = perguntarDns(dominio);
     } catch (const std::exception&) {
-      resposta = 2;
+      r = MxAnswer::noAnswer;  // the resolver itself failed
+    }
+    if (r == MxAnswer::noAnswer) {
+      // Nothing definite: nothing is stored, and this run does not ask again.
+      semResposta_.insert(dominio);
+      if (++semRespostaSeguidas_ >= kSemRespostaParaAvisar && !dnsAvisado_) {
+        dnsAvisado_ = true;
+        v.dnsNotAnswering();
+      }
+    } else {
+      semRespostaSeguidas_ = 0;
+      const bool tem = r == MxAnswer::hasMx;
+      guardar(v, dominio, tem);
+      memoria_->insert(dominio, tem ? 1 : 0);
+      if (colaboracao_.gSyncCheck) v.sharingQueue(tem).push_back(trim(dominio));
+      resposta = tem ? 1 : 0;
+      ultimaOrigem = Origem::dns;
     }
   }
   pump_.processEvents();
@@ -112,6 +125,18 @@ void TesteMX::compartilhar(MxContext& v) {
   };
   enviar(v.sharingQueue(true), true);
   enviar(v.sharingQueue(false), false);
+}
+
+void TesteMX::guardar(MxContext& v, const std::string& dominio, bool tem) {
+  // Once the store has refused a write, this run keeps its answers in memory only: waiting for a
+  // locked or full store at every domain would cost seconds each.
+  if (cacheRecusado_) return;
+  try {
+    banco_.inserirMX(tem ? kTbMxValidos : kTbMxInvalidos, dominio, getDataSQL(banco_.hoje()), true);
+  } catch (const StoreFailure& e) {
+    cacheRecusado_ = true;
+    v.cacheRefused(e.what());
+  }
 }
 
 bool TesteMX::answerKnown(std::string_view dominio) const {

@@ -42,6 +42,8 @@ class TesteMX : public MxStage {
   int consultarCache(std::string_view dominio);
   MxAnswer perguntarDns(const std::string& dominio);
   void compartilhar(MxContext& contexto);
+  // Stores a DNS answer in the cache tables, unless the store refused a write in this run.
+  void guardar(MxContext& contexto, const std::string& dominio, bool tem);
 
   Database& banco_;
   SharingFlags& colaboracao_;
@@ -59,6 +61,11 @@ class TesteMX : public MxStage {
   std::unordered_set<std::string, TextHash, std::equal_to<>> semResposta_;
   bool memoriaCompartilha_ = false;
   int antecipados_ = 0;
+  bool cacheRecusado_ = false;
+  // Consecutive domains the DNS left unanswered; at this many the user is told once.
+  static constexpr int kSemRespostaParaAvisar = 5;
+  int semRespostaSeguidas_ = 0;
+  bool dnsAvisado_ = false;
 };
 
 }  // namespace quorvel

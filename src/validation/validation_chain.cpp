@@ -4,6 +4,7 @@
 
 #include "common/paths.h"
 #include "common/text.h"
+#include "store/store_failure.h"
 #include "validation/empirical.h"
 #include "validation/syntax.h"
 
@@ -58,6 +59,20 @@ bool ValidationChain::exempt(std::string_view dominio) const {
 void ValidationChain::sharingInProgress(bool ligado) {
   notaSincronizando = ligado;
   notices.notify({ChainNotice::Kind::sharingNote});
+}
+
+void ValidationChain::cacheRefused(const std::string& motivo) {
+  dialogs_.msgAviso(
+      "As respostas do teste MX desta validação não puderam ser guardadas no banco de dados: " +
+      motivo +
+      "\\nElas continuam valendo nesta validação, mas os domínios serão consultados de novo na "
+      "próxima.");
+}
+
+void ValidationChain::dnsNotAnswering() {
+  dialogs_.msgAviso(
+      "O servidor DNS não está respondendo. Os domínios sem resposta passam pelo teste MX e não "
+      "ficam guardados; confira a conexão com a internet ou o servidor DNS.");
 }
 
 void ValidationChain::rejeitar(Counter c) {
@@ -203,6 +218,8 @@ std::string_view ValidationChain::validarNormalizado(std::string_view e, std::st
     if (passaPelasEtapas(e, false, motivo)) return e;
     erro = std::move(motivo);
     return {};
+  } catch (const StoreFailure&) {
+    throw;  // the store cannot answer: the run stops, this is not about the address
   } catch (...) {
     erro.clear();
     return {};

@@ -110,6 +110,8 @@ class ValidationChain : private MxContext {
     return validos ? gSyncValidos : gSyncInvalidos;
   }
   void sharingInProgress(bool ligado) override;
+  void cacheRefused(const std::string& motivo) override;
+  void dnsNotAnswering() override;
 
   Dialogs& dialogs_;
   AlwaysHasMx mxPadrao_;

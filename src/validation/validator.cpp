@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "common/text.h"
+#include "store/store_failure.h"
 
 namespace quorvel {
 namespace {
@@ -165,6 +167,67 @@ void Validator::gridAddInvalido(TextGrid& grid, const std::string& email, const 
   colunaSetValue(grid, linha, erro, "Erro");
 }
 
+void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& destino,
+                         int linhaDestino, std::vector<int>& mapa) {
+  // What colunaSetValue does column by column (the first column whose header equals ignoring
+  // case, else column 0 while it is entirely blank, else a new column at the right), with the
+  // headers looked up in a table and the new columns added at once: a row of 40,000 fields
+  // would otherwise cost 40,000 scans of a growing header row.
+  const int n = origem.colCount();
+  std::unordered_map<std::string, int> indice;
+  for (int d = destino.colCount() - 1; d >= 0; --d) indice[toLower(destino.cell(d, 0))] = d;
+  // Column 0 is taken while entirely blank: its other rows are fixed, its header and the cell of
+  // this row change as the columns are placed.
+  bool outrasBrancas = true;
+  for (int r = 1; r < destino.rowCount() && outrasBrancas; ++r)
+    outrasBrancas = r == linhaDestino || isBlank(destino.cell(0, r));
+  std::string valor0 = destino.cell(0, linhaDestino);
+  auto coluna0Branca = [&] {
+    return outrasBrancas && isBlank(destino.cell(0, 0)) && isBlank(valor0);
+  };
+  int total = destino.colCount();
+  std::vector<std::pair<int, const std::string*>> novas;  // column, header
+  mapa.assign(n, -1);
+  for (int c = 0; c < n; ++c) {
+    const std::string& cabecalho = origem.cell(c, 0);
+    const std::string chave = toLower(cabecalho);
+    int col;
+    if (auto it = indice.find(chave); it != indice.end()) {
+      col = it->second;
+    } else if (coluna0Branca()) {
+      col = 0;
+      const std::string antiga = toLower(destino.cell(0, 0));
+      destino.setCell(0, 0, cabecalho);
+      destino.setColWidth(0, 100);
+      if (auto velha = indice.find(antiga); velha != indice.end() && velha->second == 0) {
+        indice.erase(velha);
+        // New columns never carry the old blank header (it was found before them).
+        for (int d = 1; d < destino.colCount(); ++d) {
+          if (toLower(destino.cell(d, 0)) == antiga) {
+            indice.emplace(antiga, d);
+            break;
+          }
+        }
+      }
+      indice[chave] = 0;
+    } else {
+      col = total++;
+      novas.emplace_back(col, &cabecalho);
+      indice.emplace(chave, col);
+    }
+    mapa[c] = col;
+    if (col == 0) valor0 = origem.cell(c, linhaOrigem);
+  }
+  if (total > destino.colCount()) {
+    destino.setColCount(total);
+    for (const auto& [col, cabecalho] : novas) {
+      destino.setCell(col, 0, *cabecalho);
+      destino.setColWidth(col, 100);
+    }
+  }
+  for (int c = 0; c < n; ++c) destino.setCell(mapa[c], linhaDestino, origem.cell(c, linhaOrigem));
+}
+
 void Validator::copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem,
                                 TextGrid& gridDestino) {
   if (gridDestino.rowCount() > 2 || gridDestino.rowHasText(1)) gridDestino.addRow();
@@ -176,21 +239,7 @@ void Validator::copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem,
       gridDestino.setCell(mapaColunas_[c], linha, gridOrigem.cell(c, linhaOrigem));
     return;
   }
-  for (int c = 0; c < n; ++c)
-    colunaSetValue(gridDestino, linha, gridOrigem.cell(c, linhaOrigem), gridOrigem.cell(c, 0));
-  // From now on every header exists, so plain lookups give what colunaSetValue would find.
-  mapaColunas_.assign(n, -1);
-  for (int c = 0; c < n; ++c) {
-    for (int d = 0; d < gridDestino.colCount(); ++d)
-      if (equalsIgnoreCase(gridDestino.cell(d, 0), gridOrigem.cell(c, 0))) {
-        mapaColunas_[c] = d;
-        break;
-      }
-    if (mapaColunas_[c] < 0) {
-      mapaColunas_.clear();
-      return;
-    }
-  }
+  copiarComCabecalhos(gridOrigem, linhaOrigem, gridDestino, linha, mapaColunas_);
 }
 
 void Validator::executarValidacao() {
@@ -199,10 +248,12 @@ void Validator::executarValidacao() {
   TextGrid& validos = listas_->validos();
   TextGrid& invalidos = listas_->invalidos();
   mapaColunas_.clear();
+  erroDaExecucao.clear();
 
   if (!chain.opcoes.ckbNaoZerar) chain.esquecerProcessados();
   zerarContadores();
   int coluna = localizarColunaEmail(principal);
+  colunaDaExecucao = coluna;
   barraMax = principal.rowCount();
   barraPos = 0;
   chain.counters.set(Counter::lbTotalOriginal, principal.dataRowCount());
@@ -247,6 +298,11 @@ void Validator::executarValidacao() {
           copiarLinhaGrid(linha, principal, validos);
         else
           gridAddInvalido(invalidos, email, motivo);
+      } catch (const StoreFailure& e) {
+        // The store cannot answer: the run stops; what was done stays in the lists.
+        erroDaExecucao = e.what();
+        dialogs_.msgErro(erroDaExecucao + "\\nA validação foi interrompida.");
+        break;
       } catch (const std::exception&) {
         // A failure inside one row skips that row.
       }
@@ -257,7 +313,7 @@ void Validator::executarValidacao() {
 
 void Validator::fimDaExecucao() {
   gRodou = true;
-  dialogs_.msgInformacao(kMsgFinalizado);
+  if (erroDaExecucao.empty()) dialogs_.msgInformacao(kMsgFinalizado);
   if (listas_) listas_->mostrarValidos(larguraTexto);
   barraPos = 0;
   avisarMudanca();

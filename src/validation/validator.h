@@ -46,6 +46,12 @@ struct ValidatorNotice {
   bool operator==(const ValidatorNotice&) const = default;
 };
 
+// Copies a row of `origem` into row `linhaDestino` of `destino`, each value under the column of
+// `destino` bearing its column's header (found ignoring case, else made); `mapa` receives the
+// column each source column went to.
+void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& destino,
+                         int linhaDestino, std::vector<int>& mapa);
+
 class Validator {
  public:
   Validator(Dialogs& dialogs, EventPump& pump);
@@ -59,6 +65,8 @@ class Validator {
   bool gRodou = false;
   bool gCancelou = false;
   bool podeSincronizarNestaExecucao = false;  // the sharing answer of the current run
+  int colunaDaExecucao = -1;   // the e-mail column of the last run, -1 when none was identified
+  std::string erroDaExecucao;  // why the last run stopped early (the store failed), or empty
 
   // --- view state -----------------------------------------------------------------------
   bool visible = false;

@@ -115,9 +115,9 @@ TEST(BulkValidation, TextOfEachLine) {
       {"nome;cidade;uf", ""},
       {"", ""},
   };
-  std::string campos, extraido, texto;
+  std::string extraido, texto;
   for (const auto& [linha, esperado] : casos) {
-    prepareLine(linha, campos, extraido, texto);
+    prepareLine(linha, extraido, texto);
     EXPECT_EQ(texto, esperado) << linha;
   }
 }
@@ -198,28 +198,22 @@ TEST(BulkValidation, AFileGoneAfterListingIsSkipped) {
   EXPECT_THAT(Grandes::linhas(t.validos()), ElementsAre("a@x.com.br", "c@x.com.br"));
 }
 
-TEST(BulkValidation, AFullDiskIsReportedAndKeepsWhatWasWritten) {
+TEST(BulkValidation, ASecondRunInTheSameSecondNeverOverwritesTheFirst) {
   Grandes t;
-  std::string caminhoValidos =
-      (t.pasta / "dados" / ("big_validos " + t.carimbo() + ".txt")).string();
-  std::filesystem::create_symlink("/dev/full", caminhoValidos);
-  t.g.adicionarArquivos({t.arquivo("a.txt", "xx\r\n" + linhasNumeradas("p", 20000))});
+  t.g.adicionarArquivos({t.arquivo("a.txt", "a@x.com.br\r\n")});
   t.g.iniciar();
-  auto erros = t.dialogs.texts("error");
-  ASSERT_EQ(erros.size(), 1u);
-  EXPECT_THAT(erros[0], HasSubstr("Não foi possível gravar o arquivo: " + caminhoValidos));
-  EXPECT_THAT(erros[0], HasSubstr("não há espaço livre no disco"));
-  EXPECT_LT(t.g.linhasLidas, 20001);  // the run stopped
-  EXPECT_THAT(Grandes::linhas(t.invalidos()), ElementsAre("xx\tErro de sintaxe"));
-  EXPECT_TRUE(t.g.btnIniciarHabilitado);
-
-  // A small run fails only when the buffer is written at the end: still reported.
-  Grandes u;
-  std::filesystem::create_symlink("/dev/full",
-                                  u.pasta / "dados" / ("big_invalidos " + u.carimbo() + ".txt"));
-  u.g.adicionarArquivos({u.arquivo("a.txt", "xx\r\n")});
-  u.g.iniciar();
-  EXPECT_THAT(u.dialogs.texts("error"), ElementsAre(HasSubstr("não há espaço livre no disco")));
+  const std::string primeiro = t.g.arquivoValidos;
+  t.v.fecharClicado();  // a new window: the address is not repeated
+  t.g.lstFiles.clear();
+  t.g.adicionarArquivos({t.arquivo("b.txt", "b@x.com.br\r\n")});
+  t.g.iniciar();  // the clock has not moved
+  EXPECT_EQ(t.g.arquivoValidos,
+            (t.pasta / "dados" / ("big_validos " + t.carimbo() + " (2).txt")).string());
+  EXPECT_EQ(t.g.arquivoInvalidos,
+            (t.pasta / "dados" / ("big_invalidos " + t.carimbo() + " (2).txt")).string());
+  EXPECT_THAT(Grandes::linhas(t.validos()), ElementsAre("a@x.com.br"));  // the first run's
+  EXPECT_THAT(Grandes::linhas(t.pasta.bytes("dados/big_validos " + t.carimbo() + " (2).txt")),
+              ElementsAre("b@x.com.br"));
 }
 
 TEST(BulkValidation, BadInputsDoNotBringItDown) {

@@ -2,10 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "cli_runner.h"
-#include "cli_workspace.h"
 #include "common/text.h"
 #include "common/text_file.h"
+#include "support/cli_runner.h"
+#include "support/cli_workspace.h"
 
 namespace {
 
@@ -27,9 +27,14 @@ TEST_F(CliBulk, ExtractFromStdinOrFile) {
   const std::string texto = "Contato: Ana <ana@loja.com.br>; vendas@loja.co\r\nEmail:sac@loja.ne";
   auto r = run("extract", texto);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "ana@loja.com.br\r\nvendas@loja.com\r\nsac@loja.net\r\n");
-  EXPECT_EQ(run("extract --first", texto).out, "ana@loja.com.br\r\n");
+  // One address per line with LF, as terminal tools write.
+  EXPECT_EQ(r.out, "ana@loja.com.br\nvendas@loja.com\nsac@loja.net\n");
+  EXPECT_EQ(run("extract --first", texto).out, "ana@loja.com.br\n");
   EXPECT_EQ(run("extract " + arquivo("t.txt", texto), "").out, r.out);
+  EXPECT_EQ(run("extract -", texto).out, r.out);
+  EXPECT_EQ(run("extract --unique", "a@x.com b@x.com A@X.com a@x.com").out, "a@x.com\nb@x.com\n");
+  // A pipe is read as a stream.
+  EXPECT_EQ(runBash("QUORVEL extract <(printf 'x@y.com.br')").out, "x@y.com.br\n");
   EXPECT_EQ(run("extract", "sem endereços").out, "");
   auto falta = run("extract " + (pasta / "nao-existe.txt").string(), "", true);
   EXPECT_EQ(falta.status, 2);

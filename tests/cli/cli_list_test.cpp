@@ -2,9 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "cli_runner.h"
-#include "cli_workspace.h"
 #include "common/text_file.h"
+#include "support/cli_runner.h"
+#include "support/cli_workspace.h"
 
 namespace {
 

@@ -13,6 +13,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Every reader makes the choice the bulk run's line reader makes: UTF-16 without a mark is
+// recognised, and a Latin-1 byte far down a UTF-8 file is read alone as Windows-1252.
+TEST(DecodeText, TheSameChoiceAsTheLineReaderForFilesWithoutAMark) {
+  std::string utf16;
+  for (char c : std::string("ana@x.com\r\nbia@y.com.br\r\n")) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  EXPECT_EQ(quorvel::decodeText(utf16), "ana@x.com\r\nbia@y.com.br\r\n");
+  const std::string longo = std::string(5000, 'a') + "\nJos\xE9 e Jo\xC3\xA3o\n";
+  EXPECT_EQ(quorvel::decodeText(longo), std::string(5000, 'a') + "\nJosé e João\n");
+}
+
 TEST(DecodeText, ByteOrderMarkElseUtf8WhenValidElseWindows1252) {
   struct Case {
     const char* what;
@@ -34,7 +47,7 @@ TEST(DecodeText, ByteOrderMarkElseUtf8WhenValidElseWindows1252) {
       {"empty", "", "", E::Utf8},
       {"Windows-1252", "S\xE3o Paulo \x80 \x81 \x9F \xFF", "São Paulo € \u0081 Ÿ ÿ",
        E::Windows1252},
-      // One byte that is not UTF-8 makes the whole file Windows-1252.
+      // One byte that is not UTF-8 in the first block makes the whole file Windows-1252.
       {"Windows-1252 beside UTF-8 look-alike", "Jos\xE9 \xC3\xA3", "José Ã£", E::Windows1252},
   };
   for (const auto& c : cases) {

@@ -34,14 +34,14 @@ struct Caso {
   std::vector<std::string> esperado;
 };
 
-class ExtratorCasos : public ::testing::TestWithParam<Caso> {};
+class ExtractorCases : public ::testing::TestWithParam<Caso> {};
 
-TEST_P(ExtratorCasos, AchaOsEnderecosNaOrdemDoTexto) {
+TEST_P(ExtractorCases, FindsTheAddressesInTextOrder) {
   EXPECT_EQ(todos(GetParam().texto), GetParam().esperado) << GetParam().nome;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, ExtratorCasos,
+    Table, ExtractorCases,
     ::testing::Values(
         Caso{"vazio", "", {}}, Caso{"sem arroba", "nenhum endereço aqui. só texto", {}},
         Caso{"so arrobas", "@@ @ @@@", {}},
@@ -49,6 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
              "a@x.com;b@x.com c@x.com\r\nd@x.com\te@x.com\"f@x.com<g@x.com>h@x.com",
              {"a@x.com", "b@x.com", "c@x.com", "d@x.com", "e@x.com", "f@x.com", "g@x.com",
               "h@x.com"}},
+        Caso{"virgula separa os campos de um CSV",
+             "Silva,ana@x.com,Recife\r\na@x.com,b@y.com",
+             {"ana@x.com", "a@x.com", "b@y.com"}},
         Caso{"nome e angulos",
              "Fulano de Tal <fulano@empresa.com.br>, outro",
              {"fulano@empresa.com.br"}},

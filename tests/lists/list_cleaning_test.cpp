@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "common/sorted_string_list.h"
 #include "common/text.h"
 #include "lists/column_sort.h"
+#include "lists/header_row.h"
 #include "lists/list_loading.h"
 #include "support/grid_builder.h"
 #include "support/scripted_ports.h"
@@ -381,7 +383,7 @@ TEST_F(ExclusaoAvancada, SeveralColumnFileWarnsAndSearchesItsWholeTextExactly) {
                   "mais lento de processamento"));
   // ana@x.com and x.com occur in the text; BIA@X.COM is another case; a blank value never occurs.
   EXPECT_EQ(rowsOf(b.editor.gridMain),
-            (Rows{{"emails", "nome"}, {"", "Sem e-mail"}, {"bia@x.com", "Bia"}}));
+            (Rows{{"emails", "nome"}, {"  ", "Sem e-mail"}, {"bia@x.com", "Bia"}}));
 }
 
 TEST_F(ExclusaoAvancada, QuotedFirstLineMakesEveryValueCompareInQuotes) {
@@ -449,7 +451,7 @@ TEST_F(ExclusaoAvancada, NeedsAColumn) {
   EXPECT_THAT(b.dialogos.texts("open"), ElementsAre());
 }
 
-TEST_F(ExclusaoAvancada, SurvivorsComeBackAsPastedRowsCellByCell) {
+TEST_F(ExclusaoAvancada, SurvivorsKeepTheirCellsAndComeBackInOrder) {
   struct Caso {
     const char* oQue;
     Rows lista;
@@ -475,13 +477,21 @@ TEST_F(ExclusaoAvancada, SurvivorsComeBackAsPastedRowsCellByCell) {
        "zz@x.com",
        {{"emails", "nome"}, {"ana@x.com", "Jose"}, {"ana@x.com", "José"}},
        "1"},
-      {"cells lose their double quotes and surrounding blanks, in the order of the raw rows",
+      {"cells keep their double quotes and surrounding blanks",
        {{"emails", "nome", "cidade"},
-        {" \"bia@x.com\" ", "\"Bia\"", " "},
-        {"ana@x.com", " Ana ", ""}},
+        {"ana@x.com", " Ana ", ""},
+        {" \"bia@x.com\" ", "Michael \"Mic\" Knyszek", " "}},
        0,
        "zz@x.com",
-       {{"emails", "nome", "cidade"}, {"bia@x.com", "Bia", ""}, {"ana@x.com", "Ana", ""}},
+       {{"emails", "nome", "cidade"},
+        {" \"bia@x.com\" ", "Michael \"Mic\" Knyszek", " "},
+        {"ana@x.com", " Ana ", ""}},
+       "1"},
+      {"a blank line in the file never excludes the rows whose value is blank",
+       {{"emails", "nome"}, {"a@x.com", "Ana"}, {"", "Sem e-mail"}, {" ", "Nada"}},
+       0,
+       "\r\n\r\na@x.com\r\n \r\n",
+       {{"emails", "nome"}, {"", "Sem e-mail"}, {" ", "Nada"}},
        "1"},
       {"blank columns without a name go; an unnamed column with data gets a blank name",
        {{"emails", "", "", "obs"}, {"a@x.com", " ", "x", ""}, {"b@x.com", "", "y", ""}},
@@ -536,48 +546,61 @@ TEST_F(ExclusaoAvancada, SurvivorsComeBackAsPastedRowsCellByCell) {
   }
 }
 
-TEST_F(ExclusaoAvancada, EachFileWorksOnTheRowsThePreviousOneLeft) {
-  fill(b.editor.gridMain, {{"emails"}, {"\"ana@x.com\""}, {"bia@x.com"}});
-  // The first file cannot match the quoted value; once the quotes are gone the second one does.
+TEST_F(ExclusaoAvancada, EachFileWorksOnTheRowsThePreviousOneLeftAsTheyWere) {
+  fill(b.editor.gridMain, {{"emails"}, {"\"ana@x.com\""}, {"bia@x.com"}, {"caio@x.com"}});
+  // The quoted value keeps its quotes: neither file finds it.
   std::string a = arquivo("a.txt", "ana@x.com\r\n");
-  std::string c = arquivo("b.txt", "ANA@X.COM\r\n");
+  std::string c = arquivo("b.txt", "ANA@X.COM\r\nCaio@x.com\r\n");
   b.dialogos.values.push_back(a + "\n" + c);
   quorvel::exclusaoAvancada(b.editor, 0);
-  EXPECT_EQ(rowsOf(b.editor.gridMain), (Rows{{"emails"}, {"bia@x.com"}}));
+  EXPECT_EQ(rowsOf(b.editor.gridMain), (Rows{{"emails"}, {"\"ana@x.com\""}, {"bia@x.com"}}));
 }
 
-// The exclusion as it was first written: the surviving rows joined by tabs into a sorted set,
-// the list emptied and the set pasted back through the paste reader.
-void exclusaoPeloColar(ListEditor& e, int coluna,
-                       const std::vector<std::vector<std::string>>& arquivos) {
+// The exclusion told row by row: the surviving rows (a blank value is never excluded), each
+// whole text once (the topmost row of texts equal ignoring case) in pt-BR order, their cells as
+// they were.
+void exclusaoLinhaALinha(ListEditor& e, int coluna,
+                         const std::vector<std::vector<std::string>>& arquivos) {
   quorvel::TextGrid& g = *e.gGrid;
   for (const auto& linhas : arquivos) {
     if (coluna >= g.colCount()) break;
     quorvel::SortedStringList exclusao;
     exclusao.addAll(linhas);
     const bool aspas = !exclusao.empty() && exclusao[0].find('"') != std::string::npos;
-    std::vector<std::string> sobreviventes;
+    quorvel::SortedStringList textos;
+    std::map<std::string, std::vector<std::string>> celulas;
+    bool algumTexto = false;
     for (int r = 1; r < g.rowCount(); ++r) {
       std::string valor = quorvel::trim(g.cell(coluna, r));
+      const bool branco = valor.empty();
       if (aspas) valor = "\"" + valor + "\"";
-      if (exclusao.contains(valor)) continue;
+      if (!branco && exclusao.contains(valor)) continue;
+      algumTexto = algumTexto || g.rowHasText(r);
       std::string texto = g.rowText(r, "\t");
       texto.pop_back();
-      sobreviventes.push_back(texto);
+      if (textos.add(texto)) celulas.emplace(texto, g.rowCells(r));
     }
-    quorvel::SortedStringList ordenadas;
-    ordenadas.addAll(sobreviventes);
-    std::string colar;
-    for (const auto& l : ordenadas) colar += l + "\r\n";
-    e.novaLista(g, false);
-    quorvel::colarCheck(e, colar);
+    std::vector<std::string> cabecalho = g.rowCells(0);
+    for (auto& c : cabecalho)
+      if (c.empty()) c = " ";
+    Rows novas{cabecalho};
+    if (algumTexto)
+      for (const auto& texto : textos) novas.push_back(celulas.at(texto));
+    if (novas.size() < 2) novas.emplace_back(cabecalho.size(), "");
+    std::vector<int> larguras;
+    for (int c = 0; c < g.colCount(); ++c) larguras.push_back(g.colWidth(c));
+    fill(g, novas);
+    for (int c = 0; c < g.colCount(); ++c) g.setColWidth(c, larguras[static_cast<size_t>(c)]);
+    g.moverCursor(0, 1);
+    if (algumTexto) e.setEditou(g, true);
+    e.setArquivo(g, "");
+    quorvel::eliminarColunasVazias(e, g);
   }
   e.showStatus(g);
   g.moverCursor(std::min(g.cursorCol, g.colCount() - 1), 1);
 }
 
-TEST_F(ExclusaoAvancada, AgreesWithPastingTheSurvivorsBack) {
-  // No ";", ",", tab or line break inside a cell: there the paste reader split rows wrongly.
+TEST_F(ExclusaoAvancada, AgreesWithTellingItRowByRow) {
   std::vector<std::string> celulas = {"ana@x.com",  "ANA@x.com", " ana@x.com ", "\"ana@x.com\"",
                                       "bia@x.com",  "Bia@X.com", "José",        "Jose",
                                       "jose",       "",          " ",           "\"",
@@ -627,7 +650,7 @@ TEST_F(ExclusaoAvancada, AgreesWithPastingTheSurvivorsBack) {
     }
     novo.dialogos.values.push_back(escolha);
     quorvel::exclusaoAvancada(novo.editor, coluna);
-    exclusaoPeloColar(antigo.editor, coluna, arquivos);
+    exclusaoLinhaALinha(antigo.editor, coluna, arquivos);
 
     const auto& gn = novo.editor.gridMain;
     const auto& ga = antigo.editor.gridMain;

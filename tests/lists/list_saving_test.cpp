@@ -238,7 +238,7 @@ TEST_F(ListSaving, AFailedSaveIsReportedAndChangesNothing) {
   EXPECT_FALSE(quorvel::salvarComo(e, arquivo, true));
   EXPECT_EQ(dialogos.texts("error"),
             (std::vector<std::string>{"Não foi possível salvar o arquivo " + arquivo +
-                                      ": No such file or directory"}));
+                                      ": o arquivo ou a pasta não existe"}));
   EXPECT_EQ(e.arquivoDaAba(0), "/antes.csv");
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_TRUE(e.gridVisivel);
@@ -269,7 +269,7 @@ TEST_F(ListSaving, AFailedWriteLeavesThePreviousFileWhole) {
   EXPECT_FALSE(salvo);
   EXPECT_EQ(dialogos.texts("error"),
             (std::vector<std::string>{"Não foi possível salvar o arquivo " + arquivo +
-                                      ": File too large"}));
+                                      ": o arquivo ficou grande demais"}));
   EXPECT_EQ(bytesDe(arquivo), anterior);
   EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(dados), {}).size(), 1u);
   EXPECT_EQ(e.arquivoDaAba(0), "");

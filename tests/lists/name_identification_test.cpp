@@ -214,12 +214,11 @@ TEST_F(NameIdentification, NamesFileIsWrittenBackLongestFirstInItsOwnEncoding) {
   }
 }
 
-TEST_F(NameIdentification, MissingNamesFileIsWrittenEmptyAndOnlySurnamesAreTried) {
+TEST_F(NameIdentification, AMissingNamesFileStaysMissingAndOnlySurnamesAreTried) {
   fill(editor.gridMain, {{"emails"}, {"ana.costa@x.com"}});
   EXPECT_EQ(quorvel::identificarNomes(editor, 0, false), 1);
   EXPECT_THAT(nomes(), ElementsAre("Costa"));
-  ASSERT_TRUE(fs::exists(arquivoNomes()));
-  EXPECT_EQ(fs::file_size(arquivoNomes()), 0u);
+  EXPECT_FALSE(fs::exists(arquivoNomes()));
 }
 
 TEST_F(NameIdentification, ShowsItsProgress) {
@@ -296,6 +295,12 @@ TEST_F(NameIdentification, GenerationCases) {
     Rows gerados;  // the rows appended
   };
   const std::vector<Caso> casos = {
+      {"free-mail providers' domains generate nothing: their mailboxes are people's own",
+       {{"emails"}, {"a@gmail.com"}, {"b@Hotmail.com"}, {"c@ig.com.br"}, {"d@loja.com.br"}},
+       0,
+       "contato",
+       true,
+       {{"loja@loja.com.br"}, {"contato@loja.com.br"}}},
       {"a domain in capitals and in small letters generates once",
        {{"emails"}, {"a@EMPRESA.com"}, {"b@empresa.com"}},
        0,

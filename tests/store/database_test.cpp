@@ -132,7 +132,7 @@ TEST_F(DatabaseTest, InserirMxOwnAndReceivedRows) {
   EXPECT_EQ(linha("SELECT dominio, data_cadastro, seu FROM tbmxvalidos"),
             "recebido.com|2024-01-02|1|");
   EXPECT_TRUE(banco->temDominioMX(kTbMxValidos, "recebido.com"));
-  EXPECT_THROW(banco->inserirMX("tbmxvalidos; drop table tbconfig", "x", "y", true), SqliteError);
+  EXPECT_THROW(banco->inserirMX("tbmxvalidos; drop table tbconfig", "x", "y", true), StoreFailure);
 }
 
 TEST_F(DatabaseTest, MassInsertsIgnoreExistingRowsInOneTransaction) {
@@ -143,6 +143,24 @@ TEST_F(DatabaseTest, MassInsertsIgnoreExistingRowsInOneTransaction) {
   banco->inserirEmailInvalidoMass("a@x.com\nb@x.com\n");
   EXPECT_EQ(linha("SELECT email, data_cadastro, seu, tipo_erro FROM tbemailsinvalidos ORDER BY 1"),
             "a@x.com|2026-12-10|0|1|b@x.com|2026-12-10|0|1|");
+}
+
+TEST_F(DatabaseTest, LearntRowsCanBeListedForgottenAndRemoved) {
+  banco->inserirMX(kTbMxValidos, "b.com", "2026-01-02", true);
+  banco->inserirMX(kTbMxValidos, "a.com", "2025-05-06", false);
+  banco->inserirMX(kTbMxInvalidos, "nx.com", "2026-01-02", true);
+  std::string lista;
+  banco->listarMX(kTbMxValidos, [&](std::string_view d, std::string_view data, bool seu) {
+    lista += std::string(d) + "|" + std::string(data) + "|" + (seu ? "1" : "0") + ";";
+  });
+  EXPECT_EQ(lista, "a.com|2025-05-06|0;b.com|2026-01-02|1;");
+  EXPECT_TRUE(banco->esquecerMX("nx.com"));
+  EXPECT_FALSE(banco->esquecerMX("nx.com"));
+  EXPECT_FALSE(banco->temDominioMX(kTbMxInvalidos, "nx.com"));
+  banco->inserirEmailInvalido("a@x.com", "", "", {}, 1, 0, true);
+  EXPECT_TRUE(banco->removerEmailInvalido("a@x.com"));
+  EXPECT_FALSE(banco->removerEmailInvalido("a@x.com"));
+  EXPECT_EQ(banco->temEmailInvalido("a@x.com"), 0);
 }
 
 TEST_F(DatabaseTest, NegativeBaseRowsAndLookups) {
@@ -177,7 +195,7 @@ TEST_F(DatabaseTest, CountsIdsAndDeletion) {
   EXPECT_EQ(banco->getNextId("tbContas", "id_conta"), 1);
   banco->db().exec("INSERT INTO tbContas (id_conta, email) VALUES (41, 'a@b.com')");
   EXPECT_EQ(banco->getNextId("tbContas", "id_conta"), 42);
-  EXPECT_THROW(banco->getNextId("tbnaoexiste", "id"), SqliteError);
+  EXPECT_THROW(banco->getNextId("tbnaoexiste", "id"), StoreFailure);
   banco->inserirEmailInvalidoMass("a@x.com\nb@x.com");
   banco->inserirEmailInvalido("c@x.com", "", "", {year{2026}, month{1}, day{1}}, 1, 0, true);
   EXPECT_EQ(banco->qtdEmailsOnline(), "seu=1\r\nonline=2\r\n");

@@ -39,7 +39,9 @@ inline int freePort(int tipo) {
 
 class DnsPeer {
  public:
-  explicit DnsPeer(const std::vector<std::string>& mxHosts = {}) {
+  // `extras`: more dnsmasq options (--srv-host=..., --host-record=...).
+  explicit DnsPeer(const std::vector<std::string>& mxHosts = {},
+                   const std::vector<std::string>& extras = {}) {
     pasta_ = std::filesystem::temp_directory_path() /
              ("quorvel-dns-" + std::to_string(::getpid()) + "-" + std::to_string(++contador()));
     std::filesystem::create_directories(pasta_);
@@ -53,7 +55,7 @@ class DnsPeer {
     ::getsockname(silencioso_, reinterpret_cast<sockaddr*>(&a), &len);
     portaSilenciosa_ = ntohs(a.sin_port);
 
-    for (int tentativa = 0; tentativa < 5 && pid_ <= 0; ++tentativa) iniciar(mxHosts);
+    for (int tentativa = 0; tentativa < 5 && pid_ <= 0; ++tentativa) iniciar(mxHosts, extras);
     if (pid_ <= 0) throw std::runtime_error("dnsmasq não iniciou");
   }
   ~DnsPeer() {
@@ -77,7 +79,7 @@ class DnsPeer {
     return n;
   }
 
-  void iniciar(const std::vector<std::string>& mxHosts) {
+  void iniciar(const std::vector<std::string>& mxHosts, const std::vector<std::string>& extras) {
     porta_ = freePort(SOCK_DGRAM);
     std::vector<std::string> args = {"dnsmasq",
                                      "--keep-in-foreground",
@@ -99,6 +101,7 @@ class DnsPeer {
                                      "--cname=alias.test,good.test",
                                      "--server=/servfail.test/127.0.0.1#9"};
     for (const auto& h : mxHosts) args.push_back("--mx-host=" + h + ",mx." + h + ",10");
+    args.insert(args.end(), extras.begin(), extras.end());
     pid_t pid = ::fork();
     if (pid == 0) {
       std::string log = (pasta_ / "dnsmasq.log").string();

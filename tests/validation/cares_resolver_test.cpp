@@ -22,15 +22,28 @@ TEST(CaresResolver, DefiniteAnswersAndFailures) {
     MxAnswer resposta;
   };
   const Case cases[] = {
-      {"good.test", MxAnswer::hasMx},           {"alias.test", MxAnswer::hasMx},
+      {"good.test", MxAnswer::hasMx},
+      {"alias.test", MxAnswer::hasMx},
       {"aonly.test", MxAnswer::noMx},      // NODATA
       {"nullmx.test", MxAnswer::noMx},     // RFC 7505
       {"naoexiste.test", MxAnswer::noMx},  // NXDOMAIN
-      {"servfail.test", MxAnswer::noAnswer},    {"", MxAnswer::noAnswer},
-      {"com espaco..test", MxAnswer::noAnswer},
+      {"servfail.test", MxAnswer::noAnswer},
+      // Names that cannot exist have no mail server, without asking.
+      {"", MxAnswer::noMx},
+      {"com espaco.test", MxAnswer::noMx},
+      {"gmail..com", MxAnswer::noMx},
+      {".gmail.com", MxAnswer::noMx},
+      {"gmail.com.", MxAnswer::noMx},
   };
   for (const auto& c : cases)
     EXPECT_EQ(static_cast<int>(r.query(c.dominio)), static_cast<int>(c.resposta)) << c.dominio;
+  const std::string rotulo64(64, 'a'), rotulo63(63, 'a');
+  EXPECT_EQ(r.query(rotulo64 + ".test"), MxAnswer::noMx);
+  EXPECT_EQ(r.query(rotulo63 + ".test"), MxAnswer::noMx);  // possible, and NXDOMAIN
+  std::string longo;
+  while (longo.size() < 250) longo += rotulo63.substr(0, 9) + ".";
+  EXPECT_FALSE(dnsNamePossible(longo + "test"));
+  EXPECT_TRUE(dnsNamePossible(rotulo63 + "." + rotulo63 + ".com.br"));
 }
 
 TEST(CaresResolver, ASilentServerTimesOutWithNoAnswer) {

@@ -24,11 +24,21 @@ TEST(ValidateEmail, AcceptsAndRejectsAsTheExpressionSays) {
       {"ana@gmail.com.", false},                                  // final dot
       {"ana@gmail.com-", false},                                  // final hyphen
       {"@gmail.com", false},       {"ana@.com", false},
-      {"ana@gmail..com", true},  // the rest may hold dots anywhere but at the end
       {"ana@gmail.-com", true},    {"", false},
       {"ana@gmail.com\nx", false},
   };
   for (const auto& c : cases) EXPECT_EQ(ValidateEmail(c.text), c.ok) << c.text;
+}
+
+// The expression lets these through; no mail server accepts them.
+TEST(ValidateEmail, DotsAtTheEdgesOrDoubledAreSyntaxErrors) {
+  const char* recusados[] = {"maria..silva@x.com", ".maria@x.com",      "maria.@x.com",
+                             "x@hotmail..com",     "x@hotmail.com..br", "a.@b.com.br"};
+  for (const char* e : recusados) {
+    EXPECT_TRUE(sintaxePcre(e)) << e;  // the expression itself is unchanged
+    EXPECT_FALSE(ValidateEmail(e)) << e;
+  }
+  EXPECT_TRUE(ValidateEmail("maria.silva@x.com.br"));
 }
 
 // The linear scan must accept exactly what the expression accepts.

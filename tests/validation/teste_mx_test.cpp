@@ -58,6 +58,17 @@ TEST(SiteTemMX, AReceivedRowIsAskedAgainWhenCollaborationIsOff) {
   EXPECT_EQ(m.mx->ultimaOrigem, TesteMX::Origem::cache);
 }
 
+TEST(SiteTemMX, ADomainThatCannotBeANameHasNoMailServerAndIsCached) {
+  Fixture m;
+  m.f.v.chain.opcoes.ckbSintaxe = false;  // the MX stage meets what the syntax would refuse
+  std::string erro;
+  EXPECT_EQ(m.f.v.chain.validarEmail("ana@gmail..com", erro), "");
+  EXPECT_EQ(erro, "Teste MX - gmail..com");
+  EXPECT_EQ(m.rows("SELECT dominio FROM tbmxinvalidos"), "gmail..com|");
+  EXPECT_EQ(m.mx->siteTemMX("gmail..com", m.f.v.chain.mxContext()), 0);
+  EXPECT_EQ(m.mx->ultimaOrigem, TesteMX::Origem::cache);
+}
+
 TEST(SiteTemMX, LearntDomainsAreQueuedAndSharedInBatches) {
   std::vector<std::string> hosts;
   for (int i = 0; i < 60; ++i) hosts.push_back("h" + std::to_string(i) + ".test");

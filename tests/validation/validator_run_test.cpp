@@ -1,6 +1,9 @@
 // The grid run over the working list.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "support/grid_builder.h"
 #include "support/validator_fixture.h"
 
 namespace quorvel {
@@ -211,6 +214,59 @@ TEST(ExecutarValidacao, TheListsHearTheRunOnceAndTheWindowEveryFiftyRows) {
   EXPECT_GE(janela, 20);  // every 50 rows, plus the start and the end
   EXPECT_EQ(barra, janela);
   EXPECT_LE(linhasDuranteAvisos, 2);  // only the notices of the run's end
+}
+
+// The valid list's columns for a row: the same as writing the row cell by cell, however the
+// headers repeat, differ in case or are blank.
+TEST(CopiarLinhaGrid, AgreesWithWritingEachCellUnderItsHeader) {
+  std::mt19937 rng(5);
+  const std::vector<std::string> cabecalhos = {"", " ", "emails", "Emails", "nome", "NOME", "x"};
+  const std::vector<std::string> valores = {"", " ", "v", "w"};
+  auto um = [&](const std::vector<std::string>& v) {
+    return v[std::uniform_int_distribution<size_t>(0, v.size() - 1)(rng)];
+  };
+  for (int rodada = 0; rodada < 3000; ++rodada) {
+    TextGrid origem, inicial;
+    const int n = 1 + static_cast<int>(rng() % 6);
+    origem.setColCount(n);
+    for (int c = 0; c < n; ++c) {
+      origem.setCell(c, 0, um(cabecalhos));
+      origem.setCell(c, 1, um(valores));
+    }
+    const int m = 1 + static_cast<int>(rng() % 3);
+    inicial.setColCount(m);
+    for (int c = 0; c < m; ++c)
+      if (rng() % 2) inicial.setCell(c, 0, um(cabecalhos));
+    if (rng() % 2) inicial.setCell(0, 1, um(valores));
+    TextGrid esperado = inicial, obtido = inicial;
+    for (int c = 0; c < n; ++c) colunaSetValue(esperado, 1, origem.cell(c, 1), origem.cell(c, 0));
+    std::vector<int> mapa;
+    copiarComCabecalhos(origem, 1, obtido, 1, mapa);
+    ASSERT_EQ(testing::rowsOf(obtido), testing::rowsOf(esperado))
+        << rodada << " origem " << ::testing::PrintToString(testing::rowsOf(origem)) << " inicial "
+        << ::testing::PrintToString(testing::rowsOf(inicial));
+    for (int c = 0; c < esperado.colCount(); ++c)
+      ASSERT_EQ(obtido.colWidth(c), esperado.colWidth(c)) << rodada;
+  }
+}
+
+TEST(CopiarLinhaGrid, ARowOfFortyThousandFieldsIsCopiedInOneGrowth) {
+  TextGrid origem;
+  const int n = 40000;
+  origem.setColCount(n);
+  for (int c = 0; c < n; ++c) {
+    origem.setCell(c, 0, "campo" + std::to_string(c));
+    origem.setCell(c, 1, "v");
+  }
+  TextGrid destino;
+  int crescimentos = 0;
+  auto sub = destino.listen(
+      [&](const GridNotice& a) { crescimentos += a.kind == GridNotice::Kind::columnsInserted; });
+  std::vector<int> mapa;
+  copiarComCabecalhos(origem, 1, destino, 1, mapa);
+  EXPECT_EQ(destino.colCount(), n);
+  EXPECT_EQ(destino.cell(n - 1, 0), "campo39999");
+  EXPECT_EQ(crescimentos, 1);
 }
 
 }  // namespace

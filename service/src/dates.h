@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvel::service {
+
+// Dates travel as "yyyy-MM-dd". The service stamps rows with the UTC day: Brazil is behind UTC,
+// so a client's local day never runs ahead of the day the service gives a row.
+std::string todayUtc();
+
+// True when text is exactly "yyyy-MM-dd" and names a real calendar day.
+bool isDate(std::string_view text);
+
+}  // namespace quorvel::service

@@ -1,0 +1,308 @@
+#include "pg_storage.h"
+
+#include <libpq-fe.h>
+
+#include <memory>
+
+namespace quorvel::service {
+namespace {
+
+constexpr long long kServerLockKey = 0x51756f7276656cLL;  // "Quorvel"
+
+using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
+
+Result run(PGconn* conn, const std::string& sql, const std::vector<std::string>& params = {}) {
+  std::vector<const char*> values;
+  for (const auto& p : params) values.push_back(p.c_str());
+  Result r(PQexecParams(conn, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
+                        nullptr, nullptr, 0),
+           &PQclear);
+  auto status = PQresultStatus(r.get());
+  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    throw StorageError("PostgreSQL: " + std::string(PQerrorMessage(conn)));
+  }
+  return r;
+}
+
+void appendCopyField(std::string& out, std::string_view text) {
+  for (char c : text) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+}
+
+void copyIn(PGconn* conn, const char* sql, const std::string& data) {
+  Result start(PQexec(conn, sql), &PQclear);
+  if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
+    throw StorageError("PostgreSQL COPY: " + std::string(PQerrorMessage(conn)));
+  }
+  if (PQputCopyData(conn, data.data(), static_cast<int>(data.size())) != 1 ||
+      PQputCopyEnd(conn, nullptr) != 1) {
+    throw StorageError("PostgreSQL COPY: " + std::string(PQerrorMessage(conn)));
+  }
+  bool ok = true;
+  while (PGresult* r = PQgetResult(conn)) {
+    if (PQresultStatus(r) != PGRES_COMMAND_OK) ok = false;
+    PQclear(r);
+  }
+  if (!ok) throw StorageError("PostgreSQL COPY: " + std::string(PQerrorMessage(conn)));
+}
+
+User readUser(PGresult* r, int row) {
+  User u;
+  u.id = std::stoll(PQgetvalue(r, row, 0));
+  u.email = PQgetvalue(r, row, 1);
+  u.keyHash = PQgetvalue(r, row, 2);
+  u.keySalt = PQgetvalue(r, row, 3);
+  u.active = std::string_view(PQgetvalue(r, row, 4)) != "0";
+  u.compartilha = std::string_view(PQgetvalue(r, row, 5)) != "0";
+  u.createdOn = PQgetvalue(r, row, 6);
+  return u;
+}
+
+constexpr const char* kUserColumns =
+    "SELECT id, email, key_hash, key_salt, active, compartilha, created_on FROM users";
+
+std::string kindText(Kind kind) {
+  return std::to_string(static_cast<int>(kind));
+}
+
+}  // namespace
+
+class PgStorage::Lease {
+ public:
+  explicit Lease(PgStorage& owner) : owner_(owner), conn_(owner.acquire()) {}
+  ~Lease() { owner_.release(conn_); }
+  PGconn* get() const { return conn_; }
+
+ private:
+  PgStorage& owner_;
+  PGconn* conn_;
+};
+
+PgStorage::PgStorage(std::string url) : url_(std::move(url)) {
+  writer_ = connect();
+}
+
+PgStorage::~PgStorage() {
+  for (PGconn* c : idle_) PQfinish(c);
+  PQfinish(writer_);
+}
+
+PGconn* PgStorage::connect() {
+  PGconn* conn = PQconnectdb(url_.c_str());
+  if (PQstatus(conn) != CONNECTION_OK) {
+    std::string message = PQerrorMessage(conn);
+    PQfinish(conn);
+    throw StorageError("não foi possível conectar ao PostgreSQL: " + message);
+  }
+  Result r(PQexec(conn, "SET client_min_messages = warning"), &PQclear);
+  return conn;
+}
+
+PGconn* PgStorage::acquire() {
+  {
+    std::lock_guard lock(poolMutex_);
+    while (!idle_.empty()) {
+      PGconn* c = idle_.back();
+      idle_.pop_back();
+      if (PQstatus(c) == CONNECTION_OK) return c;
+      PQfinish(c);
+    }
+  }
+  return connect();
+}
+
+void PgStorage::release(PGconn* conn) {
+  if (PQstatus(conn) != CONNECTION_OK || PQtransactionStatus(conn) != PQTRANS_IDLE) {
+    PQfinish(conn);
+    return;
+  }
+  std::lock_guard lock(poolMutex_);
+  idle_.push_back(conn);
+}
+
+void PgStorage::prepare() {
+  std::lock_guard lock(writeMutex_);
+  run(writer_,
+      "CREATE TABLE IF NOT EXISTS users (id BIGSERIAL PRIMARY KEY, email TEXT NOT NULL UNIQUE, "
+      "key_hash TEXT NOT NULL, key_salt TEXT NOT NULL, active SMALLINT NOT NULL DEFAULT 1, "
+      "compartilha SMALLINT NOT NULL DEFAULT 0, created_on TEXT NOT NULL)");
+  run(writer_,
+      "CREATE TABLE IF NOT EXISTS shared_blocks (kind SMALLINT NOT NULL, first_seq BIGINT NOT "
+      "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT "
+      "NULL, PRIMARY KEY (kind, first_seq))");
+  run(writer_,
+      "CREATE TABLE IF NOT EXISTS sighting_blocks (id BIGSERIAL PRIMARY KEY, kind SMALLINT NOT "
+      "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL)");
+  // Blocks of names are written once and read whole: compressing them costs more CPU than the
+  // disk it saves.
+  run(writer_, "ALTER TABLE shared_blocks ALTER COLUMN payload SET STORAGE EXTERNAL");
+  run(writer_, "ALTER TABLE sighting_blocks ALTER COLUMN payload SET STORAGE EXTERNAL");
+}
+
+std::optional<User> PgStorage::findUser(std::string_view email) {
+  Lease lease(*this);
+  auto r = run(lease.get(), std::string(kUserColumns) + " WHERE email = $1", {std::string(email)});
+  if (PQntuples(r.get()) == 0) return std::nullopt;
+  return readUser(r.get(), 0);
+}
+
+bool PgStorage::addUser(const User& user) {
+  std::lock_guard lock(writeMutex_);
+  ensureWriter();
+  auto r = run(writer_,
+               "INSERT INTO users (email, key_hash, key_salt, active, compartilha, created_on) "
+               "VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT (email) DO NOTHING",
+               {user.email, user.keyHash, user.keySalt, user.active ? "1" : "0",
+                user.compartilha ? "1" : "0", user.createdOn});
+  return std::string_view(PQcmdTuples(r.get())) == "1";
+}
+
+bool PgStorage::setUserActive(std::string_view email, bool active) {
+  std::lock_guard lock(writeMutex_);
+  ensureWriter();
+  auto r = run(writer_, "UPDATE users SET active = $1 WHERE email = $2",
+               {active ? "1" : "0", std::string(email)});
+  return std::string_view(PQcmdTuples(r.get())) == "1";
+}
+
+bool PgStorage::setUserKey(std::string_view email, const std::string& hash,
+                           const std::string& salt) {
+  std::lock_guard lock(writeMutex_);
+  ensureWriter();
+  auto r = run(writer_, "UPDATE users SET key_hash = $1, key_salt = $2 WHERE email = $3",
+               {hash, salt, std::string(email)});
+  return std::string_view(PQcmdTuples(r.get())) == "1";
+}
+
+void PgStorage::setCompartilha(int64_t userId, bool on) {
+  Lease lease(*this);
+  run(lease.get(), "UPDATE users SET compartilha = $1 WHERE id = $2",
+      {on ? "1" : "0", std::to_string(userId)});
+}
+
+std::vector<User> PgStorage::listUsers() {
+  Lease lease(*this);
+  auto r = run(lease.get(), std::string(kUserColumns) + " ORDER BY email");
+  std::vector<User> users;
+  for (int i = 0; i < PQntuples(r.get()); ++i) users.push_back(readUser(r.get(), i));
+  return users;
+}
+
+void PgStorage::scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) {
+  Lease lease(*this);
+  auto r = run(lease.get(),
+               "SELECT first_seq, row_count, day, payload FROM shared_blocks WHERE kind = $1 "
+               "ORDER BY first_seq",
+               {kindText(kind)});
+  RowBlock b;
+  for (int i = 0; i < PQntuples(r.get()); ++i) {
+    b.firstSeq = std::stoll(PQgetvalue(r.get(), i, 0));
+    b.count = std::stoll(PQgetvalue(r.get(), i, 1));
+    b.day = PQgetvalue(r.get(), i, 2);
+    b.payload.assign(PQgetvalue(r.get(), i, 3), static_cast<size_t>(PQgetlength(r.get(), i, 3)));
+    block(b);
+  }
+}
+
+void PgStorage::scanSightings(Kind kind, const std::function<void(const SightingBlock&)>& block) {
+  Lease lease(*this);
+  auto r = run(lease.get(),
+               "SELECT user_id, day, payload FROM sighting_blocks WHERE kind = $1 ORDER BY id",
+               {kindText(kind)});
+  SightingBlock b;
+  for (int i = 0; i < PQntuples(r.get()); ++i) {
+    b.user = std::stoll(PQgetvalue(r.get(), i, 0));
+    b.day = PQgetvalue(r.get(), i, 1);
+    b.payload.assign(PQgetvalue(r.get(), i, 2), static_cast<size_t>(PQgetlength(r.get(), i, 2)));
+    block(b);
+  }
+}
+
+void PgStorage::ensureWriter() {
+  if (PQstatus(writer_) == CONNECTION_OK) return;
+  PQreset(writer_);
+  if (PQstatus(writer_) != CONNECTION_OK) {
+    throw StorageError("PostgreSQL indisponível: " + std::string(PQerrorMessage(writer_)));
+  }
+  if (serverLock_) {
+    auto r = run(writer_, "SELECT pg_try_advisory_lock(" + std::to_string(kServerLockKey) + ")");
+    if (std::string_view(PQgetvalue(r.get(), 0, 0)) != "t") {
+      throw StorageError("outro servidor passou a usar este banco de dados");
+    }
+  }
+}
+
+void PgStorage::commit(const Changes& changes) {
+  std::lock_guard lock(writeMutex_);
+  ensureWriter();
+  std::string rows, sightings;
+  for (Kind kind : kAllKinds) {
+    std::string k = kindText(kind);
+    for (const SightingBlock& b : changes.sightings[kindIndex(kind)]) {
+      sightings += k + '\t' + std::to_string(b.user) + '\t' + b.day + '\t';
+      appendCopyField(sightings, b.payload);
+      sightings += '\n';
+    }
+    for (const RowBlock& b : changes.rows[kindIndex(kind)]) {
+      rows += k + '\t' + std::to_string(b.firstSeq) + '\t' + std::to_string(b.count) + '\t' +
+              b.day + '\t';
+      appendCopyField(rows, b.payload);
+      rows += '\n';
+    }
+  }
+  run(writer_, "BEGIN");
+  try {
+    if (!sightings.empty()) {
+      copyIn(writer_, "COPY sighting_blocks (kind, user_id, day, payload) FROM STDIN", sightings);
+    }
+    if (!rows.empty()) {
+      copyIn(writer_, "COPY shared_blocks (kind, first_seq, row_count, day, payload) FROM STDIN",
+             rows);
+    }
+    run(writer_, "COMMIT");
+  } catch (...) {
+    Result r(PQexec(writer_, "ROLLBACK"), &PQclear);
+    throw;
+  }
+}
+
+void PgStorage::readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string& out) {
+  Lease lease(*this);
+  auto r = run(lease.get(),
+               "SELECT first_seq, row_count, payload FROM shared_blocks WHERE kind = $1 AND "
+               "first_seq >= (SELECT coalesce(max(first_seq), 1) FROM shared_blocks WHERE "
+               "kind = $1 AND first_seq <= $2) AND first_seq < $3 ORDER BY first_seq",
+               {kindText(kind), std::to_string(fromSeq), std::to_string(toSeq)});
+  RowBlock b;
+  for (int i = 0; i < PQntuples(r.get()); ++i) {
+    b.firstSeq = std::stoll(PQgetvalue(r.get(), i, 0));
+    b.count = std::stoll(PQgetvalue(r.get(), i, 1));
+    b.payload.assign(PQgetvalue(r.get(), i, 2), static_cast<size_t>(PQgetlength(r.get(), i, 2)));
+    sliceBlock(b, fromSeq, toSeq, out);
+  }
+}
+
+bool PgStorage::lockForServer() {
+  std::lock_guard lock(writeMutex_);
+  auto r = run(writer_, "SELECT pg_try_advisory_lock(" + std::to_string(kServerLockKey) + ")");
+  serverLock_ = std::string_view(PQgetvalue(r.get(), 0, 0)) == "t";
+  return serverLock_;
+}
+
+}  // namespace quorvel::service

@@ -1,0 +1,305 @@
+#include "sqlite_storage.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace quorvel::service {
+namespace {
+
+[[noreturn]] void fail(sqlite3* db, const std::string& what) {
+  throw StorageError(what + ": " + (db ? sqlite3_errmsg(db) : "sem conexão"));
+}
+
+void exec(sqlite3* db, const char* sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+    std::string text = message ? message : "erro";
+    sqlite3_free(message);
+    throw StorageError(std::string("SQLite: ") + text + " (" + sql + ")");
+  }
+}
+
+// A prepared statement freed with its scope.
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) : db_(db) {
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) fail(db, "SQLite prepare");
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& bind(int i, std::string_view text) {
+    sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Statement& bind(int i, int64_t n) {
+    sqlite3_bind_int64(stmt_, i, n);
+    return *this;
+  }
+  // True while a row is there.
+  bool step() {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    fail(db_, "SQLite step");
+  }
+  void run() {
+    step();
+    sqlite3_reset(stmt_);
+  }
+  void reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+  int64_t integer(int col) { return sqlite3_column_int64(stmt_, col); }
+  std::string_view text(int col) {
+    auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col)))
+             : std::string_view();
+  }
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+sqlite3* openConnection(const std::string& path) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(
+      path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = db ? sqlite3_errmsg(db) : "sem memória";
+    sqlite3_close(db);
+    throw StorageError("não foi possível abrir " + path + ": " + message);
+  }
+  sqlite3_busy_timeout(db, 10000);
+  try {
+    exec(db, "PRAGMA journal_mode=WAL");
+    // A commit is on disk before the client hears "inseriu".
+    exec(db, "PRAGMA synchronous=FULL");
+    exec(db, "PRAGMA cache_size=-32768");
+  } catch (...) {
+    sqlite3_close(db);
+    throw;
+  }
+  return db;
+}
+
+User readUser(Statement& s) {
+  User u;
+  u.id = s.integer(0);
+  u.email = std::string(s.text(1));
+  u.keyHash = std::string(s.text(2));
+  u.keySalt = std::string(s.text(3));
+  u.active = s.integer(4) != 0;
+  u.compartilha = s.integer(5) != 0;
+  u.createdOn = std::string(s.text(6));
+  return u;
+}
+
+constexpr const char* kUserColumns =
+    "SELECT id, email, key_hash, key_salt, active, compartilha, created_on FROM users";
+
+}  // namespace
+
+class SqliteStorage::Lease {
+ public:
+  explicit Lease(SqliteStorage& owner) : owner_(owner), db_(owner.acquire()) {}
+  ~Lease() { owner_.release(db_); }
+  sqlite3* get() const { return db_; }
+
+ private:
+  SqliteStorage& owner_;
+  sqlite3* db_;
+};
+
+SqliteStorage::SqliteStorage(std::string path) : path_(std::move(path)) {
+  writer_ = openConnection(path_);
+}
+
+SqliteStorage::~SqliteStorage() {
+  for (sqlite3* db : idle_) sqlite3_close(db);
+  sqlite3_close(writer_);
+  if (lockFd_ >= 0) close(lockFd_);
+}
+
+sqlite3* SqliteStorage::acquire() {
+  {
+    std::lock_guard lock(poolMutex_);
+    if (!idle_.empty()) {
+      sqlite3* db = idle_.back();
+      idle_.pop_back();
+      return db;
+    }
+  }
+  return openConnection(path_);
+}
+
+void SqliteStorage::release(sqlite3* db) {
+  std::lock_guard lock(poolMutex_);
+  idle_.push_back(db);
+}
+
+void SqliteStorage::prepare() {
+  std::lock_guard lock(writeMutex_);
+  exec(writer_,
+       "CREATE TABLE IF NOT EXISTS users (id INTEGER PRIMARY KEY, email TEXT NOT NULL UNIQUE, "
+       "key_hash TEXT NOT NULL, key_salt TEXT NOT NULL, active SMALLINT NOT NULL DEFAULT 1, "
+       "compartilha SMALLINT NOT NULL DEFAULT 0, created_on TEXT NOT NULL);"
+       "CREATE TABLE IF NOT EXISTS shared_blocks (kind SMALLINT NOT NULL, first_seq BIGINT NOT "
+       "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL, "
+       "PRIMARY KEY (kind, first_seq));"
+       "CREATE TABLE IF NOT EXISTS sighting_blocks (id INTEGER PRIMARY KEY, kind SMALLINT NOT "
+       "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL);");
+}
+
+std::optional<User> SqliteStorage::findUser(std::string_view email) {
+  Lease lease(*this);
+  Statement s(lease.get(), (std::string(kUserColumns) + " WHERE email = ?").c_str());
+  s.bind(1, email);
+  if (!s.step()) return std::nullopt;
+  return readUser(s);
+}
+
+bool SqliteStorage::addUser(const User& user) {
+  std::lock_guard lock(writeMutex_);
+  Statement s(writer_,
+              "INSERT OR IGNORE INTO users (email, key_hash, key_salt, active, compartilha, "
+              "created_on) VALUES (?, ?, ?, ?, ?, ?)");
+  s.bind(1, user.email).bind(2, user.keyHash).bind(3, user.keySalt);
+  s.bind(4, int64_t{user.active}).bind(5, int64_t{user.compartilha}).bind(6, user.createdOn);
+  s.run();
+  return sqlite3_changes(writer_) == 1;
+}
+
+bool SqliteStorage::setUserActive(std::string_view email, bool active) {
+  std::lock_guard lock(writeMutex_);
+  Statement s(writer_, "UPDATE users SET active = ? WHERE email = ?");
+  s.bind(1, int64_t{active}).bind(2, email);
+  s.run();
+  return sqlite3_changes(writer_) == 1;
+}
+
+bool SqliteStorage::setUserKey(std::string_view email, const std::string& hash,
+                               const std::string& salt) {
+  std::lock_guard lock(writeMutex_);
+  Statement s(writer_, "UPDATE users SET key_hash = ?, key_salt = ? WHERE email = ?");
+  s.bind(1, hash).bind(2, salt).bind(3, email);
+  s.run();
+  return sqlite3_changes(writer_) == 1;
+}
+
+void SqliteStorage::setCompartilha(int64_t userId, bool on) {
+  std::lock_guard lock(writeMutex_);
+  Statement s(writer_, "UPDATE users SET compartilha = ? WHERE id = ?");
+  s.bind(1, int64_t{on}).bind(2, userId);
+  s.run();
+}
+
+std::vector<User> SqliteStorage::listUsers() {
+  Lease lease(*this);
+  Statement s(lease.get(), (std::string(kUserColumns) + " ORDER BY email").c_str());
+  std::vector<User> users;
+  while (s.step()) users.push_back(readUser(s));
+  return users;
+}
+
+void SqliteStorage::scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) {
+  Lease lease(*this);
+  Statement s(lease.get(),
+              "SELECT first_seq, row_count, day, payload FROM shared_blocks WHERE kind = ? "
+              "ORDER BY first_seq");
+  s.bind(1, int64_t{static_cast<int>(kind)});
+  RowBlock b;
+  while (s.step()) {
+    b.firstSeq = s.integer(0);
+    b.count = s.integer(1);
+    b.day = s.text(2);
+    b.payload = s.text(3);
+    block(b);
+  }
+}
+
+void SqliteStorage::scanSightings(Kind kind,
+                                  const std::function<void(const SightingBlock&)>& block) {
+  Lease lease(*this);
+  Statement s(lease.get(),
+              "SELECT user_id, day, payload FROM sighting_blocks WHERE kind = ? ORDER BY id");
+  s.bind(1, int64_t{static_cast<int>(kind)});
+  SightingBlock b;
+  while (s.step()) {
+    b.user = s.integer(0);
+    b.day = s.text(1);
+    b.payload = s.text(2);
+    block(b);
+  }
+}
+
+void SqliteStorage::commit(const Changes& changes) {
+  std::lock_guard lock(writeMutex_);
+  exec(writer_, "BEGIN IMMEDIATE");
+  try {
+    Statement row(writer_,
+                  "INSERT INTO shared_blocks (kind, first_seq, row_count, day, payload) "
+                  "VALUES (?, ?, ?, ?, ?)");
+    Statement sighting(writer_,
+                       "INSERT INTO sighting_blocks (kind, user_id, day, payload) "
+                       "VALUES (?, ?, ?, ?)");
+    for (Kind kind : kAllKinds) {
+      auto k = int64_t{static_cast<int>(kind)};
+      for (const SightingBlock& b : changes.sightings[kindIndex(kind)]) {
+        sighting.bind(1, k).bind(2, b.user).bind(3, b.day).bind(4, b.payload);
+        sighting.run();
+      }
+      for (const RowBlock& b : changes.rows[kindIndex(kind)]) {
+        row.bind(1, k).bind(2, b.firstSeq).bind(3, b.count).bind(4, b.day).bind(5, b.payload);
+        row.run();
+      }
+    }
+    exec(writer_, "COMMIT");
+  } catch (...) {
+    sqlite3_exec(writer_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+void SqliteStorage::readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string& out) {
+  Lease lease(*this);
+  auto k = int64_t{static_cast<int>(kind)};
+  // One snapshot for both statements.
+  exec(lease.get(), "BEGIN");
+  try {
+    Statement first(lease.get(),
+                    "SELECT coalesce(max(first_seq), 1) FROM shared_blocks WHERE kind = ? AND "
+                    "first_seq <= ?");
+    first.bind(1, k).bind(2, fromSeq);
+    first.step();
+    int64_t start = first.integer(0);
+    Statement s(lease.get(),
+                "SELECT first_seq, row_count, day, payload FROM shared_blocks WHERE kind = ? AND "
+                "first_seq >= ? AND first_seq < ? ORDER BY first_seq");
+    s.bind(1, k).bind(2, start).bind(3, toSeq);
+    RowBlock b;
+    while (s.step()) {
+      b.firstSeq = s.integer(0);
+      b.count = s.integer(1);
+      b.payload = s.text(3);
+      sliceBlock(b, fromSeq, toSeq, out);
+    }
+  } catch (...) {
+    sqlite3_exec(lease.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  exec(lease.get(), "COMMIT");
+}
+
+bool SqliteStorage::lockForServer() {
+  lockFd_ = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lockFd_ < 0) throw StorageError("não foi possível criar " + path_ + ".lock");
+  return flock(lockFd_, LOCK_EX | LOCK_NB) == 0;
+}
+
+}  // namespace quorvel::service

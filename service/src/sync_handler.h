@@ -1,0 +1,26 @@
+#pragma once
+
+#include <httplib.h>
+
+#include "shared_base.h"
+#include "users.h"
+
+namespace quorvel::service {
+
+// POST /quorvel/bin/sync.php: the ten actions of the sharing exchange, multipart/form-data
+// fields in, plain text out.
+class SyncHandler {
+ public:
+  SyncHandler(SharedBase& base, Authenticator& auth, Storage& storage);
+  void handle(const httplib::Request& req, httplib::Response& res);
+
+ private:
+  SharedBase& base_;
+  Authenticator& auth_;
+  Storage& storage_;
+};
+
+// Sets a short Portuguese plain-text answer.
+void answerText(httplib::Response& res, int status, const std::string& text);
+
+}  // namespace quorvel::service

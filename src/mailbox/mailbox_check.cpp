@@ -1,0 +1,342 @@
+#include "mailbox/mailbox_check.h"
+
+#include <charconv>
+#include <ctime>
+
+#include "common/format.h"
+#include "common/text.h"
+#include "store/database.h"
+#include "store/settings.h"
+
+namespace quorvel {
+namespace {
+
+// The whole text as a number; none otherwise.
+std::optional<int64_t> numero(std::string_view s) {
+  int64_t v = 0;
+  auto [fim, erro] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (erro != std::errc() || fim != s.data() + s.size() || s.empty()) return std::nullopt;
+  return v;
+}
+
+// The entry's text without its unit ("10 minutos" → 10, "1 dia" → 1); none for other texts.
+template <size_t N>
+std::optional<int64_t> numeroDaEntrada(const std::array<const char*, N>& entradas, int indice,
+                                       std::initializer_list<const char*> unidades) {
+  if (indice < 0 || indice >= (int)N) return std::nullopt;
+  std::string t = entradas[indice];
+  for (const char* u : unidades)
+    if (size_t p = t.find(u); p != std::string::npos) t.erase(p, std::char_traits<char>::length(u));
+  return numero(t);
+}
+
+}  // namespace
+
+std::string snippetOpcao1(const std::string& endereco) {
+  return "Para se descadastrar de nossa lista, <a href=\"mailto:" + endereco +
+         "?subject=remover\">clique aqui</a>";
+}
+
+std::string snippetOpcao2(const std::string& endereco) {
+  return "mailto:" + endereco + "?subject=remover";
+}
+
+MailboxCheck::MailboxCheck(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
+                           Platform& platform)
+    : grid(banco),
+      banco_(banco),
+      config_(config),
+      dialogs_(dialogs),
+      pump_(pump),
+      platform_(platform) {
+  gLastCheck = platform_.now();
+  gNegConta = std::make_unique<NegConta>(banco_, config_, platform_, dialogs_, pump_);
+  edtOpcao1 = edtOpcao2 =
+      "Para se descadastrar de nossa lista, <a href=\"mailto:#email\">clique aqui</a>";
+}
+
+MailboxCheck::~MailboxCheck() = default;
+
+void MailboxCheck::mostrar() {
+  [&] {
+    auto minutos = numero(config_.valor(kCheckMinutes));
+    if (!minutos) return;  // an unreadable setting stops the loading here
+    cmbCheckMinutes = static_cast<int>(*minutos);
+    ckbApagar = config_.valor(kCheckDelete) == "-1";
+    edtMax = config_.valor(kCheckMax);
+    auto dias = numero(config_.valor(kCheckDays));
+    if (!dias) return;
+    cmbCheckDays = static_cast<int>(*dias);
+    setUnsubscribeAddress(config_.valor(kCheckUnsubscribe));
+    mmoAssunto.clear();
+    for (const auto& r : config_.gConfigSubject) mmoAssunto.push_back(trim(r));
+    mmoCorpo.clear();
+    for (const auto& r : config_.gConfigBody) mmoCorpo.push_back(trim(r));
+  }();
+  atualizarDadosEmails();
+  exibirEmails();
+  dialogs_.msgDica(kIdDicaChecagem, kDicaChecagem, 450);
+  pagina = PaginaMensagens::baseNegativa;
+  avisar();
+}
+
+void MailboxCheck::salvarConfigs(bool silent) {
+  try {
+    NameValueList& c = config_.gConfig;
+    c.setValue(kCheckMinutes, std::to_string(cmbCheckMinutes));
+    c.setValue(kCheckDelete, ckbApagar ? "-1" : "0");
+    c.setValue(kCheckMax, edtMax);
+    c.setValue(kCheckDays, std::to_string(cmbCheckDays));
+    c.setValue(kCheckUnsubscribe, edtUnsubscribe);
+    config_.gConfigSubject.clear();
+    config_.gConfigSubject.addAll(mmoAssunto);
+    config_.gConfigBody.clear();
+    config_.gConfigBody.addAll(mmoCorpo);
+    config_.saveConfig();
+  } catch (const std::exception&) {
+  }
+  if (!silent) dialogs_.msgInformacao(kMsgConfigsAtualizadas);
+}
+
+void MailboxCheck::fecharClick() {
+  salvarConfigs(true);
+}
+
+void MailboxCheck::btnChecarClick() {
+  pagina = PaginaMensagens::baseNegativa;
+  salvarConfigs(true);
+  executarValidacao();
+}
+
+void MailboxCheck::btnCancelarClick() {
+  if (gNegConta) gNegConta->gCancelou = true;
+  btnCancelarVisivel = false;
+  avisar();
+}
+
+std::optional<int64_t> MailboxCheck::intervaloSegundos() const {
+  auto m = numeroDaEntrada(kIntervalos, cmbCheckMinutes, {" minutos", " minuto"});
+  if (!m) return std::nullopt;
+  return *m * 60;
+}
+
+OpcoesChecagem MailboxCheck::opcoesChecagem() const {
+  OpcoesChecagem o;
+  o.forcado = ckbForcar;
+  o.limiteDias =
+      static_cast<int>(numeroDaEntrada(kLimitesDias, cmbCheckDays, {" dias", " dia"}).value_or(0));
+  o.maximo = static_cast<int>(std::max<int64_t>(numero(trim(edtMax)).value_or(0), 0));
+  return o;
+}
+
+void MailboxCheck::tmAutoCheckTimer() {
+  if (!tmAutoCheckAtivo || !btnChecarHabilitado) return;
+  auto intervalo = intervaloSegundos();
+  if (!intervalo) return;
+  if (platform_.now() - gLastCheck > std::chrono::seconds(*intervalo)) btnChecarClick();
+}
+
+void MailboxCheck::executarValidacao() {
+  std::vector<AccountRow> contas = gNegConta->accounts();
+  if (contas.empty()) {
+    if (dialogs_.msgPergunta(kMsgSemContaChecar) == kSim && abrirContas) abrirContas();
+    return;
+  }
+  log.clear();
+  avisar(MailboxNotice::Kind::log);
+  tmAutoCheckAtivo = false;
+  pnTrabalhandoVisivel = true;
+  avisar();
+  pump_.processEvents();
+  btnChecarHabilitado = false;
+  try {
+    for (const auto& c : contas) {
+      if (!c.ativa) continue;
+      gEmailConta = c.email;
+      gFolder = "INBOX";
+      checkMessages();
+    }
+  } catch (const std::exception&) {
+  }
+  ckbForcar = false;
+  btnChecarHabilitado = true;
+  pnTrabalhandoVisivel = false;
+  atualizarDadosEmails();
+  gLastCheck = platform_.now();
+  tmAutoCheckAtivo = true;
+  avisar();
+}
+
+void MailboxCheck::checkMessages() {
+  const std::string email = gEmailConta;
+  try {
+    setLogGeral("Iniciando conta " + email + "...", kPreto);
+    if (!configPegarTodos(email, "INBOX")) {
+      setLogGeral(email + ": CHECAGEM - Falha ao conectar. Verifique as configurações da conta",
+                  kPreto);
+    } else {
+      setLogGeral("Conta " + email + " conectada com sucesso!", kPreto);
+      setLogGeral("Iniciando checagem de retornos...", kPreto);
+      try {
+        gLista = gNegConta->getMessages(*gImap, *gConta, "INBOX", 1, gQtdMsg);
+        setLogGeral(email + " CHECAGEM - Checagem concluída!", kPreto);
+      } catch (const std::exception& e) {
+        setLogGeral(email + "CHECAGEM - Erro ao pegar mensagens: " + e.what(), kPreto);
+      }
+    }
+  } catch (const std::exception&) {
+  }
+  if (gImap) gImap->disconnect();
+}
+
+void MailboxCheck::liberarConexao() {
+  gConta.reset();
+  gImap.reset();
+  gNegConta.reset();
+  gOpenSSLHandler.reset();
+}
+
+bool MailboxCheck::configPegarTodos(const std::string& email, const std::string& pasta) {
+  liberarConexao();
+  gImap = std::make_unique<ImapClient>();
+  gNegConta = std::make_unique<NegConta>(banco_, config_, platform_, dialogs_, pump_);
+  gOpenSSLHandler = std::make_unique<TlsHandler>();
+  gImap->ioHandler = gOpenSSLHandler.get();
+  gImap->connectTimeoutS = timeoutConexaoS;
+  gImap->readTimeoutS = timeoutLeituraS;
+  NegConta& n = *gNegConta;
+  n.opcoes = opcoesChecagem();
+  n.observador = this;
+  n.sincronizacao = sincronizacao;
+  n.compartilhamento = compartilhamento;
+  n.gEmailsInvalidos = &gEmailsInvalidos;
+  n.gPularConta = &gPularConta;
+  n.origem = origem;
+  bool conectado = false;
+  try {
+    gConta = n.getConta(email);
+    if (!gConta) return false;
+    gFolder = pasta;
+    NegConta::configMailComponents2(*gImap, *gOpenSSLHandler, *gConta);
+    if (!gImap->connected()) conectado = n.ImapConnect(*gImap, *gConta, true).empty();
+    gQtdMsg = n.getFolderQtd(*gImap, pasta);
+  } catch (const std::exception&) {
+  }
+  return conectado;
+}
+
+void MailboxCheck::setLogGeral(const std::string& mensagem, Cor cor) {
+  if (!ckbRolar) return;
+  log.push_back({dataHoraTexto(platform_.now()), mensagem, cor});
+  avisar(MailboxNotice::Kind::log);
+}
+
+void MailboxCheck::mostrarProgresso(int64_t maximo) {
+  progressoVisivel = btnCancelarVisivel = true;
+  progressoMax = maximo;
+  progressoPos = 0;
+  avisar();
+}
+
+void MailboxCheck::avancarProgresso() {
+  ++progressoPos;
+  avisar();
+}
+
+void MailboxCheck::esconderProgresso() {
+  progressoVisivel = btnCancelarVisivel = false;
+  avisar();
+}
+
+void MailboxCheck::mostrarSincronizando(bool visivel) {
+  lbSincronizandoVisivel = visivel;
+  avisar();
+}
+
+void MailboxCheck::baseNegativaMudou() {
+  // Only a window reads the grid; a batch run does not pay for refreshing it.
+  if (!notices.hasListeners()) return;
+  grid.abrir();
+  if (ckbRolar) grid.irParaUltima();
+  avisar(MailboxNotice::Kind::grid);
+}
+
+void MailboxCheck::exibirEmails() {
+  grid.abrir();
+  avisar(MailboxNotice::Kind::grid);
+}
+
+void MailboxCheck::atualizarDadosEmails() {
+  NameValueList q(splitLines(banco_.qtdEmailsOnline()));
+  lbDeSuasContas = formatNumber(numero(q.value("seu")).value_or(0));
+  lbOnline = formatNumber(numero(q.value("online")).value_or(0));
+  lbContasConfiguradas =
+      formatNumber(static_cast<int64_t>(gNegConta ? gNegConta->accounts().size() : 0));
+  avisar();
+}
+
+void MailboxCheck::setUnsubscribeAddress(const std::string& endereco) {
+  edtUnsubscribe = endereco;
+  edtOpcao1 = snippetOpcao1(endereco);
+  edtOpcao2 = snippetOpcao2(endereco);
+  avisar();
+}
+
+void MailboxCheck::btnConfigurarContasClick() {
+  if (abrirContas) abrirContas();
+}
+
+void MailboxCheck::ajudaBaseNegativa() {
+  dialogs_.msgAjuda(kAjudaBaseNegativa, 0, 450);
+}
+
+void MailboxCheck::ajudaFiltros() {
+  dialogs_.msgAjuda(kAjudaFiltros, 0, 450);
+}
+
+void MailboxCheck::ajudaForcar() {
+  dialogs_.msgAjuda(kAjudaForcar, 0, 350);
+}
+
+void MailboxCheck::btnExcluirClick() {
+  if (dialogs_.msgPergunta(kMsgApagarRegistro) != kSim) return;
+  grid.excluirAtual();
+  atualizarDadosEmails();
+  avisar(MailboxNotice::Kind::grid);
+}
+
+void MailboxCheck::btnApagarTudoClick() {
+  if (dialogs_.msgPergunta(kMsgApagarTudo) != kSim) return;
+  banco_.apagarTabela(kTbEmailsInvalidos);
+  exibirEmails();
+  atualizarDadosEmails();
+}
+
+void MailboxCheck::btnNovoDescadastramentoClick() {
+  std::string v = dialogs_.pedirValor(kMsgNovoDescadastramento, "");
+  if (utf16Length(v) <= 7) return;
+  try {
+    grid.inserirDescadastro(trim(v), diaLocal(platform_.now()));
+  } catch (const std::exception& e) {
+    dialogs_.msgInformacao(e.what());
+    return;
+  }
+  exibirEmails();
+  atualizarDadosEmails();
+}
+
+void MailboxCheck::localizar(const std::string& inicio) {
+  grid.localizar(inicio);
+  avisar(MailboxNotice::Kind::grid);
+}
+
+void MailboxCheck::clicarTitulo(int coluna) {
+  grid.clicarTitulo(coluna);
+  avisar(MailboxNotice::Kind::grid);
+}
+
+void MailboxCheck::btnSalvarGridClick() {
+  if (exportarGrid) exportarGrid(grid);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,156 @@
+#include "online/definitions_check.h"
+
+#include <cstdio>
+
+#include "common/format.h"
+#include "common/paths.h"
+#include "store/store_failure.h"
+
+namespace quorvel {
+namespace {
+
+LinhaDefinicao linhaDe(const char* rotulo, bool visivel = true) {
+  LinhaDefinicao l;
+  l.rotulo = rotulo;
+  l.visivel = visivel;
+  return l;
+}
+
+}  // namespace
+
+DefinitionsCheck::DefinitionsCheck(ValidationChain& chain, std::string programFolder,
+                                   EventPump& pump)
+    : linhas{{linhaDe("Regras personalizadas...", false), linhaDe("Armadilhas..."),
+              linhaDe("Extensões de outros países..."), linhaDe("Nomes raros..."),
+              linhaDe("Domínios ignorados"), linhaDe("Base de testes MX válidos"),
+              linhaDe("Base de testes MX inválidos"), linhaDe("Base negativa de E-mails")}},
+      chain_(chain),
+      home_(std::move(programFolder)),
+      pump_(pump) {}
+
+std::string DefinitionsCheck::arquivoDatas() const {
+  return paths::join(home_, "definitions.txt");
+}
+
+void DefinitionsCheck::mostrar() {
+  visivel = true;
+  linksSemColaboracaoVisiveis = !(colaboracao_ && colaboracao_->gCompartilha);
+  iniciar();
+}
+
+void DefinitionsCheck::iniciar() {
+  gEtapa = 0;
+  for (auto& l : linhas) {
+    l.icone = IconeDefinicao::nenhum;
+    l.itens.clear();
+  }
+  timerAtivo = true;
+  avisar();
+}
+
+void DefinitionsCheck::fechar() {
+  visivel = false;
+  timerAtivo = false;
+  gEtapa = 0;
+  avisar();
+}
+
+void DefinitionsCheck::forcarAtualizacao() {
+  btnForcarHabilitado = false;
+  std::remove(arquivoDatas().c_str());
+  gForcarAtualizacoes = true;
+  iniciar();
+}
+
+void DefinitionsCheck::carregar(Definicao d, FilterListPtr& destino, const char* arquivo) {
+  destino = loadFilterList(paths::join(paths::dadosConfig(home_), arquivo));
+  LinhaDefinicao& l = linha(d);
+  l.icone = IconeDefinicao::pronto;
+  l.itens = "itens: " + formatNumber(static_cast<int64_t>(destino->linhas().size()));
+}
+
+void DefinitionsCheck::contar(Definicao d, const char* tabela) {
+  LinhaDefinicao& l = linha(d);
+  if (!banco_ || !banco_->aberto()) return;  // a failing step is skipped
+  try {
+    l.itens = "itens: " + formatNumber(banco_->qtdTabela(tabela));
+    l.icone = IconeDefinicao::pronto;
+  } catch (const StoreFailure&) {
+  }
+  pump_.processEvents();
+}
+
+void DefinitionsCheck::tmCheckTimer() {
+  if (!timerAtivo) return;
+  ++gEtapa;
+  switch (gEtapa) {
+    case 1:
+    case 2:
+    case 3:
+      titulo = "Carregando as definições atuais. Aguarde...";
+      break;
+    case 4:
+      linha(Definicao::regras).icone = IconeDefinicao::carregando;
+      break;
+    case 5:
+      carregar(Definicao::regras, chain_.gRegras, kRulesFile);
+      break;
+    case 6:
+      linha(Definicao::armadilhas).icone = IconeDefinicao::carregando;
+      break;
+    case 7:
+      carregar(Definicao::armadilhas, chain_.gTraps, kTrapsFile);
+      break;
+    case 8:
+      linha(Definicao::paises).icone = IconeDefinicao::carregando;
+      break;
+    case 9:
+      carregar(Definicao::paises, chain_.gFiltroPaises, kCountriesFile);
+      break;
+    case 10:
+      linha(Definicao::nomesRaros).icone = IconeDefinicao::carregando;
+      break;
+    case 11:
+      carregar(Definicao::nomesRaros, chain_.gNomesRaros, kRareNamesFile);
+      break;
+    case 12:
+      linha(Definicao::sitesIgnorados).icone = IconeDefinicao::carregando;
+      break;
+    case 13:
+      carregar(Definicao::sitesIgnorados, chain_.gSitesIgnorados, kIgnoredSitesFile);
+      break;
+    case 14:
+    case 16:
+    case 18:
+      linha(gEtapa == 14   ? Definicao::mxValidos
+            : gEtapa == 16 ? Definicao::mxInvalidos
+                           : Definicao::emailsInvalidos)
+          .icone = IconeDefinicao::carregando;
+      break;
+    case 15:
+      contar(Definicao::mxValidos, kTbMxValidos);
+      break;
+    case 17:
+      contar(Definicao::mxInvalidos, kTbMxInvalidos);
+      break;
+    case 19:
+      contar(Definicao::emailsInvalidos, kTbEmailsInvalidos);
+      break;
+    case 20:
+      titulo = "Definições carregadas!";
+      // Until the service's definitions are checked, the sequence ends with the lists loaded.
+      timerAtivo = false;
+      gEtapa = 0;
+      btnForcarHabilitado = true;
+      avisar();
+      if (onCarregadas) onCarregadas();
+      return;
+    default:
+      gEtapa = 0;
+      timerAtivo = false;
+      break;
+  }
+  avisar();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,95 @@
+// The definitions window's loading sequence: the five lists into the chain, the three tables
+// counted, one small step per tick.
+#include "online/definitions_check.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "support/scripted_ports.h"
+#include "support/temp_folder.h"
+
+namespace quorvel {
+namespace {
+
+struct Janela {
+  testing::TempFolder pasta;
+  ScriptedDialogs dialogs;
+  NoEventPump pump;
+  ValidationChain chain{dialogs};
+  SharingFlags flags;
+  std::unique_ptr<Database> banco;
+  DefinitionsCheck d{chain, pasta.str(), pump};
+
+  Janela() {
+    std::filesystem::create_directories(pasta / "dados" / "config");
+    pasta.write("dados/config/sys_armadilhas.filter", "spamtrap\r\n*@lixo.com\r\n");
+    pasta.write("dados/config/sys_paises.filter", ".fr\r\n.jp\r\n.de\r\n");
+    banco = std::make_unique<Database>(pasta.str(), flags);
+    banco->esperaAberturaMs = 0;
+    banco->abrirBD();
+    banco->inserirMX(kTbMxValidos, "a.com", "2026-01-01", true);
+    d.setBanco(banco.get());
+    d.setColaboracao(&flags);
+  }
+  // Ticks until the timer stops; the ticks it took.
+  int rodar() {
+    int n = 0;
+    while (d.timerAtivo && n < 100) {
+      d.tmCheckTimer();
+      ++n;
+    }
+    return n;
+  }
+};
+
+TEST(DefinitionsCheck, LoadsTheListsAndCountsTheTablesInTwentySteps) {
+  Janela j;
+  int carregadas = 0;
+  j.d.onCarregadas = [&] { ++carregadas; };
+  j.d.mostrar();
+  EXPECT_TRUE(j.d.linksSemColaboracaoVisiveis);
+  j.d.tmCheckTimer();
+  EXPECT_EQ(j.d.titulo, "Carregando as definições atuais. Aguarde...");
+  for (int i = 0; i < 5; ++i) j.d.tmCheckTimer();  // through step 6
+  EXPECT_EQ(j.d.linha(Definicao::armadilhas).icone, IconeDefinicao::carregando);
+  EXPECT_EQ(j.rodar(), 14);
+  EXPECT_EQ(j.d.titulo, "Definições carregadas!");
+  EXPECT_EQ(carregadas, 1);
+  EXPECT_EQ(j.d.gEtapa, 0);
+  EXPECT_EQ(j.d.linha(Definicao::armadilhas).itens, "itens: 2");
+  EXPECT_EQ(j.d.linha(Definicao::paises).itens, "itens: 3");
+  EXPECT_EQ(j.d.linha(Definicao::nomesRaros).itens, "itens: 0");  // a missing file: empty
+  EXPECT_EQ(j.d.linha(Definicao::mxValidos).itens, "itens: 1");
+  EXPECT_EQ(j.d.linha(Definicao::emailsInvalidos).itens, "itens: 0");
+  EXPECT_FALSE(j.d.linha(Definicao::regras).visivel);
+  ASSERT_TRUE(j.chain.gRegras);  // the chain can validate now
+  EXPECT_TRUE(j.chain.gFiltroPaises->contem(".jp"));
+  std::string erro;
+  EXPECT_EQ(j.chain.validarEmail("spamtrap9@x.com.br", erro), "");
+  EXPECT_EQ(erro, "Armadilha");
+}
+
+TEST(DefinitionsCheck, WithoutTheStoreTheCountsAreSkippedAndForcingStartsAgain) {
+  Janela j;
+  j.d.setBanco(nullptr);
+  j.flags.gCompartilha = true;
+  j.d.mostrar();
+  EXPECT_FALSE(j.d.linksSemColaboracaoVisiveis);
+  j.rodar();
+  EXPECT_EQ(j.d.linha(Definicao::mxValidos).itens, "");
+  EXPECT_EQ(j.d.linha(Definicao::armadilhas).icone, IconeDefinicao::pronto);
+  std::ofstream(j.d.arquivoDatas()) << "armadilhas=2026-01-01\r\n";
+  j.d.forcarAtualizacao();
+  EXPECT_FALSE(std::filesystem::exists(j.d.arquivoDatas()));
+  EXPECT_TRUE(j.d.gForcarAtualizacoes);
+  EXPECT_FALSE(j.d.btnForcarHabilitado);
+  EXPECT_TRUE(j.d.timerAtivo);
+  EXPECT_EQ(j.d.linha(Definicao::armadilhas).icone, IconeDefinicao::nenhum);
+  j.rodar();
+  EXPECT_TRUE(j.d.btnForcarHabilitado);
+}
+
+}  // namespace
+}  // namespace quorvel

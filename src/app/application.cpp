@@ -23,6 +23,8 @@ Application::Application(AppPorts p)
     return extrator.getEmails(texto, true, false);
   };
   validator.ligarListas(&listasValidacao);
+  validator.pastaPrograma = dtm.home;
+  grandes.onAbrirDefinicoes = [this] { abrirDefinicoes(); };
   definicoes.setColaboracao(&dtm.colaboracao);
   // Showing the validation window closes the definitions window.
   validator.onFecharDefinicoes = [this] {
@@ -49,6 +51,13 @@ void Application::abrirBD(int esperaMs) {
 
 void Application::carregarDefinicoes() {
   quorvel::carregarDefinicoes(validator.chain, dtm.home);
+}
+
+void Application::abrirDefinicoes() {
+  if (janelaDefinicoes)
+    definicoes.mostrar();
+  else
+    carregarDefinicoes();
 }
 
 }  // namespace quorvel

@@ -56,6 +56,11 @@ class Application {
   void abrirBD(int esperaMs = 0);
   // The five filter lists of dados/config into the validation window's chain.
   void carregarDefinicoes();
+  // Opens the definitions window, whose steps load the filter lists; without a window to tick
+  // them (the command line, the core's tests) the lists are loaded at once.
+  void abrirDefinicoes();
+  // A window ticks the definitions' loading sequence (the desktop sets it).
+  bool janelaDefinicoes = false;
 
   TesteMX* mx() { return mx_.get(); }
   NegativeBaseStage* baseNegativa() { return base_.get(); }

@@ -20,7 +20,7 @@ const char* const kTextoAjuda =
     "e SHIFT + DEL exclui as linhas selecionadas.";
 
 MainWindow::MainWindow(Application& a, Launcher& l) : app(a), launcher(l) {
-  abrirDefinicoes = [this] { app.carregarDefinicoes(); };
+  abrirDefinicoes = [this] { app.abrirDefinicoes(); };
 }
 
 void MainWindow::aoCriar() {

@@ -35,13 +35,12 @@ struct LinkTutorial {
 // Windows that come with later parts of the program: their buttons stay disabled until the
 // window exists.
 struct JanelasDisponiveis {
-  bool validacao = false;         // "Validar e-mails"
-  bool definicoes = false;        // "Definições online (atualizar)"
-  bool contas = false;            // "Configurar contas de e-mail"
-  bool caixaPostal = false;       // "Baixar erros e descadastramentos"
-  bool colaboracao = false;       // "Colaboração de dados"
-  bool exportacao = false;        // "Exportar + utilitários"
-  bool validacaoGrandes = false;  // "Iniciar a validação dos e-mails"
+  bool validacao = true;     // "Validar e-mails"
+  bool definicoes = true;    // "Definições online (atualizar)"
+  bool contas = false;       // "Configurar contas de e-mail"
+  bool caixaPostal = false;  // "Baixar erros e descadastramentos"
+  bool colaboracao = false;  // "Colaboração de dados"
+  bool exportacao = false;   // "Exportar + utilitários"
 };
 
 inline constexpr int kEsperaTemporizadorInicioMs = 2000;

@@ -7,6 +7,8 @@ namespace quorvel {
 bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas, Dialogs& dialogs,
                             const MainWindowActions& acoes) {
   ListEditor& editor = listas.editor;
+  // A run going on writes into the result lists: they are neither asked about nor emptied.
+  if (validador.gRodando) return true;
   if (!validador.chain.gRegras) {
     dialogs.msgErro(
         "O banco de dados ainda não foi iniciado. Ele será iniciado agora. Tente efetuar essa "
@@ -39,6 +41,7 @@ bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas,
   validador.ligarListas(&listas);
   validador.mostrar();
   validador.chain.counters.set(Counter::lbTotalOriginal, editor.gridMain.dataRowCount());
+  validador.avisarMudanca();
   return true;
 }
 

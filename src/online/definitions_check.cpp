@@ -49,10 +49,15 @@ void DefinitionsCheck::iniciar() {
 }
 
 void DefinitionsCheck::fechar() {
+  concluirCarga();
   visivel = false;
   timerAtivo = false;
   gEtapa = 0;
   avisar();
+}
+
+void DefinitionsCheck::concluirCarga() {
+  while (timerAtivo && gEtapa < 20) tmCheckTimer();
 }
 
 void DefinitionsCheck::forcarAtualizacao() {

@@ -69,6 +69,8 @@ class DefinitionsCheck {
   Notifier<DefinitionsNotice> notices;
   // The lists are in the chain (step 20 reached).
   std::function<void()> onCarregadas;
+  // The "(sem colaboração) - alterar" links open the collaboration consent (disabled without it).
+  std::function<void()> abrirColaboracao;
 
   // --- operations -------------------------------------------------------------------------------
   // Showing the window: the links follow the sharing choice and the loading sequence starts.
@@ -77,6 +79,9 @@ class DefinitionsCheck {
   void fechar();
   // One tick of the loading sequence.
   void tmCheckTimer();
+  // Runs the rest of the loading steps at once: closing the window halfway must not leave some
+  // filter lists unloaded while the custom rules say the definitions are there.
+  void concluirCarga();
   // "Forçar atualização": the local date file goes and the sequence starts again.
   void forcarAtualizacao();
   // The file of the installed definitions' dates.

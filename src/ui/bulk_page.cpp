@@ -17,7 +17,14 @@ namespace quorvel::ui {
 BulkPage::BulkPage(BulkValidation& grandes, QWidget* parent) : QWidget(parent), grandes_(grandes) {
   setObjectName(QStringLiteral("Grandes"));
   auto* lay = new QVBoxLayout(this);
-  lay->addWidget(titulo(q(kTituloGrandes), this));
+  auto* cabecalho = new QHBoxLayout;
+  cabecalho->addWidget(titulo(q(kTituloGrandes), this));
+  QToolButton* ajuda = botaoIcone(QStyle::SP_MessageBoxQuestion,
+                                  QStringLiteral("Ajuda: Validação de listas gigantes"), this);
+  connect(ajuda, &QToolButton::clicked, this, acao([this] { grandes_.mostrarAjuda(); }));
+  cabecalho->addWidget(ajuda);
+  cabecalho->addStretch(1);
+  lay->addLayout(cabecalho);
   lay->addWidget(rotulo(q(kSubtituloGrandes), this, true));
   lay->addWidget(rotulo(q(kInstrucaoGrandes), this, true));
   arquivos_ = new QTreeWidget(this);
@@ -55,16 +62,11 @@ BulkPage::BulkPage(BulkValidation& grandes, QWidget* parent) : QWidget(parent), 
   seguir();
 }
 
-void BulkPage::setValidacaoDisponivel(bool disponivel) {
-  validacaoDisponivel_ = disponivel;
-  seguir();
-}
-
 void BulkPage::seguir() {
   arquivos_->clear();
   for (const ListedFile& f : grandes_.lstFiles)
     arquivos_->addTopLevelItem(new QTreeWidgetItem({q(f.arquivo), q(f.informacoes)}));
-  iniciar_->setEnabled(validacaoDisponivel_ && grandes_.btnIniciarHabilitado);
+  iniciar_->setEnabled(grandes_.btnIniciarHabilitado);
 }
 
 }  // namespace quorvel::ui

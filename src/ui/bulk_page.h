@@ -17,9 +17,6 @@ class BulkPage : public QWidget {
 
   QTreeWidget* arquivos() const { return arquivos_; }
   QPushButton* iniciar() const { return iniciar_; }
-  // "Iniciar a validação dos e-mails" opens the validation window, which comes with a later
-  // part of the program.
-  void setValidacaoDisponivel(bool disponivel);
 
  private:
   void seguir();
@@ -27,7 +24,6 @@ class BulkPage : public QWidget {
   BulkValidation& grandes_;
   QTreeWidget* arquivos_;
   QPushButton* iniciar_;
-  bool validacaoDisponivel_ = false;
   Notifier<BulkNotice>::Subscription sub_;
 };
 

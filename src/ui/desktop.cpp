@@ -1,11 +1,17 @@
 #include "ui/desktop.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "app/main_window.h"
+#include "ui/grid_view.h"
+#include "ui/tfrm_definicoes.h"
+#include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_progress.h"
+#include "ui/tfrm_quorvel.h"
 #include "ui/tfrm_splash.h"
 #include "ui/ui_action.h"
 
@@ -33,11 +39,27 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   splash_ = std::make_unique<TfrmSplash>(*launcher);
   executarAcao([this] { launcher->criar(); });
   frmProgress_ = std::make_unique<TfrmProgress>(progress);
+  // The validation window exists from the start, hidden; the definitions window is ticked by
+  // its own timer.
+  frmQuorvel_ = std::make_unique<TfrmQuorvel>(app->validator);
+  app->janelaDefinicoes = true;
+  validacao_ = app->validator.notices.listen([this](const ValidatorNotice&) { seguirValidacao(); });
+  definicoes_ =
+      app->definicoes.notices.listen([this](const DefinitionsNotice&) { seguirDefinicoes(); });
+  grandes_ = app->grandes.notices.listen([this](const BulkNotice& n) { seguirGrandes(n); });
 }
 
 Desktop::~Desktop() {
+  validacao_.cancel();
+  definicoes_.cancel();
+  grandes_.cancel();
+  if (frmDefinicoes_) delete frmDefinicoes_.data();
   if (principal_) delete principal_.data();
   setErrorDialogs(nullptr);
+}
+
+TfrmDefinicoes* Desktop::frmDefinicoes() const {
+  return frmDefinicoes_.data();
 }
 
 TfrmPrincipal* Desktop::principal() const {
@@ -60,6 +82,35 @@ void Desktop::abrirPrincipal() {
   if (!launcher->principal) return;
   principal_ = new TfrmPrincipal(*launcher->principal);
   principal_->show();
+}
+
+void Desktop::seguirValidacao() {
+  if (!principal_) return;
+  const Validator& v = app->validator;
+  // The run reads the working list and writes the result lists between its event breaks.
+  principal_->setEnabled(!v.gRodando);
+  for (int aba : {kAbaValidos, kAbaInvalidos})
+    if (GridView* g = principal_->lista()->grade(aba)) g->setVisible(v.gridsResultadoVisiveis);
+}
+
+void Desktop::seguirDefinicoes() {
+  if (!app->definicoes.visivel || frmDefinicoes_) return;
+  frmDefinicoes_ = new TfrmDefinicoes(app->definicoes);
+  frmDefinicoes_->show();
+  frmDefinicoes_->raise();
+}
+
+void Desktop::seguirGrandes(const BulkNotice& n) {
+  QScreen* tela = QGuiApplication::primaryScreen();
+  if (!tela) return;
+  QWidget* caixa = frmProgress_.get();
+  if (n.kind == BulkNotice::Kind::runStarted) {
+    caixa->move(tela->geometry().left() + 100, caixa->y());
+  } else if (n.kind == BulkNotice::Kind::runEnded) {
+    QRect r = caixa->frameGeometry();
+    r.moveCenter(tela->availableGeometry().center());
+    caixa->move(r.topLeft());
+  }
 }
 
 }  // namespace quorvel::ui

@@ -15,8 +15,10 @@
 
 namespace quorvel::ui {
 
+class TfrmDefinicoes;
 class TfrmMain;
 class TfrmPrincipal;
+class TfrmQuorvel;
 class TfrmProgress;
 class TfrmSplash;
 
@@ -45,6 +47,9 @@ class Desktop : public QObject {
   TfrmMain* frmMain() const { return frmMain_.get(); }
   TfrmSplash* splash() const { return splash_.get(); }
   TfrmProgress* frmProgress() const { return frmProgress_.get(); }
+  // The validation window (made hidden at start-up) and the definitions window while it is open.
+  TfrmQuorvel* frmQuorvel() const { return frmQuorvel_.get(); }
+  TfrmDefinicoes* frmDefinicoes() const;
   // The main window while it is open.
   TfrmPrincipal* principal() const;
 
@@ -53,12 +58,23 @@ class Desktop : public QObject {
 
  private:
   void abrirPrincipal();
+  // The main window follows a validation run: no input while it goes on, its result lists hidden.
+  void seguirValidacao();
+  // The definitions window is made when the definitions open.
+  void seguirDefinicoes();
+  // A bulk run puts the progress box near the screen's left edge; it goes back to the centre.
+  void seguirGrandes(const BulkNotice& n);
 
   DesktopOptions opcoes_;
   std::unique_ptr<TfrmMain> frmMain_;
   std::unique_ptr<TfrmSplash> splash_;
   std::unique_ptr<TfrmProgress> frmProgress_;
+  std::unique_ptr<TfrmQuorvel> frmQuorvel_;
+  QPointer<TfrmDefinicoes> frmDefinicoes_;
   QPointer<TfrmPrincipal> principal_;
+  Notifier<ValidatorNotice>::Subscription validacao_;
+  Notifier<DefinitionsNotice>::Subscription definicoes_;
+  Notifier<BulkNotice>::Subscription grandes_;
 };
 
 }  // namespace quorvel::ui

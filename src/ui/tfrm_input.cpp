@@ -14,7 +14,8 @@ namespace quorvel::ui {
 
 TfrmInput::TfrmInput(const std::string& tituloTexto, const std::string& textoInicial,
                      const std::string& btnOk, const std::string& descricao)
-    : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    : QDialog(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("TfrmInput"));
   setWindowTitle(q(tituloTexto));
   auto* lay = new QVBoxLayout(this);

@@ -155,7 +155,6 @@ QWidget* TfrmPrincipal::criarPrimeiraPagina() {
   primeira_ = new QStackedWidget(pagina);
   lista_ = new TfrmLista(m_.app.editor, primeira_);
   grandes_ = new BulkPage(m_.app.grandes, primeira_);
-  grandes_->setValidacaoDisponivel(m_.disponiveis.validacaoGrandes);
   primeira_->addWidget(lista_);
   primeira_->addWidget(grandes_);
   lay->addWidget(primeira_, 1);

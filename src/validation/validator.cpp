@@ -38,6 +38,7 @@ Validator::Validator(Dialogs& dialogs, EventPump& pump)
 void Validator::mostrar() {
   if (visible) return;
   visible = true;
+  encostarNaDireita = false;
   chain.esquecerProcessados();
   gRodou = false;
   if (onFecharDefinicoes) onFecharDefinicoes();
@@ -87,6 +88,10 @@ void Validator::mostrarAjuda(FilterHelp f) {
   dialogs_.msgAjuda(kAjudas[static_cast<int>(f)]);
 }
 
+void Validator::editarFiltro(FilterEditorKind k) {
+  editFilter(k, chain, dialogs_, pump_, pastaPrograma);
+}
+
 void Validator::zerarContadores() {
   chain.counters.reset();
   btnFecharHabilitado = true;
@@ -98,6 +103,7 @@ void Validator::zerarContadores() {
 
 void Validator::inicioValidacaoGrandes() {
   mostrar();
+  encostarNaDireita = true;
   zerarContadores();
   chain.counters.setUndefined(Counter::lbTotalOriginal);
   btnIniciarHabilitado = false;
@@ -112,6 +118,8 @@ void Validator::fimValidacaoGrandes() {
 }
 
 void Validator::iniciarValidacao() {
+  // The button is disabled while a run goes on; a click that slipped through starts nothing.
+  if (gRodando || !btnIniciarHabilitado) return;
   btnFecharCaption = "Cancelar";
   gRodando = true;
   btnIniciarHabilitado = false;

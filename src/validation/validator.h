@@ -10,6 +10,7 @@
 #include "common/notifier.h"
 #include "common/ports.h"
 #include "common/text_grid.h"
+#include "validation/filter_editors.h"
 #include "validation/validation_chain.h"
 
 namespace quorvel {
@@ -79,6 +80,8 @@ class Validator {
   bool colaboracaoLigada = false;
   // The two "(sem colaboração) - alterar" links.
   bool linksSemColaboracaoVisiveis() const { return !colaboracaoLigada; }
+  // A bulk run shows the window near the screen's right edge.
+  bool encostarNaDireita = false;
 
   Notifier<ValidatorNotice> notices;
   // Tells the views that the state changed.
@@ -90,6 +93,11 @@ class Validator {
   // Measures a text in pixels for AutoSizeGrid (the view passes its font metrics).
   std::function<int(const std::string&)> larguraTexto;
   std::function<void()> onFecharDefinicoes;  // showing the window closes the definitions window
+  // The links of the window: the mail accounts, the mailbox check and the collaboration consent.
+  // A link without its window stays disabled.
+  std::function<void()> abrirContas, abrirCaixaPostal, abrirColaboracao;
+  // The program's folder, where the filter editors keep their files.
+  std::string pastaPrograma;
 
   // --- operations -----------------------------------------------------------------------
   // Showing the window: new duplicate memory, closes the definitions window.
@@ -105,6 +113,8 @@ class Validator {
   // Ticking "Teste MX" or "E-mails inexistentes / descadastramentos".
   void opcaoMarcada(bool* opcao, bool marcada);
   void mostrarAjuda(FilterHelp f);
+  // The edit icons of the country, rare-name and custom-rule rows.
+  void editarFiltro(FilterEditorKind k);
 
   // A bulk run shows its counters here: the window is shown and reset, the total is unknown
   // and the buttons wait for the run's end.

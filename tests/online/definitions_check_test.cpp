@@ -44,6 +44,22 @@ struct Janela {
   }
 };
 
+TEST(DefinitionsCheck, ClosingHalfwayStillLoadsEveryList) {
+  // The custom rules (step 5) tell the validation that the definitions are there; closing the
+  // window before step 9 must not leave the country list missing.
+  Janela j;
+  j.d.mostrar();
+  for (int i = 0; i < 6; ++i) j.d.tmCheckTimer();
+  ASSERT_TRUE(j.chain.gRegras);
+  ASSERT_FALSE(j.chain.gFiltroPaises);
+  j.d.fechar();
+  ASSERT_TRUE(j.chain.gFiltroPaises);
+  EXPECT_EQ(j.chain.gFiltroPaises->linhas().size(), 3u);
+  EXPECT_TRUE(j.chain.gTraps && j.chain.gNomesRaros && j.chain.gSitesIgnorados);
+  EXPECT_FALSE(j.d.visivel);
+  EXPECT_FALSE(j.d.timerAtivo);
+}
+
 TEST(DefinitionsCheck, LoadsTheListsAndCountsTheTablesInTwentySteps) {
   Janela j;
   int carregadas = 0;

@@ -1,0 +1,131 @@
+#include "ui/tfrm_definicoes.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+#include "ui/ui_action.h"
+#include "ui/widgets.h"
+
+namespace quorvel::ui {
+
+TfrmDefinicoes::TfrmDefinicoes(DefinitionsCheck& definicoes)
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), d_(definicoes) {
+  setObjectName(QStringLiteral("TfrmDefinicoes"));
+  setWindowTitle(QStringLiteral("Definições de checagem"));
+  setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
+  setAttribute(Qt::WA_DeleteOnClose);
+  auto* lay = new QVBoxLayout(this);
+  titulo_ = titulo({}, this);
+  lay->addWidget(titulo_);
+  auto* grade = new QGridLayout;
+  grade->setHorizontalSpacing(12);
+  grade->setColumnMinimumWidth(0, 24);
+  grade->setColumnMinimumWidth(2, 110);
+  int link = 0;
+  for (size_t i = 0; i < kDefinicoes; ++i) {
+    const int linha = static_cast<int>(i);
+    icones_[i] = new QLabel(this);
+    icones_[i]->setFixedSize(20, 20);
+    grade->addWidget(icones_[i], linha, 0);
+    QLabel* nome = rotulo(q(d_.linhas[i].rotulo), this);
+    grade->addWidget(nome, linha, 1);
+    itens_[i] = rotulo({}, this);
+    grade->addWidget(itens_[i], linha, 2);
+    const auto def = static_cast<Definicao>(i);
+    if (def == Definicao::mxValidos || def == Definicao::mxInvalidos ||
+        def == Definicao::emailsInvalidos) {
+      QPushButton* b = botao(QStringLiteral("(sem colaboração) - alterar"), this);
+      b->setFlat(true);
+      b->setCursor(Qt::PointingHandCursor);
+      b->setStyleSheet(
+          QStringLiteral("QPushButton { color: #1a5fb4; text-decoration: underline; border: none;"
+                         " padding: 0 4px; }"
+                         "QPushButton:disabled { color: #8a8a8a; text-decoration: none; }"));
+      connect(b, &QPushButton::clicked, this, acao([this] {
+                if (d_.abrirColaboracao) d_.abrirColaboracao();
+              }));
+      grade->addWidget(b, linha, 3, Qt::AlignLeft);
+      links_[link++] = b;
+    }
+    // The row's widgets hide together when the row is hidden (the custom rules).
+    for (QWidget* w : {static_cast<QWidget*>(icones_[i]), static_cast<QWidget*>(nome),
+                       static_cast<QWidget*>(itens_[i])})
+      w->setVisible(d_.linhas[i].visivel);
+  }
+  grade->setColumnStretch(3, 1);
+  lay->addLayout(grade);
+  lay->addStretch(1);
+  auto* baixo = new QHBoxLayout;
+  baixo->addWidget(rotulo(QStringLiteral("Pressione ESC para fechar"), this));
+  baixo->addStretch(1);
+  forcar_ = botao(QStringLiteral("Forçar atualização"), this);
+  fechar_ = botao(QStringLiteral("Fechar"), this);
+  baixo->addWidget(forcar_);
+  baixo->addWidget(fechar_);
+  lay->addLayout(baixo);
+  connect(forcar_, &QPushButton::clicked, this, acao([this] { d_.forcarAtualizacao(); }));
+  connect(fechar_, &QPushButton::clicked, this, acao([this] { d_.fechar(); }));
+
+  timer_ = new QTimer(this);
+  timer_->setInterval(DefinitionsCheck::kIntervaloMs);
+  connect(timer_, &QTimer::timeout, this, acao([this] { d_.tmCheckTimer(); }));
+  resize(620, 380);
+  sub_ = d_.notices.listen([this](const DefinitionsNotice&) { seguir(); });
+  seguir();
+}
+
+void TfrmDefinicoes::seguir() {
+  titulo_->setText(q(d_.titulo));
+  for (size_t i = 0; i < kDefinicoes; ++i) {
+    const LinhaDefinicao& l = d_.linhas[i];
+    switch (l.icone) {
+      case IconeDefinicao::nenhum:
+        icones_[i]->clear();
+        break;
+      case IconeDefinicao::carregando:
+        icones_[i]->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(18, 18));
+        break;
+      case IconeDefinicao::pronto:
+        icones_[i]->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(18, 18));
+        break;
+    }
+    itens_[i]->setText(q(l.itens));
+  }
+  for (QPushButton* b : links_) {
+    b->setVisible(d_.linksSemColaboracaoVisiveis);
+    b->setEnabled(static_cast<bool>(d_.abrirColaboracao));
+  }
+  forcar_->setEnabled(d_.btnForcarHabilitado);
+  if (d_.timerAtivo && !timer_->isActive())
+    timer_->start();
+  else if (!d_.timerAtivo)
+    timer_->stop();
+  if (!d_.visivel) {
+    sub_.cancel();
+    timer_->stop();
+    close();
+  }
+}
+
+void TfrmDefinicoes::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape) {
+    executarAcao([this] { d_.fechar(); });
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void TfrmDefinicoes::closeEvent(QCloseEvent* e) {
+  // Closed from the title bar: the definitions close too.
+  if (d_.visivel) executarAcao([this] { d_.fechar(); });
+  QWidget::closeEvent(e);
+}
+
+}  // namespace quorvel::ui

@@ -3,7 +3,8 @@
 # runs; this machine is noisy, so compare the ratios.
 #   scripts/bench.sh                 every section
 #   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists bulk
-#                                    bulk-warm bulk-cold extract window mailbox service
+#                                    bulk-warm bulk-cold extract window validation-window
+#                                    mailbox service
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -251,7 +252,57 @@ echo "   a column replace): progress refreshes and the longest stretch without o
 "$UI" ops "$OUT/janela.csv" 2>/dev/null | tee "$OUT/window-ops.txt"
 }
 
-ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract window mailbox service"
+section_validation_window() {
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench-validation-window >/dev/null
+local rows="${BENCH_VW_ROWS:-100000}" lines="${BENCH_VW_BULK_LINES:-2000000}"
+local reps="${BENCH_VW_REPS:-3}" vw="$BUILD_DIR/tests/ui/quorvel-bench-validation-window"
+local cli="$BUILD_DIR/src/quorvel-cli" home="$OUT/vw-home" t one overhead
+echo "== validation window (offscreen): $rows addresses over every stage, warm MX cache, negative"
+echo "   base; bulk page on $lines lines (baseline: quorvel-cli check --grid and quorvel-cli bulk"
+echo "   on the same workspace and files, minus the command's own start measured on one line)"
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+rm -rf "$home"
+[ -f "$OUT/vw-bulk.txt" ] || "$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/vw-bulk.txt" --lines "$lines" >/dev/null
+"$vw" prep "$home" "$OUT/vw-list.txt" "$OUT/vw-bulk.txt" --rows "$rows" >/dev/null
+head -n 1 "$OUT/vw-list.txt" >"$OUT/vw-one.txt"
+head -n 1 "$OUT/vw-bulk.txt" >"$OUT/vw-bulk-one.txt"
+mkdir -p "$OUT/vw-out"
+: >"$OUT/vw-window.txt"
+: >"$OUT/vw-page.txt"
+for _ in $(seq "$reps"); do
+  "$vw" window "$home" "$OUT/vw-list.txt" 2>/dev/null >>"$OUT/vw-window.txt"
+  "$vw" page "$home" "$OUT/vw-bulk.txt" 2>/dev/null >>"$OUT/vw-page.txt"
+done
+"$vw" window "$home" "$OUT/vw-list.txt" --repaint-always 2>/dev/null >"$OUT/vw-window-always.txt"
+col() { awk -v k="$1" '$1 == k {print $2}' "$2" | median; }
+local win_s page_s always_s cli_check cli_bulk
+win_s=$(col window_validation_seconds "$OUT/vw-window.txt")
+page_s=$(col page_bulk_seconds "$OUT/vw-page.txt")
+always_s=$(col window_validation_seconds "$OUT/vw-window-always.txt")
+t=$(mediana_segundos "$reps" "$OUT/vw-cli-check.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
+  "$cli" check --grid --home "$home" --file "$OUT/vw-list.txt")
+one=$(mediana_segundos "$reps" "$OUT/vw-cli-one.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
+  "$cli" check --grid --home "$home" --file "$OUT/vw-one.txt")
+cli_check=$(echo "$t - $one" | bc -l)
+t=$(mediana_segundos "$reps" "$OUT/vw-cli-bulk.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
+  "$cli" bulk --home "$home" --output-dir "$OUT/vw-out" "$OUT/vw-bulk.txt")
+overhead=$(mediana_segundos "$reps" "$OUT/vw-cli-bulk-one.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
+  "$cli" bulk --home "$home" --output-dir "$OUT/vw-out" "$OUT/vw-bulk-one.txt")
+cli_bulk=$(echo "$t - $overhead" | bc -l)
+rm -rf "$OUT/vw-out"
+printf 'window_validation_rows_per_s %.0f rows/s (median of %s; %s counter repaints)\n' \
+  "$(echo "$rows / $win_s" | bc -l)" "$reps" "$(col window_validation_counter_repaints "$OUT/vw-window.txt")"
+printf 'baseline_cli_check_grid_rows_per_s %.0f rows/s\n' "$(echo "$rows / $cli_check" | bc -l)"
+printf 'ratio_window_vs_cli_check %.2f (target >= 0.9)\n' "$(echo "$cli_check / $win_s" | bc -l)"
+printf 'window_repaint_every_notice_rows_per_s %.0f rows/s (ratio %.2f)\n' \
+  "$(echo "$rows / $always_s" | bc -l)" "$(echo "$cli_check / $always_s" | bc -l)"
+printf 'page_bulk_lines_per_s %.0f lines/s (median of %s)\n' "$(echo "$lines / $page_s" | bc -l)" "$reps"
+printf 'baseline_cli_bulk_lines_per_s %.0f lines/s\n' "$(echo "$lines / $cli_bulk" | bc -l)"
+printf 'ratio_page_vs_cli_bulk %.2f (target >= 0.9)\n' "$(echo "$cli_bulk / $page_s" | bc -l)"
+}
+
+ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract window validation-window mailbox service"
 SECTIONS="${*:-$ALL}"
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
   quorvel-bench-bulk quorvel-cli >/dev/null

@@ -54,23 +54,29 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
   auto* lay = new QVBoxLayout(this);
   lay->setSpacing(6);
+  lay->setContentsMargins(14, 10, 14, 12);
   lay->addWidget(titulo(QStringLiteral("Validação de e-mails"), this));
 
-  auto* totais = new QGridLayout;
-  auto total = [&](int linha, const char* caption, Counter c, QGridLayout* g) {
-    g->addWidget(rotulo(q(caption), this), linha, 0);
-    contadores_[static_cast<size_t>(c)] = numero(this);
-    g->addWidget(contadores_[static_cast<size_t>(c)], linha, 1);
-  };
-  total(0, "Total de e-mails:", Counter::lbTotalOriginal, totais);
-  total(1, "E-mails processados:", Counter::lbProcessados, totais);
-  totais->setColumnStretch(2, 1);
-  lay->addLayout(totais);
-
-  auto* filtros = new QFrame(this);
-  filtros->setFrameShape(QFrame::StyledPanel);
-  auto* grade = new QGridLayout(filtros);
+  // One grid for every counter, so that the numbers line up: the totals, the stage rows and
+  // the results.
+  auto* grade = new QGridLayout;
   grade->setHorizontalSpacing(10);
+  grade->setVerticalSpacing(4);
+  auto total = [&](int linha, const char* caption, Counter c) {
+    grade->addWidget(rotulo(q(caption), this), linha, 0);
+    contadores_[static_cast<size_t>(c)] = numero(this);
+    grade->addWidget(contadores_[static_cast<size_t>(c)], linha, 1);
+  };
+  auto separador = [&](int linha) {
+    auto* l = new QFrame(this);
+    l->setFrameShape(QFrame::HLine);
+    l->setFrameShadow(QFrame::Sunken);
+    grade->addWidget(l, linha, 0, 1, 5);
+  };
+  total(0, "Total de e-mails:", Counter::lbTotalOriginal);
+  total(1, "E-mails processados:", Counter::lbProcessados);
+  separador(2);
+
   StageOptions& o = v_.chain.opcoes;
   const LinhaFiltro linhas[] = {
       {"E-mails repetidos: ", nullptr, Counter::lbRepetidos, FilterHelp::repetidos,
@@ -91,38 +97,39 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
       {"E-mails inexistentes / descadastramentos", &o.ckbEmailsInvalidos,
        Counter::lbEmailsInvalidos, FilterHelp::baseNegativa, "Base negativa de e-mails"},
   };
-  int n = 0;
+  constexpr int kPrimeiroFiltro = 3;
+  int n = kPrimeiroFiltro;
   for (const LinhaFiltro& f : linhas) criarLinha(grade, n++, f);
-  // Beside the MX row and the negative-base row.
-  linksColaboracao_[0] = link(q(kSemColaboracao), &v_.abrirColaboracao);
-  linksColaboracao_[1] = link(q(kSemColaboracao), &v_.abrirColaboracao);
-  grade->addWidget(linksColaboracao_[0], 7, 4, Qt::AlignLeft);
+  // Beside the MX row and the negative-base row; under the latter, its two links.
+  for (int i = 0; i < 2; ++i) {
+    linksColaboracao_[i] = link(q(kSemColaboracao), &v_.abrirColaboracao);
+    grade->addWidget(linksColaboracao_[i], kPrimeiroFiltro + 7 + i, 4, Qt::AlignLeft);
+  }
   auto* extras = new QHBoxLayout;
-  extras->addWidget(linksColaboracao_[1]);
+  extras->setContentsMargins(22, 0, 0, 0);
   extras->addWidget(link(QStringLiteral("Configurar contas"), &v_.abrirContas));
   extras->addWidget(link(QStringLiteral("Atualizar dados de retorno"), &v_.abrirCaixaPostal));
   extras->addStretch(1);
-  grade->addLayout(extras, 8, 4);
-  grade->setColumnStretch(4, 1);
+  grade->addLayout(extras, n++, 0, 1, 5);
   // Hidden: the duplicate memory is kept between runs while the window stays open.
-  QCheckBox* naoZerar = caixa(QStringLiteral("Não zerar e-mails já processados"), filtros, true);
+  QCheckBox* naoZerar = caixa(QStringLiteral("Não zerar e-mails já processados"), this, true);
   naoZerar->setChecked(o.ckbNaoZerar);
   naoZerar->hide();
   opcoes_.emplace_back(naoZerar, &o.ckbNaoZerar);
-  lay->addWidget(filtros);
+  separador(n++);
 
-  auto* resultado = new QGridLayout;
-  total(0, "E-mails inválidos detectados: ", Counter::lbTotalInvalidos, resultado);
-  total(1, "E-mails válidos (lista final):", Counter::lbTotalFinal, resultado);
-  total(2, "Validado pelas bases acumuladas:", Counter::lbBases, resultado);
+  total(n++, "E-mails inválidos detectados: ", Counter::lbTotalInvalidos);
+  total(n++, "E-mails válidos (lista final):", Counter::lbTotalFinal);
+  total(n, "Validado pelas bases acumuladas:", Counter::lbBases);
   QToolButton* ajudaBases =
       botaoIcone(QStyle::SP_MessageBoxQuestion,
                  QStringLiteral("Ajuda: Validação pelo seu banco de dados"), this);
   connect(ajudaBases, &QToolButton::clicked, this,
           acao([this] { v_.mostrarAjuda(FilterHelp::bases); }));
-  resultado->addWidget(ajudaBases, 2, 2);
-  resultado->setColumnStretch(3, 1);
-  lay->addLayout(resultado);
+  grade->addWidget(ajudaBases, n, 2);
+  grade->setColumnStretch(4, 1);
+  lay->addLayout(grade);
+  lay->addSpacing(6);
 
   notaSincronizando_ =
       rotulo(QStringLiteral("Sincronizando domínios no banco de dados online"), this);
@@ -218,13 +225,13 @@ void TfrmQuorvel::seguir() {
   for (auto& [l, destino] : links_) l->setEnabled(static_cast<bool>(*destino));
   notaSincronizando_->setVisible(v_.chain.notaSincronizando);
 
-  // While work goes on the counters repaint at most every kIntervaloPinturaMs; at rest at once.
+  // While work goes on the counters repaint at most every intervaloPinturaMs; at rest at once.
   const bool emTrabalho = v_.gRodando || !v_.btnFecharHabilitado;
-  if (!emTrabalho || !ultimaPintura_.isValid() || ultimaPintura_.elapsed() >= kIntervaloPinturaMs) {
+  if (!emTrabalho || !ultimaPintura_.isValid() || ultimaPintura_.elapsed() >= intervaloPinturaMs) {
     pintarContadores();
   } else if (!pinturaPendente_->isActive()) {
     pinturaPendente_->start(
-        std::max<int>(1, kIntervaloPinturaMs - static_cast<int>(ultimaPintura_.elapsed())));
+        std::max<int>(1, intervaloPinturaMs - static_cast<int>(ultimaPintura_.elapsed())));
   }
 
   // A bulk run puts the window 100 pixels from the screen's right edge.

@@ -37,8 +37,8 @@ class TfrmQuorvel : public QWidget {
   QPushButton* linkColaboracao(int i) const { return linksColaboracao_[i]; }
   // Counter repaints that reached the labels (the benchmarks look at them).
   int pinturasContadores = 0;
-  // The shortest time between two repaints of the counters during a run.
-  static constexpr int kIntervaloPinturaMs = 50;
+  // The shortest time between two repaints of the counters during a run (0: at every notice).
+  int intervaloPinturaMs = 50;
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -23,12 +24,14 @@
 #include "lists/list_loading.h"
 #include "lists/list_saving.h"
 #include "lists/name_identification.h"
+#include "support/dns_peer.h"
 #include "ui/bulk_page.h"
 #include "ui/desktop.h"
 #include "ui/grid_view.h"
 #include "ui/item_chooser_dialog.h"
 #include "ui/pages/editor_page.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_file_select.h"
 #include "ui/tfrm_get_value.h"
 #include "ui/tfrm_input.h"
@@ -37,8 +40,10 @@
 #include "ui/tfrm_msg.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_progress.h"
+#include "ui/tfrm_quorvel.h"
 #include "ui/tfrm_salvar_file.h"
 #include "ui/tfrm_splash.h"
+#include "validation/filter_editors.h"
 
 using namespace quorvel;
 using namespace quorvel::ui;
@@ -54,6 +59,29 @@ void salvar(QWidget* w, const char* nome) {
   if (!w->grab().save(arquivo))
     std::fprintf(stderr, "não foi possível gravar %s\n", qPrintable(arquivo));
   std::printf("%s\n", qPrintable(arquivo));
+}
+
+// Lets events through until `pronto` holds (at most ten seconds).
+template <class F>
+void esperar(F pronto) {
+  QElapsedTimer t;
+  t.start();
+  while (!pronto() && t.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// Closes every message box that appears (with its "Ok"), as a user reading them would.
+void responderMensagens(QObject* dono) {
+  auto* timer = new QTimer(dono);
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* m = qobject_cast<TfrmMsg*>(w);
+      if (!m || !m->isVisible()) continue;
+      for (QPushButton* b : m->findChildren<QPushButton*>())
+        if (b->accessibleName() == QStringLiteral("Ok")) b->click();
+    }
+  });
+  timer->start();
 }
 
 }  // namespace
@@ -74,12 +102,22 @@ int main(int argc, char** argv) {
     std::ofstream(casa + "/dados/campanha-marco.csv") << "\"emails\"\r\n\"ana@exemplo.com.br\"\r\n";
   }
   std::filesystem::create_directories(casa + "/dados/listas");
+  // The sample filter lists, and a DNS server on loopback that knows the sample's domains.
+  const std::filesystem::path amostras = std::filesystem::path(argv[2]).parent_path();
+  std::filesystem::copy(amostras / "workspace" / "dados" / "config", casa + "/dados/config",
+                        std::filesystem::copy_options::recursive);
+  quorvel::testing::DnsPeer dns(
+      {"gmail.com", "uol.com.br", "hotmail.com", "yahoo.com.br", "empresa.com.br",
+       "prefeitura.gov.br", "provedor.com.br", "orange.fr", "terra.com.br", "bol.com.br",
+       "ig.com.br", "company.com", "globo.com"},
+      {"--local=/com/", "--local=/br/", "--local=/fr/"});
 
   DesktopOptions opcoes;
   opcoes.esperaAberturaMs = 0;
   Desktop d(casa, opcoes);
   d.platform.abrir = [](const std::string&) {};
   d.progress.intervaloMs = 0;
+  d.app->dns.server = dns.server();
 
   salvar(d.splash(), "splash");
   d.start();
@@ -94,6 +132,28 @@ int main(int argc, char** argv) {
   p->lista()->localizar()->setText(QStringLiteral("gmail"));
   salvar(p, "main-window");
   p->lista()->localizar()->clear();
+
+  // The definitions window once its steps loaded the lists.
+  m.definicoesOnline();
+  esperar([&] { return !d.app->definicoes.timerAtivo; });
+  salvar(d.frmDefinicoes(), "definitions-window");
+  // A run of the validation window over the sample list.
+  responderMensagens(&app);
+  m.validarEmails();
+  TfrmQuorvel* validacao = d.frmQuorvel();
+  validacao->iniciar()->click();
+  esperar([&] { return !d.app->validator.gRodando; });
+  salvar(validacao, "validation-window");
+  salvar(p, "main-window-after-validation");
+  d.app->validator.fecharClicado();
+  {
+    FilterEditorTexts t = filterEditorTexts(FilterEditorKind::paises);
+    TfrmInput janela(t.titulo, ".ar\r\n.de\r\n.es\r\n.fr\r\n.it\r\n.jp\r\n.pt\r\n.uk", "Ok",
+                     t.descricao);
+    janela.resize(520, 360);
+    salvar(&janela, "filter-editor");
+    janela.hide();
+  }
 
   // A list with several columns for the editor and its pages.
   TfrmLista* lista = p->lista();

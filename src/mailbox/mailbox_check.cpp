@@ -103,6 +103,8 @@ void MailboxCheck::fecharClick() {
 }
 
 void MailboxCheck::btnChecarClick() {
+  // A click that waited in the queue while a run let events through starts nothing.
+  if (!btnChecarHabilitado) return;
   pagina = PaginaMensagens::baseNegativa;
   salvarConfigs(true);
   executarValidacao();
@@ -146,9 +148,10 @@ void MailboxCheck::executarValidacao() {
   avisar(MailboxNotice::Kind::log);
   tmAutoCheckAtivo = false;
   pnTrabalhandoVisivel = true;
+  // Disabled before events go through, so that no second run can start inside this one.
+  btnChecarHabilitado = false;
   avisar();
   pump_.processEvents();
-  btnChecarHabilitado = false;
   try {
     for (const auto& c : contas) {
       if (!c.ativa) continue;
@@ -204,6 +207,8 @@ bool MailboxCheck::configPegarTodos(const std::string& email, const std::string&
   gImap->ioHandler = gOpenSSLHandler.get();
   gImap->connectTimeoutS = timeoutConexaoS;
   gImap->readTimeoutS = timeoutLeituraS;
+  // The window keeps answering (and "Cancelar" keeps working) while the server is awaited.
+  gImap->aoEsperar = [this] { pump_.processEvents(); };
   NegConta& n = *gNegConta;
   n.opcoes = opcoesChecagem();
   n.observador = this;
@@ -280,6 +285,10 @@ void MailboxCheck::setUnsubscribeAddress(const std::string& endereco) {
   edtOpcao1 = snippetOpcao1(endereco);
   edtOpcao2 = snippetOpcao2(endereco);
   avisar();
+}
+
+void MailboxCheck::abrirExplicacaoDescadastramento() {
+  if (!urlDescadastramento.empty()) platform_.shellOpen(urlDescadastramento);
 }
 
 void MailboxCheck::btnConfigurarContasClick() {

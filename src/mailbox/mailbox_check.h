@@ -49,6 +49,8 @@ class MailboxCheck : public ScanObserver {
   SharingPermission* sincronizacao = nullptr;          // none: sharing not allowed
   CompartilhamentoEmails* compartilhamento = nullptr;  // none: nothing is sent
   std::string origem;  // local source address of the IMAP connections (empty: any)
+  // The explanatory document of the unsubscribe snippets, opened from their page.
+  std::string urlDescadastramento;
   // Connect time-out and read inactivity limit of the connections, in seconds.
   int timeoutConexaoS = 30;
   int timeoutLeituraS = 60;
@@ -102,6 +104,7 @@ class MailboxCheck : public ScanObserver {
   void atualizarDadosEmails();
   void salvarConfigs(bool silent);
   void setUnsubscribeAddress(const std::string& endereco);
+  void abrirExplicacaoDescadastramento();
   void btnConfigurarContasClick();
   void ajudaBaseNegativa();
   void ajudaFiltros();

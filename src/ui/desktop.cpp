@@ -3,7 +3,9 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "ui/tfrm_contas.h"
 #include "ui/tfrm_main.h"
+#include "ui/tfrm_mensagens.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_progress.h"
 #include "ui/tfrm_splash.h"
@@ -47,6 +49,7 @@ TfrmPrincipal* Desktop::principal() const {
 void Desktop::start() {
   // 4. The launcher shows; its first showing opens the database behind the splash.
   executarAcao([this] { launcher->exibir(); });
+  criarJanelasCaixaPostal();
   if (!opcoes_.listas.empty()) {
     executarAcao([this] { launcher->abrirQuorvel(); });
     if (launcher->principal)
@@ -58,8 +61,40 @@ void Desktop::abrirPrincipal() {
   // 5–7. The main window's view over the launcher's new MainWindow; showing it embeds the list
   // editor and starts the 2000 ms timer.
   if (!launcher->principal) return;
-  principal_ = new TfrmPrincipal(*launcher->principal);
+  MainWindow& m = *launcher->principal;
+  if (mailbox) {
+    m.disponiveis.contas = m.disponiveis.caixaPostal = true;
+    m.abrirContas = [this] { mostrarContas(); };
+    m.abrirCaixaPostal = [this] { mostrarMensagens(); };
+  }
+  principal_ = new TfrmPrincipal(m);
   principal_->show();
+}
+
+void Desktop::criarJanelasCaixaPostal() {
+  // Both windows are made hidden at start-up; the mailbox window's automatic check runs from
+  // then on.
+  if (mailbox || !app->dtm.bancoAberto()) return;
+  mailbox = std::make_unique<MailboxWindows>(*app);
+  frmContas_ = std::make_unique<TfrmContas>(mailbox->contas);
+  frmMensagens_ = std::make_unique<TfrmMensagens>(mailbox->caixa);
+  mailbox->caixa.abrirContas = [this] { mostrarContas(); };
+}
+
+namespace {
+void trazerParaFrente(QWidget* janela) {
+  janela->show();
+  janela->raise();
+  janela->activateWindow();
+}
+}  // namespace
+
+void Desktop::mostrarContas() {
+  if (frmContas_) trazerParaFrente(frmContas_.get());
+}
+
+void Desktop::mostrarMensagens() {
+  if (frmMensagens_) trazerParaFrente(frmMensagens_.get());
 }
 
 }  // namespace quorvel::ui

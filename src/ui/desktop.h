@@ -10,12 +10,15 @@
 
 #include "app/application.h"
 #include "app/launcher.h"
+#include "app/mailbox_windows.h"
 #include "app/progress_box.h"
 #include "ui/qt_ports.h"
 
 namespace quorvel::ui {
 
+class TfrmContas;
 class TfrmMain;
+class TfrmMensagens;
 class TfrmPrincipal;
 class TfrmProgress;
 class TfrmSplash;
@@ -41,24 +44,34 @@ class Desktop : public QObject {
   ProgressBox progress;
   std::unique_ptr<Application> app;
   std::unique_ptr<Launcher> launcher;
+  // The objects of the accounts window and the mailbox window, once the database is open.
+  std::unique_ptr<MailboxWindows> mailbox;
 
   TfrmMain* frmMain() const { return frmMain_.get(); }
   TfrmSplash* splash() const { return splash_.get(); }
   TfrmProgress* frmProgress() const { return frmProgress_.get(); }
   // The main window while it is open.
   TfrmPrincipal* principal() const;
+  TfrmContas* frmContas() const { return frmContas_.get(); }
+  TfrmMensagens* frmMensagens() const { return frmMensagens_.get(); }
+  // Shows (or brings to the front) the accounts window and the mailbox window.
+  void mostrarContas();
+  void mostrarMensagens();
 
  signals:
   void encerrado();
 
  private:
   void abrirPrincipal();
+  void criarJanelasCaixaPostal();
 
   DesktopOptions opcoes_;
   std::unique_ptr<TfrmMain> frmMain_;
   std::unique_ptr<TfrmSplash> splash_;
   std::unique_ptr<TfrmProgress> frmProgress_;
   QPointer<TfrmPrincipal> principal_;
+  std::unique_ptr<TfrmContas> frmContas_;
+  std::unique_ptr<TfrmMensagens> frmMensagens_;
 };
 
 }  // namespace quorvel::ui

@@ -49,13 +49,6 @@ inline std::chrono::system_clock::time_point relogioDeTeste() {
   return sys_days{year{2026} / 12 / 10} + hours{12};
 }
 
-// A hand-made message from tests/data/retornos, addressed to `conta`.
-inline std::string retorno(const std::string& nome, const std::string& conta) {
-  std::string m = readFileBytes(std::string(QUORVEL_TEST_DATA) + "/retornos/" + nome).value();
-  for (size_t p; (p = m.find("{CONTA}")) != std::string::npos;) m.replace(p, 7, conta);
-  return m;
-}
-
 class ScanTest : public MailboxServer {
  protected:
   std::filesystem::path home;

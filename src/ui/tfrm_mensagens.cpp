@@ -210,17 +210,22 @@ QWidget* TfrmMensagens::criarConfiguracoes() {
   auto* lay = new QHBoxLayout(pagina);
   auto* esquerda = new QVBoxLayout;
   auto* form = new QFormLayout;
+  form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   const QString rMinutos = QStringLiteral("Checar mensagens retornadas a cada:");
   const QString rMaximo = QStringLiteral("Máximo de mensagens checadas por conta de e-mail: ");
   const QString rDias = QStringLiteral("Ignorar mensagens com mais de:");
   minutos_ = listaTextos(rMinutos, itens(kIntervalos), pagina);
   maximo_ = campo(rMaximo, pagina);
-  maximo_->setMaximumWidth(90);
+  maximo_->setFixedWidth(80);
   dias_ = listaTextos(rDias, itens(kLimitesDias), pagina);
+  minutos_->setMinimumWidth(200);
+  dias_->setMinimumWidth(200);
   form->addRow(rotulo(rMinutos, pagina), minutos_);
-  auto* max = new QVBoxLayout;
+  auto* max = new QHBoxLayout;
   max->addWidget(maximo_);
-  max->addWidget(rotulo(QStringLiteral("Use 0 (zero) para não definir limites"), pagina));
+  QLabel* zero = rotulo(QStringLiteral("Use 0 (zero) para não definir limites"), pagina);
+  zero->setStyleSheet(QStringLiteral("color: #555;"));
+  max->addWidget(zero);
   form->addRow(rotulo(rMaximo, pagina), max);
   form->addRow(rotulo(rDias, pagina), dias_);
   esquerda->addLayout(form);
@@ -235,6 +240,7 @@ QWidget* TfrmMensagens::criarConfiguracoes() {
   QPushButton* salvar = botao(QStringLiteral("Salvar configurações"), pagina);
   esquerda->addWidget(salvar, 0, Qt::AlignLeft);
   lay->addLayout(esquerda, 1);
+  lay->addSpacing(16);
 
   auto* exclusao = new QGroupBox(QStringLiteral("Exclusão personalizada"), pagina);
   auto* ex = new QVBoxLayout(exclusao);

@@ -1,5 +1,6 @@
 // Renders every window of the desktop program to PNG files, for the README and for looking at
 // them: quorvel-screenshots OUTPUT_FOLDER SAMPLE_LIST. Runs on any Qt platform (offscreen too).
+// The mailbox windows are shown after a real check against a Dovecot started on loopback.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/mailbox_windows.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "lists/file_selection.h"
@@ -23,17 +25,21 @@
 #include "lists/list_loading.h"
 #include "lists/list_saving.h"
 #include "lists/name_identification.h"
+#include "support/dovecot_peer.h"
+#include "support/mail_fixtures.h"
 #include "ui/bulk_page.h"
 #include "ui/desktop.h"
 #include "ui/grid_view.h"
 #include "ui/item_chooser_dialog.h"
 #include "ui/pages/editor_page.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_contas.h"
 #include "ui/tfrm_file_select.h"
 #include "ui/tfrm_get_value.h"
 #include "ui/tfrm_input.h"
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
+#include "ui/tfrm_mensagens.h"
 #include "ui/tfrm_msg.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_progress.h"
@@ -56,6 +62,86 @@ void salvar(QWidget* w, const char* nome) {
   std::printf("%s\n", qPrintable(arquivo));
 }
 
+// The accounts window on each of its steps, and the mailbox window after a check of a mailbox
+// seeded with bounces of every kind.
+void janelasDaCaixaPostal(Desktop& d) {
+  using testing::DovecotPeer;
+  DovecotPeer dovecot;
+  ::setenv("QUORVEL_CA_FILE", dovecot.certificado().c_str(), 1);
+  const std::string conta = "retornos@minhaempresa.test";
+  dovecot.criarCaixa(conta);
+  dovecot.semear(
+      conta,
+      {testing::retorno("usuario_inexistente.eml", conta),
+       testing::retorno("caixa_cheia_latin1.eml", conta),
+       testing::retorno("relatorio_original_recipient.eml", conta),
+       testing::mensagem("Cliente <cliente@padaria.test>", "Pedido de orçamento"),
+       testing::mensagem("Ana <ana@exemplo.test>", "Resposta automática: estou de férias"),
+       testing::retorno("remover.eml", conta), testing::retorno("postmaster_texto.eml", conta)});
+  MailboxWindows& mb = *d.mailbox;
+  CLContas c;
+  c.email = c.ImapNomeUsuario = conta;
+  c.senha = DovecotPeer::kSenha;
+  c.ImapServidor = "127.0.0.1";
+  c.ImapPorta = std::to_string(dovecot.portaTls());
+  c.ImapUsarTLS = kTLSImplicito;
+  c.ImapTipoAutenticacao = kAutenticacaoPadrao;
+  c.ImapVersaoIp = "IPV4";
+  c.ImapModoSSL = "Não definido";
+  c.ImapMetodoSSL = "TLSv1";
+  mb.negConta.newContaSave(c);
+  mb.contas.edtEmail = "contato@gmail.com";
+  mb.contas.tentarConfigurar("contato@gmail.com");
+  CLContas gmail = c;
+  gmail.email = gmail.ImapNomeUsuario = "contato@gmail.com";
+  gmail.ImapServidor = mb.contas.edtServidor;
+  gmail.ImapPorta = mb.contas.edtPorta;
+  mb.negConta.newContaSave(gmail);
+  mb.negConta.setActive(mb.negConta.accounts()[0].id, false);
+
+  TfrmContas* contas = d.frmContas();
+  salvar(contas, "accounts-list");
+  AccountsEditor& e = mb.contas;
+  e.btnNovaContaClick();
+  e.edtEmail = "vendas@minhaempresa.test";
+  e.edtSenha = "segredo";
+  e.notices.notify({});
+  salvar(contas, "accounts-step1");
+  e.pagina = PaginaContas::configuracoesAvancadas;
+  e.edtServidor = "imap.minhaempresa.test";
+  e.edtPorta = "993";
+  e.edtUsuario = "vendas@minhaempresa.test";
+  AccountsEditor::selecionarItem(e.cmbUsarTLS, kTLSImplicito);
+  e.notices.notify({});
+  salvar(contas, "accounts-step2");
+  e.painelAvancadoVisivel = true;
+  e.edtServidor.clear();
+  e.molduraVisivel = true;
+  e.notices.notify({});
+  salvar(contas, "accounts-advanced");
+  e.btnCancelarClick();
+  contas->hide();
+
+  TfrmMensagens* janela = d.frmMensagens();
+  janela->show();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  MailboxCheck& m = mb.caixa;
+  m.ckbApagar = true;
+  m.mmoAssunto = {"resposta automática"};
+  m.btnChecarClick();
+  salvar(janela, "mailbox-window");
+  m.pagina = PaginaMensagens::configuracoes;
+  m.cmbCheckMinutes = 3;
+  m.cmbCheckDays = 7;
+  m.notices.notify({});
+  salvar(janela, "mailbox-settings");
+  m.setUnsubscribeAddress("descadastro@minhaempresa.test");
+  m.pagina = PaginaMensagens::descadastramentos;
+  m.notices.notify({});
+  salvar(janela, "mailbox-unsubscribe");
+  janela->hide();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,6 +160,9 @@ int main(int argc, char** argv) {
     std::ofstream(casa + "/dados/campanha-marco.csv") << "\"emails\"\r\n\"ana@exemplo.com.br\"\r\n";
   }
   std::filesystem::create_directories(casa + "/dados/listas");
+
+  // The mailbox window's tip would wait for a click.
+  { std::ofstream(casa + "/tipfile.txt") << kIdDicaChecagem << "=true\r\n"; }
 
   DesktopOptions opcoes;
   opcoes.esperaAberturaMs = 0;
@@ -203,6 +292,12 @@ int main(int argc, char** argv) {
                              {"emails", "nome", "cidade"});
     salvar(&janela, "column-chooser");
     janela.hide();
+  }
+  try {
+    janelasDaCaixaPostal(d);
+  } catch (const std::exception& falha) {
+    std::fprintf(stderr, "janelas da caixa postal: %s\n", falha.what());
+    return 1;
   }
   return 0;
 }

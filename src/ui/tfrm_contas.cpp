@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -73,9 +72,6 @@ TfrmContas::TfrmContas(AccountsEditor& model)
   tmPisca_->setInterval(1000);
   connect(tmPisca_, &QTimer::timeout, this,
           acao([this] { executar([this] { m_.tmPiscaTimer(); }); }));
-
-  auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(esc, &QShortcut::activated, this, &QWidget::close);
 
   resize(680, 520);
   sub_ = m_.notices.listen([this](const AccountsNotice&) { seguir(); });
@@ -323,6 +319,15 @@ void TfrmContas::closeEvent(QCloseEvent* e) {
   tmPisca_->stop();
   executarAcao([this] { executar([this] { m_.fechar(); }); });
   QWidget::closeEvent(e);
+}
+
+void TfrmContas::keyPressEvent(QKeyEvent* e) {
+  // Esc closes the window, once no control took it for itself (an open list closes first).
+  if (e->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 bool TfrmContas::eventFilter(QObject* o, QEvent* e) {

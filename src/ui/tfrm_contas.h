@@ -40,6 +40,7 @@ class TfrmContas : public QWidget {
  protected:
   void showEvent(QShowEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   bool eventFilter(QObject* o, QEvent* e) override;
 
  private:

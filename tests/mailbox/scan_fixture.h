@@ -86,20 +86,7 @@ class ScanTest : public MailboxServer {
   }
 
   // An account on the plain listener of the test server.
-  CLContas contaDe(const std::string& usuario) {
-    CLContas c;
-    c.email = usuario;
-    c.senha = DovecotPeer::kSenha;
-    c.ImapServidor = "127.0.0.1";
-    c.ImapPorta = std::to_string(servidor().portaPlana());
-    c.ImapNomeUsuario = usuario;
-    c.ImapUsarTLS = "Sem suporte a TLS";
-    c.ImapTipoAutenticacao = "Padrão";
-    c.ImapVersaoIp = "IPV4";
-    c.ImapModoSSL = "Não definido";
-    c.ImapMetodoSSL = "TLSv1";
-    return c;
-  }
+  CLContas contaDe(const std::string& usuario) { return contaNoServidor(servidor(), usuario); }
 
   // One scan of the account's inbox, as a check run does it.
   ListaMensagens varrer(const CLContas& conta) {

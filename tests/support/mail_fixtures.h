@@ -1,11 +1,14 @@
 #pragma once
 // Messages for the test Dovecot: a small one as a mail program writes it, and the hand-made
-// bounces of tests/data/retornos (the including target defines QUORVEL_TEST_DATA).
+// bounces of tests/data/retornos (the including target defines QUORVEL_TEST_DATA); and an
+// account on it.
 
 #include <functional>
 #include <string>
 
 #include "common/text_file.h"
+#include "mailbox/cl_contas.h"
+#include "support/dovecot_peer.h"
 
 namespace quorvel::testing {
 
@@ -15,6 +18,23 @@ inline std::string mensagem(const std::string& de, const std::string& assunto,
   return "From: " + de + "\r\nTo: conta@exemplo.test\r\nSubject: " + assunto + "\r\nDate: " + data +
          "\r\nMessage-ID: <" + std::to_string(std::hash<std::string>{}(assunto + corpo)) +
          "@x.test>\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" + corpo;
+}
+
+// The account of `usuario` on the test server: its plain listener without TLS, or with `tls`
+// its implicit-TLS listener.
+inline CLContas contaNoServidor(const DovecotPeer& servidor, const std::string& usuario,
+                                bool tls = false) {
+  CLContas c;
+  c.email = c.ImapNomeUsuario = usuario;
+  c.senha = DovecotPeer::kSenha;
+  c.ImapServidor = "127.0.0.1";
+  c.ImapPorta = std::to_string(tls ? servidor.portaTls() : servidor.portaPlana());
+  c.ImapUsarTLS = tls ? kTLSImplicito : kSemTLS;
+  c.ImapTipoAutenticacao = kAutenticacaoPadrao;
+  c.ImapVersaoIp = "IPV4";
+  c.ImapModoSSL = "Não definido";
+  c.ImapMetodoSSL = "TLSv1";
+  return c;
 }
 
 #ifdef QUORVEL_TEST_DATA

@@ -73,17 +73,7 @@ struct MailboxDesktop {
   }
   // An account on the test server's plain listener, stored as the accounts window stores it.
   void guardarConta(const DovecotPeer& dovecot, const std::string& email) {
-    CLContas c;
-    c.email = c.ImapNomeUsuario = email;
-    c.senha = DovecotPeer::kSenha;
-    c.ImapServidor = "127.0.0.1";
-    c.ImapPorta = std::to_string(dovecot.portaPlana());
-    c.ImapUsarTLS = kSemTLS;
-    c.ImapTipoAutenticacao = kAutenticacaoPadrao;
-    c.ImapVersaoIp = "IPV4";
-    c.ImapModoSSL = "Não definido";
-    c.ImapMetodoSSL = "TLSv1";
-    mailbox().negConta.newContaSave(c);
+    mailbox().negConta.newContaSave(quorvel::testing::contaNoServidor(dovecot, email));
   }
 };
 

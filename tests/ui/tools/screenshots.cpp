@@ -79,16 +79,7 @@ void janelasDaCaixaPostal(Desktop& d) {
        testing::mensagem("Ana <ana@exemplo.test>", "Resposta automática: estou de férias"),
        testing::retorno("remover.eml", conta), testing::retorno("postmaster_texto.eml", conta)});
   MailboxWindows& mb = *d.mailbox;
-  CLContas c;
-  c.email = c.ImapNomeUsuario = conta;
-  c.senha = DovecotPeer::kSenha;
-  c.ImapServidor = "127.0.0.1";
-  c.ImapPorta = std::to_string(dovecot.portaTls());
-  c.ImapUsarTLS = kTLSImplicito;
-  c.ImapTipoAutenticacao = kAutenticacaoPadrao;
-  c.ImapVersaoIp = "IPV4";
-  c.ImapModoSSL = "Não definido";
-  c.ImapMetodoSSL = "TLSv1";
+  CLContas c = testing::contaNoServidor(dovecot, conta, true);
   mb.negConta.newContaSave(c);
   mb.contas.edtEmail = "contato@gmail.com";
   mb.contas.tentarConfigurar("contato@gmail.com");

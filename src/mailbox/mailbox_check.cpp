@@ -1,5 +1,6 @@
 #include "mailbox/mailbox_check.h"
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
 
@@ -161,6 +162,10 @@ void MailboxCheck::executarValidacao() {
     }
   } catch (const std::exception&) {
   }
+  if (gridPendente_) {
+    gridLidoEm_ = {};
+    baseNegativaMudou();
+  }
   ckbForcar = false;
   btnChecarHabilitado = true;
   pnTrabalhandoVisivel = false;
@@ -261,8 +266,20 @@ void MailboxCheck::mostrarSincronizando(bool visivel) {
 void MailboxCheck::baseNegativaMudou() {
   // Only a window reads the grid; a batch run does not pay for refreshing it.
   if (!notices.hasListeners()) return;
+  // Reading the grid again costs as much as the base is large (some 70 ms for 50,000 rows): during
+  // a scan it is read a few times a second at most, and never for more than a tenth of the time;
+  // once more when the run ends.
+  const auto agora = std::chrono::steady_clock::now();
+  if (agora - gridLidoEm_ < gridIntervalo_) {
+    gridPendente_ = true;
+    return;
+  }
+  gridPendente_ = false;
   grid.abrir();
   if (ckbRolar) grid.irParaUltima();
+  gridLidoEm_ = std::chrono::steady_clock::now();
+  gridIntervalo_ =
+      std::max<std::chrono::steady_clock::duration>(kIntervaloGrid, (gridLidoEm_ - agora) * 10);
   avisar(MailboxNotice::Kind::grid);
 }
 

@@ -138,6 +138,11 @@ class MailboxCheck : public ScanObserver {
   Dialogs& dialogs_;
   EventPump& pump_;
   Platform& platform_;
+  // When the grid was last read during a scan, and whether stored addresses wait to be shown.
+  static constexpr std::chrono::milliseconds kIntervaloGrid{250};
+  std::chrono::steady_clock::time_point gridLidoEm_;
+  std::chrono::steady_clock::duration gridIntervalo_ = kIntervaloGrid;
+  bool gridPendente_ = false;
 };
 
 inline constexpr std::array<const char*, 6> kIntervalos = {

@@ -17,12 +17,14 @@
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "app/main_window.h"
 #include "common/text_file.h"
 #include "mailbox/accounts_editor.h"
 #include "mailbox/mailbox_check.h"
+#include "support/dns_peer.h"
 #include "support/dovecot_peer.h"
 #include "support/mail_fixtures.h"
 #include "ui/quorvel_application.h"
@@ -118,6 +120,7 @@ class MailboxWindowsTest : public QObject {
   void initTestCase();
   void cleanupTestCase();
   void accountsAreRegisteredInTwoStepsByHandAndByProvider();
+  void discoveryProgramConfiguresTheAccountThroughSrvRecords();
   void checkRunFillsTheColouredLogAndTheNegativeBase();
   void cancelStopsTheFirstAccountKeepingWhatItStoredAndTheNextIsChecked();
   void novoDescadastramentoStoresOnlyAnswersLongerThanSevenCharacters();
@@ -227,6 +230,50 @@ void MailboxWindowsTest::accountsAreRegisteredInTwoStepsByHandAndByProvider() {
   QVERIFY(QTest::qWaitForWindowActive(c));
   QTest::keyClick(c, Qt::Key_Escape);
   QVERIFY(!c->isVisible());
+}
+
+void MailboxWindowsTest::discoveryProgramConfiguresTheAccountThroughSrvRecords() {
+  // The domain's SRV record names the test server's implicit-TLS listener.
+  testing::DnsPeer dns({}, {"--srv-host=_imaps._tcp.seguro.exemplo.test,caixa.exemplo.test," +
+                                std::to_string(dovecot_->portaTls()) + ",0,0",
+                            "--host-record=caixa.exemplo.test,127.0.0.1"});
+  const std::string antes =
+      std::getenv("QUORVEL_DNS_SERVER") ? std::getenv("QUORVEL_DNS_SERVER") : "";
+  ::setenv("QUORVEL_DNS_SERVER", dns.server().c_str(), 1);
+  ::setenv("QUORVEL_EMAILTEST", QUORVEL_EMAILTEST_PROGRAM, 1);
+  const std::string email = "ana@seguro.exemplo.test";
+  dovecot_->criarCaixa(email);
+  {
+    MailboxDesktop d;
+    TfrmContas* c = d.abrirContas();
+    QTest::mouseClick(button(c, QStringLiteral("Nova conta de e-mail")), Qt::LeftButton);
+    QTest::keyClicks(c->email(), q8(email));
+    QTest::keyClicks(c->senha(), QStringLiteral("segredo"));
+    WindowScript s;
+    s.answer(q8(kMsgConfigureDados), QStringLiteral("Ok"));
+    QTest::mouseClick(button(c, QStringLiteral("Avançar")), Qt::LeftButton);
+    QVERIFY(s.wait());
+
+    // The window polls once a second until the program answers, then saves what it found.
+    s.answer(q8(kMsgOba), QStringLiteral("Ok"));
+    QTest::mouseClick(button(c, QStringLiteral("Tentar configurar automaticamente")),
+                      Qt::LeftButton);
+    QVERIFY(c->temporizadorConfig()->isActive());
+    QVERIFY(s.wait(30000));
+    QVERIFY(!c->temporizadorConfig()->isActive());
+    QCOMPARE(c->servidor()->text(), QStringLiteral("caixa.exemplo.test"));
+    QCOMPARE(c->porta()->text(), QString::number(dovecot_->portaTls()));
+    QCOMPARE(c->usarTLS()->currentText(), QStringLiteral("TLS implícito"));
+    QCOMPARE(d.mailbox().negConta.getConta(email)->ImapServidor, std::string("caixa.exemplo.test"));
+
+    // The stored account connects by that name, its certificate checked.
+    s.answer(q8(kMsgContaConectada), QStringLiteral("Ok"));
+    QTest::mouseClick(button(c, QStringLiteral("Testar conta agora!")), Qt::LeftButton);
+    QVERIFY(s.wait());
+    // The program was told to stop once it had answered: it takes the request and ends.
+    QTRY_VERIFY(!std::filesystem::exists(d.t.home.path("input.cfg")));
+  }
+  ::setenv("QUORVEL_DNS_SERVER", antes.c_str(), 1);
 }
 
 void MailboxWindowsTest::checkRunFillsTheColouredLogAndTheNegativeBase() {

@@ -119,6 +119,15 @@ void janelasDaCaixaPostal(Desktop& d) {
   MailboxCheck& m = mb.caixa;
   m.ckbApagar = true;
   m.mmoAssunto = {"resposta automática"};
+  // Halfway through the check (the run lets events through): progress, "Cancelar", working.
+  QTimer meio;
+  meio.setInterval(0);
+  QObject::connect(&meio, &QTimer::timeout, [&] {
+    if (m.progressoPos < 4) return;
+    meio.stop();
+    janela->grab().save(gPasta + QStringLiteral("/mailbox-running.png"));
+  });
+  meio.start();
   m.btnChecarClick();
   salvar(janela, "mailbox-window");
   m.pagina = PaginaMensagens::configuracoes;

@@ -27,11 +27,6 @@ const char* const kPaginas[] = {"Contas cadastradas", "Detalhes", "Configuraçõ
 const char* const kColunas[] = {"Ativa", "E-mail", "servidor", "Senha"};
 enum Coluna { colAtiva, colEmail, colServidor, colSenha };
 
-void mostrarTexto(QLineEdit* e, const std::string& s) {
-  const QString t = q(s);
-  if (e->text() != t) e->setText(t);
-}
-
 // The moldura of "Tentar configurar automaticamente": green while it blinks on, otherwise
 // nothing shows of it.
 QString estiloMoldura(bool visivel) {

@@ -51,11 +51,6 @@ void mostrarLinhas(QPlainTextEdit* e, const std::vector<std::string>& v) {
   e->setPlainText(l.join(QLatin1Char('\n')));
 }
 
-void mostrarTexto(QLineEdit* e, const std::string& s) {
-  const QString t = q(s);
-  if (e->text() != t) e->setText(t);
-}
-
 QToolButton* ajuda(QWidget* parent, const QString& dica) {
   return botaoIcone(QStyle::SP_MessageBoxQuestion, dica, parent);
 }

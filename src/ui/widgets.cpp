@@ -75,6 +75,11 @@ QComboBox* listaTextos(const QString& rotuloTexto, const std::vector<std::string
   return c;
 }
 
+void mostrarTexto(QLineEdit* campo, const std::string& texto) {
+  const QString t = q(texto);
+  if (campo->text() != t) campo->setText(t);
+}
+
 QBoxLayout* botoesOkCancelar(QDialog* dialogo) {
   auto* linha = new QHBoxLayout;
   linha->addStretch(1);

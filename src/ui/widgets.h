@@ -34,6 +34,8 @@ QAction* entrada(QMenu* menu, const QString& caption);
 QLineEdit* campo(const QString& rotuloTexto, QWidget* parent);
 QComboBox* listaTextos(const QString& rotuloTexto, const std::vector<std::string>& itens,
                        QWidget* parent);
+// Shows a model's text in a field; a field that holds it already keeps its cursor and selection.
+void mostrarTexto(QLineEdit* campo, const std::string& texto);
 
 // The row of "&Ok" and "&Cancelar" at the right end of a dialog, accepting and rejecting it.
 QBoxLayout* botoesOkCancelar(QDialog* dialogo);

@@ -1,7 +1,8 @@
 # Installation (the programs, a desktop entry and an icon) and the Debian package.
 include(GNUInstallDirs)
 
-install(TARGETS quorvel-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The settings-discovery program lies beside both programs, where they look for it.
+install(TARGETS quorvel-cli quorvel-emailtest RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET quorvel)
   install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES packaging/quorvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -9,15 +9,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "bench_util.h"
+#include "mailbox/mailbox_check.h"
 #include "mailbox/neg_conta.h"
 #include "store/database.h"
 #include "store/settings.h"
 #include "support/dovecot_peer.h"
+#include "support/mail_fixtures.h"
 #include "support/scripted_ports.h"
 
 namespace quorvel {
@@ -132,20 +135,51 @@ double soBuscar(const testing::DovecotPeer& d, int n) {
   return bench::segundosDesde(t0);
 }
 
-// The whole check of the account: a fresh workspace, a forced scan of every message.
-double varrer(const testing::DovecotPeer& d, int n, size_t& armazenados) {
-  char modelo[] = "/tmp/quorvel-bench-mailbox-XXXXXX";
-  std::string home = ::mkdtemp(modelo);
+// A fresh workspace (database and settings) in a temporary folder, removed afterwards.
+struct Bancada {
+  std::string home;
   SharingFlags colaboracao;
-  Database banco(home, colaboracao);
-  banco.esperaAberturaMs = 0;
-  banco.abrirBD();
-  Settings config(home);
+  std::unique_ptr<Database> banco;
+  std::unique_ptr<Settings> config;
   ScriptedDialogs dialogs;
   FakePlatform platform;
-  platform.clock = std::chrono::system_clock::now();
   NoEventPump pump;
-  NegConta neg(banco, config, platform, dialogs, pump);
+  Bancada() {
+    char modelo[] = "/tmp/quorvel-bench-mailbox-XXXXXX";
+    home = ::mkdtemp(modelo);
+    banco = std::make_unique<Database>(home, colaboracao);
+    banco->esperaAberturaMs = 0;
+    banco->abrirBD();
+    config = std::make_unique<Settings>(home);
+    platform.clock = std::chrono::system_clock::now();
+  }
+  ~Bancada() {
+    banco->fechar();
+    std::filesystem::remove_all(home);
+  }
+  // `n` addresses of earlier checks in the user's own negative base.
+  void baseAnterior(int n) {
+    banco->db().exec("BEGIN");
+    for (int i = 0; i < n; ++i)
+      banco->db()
+          .prepare(
+              "INSERT INTO tbemailsinvalidos (email, seu, data_cadastro, tipo_erro, "
+              "texto_retorno, conta_email) VALUES (:e, 1, '2026-11-01', 1, 'user unknown', :c)")
+          .bind(":e", "antigo" + std::to_string(i) + "@historico.test")
+          .bind(":c", kConta)
+          .exec();
+    banco->db().exec("COMMIT");
+  }
+};
+
+CLContas contaDoBench(const testing::DovecotPeer& d) {
+  return testing::contaNoServidor(d, kConta);
+}
+
+// The whole check of the account: a fresh workspace, a forced scan of every message.
+double varrer(const testing::DovecotPeer& d, int n, size_t& armazenados) {
+  Bancada w;
+  NegConta neg(*w.banco, *w.config, w.platform, w.dialogs, w.pump);
   neg.opcoes.forcado = true;
   std::vector<std::string> fila;
   neg.gEmailsInvalidos = &fila;
@@ -153,23 +187,35 @@ double varrer(const testing::DovecotPeer& d, int n, size_t& armazenados) {
   auto t0 = bench::Clock::now();
   ImapClient imap;
   TlsHandler ssl;
-  CLContas c;
-  c.email = c.ImapNomeUsuario = kConta;
-  c.senha = testing::DovecotPeer::kSenha;
-  c.ImapServidor = "127.0.0.1";
-  c.ImapPorta = std::to_string(d.portaPlana());
-  c.ImapUsarTLS = "Sem suporte a TLS";
-  c.ImapTipoAutenticacao = "Padrão";
+  CLContas c = contaDoBench(d);
   NegConta::configMailComponents2(imap, ssl, c);
   if (!neg.ImapConnect(imap, c, true).empty()) return -1;
   int64_t qtd = neg.getFolderQtd(imap, "INBOX");
   ListaMensagens r = neg.getMessages(imap, c, "INBOX", 1, qtd);
   imap.disconnect();
   double s = bench::segundosDesde(t0);
-  armazenados = static_cast<size_t>(banco.qtdTabela("tbemailsinvalidos"));
+  armazenados = static_cast<size_t>(w.banco->qtdTabela("tbemailsinvalidos"));
   if (static_cast<int>(r.size()) != n) std::fprintf(stderr, "examinadas: %zu\n", r.size());
-  banco.fechar();
-  std::filesystem::remove_all(home);
+  return s;
+}
+
+// The same check run from the mailbox window's model with a window following its notices (the
+// negative-base grid is shown), over a negative base that already holds `anteriores` addresses.
+double varrerComJanela(const testing::DovecotPeer& d, int anteriores) {
+  Bancada w;
+  w.baseAnterior(anteriores);
+  NegConta(*w.banco, *w.config, w.platform, w.dialogs, w.pump).newContaSave(contaDoBench(d));
+  MailboxCheck janela(*w.banco, *w.config, w.dialogs, w.pump, w.platform);
+  size_t linhas = 0;
+  auto sub = janela.notices.listen([&](const MailboxNotice& aviso) {
+    if (aviso.kind == MailboxNotice::Kind::grid) linhas = janela.grid.linhas.size();
+  });
+  janela.ckbForcar = true;
+  janela.edtMax = "0";  // every message, as the scan above
+  auto t0 = bench::Clock::now();
+  janela.executarValidacao();
+  double s = bench::segundosDesde(t0);
+  if (linhas <= static_cast<size_t>(anteriores)) std::fprintf(stderr, "grade sem os novos\n");
   return s;
 }
 
@@ -198,17 +244,22 @@ int main(int argc, char** argv) {
   std::printf("mailbox_messages %d (%.1f MB, half bounces in five formats)\n", n, bytes / 1e6);
   soBuscar(dovecot, n);  // Dovecot builds its index and cache once, outside the timing
 
-  std::vector<double> busca, varredura;
+  std::vector<double> busca, varredura, comJanela;
   size_t armazenados = 0;
+  const int anteriores = 50000;
   for (int r = 0; r < reps; ++r) {
     busca.push_back(soBuscar(dovecot, n));
     varredura.push_back(varrer(dovecot, n, armazenados));
+    comJanela.push_back(varrerComJanela(dovecot, anteriores));
   }
-  double b = bench::mediana(busca), v = bench::mediana(varredura);
+  double b = bench::mediana(busca), v = bench::mediana(varredura), j = bench::mediana(comJanela);
   std::printf("baseline_fetch_only_messages_per_s %.0f msg/s\n", n / b);
   std::printf("mailbox_scan_messages_per_s %.0f msg/s (%zu addresses stored)\n", n / v,
               armazenados);
   std::printf("ratio_scan_vs_fetch_only %.2f\n", b / v);
+  std::printf("mailbox_window_run_messages_per_s %.0f msg/s (grid shown, %d earlier addresses)\n",
+              n / j, anteriores);
+  std::printf("ratio_window_run_vs_scan %.2f\n", v / j);
   std::printf("mailbox_bench_peak_rss %.0f MB\n", bench::picoMemoriaMb());
   return 0;
 }

@@ -193,7 +193,8 @@ cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-mailbox >/dev/null
 
   echo "== mailbox check: ${BENCH_MAIL_N:-5000} generated messages (half bounces in five formats) in a"
   echo "   Dovecot on loopback, scanned over one connection (baseline: the same messages only"
-  echo "   fetched over one connection)"
+  echo "   fetched over one connection); and the same check from the mailbox window's model with"
+  echo "   its grid shown, over a negative base of 50,000 earlier addresses"
   /usr/bin/time -f "mailbox_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench-mailbox" \
     --messages "${BENCH_MAIL_N:-5000}" --reps "${BENCH_MAIL_REPS:-3}" 2>&1 | tee "$OUT/mailbox.txt"
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders every window of the desktop program to docs/screenshots/*.png (offscreen, with the
-# DejaVu fonts), over the sample list.
+# DejaVu fonts), over the sample list; the accounts and mailbox windows after a real check of a
+# mailbox on a Dovecot the program starts on loopback (as the tests do: root, dovecot-imapd).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

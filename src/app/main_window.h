@@ -70,6 +70,9 @@ class MainWindow {
   // The definitions window: loads the filter lists (and, once it exists, asks the service for
   // newer definitions).
   std::function<void()> abrirDefinicoes;
+  // The accounts window and the mailbox window ("Configurar contas de e-mail", "Baixar erros e
+  // descadastramentos").
+  std::function<void()> abrirContas, abrirCaixaPostal;
 
   Notifier<MainWindowNotice> notices;
 

@@ -66,6 +66,7 @@ struct ImapClient::Curl {
   // Last sign of life from the server, and whether the read inactivity limit cut the connection.
   std::chrono::steady_clock::time_point ultimo;
   bool estourou = false;
+  std::chrono::steady_clock::time_point ultimaEspera;
 
   ~Curl() {
     if (h) curl_easy_cleanup(h);  // sends LOGOUT on a live connection
@@ -95,12 +96,22 @@ struct ImapClient::Curl {
   // (not even the LOGOUT libcurl sends when it gives the connection up) waits for it any longer.
   static int aoProgredir(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* c = static_cast<Curl*>(self);
+    c->esperar();
     auto limite = std::chrono::seconds(c->dono->readTimeoutS);
     if (c->socket == CURL_SOCKET_BAD || std::chrono::steady_clock::now() - c->ultimo <= limite)
       return 0;
     c->estourou = true;
     ::shutdown(c->socket, SHUT_RDWR);
     return 1;
+  }
+  void esperar() {
+    const auto& f = dono->aoEsperar;
+    if (!f) return;
+    auto antes = std::chrono::steady_clock::now();
+    if (antes - ultimaEspera < std::chrono::milliseconds(50)) return;
+    f();
+    ultimaEspera = std::chrono::steady_clock::now();
+    ultimo += ultimaEspera - antes;
   }
 };
 

@@ -7,6 +7,7 @@
 // Network waits are bounded: a connect time-out and a read inactivity limit.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -69,6 +70,9 @@ class ImapClient {
   std::string origem;
   // Trusted certificates (PEM); empty: QUORVEL_CA_FILE when set, else the system's store.
   std::string caFile;
+  // Called now and then while a command waits for the network (connecting, a reply due), so
+  // that a desktop window keeps answering; the time it takes does not count as server silence.
+  std::function<void()> aoEsperar;
 
   // Connects, negotiates TLS as configured and logs in. Throws ImapError with the failure's text.
   void connect();

@@ -49,6 +49,8 @@ class MailboxCheck : public ScanObserver {
   SharingPermission* sincronizacao = nullptr;          // none: sharing not allowed
   CompartilhamentoEmails* compartilhamento = nullptr;  // none: nothing is sent
   std::string origem;  // local source address of the IMAP connections (empty: any)
+  // The explanatory document of the unsubscribe snippets, opened from their page.
+  std::string urlDescadastramento;
   // Connect time-out and read inactivity limit of the connections, in seconds.
   int timeoutConexaoS = 30;
   int timeoutLeituraS = 60;
@@ -102,6 +104,7 @@ class MailboxCheck : public ScanObserver {
   void atualizarDadosEmails();
   void salvarConfigs(bool silent);
   void setUnsubscribeAddress(const std::string& endereco);
+  void abrirExplicacaoDescadastramento();
   void btnConfigurarContasClick();
   void ajudaBaseNegativa();
   void ajudaFiltros();
@@ -135,6 +138,11 @@ class MailboxCheck : public ScanObserver {
   Dialogs& dialogs_;
   EventPump& pump_;
   Platform& platform_;
+  // When the grid was last read during a scan, and whether stored addresses wait to be shown.
+  static constexpr std::chrono::milliseconds kIntervaloGrid{250};
+  std::chrono::steady_clock::time_point gridLidoEm_;
+  std::chrono::steady_clock::duration gridIntervalo_ = kIntervaloGrid;
+  bool gridPendente_ = false;
 };
 
 inline constexpr std::array<const char*, 6> kIntervalos = {

@@ -6,9 +6,11 @@
 
 #include "app/main_window.h"
 #include "ui/grid_view.h"
+#include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
+#include "ui/tfrm_mensagens.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_progress.h"
 #include "ui/tfrm_quorvel.h"
@@ -69,6 +71,7 @@ TfrmPrincipal* Desktop::principal() const {
 void Desktop::start() {
   // 4. The launcher shows; its first showing opens the database behind the splash.
   executarAcao([this] { launcher->exibir(); });
+  criarJanelasCaixaPostal();
   if (!opcoes_.listas.empty()) {
     executarAcao([this] { launcher->abrirQuorvel(); });
     if (launcher->principal)
@@ -80,7 +83,13 @@ void Desktop::abrirPrincipal() {
   // 5–7. The main window's view over the launcher's new MainWindow; showing it embeds the list
   // editor and starts the 2000 ms timer.
   if (!launcher->principal) return;
-  principal_ = new TfrmPrincipal(*launcher->principal);
+  MainWindow& m = *launcher->principal;
+  if (mailbox) {
+    m.disponiveis.contas = m.disponiveis.caixaPostal = true;
+    m.abrirContas = [this] { mostrarContas(); };
+    m.abrirCaixaPostal = [this] { mostrarMensagens(); };
+  }
+  principal_ = new TfrmPrincipal(m);
   principal_->show();
 }
 
@@ -111,6 +120,40 @@ void Desktop::seguirGrandes(const BulkNotice& n) {
     r.moveCenter(tela->availableGeometry().center());
     caixa->move(r.topLeft());
   }
+}
+
+void Desktop::criarJanelasCaixaPostal() {
+  // Both windows are made hidden at start-up; the mailbox window's automatic check runs from
+  // then on.
+  if (mailbox || !app->dtm.bancoAberto()) return;
+  mailbox = std::make_unique<MailboxWindows>(*app);
+  frmContas_ = std::make_unique<TfrmContas>(mailbox->contas);
+  frmMensagens_ = std::make_unique<TfrmMensagens>(mailbox->caixa);
+  mailbox->caixa.abrirContas = [this] { mostrarContas(); };
+  // The validation window's links.
+  app->validator.abrirContas = [this] { mostrarContas(); };
+  app->validator.abrirCaixaPostal = [this] { mostrarMensagens(); };
+  app->validator.avisarMudanca();
+}
+
+void Desktop::mostrar(QWidget* janela) {
+  if (!janela) return;
+  // The validation window stays on top: while it shows, what it (or a window it opened) opens
+  // stays on top too, or it would open behind it.
+  const bool acima = frmQuorvel_ && frmQuorvel_->isVisible();
+  if (janela->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != acima)
+    janela->setWindowFlag(Qt::WindowStaysOnTopHint, acima);
+  janela->show();
+  janela->raise();
+  janela->activateWindow();
+}
+
+void Desktop::mostrarContas() {
+  mostrar(frmContas_.get());
+}
+
+void Desktop::mostrarMensagens() {
+  mostrar(frmMensagens_.get());
 }
 
 }  // namespace quorvel::ui

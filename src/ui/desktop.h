@@ -10,13 +10,16 @@
 
 #include "app/application.h"
 #include "app/launcher.h"
+#include "app/mailbox_windows.h"
 #include "app/progress_box.h"
 #include "ui/qt_ports.h"
 
 namespace quorvel::ui {
 
 class TfrmDefinicoes;
+class TfrmContas;
 class TfrmMain;
+class TfrmMensagens;
 class TfrmPrincipal;
 class TfrmQuorvel;
 class TfrmProgress;
@@ -43,6 +46,8 @@ class Desktop : public QObject {
   ProgressBox progress;
   std::unique_ptr<Application> app;
   std::unique_ptr<Launcher> launcher;
+  // The objects of the accounts window and the mailbox window, once the database is open.
+  std::unique_ptr<MailboxWindows> mailbox;
 
   TfrmMain* frmMain() const { return frmMain_.get(); }
   TfrmSplash* splash() const { return splash_.get(); }
@@ -52,6 +57,11 @@ class Desktop : public QObject {
   TfrmDefinicoes* frmDefinicoes() const;
   // The main window while it is open.
   TfrmPrincipal* principal() const;
+  TfrmContas* frmContas() const { return frmContas_.get(); }
+  TfrmMensagens* frmMensagens() const { return frmMensagens_.get(); }
+  // Shows (or brings to the front) the accounts window and the mailbox window.
+  void mostrarContas();
+  void mostrarMensagens();
 
  signals:
   void encerrado();
@@ -64,6 +74,8 @@ class Desktop : public QObject {
   void seguirDefinicoes();
   // A bulk run puts the progress box near the screen's left edge; it goes back to the centre.
   void seguirGrandes(const BulkNotice& n);
+  void criarJanelasCaixaPostal();
+  void mostrar(QWidget* janela);
 
   DesktopOptions opcoes_;
   std::unique_ptr<TfrmMain> frmMain_;
@@ -75,6 +87,8 @@ class Desktop : public QObject {
   Notifier<ValidatorNotice>::Subscription validacao_;
   Notifier<DefinitionsNotice>::Subscription definicoes_;
   Notifier<BulkNotice>::Subscription grandes_;
+  std::unique_ptr<TfrmContas> frmContas_;
+  std::unique_ptr<TfrmMensagens> frmMensagens_;
 };
 
 }  // namespace quorvel::ui

@@ -178,9 +178,13 @@ QWidget* TfrmPrincipal::criarConfiguracoes() {
     return b;
   };
   adicionar("Manutenção no banco de dados", true, [this] { m_.manutencaoBanco(); });
-  // Windows that come with later parts of the program.
-  adicionar("Configurar contas de e-mail", m_.disponiveis.contas, [] {});
-  adicionar("Baixar erros e descadastramentos", m_.disponiveis.caixaPostal, [] {});
+  adicionar("Configurar contas de e-mail", m_.disponiveis.contas, [this] {
+    if (m_.abrirContas) m_.abrirContas();
+  });
+  adicionar("Baixar erros e descadastramentos", m_.disponiveis.caixaPostal, [this] {
+    if (m_.abrirCaixaPostal) m_.abrirCaixaPostal();
+  });
+  // A window that comes with a later part of the program.
   adicionar("Colaboração de dados", m_.disponiveis.colaboracao, [] {});
   checkDefinition_ = caixa(q(kCkbCheckDefinition), pagina);
   connect(checkDefinition_, &QCheckBox::clicked, this,

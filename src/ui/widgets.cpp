@@ -1,7 +1,11 @@
 #include "ui/widgets.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QLineEdit>
+
+#include "ui/qt_text.h"
 
 namespace quorvel::ui {
 
@@ -55,6 +59,25 @@ QLabel* titulo(const QString& texto, QWidget* parent) {
 
 QAction* entrada(QMenu* menu, const QString& caption) {
   return menu->addAction(caption);
+}
+
+QLineEdit* campo(const QString& rotuloTexto, QWidget* parent) {
+  auto* e = new QLineEdit(parent);
+  e->setAccessibleName(rotuloTexto);
+  return e;
+}
+
+QComboBox* listaTextos(const QString& rotuloTexto, const std::vector<std::string>& itens,
+                       QWidget* parent) {
+  auto* c = new QComboBox(parent);
+  c->setAccessibleName(rotuloTexto);
+  for (const auto& i : itens) c->addItem(q(i));
+  return c;
+}
+
+void mostrarTexto(QLineEdit* campo, const std::string& texto) {
+  const QString t = q(texto);
+  if (campo->text() != t) campo->setText(t);
 }
 
 QBoxLayout* botoesOkCancelar(QDialog* dialogo) {

@@ -10,8 +10,13 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <string>
+#include <vector>
+
 class QBoxLayout;
+class QComboBox;
 class QDialog;
+class QLineEdit;
 
 namespace quorvel::ui {
 
@@ -25,6 +30,12 @@ QCheckBox* caixa(const QString& caption, QWidget* parent, bool marcada = false);
 QLabel* rotulo(const QString& texto, QWidget* parent, bool quebra = false);
 QLabel* titulo(const QString& texto, QWidget* parent);
 QAction* entrada(QMenu* menu, const QString& caption);
+// A text field and a drop-down list of fixed texts, each named after the label before it.
+QLineEdit* campo(const QString& rotuloTexto, QWidget* parent);
+QComboBox* listaTextos(const QString& rotuloTexto, const std::vector<std::string>& itens,
+                       QWidget* parent);
+// Shows a model's text in a field; a field that holds it already keeps its cursor and selection.
+void mostrarTexto(QLineEdit* campo, const std::string& texto);
 
 // The row of "&Ok" and "&Cancelar" at the right end of a dialog, accepting and rejecting it.
 QBoxLayout* botoesOkCancelar(QDialog* dialogo);

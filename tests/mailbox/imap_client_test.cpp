@@ -155,6 +155,36 @@ TEST_F(ImapClientTest, SilentServerTimesOutInsteadOfHanging) {
   EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
 }
 
+TEST_F(ImapClientTest, WaitingHookRunsWhileTheServerIsAwaitedAndItsTimeIsNotSilence) {
+  // A silent server: the hook keeps being called until the read limit ends the wait.
+  ScriptedImapServer mudo([](const std::string&) { return std::vector<std::string>{}; }, false);
+  ImapClient calado;
+  calado.host = "127.0.0.1";
+  calado.setPort(mudo.porta());
+  calado.connectTimeoutS = calado.readTimeoutS = 1;
+  int chamadas = 0;
+  calado.aoEsperar = [&] { ++chamadas; };
+  EXPECT_THROW(calado.connect(), ImapError);
+  EXPECT_GE(chamadas, 2);
+
+  // A hook that takes longer than the read limit (a dialog left open) does not cut a live
+  // connection.
+  std::string usuario = novoUsuario({mensagem("a@x.test", "um")});
+  ImapClient imap = clienteDe(usuario);
+  imap.readTimeoutS = 1;
+  bool dormiu = false;
+  imap.aoEsperar = [&] {
+    if (dormiu) return;
+    dormiu = true;
+    ::usleep(1'500'000);
+  };
+  imap.connect();
+  EXPECT_TRUE(dormiu);
+  EXPECT_EQ(imap.select("INBOX"), 1);
+  EXPECT_NE(imap.fetchMessage(1).find("Subject: um"), std::string::npos);
+  imap.disconnect();
+}
+
 TEST_F(ImapClientTest, LineBreaksInCredentialsAreRefusedBeforeAnythingIsSent) {
   ImapClient imap = clienteDe("ninguem");
   imap.password = "x\r\nA9 DELETE INBOX";

@@ -151,6 +151,26 @@ TEST_F(MailboxCheckTest, CancelStopsOnlyTheAccountUnderExamination) {
   EXPECT_EQ(l.back(), b + " CHECAGEM - Checagem concluída!");
 }
 
+TEST_F(MailboxCheckTest, EventsLetThroughDuringARunNeverStartASecondOne) {
+  std::string a = novoUsuario({mensagem("x@c.test", "1")});
+  neg->newContaSave(contaDe(a));
+  int cliques = 0, esperas = 0;
+  pump.onPump = [&] {
+    ++esperas;
+    // A double click on "Checar erros retornados", and the automatic check falling due.
+    if (cliques++ < 2) w->btnChecarClick();
+    platform.clock += std::chrono::hours(2);
+    w->cmbCheckMinutes = 1;
+    w->tmAutoCheckTimer();
+  };
+  w->btnChecarClick();
+  std::vector<std::string> l = log();
+  EXPECT_EQ(std::count(l.begin(), l.end(), "Iniciando conta " + a + "..."), 1);
+  EXPECT_EQ(l.back(), a + " CHECAGEM - Checagem concluída!");
+  EXPECT_TRUE(w->btnChecarHabilitado);
+  EXPECT_GT(esperas, 2);
+}
+
 TEST_F(MailboxCheckTest, WithoutScrollingTheLogStaysEmpty) {
   neg->newContaSave(contaDe(novoUsuario({mensagem("x@c.test", "1")})));
   w->ckbRolar = false;

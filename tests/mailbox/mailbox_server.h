@@ -11,17 +11,9 @@
 
 #include "mailbox/imap_client.h"
 #include "support/dovecot_peer.h"
+#include "support/mail_fixtures.h"
 
 namespace quorvel::testing {
-
-// A small message as a mail program would write it.
-inline std::string mensagem(const std::string& de, const std::string& assunto,
-                            const std::string& corpo = "Olá.\r\n",
-                            const std::string& data = "Mon, 07 Dec 2026 10:00:00 -0300") {
-  return "From: " + de + "\r\nTo: conta@exemplo.test\r\nSubject: " + assunto + "\r\nDate: " + data +
-         "\r\nMessage-ID: <" + std::to_string(std::hash<std::string>{}(assunto + corpo)) +
-         "@x.test>\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" + corpo;
-}
 
 class MailboxServer : public ::testing::Test {
  public:

@@ -49,13 +49,6 @@ inline std::chrono::system_clock::time_point relogioDeTeste() {
   return sys_days{year{2026} / 12 / 10} + hours{12};
 }
 
-// A hand-made message from tests/data/retornos, addressed to `conta`.
-inline std::string retorno(const std::string& nome, const std::string& conta) {
-  std::string m = readFileBytes(std::string(QUORVEL_TEST_DATA) + "/retornos/" + nome).value();
-  for (size_t p; (p = m.find("{CONTA}")) != std::string::npos;) m.replace(p, 7, conta);
-  return m;
-}
-
 class ScanTest : public MailboxServer {
  protected:
   std::filesystem::path home;
@@ -93,20 +86,7 @@ class ScanTest : public MailboxServer {
   }
 
   // An account on the plain listener of the test server.
-  CLContas contaDe(const std::string& usuario) {
-    CLContas c;
-    c.email = usuario;
-    c.senha = DovecotPeer::kSenha;
-    c.ImapServidor = "127.0.0.1";
-    c.ImapPorta = std::to_string(servidor().portaPlana());
-    c.ImapNomeUsuario = usuario;
-    c.ImapUsarTLS = "Sem suporte a TLS";
-    c.ImapTipoAutenticacao = "Padrão";
-    c.ImapVersaoIp = "IPV4";
-    c.ImapModoSSL = "Não definido";
-    c.ImapMetodoSSL = "TLSv1";
-    return c;
-  }
+  CLContas contaDe(const std::string& usuario) { return contaNoServidor(servidor(), usuario); }
 
   // One scan of the account's inbox, as a check run does it.
   ListaMensagens varrer(const CLContas& conta) {

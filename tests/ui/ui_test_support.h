@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,7 +24,9 @@
 #include <vector>
 
 #include "ui/desktop.h"
+#include "ui/tfrm_get_value.h"
 #include "ui/tfrm_msg.h"
+#include "ui/tfrm_salvar_file.h"
 
 namespace quorvel::testing {
 
@@ -125,7 +130,7 @@ class WindowScript {
     then([] { return mensagem({}); },
          [this](QWidget* w) {
            mensagens.push_back(static_cast<ui::TfrmMsg*>(w)->texto()->text());
-           w->findChildren<QAbstractButton*>().front()->click();
+           w->findChildren<QPushButton*>().front()->click();
          });
   }
   bool done() const { return steps_.empty() && !pendente_; }
@@ -171,5 +176,41 @@ class WindowScript {
   std::deque<Step> steps_;
   bool pendente_ = false;
 };
+
+// Waits for the save window and confirms it with `nome` typed after the name it shows;
+// `verificar` looks at it first.
+inline void saveWithName(WindowScript& s, ui::TfrmSalvarFile& janela, const QString& nome,
+                         std::function<void(ui::TfrmSalvarFile*)> verificar = {}) {
+  s.then([&janela] { return janela.isVisible() ? static_cast<QWidget*>(&janela) : nullptr; },
+         [nome, verificar](QWidget* w) {
+           auto* salvar = static_cast<ui::TfrmSalvarFile*>(w);
+           if (verificar) verificar(salvar);
+           QTest::keyClicks(salvar->nome(), nome);
+           button(salvar, QStringLiteral("&Ok"))->click();
+         });
+}
+
+// Types a text key by key; letters beyond ASCII arrive as a keyboard layout sends them.
+inline void typeText(QWidget* w, const QString& texto) {
+  for (QChar c : texto) {
+    if (c.unicode() < 128)
+      QTest::keyClick(w, c.toLatin1());
+    else
+      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+// Answers the value dialog with a typed text.
+inline void typeValue(WindowScript& s, const QString& texto) {
+  s.then(
+      [] {
+        auto v = visibleWindows<ui::TfrmGetValue>();
+        return v.empty() ? nullptr : v[0];
+      },
+      [texto](QWidget* w) {
+        typeText(static_cast<ui::TfrmGetValue*>(w)->caixaTexto(), texto);
+        button(w, QStringLiteral("&Ok"))->click();
+      });
+}
 
 }  // namespace quorvel::testing

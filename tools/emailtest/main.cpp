@@ -1,6 +1,6 @@
 // quorvel-emailtest: the settings-discovery program beside Quorvel. It watches input.cfg in the
 // program's folder; a request ("1", "IMAP", address, password) is answered in output.cfg, and
-// "2" ends it. It also ends by itself after ten idle minutes.
+// "2" ends it. It also ends by itself after ten idle minutes, or when its folder is gone.
 //
 //   quorvel-emailtest [--home DIR]     (default: QUORVEL_HOME, else its own folder)
 
@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
   while (std::chrono::steady_clock::now() - ultimo < ocioso) {
     auto linhas = quorvel::readTextLines(pedido.string());
     if (!linhas) {
+      // A folder that is gone will send no more requests.
+      if (!fs::is_directory(home)) return 0;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
       continue;
     }

@@ -100,32 +100,12 @@ struct Janela {
         h->viewport(), b, {},
         QPoint(h->sectionViewportPosition(col) + h->sectionSize(col) / 2, h->height() / 2));
   }
-  // Waits for the save window and confirms it with a typed name; `verificar` looks at it first.
   void salvarComNome(WindowScript& s, const QString& nome,
                      std::function<void(TfrmSalvarFile*)> verificar = {}) {
-    s.then(
-        [this] {
-          auto& w = t.d->dialogs.janelaSalvar();
-          return w.isVisible() ? static_cast<QWidget*>(&w) : nullptr;
-        },
-        [nome, verificar](QWidget* w) {
-          auto* salvar = static_cast<TfrmSalvarFile*>(w);
-          if (verificar) verificar(salvar);
-          QTest::keyClicks(salvar->nome(), nome);
-          button(salvar, QStringLiteral("&Ok"))->click();
-        });
+    quorvel::testing::saveWithName(s, t.d->dialogs.janelaSalvar(), nome, std::move(verificar));
   }
-  // Answers the value dialog with a typed text.
   static void digitarValor(WindowScript& s, const QString& texto) {
-    s.then(
-        [] {
-          auto v = visibleWindows<TfrmGetValue>();
-          return v.empty() ? nullptr : v[0];
-        },
-        [texto](QWidget* w) {
-          QTest::keyClicks(static_cast<TfrmGetValue*>(w)->caixaTexto(), texto);
-          button(w, QStringLiteral("&Ok"))->click();
-        });
+    quorvel::testing::typeValue(s, texto);
   }
 };
 

@@ -17,10 +17,12 @@
 #include "common/text_file.h"
 #include "ui/pages/editor_page.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_file_select.h"
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
+#include "ui/tfrm_mensagens.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_progress.h"
 #include "ui/tfrm_salvar_file.h"
@@ -192,9 +194,10 @@ void StartupTest::windowsStillToComeHaveTheirButtonsDisabled() {
   QVERIFY(p->botaoLateral(BotaoLateral::validarEmails)->isEnabled());
   QVERIFY(p->botaoLateral(BotaoLateral::definicoes)->isEnabled());
   QVERIFY(p->botao(QStringLiteral("Iniciar a validação dos e-mails"))->isEnabled());
-  for (const char* c :
-       {"Configurar contas de e-mail", "Baixar erros e descadastramentos", "Colaboração de dados"})
+  for (const char* c : {"Colaboração de dados"})
     QVERIFY2(!p->botao(QString::fromUtf8(c))->isEnabled(), c);
+  for (const char* c : {"Configurar contas de e-mail", "Baixar erros e descadastramentos"})
+    QVERIFY2(p->botao(QString::fromUtf8(c))->isEnabled(), c);
   QVERIFY(p->botao(QStringLiteral("Manutenção no banco de dados"))->isEnabled());
   QVERIFY(!p->lista()
                ->entradaMenu(QStringLiteral("Salvar / Exportar..."),
@@ -213,6 +216,8 @@ void StartupTest::everyControlCarriesItsCaptionAsAccessibleName() {
     janelas.push_back(lista->pagina(static_cast<TfrmLista::Pagina>(pg)));
   janelas.push_back(&t.d->dialogs.janelaArquivos());
   janelas.push_back(&t.d->dialogs.janelaSalvar());
+  janelas.push_back(t.d->frmContas());
+  janelas.push_back(t.d->frmMensagens());
   QStringList semNome;
   for (QWidget* janela : janelas) {
     QList<QWidget*> controles;

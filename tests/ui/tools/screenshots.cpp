@@ -1,5 +1,6 @@
 // Renders every window of the desktop program to PNG files, for the README and for looking at
 // them: quorvel-screenshots OUTPUT_FOLDER SAMPLE_LIST. Runs on any Qt platform (offscreen too).
+// The mailbox windows are shown after a real check against a Dovecot started on loopback.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/mailbox_windows.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "lists/file_selection.h"
@@ -25,18 +27,22 @@
 #include "lists/list_saving.h"
 #include "lists/name_identification.h"
 #include "support/dns_peer.h"
+#include "support/dovecot_peer.h"
+#include "support/mail_fixtures.h"
 #include "ui/bulk_page.h"
 #include "ui/desktop.h"
 #include "ui/grid_view.h"
 #include "ui/item_chooser_dialog.h"
 #include "ui/pages/editor_page.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_file_select.h"
 #include "ui/tfrm_get_value.h"
 #include "ui/tfrm_input.h"
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
+#include "ui/tfrm_mensagens.h"
 #include "ui/tfrm_msg.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_progress.h"
@@ -84,6 +90,86 @@ void responderMensagens(QObject* dono) {
   timer->start();
 }
 
+// The accounts window on each of its steps, and the mailbox window after a check of a mailbox
+// seeded with bounces of every kind.
+void janelasDaCaixaPostal(Desktop& d) {
+  using testing::DovecotPeer;
+  DovecotPeer dovecot;
+  ::setenv("QUORVEL_CA_FILE", dovecot.certificado().c_str(), 1);
+  const std::string conta = "retornos@minhaempresa.test";
+  dovecot.criarCaixa(conta);
+  dovecot.semear(
+      conta,
+      {testing::retorno("usuario_inexistente.eml", conta),
+       testing::retorno("caixa_cheia_latin1.eml", conta),
+       testing::retorno("relatorio_original_recipient.eml", conta),
+       testing::mensagem("Cliente <cliente@padaria.test>", "Pedido de orçamento"),
+       testing::mensagem("Ana <ana@exemplo.test>", "Resposta automática: estou de férias"),
+       testing::retorno("remover.eml", conta), testing::retorno("postmaster_texto.eml", conta)});
+  MailboxWindows& mb = *d.mailbox;
+  CLContas c = testing::contaNoServidor(dovecot, conta, true);
+  mb.negConta.newContaSave(c);
+  mb.contas.edtEmail = "contato@gmail.com";
+  mb.contas.tentarConfigurar("contato@gmail.com");
+  CLContas gmail = c;
+  gmail.email = gmail.ImapNomeUsuario = "contato@gmail.com";
+  gmail.ImapServidor = mb.contas.edtServidor;
+  gmail.ImapPorta = mb.contas.edtPorta;
+  mb.negConta.newContaSave(gmail);
+  mb.negConta.setActive(mb.negConta.accounts()[0].id, false);
+
+  TfrmContas* contas = d.frmContas();
+  salvar(contas, "accounts-list");
+  AccountsEditor& e = mb.contas;
+  e.btnNovaContaClick();
+  e.edtEmail = "vendas@minhaempresa.test";
+  e.edtSenha = "segredo";
+  e.notices.notify({});
+  salvar(contas, "accounts-step1");
+  e.pagina = PaginaContas::configuracoesAvancadas;
+  e.edtServidor = "imap.minhaempresa.test";
+  e.edtPorta = "993";
+  e.edtUsuario = "vendas@minhaempresa.test";
+  AccountsEditor::selecionarItem(e.cmbUsarTLS, kTLSImplicito);
+  e.notices.notify({});
+  salvar(contas, "accounts-step2");
+  e.painelAvancadoVisivel = true;
+  e.edtServidor.clear();
+  e.molduraVisivel = true;
+  e.notices.notify({});
+  salvar(contas, "accounts-advanced");
+  e.btnCancelarClick();
+  contas->hide();
+
+  TfrmMensagens* janela = d.frmMensagens();
+  janela->show();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  MailboxCheck& m = mb.caixa;
+  m.ckbApagar = true;
+  m.mmoAssunto = {"resposta automática"};
+  // Halfway through the check (the run lets events through): progress, "Cancelar", working.
+  QTimer meio;
+  meio.setInterval(0);
+  QObject::connect(&meio, &QTimer::timeout, [&] {
+    if (m.progressoPos < 4) return;
+    meio.stop();
+    janela->grab().save(gPasta + QStringLiteral("/mailbox-running.png"));
+  });
+  meio.start();
+  m.btnChecarClick();
+  salvar(janela, "mailbox-window");
+  m.pagina = PaginaMensagens::configuracoes;
+  m.cmbCheckMinutes = 3;
+  m.cmbCheckDays = 7;
+  m.notices.notify({});
+  salvar(janela, "mailbox-settings");
+  m.setUnsubscribeAddress("descadastro@minhaempresa.test");
+  m.pagina = PaginaMensagens::descadastramentos;
+  m.notices.notify({});
+  salvar(janela, "mailbox-unsubscribe");
+  janela->hide();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +197,9 @@ int main(int argc, char** argv) {
        "prefeitura.gov.br", "provedor.com.br", "orange.fr", "terra.com.br", "bol.com.br",
        "ig.com.br", "company.com", "globo.com"},
       {"--local=/com/", "--local=/br/", "--local=/fr/"});
+
+  // The mailbox window's tip would wait for a click.
+  { std::ofstream(casa + "/tipfile.txt") << kIdDicaChecagem << "=true\r\n"; }
 
   DesktopOptions opcoes;
   opcoes.esperaAberturaMs = 0;
@@ -263,6 +352,12 @@ int main(int argc, char** argv) {
                              {"emails", "nome", "cidade"});
     salvar(&janela, "column-chooser");
     janela.hide();
+  }
+  try {
+    janelasDaCaixaPostal(d);
+  } catch (const std::exception& falha) {
+    std::fprintf(stderr, "janelas da caixa postal: %s\n", falha.what());
+    return 1;
   }
   return 0;
 }

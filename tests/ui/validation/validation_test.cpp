@@ -16,10 +16,12 @@
 #include "ui/bulk_page.h"
 #include "ui/grid_view.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_input.h"
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
+#include "ui/tfrm_mensagens.h"
 #include "ui/tfrm_principal.h"
 #include "ui/tfrm_quorvel.h"
 #include "ui_test_support.h"
@@ -112,6 +114,7 @@ class ValidationWindowTest : public QObject {
   void anUntickedStageIsSkipped();
   void editIconWritesTheCountryListAndTheNextRunUsesIt();
   void bulkRunFromThePageWritesBothFilesAndOpensTheirFolder();
+  void negativeBaseLinksOpenTheMailboxWindowsAboveTheValidationWindow();
 };
 
 void ValidationWindowTest::validatingBeforeTheListsAreLoadedOpensTheDefinitionsWindow() {
@@ -324,6 +327,38 @@ void ValidationWindowTest::bulkRunFromThePageWritesBothFilesAndOpensTheirFolder(
                                   "ana@good.test\tE-mail repetido\r\n"
                                   "marie@exemple.fr\tFiltro de países: .fr\r\n"
                                   "sem-arroba\tErro de sintaxe\r\n"));
+}
+
+void ValidationWindowTest::negativeBaseLinksOpenTheMailboxWindowsAboveTheValidationWindow() {
+  Programa pr(dns_);
+  pr.carregarDefinicoes();
+  pr.abrirLista("emails\r\nana@good.test\r\n");
+  QTest::mouseClick(pr.p->botaoLateral(BotaoLateral::validarEmails), Qt::LeftButton);
+  QVERIFY(pr.janela()->isVisible());
+  // The validation window stays on top; what its links open must not open behind it.
+  QAbstractButton* contas = button(pr.janela(), QStringLiteral("Configurar contas"));
+  QVERIFY(contas && contas->isEnabled());
+  QTest::mouseClick(contas, Qt::LeftButton);
+  TfrmContas* c = pr.t.d->frmContas();
+  QVERIFY(c->isVisible());
+  QVERIFY(c->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  c->close();
+  WindowScript s;
+  s.answerAny();
+  QTest::mouseClick(button(pr.janela(), QStringLiteral("Atualizar dados de retorno")),
+                    Qt::LeftButton);
+  QVERIFY(s.wait());
+  TfrmMensagens* m = pr.t.d->frmMensagens();
+  QVERIFY(m->isVisible());
+  QVERIFY(m->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  m->close();
+  // Opened from the main window with the validation window closed, they are ordinary windows.
+  QTest::mouseClick(button(pr.janela(), QStringLiteral("Fechar")), Qt::LeftButton);
+  QVERIFY(!pr.janela()->isVisible());
+  QTest::mouseClick(pr.p->botaoLateral(BotaoLateral::configuracoes), Qt::LeftButton);
+  QTest::mouseClick(pr.p->botao(QStringLiteral("Configurar contas de e-mail")), Qt::LeftButton);
+  QVERIFY(c->isVisible());
+  QVERIFY(!c->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 int main(int argc, char** argv) {

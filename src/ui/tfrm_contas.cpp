@@ -1,0 +1,339 @@
+#include "ui/tfrm_contas.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+#include "ui/ui_action.h"
+#include "ui/widgets.h"
+
+namespace quorvel::ui {
+
+namespace {
+
+const char* const kPaginas[] = {"Contas cadastradas", "Detalhes", "Configurações avançadas"};
+const char* const kColunas[] = {"Ativa", "E-mail", "servidor", "Senha"};
+enum Coluna { colAtiva, colEmail, colServidor, colSenha };
+
+// The moldura of "Tentar configurar automaticamente": green while it blinks on, otherwise
+// nothing shows of it.
+QString estiloMoldura(bool visivel) {
+  return visivel ? QStringLiteral("#moldura { border: 3px solid #2e9e3e; border-radius: 4px; }")
+                 : QStringLiteral("#moldura { border: 3px solid transparent; }");
+}
+
+}  // namespace
+
+TfrmContas::TfrmContas(AccountsEditor& model)
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_(model) {
+  setObjectName(QStringLiteral("TfrmContas"));
+  setWindowTitle(q(kTituloContas));
+  setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
+  auto* lay = new QVBoxLayout(this);
+  auto* topo = new QHBoxLayout;
+  topo->addWidget(titulo(q(kTituloContas), this));
+  topo->addStretch(1);
+  QToolButton* ajuda = botaoIcone(QStyle::SP_MessageBoxQuestion, QStringLiteral("Ajuda"), this);
+  connect(ajuda, &QToolButton::clicked, this, acao([this] { executar([this] { m_.ajuda(); }); }));
+  topo->addWidget(ajuda);
+  lay->addLayout(topo);
+
+  paginas_ = new QTabWidget(this);
+  paginas_->addTab(criarContas(), q(kPaginas[0]));
+  paginas_->addTab(criarDetalhes(), q(kPaginas[1]));
+  paginas_->addTab(criarAvancadas(), q(kPaginas[2]));
+  lay->addWidget(paginas_, 1);
+  connect(paginas_, &QTabWidget::currentChanged, this, acao([this](int pagina) {
+            if (!seguindo_) executar([&] { m_.mudarPagina(static_cast<PaginaContas>(pagina)); });
+          }));
+
+  tmConfig_ = new QTimer(this);
+  tmConfig_->setInterval(1000);
+  connect(tmConfig_, &QTimer::timeout, this,
+          acao([this] { executar([this] { m_.tmConfigTimer(); }); }));
+  tmPisca_ = new QTimer(this);
+  tmPisca_->setInterval(1000);
+  connect(tmPisca_, &QTimer::timeout, this,
+          acao([this] { executar([this] { m_.tmPiscaTimer(); }); }));
+
+  resize(680, 520);
+  sub_ = m_.notices.listen([this](const AccountsNotice&) { seguir(); });
+  seguir();
+}
+
+QWidget* TfrmContas::criarContas() {
+  auto* pagina = new QWidget(this);
+  auto* lay = new QVBoxLayout(pagina);
+  auto* botoes = new QHBoxLayout;
+  QPushButton* nova = botao(QStringLiteral("Nova conta de e-mail"), pagina);
+  QPushButton* excluir = botao(QStringLiteral("Excluir conta"), pagina);
+  mostrarSenhas_ = caixa(QStringLiteral("Mostrar senhas"), pagina);
+  botoes->addWidget(nova);
+  botoes->addWidget(excluir);
+  botoes->addStretch(1);
+  botoes->addWidget(mostrarSenhas_);
+  lay->addLayout(botoes);
+  ligar(nova, [this] { m_.btnNovaContaClick(); });
+  ligar(excluir, [this] { m_.btnExcluirClick(); });
+  connect(mostrarSenhas_, &QCheckBox::clicked, this,
+          acao([this] { executar([this] { m_.alternarMostrarSenhas(); }); }));
+
+  grade_ = new QTableWidget(0, 4, pagina);
+  grade_->setObjectName(QStringLiteral("gradeContas"));
+  grade_->setAccessibleName(q(kPaginas[0]));
+  QStringList titulos;
+  for (const char* c : kColunas) titulos << q(c);
+  grade_->setHorizontalHeaderLabels(titulos);
+  grade_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grade_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grade_->setSelectionMode(QAbstractItemView::SingleSelection);
+  grade_->verticalHeader()->hide();
+  grade_->horizontalHeader()->setSectionResizeMode(colEmail, QHeaderView::Stretch);
+  grade_->setColumnWidth(colAtiva, 80);
+  grade_->setColumnWidth(colServidor, 190);
+  grade_->installEventFilter(this);
+  lay->addWidget(grade_, 1);
+  connect(grade_, &QTableWidget::cellClicked, this, acao([this](int linha, int coluna) {
+            executar([&] { m_.clicarGrid(linha, coluna == colAtiva); });
+          }));
+  connect(grade_, &QTableWidget::cellDoubleClicked, this,
+          acao([this](int linha, int) { executar([&] { m_.duploCliqueGrid(linha); }); }));
+  return pagina;
+}
+
+QWidget* TfrmContas::criarDetalhes() {
+  auto* pagina = new QWidget(this);
+  auto* lay = new QVBoxLayout(pagina);
+  const QString rotuloEmail =
+      QStringLiteral("Endereço de e-mail (exemplo: contato@suaempresa.com.br):");
+  lay->addWidget(rotulo(rotuloEmail, pagina));
+  email_ = campo(rotuloEmail, pagina);
+  lay->addWidget(email_);
+  const QString rotuloSenha = QStringLiteral("Senha da conta de e-mail:");
+  lay->addWidget(rotulo(rotuloSenha, pagina));
+  senha_ = campo(rotuloSenha, pagina);
+  senha_->setEchoMode(QLineEdit::Password);
+  senha_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+  lay->addWidget(senha_);
+  contaAtiva_ = caixa(QStringLiteral("Conta ativa"), pagina);
+  lay->addWidget(contaAtiva_);
+  lay->addStretch(1);
+  auto* botoes = new QHBoxLayout;
+  botoes->addStretch(1);
+  QPushButton* avancar = botao(QStringLiteral("Avançar"), pagina);
+  QPushButton* cancelar = botao(QStringLiteral("Cancelar"), pagina);
+  avancar->setMinimumWidth(110);
+  botoes->addWidget(avancar);
+  botoes->addWidget(cancelar);
+  lay->addLayout(botoes);
+
+  connect(email_, &QLineEdit::textEdited, this, [this](const QString& t) { m_.edtEmail = u(t); });
+  connect(senha_, &QLineEdit::textEdited, this, [this](const QString& t) { m_.edtSenha = u(t); });
+  connect(contaAtiva_, &QCheckBox::clicked, this,
+          acao([this](bool marcada) { executar([&] { m_.setContaAtiva(marcada); }); }));
+  ligar(avancar, [this] { m_.btnAvancarClick(); });
+  ligar(cancelar, [this] { m_.btnCancelarClick(); });
+  return pagina;
+}
+
+QWidget* TfrmContas::criarAvancadas() {
+  auto* pagina = new QWidget(this);
+  auto* lay = new QVBoxLayout(pagina);
+  auto* form = new QFormLayout;
+  auto linha = [&](const char* r, QWidget* w) { form->addRow(rotulo(q(r), pagina), w); };
+  servidor_ = campo(QStringLiteral("Servidor IMAP:"), pagina);
+  porta_ = campo(QStringLiteral("Porta:"), pagina);
+  usuario_ = campo(QStringLiteral("Nome do usuário:"), pagina);
+  usarTLS_ = listaTextos(QStringLiteral("Usar TLS:"), m_.cmbUsarTLS.itens, pagina);
+  linha("Servidor IMAP:", servidor_);
+  linha("Porta:", porta_);
+  linha("Nome do usuário:", usuario_);
+  linha("Usar TLS:", usarTLS_);
+  lay->addLayout(form);
+
+  lnkAvancado_ = botao(QStringLiteral("Mostrar configurações avançadas"), pagina);
+  lnkAvancado_->setFlat(true);
+  lnkAvancado_->setCursor(Qt::PointingHandCursor);
+  lnkAvancado_->setStyleSheet(
+      QStringLiteral("QPushButton { color: #1a5fb4; text-decoration: underline; border: none; "
+                     "text-align: left; padding: 2px 0; }"));
+  lay->addWidget(lnkAvancado_, 0, Qt::AlignLeft);
+  connect(lnkAvancado_, &QPushButton::clicked, this,
+          acao([this] { executar([this] { m_.lnkAvancadoClick(); }); }));
+
+  painelAvancado_ = new QWidget(pagina);
+  auto* painel = new QVBoxLayout(painelAvancado_);
+  painel->setContentsMargins(0, 0, 0, 0);
+  QLabel* aviso = rotulo(QStringLiteral("Configurações mais avançadas ainda... (Raramente precisa "
+                                        "alterar algo aqui)"),
+                         painelAvancado_, true);
+  QFont negrito = aviso->font();
+  negrito.setBold(true);
+  aviso->setFont(negrito);
+  painel->addWidget(aviso);
+  auto* maisForm = new QFormLayout;
+  tipoAutenticacao_ =
+      listaTextos(QStringLiteral("Tipo de autenticação:"), m_.cmbTipoAutenticacao.itens, pagina);
+  versaoIp_ = listaTextos(QStringLiteral("Versão do IP:"), m_.cmbVersaoIp.itens, pagina);
+  modoSSL_ = listaTextos(QStringLiteral("Modo SSL:"), m_.cmbModoSSL.itens, pagina);
+  metodoSSL_ = listaTextos(QStringLiteral("Método SSL:"), m_.cmbMetodoSSL.itens, pagina);
+  for (QComboBox* c : {tipoAutenticacao_, versaoIp_, modoSSL_, metodoSSL_})
+    maisForm->addRow(rotulo(c->accessibleName(), painelAvancado_), c);
+  painel->addLayout(maisForm);
+  lay->addWidget(painelAvancado_);
+  lay->addStretch(1);
+
+  auto* botoes = new QHBoxLayout;
+  moldura_ = new QFrame(pagina);
+  moldura_->setObjectName(QStringLiteral("moldura"));
+  auto* dentro = new QHBoxLayout(moldura_);
+  dentro->setContentsMargins(4, 4, 4, 4);
+  QPushButton* sugerir = botao(QStringLiteral("Tentar configurar automaticamente"), moldura_);
+  dentro->addWidget(sugerir);
+  botoes->addWidget(moldura_);
+  botoes->addStretch(1);
+  QPushButton* salvar = botao(QStringLiteral("Salvar"), pagina);
+  testar_ = botao(QStringLiteral("Testar conta agora!"), pagina);
+  botoes->addWidget(salvar);
+  botoes->addWidget(testar_);
+  lay->addLayout(botoes);
+
+  connect(servidor_, &QLineEdit::textEdited, this,
+          [this](const QString& t) { m_.edtServidor = u(t); });
+  connect(porta_, &QLineEdit::textEdited, this, [this](const QString& t) { m_.edtPorta = u(t); });
+  connect(usuario_, &QLineEdit::textEdited, this,
+          [this](const QString& t) { m_.edtUsuario = u(t); });
+  const std::pair<QComboBox*, ListaTextos*> listas[] = {
+      {usarTLS_, &m_.cmbUsarTLS},
+      {tipoAutenticacao_, &m_.cmbTipoAutenticacao},
+      {versaoIp_, &m_.cmbVersaoIp},
+      {modoSSL_, &m_.cmbModoSSL},
+      {metodoSSL_, &m_.cmbMetodoSSL}};
+  for (auto [combo, lista] : listas)
+    connect(combo, &QComboBox::activated, this, [lista](int i) { lista->indice = i; });
+  ligar(sugerir, [this] { m_.btnSugerirClick(); });
+  ligar(salvar, [this] { m_.btnSalvarClick(); });
+  // The connection test waits for the server (at most the connect time-out).
+  ligar(testar_, [this] {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restaurar {
+      ~Restaurar() { QApplication::restoreOverrideCursor(); }
+    } restaurar;
+    m_.btnTestarClick();
+  });
+  return pagina;
+}
+
+void TfrmContas::ligar(QPushButton* b, std::function<void()> f) {
+  connect(b, &QPushButton::clicked, this, acao([this, f = std::move(f)] { executar(f); }));
+}
+
+void TfrmContas::executar(const std::function<void()>& f) {
+  f();
+  // Some operations change fields without a notice (the focus, the polling, the passwords).
+  seguir();
+}
+
+void TfrmContas::seguirGrade() {
+  const auto& contas = m_.contas;
+  grade_->setRowCount(static_cast<int>(contas.size()));
+  const QIcon ativa = style()->standardIcon(QStyle::SP_DialogApplyButton);
+  const QIcon inativa = style()->standardIcon(QStyle::SP_DialogCancelButton);
+  for (int r = 0; r < static_cast<int>(contas.size()); ++r) {
+    const AccountRow& c = contas[r];
+    auto* a = new QTableWidgetItem(c.ativa ? ativa : inativa, q(AccountsEditor::textoAtiva(c)));
+    grade_->setItem(r, colAtiva, a);
+    grade_->setItem(r, colEmail, new QTableWidgetItem(q(c.email)));
+    grade_->setItem(r, colServidor, new QTableWidgetItem(q(c.servidor)));
+    grade_->setItem(r, colSenha, new QTableWidgetItem(q(c.senha)));
+  }
+  grade_->setColumnHidden(colSenha, !m_.mostrarSenhas);
+  if (m_.linhaAtual >= 0 && m_.linhaAtual < grade_->rowCount())
+    grade_->setCurrentCell(m_.linhaAtual,
+                           grade_->currentColumn() < 0 ? colEmail : grade_->currentColumn());
+}
+
+void TfrmContas::seguir() {
+  seguindo_ = true;
+  paginas_->setCurrentIndex(static_cast<int>(m_.pagina));
+  seguirGrade();
+  mostrarSenhas_->setChecked(m_.mostrarSenhas);
+  mostrarTexto(email_, m_.edtEmail);
+  mostrarTexto(senha_, m_.edtSenha);
+  mostrarTexto(servidor_, m_.edtServidor);
+  mostrarTexto(porta_, m_.edtPorta);
+  mostrarTexto(usuario_, m_.edtUsuario);
+  email_->setEnabled(m_.emailHabilitado);
+  contaAtiva_->setVisible(m_.contaAtivaVisivel);
+  contaAtiva_->setChecked(m_.contaAtiva());
+  const std::pair<QComboBox*, const ListaTextos*> listas[] = {
+      {usarTLS_, &m_.cmbUsarTLS},
+      {tipoAutenticacao_, &m_.cmbTipoAutenticacao},
+      {versaoIp_, &m_.cmbVersaoIp},
+      {modoSSL_, &m_.cmbModoSSL},
+      {metodoSSL_, &m_.cmbMetodoSSL}};
+  for (auto [combo, lista] : listas) combo->setCurrentIndex(lista->indice);
+  painelAvancado_->setVisible(m_.painelAvancadoVisivel);
+  moldura_->setStyleSheet(estiloMoldura(m_.molduraVisivel));
+  testar_->setEnabled(m_.testarHabilitado);
+  if (m_.tmConfigAtivo != tmConfig_->isActive()) {
+    if (m_.tmConfigAtivo)
+      tmConfig_->start();
+    else
+      tmConfig_->stop();
+  }
+  if (m_.foco == "email")
+    email_->setFocus();
+  else if (m_.foco == "servidor")
+    servidor_->setFocus();
+  m_.foco.clear();
+  seguindo_ = false;
+}
+
+void TfrmContas::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (e->spontaneous()) return;
+  executarAcao([this] { executar([this] { m_.mostrar(); }); });
+  tmPisca_->start();
+}
+
+void TfrmContas::closeEvent(QCloseEvent* e) {
+  // Closing hides the window; it keeps its state for the next showing.
+  tmPisca_->stop();
+  executarAcao([this] { executar([this] { m_.fechar(); }); });
+  QWidget::closeEvent(e);
+}
+
+void TfrmContas::keyPressEvent(QKeyEvent* e) {
+  // Esc closes the window, once no control took it for itself (an open list closes first).
+  if (e->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+bool TfrmContas::eventFilter(QObject* o, QEvent* e) {
+  if (o == grade_ && e->type() == QEvent::KeyPress) {
+    const int tecla = static_cast<QKeyEvent*>(e)->key();
+    if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
+      executarAcao([&] { executar([&] { m_.teclaGrid(tecla == Qt::Key_Up ? -1 : 1); }); });
+      return true;
+    }
+  }
+  return QWidget::eventFilter(o, e);
+}
+
+}  // namespace quorvel::ui

@@ -163,12 +163,7 @@ QWidget* TfrmContas::criarAvancadas() {
   linha("Usar TLS:", usarTLS_);
   lay->addLayout(form);
 
-  lnkAvancado_ = botao(QStringLiteral("Mostrar configurações avançadas"), pagina);
-  lnkAvancado_->setFlat(true);
-  lnkAvancado_->setCursor(Qt::PointingHandCursor);
-  lnkAvancado_->setStyleSheet(
-      QStringLiteral("QPushButton { color: #1a5fb4; text-decoration: underline; border: none; "
-                     "text-align: left; padding: 2px 0; }"));
+  lnkAvancado_ = botaoLink(QStringLiteral("Mostrar configurações avançadas"), pagina);
   lay->addWidget(lnkAvancado_, 0, Qt::AlignLeft);
   connect(lnkAvancado_, &QPushButton::clicked, this,
           acao([this] { executar([this] { m_.lnkAvancadoClick(); }); }));

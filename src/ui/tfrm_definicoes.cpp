@@ -41,13 +41,7 @@ TfrmDefinicoes::TfrmDefinicoes(DefinitionsCheck& definicoes)
     const auto def = static_cast<Definicao>(i);
     if (def == Definicao::mxValidos || def == Definicao::mxInvalidos ||
         def == Definicao::emailsInvalidos) {
-      QPushButton* b = botao(QStringLiteral("(sem colaboração) - alterar"), this);
-      b->setFlat(true);
-      b->setCursor(Qt::PointingHandCursor);
-      b->setStyleSheet(
-          QStringLiteral("QPushButton { color: #1a5fb4; text-decoration: underline; border: none;"
-                         " padding: 0 4px; }"
-                         "QPushButton:disabled { color: #8a8a8a; text-decoration: none; }"));
+      QPushButton* b = botaoLink(QStringLiteral("(sem colaboração) - alterar"), this);
       connect(b, &QPushButton::clicked, this, acao([this] {
                 if (d_.abrirColaboracao) d_.abrirColaboracao();
               }));

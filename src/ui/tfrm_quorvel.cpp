@@ -194,13 +194,7 @@ void TfrmQuorvel::criarLinha(QGridLayout* grade, int linha, const LinhaFiltro& f
 }
 
 QPushButton* TfrmQuorvel::link(const QString& texto, std::function<void()>* destino) {
-  QPushButton* b = botao(texto, this);
-  b->setFlat(true);
-  b->setCursor(Qt::PointingHandCursor);
-  b->setStyleSheet(
-      QStringLiteral("QPushButton { color: #1a5fb4; text-decoration: underline; border: none;"
-                     " padding: 0 4px; }"
-                     "QPushButton:disabled { color: #8a8a8a; text-decoration: none; }"));
+  QPushButton* b = botaoLink(texto, this);
   connect(b, &QPushButton::clicked, this, acao([destino] {
             if (*destino) (*destino)();
           }));

@@ -24,6 +24,17 @@ QPushButton* botao(const QString& caption, QWidget* parent, const QString& dica)
   return b;
 }
 
+QPushButton* botaoLink(const QString& caption, QWidget* parent) {
+  QPushButton* b = botao(caption, parent);
+  b->setFlat(true);
+  b->setCursor(Qt::PointingHandCursor);
+  b->setStyleSheet(
+      QStringLiteral("QPushButton { color: #1a5fb4; text-decoration: underline; border: none;"
+                     " text-align: left; padding: 0 4px; }"
+                     "QPushButton:disabled { color: #8a8a8a; text-decoration: none; }"));
+  return b;
+}
+
 QToolButton* botaoIcone(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent) {
   auto* b = new QToolButton(parent);
   b->setIcon(parent->style()->standardIcon(icone));

@@ -24,6 +24,8 @@ namespace quorvel::ui {
 QString semAcelerador(QString caption);
 
 QPushButton* botao(const QString& caption, QWidget* parent, const QString& dica = {});
+// A button drawn as a link (blue, underlined; grey while disabled).
+QPushButton* botaoLink(const QString& caption, QWidget* parent);
 // A button that shows only an icon: its hint is its accessible name.
 QToolButton* botaoIcone(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent);
 QCheckBox* caixa(const QString& caption, QWidget* parent, bool marcada = false);

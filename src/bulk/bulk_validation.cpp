@@ -38,7 +38,7 @@ std::string sizeText(const std::string& caminho) {
 
 void BulkValidation::abrirLista() {
   std::string escolha =
-      dialogs_.getFileSelect(paths::dados(platform_.programFolder()) + "/", "", "*.*", true, true);
+      dialogs_.getFileSelect(paths::dados(platform_.programFolder()) + "/", "*.*", "", true, true);
   adicionarArquivos(splitLines(escolha));
 }
 

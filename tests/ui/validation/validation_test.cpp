@@ -18,6 +18,7 @@
 #include "ui/quorvel_application.h"
 #include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
+#include "ui/tfrm_file_select.h"
 #include "ui/tfrm_input.h"
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
@@ -115,6 +116,7 @@ class ValidationWindowTest : public QObject {
   void editIconWritesTheCountryListAndTheNextRunUsesIt();
   void bulkRunFromThePageWritesBothFilesAndOpensTheirFolder();
   void negativeBaseLinksOpenTheMailboxWindowsAboveTheValidationWindow();
+  void bulkPageOpenListShowsEveryFileOfDados();
 };
 
 void ValidationWindowTest::validatingBeforeTheListsAreLoadedOpensTheDefinitionsWindow() {
@@ -359,6 +361,34 @@ void ValidationWindowTest::negativeBaseLinksOpenTheMailboxWindowsAboveTheValidat
   QTest::mouseClick(pr.p->botao(QStringLiteral("Configurar contas de e-mail")), Qt::LeftButton);
   QVERIFY(c->isVisible());
   QVERIFY(!c->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+void ValidationWindowTest::bulkPageOpenListShowsEveryFileOfDados() {
+  Programa pr(dns_);
+  pr.t.home.write("dados/grande.txt", "ana@good.test\r\n");
+  pr.t.home.write("dados/outra.csv", "bia@good.test\r\n");
+  QTest::mouseClick(pr.p->botao(QStringLiteral("Grandes")), Qt::LeftButton);
+  TfrmFileSelect& janela = pr.t.d->dialogs.janelaArquivos();
+  WindowScript s;
+  s.then([&janela]() -> QWidget* { return janela.isVisible() ? &janela : nullptr; },
+         [&](QWidget*) {
+           QAbstractItemModel* m = janela.tabela()->model();
+           QStringList nomes;
+           for (int r = 0; r < m->rowCount(); ++r) nomes << m->data(m->index(r, 0)).toString();
+           QVERIFY2(nomes.contains(QStringLiteral("grande.txt")), qPrintable(nomes.join(',')));
+           QVERIFY(nomes.contains(QStringLiteral("outra.csv")));
+           const int linha = nomes.indexOf(QStringLiteral("grande.txt"));
+           const QRect r = janela.tabela()->visualRect(m->index(linha, 0));
+           QTest::mouseClick(janela.tabela()->viewport(), Qt::LeftButton, {},
+                             QPoint(r.left() + 8, r.center().y()));
+           QTest::mouseClick(button(&janela, QStringLiteral("OK")), Qt::LeftButton);
+         });
+  QTest::mouseClick(button(pr.p->grandes(), QStringLiteral("Abrir lista")), Qt::LeftButton);
+  QVERIFY(s.wait());
+  QTreeWidget* lista = pr.p->grandes()->arquivos();
+  QCOMPARE(lista->topLevelItemCount(), 1);
+  QCOMPARE(lista->topLevelItem(0)->text(0),
+           QString::fromStdString(pr.t.home.path("dados/grande.txt")));
 }
 
 int main(int argc, char** argv) {

@@ -264,30 +264,30 @@ echo "   on the same workspace and files, minus the command's own start measured
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 rm -rf "$home"
-[ -f "$OUT/vw-bulk.txt" ] || "$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/vw-bulk.txt" --lines "$lines" >/dev/null
-"$vw" prep "$home" "$OUT/vw-list.txt" "$OUT/vw-bulk.txt" --rows "$rows" >/dev/null
-head -n 1 "$OUT/vw-list.txt" >"$OUT/vw-one.txt"
-head -n 1 "$OUT/vw-bulk.txt" >"$OUT/vw-bulk-one.txt"
+[ -f "$OUT/vw-bulk-$lines.txt" ] || "$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/vw-bulk-$lines.txt" --lines "$lines" >/dev/null
+"$vw" prep "$home" "$OUT/vw-list-$rows.txt" "$OUT/vw-bulk-$lines.txt" --rows "$rows" >/dev/null
+head -n 1 "$OUT/vw-list-$rows.txt" >"$OUT/vw-one.txt"
+head -n 1 "$OUT/vw-bulk-$lines.txt" >"$OUT/vw-bulk-one.txt"
 mkdir -p "$OUT/vw-out"
 : >"$OUT/vw-window.txt"
 : >"$OUT/vw-page.txt"
 for _ in $(seq "$reps"); do
-  "$vw" window "$home" "$OUT/vw-list.txt" 2>/dev/null >>"$OUT/vw-window.txt"
-  "$vw" page "$home" "$OUT/vw-bulk.txt" 2>/dev/null >>"$OUT/vw-page.txt"
+  "$vw" window "$home" "$OUT/vw-list-$rows.txt" 2>/dev/null >>"$OUT/vw-window.txt"
+  "$vw" page "$home" "$OUT/vw-bulk-$lines.txt" 2>/dev/null >>"$OUT/vw-page.txt"
 done
-"$vw" window "$home" "$OUT/vw-list.txt" --repaint-always 2>/dev/null >"$OUT/vw-window-always.txt"
+"$vw" window "$home" "$OUT/vw-list-$rows.txt" --repaint-always 2>/dev/null >"$OUT/vw-window-always.txt"
 col() { awk -v k="$1" '$1 == k {print $2}' "$2" | median; }
 local win_s page_s always_s cli_check cli_bulk
 win_s=$(col window_validation_seconds "$OUT/vw-window.txt")
 page_s=$(col page_bulk_seconds "$OUT/vw-page.txt")
 always_s=$(col window_validation_seconds "$OUT/vw-window-always.txt")
 t=$(mediana_segundos "$reps" "$OUT/vw-cli-check.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
-  "$cli" check --grid --home "$home" --file "$OUT/vw-list.txt")
+  "$cli" check --grid --home "$home" --file "$OUT/vw-list-$rows.txt")
 one=$(mediana_segundos "$reps" "$OUT/vw-cli-one.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
   "$cli" check --grid --home "$home" --file "$OUT/vw-one.txt")
 cli_check=$(echo "$t - $one" | bc -l)
 t=$(mediana_segundos "$reps" "$OUT/vw-cli-bulk.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
-  "$cli" bulk --home "$home" --output-dir "$OUT/vw-out" "$OUT/vw-bulk.txt")
+  "$cli" bulk --home "$home" --output-dir "$OUT/vw-out" "$OUT/vw-bulk-$lines.txt")
 overhead=$(mediana_segundos "$reps" "$OUT/vw-cli-bulk-one.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
   "$cli" bulk --home "$home" --output-dir "$OUT/vw-out" "$OUT/vw-bulk-one.txt")
 cli_bulk=$(echo "$t - $overhead" | bc -l)

@@ -19,8 +19,25 @@
 
 namespace quorvel::ui {
 
+namespace {
+
+// Qt's drawing code may return with the upper halves of the vector registers still in use
+// (its AVX2 / AVX-512 paths). Until they are cleared, every SSE instruction of the core's string
+// copies and of the compiled expressions pays a penalty on recent Intel processors: a bulk run
+// from the page took 3.3 s instead of 2.6 s. Long runs let events through every few dozen rows,
+// so the registers are cleared after each pass.
+void clearUpperVectorState() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  static const bool avx = __builtin_cpu_supports("avx");
+  if (avx) asm volatile("vzeroupper" ::: "memory");
+#endif
+}
+
+}  // namespace
+
 void QtEventPump::processEvents() {
   QCoreApplication::processEvents();
+  clearUpperVectorState();
 }
 
 void QtPlatform::shellOpen(const std::string& alvo) {

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -123,24 +124,25 @@ struct Programa {
   }
 };
 
-// Closes each message box as soon as it shows, noting when the first one appeared.
-struct Respondedor {
-  QTimer timer;
+// Closes each message box as soon as it shows, noting when the first one appeared. It watches
+// the show events rather than polling the windows, which would cost the run time of its own.
+struct Respondedor : QObject {
   QElapsedTimer* relogio;
   double primeiraEm = -1;
-  explicit Respondedor(QElapsedTimer* r) : relogio(r) {
-    timer.setInterval(0);
-    QObject::connect(&timer, &QTimer::timeout, [this] {
-      for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* m = qobject_cast<TfrmMsg*>(w);
-        if (!m || !m->isVisible()) continue;
-        if (primeiraEm < 0 && relogio)
-          primeiraEm = static_cast<double>(relogio->nsecsElapsed()) / 1e9;
-        for (QPushButton* b : m->findChildren<QPushButton*>())
-          if (b->accessibleName() == QStringLiteral("Ok")) b->click();
-      }
+  explicit Respondedor(QElapsedTimer* r) : relogio(r) { qApp->installEventFilter(this); }
+  ~Respondedor() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::Show) return false;
+    auto* m = qobject_cast<TfrmMsg*>(o);
+    if (!m) return false;
+    if (primeiraEm < 0 && relogio) primeiraEm = static_cast<double>(relogio->nsecsElapsed()) / 1e9;
+    QPointer<TfrmMsg> caixa(m);
+    QTimer::singleShot(0, [caixa] {
+      if (!caixa) return;
+      for (QPushButton* b : caixa->findChildren<QPushButton*>())
+        if (b->accessibleName() == QStringLiteral("Ok")) b->click();
     });
-    timer.start();
+    return false;
   }
 };
 

@@ -7,6 +7,8 @@
 //   quorvel-bench-validation-window window HOME LIST [--repaint-always]
 //       "Iniciar validação" over LIST, offscreen (with the counters repainted at every notice)
 //   quorvel-bench-validation-window page HOME BULK     "Iniciar a validação dos e-mails" on BULK
+//   quorvel-bench-validation-window page-core HOME BULK
+//       the same bulk run through the program's objects without any window, in this process
 // Both runs ask the DNS nothing (every domain is cached). Prints "name value unit" lines.
 
 #include <QApplication>

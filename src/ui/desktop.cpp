@@ -110,6 +110,8 @@ void Desktop::seguirDefinicoes() {
 }
 
 void Desktop::seguirGrandes(const BulkNotice& n) {
+  // The run tells its progress every 100 lines; only its start and end move the box.
+  if (n.kind != BulkNotice::Kind::runStarted && n.kind != BulkNotice::Kind::runEnded) return;
   QScreen* tela = QGuiApplication::primaryScreen();
   if (!tela) return;
   QWidget* caixa = frmProgress_.get();

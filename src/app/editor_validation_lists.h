@@ -21,6 +21,23 @@ class EditorValidationLists : public ValidationLists {
     editor.mudarGGrid(editor.gridValidos);
     editor.showStatus(editor.gridValidos);
   }
+  // A run rebuilds the result lists from nothing: their histories start again and the rows it
+  // appends are not recorded one by one (the working list is only read).
+  void execucaoComeca() override {
+    for (TextGrid* g : {&editor.gridValidos, &editor.gridInvalidos}) {
+      editor.historico(*g).clear();
+      editor.historico(*g).pause();
+      editor.setSeparador(*g, editor.separadorDe(editor.gridMain));
+    }
+  }
+  // The results are new, unsaved lists.
+  void execucaoTermina() override {
+    for (TextGrid* g : {&editor.gridValidos, &editor.gridInvalidos}) {
+      editor.historico(*g).resume();
+      editor.setEditou(*g, true);
+    }
+    editor.changed();
+  }
 };
 
 }  // namespace quorvel

@@ -93,6 +93,9 @@ class BulkValidation {
   // cancelled.
   bool cancelamentoAtendido();
   void notify(BulkNotice::Kind k = BulkNotice::Kind::page) { notices.notify({k}); }
+  // The progress box's gauge from bytesLidos / bytesTotais.
+  static constexpr int64_t kEscalaBarra = 1000;
+  void mostrarAvanco();
 
   ValidationChain& v_;
   Dialogs& dialogs_;

@@ -38,6 +38,9 @@ class LineReader {
   const std::string& readError() const { return erroLeitura_; }
   // Bytes read from the file so far (a block ahead of the lines handed out).
   int64_t bytesRead() const { return bytesLidos_; }
+  // Bytes of the file taken by the lines handed out so far: what a progress bar shows. Exact
+  // for UTF-8 files; for other encodings the part still waiting in the block is estimated.
+  int64_t bytesConsumed() const;
 
  private:
   bool carregarMais();  // reads and decodes one more block; false at the end or on error

@@ -33,6 +33,7 @@ void ordenarEmEtapas(It inicio, It fim, Cmp cmp, Passo passo) {
 }  // namespace
 
 bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
+  ListEditor::EditStep edicao(editor);
   TextGrid::Update atualizacao(grid);  // one notice for the whole operation
   if (coluna < 0 || coluna >= grid.colCount()) return true;
   Progress& p = editor.progresso();
@@ -91,12 +92,9 @@ bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
 
   // Stage 3: the rows in their new places, written back by the row assignment rule.
   grid.reorderRows(ordem);
-  for (int r = 1; r < grid.rowCount(); ++r) {
-    for (int c = 0; c < grid.colCount(); ++c)
-      if (grid.cell(c, r).empty()) grid.setCell(c, r, " ");
-    if (r % 100 == 0)
-      p.stepProgress("Etapa 3/3 " + std::to_string(r) + " de " + std::to_string(linhas));
-  }
+  grid.fillBlanks(" ");
+  for (int r = 100; r < grid.rowCount(); r += 100)
+    p.stepProgress("Etapa 3/3 " + std::to_string(r) + " de " + std::to_string(linhas));
   p.hide();
   editor.changed();
   return true;

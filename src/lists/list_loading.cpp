@@ -400,6 +400,7 @@ std::string pastaDados(const ListEditor& editor) {
 }
 
 ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
+  ListEditor::EditStep edicao(editor);
   TextGrid::Update atualizacao(*editor.gGrid);  // one notice for the whole operation
   Dialogs& dialogos = editor.dialogos();
   FileText arquivo;
@@ -416,7 +417,12 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
   }
 
   TextGrid& g = *editor.gGrid;
-  FieldReader leitor(texto, separadorDoArquivo(texto));
+  const char separador = separadorDoArquivo(texto);
+  // A list keeps the separator of the first file read into it.
+  bool tinhaDados = false;
+  for (int r = 1; r < g.rowCount() && !tinhaDados; ++r) tinhaDados = g.rowHasText(r);
+  if (!tinhaDados) editor.setSeparador(g, separador);
+  FieldReader leitor(texto, separador);
   size_t p = 0;
   int camposPrimeira = leitor.lerRegistro(p, nullptr);
   if (camposPrimeira > g.colCount()) g.setColCount(camposPrimeira);
@@ -466,6 +472,7 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
 }
 
 void colarCheck(ListEditor& editor, const std::string& texto) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   Progress& progresso = editor.progresso();
@@ -480,6 +487,9 @@ void colarCheck(ListEditor& editor, const std::string& texto) {
         sep = candidato;
         break;
       }
+    bool tinhaDados = false;
+    for (int r = 1; r < g.rowCount() && !tinhaDados; ++r) tinhaDados = g.rowHasText(r);
+    if (!tinhaDados && sep != 0) editor.setSeparador(g, sep);
     const int64_t total = contarLinhas(t);
     progresso.setProgress("Carregando dados...", total / 10,
                           "Total de registros: " + formatNumberOrEmpty(total));
@@ -529,6 +539,7 @@ void colarCheck(ListEditor& editor, const std::string& texto) {
 }
 
 void executarColar(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   std::string texto = editor.platform ? editor.platform->clipboardText() : std::string();
   colarCheck(editor, trim(texto));
   editor.showStatus(*editor.gGrid);
@@ -547,33 +558,42 @@ void btnAbrirClick(ListEditor& editor, const TextWidth& larguraTexto) {
   for (auto& linha : splitLines(escolha))
     if (!isBlank(linha)) caminhos.push_back(std::move(linha));
   if (caminhos.empty()) return;
+  editor.setAbaAtiva(kAbaPrincipal);
+  abrirArquivos(editor, caminhos, larguraTexto);
+}
 
-  const bool tinhaArquivo = !editor.arquivoDaAba(kAbaPrincipal).empty();
-  int lidos = 0;
-  for (const auto& caminho : caminhos) {
-    editor.setAbaAtiva(kAbaPrincipal);
+int abrirArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
+                  const TextWidth& larguraTexto) {
+  ListEditor::EditStep edicao(editor);
+  Dialogs& dialogos = editor.dialogos();
+  TextGrid& g = *editor.gGrid;
+  const bool tinhaArquivo = !editor.arquivoDe(g).empty();
+  bool tinhaDados = false;
+  for (int r = 1; r < g.rowCount() && !tinhaDados; ++r) tinhaDados = g.rowHasText(r);
+
+  int lidos = 0, tentados = 0;
+  std::string lido;
+  for (const auto& bruto : caminhos) {
+    std::string caminho = trim(bruto);
+    if (caminho.empty()) continue;
+    ++tentados;
+    if (caminho.find(".xls") != std::string::npos) {
+      dialogos.msgErro(kMsgPlanilhaSolta);
+      break;
+    }
     ReadResult r = abrirCSVTurbo(editor, caminho);
     if (r == ReadResult::cancelado) {
       dialogos.msgInformacao("Processamento cancelado");
-      return;
+      return lidos;
     }
-    if (r == ReadResult::ok) ++lidos;
+    if (r == ReadResult::ok) {
+      ++lidos;
+      lido = caminho;
+    }
   }
 
-  TextGrid& g = editor.gridMain;
   g.moverCursor(0, 1);
   editor.AutoSizeGrid(g, medidaOuEstimativa(larguraTexto));
-  // One file read into a list that had none: the list is that file. A chosen file that could
-  // not be read is no file opened, so the list does not claim to be saved.
-  if (caminhos.size() == 1 && lidos == 1 && !tinhaArquivo) {
-    editor.setArquivo(g, caminhos.front());
-    editor.setEditou(g, false);
-  } else {
-    editor.setArquivo(g, "");
-    editor.setEditou(g, true);
-  }
-  editor.showStatus(g);
-
   removerLinhasEmBrancoIniciais(g);
   if (g.colCount() == 1 && isBlank(g.cell(0, 0))) g.setCell(0, 0, "e-mails");
   NomearColunasVazias(editor);
@@ -587,65 +607,57 @@ void btnAbrirClick(ListEditor& editor, const TextWidth& larguraTexto) {
       temEndereco = true;
       break;
     }
-  if (!temEndereco && g.rowHasText(1)) setColunaPrimeiraLinha(editor, g, 1);
+  if (lidos > 0 && !temEndereco && g.rowHasText(1)) setColunaPrimeiraLinha(editor, g, 1);
   g.moverCursor(g.cursorCol, 1);
+
+  // The list is that file only when one file was read into a list that held nothing: a list
+  // that holds other rows too is not the file, and "Salvar" must not write it there. A chosen
+  // file that could not be read is no file opened.
+  if (tentados == 1 && lidos == 1 && !tinhaArquivo && !tinhaDados) {
+    editor.setArquivo(g, lido);
+    editor.setEditou(g, false);
+  } else if (lidos > 0) {
+    editor.setArquivo(g, "");
+    editor.setEditou(g, true);
+  }
   editor.showStatus(g);
   avisar(editor);
+  return lidos;
 }
 
 void soltarArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
                     bool paginaValidacao,
                     const std::function<void(const std::string&)>& paraValidacaoEmLote,
                     const TextWidth& larguraTexto) {
-  int soltos = 0, lidos = 0;
-  std::string ultimoLido;
+  // Paths that name no file are skipped; a workbook stops the drop.
+  std::vector<std::string> arquivos;
   for (const auto& bruto : caminhos) {
     std::string caminho = trim(bruto);
-    if (caminho.empty()) continue;
-    ++soltos;
-    if (!ehArquivo(caminho)) continue;
+    if (caminho.empty() || !ehArquivo(caminho)) continue;
     if (caminho.find(".xls") != std::string::npos) {
       editor.dialogos().msgErro(kMsgPlanilhaSolta);
-      return;
+      break;
     }
-    if (paginaValidacao) {
-      if (paraValidacaoEmLote) paraValidacaoEmLote(caminho);
-      continue;
-    }
-    ReadResult r = abrirCSVTurbo(editor, caminho);
-    if (r == ReadResult::cancelado) return;  // the user stopped the drop: nothing more
-    if (r == ReadResult::ok) {
-      ++lidos;
-      ultimoLido = caminho;
-    }
-    editor.gGrid->moverCursor(0, 1);
-    editor.AutoSizeGrid(*editor.gGrid, medidaOuEstimativa(larguraTexto));
+    arquivos.push_back(std::move(caminho));
   }
-  if (paginaValidacao) return;
-
-  TextGrid& g = *editor.gGrid;
-  NomearColunasVazias(editor);
-  if (soltos == 1 && lidos == 1) {
-    editor.setArquivo(g, ultimoLido);
-    editor.setEditou(g, false);
-  } else if (soltos > 0) {
-    editor.setEditou(g, true);
+  if (paginaValidacao) {
+    if (paraValidacaoEmLote)
+      for (const auto& c : arquivos) paraValidacaoEmLote(c);
+    return;
   }
-  if (lidos > 0) {
-    removerLinhasEmBrancoIniciais(g);
-    // The status line counts the rows that are left.
-    editor.showStatus(g);
-  }
-  avisar(editor);
+  // Dropped (or named on the command line) files open as "Abrir lista" opens them.
+  if (!arquivos.empty()) abrirArquivos(editor, arquivos, larguraTexto);
 }
 
 void inserirInput(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   std::optional<std::string> texto =
       editor.dialogos().showInputMemo(kTituloInserirDados, "", "Ok", "");
   if (texto && !isBlank(*texto)) colarCheck(editor, trim(*texto));
 }
 
 bool extrairEmails(ListEditor& editor, const std::string& texto, bool extratorBruto) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = editor.gridMain;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (g.rowCount() >= 3 && editor.dialogos().msgPergunta(kMsgPerguntaExtrator) != kSim)

@@ -43,9 +43,17 @@ void executarColar(ListEditor& editor);
 // names of unnamed columns, header detection).
 void btnAbrirClick(ListEditor& editor, const TextWidth& larguraTexto = {});
 
-// Files dropped on the main window. On the "Validação" page each existing file only goes to
-// `paraValidacaoEmLote` (the bulk file list); on every other page it is read into the current
-// list. A path containing ".xls" stops the drop with an error.
+// Reads files into the current list and cleans up as "Abrir lista" does: file bookkeeping
+// (the list becomes the file when exactly one file was read into a list that held nothing),
+// leading blank rows, names of unnamed columns, header detection. A path containing ".xls" stops
+// with an error. Returns the number of files read.
+int abrirArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
+                  const TextWidth& larguraTexto = {});
+
+// Files dropped on the main window (or named on the command line). On the "Validação" page each
+// existing file only goes to `paraValidacaoEmLote` (the bulk file list); on every other page the
+// files open into the current list as with "Abrir lista". A path containing ".xls" stops the
+// drop with an error.
 void soltarArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
                     bool paginaValidacao,
                     const std::function<void(const std::string&)>& paraValidacaoEmLote = {},

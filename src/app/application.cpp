@@ -24,7 +24,7 @@ Application::Application(AppPorts p)
   };
   validator.ligarListas(&listasValidacao);
   validator.pastaPrograma = dtm.home;
-  grandes.onAbrirDefinicoes = [this] { abrirDefinicoes(); };
+  grandes.onAbrirDefinicoes = [this] { carregarDefinicoesAgora(); };
   definicoes.setColaboracao(&dtm.colaboracao);
   // Showing the validation window closes the definitions window.
   validator.onFecharDefinicoes = [this] {
@@ -51,6 +51,15 @@ void Application::abrirBD(int esperaMs) {
 
 void Application::carregarDefinicoes() {
   quorvel::carregarDefinicoes(validator.chain, dtm.home);
+}
+
+void Application::carregarDefinicoesAgora() {
+  ports.progress.setProgress("Carregando as definições atuais. Aguarde...", 0);
+  struct Esconder {
+    Progress& p;
+    ~Esconder() { p.hide(); }
+  } esconder{ports.progress};
+  carregarDefinicoes();
 }
 
 void Application::abrirDefinicoes() {

@@ -18,6 +18,7 @@ class EditorValidationLists : public ValidationLists {
   void mostrarValidos(const std::function<int(const std::string&)>& larguraTexto) override {
     editor.setAbaAtiva(kAbaValidos);
     editor.AutoSizeGrid(editor.gridValidos, larguraTexto);
+    editor.AutoSizeGrid(editor.gridInvalidos, larguraTexto);
     editor.mudarGGrid(editor.gridValidos);
     editor.showStatus(editor.gridValidos);
   }

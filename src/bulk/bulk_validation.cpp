@@ -82,9 +82,10 @@ struct BulkValidation::Saidas {
 };
 
 void BulkValidation::iniciar() {
+  // Filter lists not loaded yet: loaded now, and the run goes on.
+  if (!v_.gRegras && onAbrirDefinicoes) onAbrirDefinicoes();
   if (!v_.gRegras) {
     dialogs_.msgErro(kMsgBancoNaoIniciado);
-    if (onAbrirDefinicoes) onAbrirDefinicoes();
     return;
   }
   if (lstFiles.empty()) {
@@ -203,8 +204,8 @@ bool BulkValidation::criarSaidas(const std::string& pasta, OutputFile& val, Outp
 
 void BulkValidation::mostrarAvanco() {
   if (bytesTotais <= 0) return;
-  progress_.setPosition(std::clamp<int64_t>(bytesLidos * kEscalaBarra / bytesTotais, 0,
-                                            kEscalaBarra));
+  progress_.setPosition(
+      std::clamp<int64_t>(bytesLidos * kEscalaBarra / bytesTotais, 0, kEscalaBarra));
 }
 
 bool BulkValidation::cancelamentoAtendido() {

@@ -607,7 +607,11 @@ int abrirArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
       temEndereco = true;
       break;
     }
-  if (lidos > 0 && !temEndereco && g.rowHasText(1)) setColunaPrimeiraLinha(editor, g, 1);
+  if (lidos > 0 && !temEndereco && g.rowHasText(1)) {
+    setColunaPrimeiraLinha(editor, g, 1);
+    // Blank lines after the file's header line (a CRM export's) go as well.
+    removerLinhasEmBrancoIniciais(g);
+  }
   g.moverCursor(g.cursorCol, 1);
 
   // The list is that file only when one file was read into a list that held nothing: a list

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <chrono>
@@ -203,8 +204,16 @@ void Database::criarEsquema() {
   }
 }
 
-void Database::manutencao(Progress& progress) {
+int64_t Database::manutencao(Progress& progress) {
   progress.setProgress("Fazendo manutenção no banco...", 0, "Aguarde...");
+  // The store and its journal files, before and after.
+  auto tamanho = [this] {
+    int64_t total = 0;
+    for (const char* sufixo : {"", "-wal", "-shm"})
+      total += std::max<int64_t>(paths::getTamanhoArquivo(caminho() + sufixo), 0);
+    return total;
+  };
+  const int64_t antes = tamanho();
   struct HideOnExit {
     Progress& p;
     ~HideOnExit() { p.hide(); }
@@ -224,6 +233,7 @@ void Database::manutencao(Progress& progress) {
     throw;
   }
   esperaAberturaMs = espera;
+  return antes - tamanho();
 }
 
 void Database::apagarTabela(const std::string& nomeTabela) {

@@ -48,8 +48,9 @@ class Database {
   void abrirBD();
   void fechar() { db_.close(); }
   bool aberto() const { return db_.isOpen(); }
-  // "Manutenção no banco de dados": VACUUM and a fresh opening, with the progress box.
-  void manutencao(Progress& progress);
+  // "Manutenção no banco de dados": VACUUM and a fresh opening, with the progress box. Returns
+  // the bytes given back (the store and its journal files, before less after).
+  int64_t manutencao(Progress& progress);
 
   void apagarTabela(const std::string& nomeTabela);
   bool inserirMX(const std::string& nomeTabela, std::string_view dominio, std::string_view data,

@@ -94,8 +94,9 @@ TEST(BulkValidation, ValidatesEveryLineAndWritesBothFiles) {
 
   EXPECT_THAT(t.dialogs.messages, IsEmpty());
   EXPECT_EQ(t.progress.operation, kOperacaoLendoArquivos);
-  EXPECT_EQ(t.progress.maximum, 2);
-  EXPECT_EQ(t.progress.position, 2);
+  // The gauge shows the share of the listed files' bytes validated: full at the end.
+  EXPECT_EQ(t.progress.maximum, BulkValidation::kEscalaBarra);
+  EXPECT_EQ(t.progress.position, BulkValidation::kEscalaBarra);
   EXPECT_EQ(t.progress.legend1, "arquivo: b.txt");
   EXPECT_FALSE(t.progress.visible);
   EXPECT_THAT(t.platform.opened, ElementsAre((t.pasta / "dados").string()));

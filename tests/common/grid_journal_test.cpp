@@ -56,7 +56,10 @@ const Rows kLista = {{"emails", "nome", "cidade"},
 TEST(GridJournal, EachKindOfChangeIsUndoneAndRedoneExactly) {
   const std::vector<std::pair<const char*, std::function<void(TextGrid&)>>> casos = {
       {"cell", [](TextGrid& g) { g.setCell(1, 2, "Bia"); }},
-      {"assigned row", [](TextGrid& g) { g.assignRow(3, {"x@y.com", "", "Z"}); }},
+      {"assigned row",
+       [](TextGrid& g) {
+         g.assignRow(3, {"x@y.com", "", "Z"});
+       }},
       {"appended rows and their cells",
        [](TextGrid& g) {
          g.appendRow({"e@e.com"});
@@ -64,9 +67,18 @@ TEST(GridJournal, EachKindOfChangeIsUndoneAndRedoneExactly) {
          g.setCell(2, g.rowCount() - 1, "Natal");
        }},
       {"row deleted", [](TextGrid& g) { g.deleteRow(2); }},
-      {"scattered rows removed", [](TextGrid& g) { g.removeRows({0, 1, 0, 1, 1, 0}); }},
-      {"every data row removed", [](TextGrid& g) { g.removeRows({0, 1, 1, 1, 1, 1}); }},
-      {"rows reordered", [](TextGrid& g) { g.reorderRows({5, 3, 1, 4, 2}); }},
+      {"scattered rows removed",
+       [](TextGrid& g) {
+         g.removeRows({0, 1, 0, 1, 1, 0});
+       }},
+      {"every data row removed",
+       [](TextGrid& g) {
+         g.removeRows({0, 1, 1, 1, 1, 1});
+       }},
+      {"rows reordered",
+       [](TextGrid& g) {
+         g.reorderRows({5, 3, 1, 4, 2});
+       }},
       {"blanks filled after a sort",
        [](TextGrid& g) {
          g.reorderRows({5, 4, 3, 2, 1});
@@ -83,9 +95,15 @@ TEST(GridJournal, EachKindOfChangeIsUndoneAndRedoneExactly) {
        }},
       {"columns cut", [](TextGrid& g) { g.setColCount(1); }},
       {"columns added", [](TextGrid& g) { g.setColCount(5); }},
-      {"column rewritten", [](TextGrid& g) { g.setColumnCells(2, {"c", "1", "2", "3", "4", "5"}); }},
+      {"column rewritten",
+       [](TextGrid& g) {
+         g.setColumnCells(2, {"c", "1", "2", "3", "4", "5"});
+       }},
       {"row rewritten", [](TextGrid& g) { g.setRowCells(1, {"z@z.com"}); }},
-      {"row inserted", [](TextGrid& g) { g.insertRow(2, {"i@i.com", "I", "J"}); }},
+      {"row inserted",
+       [](TextGrid& g) {
+         g.insertRow(2, {"i@i.com", "I", "J"});
+       }},
       {"whole list replaced", [](TextGrid& g) { g = TextGrid(); }},
       {"last data row deleted from a two-row list",
        [](TextGrid& g) {
@@ -248,7 +266,8 @@ TEST(GridJournal, MemoryIsBoundedAndAStepTooLargeEmptiesTheHistory) {
   {
     Journaled t(kLista, 4096, 100);
     for (int i = 0; i < 200; ++i)
-      t.step([&](TextGrid& g) { g.setCell(0, 1, std::string(40, static_cast<char>('a' + i % 26))); });
+      t.step(
+          [&](TextGrid& g) { g.setCell(0, 1, std::string(40, static_cast<char>('a' + i % 26))); });
     EXPECT_LE(t.j.bytes(), 4096u);
     EXPECT_GE(t.j.undoCount(), 10);
     EXPECT_LT(t.j.undoCount(), 200);

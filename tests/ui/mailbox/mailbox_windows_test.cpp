@@ -470,12 +470,11 @@ void MailboxWindowsTest::negativeBasePageFindsSortsDeletesAndSaves() {
   QVERIFY(s.wait());
   std::string hoje = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
   QCOMPARE(readFileBytes(d.t.home.path("dados/arquivos/base-negativa.csv")).value_or(""),
-           "\xEF\xBB\xBF\"E-mail\",\"Cadastro\",\"Conta\",\"Retorno\",\"Tipo erro\"\r\n"
-           "\"bruno@cliente.test\",\"" +
-               hoje +
-               "\",,\"descadastramento incluído manualmente\",\"3\"\r\n"
-               "\"zeca@cliente.test\",\"" +
-               hoje + "\",,\"descadastramento incluído manualmente\",\"3\"\r\n");
+           "\xEF\xBB\xBF"
+           "E-mail,Cadastro,Conta,Retorno,Tipo erro\r\n"
+           "bruno@cliente.test," +
+               hoje + ",,descadastramento incluído manualmente,3\r\n" + "zeca@cliente.test," +
+               hoje + ",,descadastramento incluído manualmente,3\r\n");
 }
 
 int main(int argc, char** argv) {

@@ -46,8 +46,9 @@ bool WindowPlacement::eventFilter(QObject* o, QEvent* e) {
   // The show event comes before the window is mapped: it is placed before it appears.
   if (e->type() == QEvent::Show && o->isWidgetType()) {
     auto* janela = static_cast<QWidget*>(o);
-    if (janela->isWindow() && !(janela->windowFlags() & Qt::Popup) &&
-        janela->windowType() != Qt::ToolTip && janela->windowType() != Qt::Desktop) {
+    const Qt::WindowType tipo = janela->windowType();
+    if (janela->isWindow() && tipo != Qt::Popup && tipo != Qt::ToolTip && tipo != Qt::Desktop &&
+        tipo != Qt::SplashScreen) {
       const bool propria =
           janela->testAttribute(Qt::WA_Moved) && !janela->property(kPosicionada).toBool();
       if (!propria) {

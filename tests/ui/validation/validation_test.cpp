@@ -67,7 +67,6 @@ struct Programa {
     QVERIFY(QTest::qWaitFor([this] { return !t.d->app->definicoes.timerAtivo; }, 10000));
     QVERIFY(v().chain.gFiltroPaises != nullptr);
   }
-  // The list dropped on the window; its first line made the header as the cell menu does it.
   // A file dropped on the window: its first line is the header, as with "Abrir lista".
   void abrirLista(const std::string& conteudo) {
     dropFiles(p, {t.home.write("dados/lista.txt", conteudo)});

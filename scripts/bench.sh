@@ -216,6 +216,7 @@ printf 'ratio_export_html_vs_awk %.2f (HTML %.0f rows/s, target >= 500000)\n' \
 printf 'ratio_export_xlsx_vs_awk %.2f (.xlsx %.0f rows/s, target >= 100000)\n' \
   "$(echo "$x_rate / $awk_rate" | bc -l)" "$x_rate"
 printf 'export_xlsx_memory_beyond_grid %.1f MB (target < 200)\n' "$x_mem"
+printf 'load_average %s (cores: %s)\n' "$(cut -d' ' -f1-3 /proc/loadavg)" "$(nproc)"
 }
 
 section_mailbox() {

@@ -119,8 +119,9 @@ class ExportWindow {
 
   // --- Writers ----------------------------------------------------------------------------
   // `arquivo` empty: the save window. An existing file is replaced without a question when
-  // `arquivo` is given or `silent`; otherwise the user is asked. The file is written whole
-  // beside its place and then put there, so a failure leaves an older file intact.
+  // `arquivo` is given or `silent`; otherwise the user is asked. The rows go into a temporary
+  // file beside the target, which takes its place only when whole: a failure or a cancel
+  // leaves an older file intact.
   WriteOutcome saveToText(const std::string& arquivo, bool silent);
   WriteOutcome saveToHtml(const std::string& arquivo, bool silent);
   // The listing: copied to the clipboard, then `listagem` and its notice for the text window.
@@ -178,15 +179,19 @@ class ExportWindow {
   void setGridVisivel(bool visivel);
   void abrirUtilitarios(const std::string& coluna);
   int colunaDaCaixa(const std::string& nomeColuna);
-  // The common frame of the writers: every row, header first, through `linha` into `saida`,
-  // each ended by CR LF, with the progress box; false (after "Procedimento cancelado") when
-  // cancelled.
-  template <class Linha>
-  bool montarLinhas(std::string& saida, Linha linha);
+  // The common frame of the writers: the grid hidden, the progress box, every row from the
+  // header down made into one line by `linha` and handed to `saida` (false: stop, the output
+  // failed), the cancel read after each row ("Procedimento cancelado").
+  template <class Linha, class Saida>
+  WriteOutcome percorrerLinhas(Linha linha, Saida saida);
   // The target of a save: `arquivo`, or the save window's choice; empty when the user gave up.
   std::string alvoDaGravacao(const std::string& arquivo, bool silent, const std::string& extensao,
                              const std::string& sugestao, bool& usouDialogo);
-  bool gravar(const std::string& alvo, const std::string& dados);
+  // The rows as a file at `alvo` (UTF-8 with a byte-order mark, CR LF), written into a
+  // temporary beside it that takes its place only when whole.
+  template <class Linha>
+  WriteOutcome gravarArquivo(const std::string& alvo, Linha linha, const char* inicio,
+                             const char* fim);
   bool excluirVazias(TextGrid& g, int coluna, const std::string& nome);
   bool excluirRepetidos(TextGrid& g, int coluna, const std::string& nome);
   bool substituir(TextGrid& g, int coluna, const std::string& nome, const std::string& valorF,

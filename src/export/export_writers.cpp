@@ -1,10 +1,13 @@
 // The export window's writers: the ";" text, the HTML table, the listing and the spreadsheet.
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "common/format.h"
+#include "common/output_file.h"
 #include "common/paths.h"
-#include "common/text_file.h"
 #include "export/cl_neg_office.h"
 #include "export/export_lines.h"
 #include "export/export_window.h"
@@ -17,7 +20,6 @@ constexpr const char* kMsgSobrepor = "O arquivo já existe. Deseja sobrepor?";
 constexpr const char* kMsgListagemCopiada =
     "Os dados foram copiados para a área de transferência. Para colar, pressione CTRL + V dentro "
     "de qualquer editor de texto.";
-constexpr const char* kBom = "\xEF\xBB\xBF";
 // The captions of the progress box follow the rows this often (the gauge follows every row).
 constexpr int kPassoLegendas = 100;
 
@@ -35,26 +37,23 @@ class GridHidden {
   std::function<void(bool)> mostrar_;
 };
 
-size_t tamanhoPrevisto(const TextGrid& g, size_t porCelula, size_t porLinha) {
-  size_t total = 0;
-  for (int r = 0; r < g.rowCount(); ++r) {
-    total += porLinha;
-    for (const auto& c : g.rowCells(r)) total += c.size() + porCelula;
-  }
-  return total;
-}
-
 }  // namespace
 
-template <class Linha>
-bool ExportWindow::montarLinhas(std::string& saida, Linha linha) {
+template <class Linha, class Saida>
+WriteOutcome ExportWindow::percorrerLinhas(Linha linha, Saida saida) {
+  GridHidden escondido([this](bool v) { setGridVisivel(v); });
   const TextGrid& g = gridDados;
   const int registros = g.dataRowCount();
   progress_.setProgress("Preparando dados...", registros,
                         "Total de registros: " + formatNumberOrEmpty(registros));
+  std::string texto;
   for (int r = 0; r < g.rowCount(); ++r) {
-    linha(saida, g.rowCells(r));
-    saida += "\r\n";
+    texto.clear();
+    linha(texto, g.rowCells(r));
+    if (!saida(texto)) {
+      progress_.hide();
+      return WriteOutcome::falhou;
+    }
     if (r % kPassoLegendas == 0 || r == g.rowCount() - 1)
       progress_.stepProgress({}, "Processados: " + formatNumberOrEmpty(r),
                              "Copiados: " + formatNumberOrEmpty(r + 1));
@@ -63,11 +62,11 @@ bool ExportWindow::montarLinhas(std::string& saida, Linha linha) {
     if (progress_.cancelou()) {
       progress_.hide();
       dialogs_.msgInformacao(kMsgCancelado);
-      return false;
+      return WriteOutcome::cancelado;
     }
   }
   progress_.hide();
-  return true;
+  return WriteOutcome::gravado;
 }
 
 std::string ExportWindow::alvoDaGravacao(const std::string& arquivo, bool silent,
@@ -88,61 +87,68 @@ std::string ExportWindow::alvoDaGravacao(const std::string& arquivo, bool silent
   return alvo;
 }
 
-bool ExportWindow::gravar(const std::string& alvo, const std::string& dados) {
-  // Written whole beside the target and then renamed over it: a failure (a full disk, a folder
-  // that cannot be written) leaves whatever file had that name as it was.
-  WriteResult escrito = writeFileAtomic(alvo, dados);
-  if (!escrito.ok)
-    dialogs_.msgErro("Não foi possível gravar o arquivo " + alvo + ": " + escrito.error);
-  return escrito.ok;
+template <class Linha>
+WriteOutcome ExportWindow::gravarArquivo(const std::string& alvo, Linha linha, const char* inicio,
+                                         const char* fim) {
+  const std::string temporario = temporaryBeside(alvo);
+  OutputFile f;
+  WriteOutcome r = WriteOutcome::falhou;
+  std::string erro;
+  if (f.create(temporario)) {
+    if (inicio) f.writeLine(inicio);
+    r = percorrerLinhas(linha, [&f](const std::string& texto) {
+      f.writeLine(texto);
+      return !f.failed();
+    });
+    if (r == WriteOutcome::gravado && fim) f.writeLine(fim);
+    const bool fechado = f.close();
+    if (r == WriteOutcome::gravado && !fechado) r = WriteOutcome::falhou;
+    bool ocupado = false;
+    if (r == WriteOutcome::gravado && !putInPlace(temporario, alvo, true, erro, ocupado))
+      r = WriteOutcome::falhou;
+  }
+  if (r != WriteOutcome::gravado) ::unlink(temporario.c_str());
+  if (r == WriteOutcome::falhou)
+    dialogs_.msgErro("Não foi possível gravar o arquivo " + alvo + ": " +
+                     (f.failed() ? f.error() : erro));
+  return r;
 }
 
 WriteOutcome ExportWindow::saveToText(const std::string& arquivo, bool silent) {
-  GridHidden escondido([this](bool v) { setGridVisivel(v); });
-  std::string dados;
-  dados.reserve(3 + tamanhoPrevisto(gridDados, 3, 2));
-  dados = kBom;
-  if (!montarLinhas(dados, acrescentarLinhaTexto)) return WriteOutcome::cancelado;
   bool usouDialogo = false;
   const std::string alvo = alvoDaGravacao(arquivo, silent, ".txt", "", usouDialogo);
   if (alvo.empty()) return WriteOutcome::desistiu;
-  if (!gravar(alvo, dados)) return WriteOutcome::falhou;
+  const WriteOutcome r = gravarArquivo(alvo, acrescentarLinhaTexto, nullptr, nullptr);
+  if (r != WriteOutcome::gravado) return r;
   gArquivoTexto = alvo;
   if (usouDialogo) platform_.shellOpen(pastaArquivos());
-  return WriteOutcome::gravado;
+  return r;
 }
 
 WriteOutcome ExportWindow::saveToHtml(const std::string& arquivo, bool silent) {
-  GridHidden escondido([this](bool v) { setGridVisivel(v); });
-  std::string dados;
-  dados.reserve(64 + tamanhoPrevisto(gridDados, 12, 11));
-  dados = kBom;
-  dados += kHtmlInicio;
-  dados += "\r\n";
-  if (!montarLinhas(dados, acrescentarLinhaHtml)) return WriteOutcome::cancelado;
   bool usouDialogo = false;
   const std::string alvo = alvoDaGravacao(arquivo, silent, ".html", gArquivoHtml, usouDialogo);
   if (alvo.empty()) return WriteOutcome::desistiu;
-  dados += kHtmlFim;
-  dados += "\r\n";
-  if (!gravar(alvo, dados)) return WriteOutcome::falhou;
+  const WriteOutcome r = gravarArquivo(alvo, acrescentarLinhaHtml, kHtmlInicio, kHtmlFim);
+  if (r != WriteOutcome::gravado) return r;
   gArquivoHtml = alvo;
   if (usouDialogo) platform_.shellOpen(alvo);
-  return WriteOutcome::gravado;
+  return r;
 }
 
 WriteOutcome ExportWindow::getGridText() {
-  std::string texto;
-  {
-    GridHidden escondido([this](bool v) { setGridVisivel(v); });
-    texto.reserve(tamanhoPrevisto(gridDados, 1, 2));
-    if (!montarLinhas(texto, acrescentarLinhaListagem)) return WriteOutcome::cancelado;
-  }
-  platform_.setClipboardText(texto);
+  std::string listagemNova;
+  const WriteOutcome r = percorrerLinhas(acrescentarLinhaListagem, [&](const std::string& texto) {
+    listagemNova += texto;
+    listagemNova += "\r\n";
+    return true;
+  });
+  if (r != WriteOutcome::gravado) return r;
+  platform_.setClipboardText(listagemNova);
   dialogs_.msgInformacao(kMsgListagemCopiada);
-  listagem = std::move(texto);
+  listagem = std::move(listagemNova);
   avisar(ExportNotice::Kind::listagem);
-  return WriteOutcome::gravado;
+  return r;
 }
 
 void ExportWindow::btnSalvarExcelClick() {

@@ -115,6 +115,8 @@ TEST_F(ExportWriters, CancelWritesNothingAndShowsTheGridAgain) {
     EXPECT_THAT(d.texts("information"), ElementsAre("Procedimento cancelado"));
     EXPECT_EQ(home.bytes("velho.txt"), "antigo");
     EXPECT_EQ(plat.clipboard, "");
+    for (const auto& e : std::filesystem::directory_iterator(home.path()))
+      EXPECT_EQ(e.path().filename(), "velho.txt");  // no temporary left beside it
   }
 }
 

@@ -1,5 +1,6 @@
 #include "export/cl_neg_office.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,12 @@ std::string temporaryBeside(const std::string& destino) {
 bool putInPlace(const std::string& temporario, const std::string& destino, bool substituir,
                 std::string& erro, bool& ocupado) {
   ocupado = false;
+  // The contents reach the disk before the name does: a crash never leaves an empty file under
+  // the name (fsync through any descriptor of the file flushes it).
+  if (const int fd = ::open(temporario.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
   if (substituir) {
     if (std::rename(temporario.c_str(), destino.c_str()) == 0) return true;
     erro = describeSystemError(errno);

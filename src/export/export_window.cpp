@@ -115,6 +115,11 @@ class DelimitedRecords {
 
 }  // namespace
 
+bool selecaoDeVariasCelulas(const TextGrid& grid) {
+  const TextGrid::Selection& s = grid.selection;
+  return s.right > s.left || s.bottom > s.top;
+}
+
 ExportWindow::ExportWindow(Dialogs& dialogs, Progress& progress, Platform& platform)
     : dialogs_(dialogs), progress_(progress), platform_(platform) {
   atualizarStatus();

@@ -55,6 +55,10 @@ inline constexpr const char* kDicaExportar =
     "Os dados que estão sendo listados serão exibidos e disponibilizados para exportação";
 inline constexpr int kDicaExportarAltura = 250;
 
+// What "Exportar + utilitários" passes as `selecionados`: the list's selection covers more than
+// one cell (a single selected cell exports the whole list).
+bool selecaoDeVariasCelulas(const TextGrid& grid);
+
 class ExportWindow {
  public:
   ExportWindow(Dialogs& dialogs, Progress& progress, Platform& platform);

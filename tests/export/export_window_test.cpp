@@ -22,12 +22,15 @@ const Rows kLista = {{"email", "nome", "cidade", "uf"},
 
 TEST_F(ExportWindowModel, CopiesTheWholeListOrOnlyTheSelectedBlock) {
   TextGrid lista = gridOf(kLista);
-  w.carregarGrid(lista, false);
+  lista.moverCursor(1, 2);  // one cell selected: the whole list goes
+  ASSERT_FALSE(selecaoDeVariasCelulas(lista));
+  w.carregarGrid(lista, selecaoDeVariasCelulas(lista));
   EXPECT_EQ(rowsOf(w.gridDados), kLista);
 
   // A block that does not start at the first column or row: placed from column 0, under the
   // headers of its own columns.
   lista.setSelection({1, 2, 2, 3});
+  ASSERT_TRUE(selecaoDeVariasCelulas(lista));
   w.carregarGrid(lista, true);
   EXPECT_EQ(rowsOf(w.gridDados), (Rows{{"nome", "cidade"}, {"Bia", "Natal"}, {"Caio", "Olinda"}}));
   EXPECT_EQ(w.lbQuantidade, "qtd.:2");

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Opens an exported workbook with openpyxl and prints what a spreadsheet user sees, one fact a
 line (name, TAB, value): the sheets, every row (cells joined by "|"), the cells' value types and
-number formats, the borders of every cell, the header's font and fill, the column widths set (whole characters)."""
+number formats, the borders of every cell, the header's font and fill, and the column widths
+set (whole characters)."""
 import sys
 
 import openpyxl

@@ -7,6 +7,7 @@
 #include "common/paths.h"
 #include "common/text.h"
 #include "common/text_file.h"
+#include "export/delimited_records.h"
 #include "lists/column_sort.h"
 #include "mailbox/negative_base_grid.h"
 
@@ -25,93 +26,6 @@ bool planilhaBinaria(std::string_view b) {
   return b.substr(0, 4) == std::string_view("PK\x03\x04", 4) ||
          b.substr(0, 4) == std::string_view("\xD0\xCF\x11\xE0", 4);
 }
-
-// The records of a delimited text: a record ends at a line break outside quotes. Each record is
-// trimmed and split at `sep`; a field that starts with a double quote runs to its closing
-// quote, with a doubled quote read as one; a final empty field after a trailing separator is
-// dropped.
-class DelimitedRecords {
- public:
-  DelimitedRecords(std::string_view t, char sep) : t_(t), sep_(sep) {}
-  bool fim() const { return p_ >= t_.size(); }
-
-  std::vector<std::string> proximo() {
-    std::vector<std::string> campos;
-    while (p_ < t_.size() && !quebra(t_[p_]) && static_cast<unsigned char>(t_[p_]) <= 32) ++p_;
-    std::string campo;
-    bool algum = false;    // a field was started on this record
-    size_t protegido = 0;  // the part of the field that came from quotes
-    for (;;) {
-      if (p_ >= t_.size() || quebra(t_[p_])) {
-        // The record is trimmed at its end, quoted text excepted.
-        while (campo.size() > protegido && static_cast<unsigned char>(campo.back()) <= 32)
-          campo.pop_back();
-        if (algum || !campo.empty()) campos.push_back(std::move(campo));
-        pularQuebra();
-        break;
-      }
-      if (campo.empty() && t_[p_] == '"' && fechamento(p_ + 1) != std::string_view::npos) {
-        lerCitado(campo);
-        protegido = campo.size();
-        algum = true;
-        continue;
-      }
-      if (t_[p_] == sep_) {
-        campos.push_back(std::move(campo));
-        campo.clear();
-        algum = false;
-        protegido = 0;
-        ++p_;
-        // A separator that ends the record gives no field after it.
-        if (restoEmBranco()) {
-          while (p_ < t_.size() && !quebra(t_[p_])) ++p_;
-          pularQuebra();
-          break;
-        }
-        continue;
-      }
-      campo.push_back(t_[p_++]);
-      algum = true;
-    }
-    return campos;
-  }
-
- private:
-  static bool quebra(char c) { return c == '\r' || c == '\n'; }
-  size_t fechamento(size_t p) const {
-    while (p < t_.size()) {
-      size_t k = t_.find('"', p);
-      if (k == std::string_view::npos) return k;
-      if (k + 1 < t_.size() && t_[k + 1] == '"') {
-        p = k + 2;
-        continue;
-      }
-      return k;
-    }
-    return std::string_view::npos;
-  }
-  void lerCitado(std::string& campo) {
-    const size_t f = fechamento(p_ + 1);
-    for (size_t i = p_ + 1; i < f; ++i) {
-      campo.push_back(t_[i]);
-      if (t_[i] == '"') ++i;  // a doubled quote is one
-    }
-    p_ = f + 1;
-  }
-  bool restoEmBranco() const {
-    for (size_t i = p_; i < t_.size() && !quebra(t_[i]); ++i)
-      if (static_cast<unsigned char>(t_[i]) > 32) return false;
-    return true;
-  }
-  void pularQuebra() {
-    if (p_ < t_.size() && t_[p_] == '\r') ++p_;
-    if (p_ < t_.size() && t_[p_] == '\n') ++p_;
-  }
-
-  std::string_view t_;
-  char sep_;
-  size_t p_ = 0;
-};
 
 }  // namespace
 

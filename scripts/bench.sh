@@ -3,8 +3,8 @@
 # runs; this machine is noisy, so compare the ratios.
 #   scripts/bench.sh                 every section
 #   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists bulk
-#                                    bulk-warm bulk-cold extract window validation-window
-#                                    mailbox service
+#                                    bulk-warm bulk-cold extract export window
+#                                    validation-window mailbox service
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -188,6 +188,37 @@ printf 'baseline_rg_o_mb_per_s %.0f MB/s (%s matches)\n' "$(echo "$mb / $rg_s" |
 printf 'ratio_extract_cli_vs_rg %.2f\n' "$(echo "$rg_s / $cli_s" | bc -l)"
 }
 
+section_export() {
+local rows="${BENCH_EXPORT_ROWS:-$N}" reps="${BENCH_EXPORT_REPS:-3}" awk_s awk_rate modo
+echo "== export: generated list of $rows rows x 5 columns in the export window, written as \";\""
+echo "   text, HTML table and .xlsx (constant-memory mode); baseline: awk writing the same rows"
+echo "   as \";\"-separated text, same run"
+"$BUILD_DIR/bench/quorvel-bench-export" gen "$OUT/export-rows.tsv" --rows "$rows"
+awk_s=$(mediana_segundos "$reps" "$OUT/export-awk.txt" \
+  awk -F'\t' -v OFS=';' '{$1 = $1; print}' "$OUT/export-rows.tsv")
+awk_rate=$(echo "$rows / $awk_s" | bc -l)
+printf 'baseline_awk_rows_per_s %.0f rows/s (median of %s)\n' "$awk_rate" "$reps"
+for modo in text html xlsx; do
+  /usr/bin/time -f "export_${modo}_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench-export" \
+    "$modo" "$OUT/export" --rows "$rows" --reps "$reps" 2>&1 | tee "$OUT/export-$modo.txt"
+done
+rm -rf "$OUT/export"
+local t_rate h_rate x_rate x_mem
+rate() { awk -v k="export_$1_rows_per_s" '$1 == k {print $2}' "$OUT/export-$1.txt"; }
+t_rate=$(rate text)
+h_rate=$(rate html)
+x_rate=$(rate xlsx)
+x_mem=$(awk '$1 == "export_xlsx_peak_memory_beyond_grid" {print $2}' "$OUT/export-xlsx.txt")
+printf 'ratio_export_text_vs_awk %.2f (text %.0f rows/s, target >= 500000)\n' \
+  "$(echo "$t_rate / $awk_rate" | bc -l)" "$t_rate"
+printf 'ratio_export_html_vs_awk %.2f (HTML %.0f rows/s, target >= 500000)\n' \
+  "$(echo "$h_rate / $awk_rate" | bc -l)" "$h_rate"
+printf 'ratio_export_xlsx_vs_awk %.2f (.xlsx %.0f rows/s, target >= 100000)\n' \
+  "$(echo "$x_rate / $awk_rate" | bc -l)" "$x_rate"
+printf 'export_xlsx_memory_beyond_grid %.1f MB (target < 200)\n' "$x_mem"
+printf 'load_average %s (cores: %s)\n' "$(cut -d' ' -f1-3 /proc/loadavg)" "$(nproc)"
+}
+
 section_mailbox() {
 cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-mailbox >/dev/null
 
@@ -303,10 +334,10 @@ printf 'baseline_cli_bulk_lines_per_s %.0f lines/s\n' "$(echo "$lines / $cli_bul
 printf 'ratio_page_vs_cli_bulk %.2f (target >= 0.9)\n' "$(echo "$cli_bulk / $page_s" | bc -l)"
 }
 
-ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract window validation-window mailbox service"
+ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract export window validation-window mailbox service"
 SECTIONS="${*:-$ALL}"
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
-  quorvel-bench-bulk quorvel-cli >/dev/null
+  quorvel-bench-bulk quorvel-bench-export quorvel-cli >/dev/null
 for section in $SECTIONS; do
   case " $ALL " in
     *" $section "*) ;;

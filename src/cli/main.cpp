@@ -9,6 +9,7 @@
 #include "cli/bulk_commands.h"
 #include "cli/check_command.h"
 #include "cli/cli_failure.h"
+#include "cli/export_command.h"
 #include "cli/extract_command.h"
 #include "cli/list_commands.h"
 #include "cli/mailbox_commands.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
   cli::addStoreCommands(app, exitCode);
   cli::addListCommands(app, exitCode);
   cli::addExtractCommand(app, exitCode);
+  cli::addExportCommand(app, exitCode);
   cli::addBulkCommands(app, exitCode);
   cli::addMailboxCommands(app, exitCode);
   cli::gruposEmPortugues(app);

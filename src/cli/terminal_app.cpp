@@ -46,6 +46,7 @@ void TerminalApp::rodarValidacao(const char* rotulo) {
     v.iniciarValidacao();
   }
   barra.finish();
+  if (!v.avisoCompartilhamento.empty()) avisar("aviso: " + v.avisoCompartilhamento);
   if (cancelRequestedByUser()) throw CliFailure("cancelado; nada foi gravado", kSaidaCancelado);
   if (!v.erroDaExecucao.empty()) throw CliFailure(v.erroDaExecucao, kSaidaFalha);
 }

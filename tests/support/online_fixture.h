@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "support/dns_peer.h"
 #include "support/program_fixture.h"
 #include "support/service_peer.h"
 
@@ -15,6 +16,8 @@ namespace quorvel::testing {
 inline constexpr const char* kEmailDaConta = "ana@loja.com.br";
 
 struct OnlineFixture : ProgramFixture {
+  // The MX stage asks this resolver (every name under .test but good.test has no mail server).
+  DnsPeer dns;
   ServicePeer servico;
   std::string chave;
   std::vector<int> esperas;  // the pauses the definitions window asked for
@@ -27,6 +30,9 @@ struct OnlineFixture : ProgramFixture {
     chave = servico.adicionarUsuario(kEmailDaConta);
     app->online.setBaseUrl(servico.url());
     app->online.consentimento.guardarConta(kEmailDaConta, chave);
+    app->dns.server = dns.server();
+    app->dns.timeoutMs = 1000;
+    platform.online = true;
     app->abrirBD();
     app->definicoes.esperar = [this](int ms) { esperas.push_back(ms); };
   }

@@ -30,13 +30,14 @@ void Launcher::exibir() {
   jaExibido_ = true;
   tamanhoFonteMenu = 12;
   ProgramUpdate& atualizacao = app.online.atualizacao;
-  if (atualizacao.verificarBuild([this](const std::string& texto) {
-        splash.status = texto;
-        notify();
-      }) == ResultadoBuild::desabilitada)
-    return;
+  const ResultadoBuild build = atualizacao.verificarBuild([this](const std::string& texto) {
+    splash.status = texto;
+    notify();
+  });
+  if (build == ResultadoBuild::desabilitada) return;
   painelNovaVersaoVisivel = atualizacao.painelNovaVersaoVisivel;
-  atualizacao.carregarNotas();
+  // A service that did not answer is not waited for a second time.
+  if (build != ResultadoBuild::semResposta) atualizacao.carregarNotas();
   splash.status = kStatusAbrindoBanco;
   notify();
   struct HideSplash {

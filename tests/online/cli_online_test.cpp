@@ -89,6 +89,21 @@ TEST_F(CliOnline, SharingWithAServiceOfOnesOwnThenTheDefinitionsUpdate) {
                         "Há uma nova versão do Quorvel disponível: " +
                         url + "/quorvel/download/quorvel-setup.deb\n"));
 
+  // A validation run of a sharing user sends what its MX test learns, fifty domains at a time.
+  std::string lista = "emails\n";
+  for (int i = 0; i < 60; ++i) lista += "u@aprendido" + std::to_string(i) + ".test\n";
+  arquivo("lista.txt", lista);
+  r = cli(url, "check --grid --file " + p("lista.txt"));
+  EXPECT_EQ(r.status, 0) << r.out;
+  {
+    CurlHttpClient http;
+    SharingFlags flags;
+    SyncProtocol outro(http, flags);
+    outro.baseUrl = servico.url();
+    outro.credenciais = {"ana@loja.com.br", chave};
+    EXPECT_EQ(contarLinhas(outro.getSitesMXInValidos("")), 50);
+  }
+
   r = cli(url, "collaboration off");
   EXPECT_EQ(r.status, 0);
   EXPECT_THAT(r.out, HasSubstr("Status atual: Colaboração DESATIVADA"));

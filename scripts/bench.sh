@@ -4,7 +4,7 @@
 #   scripts/bench.sh                 every section
 #   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists bulk
 #                                    bulk-warm bulk-cold extract export window
-#                                    validation-window mailbox service
+#                                    validation-window mailbox service online
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -248,6 +248,24 @@ section_service() {
   done
 }
 
+section_online() {
+cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-online >/dev/null
+local reps="${BENCH_ONLINE_REPS:-3}" rows="${BENCH_ONLINE_STORE_ROWS:-300000}"
+echo "== definitions update from quorvel-service on loopback: a forced update downloading 1,000,000"
+echo "   shared domains and 1,000,000 addresses and storing them in a new store on disk (/var/tmp)"
+echo "   (baseline: the same pages fetched by the same client and dropped)"
+"$BUILD_DIR/bench/quorvel-bench-online" update --domains 1000000 --addresses 1000000 \
+  --reps "$reps" --dir /var/tmp | tee "$OUT/online.txt"
+local t d
+t=$(awk '/^forced_update_seconds/ {print $2}' "$OUT/online.txt")
+d=$(awk '/^baseline_download_only_seconds/ {print $2}' "$OUT/online.txt")
+printf 'ratio_forced_update_vs_download_only %.2f\n' "$(echo "$t / $d" | bc -l)"
+echo "-- the storing alone, $rows generated domains: transactions of 100 rows as the update makes"
+echo "   them (sorted), of 100 rows in the order the rows arrive, of 10,000 rows, and one transaction"
+"$BUILD_DIR/bench/quorvel-bench-online" store --rows "$rows" --reps "$reps" --dir /var/tmp | \
+  tee "$OUT/online-store.txt"
+}
+
 section_window() {
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench-ui >/dev/null
 echo
@@ -334,7 +352,7 @@ printf 'baseline_cli_bulk_lines_per_s %.0f lines/s\n' "$(echo "$lines / $cli_bul
 printf 'ratio_page_vs_cli_bulk %.2f (target >= 0.9)\n' "$(echo "$cli_bulk / $page_s" | bc -l)"
 }
 
-ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract export window validation-window mailbox service"
+ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract export window validation-window mailbox service online"
 SECTIONS="${*:-$ALL}"
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
   quorvel-bench-bulk quorvel-bench-export quorvel-cli >/dev/null

@@ -1,19 +1,16 @@
 // "accounts": the mail accounts the mailbox check reads.
 
-#include <termios.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "cli/mailbox_commands.h"
 #include "cli/mailbox_workspace.h"
+#include "cli/secret_input.h"
 #include "cli/standard_output.h"
 #include "common/text.h"
 #include "mailbox/accounts_editor.h"
@@ -28,27 +25,6 @@ struct AccountOptions {
                                                    estado;
   int esperaDescoberta = 60;  // seconds
 };
-
-// "-": the password from standard input, or typed at a prompt without echo.
-std::string lerSenha(const std::string& opcao) {
-  if (opcao != "-") return opcao;
-  std::string s;
-  if (::isatty(STDIN_FILENO)) {
-    std::fprintf(stderr, "Senha: ");
-    termios antes{};
-    ::tcgetattr(STDIN_FILENO, &antes);
-    termios sem = antes;
-    sem.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &sem);
-    std::getline(std::cin, s);
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &antes);
-    std::fprintf(stderr, "\n");
-  } else {
-    std::getline(std::cin, s);
-  }
-  if (!s.empty() && s.back() == '\r') s.pop_back();
-  return s;
-}
 
 template <size_t N>
 bool umDe(const std::string& t, const std::array<const char*, N>& textos) {
@@ -129,7 +105,7 @@ int add(const AccountOptions& o) {
     }
     CLContas c;
     c.email = o.email;
-    c.senha = lerSenha(o.senha);
+    c.senha = lerSegredo(o.senha, "Senha");
     c.ImapNomeUsuario = o.email;
     c.ImapVersaoIp = "IPV4";
     c.ImapModoSSL = "Não definido";

@@ -89,6 +89,8 @@ int check(const MailboxOptions& o) {
   return comWorkspace(o.home, [&](MailboxWorkspace& w) {
     ForwardingPump pump;
     MailboxCheck janela(*w.banco, *w.config, w.dialogs, pump, *w.platform);
+    janela.sincronizacao = &w.t.app.online.sync;
+    janela.compartilhamento = &w.t.app.online.sync;
     TerminalMailboxView view(janela);
     pump.alvo = &view;
     janela.mostrar();

@@ -13,6 +13,7 @@
 #include "cli/extract_command.h"
 #include "cli/list_commands.h"
 #include "cli/mailbox_commands.h"
+#include "cli/online_commands.h"
 #include "cli/standard_output.h"
 #include "cli/store_commands.h"
 #include "cli/usage_text.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
   cli::addExportCommand(app, exitCode);
   cli::addBulkCommands(app, exitCode);
   cli::addMailboxCommands(app, exitCode);
+  cli::addOnlineCommands(app, exitCode);
   cli::gruposEmPortugues(app);
   // The first word that is not an option names a command; one that names none is told as such.
   auto conhecido = [&app](const std::string& nome) {

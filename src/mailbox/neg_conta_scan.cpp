@@ -121,6 +121,7 @@ class NegConta::Scan {
   void log(const std::string& m, Cor c) {
     if (n_.observador) n_.observador->setLogGeral(m, c);
   }
+  bool perguntarSeCompartilha();
   Passo ler(int64_t n, int64_t idFinal, Mensagem& m);
   void decidir(Mensagem& m);
   void apagar(const Mensagem& m);
@@ -147,8 +148,7 @@ ListaMensagens NegConta::getMessages(ImapClient& aImap, const CLContas& aConta,
 }
 
 ListaMensagens NegConta::Scan::executar(int64_t idInicial, int64_t idFinal) {
-  // A service that cannot be asked ends the scan before anything is selected.
-  podeSincronizar_ = n_.sincronizacao && n_.sincronizacao->podeSincronizar();
+  podeSincronizar_ = perguntarSeCompartilha();
   agora_ = n_.platform_.now();
   apagar_ = n_.config_.valor(kCheckDelete) == "-1";
   try {
@@ -323,6 +323,19 @@ void NegConta::Scan::apagar(const Mensagem& m) {
   };
   if (!regra(n_.config_.gConfigSubject, toLower(m.p.assunto), "assunto"))
     regra(n_.config_.gConfigBody, toLower(m.texto), "corpo");
+}
+
+bool NegConta::Scan::perguntarSeCompartilha() {
+  // Only a user who takes part in sharing is asked about; a service that cannot answer means
+  // "not now": the scan goes on and shares nothing.
+  if (!n_.sincronizacao || !n_.banco_.colaboracao().gCompartilha) return false;
+  try {
+    return n_.sincronizacao->podeSincronizar();
+  } catch (const std::exception& e) {
+    log(std::string("Serviço online indisponível, a checagem segue sem compartilhar: ") + e.what(),
+        kMarrom);
+    return false;
+  }
 }
 
 void NegConta::Scan::enviarFila(bool durante) {

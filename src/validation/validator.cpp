@@ -265,12 +265,7 @@ void Validator::executarValidacao() {
   barraMax = principal.rowCount();
   barraPos = 0;
   chain.counters.set(Counter::lbTotalOriginal, principal.dataRowCount());
-  try {
-    podeSincronizarNestaExecucao = sync_->podeSincronizar();
-  } catch (...) {
-    fimDaExecucao();
-    throw;
-  }
+  podeSincronizarNestaExecucao = perguntarSeCompartilha();
 
   chain.stagesRunStarts();
   const bool antecipar = coluna >= 0 && chain.mxReadAheadOn();
@@ -317,6 +312,20 @@ void Validator::executarValidacao() {
     }
   }
   fimDaExecucao();
+}
+
+bool Validator::perguntarSeCompartilha() {
+  // Only a user who takes part in sharing is asked about; a service that cannot answer means
+  // "not now": the run validates as usual and shares nothing.
+  avisoCompartilhamento.clear();
+  if (!colaboracaoLigada()) return false;
+  try {
+    return sync_->podeSincronizar();
+  } catch (const std::exception& e) {
+    avisoCompartilhamento = std::string(kAvisoSemCompartilhamento) + " (" + e.what() + ")";
+    avisarMudanca();
+    return false;
+  }
 }
 
 void Validator::fimDaExecucao() {

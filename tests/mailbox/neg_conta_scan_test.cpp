@@ -221,8 +221,10 @@ TEST_F(GetMessages, PositionMovesPastAnUnreadableNewestMessage) {
 class Servico : public SharingPermission, public CompartilhamentoEmails {
  public:
   bool falhar = false;
+  int perguntas = 0;
   std::vector<size_t> enviados;  // addresses per send
   bool podeSincronizar() override {
+    ++perguntas;
     if (falhar) throw std::runtime_error("serviço fora do ar");
     return true;
   }
@@ -248,15 +250,29 @@ TEST_F(GetMessages, QueueIsSentInBatchesOfTwentyAndTheRestAtTheEnd) {
   EXPECT_EQ(obs.sincronizando, 1);
 }
 
-TEST_F(GetMessages, UnreachableServiceStopsTheScanBeforeAnyMessage) {
-  std::string u = novoUsuario({retorno("usuario_inexistente.eml", "x@y.test")});
+TEST_F(GetMessages, TheServiceIsAskedOnlyWhileSharingAndAFailureMeansNotNow) {
   Servico servico;
   servico.falhar = true;
   neg->sincronizacao = &servico;
-  EXPECT_THROW(varrer(contaDe(u)), std::runtime_error);
-  EXPECT_TRUE(obs.linhas.empty());
-  EXPECT_EQ(config->valor(maxUidKey(u)), "");
-  for (const auto& m : servidor().marcas(u)) EXPECT_EQ(m, "");  // nothing was read
+  // Not taking part: the service is not asked at all.
+  std::string u = novoUsuario({retorno("usuario_inexistente.eml", "x@y.test")});
+  varrer(contaDe(u));
+  EXPECT_EQ(servico.perguntas, 0);
+  EXPECT_EQ(baseNegativa().size(), 1u);
+  // Taking part, with the service out of reach: one log line, and the scan goes on unshared.
+  colaboracao.gCompartilha = true;
+  std::string v = novoUsuario({retorno("usuario_inexistente.eml", "x@y.test"),
+                               retorno("postmaster_texto.eml", "x@y.test")});
+  obs.linhas.clear();
+  varrer(contaDe(v));
+  EXPECT_EQ(servico.perguntas, 1);
+  ASSERT_FALSE(obs.linhas.empty());
+  EXPECT_EQ(obs.linhas[0],
+            std::make_pair(std::string("Serviço online indisponível, a checagem segue sem "
+                                       "compartilhar: serviço fora do ar"),
+                           kMarrom));
+  EXPECT_EQ(config->valor(maxUidKey(v)), "2");
+  EXPECT_GE(obs.linhas.size(), 3u);  // both messages were examined
 }
 
 }  // namespace

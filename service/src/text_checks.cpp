@@ -1,6 +1,10 @@
 #include "text_checks.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include <algorithm>
+#include <cstdint>
 
 namespace quorvel::service {
 
@@ -102,6 +106,33 @@ std::string asciiLower(std::string_view text) {
   return out;
 }
 
+std::string foldCase(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+  auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    if (p[i] < 0x80) {
+      char c = static_cast<char>(p[i++]);
+      out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+      continue;
+    }
+    int32_t start = i;
+    UChar32 code;
+    U8_NEXT(p, i, length, code);
+    if (code < 0) {
+      out.append(text.substr(static_cast<size_t>(start), static_cast<size_t>(i - start)));
+      continue;
+    }
+    uint8_t encoded[U8_MAX_LENGTH];
+    int32_t n = 0;
+    [[maybe_unused]] UBool error = false;
+    U8_APPEND(encoded, n, U8_MAX_LENGTH, u_tolower(code), error);
+    out.append(reinterpret_cast<const char*>(encoded), static_cast<size_t>(n));
+  }
+  return out;
+}
+
 bool isShareableDomain(std::string_view domain) {
   if (domain.empty() || domain.size() > 253) return false;
   if (domain.find('.') == std::string_view::npos) return false;
@@ -143,7 +174,7 @@ std::vector<std::string> splitItems(std::string_view dados) {
     size_t end = dados.find_first_of(";\r\n", start);
     if (end == std::string_view::npos) end = dados.size();
     std::string_view item = trimControl(dados.substr(start, end - start));
-    if (!item.empty()) items.push_back(asciiLower(item));
+    if (!item.empty()) items.push_back(foldCase(item));
     start = end + 1;
   }
   return items;

@@ -218,3 +218,27 @@ TEST(DateSelectionTest, ADateSelectsTheRowsOfThatDayAndAfter) {
 
 }  // namespace
 }  // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+TEST(UserNamesTest, AddressesOfUsersFoldLikeTheProgramFoldsThem) {
+  TempDir dir;
+  auto data = dir.path() / "dados";
+  std::string key = addUser(data, {}, "\xc3\x81NA@Exemplo.com.br");  // ÁNA@
+  auto again = runService({"--data", data.string(), "user", "add", "\xc3\xa1na@exemplo.com.br"});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err.find("já cadastrado"), std::string::npos) << again.err;
+  auto listed = runService({"--data", data.string(), "user", "list"});
+  EXPECT_EQ(listed.out.rfind("\xc3\xa1na@exemplo.com.br\t", 0), 0u) << listed.out;
+
+  ServiceProcess server(data, {});
+  httplib::Client c("127.0.0.1", server.port());
+  for (const char* email : {"\xc3\xa1na@exemplo.com.br", "\xc3\x81na@EXEMPLO.com.br"}) {
+    EXPECT_EQ(postSync(c, {{"email", email}, {"chave", key}, {"action", "2"}}).body, "sim")
+        << email;
+  }
+}
+
+}  // namespace
+}  // namespace quorvel::testing

@@ -211,9 +211,10 @@ int main(int argc, char** argv) {
     {
       testing::ServiceProcess server(data, {});
       Figures base = measure(server.port(), keys, clients, seconds);
+      long rssBase = testing::residentKb(server.pid());
       Figures hostile;
       std::pair<int, int> fewest;
-      long reopened = 0;
+      long reopened = 0, rssHostile = 0;
       {
         Attackers attackers(server.port(), idle, slow);
         std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -221,10 +222,13 @@ int main(int argc, char** argv) {
         hostile = measure(server.port(), keys, clients, seconds);
         fewest = attackers.fewestOpen();
         reopened = attackers.reopened();
+        rssHostile = testing::residentKb(server.pid());
       }
       std::printf("hostile_connections idle %d slow %d (fewest open at once while measuring: "
                   "idle %d, slow %d; reopened %ld times)\n",
                   idle, slow, fewest.first, fewest.second, reopened);
+      std::printf("server_rss_kb after baseline %ld, with the hostile connections open %ld\n",
+                  rssBase, rssHostile);
       printFigures("baseline", base);
       printFigures("hostile", hostile);
       std::printf("ratio_req_per_s_hostile_vs_baseline %.2f\n",

@@ -51,27 +51,24 @@ ClientSocket::Io ClientSocket::handshake() {
   return r == 1 ? Io::Ok : sslOutcome(r);
 }
 
-ClientSocket::Io ClientSocket::read(std::string& out, size_t max) {
-  size_t old = out.size();
-  out.resize(old + max);
-  ssize_t n;
-  Io outcome = Io::Ok;
+ClientSocket::Io ClientSocket::read(char* buffer, size_t max, size_t& got) {
+  got = 0;
   if (ssl_) {
     ERR_clear_error();
     errno = 0;
-    int r = SSL_read(ssl_, out.data() + old, static_cast<int>(max));
-    n = r;
-    if (r <= 0) outcome = sslOutcome(r);
-  } else {
-    n = ::recv(fd_, out.data() + old, max, 0);
-    if (n == 0) outcome = Io::Closed;
-    if (n < 0) {
-      outcome = socketError();
-      waitsFor_ = EPOLLIN;
-    }
+    int r = SSL_read(ssl_, buffer, static_cast<int>(std::min<size_t>(max, 1 << 20)));
+    if (r <= 0) return sslOutcome(r);
+    got = static_cast<size_t>(r);
+    return Io::Ok;
   }
-  out.resize(old + static_cast<size_t>(n > 0 ? n : 0));
-  return outcome;
+  ssize_t n = ::recv(fd_, buffer, max, 0);
+  if (n == 0) return Io::Closed;
+  if (n < 0) {
+    waitsFor_ = EPOLLIN;
+    return socketError();
+  }
+  got = static_cast<size_t>(n);
+  return Io::Ok;
 }
 
 ClientSocket::Io ClientSocket::write(std::string_view data, size_t& wrote) {

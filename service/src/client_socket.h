@@ -26,8 +26,8 @@ class ClientSocket {
   uint32_t waitsFor() const { return waitsFor_; }
 
   Io handshake();
-  // Appends up to max bytes to out.
-  Io read(std::string& out, size_t max);
+  // Reads up to max bytes into buffer; `got` says how many.
+  Io read(char* buffer, size_t max, size_t& got);
   Io write(std::string_view data, size_t& wrote);
   // Ends our side of the stream (TLS close_notify first) while the client may still send.
   void closeWrite();

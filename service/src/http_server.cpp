@@ -368,7 +368,11 @@ void HttpServer::stepRead(Connection& c) {
   const size_t cap = kMaxHeadBytes + limits_.maxBody + kReadChunk;
   bool ended = false;
   while (c.in.size() < cap) {
-    auto io = c.socket.read(c.in, std::min(kReadChunk, cap - c.in.size()));
+    // Through one buffer of the loop: a connection's own grows only by what it received.
+    size_t got = 0;
+    auto io = c.socket.read(readBuffer_.data(), std::min(readBuffer_.size(), cap - c.in.size()),
+                            got);
+    c.in.append(readBuffer_.data(), got);
     if (io == ClientSocket::Io::Ok) continue;
     if (io == ClientSocket::Io::Again) break;
     if (io == ClientSocket::Io::Closed) {

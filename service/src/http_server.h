@@ -116,6 +116,7 @@ class HttpServer {
   std::unordered_map<uint64_t, std::unique_ptr<Connection>> connections_;
   std::vector<uint64_t> dead_;
   std::vector<uint64_t> ready_;  // back to reading after an answer
+  std::vector<char> readBuffer_ = std::vector<char>(64 * 1024);
   std::list<uint64_t> idle_;  // the connections waiting for a request, longest waiting first
   std::unordered_map<std::string, size_t> perAddress_;
   size_t live_ = 0;

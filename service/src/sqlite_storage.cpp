@@ -69,7 +69,12 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-sqlite3* openConnection(const std::string& path) {
+// Page cache of the writer, which looks up every value sent, and of each reader (downloads,
+// users), which reads blocks once: together they bound what SQLite keeps in memory.
+constexpr int kWriterCacheKb = 32768;
+constexpr int kReaderCacheKb = 2048;
+
+sqlite3* openConnection(const std::string& path, int cacheKb = kReaderCacheKb) {
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(
       path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -83,7 +88,7 @@ sqlite3* openConnection(const std::string& path) {
     exec(db, "PRAGMA journal_mode=WAL");
     // A commit is on disk before the client hears "inseriu".
     exec(db, "PRAGMA synchronous=FULL");
-    exec(db, "PRAGMA cache_size=-32768");
+    exec(db, ("PRAGMA cache_size=-" + std::to_string(cacheKb)).c_str());
   } catch (...) {
     sqlite3_close(db);
     throw;
@@ -186,7 +191,7 @@ SqliteStorage::SqliteStorage(std::string path) : path_(std::move(path)) {
   } else if (errno == ENOENT) {
     createDatabase(path_);
   }
-  writer_ = openConnection(path_);
+  writer_ = openConnection(path_, kWriterCacheKb);
 }
 
 SqliteStorage::~SqliteStorage() {
@@ -357,13 +362,22 @@ void SqliteStorage::pendingSenders(
     Kind kind, const std::vector<std::string_view>& values,
     const std::function<void(std::string_view, int64_t)>& sender) {
   std::lock_guard lock(writeMutex_);
-  Statement s(writer_, "SELECT user_id FROM pending_sightings WHERE kind = ? AND value = ?");
-  auto k = int64_t{static_cast<int>(kind)};
-  for (std::string_view value : values) {
-    s.reset();
-    s.bind(1, k).bind(2, value);
-    while (s.step()) sender(value, s.integer(0));
+  // One read transaction for all: a statement of its own would take and drop the WAL's read
+  // lock for every value.
+  exec(writer_, "BEGIN");
+  try {
+    Statement s(writer_, "SELECT user_id FROM pending_sightings WHERE kind = ? AND value = ?");
+    auto k = int64_t{static_cast<int>(kind)};
+    for (std::string_view value : values) {
+      s.reset();
+      s.bind(1, k).bind(2, value);
+      while (s.step()) sender(value, s.integer(0));
+    }
+  } catch (...) {
+    sqlite3_exec(writer_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
   }
+  exec(writer_, "COMMIT");
 }
 
 void SqliteStorage::pendingWithSenders(Kind kind, int senders,

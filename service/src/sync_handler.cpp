@@ -136,9 +136,21 @@ void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
         if (!date.empty() && !isDate(date)) {
           throw BadRequest{"Campo date inválido: use aaaa-mm-dd."};
         }
+        if (!pageSlots_.try_acquire_for(std::chrono::seconds(20))) {
+          answerText(res, 503, "Serviço ocupado no momento; tente novamente.");
+          return;
+        }
         std::string body;
-        base_.page(kindOfDownload(action), date, page, body);
-        answerText(res, 200, body);
+        try {
+          base_.page(kindOfDownload(action), date, page, body);
+        } catch (...) {
+          pageSlots_.release();
+          throw;
+        }
+        pageSlots_.release();
+        res.status = 200;
+        res.body = std::move(body);
+        res.set_header("Content-Type", "text/plain; charset=utf-8");
         return;
       }
       case 6:

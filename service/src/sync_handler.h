@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <semaphore>
+
 #include "daily_quota.h"
 #include "shared_base.h"
 #include "users.h"
@@ -21,6 +23,9 @@ class SyncHandler {
   Authenticator& auth_;
   Storage& storage_;
   DailyQuota& quota_;
+  // Pages being read at once: each may hold a page of the base in memory twice (read and
+  // answered), so their number bounds that memory.
+  std::counting_semaphore<> pageSlots_{4};
 };
 
 // Sets a short Portuguese plain-text answer.

@@ -6,7 +6,7 @@
 //  2. one-key flood: one user sends new values without end; the server's memory before, after
 //     and at its peak.
 //   quorvel-service-bench-hostile [--idle 2000] [--slow 200] [--seconds 10] [--clients 16]
-//                                 [--flood-values 2000000]
+//                                 [--flood-values 1000000]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -95,8 +95,10 @@ Figures measure(int port, const std::vector<std::string>& keys, int clients, int
 class Attackers {
  public:
   Attackers(int port, int idle, int slow) : port_(port) {
-    for (int i = 0; i < idle; ++i) sockets_.push_back({-1, false, "127.0.2." + std::to_string(1 + i % 50)});
-    for (int i = 0; i < slow; ++i) sockets_.push_back({-1, true, "127.0.3." + std::to_string(1 + i % 10)});
+    for (int i = 0; i < idle; ++i)
+      sockets_.push_back({-1, false, "127.0.2." + std::to_string(1 + i % 50)});
+    for (int i = 0; i < slow; ++i)
+      sockets_.push_back({-1, true, "127.0.3." + std::to_string(1 + i % 10)});
     for (auto& s : sockets_) open(s);
     thread_ = std::thread([this] { run(); });
   }
@@ -136,7 +138,8 @@ class Attackers {
       return;
     }
     if (s.slow) {
-      static const std::string head = "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nX-Devagar: ";
+      static const std::string head =
+          "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nX-Devagar: ";
       ::send(s.fd, head.data(), head.size(), MSG_NOSIGNAL);
     }
   }
@@ -182,16 +185,17 @@ class Attackers {
 void printFigures(const char* name, const Figures& f) {
   std::printf("%s_req_per_s %.0f req/s (action 2, keep-alive clients; %ld failures)\n", name,
               f.requestsPerSecond, f.failures);
-  std::printf("%s_sync_latency_ms p50 %.1f p99 %.1f max %.1f (%zu sends of 50 domains, "
-              "fresh connection each)\n",
-              name, f.probeP50, f.probeP99, f.probeMax, f.probes);
+  std::printf(
+      "%s_sync_latency_ms p50 %.1f p99 %.1f max %.1f (%zu sends of 50 domains, "
+      "fresh connection each)\n",
+      name, f.probeP50, f.probeP99, f.probeMax, f.probes);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   int idle = 2000, slow = 200, seconds = 10, clients = 16;
-  long floodValues = 2000000;
+  long floodValues = 1000000;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string a = argv[i];
     long v = std::atol(argv[i + 1]);
@@ -224,9 +228,10 @@ int main(int argc, char** argv) {
         reopened = attackers.reopened();
         rssHostile = testing::residentKb(server.pid());
       }
-      std::printf("hostile_connections idle %d slow %d (fewest open at once while measuring: "
-                  "idle %d, slow %d; reopened %ld times)\n",
-                  idle, slow, fewest.first, fewest.second, reopened);
+      std::printf(
+          "hostile_connections idle %d slow %d (fewest open at once while measuring: "
+          "idle %d, slow %d; reopened %ld times)\n",
+          idle, slow, fewest.first, fewest.second, reopened);
       std::printf("server_rss_kb after baseline %ld, with the hostile connections open %ld\n",
                   rssBase, rssHostile);
       printFigures("baseline", base);
@@ -251,8 +256,10 @@ int main(int argc, char** argv) {
         dados += "inundacao" + std::to_string(sent + i) + "@exemplo-" +
                  std::to_string((sent + i) % 997) + ".com.br;";
       }
-      auto a = client.sync(
-          {{"email", "cliente0@bench.com.br"}, {"chave", keys[0]}, {"action", "8"}, {"dados", dados}});
+      auto a = client.sync({{"email", "cliente0@bench.com.br"},
+                            {"chave", keys[0]},
+                            {"action", "8"},
+                            {"dados", dados}});
       if (a.body != "inseriu") throw std::runtime_error("inundação: " + a.body);
       if (sent == 100000) before = testing::residentKb(server.pid());
     }
@@ -261,14 +268,17 @@ int main(int argc, char** argv) {
     long peak = testing::peakResidentKb(server.pid());
     std::printf("flood_one_key_values %ld in %.1f s (%.0f values/s)\n", floodValues, floodSeconds,
                 static_cast<double>(floodValues) / floodSeconds);
-    std::printf("flood_server_rss_kb after_100000 %ld, at_end %ld, peak %ld (growth %ld kB)\n",
-                before, after, peak, after - before);
-    std::printf("flood_database_mb %.1f\n",
-                static_cast<double>(std::filesystem::file_size(data / "quorvel-service.db") +
-                                    (std::filesystem::exists(data / "quorvel-service.db-wal")
-                                         ? std::filesystem::file_size(data / "quorvel-service.db-wal")
-                                         : 0)) /
-                    1e6);
+    std::printf("flood_server_rss_kb after_100000 %ld, at_end %ld, peak %ld\n", before, after,
+                peak);
+    std::printf("flood_server_rss_growth_kb %ld (over the last %ld values)\n", after - before,
+                floodValues - 100000);
+    std::printf(
+        "flood_database_mb %.1f\n",
+        static_cast<double>(std::filesystem::file_size(data / "quorvel-service.db") +
+                            (std::filesystem::exists(data / "quorvel-service.db-wal")
+                                 ? std::filesystem::file_size(data / "quorvel-service.db-wal")
+                                 : 0)) /
+            1e6);
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "quorvel-service-bench-hostile: " << e.what() << "\n";

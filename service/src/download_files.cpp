@@ -39,8 +39,7 @@ bool readNumber(std::string_view text, uint64_t& value) {
 }
 
 std::string contentRange(uint64_t first, uint64_t last, uint64_t size) {
-  return "bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" +
-         std::to_string(size);
+  return "bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" + std::to_string(size);
 }
 
 std::string newBoundary() {
@@ -134,11 +133,10 @@ void serveDownload(const std::filesystem::path& dir, const std::string& name,
         std::string boundary = newBoundary();
         res.set_header("Content-Type", "multipart/byteranges; boundary=" + boundary);
         for (auto [first, last] : ranges.ranges) {
-          file->pieces.push_back({(file->pieces.empty() ? "--" : "\r\n--") + boundary +
-                                      "\r\nContent-Type: " + type +
-                                      "\r\nContent-Range: " + contentRange(first, last, size) +
-                                      "\r\n\r\n",
-                                  first, last - first + 1});
+          file->pieces.push_back(
+              {(file->pieces.empty() ? "--" : "\r\n--") + boundary + "\r\nContent-Type: " + type +
+                   "\r\nContent-Range: " + contentRange(first, last, size) + "\r\n\r\n",
+               first, last - first + 1});
         }
         file->pieces.push_back({"\r\n--" + boundary + "--\r\n", 0, 0});
       }

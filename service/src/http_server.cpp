@@ -118,10 +118,7 @@ struct HttpServer::Connection {
 };
 
 HttpServer::HttpServer(ServerLimits limits, SSL_CTX* tls, Placement placement, Handler handler)
-    : limits_(limits),
-      tls_(tls),
-      placement_(std::move(placement)),
-      handler_(std::move(handler)) {
+    : limits_(limits), tls_(tls), placement_(std::move(placement)), handler_(std::move(handler)) {
   epoll_ = epoll_create1(EPOLL_CLOEXEC);
   wake_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (epoll_ < 0 || wake_ < 0) throw std::runtime_error("epoll indisponível");
@@ -370,8 +367,8 @@ void HttpServer::stepRead(Connection& c) {
   while (c.in.size() < cap) {
     // Through one buffer of the loop: a connection's own grows only by what it received.
     size_t got = 0;
-    auto io = c.socket.read(readBuffer_.data(), std::min(readBuffer_.size(), cap - c.in.size()),
-                            got);
+    auto io =
+        c.socket.read(readBuffer_.data(), std::min(readBuffer_.size(), cap - c.in.size()), got);
     c.in.append(readBuffer_.data(), got);
     if (io == ClientSocket::Io::Ok) continue;
     if (io == ClientSocket::Io::Again) break;
@@ -543,8 +540,8 @@ void HttpServer::complete(Completion done) {
 void HttpServer::answerError(Connection& c, int status, const std::string& reason) {
   std::string request;
   if (!c.framer.head().method.empty()) {
-    request = printable(c.framer.head().method, 16) + " " + printable(c.framer.head().target, 120) +
-              " ";
+    request =
+        printable(c.framer.head().method, 16) + " " + printable(c.framer.head().target, 120) + " ";
   }
   logLine(std::to_string(status) + " " + c.address + " " + request + "(" + reason + ")");
   Reply reply;
@@ -728,7 +725,9 @@ SSL_CTX* makeTlsContext(const std::string& certFile, const std::string& keyFile)
   SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
   if (!ctx) throw std::runtime_error("OpenSSL: não foi possível criar o contexto TLS");
   SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
-  SSL_CTX_set_mode(ctx, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER | SSL_MODE_ENABLE_PARTIAL_WRITE);
+  // Idle connections give their buffers back: thousands of them then cost little memory.
+  SSL_CTX_set_mode(ctx, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER | SSL_MODE_ENABLE_PARTIAL_WRITE |
+                            SSL_MODE_RELEASE_BUFFERS);
   if (SSL_CTX_use_certificate_chain_file(ctx, certFile.c_str()) != 1) {
     SSL_CTX_free(ctx);
     throw std::runtime_error("certificado TLS ilegível: " + certFile);

@@ -24,7 +24,7 @@ struct Options {
   int requestTimeoutSeconds = 20;
   int headerTimeoutSeconds = 10;
   int maxConnections = 10000;
-  int maxPerAddress = 64;          // 0: no cap
+  int maxPerAddress = 64;            // 0: no cap
   int64_t userDailyValues = 100000;  // 0: no limit
   int pendingDays = 30;
   int64_t pageSize = 500000;

@@ -303,17 +303,19 @@ void PgStorage::scanRows(Kind kind, const std::function<void(const RowBlock&)>& 
 }
 
 void PgStorage::pendingSenders(Kind kind, const std::vector<std::string_view>& values,
+                               const std::string& sinceDay,
                                const std::function<void(std::string_view, int64_t)>& sender) {
   std::lock_guard lock(writeMutex_);
   ensureWriter();
   for (size_t from = 0; from < values.size(); from += kValuesPerQuery) {
     std::vector<std::string_view> part(
         values.begin() + static_cast<std::ptrdiff_t>(from),
-        values.begin() + static_cast<std::ptrdiff_t>(std::min(values.size(), from + kValuesPerQuery)));
+        values.begin() +
+            static_cast<std::ptrdiff_t>(std::min(values.size(), from + kValuesPerQuery)));
     auto r = run(writer_,
                  "SELECT value, user_id FROM pending_sightings WHERE kind = $1 AND "
-                 "value = ANY($2::text[])",
-                 {kindText(kind), textArray(part)});
+                 "value = ANY($2::text[]) AND day >= $3",
+                 {kindText(kind), textArray(part), sinceDay});
     for (int i = 0; i < PQntuples(r.get()); ++i) {
       sender(std::string_view(PQgetvalue(r.get(), i, 0),
                               static_cast<size_t>(PQgetlength(r.get(), i, 0))),
@@ -322,13 +324,13 @@ void PgStorage::pendingSenders(Kind kind, const std::vector<std::string_view>& v
   }
 }
 
-void PgStorage::pendingWithSenders(Kind kind, int senders,
+void PgStorage::pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
                                    const std::function<void(std::string_view)>& value) {
   Lease lease(*this);
   auto r = run(lease.get(),
-               "SELECT value FROM pending_sightings WHERE kind = $1 GROUP BY value HAVING "
-               "count(*) >= $2 ORDER BY value COLLATE \"C\"",
-               {kindText(kind), std::to_string(senders)});
+               "SELECT value FROM pending_sightings WHERE kind = $1 AND day >= $3 GROUP BY value "
+               "HAVING count(*) >= $2 ORDER BY value COLLATE \"C\"",
+               {kindText(kind), std::to_string(senders), sinceDay});
   for (int i = 0; i < PQntuples(r.get()); ++i) {
     value(std::string_view(PQgetvalue(r.get(), i, 0),
                            static_cast<size_t>(PQgetlength(r.get(), i, 0))));
@@ -338,10 +340,9 @@ void PgStorage::pendingWithSenders(Kind kind, int senders,
 int64_t PgStorage::expirePending(const std::string& beforeDay, int64_t limit) {
   std::lock_guard lock(writeMutex_);
   ensureWriter();
-  // Rows are appended in day order: the expired ones are the oldest ids.
   auto r = run(writer_,
                "DELETE FROM pending_sightings WHERE id IN (SELECT id FROM pending_sightings "
-               "ORDER BY id LIMIT $2) AND day < $1",
+               "WHERE day < $1 LIMIT $2)",
                {beforeDay, std::to_string(limit)});
   return std::stoll(PQcmdTuples(r.get()));
 }
@@ -392,7 +393,7 @@ void PgStorage::commit(const Changes& changes) {
         run(writer_,
             "INSERT INTO pending_sightings (kind, value, user_id, day) SELECT $1::smallint, "
             "t.v, t.u, $4::text FROM unnest($2::text[], $3::bigint[]) AS t(v, u) "
-            "ON CONFLICT DO NOTHING",
+            "ON CONFLICT (kind, value, user_id) DO UPDATE SET day = EXCLUDED.day",
             {kindText(kind), textArray(values), users + "}", changes.day});
       }
       const auto& settled = changes.settled[kindIndex(kind)];
@@ -401,8 +402,7 @@ void PgStorage::commit(const Changes& changes) {
             settled.begin() + static_cast<std::ptrdiff_t>(from),
             settled.begin() +
                 static_cast<std::ptrdiff_t>(std::min(settled.size(), from + kValuesPerQuery)));
-        run(writer_,
-            "DELETE FROM pending_sightings WHERE kind = $1 AND value = ANY($2::text[])",
+        run(writer_, "DELETE FROM pending_sightings WHERE kind = $1 AND value = ANY($2::text[])",
             {kindText(kind), textArray(values)});
       }
     }

@@ -48,9 +48,8 @@ void forEachListElement(const httplib::Headers& headers, const std::string& name
     size_t start = 0;
     for (;;) {
       size_t comma = value.find(',', start);
-      element(trimSpaces(value.substr(start, comma == std::string_view::npos
-                                                 ? std::string_view::npos
-                                                 : comma - start)));
+      element(trimSpaces(value.substr(
+          start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
       if (comma == std::string_view::npos) break;
       start = comma + 1;
     }

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "data_folder.h"
-#include "download_files.h"
 #include "dates.h"
+#include "download_files.h"
 #include "http_server.h"
 #include "log.h"
 #include "shared_base.h"

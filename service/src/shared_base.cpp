@@ -163,6 +163,7 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool pro
   // The index is changed in place; when the commit fails it is read back from storage.
   Changes changes;
   changes.day = today;
+  const std::string since = utcDaysAgo(pendingDays_);  // older sightings have expired
   // Appends the value to the rows of this group and marks it offered.
   auto offer = [&](size_t k, const std::string& value) {
     auto& blocks = changes.rows[k];
@@ -197,7 +198,7 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool pro
         }
       }
       if (lookups.empty()) continue;
-      storage_.pendingSenders(kind, lookups, [&](std::string_view value, int64_t user) {
+      storage_.pendingSenders(kind, lookups, since, [&](std::string_view value, int64_t user) {
         Candidate& c = candidates.at(std::string(value));
         c.stored = true;
         if (!contains(c.senders, user)) c.senders.push_back(user);
@@ -229,7 +230,7 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool pro
     if (promote) {  // the number of senders asked for was lowered since these arrived
       for (Kind kind : kAllKinds) {
         size_t k = kindIndex(kind);
-        storage_.pendingWithSenders(kind, minSenders_, [&](std::string_view text) {
+        storage_.pendingWithSenders(kind, minSenders_, since, [&](std::string_view text) {
           std::string value(text);
           if (!index_[k].offered.count(value)) offer(k, value);
           changes.settled[k].push_back(std::move(value));

@@ -358,19 +358,20 @@ void SqliteStorage::scanRows(Kind kind, const std::function<void(const RowBlock&
   }
 }
 
-void SqliteStorage::pendingSenders(
-    Kind kind, const std::vector<std::string_view>& values,
-    const std::function<void(std::string_view, int64_t)>& sender) {
+void SqliteStorage::pendingSenders(Kind kind, const std::vector<std::string_view>& values,
+                                   const std::string& sinceDay,
+                                   const std::function<void(std::string_view, int64_t)>& sender) {
   std::lock_guard lock(writeMutex_);
   // One read transaction for all: a statement of its own would take and drop the WAL's read
   // lock for every value.
   exec(writer_, "BEGIN");
   try {
-    Statement s(writer_, "SELECT user_id FROM pending_sightings WHERE kind = ? AND value = ?");
+    Statement s(writer_,
+                "SELECT user_id FROM pending_sightings WHERE kind = ? AND value = ? AND day >= ?");
     auto k = int64_t{static_cast<int>(kind)};
     for (std::string_view value : values) {
       s.reset();
-      s.bind(1, k).bind(2, value);
+      s.bind(1, k).bind(2, value).bind(3, sinceDay);
       while (s.step()) sender(value, s.integer(0));
     }
   } catch (...) {
@@ -380,23 +381,22 @@ void SqliteStorage::pendingSenders(
   exec(writer_, "COMMIT");
 }
 
-void SqliteStorage::pendingWithSenders(Kind kind, int senders,
+void SqliteStorage::pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
                                        const std::function<void(std::string_view)>& value) {
   Lease lease(*this);
   Statement s(lease.get(),
-              "SELECT value FROM pending_sightings WHERE kind = ? GROUP BY value "
+              "SELECT value FROM pending_sightings WHERE kind = ? AND day >= ? GROUP BY value "
               "HAVING count(*) >= ? ORDER BY value");
-  s.bind(1, int64_t{static_cast<int>(kind)}).bind(2, int64_t{senders});
+  s.bind(1, int64_t{static_cast<int>(kind)}).bind(2, sinceDay).bind(3, int64_t{senders});
   while (s.step()) value(s.text(0));
 }
 
 int64_t SqliteStorage::expirePending(const std::string& beforeDay, int64_t limit) {
   std::lock_guard lock(writeMutex_);
-  // Rows are appended in day order: the expired ones are the oldest ids.
   Statement s(writer_,
               "DELETE FROM pending_sightings WHERE id IN (SELECT id FROM pending_sightings "
-              "ORDER BY id LIMIT ?) AND day < ?");
-  s.bind(1, limit).bind(2, beforeDay);
+              "WHERE day < ? LIMIT ?)");
+  s.bind(1, beforeDay).bind(2, limit);
   s.run();
   return sqlite3_changes(writer_);
 }
@@ -408,8 +408,9 @@ void SqliteStorage::commit(const Changes& changes) {
     Statement row(writer_,
                   "INSERT INTO shared_blocks (kind, first_seq, row_count, day, payload) "
                   "VALUES (?, ?, ?, ?, ?)");
+    // REPLACE: a user sending again a value whose sighting expired renews it.
     Statement pending(writer_,
-                      "INSERT OR IGNORE INTO pending_sightings (kind, value, user_id, day) "
+                      "INSERT OR REPLACE INTO pending_sightings (kind, value, user_id, day) "
                       "VALUES (?, ?, ?, ?)");
     Statement settle(writer_, "DELETE FROM pending_sightings WHERE kind = ? AND value = ?");
     for (Kind kind : kAllKinds) {

@@ -31,8 +31,9 @@ class SqliteStorage : public Storage {
   bool renameUser(std::string_view from, std::string_view to) override;
   void scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) override;
   void pendingSenders(Kind kind, const std::vector<std::string_view>& values,
+                      const std::string& sinceDay,
                       const std::function<void(std::string_view, int64_t)>& sender) override;
-  void pendingWithSenders(Kind kind, int senders,
+  void pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
                           const std::function<void(std::string_view)>& value) override;
   int64_t expirePending(const std::string& beforeDay, int64_t limit) override;
   void commit(const Changes& changes) override;

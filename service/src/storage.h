@@ -45,8 +45,8 @@ struct RowBlock {
   std::string payload;
 };
 
-// A user's first sending of a value not offered yet. These wait on disk only (never in
-// memory) until enough distinct users sent the value, or until they expire.
+// A user's sending of a value not offered yet (a later sending renews its day). These wait on
+// disk only (never in memory) until enough distinct users sent the value, or until they expire.
 struct PendingSighting {
   std::string value;
   int64_t user = 0;
@@ -92,16 +92,18 @@ class Storage {
   // Start-up of the server: the whole shared bases in seq order.
   virtual void scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) = 0;
 
-  // The users who sent each of `values` while it waits: sender(value, user) per sighting.
-  // Called by the writer only, before it commits.
+  // The users who sent each of `values` on `sinceDay` or later: sender(value, user) per
+  // sighting (older ones have expired, deleted or not yet). Called by the writer only, before
+  // it commits.
   virtual void pendingSenders(Kind kind, const std::vector<std::string_view>& values,
+                              const std::string& sinceDay,
                               const std::function<void(std::string_view, int64_t)>& sender) = 0;
-  // The waiting values sent by at least `senders` distinct users, sorted (at start-up, when the
-  // number of senders asked for was lowered).
-  virtual void pendingWithSenders(Kind kind, int senders,
+  // The waiting values sent by at least `senders` distinct users on `sinceDay` or later, sorted
+  // (at start-up, when the number of senders asked for was lowered).
+  virtual void pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
                                   const std::function<void(std::string_view)>& value) = 0;
-  // Deletes pending sightings of days before `beforeDay`, at most about `limit` of them;
-  // returns how many went. The oldest go first.
+  // Deletes pending sightings of days before `beforeDay`, at most `limit` of them; returns how
+  // many went (fewer than `limit`: none is left).
   virtual int64_t expirePending(const std::string& beforeDay, int64_t limit) = 0;
 
   // Writes one group in one transaction; throws StorageError when it did not commit.

@@ -47,8 +47,7 @@ void answerText(httplib::Response& res, int status, const std::string& text) {
   res.set_content(text, "text/plain; charset=utf-8");
 }
 
-SyncHandler::SyncHandler(SharedBase& base, Authenticator& auth, Storage& storage,
-                         DailyQuota& quota)
+SyncHandler::SyncHandler(SharedBase& base, Authenticator& auth, Storage& storage, DailyQuota& quota)
     : base_(base), auth_(auth), storage_(storage), quota_(quota) {}
 
 void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {

@@ -75,8 +75,9 @@ TEST_F(FramingTest, WellFramedRequestsShareAConnectionInOrder) {
   ASSERT_TRUE(s.connected());
   // Chunked with an extension and a trailer, then one with a length, in a single write.
   std::string body = action2();
-  std::string chunked = "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nContent-Type: "
-                        "multipart/form-data; boundary=XyZ\r\nTransfer-Encoding: chunked\r\n\r\n";
+  std::string chunked =
+      "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nContent-Type: "
+      "multipart/form-data; boundary=XyZ\r\nTransfer-Encoding: chunked\r\n\r\n";
   char size[16];
   std::snprintf(size, sizeof size, "%zx", body.size() - 10);
   chunked += std::string(size) + ";parte=1\r\n" + body.substr(0, body.size() - 10) + "\r\na\r\n" +
@@ -88,9 +89,10 @@ TEST_F(FramingTest, WellFramedRequestsShareAConnectionInOrder) {
     EXPECT_EQ(bodyOf(answer), "sim");
   }
   // Expect: 100-continue gets the interim answer before the body is sent.
-  s.send("POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; "
-         "boundary=XyZ\r\nExpect: 100-continue\r\nContent-Length: " +
-         std::to_string(body.size()) + "\r\n\r\n");
+  s.send(
+      "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; "
+      "boundary=XyZ\r\nExpect: 100-continue\r\nContent-Length: " +
+      std::to_string(body.size()) + "\r\n\r\n");
   EXPECT_EQ(statusOf(s.readAnswer(10)), 100);
   s.send(body);
   EXPECT_EQ(bodyOf(s.readAnswer(10)), "sim");

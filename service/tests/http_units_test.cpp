@@ -171,8 +171,12 @@ TEST(TextChecksTest, AddressesFoldLikeTheDesktopProgramFoldsThem) {
   };
   for (const auto& c : std::vector<Case>{{"ANA@Exemplo.COM.BR", "ana@exemplo.com.br"},
                                          {"\xc3\x81NA@x.com", "\xc3\xa1na@x.com"},  // ÁNA
-                                         {"\xc3\x87" "A\xc3\x87" "A.com.br",
-                                          "\xc3\xa7" "a\xc3\xa7" "a.com.br"},  // ÇAÇA
+                                         {"\xc3\x87"
+                                          "A\xc3\x87"
+                                          "A.com.br",
+                                          "\xc3\xa7"
+                                          "a\xc3\xa7"
+                                          "a.com.br"},  // ÇAÇA
                                          {"\xce\xa3\xce\x9f\xce\xa6\xce\x99\xce\x91",
                                           "\xcf\x83\xce\xbf\xcf\x86\xce\xb9\xce\xb1"},  // ΣΟΦΙΑ
                                          {"caf\xe9", "caf\xe9"}}) {  // ill-formed: kept

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <set>
 #include <thread>
 
@@ -166,6 +167,32 @@ TEST_P(ProtocolTest, RefusesUnknownWrongAndDisabledCredentialsAndLogsThem) {
   ASSERT_EQ(runService(args).exitCode, 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(2200));
   EXPECT_EQ(ask("ana@exemplo.com.br", ka, {{"action", "2"}}).body, "sim");
+}
+
+TEST_P(ProtocolTest, ValuesWaitingInTheEarlierLayoutAreCarriedOver) {
+  std::string ka = user("ana@exemplo.com.br");
+  std::string kb = user("bia@exemplo.com.br");
+  // The earlier version kept a user's waiting values in blocks of lines.
+  std::string today = service::todayUtc();
+  std::string sql =
+      std::string("CREATE TABLE sighting_blocks (id ") +
+      (GetParam() == "sqlite" ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY") +
+      ", kind SMALLINT NOT NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT "
+      "NULL); INSERT INTO sighting_blocks (kind, user_id, day, payload) VALUES (1, 1, '" +
+      today + "', 'um.com.br' || chr(10) || 'dois.com.br' || chr(10)), (3, 1, '" + today +
+      "', 'x@tres.com.br' || chr(10));";
+  std::string command = GetParam() == "sqlite"
+                            ? "sqlcipher " + (data_ / "quorvel-service.db").string() + " \"" +
+                                  std::regex_replace(sql, std::regex("chr\\("), "char(") + "\""
+                            : "psql -q " + storage_[1] + " -c \"" + sql + "\"";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  startServer();
+  ASSERT_EQ(send("bia@exemplo.com.br", kb, 1, "dois.com.br;").body, "inseriu");
+  ASSERT_EQ(send("bia@exemplo.com.br", kb, 8, "x@tres.com.br;").body, "inseriu");
+  EXPECT_EQ(downloadAll(*client_, "ana@exemplo.com.br", ka, 3),
+            std::vector<std::string>{"dois.com.br"});
+  EXPECT_EQ(downloadAll(*client_, "ana@exemplo.com.br", ka, 9),
+            std::vector<std::string>{"x@tres.com.br"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Storage, ProtocolTest, ::testing::Values("sqlite", "postgresql"),

@@ -352,8 +352,8 @@ std::string multipartBody(const std::vector<std::pair<std::string, std::string>>
                           const std::string& boundary) {
   std::string body;
   for (const auto& [name, value] : fields) {
-    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name +
-            "\"\r\n\r\n" + value + "\r\n";
+    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" +
+            value + "\r\n";
   }
   return body + "--" + boundary + "--\r\n";
 }
@@ -365,8 +365,7 @@ std::string rawPost(const std::string& body, const std::string& contentType, boo
 }
 
 int statusOf(const std::string& answer) {
-  return answer.size() > 12 && answer.rfind("HTTP/1.", 0) == 0 ? std::atoi(answer.c_str() + 9)
-                                                               : 0;
+  return answer.size() > 12 && answer.rfind("HTTP/1.", 0) == 0 ? std::atoi(answer.c_str() + 9) : 0;
 }
 
 std::string bodyOf(const std::string& answer) {

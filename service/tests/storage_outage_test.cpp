@@ -61,9 +61,9 @@ TEST(StorageOutageTest, ConnectionAttemptsBackOffWhileThePostgresqlServerIsDown)
                             {"action", "2"}});
     EXPECT_EQ(a.status, 503) << i;
   }
-  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                     std::chrono::steady_clock::now() - start)
-                     .count();
+  auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+          .count();
   PgServer::instance().start();
   std::string log = server.log();
   size_t attempts = 0;

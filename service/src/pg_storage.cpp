@@ -197,11 +197,8 @@ void PgStorage::prepare() {
       "CREATE TABLE IF NOT EXISTS sighting_blocks (id BIGSERIAL PRIMARY KEY, kind SMALLINT NOT "
       "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL)");
   run(writer_,
-      "CREATE TABLE IF NOT EXISTS pending_sightings (id BIGSERIAL PRIMARY KEY, kind SMALLINT NOT "
-      "NULL, value TEXT NOT NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL)");
-  run(writer_,
-      "CREATE UNIQUE INDEX IF NOT EXISTS pending_sightings_value ON pending_sightings "
-      "(kind, value, user_id)");
+      "CREATE TABLE IF NOT EXISTS pending_sightings (kind SMALLINT NOT NULL, value TEXT NOT "
+      "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, PRIMARY KEY (kind, value, user_id))");
   // Blocks of names are written once and read whole: compressing them costs more CPU than the
   // disk it saves.
   run(writer_, "ALTER TABLE shared_blocks ALTER COLUMN payload SET STORAGE EXTERNAL");
@@ -337,14 +334,26 @@ void PgStorage::pendingWithSenders(Kind kind, int senders, const std::string& si
   }
 }
 
-int64_t PgStorage::expirePending(const std::string& beforeDay, int64_t limit) {
+Storage::ExpirySlice PgStorage::expirePending(const std::string& beforeDay, PendingKey& from,
+                                              int64_t rows) {
   std::lock_guard lock(writeMutex_);
   ensureWriter();
+  // In the order of the primary key (so its index serves the slice): the slice's last key, how
+  // many rows it looked at and how many of them were deleted.
   auto r = run(writer_,
-               "DELETE FROM pending_sightings WHERE id IN (SELECT id FROM pending_sightings "
-               "WHERE day < $1 LIMIT $2)",
-               {beforeDay, std::to_string(limit)});
-  return std::stoll(PQcmdTuples(r.get()));
+               "WITH slice AS (SELECT kind, value, user_id, day FROM pending_sightings WHERE "
+               "(kind, value, user_id) > ($1::smallint, $2::text, $3::bigint) ORDER BY kind, "
+               "value, user_id LIMIT $4), gone AS (DELETE FROM pending_sightings p USING slice s "
+               "WHERE p.kind = s.kind AND p.value = s.value AND p.user_id = s.user_id AND "
+               "s.day < $5 RETURNING 1) SELECT kind, value, user_id, (SELECT count(*) FROM "
+               "slice), (SELECT count(*) FROM gone) FROM slice ORDER BY kind DESC, value DESC, "
+               "user_id DESC LIMIT 1",
+               {std::to_string(from.kind), from.value, std::to_string(from.user),
+                std::to_string(rows), beforeDay});
+  if (PQntuples(r.get()) == 0) return {};
+  from = PendingKey{std::stoi(PQgetvalue(r.get(), 0, 0)), PQgetvalue(r.get(), 0, 1),
+                    std::stoll(PQgetvalue(r.get(), 0, 2))};
+  return {std::stoll(PQgetvalue(r.get(), 0, 3)), std::stoll(PQgetvalue(r.get(), 0, 4))};
 }
 
 void PgStorage::ensureWriter() {

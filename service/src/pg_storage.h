@@ -35,7 +35,7 @@ class PgStorage : public Storage {
                       const std::function<void(std::string_view, int64_t)>& sender) override;
   void pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
                           const std::function<void(std::string_view)>& value) override;
-  int64_t expirePending(const std::string& beforeDay, int64_t limit) override;
+  ExpirySlice expirePending(const std::string& beforeDay, PendingKey& from, int64_t rows) override;
   void commit(const Changes& changes) override;
   void readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::string& out) override;
   bool lockForServer() override;

@@ -144,8 +144,16 @@ void SharedBase::writerLoop() {
 
 bool SharedBase::expireSome() {
   std::string cutoff = utcDaysAgo(pendingDays_);
-  if (storage_.expirePending(cutoff, kExpirySlice) >= kExpirySlice) return true;
+  auto slice = storage_.expirePending(cutoff, expiryCursor_, kExpirySlice);
+  expiredThisPass_ += slice.deleted;
+  if (slice.seen >= kExpirySlice) return true;
+  if (expiredThisPass_ > 0) {
+    logLine(std::to_string(expiredThisPass_) + " itens pendentes de antes de " + cutoff +
+            " esquecidos");
+  }
   expiredBefore_ = cutoff;
+  expiryCursor_ = PendingKey{};
+  expiredThisPass_ = 0;
   return false;
 }
 

@@ -85,6 +85,8 @@ class SharedBase {
   const int64_t pageSize_;
   const int pendingDays_;
   std::string expiredBefore_;  // the cut-off day of the last finished expiry (writer thread)
+  PendingKey expiryCursor_;    // where the expiry pass in progress stands
+  int64_t expiredThisPass_ = 0;
 
   std::array<Index, 3> index_;  // writer thread only (and start-up)
 

@@ -115,10 +115,9 @@ constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS shared_blocks (kind SMALLINT NOT NULL, first_seq BIGINT NOT "
     "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL, "
     "PRIMARY KEY (kind, first_seq));"
-    "CREATE TABLE IF NOT EXISTS pending_sightings (id INTEGER PRIMARY KEY, kind SMALLINT NOT "
-    "NULL, value TEXT NOT NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL);"
-    "CREATE UNIQUE INDEX IF NOT EXISTS pending_sightings_value ON pending_sightings "
-    "(kind, value, user_id);";
+    "CREATE TABLE IF NOT EXISTS pending_sightings (kind SMALLINT NOT NULL, value TEXT NOT NULL, "
+    "user_id BIGINT NOT NULL, day TEXT NOT NULL, PRIMARY KEY (kind, value, user_id)) "
+    "WITHOUT ROWID;";
 
 void syncDirectoryOf(const std::string& path) {
   std::string dir = path.substr(0, path.find_last_of('/') + 1);
@@ -391,14 +390,38 @@ void SqliteStorage::pendingWithSenders(Kind kind, int senders, const std::string
   while (s.step()) value(s.text(0));
 }
 
-int64_t SqliteStorage::expirePending(const std::string& beforeDay, int64_t limit) {
+Storage::ExpirySlice SqliteStorage::expirePending(const std::string& beforeDay, PendingKey& from,
+                                                  int64_t rows) {
   std::lock_guard lock(writeMutex_);
-  Statement s(writer_,
-              "DELETE FROM pending_sightings WHERE id IN (SELECT id FROM pending_sightings "
-              "WHERE day < ? LIMIT ?)");
-  s.bind(1, beforeDay).bind(2, limit);
-  s.run();
-  return sqlite3_changes(writer_);
+  exec(writer_, "BEGIN IMMEDIATE");
+  ExpirySlice slice;
+  try {
+    std::vector<PendingKey> expired;
+    {
+      Statement scan(writer_,
+                     "SELECT kind, value, user_id, day FROM pending_sightings WHERE "
+                     "(kind, value, user_id) > (?, ?, ?) ORDER BY kind, value, user_id LIMIT ?");
+      scan.bind(1, int64_t{from.kind}).bind(2, from.value).bind(3, from.user).bind(4, rows);
+      while (scan.step()) {
+        ++slice.seen;
+        from = PendingKey{static_cast<int>(scan.integer(0)), std::string(scan.text(1)),
+                          scan.integer(2)};
+        if (scan.text(3) < beforeDay) expired.push_back(from);
+      }
+    }
+    Statement drop(writer_,
+                   "DELETE FROM pending_sightings WHERE kind = ? AND value = ? AND user_id = ?");
+    for (const PendingKey& key : expired) {
+      drop.bind(1, int64_t{key.kind}).bind(2, key.value).bind(3, key.user);
+      drop.run();
+    }
+    exec(writer_, "COMMIT");
+    slice.deleted = static_cast<int64_t>(expired.size());
+  } catch (...) {
+    sqlite3_exec(writer_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  return slice;
 }
 
 void SqliteStorage::commit(const Changes& changes) {

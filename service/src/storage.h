@@ -52,6 +52,14 @@ struct PendingSighting {
   int64_t user = 0;
 };
 
+// Where a pass over the pending sightings stands: their key (kind, value, user); the initial
+// value is before the first.
+struct PendingKey {
+  int kind = 0;
+  std::string value;
+  int64_t user = 0;
+};
+
 // Everything one group commit writes, per base.
 struct Changes {
   std::string day;  // UTC day of the pending sightings
@@ -102,9 +110,15 @@ class Storage {
   // (at start-up, when the number of senders asked for was lowered).
   virtual void pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
                                   const std::function<void(std::string_view)>& value) = 0;
-  // Deletes pending sightings of days before `beforeDay`, at most `limit` of them; returns how
-  // many went (fewer than `limit`: none is left).
-  virtual int64_t expirePending(const std::string& beforeDay, int64_t limit) = 0;
+  // One slice of the daily clean-up: looks at up to `rows` pending sightings after `from` in
+  // key order, deletes those of days before `beforeDay`, and moves `from` past them. Fewer
+  // than `rows` seen: the pass reached the end.
+  struct ExpirySlice {
+    int64_t seen = 0;
+    int64_t deleted = 0;
+  };
+  virtual ExpirySlice expirePending(const std::string& beforeDay, PendingKey& from,
+                                    int64_t rows) = 0;
 
   // Writes one group in one transaction; throws StorageError when it did not commit.
   virtual void commit(const Changes& changes) = 0;

@@ -2,7 +2,6 @@
 // waits on disk, not in the server's memory.
 #include <gtest/gtest.h>
 
-#include "dates.h"
 #include "service_fixture.h"
 
 namespace quorvel::testing {
@@ -82,44 +81,6 @@ TEST(LimitsTest, OneKeyFloodingNewValuesLeavesTheMemoryWhereItWas) {
   // Kept in memory they took well over 100 MB.
   EXPECT_LT(after - before, 48 * 1024) << before << " kB before, " << after << " kB after";
   EXPECT_TRUE(downloadAll(c, "ana@exemplo.com.br", key, 9).empty());
-}
-
-}  // namespace
-}  // namespace quorvel::testing
-
-namespace quorvel::testing {
-namespace {
-
-// Sightings of earlier days are put straight into the embedded database before the server
-// starts: one from long ago, one from today, both by ana.
-TEST(LimitsTest, AValueWaitingLongerThanThePendingDaysIsForgotten) {
-  TempDir dir;
-  auto data = dir.path() / "dados";
-  std::string ka = addUser(data, {}, "ana@exemplo.com.br");
-  std::string kb = addUser(data, {}, "bia@exemplo.com.br");
-  std::string sql =
-      "INSERT INTO pending_sightings (kind, value, user_id, day) VALUES "
-      "(1, 'antigo.com.br', 1, '" +
-      service::utcDaysAgo(8) +
-      "'), "
-      "(1, 'recente.com.br', 1, '" +
-      service::utcDaysAgo(6) + "');";
-  ASSERT_EQ(
-      std::system(
-          ("sqlcipher " + (data / "quorvel-service.db").string() + " \"" + sql + "\"").c_str()),
-      0);
-  ServiceProcess server(data, {"--pending-days", "7"});
-  httplib::Client c("127.0.0.1", server.port());
-  auto send = [&](const std::string& email, const std::string& key, const std::string& dados) {
-    return postSync(c, {{"email", email}, {"chave", key}, {"action", "1"}, {"dados", dados}});
-  };
-  ASSERT_EQ(send("bia@exemplo.com.br", kb, "antigo.com.br;recente.com.br;").body, "inseriu");
-  EXPECT_EQ(downloadAll(c, "bia@exemplo.com.br", kb, 3), std::vector<std::string>{"recente.com.br"})
-      << "ana's sighting of 8 days ago no longer counts";
-  // Sent again by ana, it counts with bia's sighting of today.
-  ASSERT_EQ(send("ana@exemplo.com.br", ka, "antigo.com.br;").body, "inseriu");
-  EXPECT_EQ(downloadAll(c, "bia@exemplo.com.br", kb, 3),
-            (std::vector<std::string>{"recente.com.br", "antigo.com.br"}));
 }
 
 }  // namespace

@@ -23,6 +23,14 @@ class ProtocolTest : public ::testing::TestWithParam<std::string> {
     client_->set_read_timeout(30, 0);
   }
   std::string user(const std::string& email) { return addUser(data_, storage_, email); }
+  // Runs SQL straight on the storage (chr() is SQLite's char()).
+  bool runSql(const std::string& sql) {
+    std::string command = GetParam() == "sqlite"
+                              ? "sqlcipher " + (data_ / "quorvel-service.db").string() + " \"" +
+                                    std::regex_replace(sql, std::regex("chr\\("), "char(") + "\""
+                              : "psql -q " + storage_[1] + " -c \"" + sql + "\"";
+    return std::system(command.c_str()) == 0;
+  }
   Answer send(const std::string& email, const std::string& key, int action,
               const std::string& dados) {
     return postSync(
@@ -181,11 +189,7 @@ TEST_P(ProtocolTest, ValuesWaitingInTheEarlierLayoutAreCarriedOver) {
       "NULL); INSERT INTO sighting_blocks (kind, user_id, day, payload) VALUES (1, 1, '" +
       today + "', 'um.com.br' || chr(10) || 'dois.com.br' || chr(10)), (3, 1, '" + today +
       "', 'x@tres.com.br' || chr(10));";
-  std::string command = GetParam() == "sqlite"
-                            ? "sqlcipher " + (data_ / "quorvel-service.db").string() + " \"" +
-                                  std::regex_replace(sql, std::regex("chr\\("), "char(") + "\""
-                            : "psql -q " + storage_[1] + " -c \"" + sql + "\"";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  ASSERT_TRUE(runSql(sql));
   startServer();
   ASSERT_EQ(send("bia@exemplo.com.br", kb, 1, "dois.com.br;").body, "inseriu");
   ASSERT_EQ(send("bia@exemplo.com.br", kb, 8, "x@tres.com.br;").body, "inseriu");
@@ -193,6 +197,33 @@ TEST_P(ProtocolTest, ValuesWaitingInTheEarlierLayoutAreCarriedOver) {
             std::vector<std::string>{"dois.com.br"});
   EXPECT_EQ(downloadAll(*client_, "ana@exemplo.com.br", ka, 9),
             std::vector<std::string>{"x@tres.com.br"});
+}
+
+// Sightings of earlier days are put straight into the storage before the server starts: one
+// from past the pending days, one within them, both by ana.
+TEST_P(ProtocolTest, AValueWaitingLongerThanThePendingDaysIsForgotten) {
+  std::string ka = user("ana@exemplo.com.br");
+  std::string kb = user("bia@exemplo.com.br");
+  ASSERT_TRUE(runSql(
+      "INSERT INTO pending_sightings (kind, value, user_id, day) VALUES (1, 'antigo.com.br', 1, '" +
+      service::utcDaysAgo(8) + "'), (1, 'recente.com.br', 1, '" + service::utcDaysAgo(6) + "');"));
+  startServer({"--pending-days", "7"});
+  // The clean-up says when it is done; until then the old sighting already no longer counts.
+  for (int i = 0; i < 600 && server_->log().find(" esquecidos") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_NE(server_->log().find("1 itens pendentes de antes de " + service::utcDaysAgo(7) +
+                                " esquecidos"),
+            std::string::npos)
+      << server_->log();
+  ASSERT_EQ(send("bia@exemplo.com.br", kb, 1, "antigo.com.br;recente.com.br;").body, "inseriu");
+  EXPECT_EQ(downloadAll(*client_, "bia@exemplo.com.br", kb, 3),
+            std::vector<std::string>{"recente.com.br"})
+      << "ana's sighting of 8 days ago no longer counts";
+  // Sent again by ana, it counts with bia's sighting of today.
+  ASSERT_EQ(send("ana@exemplo.com.br", ka, 1, "antigo.com.br;").body, "inseriu");
+  EXPECT_EQ(downloadAll(*client_, "bia@exemplo.com.br", kb, 3),
+            (std::vector<std::string>{"recente.com.br", "antigo.com.br"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Storage, ProtocolTest, ::testing::Values("sqlite", "postgresql"),

@@ -23,12 +23,6 @@ std::string contentTypeOf(const std::string& name) {
   return "application/octet-stream";
 }
 
-std::string_view trimSpaces(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
 // Digits only, at most 18 of them; false otherwise.
 bool readNumber(std::string_view text, uint64_t& value) {
   if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != text.npos) {
@@ -58,7 +52,7 @@ std::string newBoundary() {
 
 ByteRanges parseByteRanges(std::string_view header, uint64_t size) {
   ByteRanges result;
-  header = trimSpaces(header);
+  header = trimBlanks(header);
   if (header.substr(0, 6) != "bytes=") return result;
   header.remove_prefix(6);
   std::vector<std::pair<uint64_t, uint64_t>> satisfiable;
@@ -66,7 +60,7 @@ ByteRanges parseByteRanges(std::string_view header, uint64_t size) {
   for (size_t start = 0; start <= header.size();) {
     size_t comma = header.find(',', start);
     if (comma == std::string_view::npos) comma = header.size();
-    std::string_view spec = trimSpaces(header.substr(start, comma - start));
+    std::string_view spec = trimBlanks(header.substr(start, comma - start));
     start = comma + 1;
     if (spec.empty()) continue;  // "a, , b": empty elements are allowed
     if (++specs > kMaxRanges) return result;

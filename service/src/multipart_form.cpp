@@ -2,25 +2,10 @@
 
 #include <vector>
 
+#include "text_checks.h"
+
 namespace quorvel::service {
 namespace {
-
-std::string_view trimSpaces(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // The parameters after the first ";" of a header value: name=token or name="quoted".
 std::vector<std::pair<std::string, std::string>> parameters(std::string_view value) {
@@ -34,7 +19,7 @@ std::vector<std::pair<std::string, std::string>> parameters(std::string_view val
       pos = semi;
       continue;
     }
-    std::string name(trimSpaces(value.substr(pos, eq - pos)));
+    std::string name(trimBlanks(value.substr(pos, eq - pos)));
     size_t i = eq + 1;
     while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
     std::string text;
@@ -46,7 +31,7 @@ std::vector<std::pair<std::string, std::string>> parameters(std::string_view val
       pos = value.find(';', i);
     } else {
       semi = value.find(';', i);
-      text = trimSpaces(value.substr(i, semi == std::string_view::npos ? semi : semi - i));
+      text = trimBlanks(value.substr(i, semi == std::string_view::npos ? semi : semi - i));
       pos = semi;
     }
     out.emplace_back(std::move(name), std::move(text));
@@ -58,7 +43,7 @@ std::vector<std::pair<std::string, std::string>> parameters(std::string_view val
 
 std::string multipartBoundary(std::string_view contentType) {
   for (auto& [name, value] : parameters(contentType)) {
-    if (equalsNoCase(name, "boundary")) {
+    if (asciiLower(name) == "boundary") {
       return value.empty() || value.size() > 70 ? std::string() : value;
     }
   }
@@ -103,16 +88,16 @@ bool parseMultipartFormData(std::string_view body, const std::string& boundary,
       headers.remove_prefix(eol == std::string_view::npos ? headers.size() : eol + 2);
       size_t colon = line.find(':');
       if (colon == std::string_view::npos) continue;  // not a header: ignored
-      std::string_view name = trimSpaces(line.substr(0, colon));
-      std::string_view value = trimSpaces(line.substr(colon + 1));
-      if (equalsNoCase(name, "Content-Type")) {
+      std::string_view name = trimBlanks(line.substr(0, colon));
+      std::string_view value = trimBlanks(line.substr(colon + 1));
+      if (asciiLower(name) == "content-type") {
         part.content_type = value;
-      } else if (equalsNoCase(name, "Content-Disposition")) {
+      } else if (asciiLower(name) == "content-disposition") {
         for (auto& [key, text] : parameters(value)) {
-          if (equalsNoCase(key, "name")) {
+          if (asciiLower(key) == "name") {
             part.name = text;
             named = true;
-          } else if (equalsNoCase(key, "filename")) {
+          } else if (asciiLower(key) == "filename") {
             part.filename = text;
           }
         }

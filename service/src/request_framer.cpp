@@ -4,6 +4,8 @@
 #include <cctype>
 #include <vector>
 
+#include "text_checks.h"
+
 namespace quorvel::service {
 namespace {
 
@@ -24,20 +26,6 @@ bool isFieldValueChar(unsigned char c) {
   return c == '\t' || c == ' ' || (c >= 0x21 && c != 0x7F);
 }
 
-std::string_view trimSpaces(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-std::string lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 // Calls element(text) for every comma-separated element of the values of field `name`;
 // empty elements are passed too.
 template <typename Fn>
@@ -48,7 +36,7 @@ void forEachListElement(const httplib::Headers& headers, const std::string& name
     size_t start = 0;
     for (;;) {
       size_t comma = value.find(',', start);
-      element(trimSpaces(value.substr(
+      element(trimBlanks(value.substr(
           start, comma == std::string_view::npos ? std::string_view::npos : comma - start)));
       if (comma == std::string_view::npos) break;
       start = comma + 1;
@@ -222,7 +210,7 @@ bool RequestFramer::takeFieldLine(std::string_view line, bool trailer) {
     fail(400, "linha de cabeçalho malformada");
     return false;
   }
-  std::string_view value = trimSpaces(line.substr(colon + 1));
+  std::string_view value = trimBlanks(line.substr(colon + 1));
   for (char c : value) {
     if (!isFieldValueChar(static_cast<unsigned char>(c))) {
       fail(400, "caractere de controle em um cabeçalho");
@@ -245,7 +233,7 @@ RequestFramer::State RequestFramer::finishHead() {
   if (hosts > 1 || (http11 && hosts == 0)) return fail(400, "Host ausente ou repetido");
 
   forEachListElement(h, "Connection", [&](std::string_view token) {
-    if (lowered(token) == "close") head_.keepAlive = false;
+    if (asciiLower(token) == "close") head_.keepAlive = false;
   });
 
   size_t lengths = h.count("Content-Length");
@@ -268,7 +256,7 @@ RequestFramer::State RequestFramer::finishHead() {
     if (!http11) return fail(400, "Transfer-Encoding em HTTP/1.0");
     std::vector<std::string> codings;
     forEachListElement(h, "Transfer-Encoding",
-                       [&](std::string_view coding) { codings.push_back(lowered(coding)); });
+                       [&](std::string_view coding) { codings.push_back(asciiLower(coding)); });
     if (std::any_of(codings.begin(), codings.end(), [](auto& c) { return c.empty(); })) {
       return fail(400, "Transfer-Encoding malformado");
     }
@@ -281,7 +269,7 @@ RequestFramer::State RequestFramer::finishHead() {
 
   auto expect = h.find("Expect");
   if (expect != h.end()) {
-    if (h.count("Expect") > 1 || lowered(expect->second) != "100-continue") {
+    if (h.count("Expect") > 1 || asciiLower(expect->second) != "100-continue") {
       return fail(417, "Expect não suportado");
     }
     head_.expectContinue = head_.chunked || head_.contentLength > 0;
@@ -351,7 +339,7 @@ RequestFramer::State RequestFramer::feedChunked(std::string& in) {
     }
     std::string_view extension = line.substr(digits);
     bool extensionOk =
-        extension.empty() || trimSpaces(extension).empty() || trimSpaces(extension)[0] == ';';
+        extension.empty() || trimBlanks(extension).empty() || trimBlanks(extension)[0] == ';';
     extensionOk = extensionOk && std::all_of(extension.begin(), extension.end(), [](char c) {
                     return isFieldValueChar(static_cast<unsigned char>(c));
                   });

@@ -98,6 +98,12 @@ std::string_view trimControl(std::string_view text) {
   return text;
 }
 
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 std::string asciiLower(std::string_view text) {
   std::string out(text);
   for (char& c : out) {

@@ -11,6 +11,9 @@ bool isValidUtf8(std::string_view text);
 // Trims characters with codes up to 32 at both ends.
 std::string_view trimControl(std::string_view text);
 
+// Trims spaces and tabs at both ends (HTTP's optional whitespace).
+std::string_view trimBlanks(std::string_view text);
+
 // ASCII letters lowered; other bytes (UTF-8 of international names) kept as they are.
 std::string asciiLower(std::string_view text);
 

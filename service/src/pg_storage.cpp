@@ -301,21 +301,20 @@ void PgStorage::scanRows(Kind kind, const std::function<void(const RowBlock&)>& 
 
 void PgStorage::pendingSenders(Kind kind, const std::vector<std::string_view>& values,
                                const std::string& sinceDay,
-                               const std::function<void(std::string_view, int64_t)>& sender) {
+                               const std::function<void(size_t, int64_t)>& sender) {
   std::lock_guard lock(writeMutex_);
   ensureWriter();
   for (size_t from = 0; from < values.size(); from += kValuesPerQuery) {
-    std::vector<std::string_view> part(
-        values.begin() + static_cast<std::ptrdiff_t>(from),
-        values.begin() +
-            static_cast<std::ptrdiff_t>(std::min(values.size(), from + kValuesPerQuery)));
+    size_t to = std::min(values.size(), from + kValuesPerQuery);
+    std::vector<std::string_view> part(values.begin() + static_cast<std::ptrdiff_t>(from),
+                                       values.begin() + static_cast<std::ptrdiff_t>(to));
+    // The position of each value in `part` comes back with its sightings.
     auto r = run(writer_,
-                 "SELECT value, user_id FROM pending_sightings WHERE kind = $1 AND "
-                 "value = ANY($2::text[]) AND day >= $3",
+                 "SELECT t.n, p.user_id FROM unnest($2::text[]) WITH ORDINALITY AS t(v, n) "
+                 "JOIN pending_sightings p ON p.kind = $1 AND p.value = t.v AND p.day >= $3",
                  {kindText(kind), textArray(part), sinceDay});
     for (int i = 0; i < PQntuples(r.get()); ++i) {
-      sender(std::string_view(PQgetvalue(r.get(), i, 0),
-                              static_cast<size_t>(PQgetlength(r.get(), i, 0))),
+      sender(from + std::stoull(PQgetvalue(r.get(), i, 0)) - 1,
              std::stoll(PQgetvalue(r.get(), i, 1)));
     }
   }

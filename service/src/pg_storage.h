@@ -32,7 +32,7 @@ class PgStorage : public Storage {
   void scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) override;
   void pendingSenders(Kind kind, const std::vector<std::string_view>& values,
                       const std::string& sinceDay,
-                      const std::function<void(std::string_view, int64_t)>& sender) override;
+                      const std::function<void(size_t, int64_t)>& sender) override;
   void pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
                           const std::function<void(std::string_view)>& value) override;
   ExpirySlice expirePending(const std::string& beforeDay, PendingKey& from, int64_t rows) override;

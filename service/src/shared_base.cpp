@@ -197,17 +197,20 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool pro
       };
       std::unordered_map<std::string, Candidate> candidates;
       std::vector<std::string_view> lookups;
+      std::vector<Candidate*> looked;
       for (auto& batch : group) {
         if (batch->kind != kind) continue;
         for (const std::string& item : batch->items) {
           if (index_[k].offered.count(item)) continue;
           auto [it, added] = candidates.try_emplace(item);
-          if (added) lookups.push_back(it->first);
+          if (!added) continue;
+          lookups.push_back(it->first);
+          looked.push_back(&it->second);
         }
       }
       if (lookups.empty()) continue;
-      storage_.pendingSenders(kind, lookups, since, [&](std::string_view value, int64_t user) {
-        Candidate& c = candidates.at(std::string(value));
+      storage_.pendingSenders(kind, lookups, since, [&](size_t i, int64_t user) {
+        Candidate& c = *looked[i];
         c.stored = true;
         if (!contains(c.senders, user)) c.senders.push_back(user);
       });

@@ -100,12 +100,12 @@ class Storage {
   // Start-up of the server: the whole shared bases in seq order.
   virtual void scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) = 0;
 
-  // The users who sent each of `values` on `sinceDay` or later: sender(value, user) per
-  // sighting (older ones have expired, deleted or not yet). Called by the writer only, before
-  // it commits.
+  // The users who sent each of `values` on `sinceDay` or later: sender(i, user) per sighting
+  // of values[i] (older ones have expired, deleted or not yet). Called by the writer only,
+  // before it commits.
   virtual void pendingSenders(Kind kind, const std::vector<std::string_view>& values,
                               const std::string& sinceDay,
-                              const std::function<void(std::string_view, int64_t)>& sender) = 0;
+                              const std::function<void(size_t, int64_t)>& sender) = 0;
   // The waiting values sent by at least `senders` distinct users on `sinceDay` or later, sorted
   // (at start-up, when the number of senders asked for was lowered).
   virtual void pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,

@@ -52,7 +52,8 @@ class EntradaEmArquivo {
         (fs::temp_directory_path() / ("quorvel-entrada-" + std::to_string(::getpid()) + ".txt"))
             .string();
     WriteResult w = writeFileAtomic(caminho_, readInputBytes("-"));
-    if (!w.ok) throw CliFailure("não foi possível guardar a entrada padrão: " + w.error);
+    if (!w.ok)
+      throw CliFailure("não foi possível guardar a entrada padrão: " + w.error, kSaidaFalha);
     temporario_ = true;
   }
   ~EntradaEmArquivo() {
@@ -76,12 +77,13 @@ class ListSession {
     EntradaEmArquivo entrada(nome);
     std::error_code ec;
     if (!fs::is_regular_file(entrada.caminho(), ec))
-      throw CliFailure("não foi possível abrir o arquivo: " + nome);
+      throw CliFailure("não foi possível abrir o arquivo: " + nome, kSaidaFalha);
     dialogs.arquivos.push_back(entrada.caminho());
     int antes = dialogs.erros;
     btnAbrirClick(editor);
     cancelado();
-    if (dialogs.erros != antes) throw CliFailure("a lista não foi carregada: " + nome);
+    if (dialogs.erros != antes)
+      throw CliFailure("a lista não foi carregada: " + nome, kSaidaFalha);
     linhasLidas = editor.gridMain.dataRowCount();
   }
 
@@ -117,7 +119,9 @@ class ListSession {
     cancelado();
     editor.mudarGGrid(grid);
     int antes = dialogs.erros;
-    if (!salvarComo(editor, caminho, true) || dialogs.erros != antes)
+    const bool salvo = salvarComo(editor, caminho, true);
+    cancelado();  // a Ctrl+C during the save left the file unwritten
+    if (!salvo || dialogs.erros != antes)
       throw CliFailure("o arquivo não foi gravado: " + caminho, kSaidaFalha);
     gravados.push_back(caminho);
   }
@@ -220,7 +224,8 @@ void addListCommands(CLI::App& app, int& exitCode) {
         if (c.find(".txt") == std::string::npos && c.find(".csv") == std::string::npos)
           throw CliFailure("as listas de exclusão precisam ser arquivos .txt ou .csv: " + c);
         std::error_code ec;
-        if (!fs::is_regular_file(c, ec)) throw CliFailure("não foi possível abrir o arquivo: " + c);
+        if (!fs::is_regular_file(c, ec))
+          throw CliFailure("não foi possível abrir o arquivo: " + c, kSaidaFalha);
         caminhos += (caminhos.empty() ? "" : "\n") + fs::absolute(c).string();
       }
       s.dialogs.arquivos.push_back(caminhos);

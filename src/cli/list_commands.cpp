@@ -82,8 +82,7 @@ class ListSession {
     int antes = dialogs.erros;
     btnAbrirClick(editor);
     cancelado();
-    if (dialogs.erros != antes)
-      throw CliFailure("a lista não foi carregada: " + nome, kSaidaFalha);
+    if (dialogs.erros != antes) throw CliFailure("a lista não foi carregada: " + nome, kSaidaFalha);
     linhasLidas = editor.gridMain.dataRowCount();
   }
 

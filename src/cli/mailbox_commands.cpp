@@ -100,9 +100,9 @@ int check(const MailboxOptions& o) {
     janela.executarValidacao();
     if (view.cancelou) return kSaidaCancelado;
     if (janela.contasComFalha > 0) {
-      avisar(janela.contasComFalha == 1 ? std::string("1 conta não pôde ser lida")
-                                        : std::to_string(janela.contasComFalha) +
-                                              " contas não puderam ser lidas");
+      avisar(janela.contasComFalha == 1
+                 ? std::string("1 conta não pôde ser lida")
+                 : std::to_string(janela.contasComFalha) + " contas não puderam ser lidas");
       return kSaidaFalha;
     }
     return kSaidaOk;

@@ -67,7 +67,7 @@ class MappedFile {
 
 struct WriteResult {
   bool ok = false;
-  std::string error;  // the system's reason when !ok
+  std::string error;      // the system's reason when !ok
   bool desistiu = false;  // the caller's `desistir` said so: nothing was written
 };
 

@@ -332,8 +332,8 @@ void AccountsEditor::tmConfigTimer() {
     // nothing is stored until the user saves or tests it.
     NameValueList oferta(resposta);
     if (!oferta.value("Servidor").empty()) {
-      preencherConexao(oferta.value("Servidor"), oferta.value("Porta"), "", oferta.value("TLS"),
-                       "", "", "", true);
+      preencherConexao(oferta.value("Servidor"), oferta.value("Porta"), "", oferta.value("TLS"), "",
+                       "", "", true);
       irParaAvancadas();
     }
     return;

@@ -248,7 +248,6 @@ void ImapClient::prepararHandle() {
         curl_slist_append(nullptr, (host + ":" + std::to_string(port_) + ":" + endereco).c_str());
     curl_easy_setopt(h, CURLOPT_RESOLVE, curl_->resolve);
   }
-
 }
 
 void ImapClient::falhar(int codigo, const std::string& detalhe) {
@@ -421,7 +420,8 @@ int64_t ImapClient::fetchUid(int64_t n) {
   std::string saida;
   executar(caminhoPasta(selecionada_), "FETCH " + std::to_string(n) + " (UID)", saida);
   std::smatch m;
-  if (std::regex_search(saida, m, std::regex(R"(UID (\d+))"))) return numero64(m[1].str()).value_or(-1);
+  if (std::regex_search(saida, m, std::regex(R"(UID (\d+))")))
+    return numero64(m[1].str()).value_or(-1);
   return -1;
 }
 

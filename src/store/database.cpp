@@ -235,7 +235,8 @@ void Database::normalizarEmailsDigitados() {
         db_.prepare("DELETE FROM tbemailsinvalidos WHERE email = :e").bind(":e", email).exec();
         continue;
       }
-      if (ha) db_.prepare("DELETE FROM tbemailsinvalidos WHERE email = :e").bind(":e", normal).exec();
+      if (ha)
+        db_.prepare("DELETE FROM tbemailsinvalidos WHERE email = :e").bind(":e", normal).exec();
       db_.prepare("UPDATE tbemailsinvalidos SET email = :n WHERE email = :e")
           .bind(":n", normal)
           .bind(":e", email)

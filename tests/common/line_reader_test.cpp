@@ -105,7 +105,8 @@ TEST(LineReader, LinesThatCrossBlocks) {
 
 TEST(LineReader, ALinePastSixteenMegabytesEndsTheReadingWithAnError) {
   testing::TempFolder pasta;
-  pasta.write("entrada.txt", "a@x.com\r\n" + std::string(kMaiorLinha + kMega, 'z') + "\r\nb@x.com\r\n");
+  pasta.write("entrada.txt",
+              "a@x.com\r\n" + std::string(kMaiorLinha + kMega, 'z') + "\r\nb@x.com\r\n");
   LineReader reader;
   std::string erro;
   ASSERT_TRUE(reader.open((pasta / "entrada.txt").string(), erro));

@@ -172,9 +172,9 @@ TEST_F(OutputFaults, KilledSavesLeaveNoTemporaryFiles) {
 TEST_F(OutputFaults, CtrlCInAListCommandWritesNothing) {
   const std::string entrada = arquivo("grande.csv", listaGrande(200000, 200000));
   const std::string saida = p("cancelada.csv");
-  for (const char* fase : {"file-read:grande.csv", "Carregando dados...",
-                           "Identificando repetidos...", "Preparando dados...",
-                           "file-rename:cancelada.csv"}) {
+  for (const char* fase :
+       {"file-read:grande.csv", "Carregando dados...", "Identificando repetidos...",
+        "Preparando dados...", "file-rename:cancelada.csv"}) {
     SCOPED_TRACE(fase);
     ProgramaParado lista(fase, {"list", "dedupe", "--column", "1", entrada, saida});
     ASSERT_TRUE(lista.parou());

@@ -44,7 +44,8 @@ class CliMailbox : public testing::MailboxServer {
   void TearDown() override {
     // A discovery program still reading its stop request goes first (it removes the file).
     const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (std::filesystem::exists(pasta / "input.cfg") && std::chrono::steady_clock::now() < limite)
+    while (std::filesystem::exists(pasta / "input.cfg") &&
+           std::chrono::steady_clock::now() < limite)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::error_code ec;
     std::filesystem::remove_all(pasta, ec);
@@ -163,10 +164,10 @@ TEST_F(CliMailbox, WrongPasswordIsReportedWithAdviceAndAFailingStatus) {
 
 TEST_F(CliMailbox, APasswordGivenInTheArgumentsIsWarnedAbout) {
   std::string u = novoUsuario({});
-  Result r = run("accounts add --email " + u + " --password segredo --server 127.0.0.1 --tls " +
-                     "\"Sem suporte a TLS\" --port " + std::to_string(servidor().portaPlana()) +
-                     home,
-                 "", true);
+  Result r =
+      run("accounts add --email " + u + " --password segredo --server 127.0.0.1 --tls " +
+              "\"Sem suporte a TLS\" --port " + std::to_string(servidor().portaPlana()) + home,
+          "", true);
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("quorvel-cli: aviso: a senha dada em --password fica visível"),
             std::string::npos);
@@ -208,8 +209,7 @@ TEST_F(CliMailbox, CtrlCCutsAWaitForATricklingServer) {
   ::kill(pid, SIGINT);
   int status = 0;
   ::waitpid(pid, &status, 0);
-  const double s =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+  const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
   std::printf("[ figura ] Ctrl+C durante a espera pelo servidor: %.2f s até o fim do comando\n", s);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 130);

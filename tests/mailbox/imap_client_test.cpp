@@ -16,9 +16,9 @@ namespace quorvel {
 namespace {
 
 using testing::DovecotPeer;
+using testing::HostileImapServer;
 using testing::MailboxServer;
 using testing::mensagem;
-using testing::HostileImapServer;
 using testing::Resposta;
 
 // The process's peak resident memory so far, in MB.
@@ -163,11 +163,7 @@ TEST_F(ImapClientTest, ServerWithoutStartTlsFailsOnlyWhenTlsIsRequired) {
 
 TEST_F(ImapClientTest, SilentServerTimesOutInsteadOfHanging) {
   HostileImapServer mudo([](const std::string&) { return std::vector<std::string>{}; }, false);
-  ImapClient imap;
-  imap.host = "127.0.0.1";
-  imap.setPort(mudo.porta());
-  imap.username = "x";
-  imap.password = "y";
+  ImapClient imap = clienteHostil(mudo);
   imap.connectTimeoutS = 1;
   imap.readTimeoutS = 1;
   auto inicio = std::chrono::steady_clock::now();
@@ -184,9 +180,7 @@ TEST_F(ImapClientTest, SilentServerTimesOutInsteadOfHanging) {
 TEST_F(ImapClientTest, WaitingHookRunsWhileTheServerIsAwaitedAndItsTimeIsNotSilence) {
   // A silent server: the hook keeps being called until the read limit ends the wait.
   HostileImapServer mudo([](const std::string&) { return std::vector<std::string>{}; }, false);
-  ImapClient calado;
-  calado.host = "127.0.0.1";
-  calado.setPort(mudo.porta());
+  ImapClient calado = clienteHostil(mudo);
   calado.connectTimeoutS = calado.readTimeoutS = 1;
   int chamadas = 0;
   calado.aoEsperar = [&] { ++chamadas; };

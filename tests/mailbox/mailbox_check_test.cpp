@@ -13,11 +13,11 @@
 namespace quorvel {
 namespace {
 
+using testing::HostileImapServer;
 using testing::mensagem;
+using testing::Resposta;
 using testing::retorno;
 using testing::ScanTest;
-using testing::HostileImapServer;
-using testing::Resposta;
 
 // What a window over the model hears and is asked to do.
 struct Janela {

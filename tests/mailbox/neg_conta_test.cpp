@@ -11,9 +11,9 @@ namespace quorvel {
 namespace {
 
 using testing::DovecotPeer;
-using testing::ScanTest;
 using testing::HostileImapServer;
 using testing::Resposta;
+using testing::ScanTest;
 
 class NegContaTest : public ScanTest {};
 

@@ -150,14 +150,14 @@ TEST_F(DatabaseTest, TheStoreAndItsFolderAreTheOwnersAlone) {
 // Older versions stored hand-typed removals as typed: they never matched a normalised address.
 TEST_F(DatabaseTest, AddressesStoredAsTypedAreNormalisedWhenTheStoreOpens) {
   for (auto [email, seu] : {std::pair{"Fulano.Tal@Cliente.com.br", true},
-                            std::pair{" ana@x.test ", true},            // own, over a received row
+                            std::pair{" ana@x.test ", true},  // own, over a received row
                             std::pair{"ana@x.test", false},
-                            std::pair{"Bia@X.test", false},             // received, under an own row
-                            std::pair{"bia@x.test", true},
-                            std::pair{"JOÃO@X.TEST", true}})
+                            std::pair{"Bia@X.test", false},  // received, under an own row
+                            std::pair{"bia@x.test", true}, std::pair{"JOÃO@X.TEST", true}})
     banco->db()
-        .prepare("INSERT INTO tbemailsinvalidos (email, seu, data_cadastro, tipo_erro) VALUES "
-                 "(:e, :s, '2026-12-01', 3)")
+        .prepare(
+            "INSERT INTO tbemailsinvalidos (email, seu, data_cadastro, tipo_erro) VALUES "
+            "(:e, :s, '2026-12-01', 3)")
         .bind(":e", email)
         .bind(":s", seu ? 1 : 0)
         .exec();

@@ -151,8 +151,7 @@ class HostileImapServer {
         }
       }
     }
-    return enviar(c, texto + tag + " " + r.linhas.back() + "\r\n",
-                  r.literal > 0 ? 0 : r.gotejarMs);
+    return enviar(c, texto + tag + " " + r.linhas.back() + "\r\n", r.literal > 0 ? 0 : r.gotejarMs);
   }
   void servir() {
     while (esperarLeitura(fd_)) {

@@ -25,7 +25,8 @@ Candidatos candidatos(const std::string& dominio) {
   Candidatos r;
   auto srv = [&](const std::string& nome, const char* tls) {
     for (const auto& s : buscarSrv(nome))
-      (servidorConfiavel(s.alvo, dominio) ? r.tentar : r.oferecer).push_back({s.alvo, s.porta, tls});
+      (servidorConfiavel(s.alvo, dominio) ? r.tentar : r.oferecer)
+          .push_back({s.alvo, s.porta, tls});
   };
   srv("_imaps._tcp." + dominio, kTLSImplicito);
   srv("_imap._tcp." + dominio, kTLSExplicito);

@@ -390,7 +390,7 @@ void MailboxWindowsTest::novoDescadastramentoStoresOnlyAnswersLongerThanSevenCha
     int linhas;
   } casos[] = {
       {QStringLiteral("a@b.com"), 0},                // exactly 7 characters: ignored
-      {QStringLiteral("  Maria@Empresa.test "), 1},  // stored trimmed, as typed otherwise
+      {QStringLiteral("  Maria@Empresa.test "), 1},  // stored trimmed and lower-cased
       {QStringLiteral("çã@é.br"), 1},                // 7 characters in 9 bytes: ignored
       {QStringLiteral("çã@é.com"), 2},               // 8 characters: stored, no syntax test
   };
@@ -402,7 +402,7 @@ void MailboxWindowsTest::novoDescadastramentoStoresOnlyAnswersLongerThanSevenCha
     QCOMPARE(w->grade()->model()->rowCount(), c.linhas);
   }
   QCOMPARE(gridColumn(w, 0),
-           (QStringList{QStringLiteral("Maria@Empresa.test"), QStringLiteral("çã@é.com")}));
+           (QStringList{QStringLiteral("maria@empresa.test"), QStringLiteral("çã@é.com")}));
   QCOMPARE(gridColumn(w, 3),
            QStringList(2, QStringLiteral("descadastramento incluído manualmente")));
   QCOMPARE(gridColumn(w, 4), QStringList(2, QStringLiteral("3")));

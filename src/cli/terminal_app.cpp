@@ -30,7 +30,7 @@ void TerminalApp::prepararCadeia(const std::vector<std::string>& desligar) {
   try {
     abrirBancoSeUsado();
   } catch (const DatabaseError& e) {
-    throw CliFailure(e.what());
+    throw CliFailure(e.what(), kSaidaFalha);
   }
 }
 

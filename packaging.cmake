@@ -11,6 +11,24 @@ if(TARGET quorvel)
   install(FILES packaging/quorvel.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
+# The definitions the programs ship with: the service's build-time seed, beside each program in
+# the build tree (a program folder that starts without definitions installs them into
+# dados/config) and in share/quorvel/definicoes of an installation.
+set(QUORVEL_SHIPPED_DEFINITIONS "${CMAKE_BINARY_DIR}/src/definicoes")
+add_custom_target(quorvel-shipped-definitions ALL
+  COMMAND ${CMAKE_COMMAND} -DSEED=${CMAKE_BINARY_DIR}/service/seed
+          -DDEST=${QUORVEL_SHIPPED_DEFINITIONS}
+          -P ${PROJECT_SOURCE_DIR}/packaging/ship_definitions.cmake
+  COMMAND ${CMAKE_COMMAND} -DSEED=${CMAKE_BINARY_DIR}/service/seed
+          -DDEST=${CMAKE_BINARY_DIR}/src/ui/definicoes
+          -P ${PROJECT_SOURCE_DIR}/packaging/ship_definitions.cmake
+  COMMENT "Copying the shipped definitions beside the programs")
+add_dependencies(quorvel-shipped-definitions quorvel-service-seed-files)
+install(FILES "${QUORVEL_SHIPPED_DEFINITIONS}/sys_paises.filter"
+              "${QUORVEL_SHIPPED_DEFINITIONS}/sys_armadilhas.filter"
+              "${QUORVEL_SHIPPED_DEFINITIONS}/definitions.txt"
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvel/definicoes)
+
 set(CPACK_PACKAGE_NAME "quorvel")
 set(CPACK_PACKAGE_VENDOR "Quorvel")
 set(CPACK_PACKAGE_CONTACT "Quorvel <suporte@quorvel.com.br>")

@@ -3,8 +3,8 @@
 # runs; this machine is noisy, so compare the ratios.
 #   scripts/bench.sh                 every section
 #   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists bulk
-#                                    bulk-warm bulk-cold extract window validation-window
-#                                    mailbox service
+#                                    bulk-warm bulk-cold extract export window
+#                                    validation-window mailbox service service-hostile online
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -188,6 +188,37 @@ printf 'baseline_rg_o_mb_per_s %.0f MB/s (%s matches)\n' "$(echo "$mb / $rg_s" |
 printf 'ratio_extract_cli_vs_rg %.2f\n' "$(echo "$rg_s / $cli_s" | bc -l)"
 }
 
+section_export() {
+local rows="${BENCH_EXPORT_ROWS:-$N}" reps="${BENCH_EXPORT_REPS:-3}" awk_s awk_rate modo
+echo "== export: generated list of $rows rows x 5 columns in the export window, written as \";\""
+echo "   text, HTML table and .xlsx (constant-memory mode); baseline: awk writing the same rows"
+echo "   as \";\"-separated text, same run"
+"$BUILD_DIR/bench/quorvel-bench-export" gen "$OUT/export-rows.tsv" --rows "$rows"
+awk_s=$(mediana_segundos "$reps" "$OUT/export-awk.txt" \
+  awk -F'\t' -v OFS=';' '{$1 = $1; print}' "$OUT/export-rows.tsv")
+awk_rate=$(echo "$rows / $awk_s" | bc -l)
+printf 'baseline_awk_rows_per_s %.0f rows/s (median of %s)\n' "$awk_rate" "$reps"
+for modo in text html xlsx; do
+  /usr/bin/time -f "export_${modo}_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench-export" \
+    "$modo" "$OUT/export" --rows "$rows" --reps "$reps" 2>&1 | tee "$OUT/export-$modo.txt"
+done
+rm -rf "$OUT/export"
+local t_rate h_rate x_rate x_mem
+rate() { awk -v k="export_$1_rows_per_s" '$1 == k {print $2}' "$OUT/export-$1.txt"; }
+t_rate=$(rate text)
+h_rate=$(rate html)
+x_rate=$(rate xlsx)
+x_mem=$(awk '$1 == "export_xlsx_peak_memory_beyond_grid" {print $2}' "$OUT/export-xlsx.txt")
+printf 'ratio_export_text_vs_awk %.2f (text %.0f rows/s, target >= 500000)\n' \
+  "$(echo "$t_rate / $awk_rate" | bc -l)" "$t_rate"
+printf 'ratio_export_html_vs_awk %.2f (HTML %.0f rows/s, target >= 500000)\n' \
+  "$(echo "$h_rate / $awk_rate" | bc -l)" "$h_rate"
+printf 'ratio_export_xlsx_vs_awk %.2f (.xlsx %.0f rows/s, target >= 100000)\n' \
+  "$(echo "$x_rate / $awk_rate" | bc -l)" "$x_rate"
+printf 'export_xlsx_memory_beyond_grid %.1f MB (target < 200)\n' "$x_mem"
+printf 'load_average %s (cores: %s)\n' "$(cut -d' ' -f1-3 /proc/loadavg)" "$(nproc)"
+}
+
 section_mailbox() {
 cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-mailbox >/dev/null
 
@@ -215,6 +246,49 @@ section_service() {
         awk -v k="$key" -v s="$s" '{a[NR]=$1} END {printf "median_%s_%s %s\n", s, k, a[int((NR+1)/2)]}'
     done
   done
+}
+
+section_online() {
+cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-online >/dev/null
+local reps="${BENCH_ONLINE_REPS:-3}" rows="${BENCH_ONLINE_STORE_ROWS:-300000}"
+echo "== definitions update from quorvel-service on loopback: a forced update downloading 1,000,000"
+echo "   shared domains and 1,000,000 addresses and storing them in a new store on disk (/var/tmp)"
+echo "   (baseline: the same pages fetched by the same client and dropped)"
+"$BUILD_DIR/bench/quorvel-bench-online" update --domains 1000000 --addresses 1000000 \
+  --reps "$reps" --dir /var/tmp | tee "$OUT/online.txt"
+local t d
+t=$(awk '/^forced_update_seconds/ {print $2}' "$OUT/online.txt")
+d=$(awk '/^baseline_download_only_seconds/ {print $2}' "$OUT/online.txt")
+printf 'ratio_forced_update_vs_download_only %.2f\n' "$(echo "$t / $d" | bc -l)"
+echo "-- the storing alone, $rows generated domains: transactions of 100 rows as the update makes"
+echo "   them (sorted), of 100 rows in the order the rows arrive, of 10,000 rows, and one transaction"
+"$BUILD_DIR/bench/quorvel-bench-online" store --rows "$rows" --reps "$reps" --dir /var/tmp | \
+  tee "$OUT/online-store.txt"
+}
+
+section_service_hostile() {
+  local out="${BENCH_OUT:-bench-out}" reps="${BENCH_SERVICE_REPS:-3}" flood="${BENCH_FLOOD_VALUES:-1000000}"
+  mkdir -p "$out"
+  cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-service-bench-hostile >/dev/null
+  echo "== collaboration service facing hostile clients: 16 keep-alive clients asking action 2 and a"
+  echo "   send of 50 domains on a fresh connection every 50 ms, alone (the baseline) and beside 2,000"
+  echo "   idle + 200 slow-header connections held open from other addresses; then one key flooding"
+  echo "   $flood new values (the server's memory before and after)"
+  : >"$out/service-hostile.txt"
+  for _ in $(seq "$reps"); do
+    "$BUILD_DIR/service/quorvel-service-bench-hostile" --flood-values "$flood" | tee -a "$out/service-hostile.txt"
+  done
+  hcol() { awk -v k="$1" -v f="$2" '$1 == k {print $f}' "$out/service-hostile.txt" | median; }
+  printf 'median_baseline_req_per_s %s\n' "$(hcol baseline_req_per_s 2)"
+  printf 'median_hostile_req_per_s %s (target >= 2000)\n' "$(hcol hostile_req_per_s 2)"
+  printf 'median_ratio_req_per_s_hostile_vs_baseline %s\n' "$(hcol ratio_req_per_s_hostile_vs_baseline 2)"
+  printf 'median_baseline_sync_latency_ms p50 %s p99 %s max %s\n' "$(hcol baseline_sync_latency_ms 3)" \
+    "$(hcol baseline_sync_latency_ms 5)" "$(hcol baseline_sync_latency_ms 7)"
+  printf 'median_hostile_sync_latency_ms p50 %s p99 %s max %s (target: max < 1000)\n' \
+    "$(hcol hostile_sync_latency_ms 3)" "$(hcol hostile_sync_latency_ms 5)" "$(hcol hostile_sync_latency_ms 7)"
+  printf 'median_ratio_sync_p99_hostile_vs_baseline %s\n' "$(hcol ratio_sync_p99_hostile_vs_baseline 2)"
+  printf 'median_flood_server_rss_growth_kb %s (stated bound: the writer page cache, 32768 kB)\n' \
+    "$(hcol flood_server_rss_growth_kb 2)"
 }
 
 section_window() {
@@ -303,10 +377,10 @@ printf 'baseline_cli_bulk_lines_per_s %.0f lines/s\n' "$(echo "$lines / $cli_bul
 printf 'ratio_page_vs_cli_bulk %.2f (target >= 0.9)\n' "$(echo "$cli_bulk / $page_s" | bc -l)"
 }
 
-ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract window validation-window mailbox service"
+ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract export window validation-window mailbox service service-hostile online"
 SECTIONS="${*:-$ALL}"
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
-  quorvel-bench-bulk quorvel-cli >/dev/null
+  quorvel-bench-bulk quorvel-bench-export quorvel-cli >/dev/null
 for section in $SECTIONS; do
   case " $ALL " in
     *" $section "*) ;;

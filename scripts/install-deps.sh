@@ -8,6 +8,8 @@ PACKAGES=(
   libpcre2-dev libicu-dev libcli11-dev libsqlcipher-dev libc-ares-dev
   dnsmasq-base python3-dnslib sqlcipher iproute2
   libcurl4-openssl-dev libgmime-3.0-dev libssl-dev openssl ca-certificates dovecot-imapd
+  # the spreadsheet export, and the reader its tests open the workbooks with
+  libxlsxwriter-dev python3-openpyxl
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   time grep ripgrep bc
   libcpp-httplib-dev libssl-dev openssl libpq-dev postgresql publicsuffix

@@ -1,14 +1,17 @@
 #include "app/application.h"
 
+#include "app/build_info.h"
 #include "app/bulk_run_window.h"
-
 #include "common/paths.h"
+#include "online/shipped_definitions.h"
 
 namespace quorvel {
 
 Application::Application(AppPorts p)
     : ports(p),
       dtm(p.platform.programFolder()),
+      online(servicoBaseUrl(), dtm.colaboracao, dtm.settings, p.dialogs, p.pump, p.platform,
+             dtm.home),
       extrator(&p.dialogs, &p.progress, &p.pump),
       validator(p.dialogs, p.pump),
       grandes(validator.chain, p.dialogs, p.progress, p.pump, p.platform),
@@ -26,6 +29,16 @@ Application::Application(AppPorts p)
   validator.pastaPrograma = dtm.home;
   grandes.onAbrirDefinicoes = [this] { carregarDefinicoesAgora(); };
   definicoes.setColaboracao(&dtm.colaboracao);
+  definicoes.ligarServico(online.sync, online.http, p.dialogs, p.platform);
+  definicoes.esperar = [this](int ms) { esperarComEventos(ports.pump, ms); };
+  validator.setColaboracao(&dtm.colaboracao);
+  validator.setSharingPermission(&online.sync);
+  // Closing the consent window: the "(sem colaboração) - alterar" links follow the choice.
+  consentimentoFechado_ = online.consentimento.notices.listen([this](const ConsentNotice& n) {
+    if (n.kind != ConsentNotice::fechada) return;
+    validator.avisarMudanca();
+    if (definicoes.visivel) definicoes.atualizarLinks();
+  });
   // Showing the validation window closes the definitions window.
   validator.onFecharDefinicoes = [this] {
     if (definicoes.visivel) definicoes.fechar();
@@ -36,6 +49,7 @@ Application::Application(AppPorts p)
 void Application::criarPastas() {
   paths::createFolder(paths::dados(dtm.home));
   paths::createFolder(paths::dadosListas(dtm.home));
+  instalarDefinicoesIniciais(dtm.home, pastaDefinicoesEmbarcadas());
 }
 
 void Application::abrirBD(int esperaMs) {
@@ -45,6 +59,7 @@ void Application::abrirBD(int esperaMs) {
   resolver_ = std::make_unique<CaresResolver>(dns);
   mx_ = std::make_unique<TesteMX>(banco, dtm.colaboracao, *resolver_, ports.pump, ports.platform);
   base_ = std::make_unique<NegativeBaseStage>(banco);
+  mx_->setCompartilhamento(&online.sync);
   validator.chain.setMxStage(mx_.get());
   validator.chain.setNegativeBase(base_.get());
 }

@@ -14,6 +14,7 @@
 #include "extraction/tdtm_extrator.h"
 #include "lists/list_editor.h"
 #include "online/definitions_check.h"
+#include "online/online_services.h"
 #include "validation/cares_resolver.h"
 #include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
@@ -36,6 +37,8 @@ class Application {
 
   AppPorts ports;
   TdtmPrincipal dtm;
+  // The web service: the sharing exchange, the collaboration consent, the program updates.
+  OnlineServices online;
   TdtmExtrator extrator;
   ListEditor editor;
   EditorValidationLists listasValidacao{editor};
@@ -50,7 +53,8 @@ class Application {
   bool janelaValidacaoCriada = false;
 
   const std::string& home() const { return dtm.home; }
-  // The launcher's folders: dados and dados/listas (failures are left to the writers).
+  // The launcher's folders: dados and dados/listas (failures are left to the writers), and the
+  // shipped definitions where dados/config lacks them.
   void criarPastas();
   // Opens the database and connects the stages that use it. Throws DatabaseError.
   void abrirBD(int esperaMs = 0);
@@ -73,6 +77,7 @@ class Application {
   std::unique_ptr<TesteMX> mx_;
   std::unique_ptr<NegativeBaseStage> base_;
   Notifier<BulkNotice>::Subscription grandesNaJanela_;
+  Notifier<ConsentNotice>::Subscription consentimentoFechado_;
 };
 
 }  // namespace quorvel

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #ifndef QUORVEL_SERVICE_URL_DEFAULT
-#define QUORVEL_SERVICE_URL_DEFAULT "https://www.quorvel.com.br"
+#define QUORVEL_SERVICE_URL_DEFAULT ""
 #endif
 
 namespace quorvel {

@@ -3,9 +3,10 @@
 
 #include <string>
 
+#include "common/build_info.h"
+
 namespace quorvel {
 
-inline constexpr int kBuild = 651;
 inline constexpr const char* kVersaoSplash = "Versão 2023 - Build 651";
 inline constexpr const char* kSloganSplash = "A ferramenta para validação de e-mails";
 inline constexpr const char* kDesdeSplash = "...Desde 2014";
@@ -13,7 +14,7 @@ inline constexpr const char* kCaptionLauncher = "Quorvel - Validação avançada
 inline constexpr const char* kCaptionPrincipal = "Quorvel - Build: 651";
 
 // The web service's base address: QUORVEL_SERVICE_URL when set, else the one chosen at build
-// time. Never ends in "/".
+// time (none by default). Never ends in "/"; empty when no service is configured.
 std::string servicoBaseUrl();
 
 }  // namespace quorvel

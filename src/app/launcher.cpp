@@ -5,7 +5,14 @@
 
 namespace quorvel {
 
-Launcher::Launcher(Application& a) : app(a) {}
+Launcher::Launcher(Application& a) : app(a) {
+  // The update was started, or this build was disabled by the service: the program ends.
+  atualizacao_ = app.online.atualizacao.notices.listen([this](const UpdateNotice& n) {
+    if (n.kind != UpdateNotice::encerrar) return;
+    encerrado = true;
+    notify(LauncherNotice::Kind::encerrar);
+  });
+}
 
 Launcher::~Launcher() = default;
 
@@ -23,6 +30,15 @@ void Launcher::exibir() {
   }
   jaExibido_ = true;
   tamanhoFonteMenu = 12;
+  ProgramUpdate& atualizacao = app.online.atualizacao;
+  const ResultadoBuild build = atualizacao.verificarBuild([this](const std::string& texto) {
+    splash.status = texto;
+    notify();
+  });
+  if (build == ResultadoBuild::desabilitada) return;
+  painelNovaVersaoVisivel = atualizacao.painelNovaVersaoVisivel;
+  // A service that did not answer is not waited for a second time.
+  if (build != ResultadoBuild::semResposta) atualizacao.carregarNotas();
   splash.status = kStatusAbrindoBanco;
   notify();
   struct HideSplash {
@@ -64,8 +80,12 @@ bool Launcher::sair() {
   return true;
 }
 
+void Launcher::painelNovaVersaoClicado() {
+  app.online.atualizacao.painelClicado();
+}
+
 void Launcher::tutoriais() {
-  app.ports.platform.shellOpen(servicoBaseUrl() + "/quorvel/tutoriais/");
+  app.ports.platform.shellOpen(std::string(kSiteProduto) + "/quorvel/tutoriais/");
 }
 
 }  // namespace quorvel

@@ -71,10 +71,13 @@ class Launcher {
   bool sair();
   // "Tutoriais": the tutorials page in the web browser.
   void tutoriais();
+  // The panel "Há uma nova versão...": asks, then downloads and starts the new build.
+  void painelNovaVersaoClicado();
 
  private:
   void notify(LauncherNotice::Kind k = LauncherNotice::Kind::state) { notices.notify({k}); }
   bool jaExibido_ = false;
+  Notifier<UpdateNotice>::Subscription atualizacao_;
 };
 
 }  // namespace quorvel

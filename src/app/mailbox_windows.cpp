@@ -15,8 +15,10 @@ MailboxWindows::MailboxWindows(Application& app)
       caixa(app.dtm.banco(), app.dtm.settings, app.ports.dialogs, app.ports.pump,
             app.ports.platform),
       app_(app) {
-  caixa.urlDescadastramento = servicoBaseUrl() + "/quorvel/tutoriais/descadastramento/";
+  caixa.urlDescadastramento = std::string(kSiteProduto) + "/quorvel/tutoriais/descadastramento/";
   caixa.exportarGrid = [this](const NegativeBaseGrid& grid) { salvarGrid(grid); };
+  caixa.sincronizacao = &app.online.sync;
+  caixa.compartilhamento = &app.online.sync;
 }
 
 void MailboxWindows::salvarGrid(const NegativeBaseGrid& grid) {

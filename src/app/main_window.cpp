@@ -96,7 +96,7 @@ void MainWindow::ajuda() {
 
 std::vector<LinkTutorial> MainWindow::tutoriais() {
   destacar(BotaoLateral::tutoriais);
-  const std::string base = servicoBaseUrl() + "/quorvel/";
+  const std::string base = std::string(kSiteProduto) + "/quorvel/";
   return {
       {"Primeiros passos", base + "tutoriais/"},
       {"Documentação", base + "documentacao/"},

@@ -1,19 +1,16 @@
 // "accounts": the mail accounts the mailbox check reads.
 
-#include <termios.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "cli/mailbox_commands.h"
 #include "cli/mailbox_workspace.h"
+#include "cli/secret_input.h"
 #include "cli/standard_output.h"
 #include "common/text.h"
 #include "mailbox/accounts_editor.h"
@@ -28,27 +25,6 @@ struct AccountOptions {
                                                    estado;
   int esperaDescoberta = 60;  // seconds
 };
-
-// "-": the password from standard input, or typed at a prompt without echo.
-std::string lerSenha(const std::string& opcao) {
-  if (opcao != "-") return opcao;
-  std::string s;
-  if (::isatty(STDIN_FILENO)) {
-    std::fprintf(stderr, "Senha: ");
-    termios antes{};
-    ::tcgetattr(STDIN_FILENO, &antes);
-    termios sem = antes;
-    sem.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &sem);
-    std::getline(std::cin, s);
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &antes);
-    std::fprintf(stderr, "\n");
-  } else {
-    std::getline(std::cin, s);
-  }
-  if (!s.empty() && s.back() == '\r') s.pop_back();
-  return s;
-}
 
 template <size_t N>
 bool umDe(const std::string& t, const std::array<const char*, N>& textos) {
@@ -122,6 +98,11 @@ int add(const AccountOptions& o) {
                  "implícito\" ou \"TLS requerido\"; --auth aceita \"Padrão\" ou \"SASL\"\n");
     return 2;
   }
+  if (o.senha != "-")
+    avisar(
+        "aviso: a senha dada em --password fica visível para os outros usuários deste "
+        "computador (na lista de processos); use --password - para digitá-la sem eco ou "
+        "passá-la pela entrada padrão");
   return comWorkspace(o.home, [&](MailboxWorkspace& w) {
     if (w.neg->getConta(o.email)) {
       std::fprintf(stderr, "quorvel-cli: a conta %s já está cadastrada\n", o.email.c_str());
@@ -129,7 +110,7 @@ int add(const AccountOptions& o) {
     }
     CLContas c;
     c.email = o.email;
-    c.senha = lerSenha(o.senha);
+    c.senha = lerSegredo(o.senha, "Senha");
     c.ImapNomeUsuario = o.email;
     c.ImapVersaoIp = "IPV4";
     c.ImapModoSSL = "Não definido";
@@ -169,6 +150,7 @@ int test(const AccountOptions& o) {
       return 1;
     }
     std::string r = w.neg->testarConexao(*c);
+    if (!w.neg->avisoConexao.empty()) avisar(w.neg->avisoConexao);
     if (!r.empty()) {
       out(r + "\n");
       return 1;
@@ -231,7 +213,10 @@ void addAccountsCommands(CLI::App& app, int& exitCode) {
       acc->add_subcommand("add", "Cadastra uma conta (sem --server: configuração automática)");
   home(a);
   a->add_option("--email", o->email, "Endereço da conta")->required();
-  a->add_option("--password", o->senha, "Senha; \"-\" lê da entrada padrão")->required();
+  a->add_option("--password", o->senha,
+                "Senha; \"-\" lê da entrada padrão ou pede sem eco (um valor aqui fica visível na "
+                "lista de processos)")
+      ->required();
   a->add_option("--server", o->servidor, "Servidor IMAP");
   a->add_option("--port", o->porta, "Porta (padrão: 993 com TLS implícito, senão 143)");
   a->add_option("--tls", o->tls,

@@ -1,7 +1,5 @@
 #include "cli/list_commands.h"
 
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <memory>
@@ -9,13 +7,12 @@
 #include <vector>
 
 #include "cli/cli_failure.h"
-#include "cli/input_bytes.h"
+#include "cli/list_session.h"
 #include "cli/stage_switches.h"
 #include "cli/standard_output.h"
 #include "cli/terminal_app.h"
 #include "common/format.h"
 #include "common/text.h"
-#include "common/text_file.h"
 #include "lists/list_cleaning.h"
 #include "lists/list_loading.h"
 #include "lists/list_saving.h"
@@ -32,107 +29,6 @@ struct ListOptions {
   std::vector<std::string> disable;
   std::string home, entrada, saida, validos, invalidos;
   bool counters = false;
-};
-
-bool mesmoArquivo(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return !ehEntradaPadrao(a) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
-}
-
-// Standard input as a file of its own, so that it is opened as "Abrir lista" opens any file;
-// the file is gone when the command ends.
-class EntradaEmArquivo {
- public:
-  explicit EntradaEmArquivo(const std::string& nome) {
-    if (!ehEntradaPadrao(nome)) {
-      caminho_ = nome;
-      return;
-    }
-    caminho_ =
-        (fs::temp_directory_path() / ("quorvel-entrada-" + std::to_string(::getpid()) + ".txt"))
-            .string();
-    WriteResult w = writeFileAtomic(caminho_, readInputBytes("-"));
-    if (!w.ok) throw CliFailure("não foi possível guardar a entrada padrão: " + w.error);
-    temporario_ = true;
-  }
-  ~EntradaEmArquivo() {
-    if (temporario_) ::unlink(caminho_.c_str());
-  }
-  const std::string& caminho() const { return caminho_; }
-
- private:
-  std::string caminho_;
-  bool temporario_ = false;
-};
-
-// The list editor on a terminal, as the desktop wires it.
-class ListSession {
- public:
-  explicit ListSession(const std::string& home)
-      : t(home), editor(t.app.editor), dialogs(t.dialogs) {}
-
-  // Opens the file into "Principal" as "Abrir lista" does (with its clean-up).
-  void abrir(const std::string& nome) {
-    EntradaEmArquivo entrada(nome);
-    std::error_code ec;
-    if (!fs::is_regular_file(entrada.caminho(), ec))
-      throw CliFailure("não foi possível abrir o arquivo: " + nome);
-    dialogs.arquivos.push_back(entrada.caminho());
-    int antes = dialogs.erros;
-    btnAbrirClick(editor);
-    cancelado();
-    if (dialogs.erros != antes) throw CliFailure("a lista não foi carregada: " + nome);
-    linhasLidas = editor.gridMain.dataRowCount();
-  }
-
-  // The column named on the command line: its number counted from 1, or its name (ignoring
-  // case).
-  int coluna(const std::string& nomeOuNumero) const {
-    const TextGrid& g = *editor.gGrid;
-    const int n = g.colCount();
-    const std::string_view pedido = trimView(nomeOuNumero);
-    const bool numero = !pedido.empty() && pedido.find_first_not_of("0123456789") == pedido.npos;
-    if (numero) {
-      const long c = pedido.size() > 6 ? 0 : std::stol(std::string(pedido));
-      if (c < 1 || c > n)
-        throw CliFailure("a coluna " + std::string(pedido) + " não existe (a lista tem " +
-                         std::to_string(n) + (n == 1 ? " coluna)" : " colunas)"));
-      return static_cast<int>(c) - 1;
-    }
-    std::string nomes;
-    for (int c = 0; c < n; ++c) {
-      if (equalsIgnoreCase(trimView(g.cell(c, 0)), pedido)) return c;
-      nomes += (c ? ", " : "") + trim(g.cell(c, 0));
-    }
-    throw CliFailure("não há coluna chamada \"" + std::string(pedido) +
-                     "\" (as colunas são: " + nomes + ")");
-  }
-
-  // Ctrl+C asked for: nothing is written.
-  void cancelado() const {
-    if (cancelRequestedByUser()) throw CliFailure("cancelado; nada foi gravado", kSaidaCancelado);
-  }
-
-  void salvarGrade(TextGrid& grid, const std::string& caminho) {
-    cancelado();
-    editor.mudarGGrid(grid);
-    int antes = dialogs.erros;
-    if (!salvarComo(editor, caminho, true) || dialogs.erros != antes)
-      throw CliFailure("o arquivo não foi gravado: " + caminho, kSaidaFalha);
-    gravados.push_back(caminho);
-  }
-
-  // The line on standard error that says what was done.
-  void resumo(const std::string& texto) const {
-    avisar(texto);
-    for (const auto& g : gravados) avisar("gravado: " + g);
-  }
-
-  TerminalApp t;
-  ListEditor& editor;
-  TerminalDialogs& dialogs;
-  int linhasLidas = 0;
-  std::vector<std::string> gravados;
 };
 
 void conferirSaida(const ListOptions& o, const std::string& saida) {
@@ -220,7 +116,8 @@ void addListCommands(CLI::App& app, int& exitCode) {
         if (c.find(".txt") == std::string::npos && c.find(".csv") == std::string::npos)
           throw CliFailure("as listas de exclusão precisam ser arquivos .txt ou .csv: " + c);
         std::error_code ec;
-        if (!fs::is_regular_file(c, ec)) throw CliFailure("não foi possível abrir o arquivo: " + c);
+        if (!fs::is_regular_file(c, ec))
+          throw CliFailure("não foi possível abrir o arquivo: " + c, kSaidaFalha);
         caminhos += (caminhos.empty() ? "" : "\n") + fs::absolute(c).string();
       }
       s.dialogs.arquivos.push_back(caminhos);

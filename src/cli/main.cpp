@@ -9,9 +9,11 @@
 #include "cli/bulk_commands.h"
 #include "cli/check_command.h"
 #include "cli/cli_failure.h"
+#include "cli/export_command.h"
 #include "cli/extract_command.h"
 #include "cli/list_commands.h"
 #include "cli/mailbox_commands.h"
+#include "cli/online_commands.h"
 #include "cli/standard_output.h"
 #include "cli/store_commands.h"
 #include "cli/usage_text.h"
@@ -35,8 +37,10 @@ int main(int argc, char** argv) {
   cli::addStoreCommands(app, exitCode);
   cli::addListCommands(app, exitCode);
   cli::addExtractCommand(app, exitCode);
+  cli::addExportCommand(app, exitCode);
   cli::addBulkCommands(app, exitCode);
   cli::addMailboxCommands(app, exitCode);
+  cli::addOnlineCommands(app, exitCode);
   cli::gruposEmPortugues(app);
   // The first word that is not an option names a command; one that names none is told as such.
   auto conhecido = [&app](const std::string& nome) {

@@ -30,12 +30,15 @@ void TerminalApp::prepararCadeia(const std::vector<std::string>& desligar) {
   try {
     abrirBancoSeUsado();
   } catch (const DatabaseError& e) {
-    throw CliFailure(e.what());
+    throw CliFailure(e.what(), kSaidaFalha);
   }
 }
 
 void TerminalApp::rodarValidacao(const char* rotulo) {
   Validator& v = validator();
+  // Learnt domains are shared only while the definitions were found current, which the desktop
+  // learns from its definitions window at start-up: a sharing user's run checks them first.
+  if (app.dtm.colaboracao.gCompartilha) app.definicoes.checarDefinicoesOnline();
   v.mostrar();
   TerminalProgressBar barra(rotulo);
   {
@@ -46,6 +49,7 @@ void TerminalApp::rodarValidacao(const char* rotulo) {
     v.iniciarValidacao();
   }
   barra.finish();
+  if (!v.avisoCompartilhamento.empty()) avisar("aviso: " + v.avisoCompartilhamento);
   if (cancelRequestedByUser()) throw CliFailure("cancelado; nada foi gravado", kSaidaCancelado);
   if (!v.erroDaExecucao.empty()) throw CliFailure(v.erroDaExecucao, kSaidaFalha);
 }

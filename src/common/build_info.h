@@ -6,5 +6,7 @@ namespace quorvel {
 
 inline constexpr int kBuild = 651;
 inline constexpr const char* kVersaoAno = "2023";
+// The product's web site (tutorials, downloads), apart from the web service's address.
+inline constexpr const char* kSiteProduto = "https://www.quorvel.com.br";
 
 }  // namespace quorvel

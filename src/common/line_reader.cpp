@@ -175,6 +175,13 @@ bool LineReader::nextLine(std::string_view& linha) {
       }
       return true;
     }
+    if (texto_.size() - pos_ > kMaiorLinha) {
+      // Not a text of lines: stop here rather than hold a line of gigabytes.
+      erroLeitura_ = "uma linha passa de 16 MB (o arquivo não parece ser uma lista)";
+      fimArquivo_ = true;
+      close();
+      return false;
+    }
     if (!carregarMais()) {
       if (pos_ >= texto_.size()) return false;
       linha = std::string_view(texto_).substr(pos_);

@@ -4,7 +4,8 @@
 // when the block looks like UTF-16 without a mark (NUL in every other byte); otherwise UTF-8 when
 // the block is valid UTF-8; otherwise Windows-1252. Bytes that are not valid UTF-8 in a UTF-8
 // file are read as Windows-1252, so a Latin-1 name further down a file survives. Lines end at
-// CR LF, LF or CR; a final line break does not start an empty line.
+// CR LF, LF or CR; a final line break does not start an empty line. A line longer than
+// kMaiorLinha ends the reading with a read error.
 
 #include <string>
 #include <string_view>

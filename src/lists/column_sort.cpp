@@ -32,11 +32,9 @@ void ordenarEmEtapas(It inicio, It fim, Cmp cmp, Passo passo) {
 
 }  // namespace
 
-bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
-  ListEditor::EditStep edicao(editor);
+bool ordenarPorColuna(TextGrid& grid, int coluna, bool desc, Progress& p, bool espacoNasVazias) {
   TextGrid::Update atualizacao(grid);  // one notice for the whole operation
   if (coluna < 0 || coluna >= grid.colCount()) return true;
-  Progress& p = editor.progresso();
   const int linhas = grid.rowCount();
   p.setProgress("Ordenando coluna...", (static_cast<int64_t>(linhas) * 3) / 10, "Aguarde...");
 
@@ -90,12 +88,20 @@ bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
   if (desc) std::reverse(ordem.begin(), ordem.end());
   if (cancelado()) return false;
 
-  // Stage 3: the rows in their new places, written back by the row assignment rule.
+  // Stage 3: the rows in their new places (by the row assignment rule when asked for).
   grid.reorderRows(ordem);
-  grid.fillBlanks(" ");
-  for (int r = 100; r < grid.rowCount(); r += 100)
-    p.stepProgress("Etapa 3/3 " + std::to_string(r) + " de " + std::to_string(linhas));
+  if (espacoNasVazias) {
+    grid.fillBlanks(" ");
+    for (int r = 100; r < grid.rowCount(); r += 100)
+      p.stepProgress("Etapa 3/3 " + std::to_string(r) + " de " + std::to_string(linhas));
+  }
   p.hide();
+  return true;
+}
+
+bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
+  ListEditor::EditStep edicao(editor);
+  if (!ordenarPorColuna(grid, coluna, desc, editor.progresso(), true)) return false;
   editor.changed();
   return true;
 }

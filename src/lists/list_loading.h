@@ -2,6 +2,7 @@
 // Bringing data into the current list: files (the file reader), pasted or typed text (the paste
 // reader), dropped files and addresses extracted from a text.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -77,6 +78,9 @@ inline constexpr const char* kMsgPlanilhaSolta =
     "você colar aqui usando CTRL + V ou então pelo menu \"Editar /  Colar\"";
 inline constexpr const char* kTituloInserirDados =
     "Digite ou cole os dados que quer inserir na lista de dados";
+// A file that changed while the file reader read it, and one with a line too long to be a list.
+std::string msgArquivoMudou(const std::string& nome);
+std::string msgLinhaLonga(const std::string& nome, int64_t linha);
 inline constexpr const char* kMsgPerguntaExtrator =
     "Ao usar o extrator, dados que já estiverem carregados na seção principal serão descartados. "
     "Deseja continuar?";

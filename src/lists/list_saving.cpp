@@ -103,9 +103,13 @@ bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/,
     editor.dialogos().msgInformacao("Procedimento cancelado");
   } else {
     progresso.stepProgress("", "", "Copiados: " + formatNumberOrEmpty(linhas));
-    WriteResult escrito = writeFileAtomic(arquivo, dados);
+    // A cancel that comes while the file is written still leaves the old file as it was.
+    WriteResult escrito =
+        writeFileAtomic(arquivo, dados, {0644, [&progresso] { return progresso.cancelou(); }});
     std::string().swap(dados);
-    if (escrito.ok) {
+    if (escrito.desistiu) {
+      editor.dialogos().msgInformacao("Procedimento cancelado");
+    } else if (escrito.ok) {
       salvo = true;
       editor.setEditou(g, false);
       editor.setArquivo(g, arquivo);

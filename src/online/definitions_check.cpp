@@ -4,6 +4,7 @@
 
 #include "common/format.h"
 #include "common/paths.h"
+#include "online/definition_dates.h"
 #include "store/store_failure.h"
 
 namespace quorvel {
@@ -29,13 +30,27 @@ DefinitionsCheck::DefinitionsCheck(ValidationChain& chain, std::string programFo
       pump_(pump) {}
 
 std::string DefinitionsCheck::arquivoDatas() const {
-  return paths::join(home_, "definitions.txt");
+  return paths::join(home_, kArquivoDatas);
+}
+
+void DefinitionsCheck::ligarServico(SyncProtocol& sync, HttpClient& http, Dialogs& dialogs,
+                                    const Platform& platform) {
+  sync_ = &sync;
+  http_ = &http;
+  dialogs_ = &dialogs;
+  platform_ = &platform;
 }
 
 void DefinitionsCheck::mostrar() {
   visivel = true;
+  btnAtualizarHabilitado = true;
   linksSemColaboracaoVisiveis = !(colaboracao_ && colaboracao_->gCompartilha);
   iniciar();
+}
+
+void DefinitionsCheck::atualizarLinks() {
+  linksSemColaboracaoVisiveis = !(colaboracao_ && colaboracao_->gCompartilha);
+  avisar();
 }
 
 void DefinitionsCheck::iniciar() {
@@ -43,7 +58,10 @@ void DefinitionsCheck::iniciar() {
   for (auto& l : linhas) {
     l.icone = IconeDefinicao::nenhum;
     l.itens.clear();
+    l.indicador.clear();
   }
+  painelVisivel = false;
+  avisoServico.clear();
   timerAtivo = true;
   avisar();
 }
@@ -92,7 +110,7 @@ void DefinitionsCheck::tmCheckTimer() {
     case 1:
     case 2:
     case 3:
-      titulo = "Carregando as definições atuais. Aguarde...";
+      titulo = kTituloCarregando;
       break;
     case 4:
       linha(Definicao::regras).icone = IconeDefinicao::carregando;
@@ -142,20 +160,28 @@ void DefinitionsCheck::tmCheckTimer() {
       contar(Definicao::emailsInvalidos, kTbEmailsInvalidos);
       break;
     case 20:
-      titulo = "Definições carregadas!";
-      // Until the service's definitions are checked, the sequence ends with the lists loaded.
-      timerAtivo = false;
-      gEtapa = 0;
-      btnForcarHabilitado = true;
+      titulo = kTituloCarregadas;
       avisar();
       if (onCarregadas) onCarregadas();
       return;
+    case 21:
+      titulo = kTituloVerificando;
+      break;
+    case 22:
+      checarDefinicoesOnline();
+      fimDaSequencia();
+      break;
     default:
-      gEtapa = 0;
-      timerAtivo = false;
+      fimDaSequencia();
       break;
   }
   avisar();
+}
+
+void DefinitionsCheck::fimDaSequencia() {
+  gEtapa = 0;
+  timerAtivo = false;
+  btnForcarHabilitado = true;
 }
 
 }  // namespace quorvel

@@ -78,7 +78,7 @@ class Database {
   // Forgets a domain in both cache tables (the next run asks the DNS again); true when it was
   // known.
   bool esquecerMX(std::string_view dominio);
-  // Takes an address out of the negative base; true when it was there.
+  // Takes an address (normalised first) out of the negative base; true when it was there.
   bool removerEmailInvalido(std::string_view email);
 
   // The standing queries the views show.
@@ -93,6 +93,7 @@ class Database {
   template <class Body>
   auto guardado(Body body) -> decltype(body());
   void criarEsquema();
+  void normalizarEmailsDigitados();
   std::string hojeTexto() const;
 
   std::string home_;

@@ -284,12 +284,7 @@ void Validator::executarValidacao() {
   barraMax = principal.rowCount();
   barraPos = 0;
   chain.counters.set(Counter::lbTotalOriginal, principal.dataRowCount());
-  try {
-    podeSincronizarNestaExecucao = sync_->podeSincronizar();
-  } catch (...) {
-    fimDaExecucao();
-    throw;
-  }
+  podeSincronizarNestaExecucao = perguntarSeCompartilha();
 
   chain.stagesRunStarts();
   listas_->execucaoComeca();
@@ -344,6 +339,20 @@ void Validator::executarValidacao() {
     }
   }
   fimDaExecucao();
+}
+
+bool Validator::perguntarSeCompartilha() {
+  // Only a user who takes part in sharing is asked about; a service that cannot answer means
+  // "not now": the run validates as usual and shares nothing.
+  avisoCompartilhamento.clear();
+  if (!colaboracaoLigada()) return false;
+  try {
+    return sync_->podeSincronizar();
+  } catch (const std::exception& e) {
+    avisoCompartilhamento = std::string(kAvisoSemCompartilhamento) + " (" + e.what() + ")";
+    avisarMudanca();
+    return false;
+  }
 }
 
 void Validator::fimDaExecucao() {

@@ -11,6 +11,7 @@
 #include "common/notifier.h"
 #include "common/ports.h"
 #include "common/text_grid.h"
+#include "store/sharing_flags.h"
 #include "validation/filter_editors.h"
 #include "validation/validation_chain.h"
 
@@ -64,6 +65,9 @@ struct ValidatorNotice {
 void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& destino,
                          int linhaDestino, std::vector<int>& mapa);
 
+inline constexpr const char* kAvisoSemCompartilhamento =
+    "Não foi possível consultar o serviço online: esta validação segue sem compartilhar dados";
+
 class Validator {
  public:
   Validator(Dialogs& dialogs, EventPump& pump);
@@ -77,6 +81,9 @@ class Validator {
   bool gRodou = false;
   bool gCancelou = false;
   bool podeSincronizarNestaExecucao = false;  // the sharing answer of the current run
+  // Told once per run, as a line of the window (never a box that holds the run): the service
+  // could not be asked whether sharing is allowed, so this run shares nothing.
+  std::string avisoCompartilhamento;
   int colunaDaExecucao = -1;   // the e-mail column of the last run, -1 when none was identified
   std::string erroDaExecucao;  // why the last run stopped early (the store failed), or empty
 
@@ -88,9 +95,10 @@ class Validator {
   bool gridsResultadoVisiveis = true;
   bool barraProgressoVisivel = true;
   int64_t barraMax = 0, barraPos = 0;
-  bool colaboracaoLigada = false;
+  // The user takes part in sharing.
+  bool colaboracaoLigada() const { return colaboracao_ && colaboracao_->gCompartilha; }
   // The two "(sem colaboração) - alterar" links.
-  bool linksSemColaboracaoVisiveis() const { return !colaboracaoLigada; }
+  bool linksSemColaboracaoVisiveis() const { return !colaboracaoLigada(); }
   // A bulk run shows the window near the screen's right edge.
   bool encostarNaDireita = false;
 
@@ -101,6 +109,7 @@ class Validator {
   // --- connections ----------------------------------------------------------------------
   void ligarListas(ValidationLists* listas) { listas_ = listas; }
   void setSharingPermission(SharingPermission* s) { sync_ = s ? s : &syncPadrao_; }
+  void setColaboracao(const SharingFlags* flags) { colaboracao_ = flags; }
   // Measures a text in pixels for AutoSizeGrid (the view passes its font metrics).
   std::function<int(const std::string&)> larguraTexto;
   std::function<void()> onFecharDefinicoes;  // showing the window closes the definitions window
@@ -140,12 +149,14 @@ class Validator {
   // Starts the MX lookups of the rows ahead of `linha` that will reach the MX stage.
   void anteciparMx(const TextGrid& grid, int coluna, int linha, int& proxima);
   void fimDaExecucao();
+  bool perguntarSeCompartilha();
 
   Dialogs& dialogs_;
   EventPump& pump_;
   ValidationLists* listas_ = nullptr;
   NoSharingPermission syncPadrao_;
   SharingPermission* sync_ = &syncPadrao_;
+  const SharingFlags* colaboracao_ = nullptr;
   Notifier<ChainNotice>::Subscription notaDaCadeia_;
   std::vector<int> mapaColunas_;  // source column → valid-grid column, cached during a run
   std::string normalizado_;       // reused buffer of the hot path

@@ -63,7 +63,7 @@ TEST_F(CliConventions, CheckReadsFilesStandardInputAndSpreadsheetLines) {
   auto r = run("check --disable testemx,emailsinvalidos --file " + planilha + home, "");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
-            "Nome,Email,Cidade\t\t\n"
+            "Nome,Email,Cidade\t\tNenhum e-mail encontrado\n"
             "Ana Silva,ana@good.test,Recife\tana@good.test\t\n"
             "\"Silva, Bia\",bia@nada.test,Natal\tbia@nada.test\t\n"
             "Caio,caio@alias.test,SP\tcaio@alias.test\t\n");

@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/pause_point.h"
 #include "common/text.h"
 #include "common/text_file.h"
 #include "support/grid_builder.h"
@@ -380,6 +382,63 @@ TEST_F(ListLoading, FileReaderCopesWithATenMegabyteLine) {
   EXPECT_EQ(outro.gridMain.rowCount(), 4);
   EXPECT_EQ(outro.gridMain.cell(0, 2), "abcdefghi");
   EXPECT_EQ(outro.gridMain.cell(1, 3), "y");
+}
+
+// A file another program cuts short or extends while it is read is not taken as a list: the
+// change happens at the moment the reader reports it has read the first piece.
+TEST_F(ListLoading, FileReaderRefusesAFileThatChangesWhileItIsRead) {
+  std::string arquivo;
+  for (int i = 0; arquivo.size() < (size_t{9} << 20); ++i)
+    arquivo += "pessoa" + std::to_string(i) + "@empresa.com.br;Nome " + std::to_string(i) + "\r\n";
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
+  const std::string caminho = escrever("mudando.csv", arquivo);
+  const std::vector<std::pair<const char*, std::function<void()>>> mudancas = {
+      {"cortado", [&] { fs::resize_file(caminho, arquivo.size() / 2); }},
+      {"aumentado", [&] { std::ofstream(caminho, std::ios::app) << "mais@x.com\r\n"; }},
+  };
+  for (const auto& [nome, mudar] : mudancas) {
+    SCOPED_TRACE(nome);
+    escrever("mudando.csv", arquivo);
+    dialogos.messages.clear();
+    bool feito = false;
+    quorvel::setPausePointHook([&](std::string_view ponto, std::string_view sobre) {
+      if (ponto == "file-read" && sobre == "mudando.csv" && !feito) {
+        feito = true;
+        mudar();
+      }
+    });
+    EXPECT_EQ(quorvel::abrirCSVTurbo(e, caminho), ReadResult::erro);
+    quorvel::setPausePointHook({});
+    EXPECT_TRUE(feito);
+    EXPECT_EQ(dialogos.texts("error"),
+              std::vector<std::string>{quorvel::msgArquivoMudou("mudando.csv")});
+    EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}}));
+  }
+}
+
+TEST_F(ListLoading, FileReaderRefusesALineOrQuotedFieldPastSixteenMegabytes) {
+  const std::string longa(quorvel::kMaiorLinha + 10, 'a');
+  std::string campo = "\"";
+  while (campo.size() <= quorvel::kMaiorLinha) campo += std::string(1000, 'b') + "\r\n";
+  struct Caso {
+    std::string bytes;
+    int64_t linha;
+  } casos[] = {
+      {"email\r\nana@x.com\r\n" + longa + "\r\nbia@x.com\r\n", 3},
+      {"email\r\nana@x.com\r\n" + longa, 3},
+      {"email;nome\r\nana@x.com;" + campo + "\"\r\n", 2},
+  };
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
+  for (const auto& c : casos) {
+    dialogos.messages.clear();
+    EXPECT_EQ(ler(c.bytes, "enorme.csv"), ReadResult::erro);
+    EXPECT_EQ(dialogos.texts("error"),
+              std::vector<std::string>{quorvel::msgLinhaLonga("enorme.csv", c.linha)});
+    EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}}));
+  }
+  EXPECT_EQ(quorvel::msgLinhaLonga("x.csv", 1234),
+            "O arquivo x.csv não foi carregado: a linha 1.234 passa de 16 MB, o que nenhuma lista "
+            "tem (um arquivo que não é de texto, ou sem quebras de linha).");
 }
 
 TEST_F(ListLoading, FileReaderNeverWritesItsFile) {

@@ -1,5 +1,5 @@
 // The definitions window's loading sequence: the five lists into the chain, the three tables
-// counted, one small step per tick.
+// counted, one small step per tick, then the service asked.
 #include "online/definitions_check.h"
 
 #include <gmock/gmock.h>
@@ -60,7 +60,7 @@ TEST(DefinitionsCheck, ClosingHalfwayStillLoadsEveryList) {
   EXPECT_FALSE(j.d.timerAtivo);
 }
 
-TEST(DefinitionsCheck, LoadsTheListsAndCountsTheTablesInTwentySteps) {
+TEST(DefinitionsCheck, LoadsTheListsAndCountsTheTablesThenChecksTheService) {
   Janela j;
   int carregadas = 0;
   j.d.onCarregadas = [&] { ++carregadas; };
@@ -70,8 +70,11 @@ TEST(DefinitionsCheck, LoadsTheListsAndCountsTheTablesInTwentySteps) {
   EXPECT_EQ(j.d.titulo, "Carregando as definições atuais. Aguarde...");
   for (int i = 0; i < 5; ++i) j.d.tmCheckTimer();  // through step 6
   EXPECT_EQ(j.d.linha(Definicao::armadilhas).icone, IconeDefinicao::carregando);
-  EXPECT_EQ(j.rodar(), 14);
-  EXPECT_EQ(j.d.titulo, "Definições carregadas!");
+  EXPECT_EQ(j.rodar(), 16);
+  // Steps 21 and 22 ask the service; without one, one line says so and nothing waits.
+  EXPECT_THAT(j.d.titulo, ::testing::StartsWith("Definições de checagem - "));
+  EXPECT_EQ(j.d.avisoServico, kAvisoSemServico);
+  EXPECT_FALSE(j.d.painelVisivel);
   EXPECT_EQ(carregadas, 1);
   EXPECT_EQ(j.d.gEtapa, 0);
   EXPECT_EQ(j.d.linha(Definicao::armadilhas).itens, "itens: 2");

@@ -37,7 +37,11 @@ class NegativeBaseByEmail : public NegativeBase {
 
 class FailingSharingPermission : public SharingPermission {
  public:
-  bool podeSincronizar() override { throw std::runtime_error("serviço fora do ar"); }
+  int perguntas = 0;
+  bool podeSincronizar() override {
+    ++perguntas;
+    throw std::runtime_error("serviço fora do ar");
+  }
 };
 
 struct ValidatorFixture {

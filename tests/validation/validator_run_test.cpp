@@ -149,18 +149,27 @@ TEST(ExecutarValidacao, AFailingRowIsSkippedAndTheRunGoesOn) {
   EXPECT_EQ(f.counter(Counter::lbProcessados), "3");
 }
 
-TEST(ExecutarValidacao, UnreachableServiceEndsTheRunBeforeItsFirstRow) {
+TEST(ExecutarValidacao, TheServiceIsAskedOnlyWhileSharingAndAFailureMeansNotNow) {
   Fixture f;
   testing::FailingSharingPermission sync;
+  SharingFlags flags;
   f.v.setSharingPermission(&sync);
-  f.emails({"a@ok.com"});
-  EXPECT_THROW(f.v.iniciarValidacao(), std::runtime_error);
-  EXPECT_TRUE(f.valid().empty());
-  EXPECT_EQ(f.counter(Counter::lbProcessados), "0");
-  EXPECT_THAT(f.dialogs.texts("information"), ElementsAre("Processamento finalizado"));
-  EXPECT_FALSE(f.v.gRodando);
-  EXPECT_TRUE(f.v.btnIniciarHabilitado);
-  EXPECT_EQ(f.v.btnFecharCaption, "Fechar");
+  f.v.setColaboracao(&flags);
+  f.emails({"a@ok.com", "b@ok.com"});
+  f.v.iniciarValidacao();
+  EXPECT_EQ(sync.perguntas, 0);  // not taking part: not asked
+  EXPECT_EQ(f.v.avisoCompartilhamento, "");
+  flags.gCompartilha = true;
+  f.v.iniciarValidacao();
+  EXPECT_EQ(sync.perguntas, 1);
+  EXPECT_THAT(f.valid(), ElementsAre("a@ok.com", "b@ok.com"));
+  EXPECT_FALSE(f.v.podeSincronizarNestaExecucao);
+  EXPECT_EQ(f.v.avisoCompartilhamento,
+            std::string(kAvisoSemCompartilhamento) + " (serviço fora do ar)");
+  // Said once, as a line: no box holds the run.
+  EXPECT_TRUE(f.dialogs.texts("error").empty());
+  EXPECT_THAT(f.dialogs.texts("information"),
+              ElementsAre("Processamento finalizado", "Processamento finalizado"));
 }
 
 TEST(LocalizarColunaEmail, ByAtSignThenHeaderThenTheUsersChoice) {

@@ -1,0 +1,31 @@
+# Puts the definitions the program ships with into a program folder's "definicoes":
+#   cmake -DSEED=DIR -DDEST=DIR -P ship_definitions.cmake
+# The filter files are the service's build-time seed (the same files a new service starts with);
+# definitions.txt dates them with the day they were copied, so that a first online check fetches
+# whatever the service published later.
+set(files sys_paises.filter sys_armadilhas.filter)
+set(names paises armadilhas)
+file(MAKE_DIRECTORY "${DEST}")
+set(changed FALSE)
+foreach(f IN LISTS files)
+  if(NOT EXISTS "${SEED}/${f}")
+    message(FATAL_ERROR "${SEED}/${f} is missing")
+  endif()
+  file(SHA256 "${SEED}/${f}" new_sum)
+  set(old_sum "")
+  if(EXISTS "${DEST}/${f}")
+    file(SHA256 "${DEST}/${f}" old_sum)
+  endif()
+  if(NOT new_sum STREQUAL old_sum)
+    file(COPY_FILE "${SEED}/${f}" "${DEST}/${f}")
+    set(changed TRUE)
+  endif()
+endforeach()
+if(changed OR NOT EXISTS "${DEST}/definitions.txt")
+  string(TIMESTAMP today "%Y-%m-%d" UTC)
+  set(text "")
+  foreach(n IN LISTS names)
+    string(APPEND text "${n}=${today}\r\n")
+  endforeach()
+  file(WRITE "${DEST}/definitions.txt" "${text}")
+endif()

@@ -29,7 +29,8 @@ class EntradaEmArquivo {
         (fs::temp_directory_path() / ("quorvel-entrada-" + std::to_string(::getpid()) + ".txt"))
             .string();
     WriteResult w = writeFileAtomic(caminho_, readInputBytes("-"));
-    if (!w.ok) throw CliFailure("não foi possível guardar a entrada padrão: " + w.error, kSaidaFalha);
+    if (!w.ok)
+      throw CliFailure("não foi possível guardar a entrada padrão: " + w.error, kSaidaFalha);
     temporario_ = true;
   }
   ~EntradaEmArquivo() {

@@ -133,8 +133,7 @@ bool GridJournal::replay(TextGrid& g, std::vector<Step>& de, std::vector<Step>& 
   {
     TextGrid::Update atualizacao(g);
     g.semMinimo_ = true;
-    for (auto it = passo.entradas.rbegin(); it != passo.entradas.rend(); ++it)
-      applyInverse(g, *it);
+    for (auto it = passo.entradas.rbegin(); it != passo.entradas.rend(); ++it) applyInverse(g, *it);
     g.semMinimo_ = false;
     g.moverCursor(std::clamp(passo.cursorCol, 0, g.colCount() - 1),
                   std::clamp(passo.cursorRow, 0, g.rowCount() - 1));

@@ -179,7 +179,7 @@ class GridJournal {
   // While an undo or a redo runs, what it destroys is recorded here.
   Step* reverso_ = nullptr;
   uint64_t proximoId_ = 1;
-  uint64_t base_ = 0;   // the state before the oldest step kept
+  uint64_t base_ = 0;            // the state before the oldest step kept
   uint64_t salvo_ = UINT64_MAX;  // the state that was saved last (none: a value no state has)
   bool descartado_ = false;
   size_t bytes_ = 0;

@@ -100,11 +100,10 @@ size_t LineReader::decodificar(std::string_view b, bool fim) {
 }
 
 int64_t LineReader::bytesConsumed() const {
-  const bool utf16 =
-      codificacao_ == TextEncoding::Utf16LE || codificacao_ == TextEncoding::Utf16BE;
-  const int64_t pendente = static_cast<int64_t>(bruto_.size()) +
-                           static_cast<int64_t>(texto_.size() - std::min(pos_, texto_.size())) *
-                               (utf16 ? 2 : 1);
+  const bool utf16 = codificacao_ == TextEncoding::Utf16LE || codificacao_ == TextEncoding::Utf16BE;
+  const int64_t pendente =
+      static_cast<int64_t>(bruto_.size()) +
+      static_cast<int64_t>(texto_.size() - std::min(pos_, texto_.size())) * (utf16 ? 2 : 1);
   return std::clamp<int64_t>(bytesLidos_ - pendente, 0, bytesLidos_);
 }
 

@@ -195,9 +195,9 @@ void TextGrid::setRowCount(int n) {
     if (n > antes)
       journal_->rowsGrowing(antes);
     else
-      journal_->rowsTruncated(n, std::vector<std::vector<std::string>>(
-                                     std::make_move_iterator(rows_.begin() + n),
-                                     std::make_move_iterator(rows_.end())));
+      journal_->rowsTruncated(
+          n, std::vector<std::vector<std::string>>(std::make_move_iterator(rows_.begin() + n),
+                                                   std::make_move_iterator(rows_.end())));
   }
   rows_.resize(n, std::vector<std::string>(cols_));
   if (!listened()) return;
@@ -403,9 +403,9 @@ void TextGrid::truncateRows(int n) {
   const int antes = rowCount();
   if (n >= antes) return;
   if (journaling())
-    journal_->rowsTruncated(n, std::vector<std::vector<std::string>>(
-                                   std::make_move_iterator(rows_.begin() + n),
-                                   std::make_move_iterator(rows_.end())));
+    journal_->rowsTruncated(
+        n, std::vector<std::vector<std::string>>(std::make_move_iterator(rows_.begin() + n),
+                                                 std::make_move_iterator(rows_.end())));
   rows_.resize(n);
   if (listened()) tell(notice(Kind::rowsRemoved, n, antes - n));
 }

@@ -8,8 +8,8 @@
 #include "common/text.h"
 #include "lists/column_operations.h"
 #include "lists/column_sort.h"
-#include "lists/list_saving.h"
 #include "lists/header_row.h"
+#include "lists/list_saving.h"
 
 namespace quorvel {
 
@@ -70,10 +70,10 @@ void abrirMenuNovaLista(ListEditor& editor) {
 }
 
 void escolherNovaLista(ListEditor& editor, NewListOption opcao) {
-  const std::vector<int> descartadas = opcao == NewListOption::zerarTodas
-                                           ? std::vector<int>{kAbaPrincipal, kAbaValidos,
-                                                              kAbaInvalidos}
-                                           : std::vector<int>{editor.abaAtiva()};
+  const std::vector<int> descartadas =
+      opcao == NewListOption::zerarTodas
+          ? std::vector<int>{kAbaPrincipal, kAbaValidos, kAbaInvalidos}
+          : std::vector<int>{editor.abaAtiva()};
   const int aba = editor.abaAtiva();
   if (!salvarAntesDeDescartar(editor, descartadas)) return;
   if (editor.abaAtiva() != aba) editor.setAbaAtiva(aba);

@@ -46,8 +46,8 @@ void acrescentarCelula(std::string& out, const std::string& celula) {
 
 }  // namespace
 
-void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celulas,
-                         char separador, bool manterUltimoCampo) {
+void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celulas, char separador,
+                         bool manterUltimoCampo) {
   for (size_t c = 0; c < celulas.size(); ++c) {
     if (c > 0) out.push_back(separador);
     acrescentarCelula(out, celulas[c]);
@@ -137,8 +137,8 @@ bool salvar(ListEditor& editor) {
 bool salvarComoDialogo(ListEditor& editor) {
   Dialogs& dialogos = editor.dialogos();
   char separador = separadorParaSalvar(editor, *editor.gGrid);
-  std::string arquivo = dialogos.getFileSaveWithSeparator(comSeparador(pastaDados(editor)), "",
-                                                          ".csv", separador);
+  std::string arquivo =
+      dialogos.getFileSaveWithSeparator(comSeparador(pastaDados(editor)), "", ".csv", separador);
   if (arquivo.empty()) return false;
   if (paths::exists(arquivo) && dialogos.msgPergunta(kMsgSobrepor) != kSim) return false;
   const bool salvo = salvarComo(editor, arquivo, true, separador);

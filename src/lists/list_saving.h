@@ -30,11 +30,11 @@ inline constexpr SeparatorChoice kSeparadores[] = {
 char separadorParaSalvar(const ListEditor& editor, const TextGrid& grid);
 
 // Writes the current list to `arquivo` with `separador` (0: separadorParaSalvar): UTF-8 with a
-// byte-order mark, every row (header first) as one line ending in CR LF. The file is written whole to a temporary file and then put in
-// place, so a failed save leaves the previous file as it was. On success the tab's file becomes
-// `arquivo` and its edited flag "0"; on failure the user is told why and both stay. A cancel
-// writes nothing. True when the file was written. `silent` is taken for the callers' sake: both
-// ask for a save without a closing message, and none is given.
+// byte-order mark, every row (header first) as one line ending in CR LF. The file is written whole
+// to a temporary file and then put in place, so a failed save leaves the previous file as it was.
+// On success the tab's file becomes `arquivo` and its edited flag "0"; on failure the user is told
+// why and both stay. A cancel writes nothing. True when the file was written. `silent` is taken for
+// the callers' sake: both ask for a save without a closing message, and none is given.
 bool salvarComo(ListEditor& editor, const std::string& arquivo, bool silent, char separador = 0);
 
 // "Salvar (F2)": the tab's own file without a question; the save window when it has none. True

@@ -79,7 +79,8 @@ std::string TfrmSalvarFile::getFileSave(const std::string& pastaPadrao, const st
   std::string r = getFileSave(pastaPadrao, filePath, extension);
   rotuloSeparador_->hide();
   separador_->hide();
-  if (!r.empty()) separador = kSeparadores[static_cast<size_t>(separador_->currentIndex())].separador;
+  if (!r.empty())
+    separador = kSeparadores[static_cast<size_t>(separador_->currentIndex())].separador;
   return r;
 }
 

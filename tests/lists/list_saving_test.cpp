@@ -69,7 +69,9 @@ TEST(SaveFormat, OnlyCellsThatWouldNotReadBackAreQuoted) {
       {{"nome", "", "ana"}, ',', false, "nome,,ana"},  // an empty cell is nothing
       {{"", ""}, ',', false, ","},
       {{"a", " "}, ',', false, "a,"},  // the single space of an empty field is nothing too
-      {{"Silva, Ana", "diz \"oi\"", "\""}, ',', false,
+      {{"Silva, Ana", "diz \"oi\"", "\""},
+       ',',
+       false,
        "\"Silva, Ana\",\"diz \"\"oi\"\"\",\"\"\"\""},
       {{"linha 1\r\nlinha 2", "ação"}, ',', false, "\"linha 1\r\nlinha 2\",ação"},
       {{"  espaços  ", "x"}, ';', false, "\"  espaços  \";x"},
@@ -231,7 +233,8 @@ TEST_F(ListSaving, SaveAsOffersTheSeparatorTheListWasReadWithAndKeepsTheOneChose
   // A CRM export: ";" and Windows-1252.
   fs::create_directory(dados);
   const std::string crm = dados + "/crm.csv";
-  std::ofstream(crm, std::ios::binary) << "Nome;E-mail;Cidade\r\nJos\xe9 Silva;jose@x.com;S\xe3o Paulo\r\n";
+  std::ofstream(crm, std::ios::binary)
+      << "Nome;E-mail;Cidade\r\nJos\xe9 Silva;jose@x.com;S\xe3o Paulo\r\n";
   dialogos.values = {crm};
   quorvel::btnAbrirClick(e);
   ASSERT_EQ(e.separadorDe(e.gridMain), ';');
@@ -249,7 +252,8 @@ TEST_F(ListSaving, SaveAsOffersTheSeparatorTheListWasReadWithAndKeepsTheOneChose
   quorvel::salvarComoDialogo(e);
   e.gridMain.setCell(0, 1, "José da Silva");
   quorvel::salvar(e);
-  EXPECT_EQ(bytesDe(tab), kBom + "Nome\tE-mail\tCidade\r\nJosé da Silva\tjose@x.com\tSão Paulo\r\n");
+  EXPECT_EQ(bytesDe(tab),
+            kBom + "Nome\tE-mail\tCidade\r\nJosé da Silva\tjose@x.com\tSão Paulo\r\n");
   // A list typed or pasted by hand has no separator of its own: ",".
   ListEditor nova;
   EXPECT_EQ(quorvel::separadorParaSalvar(nova, nova.gridMain), ',');

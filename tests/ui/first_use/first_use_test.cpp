@@ -1,13 +1,13 @@
 // A new user's first session, pressed as a user would: a CRM export (";", Windows-1252, header
 // "E-mail") opened by every path, cleaned, validated, an operation undone, the list saved for a
 // spreadsheet and the program closed, without a lost edit or a box that was not needed.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QAbstractButton>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -172,21 +172,24 @@ void FirstUseTest::aCrmExportOpensWithItsHeaderByEveryPathAndValidatesWithoutABo
   {
     Sessao s(dns_->server());
     WindowScript w;
-    w.then([&s] { return s.d->dialogs.janelaArquivos().isVisible() ? &s.d->dialogs.janelaArquivos()
-                                                                    : nullptr; },
-           [&s](QWidget*) {
-             // The file ticked in the file window, then "OK".
-             TfrmFileSelect& j = s.d->dialogs.janelaArquivos();
-             auto* m = j.tabela()->model();
-             int linha = -1;
-             for (int r = 0; r < m->rowCount(); ++r)
-               if (m->data(m->index(r, 0)).toString() == QStringLiteral("crm.csv")) linha = r;
-             QVERIFY(linha >= 0);
-             const QRect r = j.tabela()->visualRect(m->index(linha, 0));
-             QTest::mouseClick(j.tabela()->viewport(), Qt::LeftButton, {},
-                               QPoint(r.left() + 8, r.center().y()));
-             QTest::mouseClick(button(&j, QStringLiteral("OK")), Qt::LeftButton);
-           });
+    w.then(
+        [&s] {
+          return s.d->dialogs.janelaArquivos().isVisible() ? &s.d->dialogs.janelaArquivos()
+                                                           : nullptr;
+        },
+        [&s](QWidget*) {
+          // The file ticked in the file window, then "OK".
+          TfrmFileSelect& j = s.d->dialogs.janelaArquivos();
+          auto* m = j.tabela()->model();
+          int linha = -1;
+          for (int r = 0; r < m->rowCount(); ++r)
+            if (m->data(m->index(r, 0)).toString() == QStringLiteral("crm.csv")) linha = r;
+          QVERIFY(linha >= 0);
+          const QRect r = j.tabela()->visualRect(m->index(linha, 0));
+          QTest::mouseClick(j.tabela()->viewport(), Qt::LeftButton, {},
+                            QPoint(r.left() + 8, r.center().y()));
+          QTest::mouseClick(button(&j, QStringLiteral("OK")), Qt::LeftButton);
+        });
     QTest::mouseClick(s.lista()->botaoBarra(QStringLiteral("Abrir lista")), Qt::LeftButton);
     QVERIFY(w.wait());
     verificar(s, "Abrir lista");
@@ -209,8 +212,9 @@ void FirstUseTest::aValidationLeavesPrincipalAsItWasAndFitsTheInvalidColumns() {
   QCOMPARE(inv.cell(0, 1), std::string("caio@semservidor.test"));
   const QFontMetrics fm(s.grade()->font());
   for (int c = 0; c < inv.colCount(); ++c)
-    QVERIFY2(s.grade()->columnWidth(c) >= fm.horizontalAdvance(QString::fromStdString(inv.cell(c, 1))),
-             qPrintable(QString::number(c)));
+    QVERIFY2(
+        s.grade()->columnWidth(c) >= fm.horizontalAdvance(QString::fromStdString(inv.cell(c, 1))),
+        qPrintable(QString::number(c)));
 }
 
 void FirstUseTest::everyChangeLeavesTheListUnsavedAndCtrlZTakesItBackFromAnywhere() {
@@ -326,7 +330,7 @@ void FirstUseTest::aWidthDragOnAColumnTitleNeitherSortsNorDeletes() {
   };
   const int largura = h->sectionSize(1);
   arrastarBorda();
-  QVERIFY(h->sectionSize(1) > largura);  // the drag widened the column
+  QVERIFY(h->sectionSize(1) > largura);                // the drag widened the column
   QCOMPARE(s.editor().gridMain.cell(0, 1), ordem[0]);  // and sorted nothing
   QCOMPARE(s.editor().gridMain.cell(0, 2), ordem[1]);
   // In quick column deletion mode the column stays as well.
@@ -413,8 +417,8 @@ void FirstUseTest::theMainWindowFitsA1024By768ScreenAndTitlesNameTheProgramOnce(
     const QRect r(w->mapTo(s.p, QPoint(0, 0)), w->size());
     QVERIFY2(janela.contains(r), qPrintable(w->accessibleName()));
   }
-  QVERIFY(janela.contains(QRect(s.lista()->salvo()->mapTo(s.p, QPoint(0, 0)),
-                                s.lista()->salvo()->size())));
+  QVERIFY(janela.contains(
+      QRect(s.lista()->salvo()->mapTo(s.p, QPoint(0, 0)), s.lista()->salvo()->size())));
   // The window manager shows each title as it is: no application name added to it.
   QVERIFY(QGuiApplication::applicationDisplayName().isEmpty() ||
           QGuiApplication::applicationDisplayName() == QCoreApplication::applicationName());
@@ -448,15 +452,17 @@ void FirstUseTest::saveAsOffersTheSeparatorTheListWasReadWith() {
   Sessao s(dns_->server());
   s.soltarCrm();
   WindowScript w;
-  w.then([&s] { return s.d->dialogs.janelaSalvar().isVisible() ? &s.d->dialogs.janelaSalvar()
-                                                                : nullptr; },
-         [](QWidget* j) {
-           auto* salvar = static_cast<TfrmSalvarFile*>(j);
-           QVERIFY(salvar->separador()->isVisible());
-           QCOMPARE(salvar->separador()->currentText(), QStringLiteral("Ponto e vírgula"));
-           QTest::keyClicks(salvar->nome(), QStringLiteral("limpa"));
-           button(salvar, QStringLiteral("&Ok"))->click();
-         });
+  w.then(
+      [&s] {
+        return s.d->dialogs.janelaSalvar().isVisible() ? &s.d->dialogs.janelaSalvar() : nullptr;
+      },
+      [](QWidget* j) {
+        auto* salvar = static_cast<TfrmSalvarFile*>(j);
+        QVERIFY(salvar->separador()->isVisible());
+        QCOMPARE(salvar->separador()->currentText(), QStringLiteral("Ponto e vírgula"));
+        QTest::keyClicks(salvar->nome(), QStringLiteral("limpa"));
+        button(salvar, QStringLiteral("&Ok"))->click();
+      });
   s.menu("Salvar / Exportar...", "Salvar como...")->trigger();
   QVERIFY(w.wait());
   const std::string salvo = readFileBytes(s.home.path("dados/limpa.csv")).value_or("");
@@ -465,14 +471,16 @@ void FirstUseTest::saveAsOffersTheSeparatorTheListWasReadWith() {
   QVERIFY(salvo.find("\r\n\"Tânia Souza; Ltda\";tania@good.test;Recife;PE;(81) 98888-0000\r\n") !=
           std::string::npos);
   // "Vírgula" chosen: that file with ",".
-  w.then([&s] { return s.d->dialogs.janelaSalvar().isVisible() ? &s.d->dialogs.janelaSalvar()
-                                                                : nullptr; },
-         [](QWidget* j) {
-           auto* salvar = static_cast<TfrmSalvarFile*>(j);
-           salvar->separador()->setCurrentIndex(1);
-           QTest::keyClicks(salvar->nome(), QStringLiteral("virgulas"));
-           button(salvar, QStringLiteral("&Ok"))->click();
-         });
+  w.then(
+      [&s] {
+        return s.d->dialogs.janelaSalvar().isVisible() ? &s.d->dialogs.janelaSalvar() : nullptr;
+      },
+      [](QWidget* j) {
+        auto* salvar = static_cast<TfrmSalvarFile*>(j);
+        salvar->separador()->setCurrentIndex(1);
+        QTest::keyClicks(salvar->nome(), QStringLiteral("virgulas"));
+        button(salvar, QStringLiteral("&Ok"))->click();
+      });
   s.menu("Salvar / Exportar...", "Salvar como...")->trigger();
   QVERIFY(w.wait());
   QVERIFY(readFileBytes(s.home.path("dados/virgulas.csv"))
@@ -484,8 +492,9 @@ void FirstUseTest::saveAsOffersTheSeparatorTheListWasReadWith() {
 void FirstUseTest::textsReadRight() {
   Sessao s(dns_->server());
   TfrmFileSelect& arquivos = s.d->dialogs.janelaArquivos();
-  QVERIFY(button(&arquivos, QStringLiteral(
-                                "Abrir o local dessa pasta selecionada no gerenciador de arquivos")));
+  QVERIFY(
+      button(&arquivos,
+             QStringLiteral("Abrir o local dessa pasta selecionada no gerenciador de arquivos")));
   s.menu("Utilitários", "Identificar nomes")->trigger();
   bool achou = false;
   for (QLabel* l : s.lista()->findChildren<QLabel*>())

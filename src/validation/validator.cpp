@@ -281,7 +281,7 @@ void Validator::executarValidacao() {
   zerarContadores();
   int coluna = localizarColunaEmail(principal);
   colunaDaExecucao = coluna;
-  barraMax = principal.rowCount();
+  barraMax = std::max(principal.rowCount() - 1, 0);  // the data rows: the header is not validated
   barraPos = 0;
   chain.counters.set(Counter::lbTotalOriginal, principal.dataRowCount());
   podeSincronizarNestaExecucao = perguntarSeCompartilha();
@@ -357,6 +357,7 @@ bool Validator::perguntarSeCompartilha() {
 
 void Validator::fimDaExecucao() {
   gRodou = true;
+  avisarMudanca();  // the window shows the bar and counters as they end before the box covers them
   if (erroDaExecucao.empty()) dialogs_.msgInformacao(kMsgFinalizado);
   if (listas_) listas_->mostrarValidos(larguraTexto);
   barraPos = 0;

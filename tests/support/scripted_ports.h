@@ -36,6 +36,8 @@ class ScriptedDialogs : public Dialogs {
   std::vector<std::vector<std::string>> offeredItems;  // what the chooser listed
   std::vector<char> offeredSeparators;                 // what the save window offered first
   std::deque<char> separators;                         // the separator chosen there (none: kept)
+  // Called as each message appears, so a test can look at the program while the box is open.
+  std::function<void(const RecordedMessage&)> onMessage;
 
   void msgInformacao(const std::string& t, int = 0) override { record("information", t); }
   void msgErro(const std::string& t, int = 0) override { record("error", t); }
@@ -62,6 +64,7 @@ class ScriptedDialogs : public Dialogs {
   void record(const std::string& kind, const std::string& texto, const std::string& id = {},
               int altura = 0) {
     messages.push_back({kind, texto, id, altura});
+    if (onMessage) onMessage(messages.back());
   }
   std::string nextValor(const std::string& what);
 };

@@ -24,7 +24,16 @@ TEST(ExecutarValidacao, EveryStageRejectsWithItsReasonAndCounters) {
             "spamtrap1@x.com.br", "jean@orange.fr", "bcdfghjk@x.com.br", "reyansh@x.com",
             "reyansh@x.com.br", "a@semmx.com.br", "a@mudo.com.br", "sumiu@uol.com.br",
             "saiu@uol.com.br", "", "ok@net.net"});
+  // The box that ends the run appears over a full bar, never over 14 of 15.
+  int64_t barraNaCaixa = -1, maximoNaCaixa = -1;
+  f.dialogs.onMessage = [&](const RecordedMessage& m) {
+    if (m.texto != "Processamento finalizado") return;
+    barraNaCaixa = f.v.barraPos;
+    maximoNaCaixa = f.v.barraMax;
+  };
   f.v.iniciarValidacao();
+  EXPECT_EQ(maximoNaCaixa, 15);
+  EXPECT_EQ(barraNaCaixa, 15);
 
   EXPECT_THAT(f.valid(),
               ElementsAre("ana@gmail.com", "reyansh@x.com.br", "a@mudo.com.br", "ok@net.net"));
@@ -254,7 +263,8 @@ TEST(ExecutarValidacao, TheListsHearTheRunOnceAndTheWindowEveryFiftyRows) {
   EXPECT_LE(invalidos.size(), 7u);
   EXPECT_GE(janela, 20);  // every 50 rows, plus the start and the end
   EXPECT_EQ(barra, janela);
-  EXPECT_LE(linhasDuranteAvisos, 2);  // only the notices of the run's end
+  EXPECT_LE(linhasDuranteAvisos,
+            3);  // only the notices of the run's end (before its box and after)
 }
 
 // The valid list's columns for a row: the same as writing the row cell by cell, however the

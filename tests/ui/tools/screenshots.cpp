@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -246,6 +248,8 @@ int main(int argc, char** argv) {
 
   // A list with several columns for the editor and its pages.
   TfrmLista* lista = p->lista();
+  // The validation's results are let go without the question a user would be asked.
+  e.setEditou(*e.gGrid, false);
   escolherNovaLista(e, NewListOption::eliminarColunas);
   colarCheck(e,
              "emails;nome;cidade;uf\n"
@@ -311,6 +315,14 @@ int main(int argc, char** argv) {
     janela.hide();
   }
   {
+    // The question asked before an unsaved list is discarded.
+    MessageBox box = exibirMensagem("Deseja salvar as alterações da lista?", TipoMsg::pergunta);
+    box.botoes.push_back({"&Cancelar", kEsc});
+    TfrmMsg janela(box);
+    salvar(&janela, "msg-pergunta-salvar");
+    janela.hide();
+  }
+  {
     auto dica = showTip(d.dialogs.dicas(), kDicaNovaListaId, kDicaNovaLista, TipoMsg::dica);
     dica->altura = kDicaNovaListaAltura;
     TfrmMsg janela(*dica);
@@ -338,6 +350,12 @@ int main(int argc, char** argv) {
     janela.pasta()->setText(QString::fromStdString(campos.pasta));
     janela.nome()->setText(QStringLiteral("lista-limpa"));
     salvar(&janela, "save-window");
+    janela.hide();
+    // "Salvar como..." of a list: the same window with the choice of the separator.
+    for (QLabel* r : janela.findChildren<QLabel*>())
+      if (r->text() == QStringLiteral("Separador dos campos:")) r->show();
+    janela.separador()->show();
+    salvar(&janela, "save-window-separator");
     janela.hide();
   }
   {

@@ -52,7 +52,8 @@ struct Pilha {
   CaresResolver resolver;
   TesteMX mx;
   NegativeBaseStage base;
-  Validator v{dialogs, pump};
+  ValidationChain chain{dialogs};
+  Validator v{chain, dialogs, pump};
 
   Pilha(const fs::path& home, ResolverOptions o)
       : banco(home.string(), colaboracao),

@@ -35,7 +35,8 @@ double median(std::vector<double> v) {
 struct Setup {
   ScriptedDialogs dialogs;
   NoEventPump pump;
-  Validator v{dialogs, pump};
+  ValidationChain chain{dialogs};
+  Validator v{chain, dialogs, pump};
   explicit Setup(size_t traps) {
     v.chain.gRegras = filterListOf(bench::gerarRegras(100, 11));
     v.chain.gTraps = filterListOf(bench::gerarArmadilhas(traps, 12));

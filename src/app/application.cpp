@@ -1,7 +1,8 @@
 #include "app/application.h"
 
-#include "app/build_info.h"
 #include "app/bulk_run_window.h"
+#include "app/mailbox_windows.h"
+#include "common/build_info.h"
 #include "common/paths.h"
 #include "online/shipped_definitions.h"
 
@@ -13,9 +14,9 @@ Application::Application(AppPorts p)
       online(servicoBaseUrl(), dtm.colaboracao, dtm.settings, p.dialogs, p.pump, p.platform,
              dtm.home),
       extrator(&p.dialogs, &p.progress, &p.pump),
-      validator(p.dialogs, p.pump),
-      grandes(validator.chain, p.dialogs, p.progress, p.pump, p.platform),
-      definicoes(validator.chain, dtm.home, p.pump) {
+      validator(chain, p.dialogs, p.pump),
+      grandes(chain, p.dialogs, p.progress, p.pump, p.platform),
+      definicoes(chain, dtm.home, p.pump) {
   editor.dialogs = &p.dialogs;
   editor.progress = &p.progress;
   editor.platform = &p.platform;
@@ -27,7 +28,12 @@ Application::Application(AppPorts p)
   };
   validator.ligarListas(&listasValidacao);
   validator.pastaPrograma = dtm.home;
-  grandes.onAbrirDefinicoes = [this] { carregarDefinicoesAgora(); };
+  validator.windows = &windows();
+  definicoes.windows = &windows();
+  // A bulk run asked for before the filter lists were loaded loads them first.
+  grandesSemDefinicoes_ = grandes.notices.listen([this](const BulkNotice& n) {
+    if (n.kind == BulkNotice::Kind::definitionsMissing) carregarDefinicoesAgora();
+  });
   definicoes.setColaboracao(&dtm.colaboracao);
   definicoes.ligarServico(online.sync, online.http, p.dialogs, p.platform);
   definicoes.esperar = [this](int ms) { esperarComEventos(ports.pump, ms); };
@@ -40,9 +46,9 @@ Application::Application(AppPorts p)
     if (definicoes.visivel) definicoes.atualizarLinks();
   });
   // Showing the validation window closes the definitions window.
-  validator.onFecharDefinicoes = [this] {
-    if (definicoes.visivel) definicoes.fechar();
-  };
+  validacaoMostrada_ = validator.notices.listen([this](const ValidatorNotice& n) {
+    if (n.kind == ValidatorNotice::Kind::shown && definicoes.visivel) definicoes.fechar();
+  });
   grandesNaJanela_ = mostrarGrandesNaJanela(grandes, validator);
 }
 
@@ -60,12 +66,22 @@ void Application::abrirBD(int esperaMs) {
   mx_ = std::make_unique<TesteMX>(banco, dtm.colaboracao, *resolver_, ports.pump, ports.platform);
   base_ = std::make_unique<NegativeBaseStage>(banco);
   mx_->setCompartilhamento(&online.sync);
-  validator.chain.setMxStage(mx_.get());
-  validator.chain.setNegativeBase(base_.get());
+  chain.setMxStage(mx_.get());
+  chain.setNegativeBase(base_.get());
+}
+
+void Application::openMailboxWindows() {
+  if (mailbox || !dtm.bancoAberto()) return;
+  mailbox = std::make_unique<MailboxWindows>(dtm.banco(), dtm.settings, ports, home());
+  MailboxCheck& caixa = mailbox->caixa;
+  caixa.urlDescadastramento = std::string(kSiteProduto) + "/quorvel/tutoriais/descadastramento/";
+  caixa.sincronizacao = &online.sync;
+  caixa.compartilhamento = &online.sync;
+  caixa.windows = &windows();
 }
 
 void Application::carregarDefinicoes() {
-  quorvel::carregarDefinicoes(validator.chain, dtm.home);
+  quorvel::carregarDefinicoes(chain, dtm.home);
 }
 
 void Application::carregarDefinicoesAgora() {
@@ -75,13 +91,6 @@ void Application::carregarDefinicoesAgora() {
     ~Esconder() { p.hide(); }
   } esconder{ports.progress};
   carregarDefinicoes();
-}
-
-void Application::abrirDefinicoes() {
-  if (janelaDefinicoes)
-    definicoes.mostrar();
-  else
-    carregarDefinicoes();
 }
 
 }  // namespace quorvel

@@ -16,6 +16,7 @@ Notifier<BulkNotice>::Subscription mostrarGrandesNaJanela(BulkValidation& grande
         janela.fimValidacaoGrandes();
         break;
       case BulkNotice::Kind::page:
+      case BulkNotice::Kind::definitionsMissing:
         break;
     }
   });

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/build_info.h"
+#include "common/build_info.h"
 #include "common/notifier.h"
 
 namespace quorvel {
@@ -16,7 +16,7 @@ class MainWindow;
 
 struct Splash {
   bool visivel = false;
-  std::string versao = kVersaoSplash;
+  std::string versao = versaoSplash();
   std::string slogan = kSloganSplash;
   std::string desde = kDesdeSplash;
   std::string status;  // what the start-up is doing

@@ -1,11 +1,10 @@
 #pragma once
 // The objects behind the accounts window and the mailbox window, made once the database is open:
 // the accounts window's account service and its exchange with the discovery program, and the two
-// window models, wired to each other and to the save window.
+// window models. Application wires them.
 
 #include <string>
 
-#include "app/application.h"
 #include "mailbox/accounts_editor.h"
 #include "mailbox/cl_email_test.h"
 #include "mailbox/mailbox_check.h"
@@ -14,10 +13,12 @@
 
 namespace quorvel {
 
+struct AppPorts;
+
 class MailboxWindows {
  public:
-  // The database of `app` must be open.
-  explicit MailboxWindows(Application& app);
+  // `banco` must be open.
+  MailboxWindows(Database& banco, Settings& config, const AppPorts& ports, const std::string& home);
   MailboxWindows(const MailboxWindows&) = delete;
   MailboxWindows& operator=(const MailboxWindows&) = delete;
 
@@ -26,15 +27,6 @@ class MailboxWindows {
   NegConta negConta;
   AccountsEditor contas;
   MailboxCheck caixa;
-
-  // "Salvar" of the negative-base page: the save window on dados/arquivos, then the grid as it
-  // is shown (filters and order) written as a list file the list editor opens.
-  void salvarGrid(const NegativeBaseGrid& grid);
-
- private:
-  Application& app_;
 };
-
-inline constexpr const char* kArquivoBaseNegativa = "base-negativa.csv";
 
 }  // namespace quorvel

@@ -23,9 +23,7 @@ const char* const kTextoAjuda =
     "Teclas: F2 salva, F3 insere dados, F4 insere uma coluna, DEL apaga o conteúdo selecionado "
     "e SHIFT + DEL exclui as linhas selecionadas.";
 
-MainWindow::MainWindow(Application& a, Launcher& l) : app(a), launcher(l) {
-  abrirDefinicoes = [this] { app.abrirDefinicoes(); };
-}
+MainWindow::MainWindow(Application& a, Launcher& l) : app(a), launcher(l) {}
 
 void MainWindow::aoCriar() {
   itensColados.clear();
@@ -36,7 +34,7 @@ void MainWindow::aoCriar() {
 void MainWindow::aoExibir() {
   pagina = PaginaPrincipal::primeira;
   primeiraPagina = PrimeiraPagina::classico;
-  caption = std::string("Quorvel - Build: ") + std::to_string(kBuild);
+  caption = captionPrincipal();
   if (!listaEmbutida) {
     // openFrmLista: the editor's first showing.
     listaEmbutida = true;
@@ -55,7 +53,7 @@ void MainWindow::aoExibir() {
 void MainWindow::aoTemporizadorInicio() {
   ckbCheckDefinition = app.dtm.settings.valor(kCheckDefinition) == "true";
   notify();
-  if (ckbCheckDefinition && abrirDefinicoes) abrirDefinicoes();
+  if (ckbCheckDefinition) app.windows().open(WindowId::definitions);
   // The settings window's creation: the settings table from config.db when it is empty.
   if (app.dtm.bancoAberto()) {
     SeedResult r = seedTbconfig(app.dtm.banco(), app.home());
@@ -70,7 +68,7 @@ void MainWindow::destacar(BotaoLateral b) {
 
 void MainWindow::validarEmails() {
   destacar(BotaoLateral::validarEmails);
-  if (!disponiveis.validacao) return;
+  if (!disponivel(WindowId::validation)) return;
   MainWindowActions acoes;
   acoes.carregarDefinicoes = [this] { app.carregarDefinicoesAgora(); };
   acoes.mostrarPaginaLista = [this] { classico(); };
@@ -79,7 +77,7 @@ void MainWindow::validarEmails() {
 
 void MainWindow::definicoesOnline() {
   destacar(BotaoLateral::definicoes);
-  if (disponiveis.definicoes && abrirDefinicoes) abrirDefinicoes();
+  app.windows().open(WindowId::definitions);
 }
 
 void MainWindow::configuracoes() {

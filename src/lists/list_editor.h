@@ -92,7 +92,6 @@ class ListEditor {
   void setEditou(const TextGrid& grid, bool editou);
   void setArquivo(const TextGrid& grid, const std::string& caminho);
   std::string arquivoDe(const TextGrid& grid) const { return arquivoDaAba(abaDe(grid)); }
-  std::string editouDe(const TextGrid& grid) const { return editouDaAba(abaDe(grid)); }
   // The progress box; a silent one when none is connected.
   Progress& progresso();
   Dialogs& dialogos();

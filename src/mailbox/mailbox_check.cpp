@@ -5,7 +5,10 @@
 #include <ctime>
 
 #include "common/format.h"
+#include "common/paths.h"
 #include "common/text.h"
+#include "common/text_file.h"
+#include "lists/list_saving.h"
 #include "store/database.h"
 #include "store/settings.h"
 
@@ -143,7 +146,7 @@ void MailboxCheck::tmAutoCheckTimer() {
 void MailboxCheck::executarValidacao() {
   std::vector<AccountRow> contas = gNegConta->accounts();
   if (contas.empty()) {
-    if (dialogs_.msgPergunta(kMsgSemContaChecar) == kSim && abrirContas) abrirContas();
+    if (dialogs_.msgPergunta(kMsgSemContaChecar) == kSim) windows->open(WindowId::accounts);
     return;
   }
   log.clear();
@@ -320,7 +323,7 @@ void MailboxCheck::abrirExplicacaoDescadastramento() {
 }
 
 void MailboxCheck::btnConfigurarContasClick() {
-  if (abrirContas) abrirContas();
+  windows->open(WindowId::accounts);
 }
 
 void MailboxCheck::ajudaBaseNegativa() {
@@ -373,7 +376,21 @@ void MailboxCheck::clicarTitulo(int coluna) {
 }
 
 void MailboxCheck::btnSalvarGridClick() {
-  if (exportarGrid) exportarGrid(grid);
+  const std::string pasta = paths::dadosArquivos(platform_.programFolder());
+  std::string arquivo =
+      dialogs_.getFileSave(pasta, paths::join(pasta, kArquivoBaseNegativa), ".csv");
+  if (arquivo.empty()) return;
+  if (paths::exists(arquivo) && dialogs_.msgPergunta(kMsgSobrepor) != kSim) return;
+  // The grid as it is shown (filters and order), as a list file the list editor opens.
+  std::vector<std::vector<std::string>> linhas;
+  linhas.reserve(grid.linhas.size() + 1);
+  linhas.emplace_back(NegativeBaseGrid::kTitulos.begin(), NegativeBaseGrid::kTitulos.end());
+  for (const NegativeBaseRow& l : grid.linhas)
+    linhas.push_back({l.email, l.dataCadastro, l.contaEmail, l.textoRetorno, l.tipoErro});
+  paths::createFolder(pasta);
+  WriteResult escrito = writeFileAtomic(arquivo, textoListaCSV(linhas));
+  if (!escrito.ok)
+    dialogs_.msgErro("Não foi possível salvar o arquivo " + arquivo + ": " + escrito.error);
 }
 
 }  // namespace quorvel

@@ -85,11 +85,13 @@ void DefinitionsCheck::forcarAtualizacao() {
   iniciar();
 }
 
-void DefinitionsCheck::carregar(Definicao d, FilterListPtr& destino, const char* arquivo) {
-  destino = loadFilterList(paths::join(paths::dadosConfig(home_), arquivo));
+void DefinitionsCheck::carregar(Definicao d) {
+  // The first five rows are the definition files, in the same order.
+  const FilterList& lista =
+      carregarDefinicao(chain_, home_, kArquivosDefinicao[static_cast<size_t>(d)]);
   LinhaDefinicao& l = linha(d);
   l.icone = IconeDefinicao::pronto;
-  l.itens = "itens: " + formatNumber(static_cast<int64_t>(destino->linhas().size()));
+  l.itens = "itens: " + formatNumber(static_cast<int64_t>(lista.linhas().size()));
 }
 
 void DefinitionsCheck::contar(Definicao d, const char* tabela) {
@@ -116,31 +118,31 @@ void DefinitionsCheck::tmCheckTimer() {
       linha(Definicao::regras).icone = IconeDefinicao::carregando;
       break;
     case 5:
-      carregar(Definicao::regras, chain_.gRegras, kRulesFile);
+      carregar(Definicao::regras);
       break;
     case 6:
       linha(Definicao::armadilhas).icone = IconeDefinicao::carregando;
       break;
     case 7:
-      carregar(Definicao::armadilhas, chain_.gTraps, kTrapsFile);
+      carregar(Definicao::armadilhas);
       break;
     case 8:
       linha(Definicao::paises).icone = IconeDefinicao::carregando;
       break;
     case 9:
-      carregar(Definicao::paises, chain_.gFiltroPaises, kCountriesFile);
+      carregar(Definicao::paises);
       break;
     case 10:
       linha(Definicao::nomesRaros).icone = IconeDefinicao::carregando;
       break;
     case 11:
-      carregar(Definicao::nomesRaros, chain_.gNomesRaros, kRareNamesFile);
+      carregar(Definicao::nomesRaros);
       break;
     case 12:
       linha(Definicao::sitesIgnorados).icone = IconeDefinicao::carregando;
       break;
     case 13:
-      carregar(Definicao::sitesIgnorados, chain_.gSitesIgnorados, kIgnoredSitesFile);
+      carregar(Definicao::sitesIgnorados);
       break;
     case 14:
     case 16:
@@ -162,7 +164,7 @@ void DefinitionsCheck::tmCheckTimer() {
     case 20:
       titulo = kTituloCarregadas;
       avisar();
-      if (onCarregadas) onCarregadas();
+      notices.notify({DefinitionsNotice::Kind::loaded});
       return;
     case 21:
       titulo = kTituloVerificando;

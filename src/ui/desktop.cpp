@@ -26,7 +26,7 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
       opcoes_(std::move(opcoes)) {
   setErrorDialogs(&dialogs);
   // 1. The data module (the settings are loaded) and the objects the windows show.
-  app = std::make_unique<Application>(AppPorts{dialogs, progress, pump, platform});
+  app = std::make_unique<Application>(AppPorts{dialogs, progress, pump, platform, this});
   // The run's warnings are lines of the validation window and the bulk page, not boxes that
   // would hold the run until someone clicks them.
   app->validator.chain.avisosNaJanela = true;
@@ -47,7 +47,6 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   // The validation window exists from the start, hidden; the definitions window is ticked by
   // its own timer.
   frmQuorvel_ = std::make_unique<TfrmQuorvel>(app->validator);
-  app->janelaDefinicoes = true;
   validacao_ = app->validator.notices.listen([this](const ValidatorNotice&) { seguirValidacao(); });
   definicoes_ =
       app->definicoes.notices.listen([this](const DefinitionsNotice&) { seguirDefinicoes(); });
@@ -74,7 +73,7 @@ TfrmPrincipal* Desktop::principal() const {
 void Desktop::start() {
   // 4. The launcher shows; its first showing opens the database behind the splash.
   executarAcao([this] { launcher->exibir(); });
-  criarJanelasCaixaPostal();
+  createMailboxWindows();
   if (!opcoes_.listas.empty()) {
     executarAcao([this] { launcher->abrirQuorvel(); });
     if (launcher->principal)
@@ -86,13 +85,7 @@ void Desktop::abrirPrincipal() {
   // 5–7. The main window's view over the launcher's new MainWindow; showing it embeds the list
   // editor and starts the 2000 ms timer.
   if (!launcher->principal) return;
-  MainWindow& m = *launcher->principal;
-  if (mailbox) {
-    m.disponiveis.contas = m.disponiveis.caixaPostal = true;
-    m.abrirContas = [this] { mostrarContas(); };
-    m.abrirCaixaPostal = [this] { mostrarMensagens(); };
-  }
-  principal_ = new TfrmPrincipal(m);
+  principal_ = new TfrmPrincipal(*launcher->principal);
   principal_->show();
 }
 
@@ -127,17 +120,15 @@ void Desktop::seguirGrandes(const BulkNotice& n) {
   }
 }
 
-void Desktop::criarJanelasCaixaPostal() {
+void Desktop::createMailboxWindows() {
   // Both windows are made hidden at start-up; the mailbox window's automatic check runs from
   // then on.
-  if (mailbox || !app->dtm.bancoAberto()) return;
-  mailbox = std::make_unique<MailboxWindows>(*app);
-  frmContas_ = std::make_unique<TfrmContas>(mailbox->contas);
-  frmMensagens_ = std::make_unique<TfrmMensagens>(mailbox->caixa);
-  mailbox->caixa.abrirContas = [this] { mostrarContas(); };
-  // The validation window's links.
-  app->validator.abrirContas = [this] { mostrarContas(); };
-  app->validator.abrirCaixaPostal = [this] { mostrarMensagens(); };
+  if (frmContas_) return;
+  app->openMailboxWindows();
+  if (!app->mailbox) return;
+  frmContas_ = std::make_unique<TfrmContas>(app->mailbox->contas);
+  frmMensagens_ = std::make_unique<TfrmMensagens>(app->mailbox->caixa);
+  // The validation window's links follow.
   app->validator.avisarMudanca();
 }
 
@@ -153,12 +144,40 @@ void Desktop::mostrar(QWidget* janela) {
   janela->activateWindow();
 }
 
-void Desktop::mostrarContas() {
-  mostrar(frmContas_.get());
+bool Desktop::available(WindowId w) const {
+  switch (w) {
+    case WindowId::validation:
+    case WindowId::definitions:
+      return true;
+    case WindowId::accounts:
+    case WindowId::mailbox:
+      return frmContas_ != nullptr;
+    case WindowId::collaboration:
+    case WindowId::exportWindow:
+      return false;
+  }
+  return false;
 }
 
-void Desktop::mostrarMensagens() {
-  mostrar(frmMensagens_.get());
+void Desktop::open(WindowId w) {
+  switch (w) {
+    case WindowId::validation:
+      app->validator.mostrar();
+      break;
+    case WindowId::definitions:
+      // The window is made when its model shows (seguirDefinicoes).
+      app->definicoes.mostrar();
+      break;
+    case WindowId::accounts:
+      mostrar(frmContas_.get());
+      break;
+    case WindowId::mailbox:
+      mostrar(frmMensagens_.get());
+      break;
+    case WindowId::collaboration:
+    case WindowId::exportWindow:
+      break;
+  }
 }
 
 }  // namespace quorvel::ui

@@ -1,6 +1,7 @@
 #pragma once
-// The desktop program put together in the start order: the ports, the program's objects, the
-// launcher with the splash and the shared dialogs, and the main window's view when it opens.
+// The desktop program put together in the start order: the ports, the program's objects (built
+// by Application), the launcher with the splash and the shared dialogs, and the views. It is the
+// window-opening port of the program: the models ask it for their windows.
 
 #include <QObject>
 #include <QPointer>
@@ -10,7 +11,6 @@
 
 #include "app/application.h"
 #include "app/launcher.h"
-#include "app/mailbox_windows.h"
 #include "app/progress_box.h"
 #include "ui/qt_ports.h"
 
@@ -30,7 +30,7 @@ struct DesktopOptions {
   std::vector<std::string> listas;  // files to load into the main window at once
 };
 
-class Desktop : public QObject {
+class Desktop : public QObject, public WindowOpener {
   Q_OBJECT
  public:
   explicit Desktop(const std::string& programFolder, DesktopOptions opcoes = {});
@@ -46,8 +46,6 @@ class Desktop : public QObject {
   ProgressBox progress;
   std::unique_ptr<Application> app;
   std::unique_ptr<Launcher> launcher;
-  // The objects of the accounts window and the mailbox window, once the database is open.
-  std::unique_ptr<MailboxWindows> mailbox;
 
   TfrmMain* frmMain() const { return frmMain_.get(); }
   TfrmSplash* splash() const { return splash_.get(); }
@@ -59,9 +57,11 @@ class Desktop : public QObject {
   TfrmPrincipal* principal() const;
   TfrmContas* frmContas() const { return frmContas_.get(); }
   TfrmMensagens* frmMensagens() const { return frmMensagens_.get(); }
-  // Shows (or brings to the front) the accounts window and the mailbox window.
-  void mostrarContas();
-  void mostrarMensagens();
+
+  // The window-opening port: the accounts window and the mailbox window once the database is
+  // open; the collaboration and export windows do not exist yet.
+  bool available(WindowId w) const override;
+  void open(WindowId w) override;
 
  signals:
   void encerrado();
@@ -74,7 +74,7 @@ class Desktop : public QObject {
   void seguirDefinicoes();
   // A bulk run puts the progress box near the screen's left edge; it goes back to the centre.
   void seguirGrandes(const BulkNotice& n);
-  void criarJanelasCaixaPostal();
+  void createMailboxWindows();
   void mostrar(QWidget* janela);
 
   DesktopOptions opcoes_;

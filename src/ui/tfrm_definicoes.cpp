@@ -42,9 +42,8 @@ TfrmDefinicoes::TfrmDefinicoes(DefinitionsCheck& definicoes)
     if (def == Definicao::mxValidos || def == Definicao::mxInvalidos ||
         def == Definicao::emailsInvalidos) {
       QPushButton* b = botaoLink(QStringLiteral("(sem colaboração) - alterar"), this);
-      connect(b, &QPushButton::clicked, this, acao([this] {
-                if (d_.abrirColaboracao) d_.abrirColaboracao();
-              }));
+      connect(b, &QPushButton::clicked, this,
+              acao([this] { d_.windows->open(WindowId::collaboration); }));
       grade->addWidget(b, linha, 3, Qt::AlignLeft);
       links_[link++] = b;
     }
@@ -94,7 +93,7 @@ void TfrmDefinicoes::seguir() {
   }
   for (QPushButton* b : links_) {
     b->setVisible(d_.linksSemColaboracaoVisiveis);
-    b->setEnabled(static_cast<bool>(d_.abrirColaboracao));
+    b->setEnabled(d_.windows->available(WindowId::collaboration));
   }
   forcar_->setEnabled(d_.btnForcarHabilitado);
   if (d_.timerAtivo && !timer_->isActive())

@@ -94,7 +94,6 @@ class TfrmLista : public QWidget {
   QLabel* posicao_ = nullptr;
   QLabel* salvo_ = nullptr;
   QLabel* arquivo_ = nullptr;
-  QAction* exclusaoRapida_ = nullptr;
   QAction* desfazer_ = nullptr;
   QAction* refazer_ = nullptr;
   bool seguindo_ = false;

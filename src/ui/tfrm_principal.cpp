@@ -182,30 +182,29 @@ QWidget* TfrmPrincipal::criarConfiguracoes() {
   lay->setContentsMargins(24, 16, 24, 16);
   lay->setSpacing(10);
   lay->addWidget(titulo(QStringLiteral("Configurações"), pagina));
-  auto adicionar = [&](const char* caption, bool disponivel, std::function<void()> f) {
+  auto adicionar = [&](const char* caption, std::function<void()> f) {
     QPushButton* b = ui::botao(q(caption), pagina);
     b->setMinimumHeight(34);
-    b->setEnabled(disponivel);
     connect(b, &QPushButton::clicked, this, acao(std::move(f)));
     lay->addWidget(b, 0, Qt::AlignLeft);
     return b;
   };
-  adicionar("Manutenção no banco de dados", true, [this] { m_.manutencaoBanco(); });
-  adicionar("Configurar contas de e-mail", m_.disponiveis.contas, [this] {
-    if (m_.abrirContas) m_.abrirContas();
-  });
-  adicionar("Baixar erros e descadastramentos", m_.disponiveis.caixaPostal, [this] {
-    if (m_.abrirCaixaPostal) m_.abrirCaixaPostal();
-  });
-  // A window that comes with a later part of the program.
-  adicionar("Colaboração de dados", m_.disponiveis.colaboracao, [] {});
+  auto abrir = [&](const char* caption, WindowId janela) {
+    QPushButton* b = adicionar(caption, [this, janela] { m_.abrirJanela(janela); });
+    b->setEnabled(m_.disponivel(janela));
+    janelas_.emplace_back(b, janela);
+  };
+  adicionar("Manutenção no banco de dados", [this] { m_.manutencaoBanco(); });
+  abrir("Configurar contas de e-mail", WindowId::accounts);
+  abrir("Baixar erros e descadastramentos", WindowId::mailbox);
+  abrir("Colaboração de dados", WindowId::collaboration);
   checkDefinition_ = caixa(q(kCkbCheckDefinition), pagina);
   connect(checkDefinition_, &QCheckBox::clicked, this,
           acao([this](bool marcado) { m_.setCheckDefinition(marcado); }));
   lay->addSpacing(8);
   lay->addWidget(checkDefinition_);
   lay->addStretch(1);
-  adicionar("Voltar à seção principal", true, [this] { m_.voltarPrincipal(); });
+  adicionar("Voltar à seção principal", [this] { m_.voltarPrincipal(); });
   return pagina;
 }
 
@@ -237,8 +236,9 @@ void TfrmPrincipal::seguir() {
   classico_->setChecked(m_.primeiraPagina == PrimeiraPagina::classico);
   grandesBtn_->setChecked(m_.primeiraPagina == PrimeiraPagina::grandes);
   checkDefinition_->setChecked(m_.ckbCheckDefinition);
-  laterais_[BotaoLateral::validarEmails]->setEnabled(m_.disponiveis.validacao);
-  laterais_[BotaoLateral::definicoes]->setEnabled(m_.disponiveis.definicoes);
+  laterais_[BotaoLateral::validarEmails]->setEnabled(m_.disponivel(WindowId::validation));
+  laterais_[BotaoLateral::definicoes]->setEnabled(m_.disponivel(WindowId::definitions));
+  for (auto& [b, janela] : janelas_) b->setEnabled(m_.disponivel(janela));
   setAcceptDrops(m_.aceitaArquivos);
   if (aviso_->text() != q(m_.aviso)) {
     aviso_->setText(q(m_.aviso));

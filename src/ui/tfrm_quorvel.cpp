@@ -103,13 +103,13 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
   for (const LinhaFiltro& f : linhas) criarLinha(grade, n++, f);
   // Beside the MX row and the negative-base row; under the latter, its two links.
   for (int i = 0; i < 2; ++i) {
-    linksColaboracao_[i] = link(q(kSemColaboracao), &v_.abrirColaboracao);
+    linksColaboracao_[i] = link(q(kSemColaboracao), WindowId::collaboration);
     grade->addWidget(linksColaboracao_[i], kPrimeiroFiltro + 7 + i, 4, Qt::AlignLeft);
   }
   auto* extras = new QHBoxLayout;
   extras->setContentsMargins(22, 0, 0, 0);
-  extras->addWidget(link(QStringLiteral("Configurar contas"), &v_.abrirContas));
-  extras->addWidget(link(QStringLiteral("Atualizar dados de retorno"), &v_.abrirCaixaPostal));
+  extras->addWidget(link(QStringLiteral("Configurar contas"), WindowId::accounts));
+  extras->addWidget(link(QStringLiteral("Atualizar dados de retorno"), WindowId::mailbox));
   extras->addStretch(1);
   grade->addLayout(extras, n++, 0, 1, 5);
   // Hidden: the duplicate memory is kept between runs while the window stays open.
@@ -199,12 +199,10 @@ void TfrmQuorvel::criarLinha(QGridLayout* grade, int linha, const LinhaFiltro& f
   grade->addWidget(editar, linha, 3);
 }
 
-QPushButton* TfrmQuorvel::link(const QString& texto, std::function<void()>* destino) {
+QPushButton* TfrmQuorvel::link(const QString& texto, WindowId janela) {
   QPushButton* b = botaoLink(texto, this);
-  connect(b, &QPushButton::clicked, this, acao([destino] {
-            if (*destino) (*destino)();
-          }));
-  links_.emplace_back(b, destino);
+  connect(b, &QPushButton::clicked, this, acao([this, janela] { v_.windows->open(janela); }));
+  links_.emplace_back(b, janela);
   return b;
 }
 
@@ -222,7 +220,7 @@ void TfrmQuorvel::seguir() {
   barra_->setVisible(v_.barraProgressoVisivel);
   for (auto& [caixa, opcao] : opcoes_) caixa->setChecked(*opcao);
   for (QPushButton* l : linksColaboracao_) l->setVisible(v_.linksSemColaboracaoVisiveis());
-  for (auto& [l, destino] : links_) l->setEnabled(static_cast<bool>(*destino));
+  for (auto& [l, janela] : links_) l->setEnabled(v_.windows->available(janela));
   notaSincronizando_->setVisible(v_.chain.notaSincronizando);
   const QString aviso = q(comQuebrasDeLinha(v_.chain.aviso)).remove(QLatin1Char('\r'));
   if (aviso_->text() != aviso) {

@@ -35,8 +35,6 @@ class TfrmQuorvel : public QWidget {
   QLabel* contador(Counter c) const { return contadores_[static_cast<size_t>(c)]; }
   // The stage box with this caption ("Teste MX").
   QCheckBox* opcao(const QString& caption) const;
-  // The "(sem colaboração) - alterar" links, beside the MX row and the negative-base row.
-  QPushButton* linkColaboracao(int i) const { return linksColaboracao_[i]; }
   // Counter repaints that reached the labels (the benchmarks look at them).
   int pinturasContadores = 0;
   // The shortest time between two repaints of the counters during a run (0: at every notice).
@@ -48,7 +46,7 @@ class TfrmQuorvel : public QWidget {
  private:
   struct LinhaFiltro;
   void criarLinha(QGridLayout* grade, int linha, const LinhaFiltro& f);
-  QPushButton* link(const QString& texto, std::function<void()>* destino);
+  QPushButton* link(const QString& texto, WindowId janela);
   void seguir();
   void pintarContadores();
 
@@ -56,7 +54,7 @@ class TfrmQuorvel : public QWidget {
   std::array<QLabel*, kCounterCount> contadores_{};
   std::vector<std::pair<QCheckBox*, bool*>> opcoes_;
   std::array<QPushButton*, 2> linksColaboracao_{};
-  std::vector<std::pair<QPushButton*, std::function<void()>*>> links_;
+  std::vector<std::pair<QPushButton*, WindowId>> links_;
   QLabel* notaSincronizando_;
   QLabel* aviso_;
   QProgressBar* barra_;

@@ -30,8 +30,8 @@ int larguraPadrao(const std::string& s) {
 
 }  // namespace
 
-Validator::Validator(Dialogs& dialogs, EventPump& pump)
-    : chain(dialogs), larguraTexto(larguraPadrao), dialogs_(dialogs), pump_(pump) {
+Validator::Validator(ValidationChain& c, Dialogs& dialogs, EventPump& pump)
+    : chain(c), larguraTexto(larguraPadrao), dialogs_(dialogs), pump_(pump) {
   notaDaCadeia_ = chain.notices.listen([this](const ChainNotice&) { avisarMudanca(); });
 }
 
@@ -41,8 +41,7 @@ void Validator::mostrar() {
   encostarNaDireita = false;
   chain.esquecerProcessados();
   gRodou = false;
-  if (onFecharDefinicoes) onFecharDefinicoes();
-  avisarMudanca();
+  notices.notify({ValidatorNotice::Kind::shown});
 }
 
 bool Validator::fecharClicado() {

@@ -11,6 +11,7 @@
 #include "common/notifier.h"
 #include "common/ports.h"
 #include "common/text_grid.h"
+#include "common/window_opener.h"
 #include "store/sharing_flags.h"
 #include "validation/filter_editors.h"
 #include "validation/validation_chain.h"
@@ -54,7 +55,10 @@ enum class FilterHelp {
 
 // The counters, the buttons, the bar or the sharing note changed.
 struct ValidatorNotice {
-  enum class Kind { state };
+  enum class Kind {
+    state,
+    shown,  // the window was shown (the definitions window closes)
+  };
   Kind kind = Kind::state;
   bool operator==(const ValidatorNotice&) const = default;
 };
@@ -70,11 +74,12 @@ inline constexpr const char* kAvisoSemCompartilhamento =
 
 class Validator {
  public:
-  Validator(Dialogs& dialogs, EventPump& pump);
+  // `chain` is the program's (Application's); it outlives the window.
+  Validator(ValidationChain& chain, Dialogs& dialogs, EventPump& pump);
   Validator(const Validator&) = delete;
   Validator& operator=(const Validator&) = delete;
 
-  ValidationChain chain;
+  ValidationChain& chain;
 
   // --- run state ------------------------------------------------------------------------
   bool gRodando = false;
@@ -112,10 +117,9 @@ class Validator {
   void setColaboracao(const SharingFlags* flags) { colaboracao_ = flags; }
   // Measures a text in pixels for AutoSizeGrid (the view passes its font metrics).
   std::function<int(const std::string&)> larguraTexto;
-  std::function<void()> onFecharDefinicoes;  // showing the window closes the definitions window
-  // The links of the window: the mail accounts, the mailbox check and the collaboration consent.
-  // A link without its window stays disabled.
-  std::function<void()> abrirContas, abrirCaixaPostal, abrirColaboracao;
+  // The links of the window open the mail accounts, the mailbox check and the collaboration
+  // consent through it; a link whose window is not available stays disabled.
+  WindowOpener* windows = &noWindows();
   // The program's folder, where the filter editors keep their files.
   std::string pastaPrograma;
 

@@ -200,7 +200,9 @@ TEST(BulkValidation, WithoutFilesOrDefinitionsNothingIsWritten) {
   Grandes u;
   u.v.chain.gRegras.reset();
   bool carregou = false;
-  u.g.onAbrirDefinicoes = [&] { carregou = true; };
+  auto pedido = u.g.notices.listen([&](const BulkNotice& n) {
+    if (n.kind == BulkNotice::Kind::definitionsMissing) carregou = true;
+  });
   u.g.adicionarArquivos({u.arquivo("a.txt", "a@x.com\r\n")});
   u.g.iniciar();
   EXPECT_THAT(u.dialogs.texts("error"), ElementsAre(kMsgBancoNaoIniciado));

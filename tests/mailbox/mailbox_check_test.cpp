@@ -20,11 +20,15 @@ using testing::retorno;
 using testing::ScanTest;
 
 // What a window over the model hears and is asked to do.
-struct Janela {
+struct Janela : WindowOpener {
   int contas = 0, grids = 0;
   Notifier<MailboxNotice>::Subscription sub;
+  bool available(WindowId) const override { return true; }
+  void open(WindowId j) override {
+    if (j == WindowId::accounts) ++contas;
+  }
   void ligar(MailboxCheck& w) {
-    w.abrirContas = [this] { ++contas; };
+    w.windows = this;
     sub = w.notices.listen([this](const MailboxNotice& n) {
       if (n.kind == MailboxNotice::Kind::grid) ++grids;
     });

@@ -63,7 +63,9 @@ TEST(DefinitionsCheck, ClosingHalfwayStillLoadsEveryList) {
 TEST(DefinitionsCheck, LoadsTheListsAndCountsTheTablesThenChecksTheService) {
   Janela j;
   int carregadas = 0;
-  j.d.onCarregadas = [&] { ++carregadas; };
+  auto sub = j.d.notices.listen([&](const DefinitionsNotice& n) {
+    if (n.kind == DefinitionsNotice::Kind::loaded) ++carregadas;
+  });
   j.d.mostrar();
   EXPECT_TRUE(j.d.linksSemColaboracaoVisiveis);
   j.d.tmCheckTimer();

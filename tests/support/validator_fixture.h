@@ -49,7 +49,8 @@ struct ValidatorFixture {
   NoEventPump pump;
   ListEditor editor;
   EditorValidationLists listas{editor};
-  Validator v{dialogs, pump};
+  ValidationChain chain{dialogs};
+  Validator v{chain, dialogs, pump};
   MxByDomain mx;
   NegativeBaseByEmail base;
 

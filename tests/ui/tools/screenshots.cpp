@@ -106,7 +106,7 @@ void janelasDaCaixaPostal(Desktop& d) {
        testing::mensagem("Cliente <cliente@padaria.test>", "Pedido de orçamento"),
        testing::mensagem("Ana <ana@exemplo.test>", "Resposta automática: estou de férias"),
        testing::retorno("remover.eml", conta), testing::retorno("postmaster_texto.eml", conta)});
-  MailboxWindows& mb = *d.mailbox;
+  MailboxWindows& mb = *d.app->mailbox;
   CLContas c = testing::contaNoServidor(dovecot, conta, true);
   mb.negConta.newContaSave(c);
   mb.contas.edtEmail = "contato@gmail.com";

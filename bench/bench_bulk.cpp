@@ -129,7 +129,7 @@ struct Espaco {
   NoEventPump pump;
   FakePlatform platform;
   ValidationChain chain{dialogs};
-  Validator v{chain, dialogs, pump};
+  ValidationWindow v{chain, dialogs, pump};
 
   Espaco() {
     home = fs::temp_directory_path() / ("quorvel-bench-bulk-" + std::to_string(getpid()));

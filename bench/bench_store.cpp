@@ -26,7 +26,7 @@
 #include "validation/cares_resolver.h"
 #include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 using namespace quorvel;
 using bench::Clock;
@@ -53,7 +53,7 @@ struct Pilha {
   TesteMX mx;
   NegativeBaseStage base;
   ValidationChain chain{dialogs};
-  Validator v{chain, dialogs, pump};
+  ValidationWindow v{chain, dialogs, pump};
 
   Pilha(const fs::path& home, ResolverOptions o)
       : banco(home.string(), colaboracao),

@@ -16,7 +16,7 @@
 #include "data_generator.h"
 #include "lists/list_editor.h"
 #include "support/scripted_ports.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
@@ -36,7 +36,7 @@ struct Setup {
   ScriptedDialogs dialogs;
   NoEventPump pump;
   ValidationChain chain{dialogs};
-  Validator v{chain, dialogs, pump};
+  ValidationWindow v{chain, dialogs, pump};
   explicit Setup(size_t traps) {
     v.chain.gRegras = filterListOf(bench::gerarRegras(100, 11));
     v.chain.gTraps = filterListOf(bench::gerarArmadilhas(traps, 12));

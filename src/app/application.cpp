@@ -14,7 +14,7 @@ Application::Application(AppPorts p)
       online(servicoBaseUrl(), dtm.colaboracao, dtm.settings, p.dialogs, p.pump, p.platform,
              dtm.home),
       extrator(&p.dialogs, &p.progress, &p.pump),
-      validator(chain, p.dialogs, p.pump),
+      validationWindow(chain, p.dialogs, p.pump),
       grandes(chain, p.dialogs, p.progress, p.pump, p.platform),
       definicoes(chain, dtm.home, p.pump) {
   editor.dialogs = &p.dialogs;
@@ -26,9 +26,9 @@ Application::Application(AppPorts p)
   editor.extratorEmails = [this](const std::string& texto) {
     return extrator.getEmails(texto, true, false);
   };
-  validator.ligarListas(&listasValidacao);
-  validator.pastaPrograma = dtm.home;
-  validator.windows = &windows();
+  validationWindow.ligarListas(&listasValidacao);
+  validationWindow.pastaPrograma = dtm.home;
+  validationWindow.windows = &windows();
   definicoes.windows = &windows();
   // A bulk run asked for before the filter lists were loaded loads them first.
   grandesSemDefinicoes_ = grandes.notices.listen([this](const BulkNotice& n) {
@@ -37,19 +37,19 @@ Application::Application(AppPorts p)
   definicoes.setColaboracao(&dtm.colaboracao);
   definicoes.ligarServico(online.sync, online.http, p.dialogs, p.platform);
   definicoes.esperar = [this](int ms) { esperarComEventos(ports.pump, ms); };
-  validator.setColaboracao(&dtm.colaboracao);
-  validator.setSharingPermission(&online.sync);
+  validationWindow.setColaboracao(&dtm.colaboracao);
+  validationWindow.setSharingPermission(&online.sync);
   // Closing the consent window: the "(sem colaboração) - alterar" links follow the choice.
   consentimentoFechado_ = online.consentimento.notices.listen([this](const ConsentNotice& n) {
     if (n.kind != ConsentNotice::fechada) return;
-    validator.avisarMudanca();
+    validationWindow.avisarMudanca();
     if (definicoes.visivel) definicoes.atualizarLinks();
   });
   // Showing the validation window closes the definitions window.
-  validacaoMostrada_ = validator.notices.listen([this](const ValidatorNotice& n) {
-    if (n.kind == ValidatorNotice::Kind::shown && definicoes.visivel) definicoes.fechar();
+  validacaoMostrada_ = validationWindow.notices.listen([this](const ValidationWindowNotice& n) {
+    if (n.kind == ValidationWindowNotice::Kind::shown && definicoes.visivel) definicoes.fechar();
   });
-  grandesNaJanela_ = mostrarGrandesNaJanela(grandes, validator);
+  grandesNaJanela_ = mostrarGrandesNaJanela(grandes, validationWindow);
 }
 
 void Application::criarPastas() {

@@ -24,7 +24,7 @@
 #include "validation/cares_resolver.h"
 #include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 namespace quorvel {
 
@@ -57,7 +57,7 @@ class Application {
   // The filter lists and stages every validation runs through: the validation window's, the bulk
   // page's and the command line's.
   ValidationChain chain{ports.dialogs};
-  Validator validator;
+  ValidationWindow validationWindow;
   BulkValidation grandes;
   // The definitions window: it loads the filter lists into the validation window's chain.
   DefinitionsCheck definicoes;
@@ -93,7 +93,7 @@ class Application {
   std::unique_ptr<NegativeBaseStage> base_;
   Notifier<BulkNotice>::Subscription grandesNaJanela_;
   Notifier<ConsentNotice>::Subscription consentimentoFechado_;
-  Notifier<ValidatorNotice>::Subscription validacaoMostrada_;
+  Notifier<ValidationWindowNotice>::Subscription validacaoMostrada_;
   Notifier<BulkNotice>::Subscription grandesSemDefinicoes_;
 };
 

@@ -10,7 +10,7 @@ bool HeadlessWindows::available(WindowId w) const {
 
 void HeadlessWindows::open(WindowId w) {
   if (w == WindowId::validation)
-    app_.validator.mostrar();
+    app_.validationWindow.mostrar();
   else if (w == WindowId::definitions)
     app_.carregarDefinicoes();
 }

@@ -43,7 +43,7 @@ void MainWindow::aoExibir() {
   if (!app.janelaValidacaoCriada)
     app.janelaValidacaoCriada = true;  // hidden until a run starts
   else
-    app.validator.mostrar();
+    app.validationWindow.mostrar();
   abasVisiveis = false;
   launcher.splash.visivel = false;
   launcher.notices.notify({});
@@ -72,7 +72,7 @@ void MainWindow::validarEmails() {
   MainWindowActions acoes;
   acoes.carregarDefinicoes = [this] { app.carregarDefinicoesAgora(); };
   acoes.mostrarPaginaLista = [this] { classico(); };
-  validarEmailsPrincipal(app.validator, app.listasValidacao, app.ports.dialogs, acoes);
+  validarEmailsPrincipal(app.validationWindow, app.listasValidacao, app.ports.dialogs, acoes);
 }
 
 void MainWindow::definicoesOnline() {
@@ -133,9 +133,9 @@ std::string textoManutencaoConcluida(int64_t bytesLiberados) {
 bool MainWindow::podeFechar() {
   // A run reads the working list and writes the result lists between its event passes: the
   // window stays until it ends. The user may stop it.
-  if (app.validator.gRodando) {
+  if (app.validationWindow.gRodando) {
     if (app.ports.dialogs.msgPergunta("Quer cancelar a validação?") == kSim)
-      app.validator.gCancelou = true;
+      app.validationWindow.gCancelou = true;
     return false;
   }
   if (app.grandes.emExecucao() || operacaoEmAndamento) {

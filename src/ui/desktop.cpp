@@ -29,7 +29,7 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   app = std::make_unique<Application>(AppPorts{dialogs, progress, pump, platform, this});
   // The run's warnings are lines of the validation window and the bulk page, not boxes that
   // would hold the run until someone clicks them.
-  app->validator.chain.avisosNaJanela = true;
+  app->validationWindow.chain.avisosNaJanela = true;
   // 2. The launcher creates the workspace folders.
   launcher = std::make_unique<Launcher>(*app);
   launcher->esperaAberturaMs = opcoes_.esperaAberturaMs;
@@ -46,8 +46,9 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   frmProgress_ = std::make_unique<TfrmProgress>(progress);
   // The validation window exists from the start, hidden; the definitions window is ticked by
   // its own timer.
-  frmQuorvel_ = std::make_unique<TfrmQuorvel>(app->validator);
-  validacao_ = app->validator.notices.listen([this](const ValidatorNotice&) { seguirValidacao(); });
+  frmQuorvel_ = std::make_unique<TfrmQuorvel>(app->validationWindow);
+  validacao_ = app->validationWindow.notices.listen(
+      [this](const ValidationWindowNotice&) { seguirValidacao(); });
   definicoes_ =
       app->definicoes.notices.listen([this](const DefinitionsNotice&) { seguirDefinicoes(); });
   grandes_ = app->grandes.notices.listen([this](const BulkNotice& n) { seguirGrandes(n); });
@@ -91,7 +92,7 @@ void Desktop::abrirPrincipal() {
 
 void Desktop::seguirValidacao() {
   if (!principal_) return;
-  const Validator& v = app->validator;
+  const ValidationWindow& v = app->validationWindow;
   // The run reads the working list and writes the result lists between its event breaks.
   principal_->setEnabled(!v.gRodando);
   for (int aba : {kAbaValidos, kAbaInvalidos})
@@ -129,7 +130,7 @@ void Desktop::createMailboxWindows() {
   frmContas_ = std::make_unique<TfrmContas>(app->mailbox->contas);
   frmMensagens_ = std::make_unique<TfrmMensagens>(app->mailbox->caixa);
   // The validation window's links follow.
-  app->validator.avisarMudanca();
+  app->validationWindow.avisarMudanca();
 }
 
 void Desktop::mostrar(QWidget* janela) {
@@ -162,7 +163,7 @@ bool Desktop::available(WindowId w) const {
 void Desktop::open(WindowId w) {
   switch (w) {
     case WindowId::validation:
-      app->validator.mostrar();
+      app->validationWindow.mostrar();
       break;
     case WindowId::definitions:
       // The window is made when its model shows (seguirDefinicoes).

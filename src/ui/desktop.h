@@ -84,7 +84,7 @@ class Desktop : public QObject, public WindowOpener {
   std::unique_ptr<TfrmQuorvel> frmQuorvel_;
   QPointer<TfrmDefinicoes> frmDefinicoes_;
   QPointer<TfrmPrincipal> principal_;
-  Notifier<ValidatorNotice>::Subscription validacao_;
+  Notifier<ValidationWindowNotice>::Subscription validacao_;
   Notifier<DefinitionsNotice>::Subscription definicoes_;
   Notifier<BulkNotice>::Subscription grandes_;
   std::unique_ptr<TfrmContas> frmContas_;

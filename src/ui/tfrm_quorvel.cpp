@@ -48,7 +48,7 @@ struct TfrmQuorvel::LinhaFiltro {
   Editor editor = Editor::nenhum;
 };
 
-TfrmQuorvel::TfrmQuorvel(Validator& validador)
+TfrmQuorvel::TfrmQuorvel(ValidationWindow& validador)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), v_(validador) {
   setObjectName(QStringLiteral("TfrmQuorvel"));
   setWindowTitle(QStringLiteral("Filtros de validação"));
@@ -167,7 +167,7 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
     r.moveCenter(tela->availableGeometry().center());
     move(r.topLeft());
   }
-  sub_ = v_.notices.listen([this](const ValidatorNotice&) { seguir(); });
+  sub_ = v_.notices.listen([this](const ValidationWindowNotice&) { seguir(); });
   seguir();
 }
 

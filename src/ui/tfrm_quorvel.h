@@ -1,8 +1,8 @@
 #pragma once
 // The validation window ("Filtros de validação"), on top of the other windows: the stage boxes
 // with their counters, help and edit icons, the totals, the progress bar and the buttons. A view
-// over the Validator; during a run its counters repaint at most every 50 ms, and always at the
-// run's end, so that the numbers shown are the exact ones once the run stops.
+// over the ValidationWindow; during a run its counters repaint at most every 50 ms, and always at
+// the run's end, so that the numbers shown are the exact ones once the run stops.
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 class QCheckBox;
 class QGridLayout;
@@ -24,9 +24,9 @@ namespace quorvel::ui {
 class TfrmQuorvel : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmQuorvel(Validator& validador);
+  explicit TfrmQuorvel(ValidationWindow& validador);
 
-  Validator& model() { return v_; }
+  ValidationWindow& model() { return v_; }
   QPushButton* iniciar() const { return iniciar_; }
   QPushButton* fechar() const { return fechar_; }
   QProgressBar* barra() const { return barra_; }
@@ -50,7 +50,7 @@ class TfrmQuorvel : public QWidget {
   void seguir();
   void pintarContadores();
 
-  Validator& v_;
+  ValidationWindow& v_;
   std::array<QLabel*, kCounterCount> contadores_{};
   std::vector<std::pair<QCheckBox*, bool*>> opcoes_;
   std::array<QPushButton*, 2> linksColaboracao_{};
@@ -63,7 +63,7 @@ class TfrmQuorvel : public QWidget {
   QTimer* pinturaPendente_;
   QElapsedTimer ultimaPintura_;
   bool encostada_ = false;
-  Notifier<ValidatorNotice>::Subscription sub_;
+  Notifier<ValidationWindowNotice>::Subscription sub_;
 };
 
 }  // namespace quorvel::ui

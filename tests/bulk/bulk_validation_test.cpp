@@ -16,7 +16,7 @@
 #include "common/text.h"
 #include "support/scripted_ports.h"
 #include "support/temp_folder.h"
-#include "support/validator_fixture.h"
+#include "support/validation_window_fixture.h"
 
 namespace quorvel {
 namespace {
@@ -27,7 +27,7 @@ using ::testing::IsEmpty;
 
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
-struct Grandes : testing::ValidatorFixture {
+struct Grandes : testing::ValidationWindowFixture {
   testing::TempFolder pasta;
   RecordingProgress progress;
   FakePlatform platform;

@@ -74,7 +74,7 @@ TEST(AtualizarDefinicao, AFirstUpdateWithoutADateFileDownloadsEverythingThenNoth
               ElementsAre("reyansh"));
   EXPECT_THAT(linhasDoArquivo(f.pasta, "dados/config/local_sitesignorados.filter"),
               ElementsAre("empresa.com.br"));
-  EXPECT_TRUE(f.app->validator.chain.gNomesRaros->contem("reyansh"));
+  EXPECT_TRUE(f.app->validationWindow.chain.gNomesRaros->contem("reyansh"));
   EXPECT_EQ(f.linhasDe(kTbMxValidos), 2);
   EXPECT_EQ(f.linhasDe(kTbMxInvalidos), 1);
   EXPECT_EQ(f.linhasDe(kTbEmailsInvalidos), 1);
@@ -193,8 +193,8 @@ TEST(AtualizarDefinicao, ADownloadCutHalfwayLeavesTheInstalledFilesAndDatesAsThe
   EXPECT_THROW(d.btnAtualizarClick(), HttpError);
   EXPECT_EQ(f.pasta.bytes("dados/config/sys_armadilhas.filter"), "spamtrap*\r\n");
   EXPECT_EQ(f.pasta.bytes("definitions.txt"), "armadilhas=2026-01-01\r\n");
-  EXPECT_TRUE(f.app->validator.chain.gTraps->contem("spamtrap*"));
-  EXPECT_EQ(f.app->validator.chain.gTraps->linhas().size(), 1u);
+  EXPECT_TRUE(f.app->validationWindow.chain.gTraps->contem("spamtrap*"));
+  EXPECT_EQ(f.app->validationWindow.chain.gTraps->linhas().size(), 1u);
   EXPECT_FALSE(d.painelVisivel);
   EXPECT_FALSE(d.btnAtualizarHabilitado);  // until the window is opened again
 }

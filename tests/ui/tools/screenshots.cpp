@@ -231,10 +231,10 @@ int main(int argc, char** argv) {
   m.validarEmails();
   TfrmQuorvel* validacao = d.frmQuorvel();
   validacao->iniciar()->click();
-  esperar([&] { return !d.app->validator.gRodando; });
+  esperar([&] { return !d.app->validationWindow.gRodando; });
   salvar(validacao, "validation-window");
   salvar(p, "main-window-after-validation");
-  d.app->validator.fecharClicado();
+  d.app->validationWindow.fecharClicado();
   {
     FilterEditorTexts t = filterEditorTexts(FilterEditorKind::paises);
     TfrmInput janela(t.titulo, ".ar\r\n.de\r\n.es\r\n.fr\r\n.it\r\n.jp\r\n.pt\r\n.uk", "Ok",

@@ -54,13 +54,13 @@ enum class FilterHelp {
 };
 
 // The counters, the buttons, the bar or the sharing note changed.
-struct ValidatorNotice {
+struct ValidationWindowNotice {
   enum class Kind {
     state,
     shown,  // the window was shown (the definitions window closes)
   };
   Kind kind = Kind::state;
-  bool operator==(const ValidatorNotice&) const = default;
+  bool operator==(const ValidationWindowNotice&) const = default;
 };
 
 // Copies a row of `origem` into row `linhaDestino` of `destino`, each value under the column of
@@ -72,12 +72,12 @@ void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& dest
 inline constexpr const char* kAvisoSemCompartilhamento =
     "Não foi possível consultar o serviço online: esta validação segue sem compartilhar dados";
 
-class Validator {
+class ValidationWindow {
  public:
   // `chain` is the program's (Application's); it outlives the window.
-  Validator(ValidationChain& chain, Dialogs& dialogs, EventPump& pump);
-  Validator(const Validator&) = delete;
-  Validator& operator=(const Validator&) = delete;
+  ValidationWindow(ValidationChain& chain, Dialogs& dialogs, EventPump& pump);
+  ValidationWindow(const ValidationWindow&) = delete;
+  ValidationWindow& operator=(const ValidationWindow&) = delete;
 
   ValidationChain& chain;
 
@@ -107,7 +107,7 @@ class Validator {
   // A bulk run shows the window near the screen's right edge.
   bool encostarNaDireita = false;
 
-  Notifier<ValidatorNotice> notices;
+  Notifier<ValidationWindowNotice> notices;
   // Tells the views that the state changed.
   void avisarMudanca() { notices.notify({}); }
 

@@ -1,7 +1,7 @@
 #include "app/application.h"
 
 #include "app/bulk_run_window.h"
-#include "app/mailbox_windows.h"
+#include "app/store_windows.h"
 #include "common/build_info.h"
 #include "common/paths.h"
 #include "online/shipped_definitions.h"
@@ -70,10 +70,10 @@ void Application::abrirBD(int esperaMs) {
   chain.setNegativeBase(base_.get());
 }
 
-void Application::openMailboxWindows() {
-  if (mailbox || !dtm.bancoAberto()) return;
-  mailbox = std::make_unique<MailboxWindows>(dtm.banco(), dtm.settings, ports, home());
-  MailboxCheck& caixa = mailbox->caixa;
+void Application::openStoreWindows() {
+  if (storeWindows || !dtm.bancoAberto()) return;
+  storeWindows = std::make_unique<StoreWindows>(dtm.banco(), dtm.settings, ports, home());
+  MailboxCheck& caixa = storeWindows->caixa;
   caixa.urlDescadastramento = std::string(kSiteProduto) + "/quorvel/tutoriais/descadastramento/";
   caixa.sincronizacao = &online.sync;
   caixa.compartilhamento = &online.sync;

@@ -4,7 +4,7 @@
 // web service's objects, the extractor, the validation chain and the window models that need no
 // store (the list editor, the validation window, the bulk page, the definitions window). Once
 // the store is open: the stages that use it (abrirBD) and the windows that read it
-// (openMailboxWindows). The desktop and the command line both build their program from it,
+// (openStoreWindows). The desktop and the command line both build their program from it,
 // each with its own ports; the window models hold references to what is built here.
 
 #include <memory>
@@ -12,7 +12,7 @@
 
 #include "app/editor_validation_lists.h"
 #include "app/headless_windows.h"
-#include "app/mailbox_windows.h"
+#include "app/store_windows.h"
 #include "app/tdtm_principal.h"
 #include "bulk/bulk_validation.h"
 #include "common/ports.h"
@@ -67,7 +67,7 @@ class Application {
   // The validation window was created (start-up step 7 creates it hidden).
   bool janelaValidacaoCriada = false;
   // The accounts window's and the mailbox window's objects, once the store is open.
-  std::unique_ptr<MailboxWindows> mailbox;
+  std::unique_ptr<StoreWindows> storeWindows;
 
   const std::string& home() const { return dtm.home; }
   // The launcher's folders: dados and dados/listas (failures are left to the writers), and the
@@ -77,7 +77,7 @@ class Application {
   void abrirBD(int esperaMs = 0);
   // Second phase, on the desktop: the accounts window's and the mailbox window's objects (the
   // database must be open; made once).
-  void openMailboxWindows();
+  void openStoreWindows();
   // The five filter lists of dados/config into the validation window's chain.
   void carregarDefinicoes();
   // The same, with the progress box's "Carregando as definições atuais. Aguarde..." meanwhile:

@@ -125,10 +125,10 @@ void Desktop::createMailboxWindows() {
   // Both windows are made hidden at start-up; the mailbox window's automatic check runs from
   // then on.
   if (frmContas_) return;
-  app->openMailboxWindows();
-  if (!app->mailbox) return;
-  frmContas_ = std::make_unique<TfrmContas>(app->mailbox->contas);
-  frmMensagens_ = std::make_unique<TfrmMensagens>(app->mailbox->caixa);
+  app->openStoreWindows();
+  if (!app->storeWindows) return;
+  frmContas_ = std::make_unique<TfrmContas>(app->storeWindows->contas);
+  frmMensagens_ = std::make_unique<TfrmMensagens>(app->storeWindows->caixa);
   // The validation window's links follow.
   app->validationWindow.avisarMudanca();
 }

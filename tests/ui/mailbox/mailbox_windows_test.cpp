@@ -59,7 +59,7 @@ struct MailboxDesktop {
     p = t.d->principal();
     QTest::mouseClick(p->botaoLateral(BotaoLateral::configuracoes), Qt::LeftButton);
   }
-  MailboxWindows& mailbox() { return *t.d->app->mailbox; }
+  StoreWindows& mailbox() { return *t.d->app->storeWindows; }
 
   TfrmContas* abrirContas() {
     QTest::mouseClick(p->botao(QStringLiteral("Configurar contas de e-mail")), Qt::LeftButton);

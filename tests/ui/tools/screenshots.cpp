@@ -17,9 +17,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/mailbox_windows.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/store_windows.h"
 #include "lists/file_selection.h"
 #include "lists/grid_operations.h"
 #include "lists/header_row.h"
@@ -106,7 +106,7 @@ void janelasDaCaixaPostal(Desktop& d) {
        testing::mensagem("Cliente <cliente@padaria.test>", "Pedido de orçamento"),
        testing::mensagem("Ana <ana@exemplo.test>", "Resposta automática: estou de férias"),
        testing::retorno("remover.eml", conta), testing::retorno("postmaster_texto.eml", conta)});
-  MailboxWindows& mb = *d.app->mailbox;
+  StoreWindows& mb = *d.app->storeWindows;
   CLContas c = testing::contaNoServidor(dovecot, conta, true);
   mb.negConta.newContaSave(c);
   mb.contas.edtEmail = "contato@gmail.com";

@@ -15,12 +15,12 @@ namespace quorvel {
 
 struct AppPorts;
 
-class MailboxWindows {
+class StoreWindows {
  public:
   // `banco` must be open.
-  MailboxWindows(Database& banco, Settings& config, const AppPorts& ports, const std::string& home);
-  MailboxWindows(const MailboxWindows&) = delete;
-  MailboxWindows& operator=(const MailboxWindows&) = delete;
+  StoreWindows(Database& banco, Settings& config, const AppPorts& ports, const std::string& home);
+  StoreWindows(const StoreWindows&) = delete;
+  StoreWindows& operator=(const StoreWindows&) = delete;
 
   ProcessLauncher launcher;
   CLEmailTest emailTest;

@@ -73,7 +73,7 @@ void Application::abrirBD(int esperaMs) {
 void Application::openStoreWindows() {
   if (storeWindows || !dtm.bancoAberto()) return;
   storeWindows = std::make_unique<StoreWindows>(dtm.banco(), dtm.settings, ports, home());
-  MailboxCheck& caixa = storeWindows->caixa;
+  MailboxWindow& caixa = storeWindows->caixa;
   caixa.urlDescadastramento = std::string(kSiteProduto) + "/quorvel/tutoriais/descadastramento/";
   caixa.sincronizacao = &online.sync;
   caixa.compartilhamento = &online.sync;

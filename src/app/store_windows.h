@@ -7,7 +7,7 @@
 
 #include "mailbox/accounts_editor.h"
 #include "mailbox/cl_email_test.h"
-#include "mailbox/mailbox_check.h"
+#include "mailbox/mailbox_window.h"
 #include "mailbox/neg_conta.h"
 #include "mailbox/program_launcher.h"
 
@@ -26,7 +26,7 @@ class StoreWindows {
   CLEmailTest emailTest;
   NegConta negConta;
   AccountsEditor contas;
-  MailboxCheck caixa;
+  MailboxWindow caixa;
 };
 
 }  // namespace quorvel

@@ -57,7 +57,7 @@ QToolButton* ajuda(QWidget* parent, const QString& dica) {
 
 }  // namespace
 
-TfrmMensagens::TfrmMensagens(MailboxCheck& model) : QWidget(nullptr, Qt::Window), m_(model) {
+TfrmMensagens::TfrmMensagens(MailboxWindow& model) : QWidget(nullptr, Qt::Window), m_(model) {
   setObjectName(QStringLiteral("TfrmMensagens"));
   setWindowTitle(QStringLiteral("Checagem de e-mails"));
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));

@@ -1,12 +1,12 @@
 #pragma once
 // The mailbox window ("Checagem de e-mails"): the check run over the active accounts with its
 // coloured log, progress and "Cancelar", the check settings, the user's own negative base and the
-// unsubscribe snippets. A view over MailboxCheck; closing hides it, and runs, the automatic check
+// unsubscribe snippets. A view over MailboxWindow; closing hides it, and runs, the automatic check
 // and the sharing queue live on.
 
 #include <QWidget>
 
-#include "mailbox/mailbox_check.h"
+#include "mailbox/mailbox_window.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -28,9 +28,9 @@ class NegativeBaseModel;
 class TfrmMensagens : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmMensagens(MailboxCheck& model);
+  explicit TfrmMensagens(MailboxWindow& model);
 
-  MailboxCheck& model() { return m_; }
+  MailboxWindow& model() { return m_; }
   QTabWidget* paginas() const { return paginas_; }
   QListWidget* log() const { return log_; }
   QTableView* grade() const { return grade_; }
@@ -53,7 +53,7 @@ class TfrmMensagens : public QWidget {
   void seguirLog();
   void seguirGrade();
 
-  MailboxCheck& m_;
+  MailboxWindow& m_;
   QTabWidget* paginas_;
   // Bottom bar.
   QPushButton* checar_;

@@ -144,7 +144,7 @@ void janelasDaCaixaPostal(Desktop& d) {
   TfrmMensagens* janela = d.frmMensagens();
   janela->show();
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
-  MailboxCheck& m = mb.caixa;
+  MailboxWindow& m = mb.caixa;
   m.ckbApagar = true;
   m.mmoAssunto = {"resposta automática"};
   // Halfway through the check (the run lets events through): progress, "Cancelar", working.

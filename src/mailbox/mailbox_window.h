@@ -39,11 +39,11 @@ struct MailboxNotice {
   bool operator==(const MailboxNotice&) const = default;
 };
 
-class MailboxCheck : public ScanObserver {
+class MailboxWindow : public ScanObserver {
  public:
-  MailboxCheck(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
-               Platform& platform);
-  ~MailboxCheck() override;
+  MailboxWindow(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
+                Platform& platform);
+  ~MailboxWindow() override;
 
   Notifier<MailboxNotice> notices;
   // "Configurar contas" and the question after a check without accounts open the accounts

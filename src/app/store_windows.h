@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "mailbox/accounts_editor.h"
+#include "mailbox/accounts_window.h"
 #include "mailbox/cl_email_test.h"
 #include "mailbox/mailbox_window.h"
 #include "mailbox/neg_conta.h"
@@ -25,7 +25,7 @@ class StoreWindows {
   ProcessLauncher launcher;
   CLEmailTest emailTest;
   NegConta negConta;
-  AccountsEditor contas;
+  AccountsWindow contas;
   MailboxWindow caixa;
 };
 

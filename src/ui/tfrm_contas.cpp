@@ -36,7 +36,7 @@ QString estiloMoldura(bool visivel) {
 
 }  // namespace
 
-TfrmContas::TfrmContas(AccountsEditor& model)
+TfrmContas::TfrmContas(AccountsWindow& model)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_(model) {
   setObjectName(QStringLiteral("TfrmContas"));
   setWindowTitle(q(kTituloContas));
@@ -248,7 +248,7 @@ void TfrmContas::seguirGrade() {
   const QIcon inativa = style()->standardIcon(QStyle::SP_DialogCancelButton);
   for (int r = 0; r < static_cast<int>(contas.size()); ++r) {
     const AccountRow& c = contas[r];
-    auto* a = new QTableWidgetItem(c.ativa ? ativa : inativa, q(AccountsEditor::textoAtiva(c)));
+    auto* a = new QTableWidgetItem(c.ativa ? ativa : inativa, q(AccountsWindow::textoAtiva(c)));
     grade_->setItem(r, colAtiva, a);
     grade_->setItem(r, colEmail, new QTableWidgetItem(q(c.email)));
     grade_->setItem(r, colServidor, new QTableWidgetItem(q(c.servidor)));

@@ -1,11 +1,11 @@
 #pragma once
 // The accounts window ("Contas de e-mail cadastradas"): the grid of accounts, the two-step entry
 // of a new account, the advanced page with every connection setting, the automatic configuration
-// and the connection test. A view over AccountsEditor; modeless, always on top, Esc closes it.
+// and the connection test. A view over AccountsWindow; modeless, always on top, Esc closes it.
 
 #include <QWidget>
 
-#include "mailbox/accounts_editor.h"
+#include "mailbox/accounts_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -21,9 +21,9 @@ namespace quorvel::ui {
 class TfrmContas : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmContas(AccountsEditor& model);
+  explicit TfrmContas(AccountsWindow& model);
 
-  AccountsEditor& model() { return m_; }
+  AccountsWindow& model() { return m_; }
   QTabWidget* paginas() const { return paginas_; }
   QTableWidget* grade() const { return grade_; }
   QLineEdit* email() const { return email_; }
@@ -53,7 +53,7 @@ class TfrmContas : public QWidget {
   void seguir();
   void seguirGrade();
 
-  AccountsEditor& m_;
+  AccountsWindow& m_;
   QTabWidget* paginas_;
   QTableWidget* grade_;
   QCheckBox* mostrarSenhas_;

@@ -22,7 +22,7 @@
 
 #include "app/main_window.h"
 #include "common/text_file.h"
-#include "mailbox/accounts_editor.h"
+#include "mailbox/accounts_window.h"
 #include "mailbox/mailbox_window.h"
 #include "support/dns_peer.h"
 #include "support/dovecot_peer.h"

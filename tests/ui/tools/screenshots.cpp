@@ -120,7 +120,7 @@ void janelasDaCaixaPostal(Desktop& d) {
 
   TfrmContas* contas = d.frmContas();
   salvar(contas, "accounts-list");
-  AccountsEditor& e = mb.contas;
+  AccountsWindow& e = mb.contas;
   e.btnNovaContaClick();
   e.edtEmail = "vendas@minhaempresa.test";
   e.edtSenha = "segredo";
@@ -130,7 +130,7 @@ void janelasDaCaixaPostal(Desktop& d) {
   e.edtServidor = "imap.minhaempresa.test";
   e.edtPorta = "993";
   e.edtUsuario = "vendas@minhaempresa.test";
-  AccountsEditor::selecionarItem(e.cmbUsarTLS, kTLSImplicito);
+  AccountsWindow::selecionarItem(e.cmbUsarTLS, kTLSImplicito);
   e.notices.notify({});
   salvar(contas, "accounts-step2");
   e.painelAvancadoVisivel = true;

@@ -44,9 +44,9 @@ struct AccountsNotice {
   bool operator==(const AccountsNotice&) const = default;
 };
 
-class AccountsEditor {
+class AccountsWindow {
  public:
-  AccountsEditor(NegConta& neg, Dialogs& dialogs, EventPump& pump, Platform& platform,
+  AccountsWindow(NegConta& neg, Dialogs& dialogs, EventPump& pump, Platform& platform,
                  CLEmailTest& emailTest);
 
   Notifier<AccountsNotice> notices;

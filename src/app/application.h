@@ -19,7 +19,7 @@
 #include "common/window_opener.h"
 #include "extraction/tdtm_extrator.h"
 #include "lists/list_editor.h"
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 #include "online/online_services.h"
 #include "validation/cares_resolver.h"
 #include "validation/negative_base_stage.h"
@@ -60,7 +60,7 @@ class Application {
   ValidationWindow validationWindow;
   BulkValidation grandes;
   // The definitions window: it loads the filter lists into the validation window's chain.
-  DefinitionsCheck definicoes;
+  DefinitionsWindow definicoes;
   // How the MX stage reaches the DNS (set before abrirBD; by default the system's resolver or
   // QUORVEL_DNS_SERVER).
   ResolverOptions dns;

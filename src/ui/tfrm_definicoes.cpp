@@ -15,7 +15,7 @@
 
 namespace quorvel::ui {
 
-TfrmDefinicoes::TfrmDefinicoes(DefinitionsCheck& definicoes)
+TfrmDefinicoes::TfrmDefinicoes(DefinitionsWindow& definicoes)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), d_(definicoes) {
   setObjectName(QStringLiteral("TfrmDefinicoes"));
   setWindowTitle(QStringLiteral("Definições de checagem"));
@@ -67,7 +67,7 @@ TfrmDefinicoes::TfrmDefinicoes(DefinitionsCheck& definicoes)
   connect(fechar_, &QPushButton::clicked, this, acao([this] { d_.fechar(); }));
 
   timer_ = new QTimer(this);
-  timer_->setInterval(DefinitionsCheck::kIntervaloMs);
+  timer_->setInterval(DefinitionsWindow::kIntervaloMs);
   connect(timer_, &QTimer::timeout, this, acao([this] { d_.tmCheckTimer(); }));
   resize(620, 380);
   sub_ = d_.notices.listen([this](const DefinitionsNotice&) { seguir(); });

@@ -1,4 +1,4 @@
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 
 #include <cstdio>
 
@@ -19,8 +19,8 @@ LinhaDefinicao linhaDe(const char* rotulo, bool visivel = true) {
 
 }  // namespace
 
-DefinitionsCheck::DefinitionsCheck(ValidationChain& chain, std::string programFolder,
-                                   EventPump& pump)
+DefinitionsWindow::DefinitionsWindow(ValidationChain& chain, std::string programFolder,
+                                     EventPump& pump)
     : linhas{{linhaDe("Regras personalizadas...", false), linhaDe("Armadilhas..."),
               linhaDe("Extensões de outros países..."), linhaDe("Nomes raros..."),
               linhaDe("Domínios ignorados"), linhaDe("Base de testes MX válidos"),
@@ -29,31 +29,31 @@ DefinitionsCheck::DefinitionsCheck(ValidationChain& chain, std::string programFo
       home_(std::move(programFolder)),
       pump_(pump) {}
 
-std::string DefinitionsCheck::arquivoDatas() const {
+std::string DefinitionsWindow::arquivoDatas() const {
   return paths::join(home_, kArquivoDatas);
 }
 
-void DefinitionsCheck::ligarServico(SyncProtocol& sync, HttpClient& http, Dialogs& dialogs,
-                                    const Platform& platform) {
+void DefinitionsWindow::ligarServico(SyncProtocol& sync, HttpClient& http, Dialogs& dialogs,
+                                     const Platform& platform) {
   sync_ = &sync;
   http_ = &http;
   dialogs_ = &dialogs;
   platform_ = &platform;
 }
 
-void DefinitionsCheck::mostrar() {
+void DefinitionsWindow::mostrar() {
   visivel = true;
   btnAtualizarHabilitado = true;
   linksSemColaboracaoVisiveis = !(colaboracao_ && colaboracao_->gCompartilha);
   iniciar();
 }
 
-void DefinitionsCheck::atualizarLinks() {
+void DefinitionsWindow::atualizarLinks() {
   linksSemColaboracaoVisiveis = !(colaboracao_ && colaboracao_->gCompartilha);
   avisar();
 }
 
-void DefinitionsCheck::iniciar() {
+void DefinitionsWindow::iniciar() {
   gEtapa = 0;
   for (auto& l : linhas) {
     l.icone = IconeDefinicao::nenhum;
@@ -66,7 +66,7 @@ void DefinitionsCheck::iniciar() {
   avisar();
 }
 
-void DefinitionsCheck::fechar() {
+void DefinitionsWindow::fechar() {
   concluirCarga();
   visivel = false;
   timerAtivo = false;
@@ -74,18 +74,18 @@ void DefinitionsCheck::fechar() {
   avisar();
 }
 
-void DefinitionsCheck::concluirCarga() {
+void DefinitionsWindow::concluirCarga() {
   while (timerAtivo && gEtapa < 20) tmCheckTimer();
 }
 
-void DefinitionsCheck::forcarAtualizacao() {
+void DefinitionsWindow::forcarAtualizacao() {
   btnForcarHabilitado = false;
   std::remove(arquivoDatas().c_str());
   gForcarAtualizacoes = true;
   iniciar();
 }
 
-void DefinitionsCheck::carregar(Definicao d) {
+void DefinitionsWindow::carregar(Definicao d) {
   // The first five rows are the definition files, in the same order.
   const FilterList& lista =
       carregarDefinicao(chain_, home_, kArquivosDefinicao[static_cast<size_t>(d)]);
@@ -94,7 +94,7 @@ void DefinitionsCheck::carregar(Definicao d) {
   l.itens = "itens: " + formatNumber(static_cast<int64_t>(lista.linhas().size()));
 }
 
-void DefinitionsCheck::contar(Definicao d, const char* tabela) {
+void DefinitionsWindow::contar(Definicao d, const char* tabela) {
   LinhaDefinicao& l = linha(d);
   if (!banco_ || !banco_->aberto()) return;  // a failing step is skipped
   try {
@@ -105,7 +105,7 @@ void DefinitionsCheck::contar(Definicao d, const char* tabela) {
   pump_.processEvents();
 }
 
-void DefinitionsCheck::tmCheckTimer() {
+void DefinitionsWindow::tmCheckTimer() {
   if (!timerAtivo) return;
   ++gEtapa;
   switch (gEtapa) {
@@ -180,7 +180,7 @@ void DefinitionsCheck::tmCheckTimer() {
   avisar();
 }
 
-void DefinitionsCheck::fimDaSequencia() {
+void DefinitionsWindow::fimDaSequencia() {
   gEtapa = 0;
   timerAtivo = false;
   btnForcarHabilitado = true;

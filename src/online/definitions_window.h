@@ -71,10 +71,10 @@ inline constexpr const char* kDefinicoesAtualizadas =
 inline constexpr const char* kAvisoSemServico =
     "Nenhum serviço online configurado: o Quorvel segue com as definições instaladas.";
 
-class DefinitionsCheck {
+class DefinitionsWindow {
  public:
   // `banco` may be null (or closed): the counting steps are then skipped.
-  DefinitionsCheck(ValidationChain& chain, std::string programFolder, EventPump& pump);
+  DefinitionsWindow(ValidationChain& chain, std::string programFolder, EventPump& pump);
 
   void setBanco(Database* banco) { banco_ = banco; }
   void setColaboracao(SharingFlags* flags) { colaboracao_ = flags; }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 #include "app/main_window_validation.h"
 #include "common/format.h"
 #include "lists/list_saving.h"
@@ -23,7 +23,7 @@ const char* const kTextoAjuda =
     "Teclas: F2 salva, F3 insere dados, F4 insere uma coluna, DEL apaga o conteúdo selecionado "
     "e SHIFT + DEL exclui as linhas selecionadas.";
 
-MainWindow::MainWindow(Application& a, Launcher& l) : app(a), launcher(l) {}
+MainWindow::MainWindow(Application& a, LauncherWindow& l) : app(a), launcher(l) {}
 
 void MainWindow::aoCriar() {
   itensColados.clear();

@@ -14,7 +14,7 @@
 
 namespace quorvel {
 
-class Launcher;
+class LauncherWindow;
 
 enum class PaginaPrincipal { primeira = 0, configuracoes = 1, ajuda = 2 };
 enum class PrimeiraPagina { classico, grandes };
@@ -44,12 +44,12 @@ std::string textoManutencaoConcluida(int64_t bytesLiberados);
 
 class MainWindow {
  public:
-  MainWindow(Application& app, Launcher& launcher);
+  MainWindow(Application& app, LauncherWindow& launcher);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
   Application& app;
-  Launcher& launcher;
+  LauncherWindow& launcher;
 
   std::string caption;
   PaginaPrincipal pagina = PaginaPrincipal::primeira;

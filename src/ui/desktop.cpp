@@ -31,7 +31,7 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   // would hold the run until someone clicks them.
   app->validationWindow.chain.avisosNaJanela = true;
   // 2. The launcher creates the workspace folders.
-  launcher = std::make_unique<Launcher>(*app);
+  launcher = std::make_unique<LauncherWindow>(*app);
   launcher->esperaAberturaMs = opcoes_.esperaAberturaMs;
   frmMain_ = std::make_unique<TfrmMain>(*launcher);
   connect(frmMain_.get(), &TfrmMain::principalAberta, this, [this] { abrirPrincipal(); });

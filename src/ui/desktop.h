@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 #include "app/progress_box.h"
 #include "ui/qt_ports.h"
 
@@ -45,7 +45,7 @@ class Desktop : public QObject, public WindowOpener {
   QtEventPump pump;
   ProgressBox progress;
   std::unique_ptr<Application> app;
-  std::unique_ptr<Launcher> launcher;
+  std::unique_ptr<LauncherWindow> launcher;
 
   TfrmMain* frmMain() const { return frmMain_.get(); }
   TfrmSplash* splash() const { return splash_.get(); }

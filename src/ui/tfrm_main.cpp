@@ -12,7 +12,7 @@
 
 namespace quorvel::ui {
 
-TfrmMain::TfrmMain(Launcher& launcher) : QWidget(nullptr, Qt::Window), l_(launcher) {
+TfrmMain::TfrmMain(LauncherWindow& launcher) : QWidget(nullptr, Qt::Window), l_(launcher) {
   setObjectName(QStringLiteral("TfrmMain"));
   setWindowTitle(q(l_.caption));
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));

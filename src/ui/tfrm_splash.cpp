@@ -10,7 +10,7 @@
 
 namespace quorvel::ui {
 
-TfrmSplash::TfrmSplash(Launcher& launcher)
+TfrmSplash::TfrmSplash(LauncherWindow& launcher)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       l_(launcher) {
   setObjectName(QStringLiteral("TfrmSplash"));

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 #include "app/main_window.h"
 #include "store/settings.h"
 #include "support/program_fixture.h"
@@ -15,12 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Programa : testing::ProgramFixture {
-  std::unique_ptr<Launcher> launcher;
+  std::unique_ptr<LauncherWindow> launcher;
   std::vector<LauncherNotice::Kind> avisos;
   Notifier<LauncherNotice>::Subscription sub;
 
   explicit Programa(const std::string& configTxt = {}) : ProgramFixture(configTxt) {
-    launcher = std::make_unique<Launcher>(*app);
+    launcher = std::make_unique<LauncherWindow>(*app);
     launcher->esperaAberturaMs = 0;
     sub = launcher->notices.listen([this](const LauncherNotice& n) { avisos.push_back(n.kind); });
   }

@@ -52,7 +52,7 @@ Application::Application(AppPorts p)
   grandesNaJanela_ = mostrarGrandesNaJanela(grandes, validationWindow);
 }
 
-void Application::criarPastas() {
+void Application::createFolders() {
   paths::createFolder(paths::dados(dtm.home));
   paths::createFolder(paths::dadosListas(dtm.home));
   instalarDefinicoesIniciais(dtm.home, pastaDefinicoesEmbarcadas());

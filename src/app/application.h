@@ -72,7 +72,7 @@ class Application {
   const std::string& home() const { return dtm.home; }
   // The launcher's folders: dados and dados/listas (failures are left to the writers), and the
   // shipped definitions where dados/config lacks them.
-  void criarPastas();
+  void createFolders();
   // Second phase: opens the database and connects the stages that use it. Throws DatabaseError.
   void abrirBD(int esperaMs = 0);
   // Second phase, on the desktop: the accounts window's and the mailbox window's objects (the

@@ -17,7 +17,7 @@ LauncherWindow::LauncherWindow(Application& a) : app(a) {
 LauncherWindow::~LauncherWindow() = default;
 
 void LauncherWindow::criar() {
-  app.criarPastas();
+  app.createFolders();
   splash.visivel = true;
   notify();
 }

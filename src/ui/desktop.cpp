@@ -42,16 +42,16 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   // 3. The splash, then the shared dialogs (the message kit, the file and save windows live in
   // `dialogs`) and the progress box.
   splash_ = std::make_unique<TfrmSplash>(*launcher);
-  executarAcao([this] { launcher->criar(); });
+  runGuarded([this] { launcher->criar(); });
   frmProgress_ = std::make_unique<TfrmProgress>(progress);
   // The validation window exists from the start, hidden; the definitions window is ticked by
   // its own timer.
   frmQuorvel_ = std::make_unique<TfrmQuorvel>(app->validationWindow);
   validacao_ = app->validationWindow.notices.listen(
-      [this](const ValidationWindowNotice&) { seguirValidacao(); });
+      [this](const ValidationWindowNotice&) { followValidation(); });
   definicoes_ =
-      app->definicoes.notices.listen([this](const DefinitionsNotice&) { seguirDefinicoes(); });
-  grandes_ = app->grandes.notices.listen([this](const BulkNotice& n) { seguirGrandes(n); });
+      app->definicoes.notices.listen([this](const DefinitionsNotice&) { followDefinitions(); });
+  grandes_ = app->grandes.notices.listen([this](const BulkNotice& n) { followBulkRun(n); });
 }
 
 Desktop::~Desktop() {
@@ -73,12 +73,12 @@ TfrmPrincipal* Desktop::principal() const {
 
 void Desktop::start() {
   // 4. The launcher shows; its first showing opens the database behind the splash.
-  executarAcao([this] { launcher->exibir(); });
+  runGuarded([this] { launcher->exibir(); });
   createMailboxWindows();
   if (!opcoes_.listas.empty()) {
-    executarAcao([this] { launcher->abrirQuorvel(); });
+    runGuarded([this] { launcher->abrirQuorvel(); });
     if (launcher->principal)
-      executarAcao([this] { launcher->principal->soltarArquivos(opcoes_.listas); });
+      runGuarded([this] { launcher->principal->soltarArquivos(opcoes_.listas); });
   }
 }
 
@@ -90,7 +90,7 @@ void Desktop::abrirPrincipal() {
   principal_->show();
 }
 
-void Desktop::seguirValidacao() {
+void Desktop::followValidation() {
   if (!principal_) return;
   const ValidationWindow& v = app->validationWindow;
   // The run reads the working list and writes the result lists between its event breaks.
@@ -99,14 +99,14 @@ void Desktop::seguirValidacao() {
     if (GridView* g = principal_->lista()->grade(aba)) g->setVisible(v.gridsResultadoVisiveis);
 }
 
-void Desktop::seguirDefinicoes() {
+void Desktop::followDefinitions() {
   if (!app->definicoes.visivel || frmDefinicoes_) return;
   frmDefinicoes_ = new TfrmDefinicoes(app->definicoes);
   frmDefinicoes_->show();
   frmDefinicoes_->raise();
 }
 
-void Desktop::seguirGrandes(const BulkNotice& n) {
+void Desktop::followBulkRun(const BulkNotice& n) {
   // The run tells its progress every 100 lines; only its start and end move the box.
   if (n.kind != BulkNotice::Kind::runStarted && n.kind != BulkNotice::Kind::runEnded) return;
   QScreen* tela = QGuiApplication::primaryScreen();
@@ -166,7 +166,7 @@ void Desktop::open(WindowId w) {
       app->validationWindow.mostrar();
       break;
     case WindowId::definitions:
-      // The window is made when its model shows (seguirDefinicoes).
+      // The window is made when its model shows (followDefinitions).
       app->definicoes.mostrar();
       break;
     case WindowId::accounts:

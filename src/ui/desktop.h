@@ -69,11 +69,11 @@ class Desktop : public QObject, public WindowOpener {
  private:
   void abrirPrincipal();
   // The main window follows a validation run: no input while it goes on, its result lists hidden.
-  void seguirValidacao();
+  void followValidation();
   // The definitions window is made when the definitions open.
-  void seguirDefinicoes();
+  void followDefinitions();
   // A bulk run puts the progress box near the screen's left edge; it goes back to the centre.
-  void seguirGrandes(const BulkNotice& n);
+  void followBulkRun(const BulkNotice& n);
   void createMailboxWindows();
   void mostrar(QWidget* janela);
 

@@ -44,14 +44,14 @@ class TfrmContas : public QWidget {
   bool eventFilter(QObject* o, QEvent* e) override;
 
  private:
-  QWidget* criarContas();
-  QWidget* criarDetalhes();
-  QWidget* criarAvancadas();
+  QWidget* buildAccountsPage();
+  QWidget* buildDetailsPage();
+  QWidget* buildAdvancedPage();
   // Runs an operation of the model, then draws what it changed.
   void ligar(QPushButton* b, std::function<void()> f);
   void executar(const std::function<void()>& f);
-  void seguir();
-  void seguirGrade();
+  void refresh();
+  void refreshGrid();
 
   AccountsWindow& m_;
   QTabWidget* paginas_;
@@ -74,7 +74,7 @@ class TfrmContas : public QWidget {
   QPushButton* testar_;
   QTimer* tmConfig_;
   QTimer* tmPisca_;
-  bool seguindo_ = false;
+  bool refreshing_ = false;
   Notifier<AccountsNotice>::Subscription sub_;
 };
 

@@ -30,7 +30,7 @@ class TfrmDefinicoes : public QWidget {
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
-  void seguir();
+  void refresh();
 
   DefinitionsWindow& d_;
   QLabel* titulo_;

@@ -28,7 +28,7 @@ class TfrmMain : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  void seguir(LauncherNotice::Kind k);
+  void refresh(LauncherNotice::Kind k);
   LauncherWindow& l_;
   QPushButton* abrir_;
   QPushButton* tutoriais_;

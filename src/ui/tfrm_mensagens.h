@@ -44,14 +44,14 @@ class TfrmMensagens : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  QWidget* criarBaseNegativa();
-  QWidget* criarConfiguracoes();
-  QWidget* criarDescadastramentos();
-  QWidget* criarRodape();
+  QWidget* buildNegativeBasePage();
+  QWidget* buildSettingsPage();
+  QWidget* buildUnsubscribePage();
+  QWidget* buildFooter();
   void ligar(QAbstractButton* b, std::function<void()> f);
-  void seguir();
-  void seguirLog();
-  void seguirGrade();
+  void refresh();
+  void refreshLog();
+  void refreshGrid();
 
   MailboxWindow& m_;
   QTabWidget* paginas_;
@@ -83,7 +83,7 @@ class TfrmMensagens : public QWidget {
   QLineEdit* opcao2_;
 
   QTimer* tmAutoCheck_;
-  bool seguindo_ = false;
+  bool refreshing_ = false;
   Notifier<MailboxNotice>::Subscription sub_;
 };
 

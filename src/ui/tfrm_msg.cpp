@@ -47,7 +47,8 @@ TfrmMsg::TfrmMsg(const MessageBox& box, const TipMemory* memoria)
   icone->setFixedSize(MessageBox::kTamanhoIcone, MessageBox::kTamanhoIcone);
   icone->setAccessibleName(q(box.titulo));
 
-  texto_ = rotulo(q(box.texto).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this, true);
+  texto_ =
+      makeLabel(q(box.texto).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this, true);
   texto_->setObjectName(QStringLiteral("texto"));
   texto_->setMinimumWidth(MessageBox::kLarguraMinimaTexto);
   texto_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -65,7 +66,7 @@ TfrmMsg::TfrmMsg(const MessageBox& box, const TipMemory* memoria)
 
   auto* baixo = new QHBoxLayout;
   if (box.exibirNaoExibirMais) {
-    naoExibirMais_ = caixa(q(kNaoExibirMais), this);
+    naoExibirMais_ = makeCheckBox(q(kNaoExibirMais), this);
     connect(naoExibirMais_, &QCheckBox::toggled, this, [this](bool marcada) {
       if (memoria_) memoria_->updateTip(box_.tipId, !marcada);
     });
@@ -73,7 +74,7 @@ TfrmMsg::TfrmMsg(const MessageBox& box, const TipMemory* memoria)
   }
   baixo->addStretch(1);
   for (const auto& b : box.botoes) {
-    QPushButton* pb = botao(q(b.caption), this);
+    QPushButton* pb = makeButton(q(b.caption), this);
     pb->setMinimumWidth(96);
     const int resultado = b.resultado;
     connect(pb, &QPushButton::clicked, this, [this, resultado] { done(resultado); });

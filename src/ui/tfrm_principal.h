@@ -50,11 +50,11 @@ class TfrmPrincipal : public QWidget {
   void resizeEvent(QResizeEvent* e) override;
 
  private:
-  QWidget* criarLateral();
-  QWidget* criarPrimeiraPagina();
-  QWidget* criarConfiguracoes();
-  QWidget* criarAjuda();
-  void seguir();
+  QWidget* buildSideBar();
+  QWidget* buildFirstPage();
+  QWidget* buildSettingsPage();
+  QWidget* buildHelpPage();
+  void refresh();
   void moverDestaque();
 
   MainWindow& m_;

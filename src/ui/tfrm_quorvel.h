@@ -45,9 +45,9 @@ class TfrmQuorvel : public QWidget {
 
  private:
   struct LinhaFiltro;
-  void criarLinha(QGridLayout* grade, int linha, const LinhaFiltro& f);
+  void buildFilterRow(QGridLayout* grade, int linha, const LinhaFiltro& f);
   QPushButton* link(const QString& texto, WindowId janela);
-  void seguir();
+  void refresh();
   void pintarContadores();
 
   ValidationWindow& v_;

@@ -16,7 +16,7 @@ class TfrmSplash : public QWidget {
   QLabel* status() const { return status_; }
 
  private:
-  void seguir();
+  void refresh();
   LauncherWindow& l_;
   QLabel* status_;
   Notifier<LauncherNotice>::Subscription sub_;

@@ -21,7 +21,7 @@ struct Programa : testing::ProgramFixture {
 TEST(Application, LauncherFoldersAndDatabaseAreCreatedInTheProgramFolder) {
   Programa p;
   EXPECT_EQ(p.app->home(), p.pasta.str());
-  p.app->criarPastas();
+  p.app->createFolders();
   EXPECT_TRUE(std::filesystem::is_directory(p.pasta / "dados"));
   EXPECT_TRUE(std::filesystem::is_directory(p.pasta / "dados/listas"));
   p.app->abrirBD();

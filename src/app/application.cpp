@@ -21,6 +21,7 @@ Application::Application(AppPorts p)
   editor.progress = &p.progress;
   editor.platform = &p.platform;
   editor.pump = &p.pump;
+  editor.windows = &windows();
   editor.programFolder = dtm.home;
   // "Rodar o extrator" takes every address, with the progress box.
   editor.extratorEmails = [this](const std::string& texto) {

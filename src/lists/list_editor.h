@@ -12,6 +12,7 @@
 #include "common/notifier.h"
 #include "common/ports.h"
 #include "common/text_grid.h"
+#include "common/window_opener.h"
 
 namespace quorvel {
 
@@ -69,6 +70,8 @@ class ListEditor {
   Progress* progress = nullptr;
   Platform* platform = nullptr;
   EventPump* pump = nullptr;
+  // The windows its menus open ("Exportar + utilitários").
+  WindowOpener* windows = &noWindows();
   std::string programFolder;  // where dados/ lies
   // The e-mail extractor (text → the addresses found, one per line); empty until connected.
   std::function<std::string(const std::string& texto)> extratorEmails;

@@ -215,8 +215,9 @@ void TfrmLista::buildMenus() {
   QMenu* salvarMenu = menus_->addMenu(QStringLiteral("Salvar / Exportar..."));
   item(salvarMenu, "Salvar (F2)", [this] { salvar(editor_); });
   item(salvarMenu, "Salvar como...", [this] { salvarComoDialogo(editor_); });
-  // The export window comes with a later part of the program.
-  item(salvarMenu, "Exportar + utilitários", [] {})->setEnabled(false);
+  item(salvarMenu, "Exportar + utilitários", [this] {
+    editor_.windows->open(WindowId::exportWindow);
+  })->setEnabled(editor_.windows->available(WindowId::exportWindow));
   item(salvarMenu, "Listar dados", [this] { listarDados(editor_); });
 }
 

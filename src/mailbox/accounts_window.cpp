@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/name_value_list.h"
+#include "common/notice_on_return.h"
 #include "common/text.h"
 
 namespace quorvel {
@@ -73,12 +74,14 @@ bool AccountsWindow::contaAtiva() const {
 }
 
 void AccountsWindow::mostrar() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   pagina = PaginaContas::contasCadastradas;
   recarregar();
   avisar();
 }
 
 void AccountsWindow::fechar() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   novaConta_ = false;
   tmConfigAtivo = false;
   recarregar();
@@ -151,6 +154,7 @@ CLContas AccountsWindow::contaDosCampos() const {
 }
 
 void AccountsWindow::btnSalvarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (isBlank(edtEmail)) {
     dialogs_.msgErro(kMsgInformeEmail);
     return;
@@ -212,6 +216,7 @@ void AccountsWindow::carregarConta() {
 }
 
 void AccountsWindow::btnNovaContaClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   limparCampos();
   novaConta_ = true;
   emailHabilitado = true;
@@ -224,6 +229,7 @@ void AccountsWindow::btnNovaContaClick() {
 }
 
 void AccountsWindow::btnCancelarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   novaConta_ = false;
   emailHabilitado = false;
   testarHabilitado = true;
@@ -234,6 +240,7 @@ void AccountsWindow::btnCancelarClick() {
 }
 
 void AccountsWindow::btnAvancarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (novaConta_) {
     std::string email = toLower(edtEmail);
     static const std::vector<std::string> conhecidos = {
@@ -265,6 +272,7 @@ std::string AccountsWindow::testarConta() {
 }
 
 void AccountsWindow::btnTestarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   salvarConta();
   if (edtEmail.empty()) return;
   const std::string erro = testarConta();
@@ -289,6 +297,7 @@ void AccountsWindow::btnTestarClick() {
 }
 
 void AccountsWindow::btnExcluirClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (dialogs_.msgPergunta(kMsgExcluirConta) != kSim) return;
   if (linhaAtual < 0 || linhaAtual >= (int)contas.size()) return;
   try {
@@ -300,6 +309,7 @@ void AccountsWindow::btnExcluirClick() {
 }
 
 void AccountsWindow::btnSugerirClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   // The request holds the password: it is written only for a program that is running.
   if (!emailTest_.execEmailTest()) {
     dialogs_.msgErro(kMsgEmailTestNaoIniciou);
@@ -311,6 +321,7 @@ void AccountsWindow::btnSugerirClick() {
 }
 
 void AccountsWindow::tmConfigTimer() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (!tmConfigAtivo) return;
   std::vector<std::string> resposta;
   if (!emailTest_.getOutputConfig(resposta)) {
@@ -347,11 +358,13 @@ void AccountsWindow::tmConfigTimer() {
 }
 
 void AccountsWindow::tmPiscaTimer() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   bool incompleto = edtServidor.empty() || edtPorta.empty() || edtUsuario.empty();
   molduraVisivel = pagina == PaginaContas::configuracoesAvancadas && incompleto && !molduraVisivel;
 }
 
 void AccountsWindow::mudarPagina(PaginaContas nova) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (contas.empty() && !novaConta_ && nova != PaginaContas::contasCadastradas) {
     dialogs_.msgErro(kMsgSemContas);
     pagina = PaginaContas::contasCadastradas;
@@ -367,6 +380,7 @@ void AccountsWindow::mudarPagina(PaginaContas nova) {
 }
 
 void AccountsWindow::clicarGrid(int linha, bool colunaAtiva) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (linha < 0 || linha >= (int)contas.size()) return;
   linhaAtual = linha;
   if (colunaAtiva) setContaAtiva(!contas[linha].ativa);
@@ -374,12 +388,14 @@ void AccountsWindow::clicarGrid(int linha, bool colunaAtiva) {
 }
 
 void AccountsWindow::teclaGrid(int delta) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (contas.empty()) return;
   linhaAtual = std::clamp(linhaAtual + delta, 0, (int)contas.size() - 1);
   carregarConta();
 }
 
 void AccountsWindow::duploCliqueGrid(int linha) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (contas.empty()) return;
   if (linha >= 0 && linha < (int)contas.size()) linhaAtual = linha;
   carregarConta();
@@ -388,6 +404,7 @@ void AccountsWindow::duploCliqueGrid(int linha) {
 }
 
 void AccountsWindow::setContaAtiva(bool ativa) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (linhaAtual < 0 || linhaAtual >= (int)contas.size()) return;
   try {
     neg_.setActive(contas[linhaAtual].id, ativa);
@@ -399,6 +416,7 @@ void AccountsWindow::setContaAtiva(bool ativa) {
 }
 
 void AccountsWindow::ajuda() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   dialogs_.msgAjuda(kAjudaContas, 0, 350);
 }
 

@@ -88,8 +88,14 @@ class AccountsWindow {
   void teclaGrid(int delta);  // up (-1) and down (+1) arrows
   void duploCliqueGrid(int linha);
   void setContaAtiva(bool ativa);
-  void alternarMostrarSenhas() { mostrarSenhas = !mostrarSenhas; }
-  void lnkAvancadoClick() { painelAvancadoVisivel = !painelAvancadoVisivel; }
+  void alternarMostrarSenhas() {
+    mostrarSenhas = !mostrarSenhas;
+    avisar();
+  }
+  void lnkAvancadoClick() {
+    painelAvancadoVisivel = !painelAvancadoVisivel;
+    avisar();
+  }
   void ajuda();
 
   // --- The window's named operations ------------------------------------------------------------

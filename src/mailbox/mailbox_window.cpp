@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "common/format.h"
+#include "common/notice_on_return.h"
 #include "common/paths.h"
 #include "common/text.h"
 #include "common/text_file.h"
@@ -62,6 +63,7 @@ MailboxWindow::MailboxWindow(Database& banco, Settings& config, Dialogs& dialogs
 MailboxWindow::~MailboxWindow() = default;
 
 void MailboxWindow::mostrar() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   [&] {
     auto minutos = numero(config_.valor(kCheckMinutes));
     if (!minutos) return;  // an unreadable setting stops the loading here
@@ -86,6 +88,7 @@ void MailboxWindow::mostrar() {
 }
 
 void MailboxWindow::salvarConfigs(bool silent) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   try {
     NameValueList& c = config_.gConfig;
     c.setValue(kCheckMinutes, std::to_string(cmbCheckMinutes));
@@ -104,10 +107,12 @@ void MailboxWindow::salvarConfigs(bool silent) {
 }
 
 void MailboxWindow::fecharClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   salvarConfigs(true);
 }
 
 void MailboxWindow::btnChecarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   // A click that waited in the queue while a run let events through starts nothing.
   if (!btnChecarHabilitado) return;
   pagina = PaginaMensagens::baseNegativa;
@@ -116,6 +121,7 @@ void MailboxWindow::btnChecarClick() {
 }
 
 void MailboxWindow::btnCancelarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (gNegConta) gNegConta->gCancelou = true;
   btnCancelarVisivel = false;
   avisar();
@@ -319,26 +325,32 @@ void MailboxWindow::setUnsubscribeAddress(const std::string& endereco) {
 }
 
 void MailboxWindow::abrirExplicacaoDescadastramento() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (!urlDescadastramento.empty()) platform_.shellOpen(urlDescadastramento);
 }
 
 void MailboxWindow::btnConfigurarContasClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   windows->open(WindowId::accounts);
 }
 
 void MailboxWindow::ajudaBaseNegativa() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   dialogs_.msgAjuda(kAjudaBaseNegativa, 0, 450);
 }
 
 void MailboxWindow::ajudaFiltros() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   dialogs_.msgAjuda(kAjudaFiltros, 0, 450);
 }
 
 void MailboxWindow::ajudaForcar() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   dialogs_.msgAjuda(kAjudaForcar, 0, 350);
 }
 
 void MailboxWindow::btnExcluirClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (dialogs_.msgPergunta(kMsgApagarRegistro) != kSim) return;
   grid.excluirAtual();
   atualizarDadosEmails();
@@ -346,6 +358,7 @@ void MailboxWindow::btnExcluirClick() {
 }
 
 void MailboxWindow::btnApagarTudoClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (dialogs_.msgPergunta(kMsgApagarTudo) != kSim) return;
   banco_.apagarTabela(kTbEmailsInvalidos);
   exibirEmails();
@@ -353,6 +366,7 @@ void MailboxWindow::btnApagarTudoClick() {
 }
 
 void MailboxWindow::btnNovoDescadastramentoClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   std::string v = dialogs_.pedirValor(kMsgNovoDescadastramento, "");
   if (utf16Length(v) <= 7) return;
   try {
@@ -376,6 +390,7 @@ void MailboxWindow::clicarTitulo(int coluna) {
 }
 
 void MailboxWindow::btnSalvarGridClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   const std::string pasta = paths::dadosArquivos(platform_.programFolder());
   std::string arquivo =
       dialogs_.getFileSave(pasta, paths::join(pasta, kArquivoBaseNegativa), ".csv");

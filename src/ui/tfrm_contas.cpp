@@ -46,8 +46,7 @@ TfrmContas::TfrmContas(AccountsWindow& model)
   topo->addWidget(makeTitle(q(kTituloContas), this));
   topo->addStretch(1);
   QToolButton* ajuda = makeIconButton(QStyle::SP_MessageBoxQuestion, QStringLiteral("Ajuda"), this);
-  connect(ajuda, &QToolButton::clicked, this,
-          guarded([this] { executar([this] { m_.ajuda(); }); }));
+  connect(ajuda, &QToolButton::clicked, this, guarded([this] { m_.ajuda(); }));
   topo->addWidget(ajuda);
   lay->addLayout(topo);
 
@@ -57,17 +56,15 @@ TfrmContas::TfrmContas(AccountsWindow& model)
   paginas_->addTab(buildAdvancedPage(), q(kPaginas[2]));
   lay->addWidget(paginas_, 1);
   connect(paginas_, &QTabWidget::currentChanged, this, guarded([this](int pagina) {
-            if (!refreshing_) executar([&] { m_.mudarPagina(static_cast<PaginaContas>(pagina)); });
+            if (!refreshing_) m_.mudarPagina(static_cast<PaginaContas>(pagina));
           }));
 
   tmConfig_ = new QTimer(this);
   tmConfig_->setInterval(1000);
-  connect(tmConfig_, &QTimer::timeout, this,
-          guarded([this] { executar([this] { m_.tmConfigTimer(); }); }));
+  connect(tmConfig_, &QTimer::timeout, this, guarded([this] { m_.tmConfigTimer(); }));
   tmPisca_ = new QTimer(this);
   tmPisca_->setInterval(1000);
-  connect(tmPisca_, &QTimer::timeout, this,
-          guarded([this] { executar([this] { m_.tmPiscaTimer(); }); }));
+  connect(tmPisca_, &QTimer::timeout, this, guarded([this] { m_.tmPiscaTimer(); }));
 
   resize(680, 520);
   sub_ = m_.notices.listen([this](const AccountsNotice&) { refresh(); });
@@ -89,7 +86,7 @@ QWidget* TfrmContas::buildAccountsPage() {
   ligar(nova, [this] { m_.btnNovaContaClick(); });
   ligar(excluir, [this] { m_.btnExcluirClick(); });
   connect(mostrarSenhas_, &QCheckBox::clicked, this,
-          guarded([this] { executar([this] { m_.alternarMostrarSenhas(); }); }));
+          guarded([this] { m_.alternarMostrarSenhas(); }));
 
   grade_ = new QTableWidget(0, 4, pagina);
   grade_->setObjectName(QStringLiteral("gradeContas"));
@@ -106,11 +103,10 @@ QWidget* TfrmContas::buildAccountsPage() {
   grade_->setColumnWidth(colServidor, 190);
   grade_->installEventFilter(this);
   lay->addWidget(grade_, 1);
-  connect(grade_, &QTableWidget::cellClicked, this, guarded([this](int linha, int coluna) {
-            executar([&] { m_.clicarGrid(linha, coluna == colAtiva); });
-          }));
+  connect(grade_, &QTableWidget::cellClicked, this,
+          guarded([this](int linha, int coluna) { m_.clicarGrid(linha, coluna == colAtiva); }));
   connect(grade_, &QTableWidget::cellDoubleClicked, this,
-          guarded([this](int linha, int) { executar([&] { m_.duploCliqueGrid(linha); }); }));
+          guarded([this](int linha, int) { m_.duploCliqueGrid(linha); }));
   return pagina;
 }
 
@@ -143,7 +139,7 @@ QWidget* TfrmContas::buildDetailsPage() {
   connect(email_, &QLineEdit::textEdited, this, [this](const QString& t) { m_.edtEmail = u(t); });
   connect(senha_, &QLineEdit::textEdited, this, [this](const QString& t) { m_.edtSenha = u(t); });
   connect(contaAtiva_, &QCheckBox::clicked, this,
-          guarded([this](bool marcada) { executar([&] { m_.setContaAtiva(marcada); }); }));
+          guarded([this](bool marcada) { m_.setContaAtiva(marcada); }));
   ligar(avancar, [this] { m_.btnAvancarClick(); });
   ligar(cancelar, [this] { m_.btnCancelarClick(); });
   return pagina;
@@ -166,8 +162,7 @@ QWidget* TfrmContas::buildAdvancedPage() {
 
   lnkAvancado_ = makeLinkButton(QStringLiteral("Mostrar configurações avançadas"), pagina);
   lay->addWidget(lnkAvancado_, 0, Qt::AlignLeft);
-  connect(lnkAvancado_, &QPushButton::clicked, this,
-          guarded([this] { executar([this] { m_.lnkAvancadoClick(); }); }));
+  connect(lnkAvancado_, &QPushButton::clicked, this, guarded([this] { m_.lnkAvancadoClick(); }));
 
   painelAvancado_ = new QWidget(pagina);
   auto* painel = new QVBoxLayout(painelAvancado_);
@@ -234,13 +229,7 @@ QWidget* TfrmContas::buildAdvancedPage() {
 }
 
 void TfrmContas::ligar(QPushButton* b, std::function<void()> f) {
-  connect(b, &QPushButton::clicked, this, guarded([this, f = std::move(f)] { executar(f); }));
-}
-
-void TfrmContas::executar(const std::function<void()>& f) {
-  f();
-  // Some operations change fields without a notice (the focus, the polling, the passwords).
-  refresh();
+  connect(b, &QPushButton::clicked, this, guarded(std::move(f)));
 }
 
 void TfrmContas::refreshGrid() {
@@ -302,14 +291,14 @@ void TfrmContas::refresh() {
 void TfrmContas::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (e->spontaneous()) return;
-  runGuarded([this] { executar([this] { m_.mostrar(); }); });
+  runGuarded([this] { m_.mostrar(); });
   tmPisca_->start();
 }
 
 void TfrmContas::closeEvent(QCloseEvent* e) {
   // Closing hides the window; it keeps its state for the next showing.
   tmPisca_->stop();
-  runGuarded([this] { executar([this] { m_.fechar(); }); });
+  runGuarded([this] { m_.fechar(); });
   QWidget::closeEvent(e);
 }
 
@@ -326,7 +315,7 @@ bool TfrmContas::eventFilter(QObject* o, QEvent* e) {
   if (o == grade_ && e->type() == QEvent::KeyPress) {
     const int tecla = static_cast<QKeyEvent*>(e)->key();
     if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
-      runGuarded([&] { executar([&] { m_.teclaGrid(tecla == Qt::Key_Up ? -1 : 1); }); });
+      runGuarded([&] { m_.teclaGrid(tecla == Qt::Key_Up ? -1 : 1); });
       return true;
     }
   }

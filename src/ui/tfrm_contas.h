@@ -49,7 +49,6 @@ class TfrmContas : public QWidget {
   QWidget* buildAdvancedPage();
   // Runs an operation of the model, then draws what it changed.
   void ligar(QPushButton* b, std::function<void()> f);
-  void executar(const std::function<void()>& f);
   void refresh();
   void refreshGrid();
 

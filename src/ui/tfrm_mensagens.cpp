@@ -102,10 +102,7 @@ TfrmMensagens::TfrmMensagens(MailboxWindow& model) : QWidget(nullptr, Qt::Window
 }
 
 void TfrmMensagens::ligar(QAbstractButton* b, std::function<void()> f) {
-  connect(b, &QAbstractButton::clicked, this, guarded([this, f = std::move(f)] {
-            f();
-            refresh();
-          }));
+  connect(b, &QAbstractButton::clicked, this, guarded(std::move(f)));
 }
 
 QWidget* TfrmMensagens::buildNegativeBasePage() {
@@ -420,10 +417,7 @@ void TfrmMensagens::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (e->spontaneous()) return;
   // The tip opens over the window once it is on screen.
-  QTimer::singleShot(0, this, guarded([this] {
-                       m_.mostrar();
-                       refresh();
-                     }));
+  QTimer::singleShot(0, this, guarded([this] { m_.mostrar(); }));
 }
 
 void TfrmMensagens::closeEvent(QCloseEvent* e) {

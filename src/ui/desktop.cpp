@@ -1,8 +1,6 @@
 #include "ui/desktop.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include "app/main_window.h"
 #include "ui/grid_view.h"
@@ -16,6 +14,7 @@
 #include "ui/tfrm_quorvel.h"
 #include "ui/tfrm_splash.h"
 #include "ui/ui_action.h"
+#include "ui/window_placement.h"
 
 namespace quorvel::ui {
 
@@ -108,17 +107,10 @@ void Desktop::followDefinitions() {
 
 void Desktop::followBulkRun(const BulkNotice& n) {
   // The run tells its progress every 100 lines; only its start and end move the box.
-  if (n.kind != BulkNotice::Kind::runStarted && n.kind != BulkNotice::Kind::runEnded) return;
-  QScreen* tela = QGuiApplication::primaryScreen();
-  if (!tela) return;
-  QWidget* caixa = frmProgress_.get();
-  if (n.kind == BulkNotice::Kind::runStarted) {
-    caixa->move(tela->geometry().left() + 100, caixa->y());
-  } else if (n.kind == BulkNotice::Kind::runEnded) {
-    QRect r = caixa->frameGeometry();
-    r.moveCenter(tela->availableGeometry().center());
-    caixa->move(r.topLeft());
-  }
+  if (n.kind == BulkNotice::Kind::runStarted)
+    WindowPlacement::nearLeftEdge(frmProgress_.get(), 100);
+  else if (n.kind == BulkNotice::Kind::runEnded)
+    WindowPlacement::centreOnScreen(frmProgress_.get(), true);
 }
 
 void Desktop::createMailboxWindows() {

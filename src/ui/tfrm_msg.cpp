@@ -1,12 +1,10 @@
 #include "ui/tfrm_msg.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -18,6 +16,7 @@
 #include "ui/message_icons.h"
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
+#include "ui/window_placement.h"
 
 namespace quorvel::ui {
 
@@ -86,11 +85,7 @@ TfrmMsg::TfrmMsg(const MessageBox& box, const TipMemory* memoria)
   tudo->addLayout(baixo);
 
   resize(MessageBox::kLarguraPadrao, box.altura > 0 ? box.altura : MessageBox::kAlturaPadrao);
-  if (QScreen* tela = QGuiApplication::primaryScreen()) {
-    QRect r = geometry();
-    r.moveCenter(tela->availableGeometry().center());
-    move(r.topLeft());
-  }
+  WindowPlacement::centreOnScreen(this);
   if (!botoes_.empty()) botoes_.front()->setFocus();
   if (box.tempoSeg > 0) {
     auto* tempo = new QTimer(this);

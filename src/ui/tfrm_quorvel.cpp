@@ -4,12 +4,10 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include "ui/qt_text.h"
 #include "ui/ui_action.h"
 #include "ui/widgets.h"
+#include "ui/window_placement.h"
 
 namespace quorvel::ui {
 
@@ -163,11 +162,7 @@ TfrmQuorvel::TfrmQuorvel(ValidationWindow& validador)
   connect(pinturaPendente_, &QTimer::timeout, this, [this] { pintarContadores(); });
 
   adjustSize();
-  if (QScreen* tela = QGuiApplication::primaryScreen()) {
-    QRect r = geometry();
-    r.moveCenter(tela->availableGeometry().center());
-    move(r.topLeft());
-  }
+  WindowPlacement::centreOnScreen(this);
   sub_ = v_.notices.listen([this](const ValidationWindowNotice&) { refresh(); });
   refresh();
 }
@@ -239,10 +234,7 @@ void TfrmQuorvel::refresh() {
   }
 
   // A bulk run puts the window 100 pixels from the screen's right edge.
-  if (v_.encostarNaDireita && !encostada_) {
-    if (QScreen* tela = QGuiApplication::primaryScreen())
-      move(tela->geometry().width() - frameGeometry().width() - 100, y());
-  }
+  if (v_.encostarNaDireita && !encostada_) WindowPlacement::nearRightEdge(this, 100);
   encostada_ = v_.encostarNaDireita;
   if (v_.visible && !isVisible()) {
     show();

@@ -75,7 +75,8 @@ void esperar(F pronto) {
   while (!pronto() && t.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-// Closes every message box that appears (with its "Ok"), as a user reading them would.
+// Closes every message box that appears (with its "Ok", or "Não" to a question), as a user
+// reading them would.
 void responderMensagens(QObject* dono) {
   auto* timer = new QTimer(dono);
   timer->setInterval(20);
@@ -84,7 +85,10 @@ void responderMensagens(QObject* dono) {
       auto* m = qobject_cast<TfrmMsg*>(w);
       if (!m || !m->isVisible()) continue;
       for (QPushButton* b : m->findChildren<QPushButton*>())
-        if (b->accessibleName() == QStringLiteral("Ok")) b->click();
+        // "Não" to the question whether unsaved lists are saved before they go.
+        if (b->accessibleName() == QStringLiteral("Ok") ||
+            b->accessibleName() == QStringLiteral("Não"))
+          b->click();
     }
   });
   timer->start();

@@ -128,7 +128,8 @@ struct Espaco {
   RecordingProgress progress;
   NoEventPump pump;
   FakePlatform platform;
-  Validator v{dialogs, pump};
+  ValidationChain chain{dialogs};
+  ValidationWindow v{chain, dialogs, pump};
 
   Espaco() {
     home = fs::temp_directory_path() / ("quorvel-bench-bulk-" + std::to_string(getpid()));

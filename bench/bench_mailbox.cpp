@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "mailbox/mailbox_check.h"
+#include "mailbox/mailbox_window.h"
 #include "mailbox/neg_conta.h"
 #include "store/database.h"
 #include "store/settings.h"
@@ -205,7 +205,7 @@ double varrerComJanela(const testing::DovecotPeer& d, int anteriores) {
   Bancada w;
   w.baseAnterior(anteriores);
   NegConta(*w.banco, *w.config, w.platform, w.dialogs, w.pump).newContaSave(contaDoBench(d));
-  MailboxCheck janela(*w.banco, *w.config, w.dialogs, w.pump, w.platform);
+  MailboxWindow janela(*w.banco, *w.config, w.dialogs, w.pump, w.platform);
   size_t linhas = 0;
   auto sub = janela.notices.listen([&](const MailboxNotice& aviso) {
     if (aviso.kind == MailboxNotice::Kind::grid) linhas = janela.grid.linhas.size();

@@ -17,7 +17,7 @@
 #include "bench_util.h"
 #include "common/text.h"
 #include "online/definition_dates.h"
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 #include "online/import_session.h"
 #include "online/sync_protocol.h"
 #include "store/database.h"
@@ -147,7 +147,7 @@ int update(const Opcoes& o) {
     f.app->online.consentimento.guardarConta(testing::kEmailDaConta, chave);
     f.app->dtm.colaboracao.gCompartilha = true;
     f.app->abrirBD();
-    DefinitionsCheck& d = f.app->definicoes;
+    DefinitionsWindow& d = f.app->definicoes;
     d.forcarAtualizacao();
     while (d.timerAtivo) d.tmCheckTimer();
     // Time spent downloading ("Baixando ...") and storing ("Atualizando ... (n)").

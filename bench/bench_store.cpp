@@ -26,7 +26,7 @@
 #include "validation/cares_resolver.h"
 #include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 using namespace quorvel;
 using bench::Clock;
@@ -52,7 +52,8 @@ struct Pilha {
   CaresResolver resolver;
   TesteMX mx;
   NegativeBaseStage base;
-  Validator v{dialogs, pump};
+  ValidationChain chain{dialogs};
+  ValidationWindow v{chain, dialogs, pump};
 
   Pilha(const fs::path& home, ResolverOptions o)
       : banco(home.string(), colaboracao),

@@ -16,7 +16,7 @@
 #include "data_generator.h"
 #include "lists/list_editor.h"
 #include "support/scripted_ports.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
@@ -35,7 +35,8 @@ double median(std::vector<double> v) {
 struct Setup {
   ScriptedDialogs dialogs;
   NoEventPump pump;
-  Validator v{dialogs, pump};
+  ValidationChain chain{dialogs};
+  ValidationWindow v{chain, dialogs, pump};
   explicit Setup(size_t traps) {
     v.chain.gRegras = filterListOf(bench::gerarRegras(100, 11));
     v.chain.gTraps = filterListOf(bench::gerarArmadilhas(traps, 12));

@@ -3,7 +3,7 @@
 namespace quorvel {
 
 Notifier<BulkNotice>::Subscription mostrarGrandesNaJanela(BulkValidation& grandes,
-                                                          Validator& janela) {
+                                                          ValidationWindow& janela) {
   return grandes.notices.listen([&janela](const BulkNotice& n) {
     switch (n.kind) {
       case BulkNotice::Kind::runStarted:
@@ -16,6 +16,7 @@ Notifier<BulkNotice>::Subscription mostrarGrandesNaJanela(BulkValidation& grande
         janela.fimValidacaoGrandes();
         break;
       case BulkNotice::Kind::page:
+      case BulkNotice::Kind::definitionsMissing:
         break;
     }
   });

@@ -3,11 +3,11 @@
 // counters repaint as lines go by and its buttons come back at the end.
 
 #include "bulk/bulk_validation.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 namespace quorvel {
 
 [[nodiscard]] Notifier<BulkNotice>::Subscription mostrarGrandesNaJanela(BulkValidation& grandes,
-                                                                        Validator& janela);
+                                                                        ValidationWindow& janela);
 
 }  // namespace quorvel

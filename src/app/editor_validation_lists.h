@@ -2,7 +2,7 @@
 // The list editor's three lists as the validation run reads and fills them.
 
 #include "lists/list_editor.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 namespace quorvel {
 

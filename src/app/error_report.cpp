@@ -4,7 +4,7 @@
 
 namespace quorvel {
 
-std::string mensagemDaFalha(std::exception_ptr falha) {
+std::string failureMessage(std::exception_ptr falha) {
   try {
     if (falha) std::rethrow_exception(falha);
   } catch (const std::exception& e) {
@@ -14,9 +14,9 @@ std::string mensagemDaFalha(std::exception_ptr falha) {
   return kMsgErroInesperado;
 }
 
-void relatarFalha(Dialogs& dialogs, std::exception_ptr falha) {
+void reportFailure(Dialogs& dialogs, std::exception_ptr falha) {
   try {
-    dialogs.msgErro(mensagemDaFalha(falha));
+    dialogs.msgErro(failureMessage(falha));
   } catch (...) {
   }
 }

@@ -12,8 +12,8 @@ namespace quorvel {
 inline constexpr const char* kMsgErroInesperado = "Ocorreu um erro inesperado.";
 
 // The failure's own message; a fixed text for failures that carry none.
-std::string mensagemDaFalha(std::exception_ptr falha);
+std::string failureMessage(std::exception_ptr falha);
 // Shows it as an error; a failure of the message box itself is not passed on.
-void relatarFalha(Dialogs& dialogs, std::exception_ptr falha);
+void reportFailure(Dialogs& dialogs, std::exception_ptr falha);
 
 }  // namespace quorvel

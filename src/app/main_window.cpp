@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 #include "app/main_window_validation.h"
 #include "common/format.h"
 #include "lists/list_saving.h"
@@ -23,9 +23,7 @@ const char* const kTextoAjuda =
     "Teclas: F2 salva, F3 insere dados, F4 insere uma coluna, DEL apaga o conteúdo selecionado "
     "e SHIFT + DEL exclui as linhas selecionadas.";
 
-MainWindow::MainWindow(Application& a, Launcher& l) : app(a), launcher(l) {
-  abrirDefinicoes = [this] { app.abrirDefinicoes(); };
-}
+MainWindow::MainWindow(Application& a, LauncherWindow& l) : app(a), launcher(l) {}
 
 void MainWindow::aoCriar() {
   itensColados.clear();
@@ -36,7 +34,7 @@ void MainWindow::aoCriar() {
 void MainWindow::aoExibir() {
   pagina = PaginaPrincipal::primeira;
   primeiraPagina = PrimeiraPagina::classico;
-  caption = std::string("Quorvel - Build: ") + std::to_string(kBuild);
+  caption = captionPrincipal();
   if (!listaEmbutida) {
     // openFrmLista: the editor's first showing.
     listaEmbutida = true;
@@ -45,7 +43,7 @@ void MainWindow::aoExibir() {
   if (!app.janelaValidacaoCriada)
     app.janelaValidacaoCriada = true;  // hidden until a run starts
   else
-    app.validator.mostrar();
+    app.validationWindow.mostrar();
   abasVisiveis = false;
   launcher.splash.visivel = false;
   launcher.notices.notify({});
@@ -55,7 +53,7 @@ void MainWindow::aoExibir() {
 void MainWindow::aoTemporizadorInicio() {
   ckbCheckDefinition = app.dtm.settings.valor(kCheckDefinition) == "true";
   notify();
-  if (ckbCheckDefinition && abrirDefinicoes) abrirDefinicoes();
+  if (ckbCheckDefinition) app.windows().open(WindowId::definitions);
   // The settings window's creation: the settings table from config.db when it is empty.
   if (app.dtm.bancoAberto()) {
     SeedResult r = seedTbconfig(app.dtm.banco(), app.home());
@@ -70,16 +68,16 @@ void MainWindow::destacar(BotaoLateral b) {
 
 void MainWindow::validarEmails() {
   destacar(BotaoLateral::validarEmails);
-  if (!disponiveis.validacao) return;
+  if (!disponivel(WindowId::validation)) return;
   MainWindowActions acoes;
   acoes.carregarDefinicoes = [this] { app.carregarDefinicoesAgora(); };
   acoes.mostrarPaginaLista = [this] { classico(); };
-  validarEmailsPrincipal(app.validator, app.listasValidacao, app.ports.dialogs, acoes);
+  validarEmailsPrincipal(app.validationWindow, app.listasValidacao, app.ports.dialogs, acoes);
 }
 
 void MainWindow::definicoesOnline() {
   destacar(BotaoLateral::definicoes);
-  if (disponiveis.definicoes && abrirDefinicoes) abrirDefinicoes();
+  app.windows().open(WindowId::definitions);
 }
 
 void MainWindow::configuracoes() {
@@ -135,9 +133,9 @@ std::string textoManutencaoConcluida(int64_t bytesLiberados) {
 bool MainWindow::podeFechar() {
   // A run reads the working list and writes the result lists between its event passes: the
   // window stays until it ends. The user may stop it.
-  if (app.validator.gRodando) {
+  if (app.validationWindow.gRodando) {
     if (app.ports.dialogs.msgPergunta("Quer cancelar a validação?") == kSim)
-      app.validator.gCancelou = true;
+      app.validationWindow.gCancelou = true;
     return false;
   }
   if (app.grandes.emExecucao() || operacaoEmAndamento) {

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/build_info.h"
+#include "common/build_info.h"
 #include "common/notifier.h"
 #include "lists/list_loading.h"
 
 namespace quorvel {
 
-class Launcher;
+class LauncherWindow;
 
 enum class PaginaPrincipal { primeira = 0, configuracoes = 1, ajuda = 2 };
 enum class PrimeiraPagina { classico, grandes };
@@ -32,17 +32,6 @@ struct LinkTutorial {
   std::string url;
 };
 
-// Windows that come with later parts of the program: their buttons stay disabled until the
-// window exists.
-struct JanelasDisponiveis {
-  bool validacao = true;     // "Validar e-mails"
-  bool definicoes = true;    // "Definições online (atualizar)"
-  bool contas = false;       // "Configurar contas de e-mail"
-  bool caixaPostal = false;  // "Baixar erros e descadastramentos"
-  bool colaboracao = false;  // "Colaboração de dados"
-  bool exportacao = false;   // "Exportar + utilitários"
-};
-
 inline constexpr int kEsperaTemporizadorInicioMs = 2000;
 inline constexpr const char* kCkbCheckDefinition =
     "Verificar se há atualização nas definições de checagem ao abrir o Quorvel";
@@ -55,12 +44,12 @@ std::string textoManutencaoConcluida(int64_t bytesLiberados);
 
 class MainWindow {
  public:
-  MainWindow(Application& app, Launcher& launcher);
+  MainWindow(Application& app, LauncherWindow& launcher);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
   Application& app;
-  Launcher& launcher;
+  LauncherWindow& launcher;
 
   std::string caption;
   PaginaPrincipal pagina = PaginaPrincipal::primeira;
@@ -71,13 +60,8 @@ class MainWindow {
   bool listaEmbutida = false;
   bool ckbCheckDefinition = false;
   std::vector<std::string> itensColados;  // the list of pasted items
-  JanelasDisponiveis disponiveis;
-  // The definitions window: loads the filter lists (and, once it exists, asks the service for
-  // newer definitions).
-  std::function<void()> abrirDefinicoes;
-  // The accounts window and the mailbox window ("Configurar contas de e-mail", "Baixar erros e
-  // descadastramentos").
-  std::function<void()> abrirContas, abrirCaixaPostal;
+  // A button that opens another window is enabled only while that window is available.
+  bool disponivel(WindowId janela) { return app.windows().available(janela); }
 
   Notifier<MainWindowNotice> notices;
 
@@ -107,6 +91,8 @@ class MainWindow {
 
   // Settings page.
   void manutencaoBanco();
+  // "Configurar contas de e-mail", "Baixar erros e descadastramentos", "Colaboração de dados".
+  void abrirJanela(WindowId janela) { app.windows().open(janela); }
   void setCheckDefinition(bool marcado);
   void voltarPrincipal();
 

@@ -2,8 +2,8 @@
 
 namespace quorvel {
 
-bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas, Dialogs& dialogs,
-                            const MainWindowActions& acoes) {
+bool validarEmailsPrincipal(ValidationWindow& validador, EditorValidationLists& listas,
+                            Dialogs& dialogs, const MainWindowActions& acoes) {
   ListEditor& editor = listas.editor;
   // A run going on writes into the result lists: they are neither asked about nor emptied.
   if (validador.gRodando) return true;

@@ -5,7 +5,7 @@
 
 #include "app/editor_validation_lists.h"
 #include "common/ports.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 namespace quorvel {
 
@@ -15,7 +15,7 @@ struct MainWindowActions {
 };
 
 // True when the validation window was shown.
-bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas, Dialogs& dialogs,
-                            const MainWindowActions& acoes);
+bool validarEmailsPrincipal(ValidationWindow& validador, EditorValidationLists& listas,
+                            Dialogs& dialogs, const MainWindowActions& acoes);
 
 }  // namespace quorvel

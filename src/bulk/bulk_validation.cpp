@@ -83,7 +83,7 @@ struct BulkValidation::Saidas {
 
 void BulkValidation::iniciar() {
   // Filter lists not loaded yet: loaded now, and the run goes on.
-  if (!v_.gRegras && onAbrirDefinicoes) onAbrirDefinicoes();
+  if (!v_.gRegras) notify(BulkNotice::Kind::definitionsMissing);
   if (!v_.gRegras) {
     dialogs_.msgErro(kMsgBancoNaoIniciado);
     return;

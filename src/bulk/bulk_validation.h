@@ -33,6 +33,9 @@ struct BulkNotice {
     runStarted,  // the output files exist; lines are about to be read
     progressed,  // another hundred lines (the counters moved)
     runEnded,    // the files are closed
+    // A run was asked for before the filter lists were loaded: whoever loads them does it now,
+    // before the run goes on.
+    definitionsMissing,
   };
   Kind kind = Kind::page;
   bool operator==(const BulkNotice&) const = default;
@@ -55,7 +58,6 @@ class BulkValidation {
   // A run is going on (its start button waits for its end).
   bool emExecucao() const { return !btnIniciarHabilitado; }
   Notifier<BulkNotice> notices;
-  std::function<void()> onAbrirDefinicoes;  // the filter lists are not loaded yet: load them
   // The last warning of the run ("O servidor DNS não está respondendo..."), empty when none.
   const std::string& aviso() const { return v_.aviso; }
   // Where the two output files go; empty: dados.

@@ -13,7 +13,7 @@
 #include "cli/secret_input.h"
 #include "cli/standard_output.h"
 #include "common/text.h"
-#include "mailbox/accounts_editor.h"
+#include "mailbox/accounts_window.h"
 #include "mailbox/cl_email_test.h"
 #include "mailbox/program_launcher.h"
 
@@ -134,7 +134,7 @@ int list(const AccountOptions& o) {
   return comWorkspace(o.home, [&](MailboxWorkspace& w) {
     for (const auto& r : w.neg->accounts()) {
       std::optional<CLContas> c = w.neg->getConta(r.email);
-      out(std::string(AccountsEditor::textoAtiva(r)) + "\t" + r.email + "\t" + r.servidor + "\t" +
+      out(std::string(AccountsWindow::textoAtiva(r)) + "\t" + r.email + "\t" + r.servidor + "\t" +
           (c ? c->ImapPorta : "") + "\t" + (c ? c->ImapUsarTLS : "") + "\t" +
           (c ? c->ImapTipoAutenticacao : "") + "\n");
     }

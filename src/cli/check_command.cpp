@@ -74,7 +74,7 @@ int runSingle(ValidationChain& v, const std::vector<std::string>& lines, const C
 int runGrid(TerminalApp& terminal, const std::vector<std::string>& lines, const CheckOptions& o) {
   Application& app = terminal.app;
   ListEditor& editor = app.editor;
-  Validator& v = app.validator;
+  ValidationWindow& v = app.validationWindow;
   TextGrid& g = editor.gridMain;
   g.setRowCount(static_cast<int>(lines.size()) + 1);
   for (size_t i = 0; i < lines.size(); ++i) g.setCell(0, static_cast<int>(i) + 1, lines[i]);

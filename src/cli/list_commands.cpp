@@ -72,7 +72,7 @@ int validarLista(const ListOptions& o) {
   s.t.prepararCadeia(o.disable);
   s.abrir(o.entrada);
   s.t.rodarValidacao("validação");
-  Validator& v = s.t.validator();
+  ValidationWindow& v = s.t.validationWindow();
   // Without an e-mail column nothing was validated: no result files are written.
   if (v.colunaDaExecucao < 0)
     throw CliFailure("a coluna de e-mails não foi identificada; nada foi gravado");

@@ -16,7 +16,7 @@
 
 #include "cli/mailbox_workspace.h"
 #include "common/text.h"
-#include "mailbox/mailbox_check.h"
+#include "mailbox/mailbox_window.h"
 
 namespace quorvel::cli {
 namespace {
@@ -29,7 +29,7 @@ struct MailboxOptions {
 // Prints the log as it grows (coloured on a terminal) and draws the scan's progress bar.
 class TerminalMailboxView : public EventPump {
  public:
-  explicit TerminalMailboxView(MailboxCheck& w) : w_(w), cores_(::isatty(STDOUT_FILENO) == 1) {
+  explicit TerminalMailboxView(MailboxWindow& w) : w_(w), cores_(::isatty(STDOUT_FILENO) == 1) {
     sub_ = w.notices.listen([this](const MailboxNotice& n) {
       if (n.kind == MailboxNotice::Kind::log) logMudou();
       if (n.kind == MailboxNotice::Kind::state) mudou();
@@ -71,7 +71,7 @@ class TerminalMailboxView : public EventPump {
   bool cancelou = false;  // Ctrl+C was pressed during the run
 
  private:
-  MailboxCheck& w_;
+  MailboxWindow& w_;
   Notifier<MailboxNotice>::Subscription sub_;
   bool cores_;
   size_t impressas_ = 0;
@@ -90,7 +90,7 @@ class ForwardingPump : public EventPump {
 int check(const MailboxOptions& o) {
   return comWorkspace(o.home, [&](MailboxWorkspace& w) {
     ForwardingPump pump;
-    MailboxCheck janela(*w.banco, *w.config, w.dialogs, pump, *w.platform);
+    MailboxWindow janela(*w.banco, *w.config, w.dialogs, pump, *w.platform);
     janela.sincronizacao = &w.t.app.online.sync;
     janela.compartilhamento = &w.t.app.online.sync;
     TerminalMailboxView view(janela);

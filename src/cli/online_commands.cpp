@@ -22,18 +22,18 @@ struct OnlineOptions {
 };
 
 // One line per row of the definitions window: the row, its count, the update indicator.
-void imprimirLinhas(const DefinitionsCheck& d) {
+void imprimirLinhas(const DefinitionsWindow& d) {
   for (const auto& l : d.linhas)
     if (l.visivel) out(std::string(l.rotulo) + "\t" + l.itens + "\t" + l.indicador + "\n");
 }
 
 // The loading sequence to its end (the window's timer, at once): the lists, the counts and
 // the comparison with the service.
-void rodarSequencia(DefinitionsCheck& d) {
+void rodarSequencia(DefinitionsWindow& d) {
   while (d.timerAtivo) d.tmCheckTimer();
 }
 
-void atualizar(DefinitionsCheck& d) {
+void atualizar(DefinitionsWindow& d) {
   installCancelHandler();
   TerminalProgressBar barra("definições");
   std::string etapa;
@@ -68,7 +68,7 @@ int definitions(const OnlineOptions& o, bool atualizarAgora) {
   return comWorkspace(o.home, [&](MailboxWorkspace& w) {
     Application& app = w.t.app;
     instalarDefinicoesIniciais(app.home(), pastaDefinicoesEmbarcadas());
-    DefinitionsCheck& d = app.definicoes;
+    DefinitionsWindow& d = app.definicoes;
     d.esperar = nullptr;  // the terminal prints the line; nothing to wait for
     if (o.forcar)
       d.forcarAtualizacao();

@@ -35,14 +35,14 @@ void TerminalApp::prepararCadeia(const std::vector<std::string>& desligar) {
 }
 
 void TerminalApp::rodarValidacao(const char* rotulo) {
-  Validator& v = validator();
+  ValidationWindow& v = validationWindow();
   // Learnt domains are shared only while the definitions were found current, which the desktop
   // learns from its definitions window at start-up: a sharing user's run checks them first.
   if (app.dtm.colaboracao.gCompartilha) app.definicoes.checarDefinicoesOnline();
   v.mostrar();
   TerminalProgressBar barra(rotulo);
   {
-    auto acompanhar = v.notices.listen([&](const ValidatorNotice&) {
+    auto acompanhar = v.notices.listen([&](const ValidationWindowNotice&) {
       if (cancelRequestedByUser()) v.gCancelou = true;
       barra.update(v.barraPos, v.barraMax);
     });

@@ -18,8 +18,8 @@ class TerminalApp {
                        Progress* progresso = nullptr, EventPump* eventos = nullptr);
 
   const std::string& home() const { return app.home(); }
-  Validator& validator() { return app.validator; }
-  ValidationChain& chain() { return app.validator.chain; }
+  ValidationWindow& validationWindow() { return app.validationWindow; }
+  ValidationChain& chain() { return app.validationWindow.chain; }
   // The filter lists of the workspace.
   void carregarDefinicoes() { app.carregarDefinicoes(); }
   // Opens the database and connects the MX and negative-base stages. Throws DatabaseError.

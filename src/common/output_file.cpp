@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/system_error.h"
+#include "common/text_file.h"
 
 namespace quorvel {
 
@@ -28,7 +29,7 @@ bool OutputFile::create(const std::string& caminho, bool novo) {
     return false;
   }
   buffer_.reserve(kBuffer + 1024);
-  buffer_ = "\xEF\xBB\xBF";
+  buffer_ = kUtf8Bom;
   return true;
 }
 

@@ -99,7 +99,7 @@ void appendUtf16(std::string& out, std::string_view bytes, bool bigEndian) {
 
 TextEncoding detectEncoding(std::string_view b, size_t& bomLength) {
   bomLength = 0;
-  if (b.size() >= 3 && b.substr(0, 3) == "\xEF\xBB\xBF") {
+  if (b.substr(0, 3) == kUtf8Bom) {
     bomLength = 3;
     return TextEncoding::Utf8Bom;
   }
@@ -311,7 +311,7 @@ WriteResult writeFileAtomic(const std::string& path, std::string_view bytes,
 }
 
 WriteResult writeTextLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::string data = "\xEF\xBB\xBF";
+  std::string data(kUtf8Bom);
   for (const auto& l : lines) {
     data += l;
     data += "\r\n";

@@ -11,6 +11,9 @@
 
 namespace quorvel {
 
+// The UTF-8 byte-order mark every file the program writes starts with.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 enum class TextEncoding { Utf8Bom, Utf16LE, Utf16BE, Utf8, Windows1252 };
 
 // No line of a list or text file the program reads is this long: past it the readers stop with a

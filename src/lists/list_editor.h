@@ -12,6 +12,7 @@
 #include "common/notifier.h"
 #include "common/ports.h"
 #include "common/text_grid.h"
+#include "common/window_opener.h"
 
 namespace quorvel {
 
@@ -69,6 +70,8 @@ class ListEditor {
   Progress* progress = nullptr;
   Platform* platform = nullptr;
   EventPump* pump = nullptr;
+  // The windows its menus open ("Exportar + utilitários").
+  WindowOpener* windows = &noWindows();
   std::string programFolder;  // where dados/ lies
   // The e-mail extractor (text → the addresses found, one per line); empty until connected.
   std::function<std::string(const std::string& texto)> extratorEmails;
@@ -92,7 +95,6 @@ class ListEditor {
   void setEditou(const TextGrid& grid, bool editou);
   void setArquivo(const TextGrid& grid, const std::string& caminho);
   std::string arquivoDe(const TextGrid& grid) const { return arquivoDaAba(abaDe(grid)); }
-  std::string editouDe(const TextGrid& grid) const { return editouDaAba(abaDe(grid)); }
   // The progress box; a silent one when none is connected.
   Progress& progresso();
   Dialogs& dialogos();

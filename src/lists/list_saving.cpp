@@ -58,6 +58,15 @@ void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celul
     out += "\"\"";
 }
 
+std::string textoListaCSV(const std::vector<std::vector<std::string>>& linhas, char separador) {
+  std::string dados(kUtf8Bom);
+  for (const auto& linha : linhas) {
+    acrescentarLinhaCSV(dados, linha, separador);
+    dados += "\r\n";
+  }
+  return dados;
+}
+
 char separadorParaSalvar(const ListEditor& editor, const TextGrid& grid) {
   const char s = editor.separadorDe(grid);
   return s == ';' || s == '\t' || s == ',' ? s : ',';
@@ -82,7 +91,7 @@ bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/,
   }
   std::string dados;
   dados.reserve(tamanho);
-  dados = "\xEF\xBB\xBF";
+  dados = kUtf8Bom;
 
   bool cancelado = false;
   for (int r = 0; r < linhas; ++r) {

@@ -18,6 +18,11 @@ namespace quorvel {
 void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celulas,
                          char separador = ',', bool manterUltimoCampo = false);
 
+// A table (header row first) as the bytes of a list file: the byte-order mark, then every row as
+// acrescentarLinhaCSV writes it, each ending in CR LF.
+std::string textoListaCSV(const std::vector<std::vector<std::string>>& linhas,
+                          char separador = ',');
+
 // The separators the save window offers, in its order: "Ponto e vírgula", "Vírgula",
 // "Tabulação".
 struct SeparatorChoice {

@@ -89,7 +89,7 @@ std::string codificar(const std::vector<std::string>& linhas, TextEncoding codif
   }
   switch (codificacao) {
     case TextEncoding::Utf8Bom:
-      return "\xEF\xBB\xBF" + texto;
+      return std::string(kUtf8Bom) + texto;
     case TextEncoding::Utf16LE:
       return "\xFF\xFE" + paraUtf16(texto, false);
     case TextEncoding::Utf16BE:

@@ -10,7 +10,7 @@
 #include "common/text_file.h"
 #include "mailbox/log_line.h"
 #include "online/definition_dates.h"
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 #include "online/import_session.h"
 #include "online/sync_protocol.h"
 
@@ -60,19 +60,19 @@ const BaseCompartilhada& baseDe(Definicao d) {
 
 }  // namespace
 
-std::chrono::year_month_day DefinitionsCheck::hoje() const {
+std::chrono::year_month_day DefinitionsWindow::hoje() const {
   return diaLocal(platform_ ? platform_->now() : std::chrono::system_clock::now());
 }
 
-std::string DefinitionsCheck::urlDownload(const char* arquivo) const {
+std::string DefinitionsWindow::urlDownload(const char* arquivo) const {
   return sync_->baseUrl + kPastaDownload + arquivo;
 }
 
-void DefinitionsCheck::checarCancelamento() const {
+void DefinitionsWindow::checarCancelamento() const {
   if (gCancelou) throw std::runtime_error("atualização cancelada");
 }
 
-HttpRequest DefinitionsCheck::pedidoDaJanela(const std::string& url) {
+HttpRequest DefinitionsWindow::pedidoDaJanela(const std::string& url) {
   HttpRequest p;
   p.url = url;
   p.progresso = [this](int64_t recebidos, int64_t anunciado) {
@@ -88,7 +88,7 @@ HttpRequest DefinitionsCheck::pedidoDaJanela(const std::string& url) {
   return p;
 }
 
-void DefinitionsCheck::httpWorkBegin(int64_t tamanho) {
+void DefinitionsWindow::httpWorkBegin(int64_t tamanho) {
   barraDownloadMax = tamanho > 0 ? tamanho : 1;
   barraDownloadPos = 0;
   lbTamanho = "0 KB";
@@ -96,19 +96,19 @@ void DefinitionsCheck::httpWorkBegin(int64_t tamanho) {
   pump_.processEvents();
 }
 
-void DefinitionsCheck::httpWork(int64_t bytes) {
+void DefinitionsWindow::httpWork(int64_t bytes) {
   barraDownloadPos = bytes;
   lbTamanho = formatNumber(bytes / 1000) + " KB";
   avisar();
   pump_.processEvents();
 }
 
-void DefinitionsCheck::zerarBarras() {
+void DefinitionsWindow::zerarBarras() {
   barraDownloadMax = barraDownloadPos = 0;
   barraLinhasMax = barraLinhasPos = 0;
 }
 
-void DefinitionsCheck::avancarLinhas(int64_t n) {
+void DefinitionsWindow::avancarLinhas(int64_t n) {
   // The view is told when the bar moved by a visible step, not for every batch.
   const int64_t antes = barraLinhasMax > 0 ? barraLinhasPos * 200 / barraLinhasMax : 0;
   barraLinhasPos += n;
@@ -116,17 +116,17 @@ void DefinitionsCheck::avancarLinhas(int64_t n) {
   if (depois != antes || barraLinhasPos >= barraLinhasMax) avisar();
 }
 
-void DefinitionsCheck::mostrarIndicador(Definicao d, std::chrono::year_month_day data) {
+void DefinitionsWindow::mostrarIndicador(Definicao d, std::chrono::year_month_day data) {
   linha(d).indicador = "Definições de " + dataCurta(data);
   painelVisivel = true;
 }
 
-void DefinitionsCheck::checarDefinicoesOnline() {
+void DefinitionsWindow::checarDefinicoesOnline() {
   NameValueList local = lerDatas(arquivoDatas());
   gDefinicoesAtuais = local;
   avisoServico.clear();
   struct Titulo {
-    DefinitionsCheck& d;
+    DefinitionsWindow& d;
     ~Titulo() {
       d.titulo = kTituloChecagem +
                  dataHoraTexto(d.platform_ ? d.platform_->now() : std::chrono::system_clock::now());
@@ -158,7 +158,7 @@ void DefinitionsCheck::checarDefinicoesOnline() {
   }
 }
 
-void DefinitionsCheck::compararDatasDoBanco(const NameValueList& local) {
+void DefinitionsWindow::compararDatasDoBanco(const NameValueList& local) {
   // The shared bases answer only to an account with the service: without one they count as
   // current, and nothing is asked.
   if (sync_->credenciais.email.empty() || sync_->credenciais.chave.empty()) return;
@@ -179,7 +179,7 @@ void DefinitionsCheck::compararDatasDoBanco(const NameValueList& local) {
     mostrarIndicador(Definicao::emailsInvalidos, emails);
 }
 
-void DefinitionsCheck::btnAtualizarClick() {
+void DefinitionsWindow::btnAtualizarClick() {
   btnAtualizarHabilitado = false;
   avisar();
   try {
@@ -197,7 +197,7 @@ void DefinitionsCheck::btnAtualizarClick() {
   iniciar();
 }
 
-void DefinitionsCheck::atualizarDefinicao(const std::string&) {
+void DefinitionsWindow::atualizarDefinicao(const std::string&) {
   if (!sync_ || !sync_->configurado()) throw ServiceNotConfigured();
   NameValueList datas = lerDatas(arquivoDatas());
   zerarBarras();
@@ -228,9 +228,9 @@ void DefinitionsCheck::atualizarDefinicao(const std::string&) {
   avisar();
 }
 
-void DefinitionsCheck::baixarFiltro(const char* arquivoServico, FilterListPtr& destino,
-                                    const char* arquivoLocal, const char* rotulo,
-                                    NameValueList& datas, const char* nomeData) {
+void DefinitionsWindow::baixarFiltro(const char* arquivoServico, FilterListPtr& destino,
+                                     const char* arquivoLocal, const char* rotulo,
+                                     NameValueList& datas, const char* nomeData) {
   checarCancelamento();
   lbAtualizando = rotulo;
   avisar();
@@ -258,7 +258,7 @@ void DefinitionsCheck::baixarFiltro(const char* arquivoServico, FilterListPtr& d
   datas.setValue(nomeData, getDataSQL(hoje()));
 }
 
-void DefinitionsCheck::baixarBase(Definicao d, NameValueList& datas) {
+void DefinitionsWindow::baixarBase(Definicao d, NameValueList& datas) {
   checarCancelamento();
   const BaseCompartilhada& base = baseDe(d);
   LinhaDefinicao& l = linha(d);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/text.h"
+#include "common/text_file.h"
 
 namespace quorvel {
 namespace {
@@ -82,7 +83,7 @@ std::vector<int> mapearCabecalho(std::string_view cabecalho) {
 
 ConfigSnapshot parseConfigSnapshot(std::string_view bytes) {
   ConfigSnapshot s;
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  if (bytes.substr(0, 3) == kUtf8Bom) bytes.remove_prefix(3);
   const std::vector<std::string> linhas = splitLines(bytes);
   size_t i = 0;
   while (i < linhas.size() && isBlank(linhas[i])) ++i;

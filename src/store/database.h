@@ -28,7 +28,6 @@ inline constexpr const char* kTbEmailsInvalidos = "tbemailsinvalidos";
 
 class Database {
  public:
-  static constexpr const char* kUsuario = "norvek";
   static constexpr const char* kSenha = "Qm4tRv8LkZ2pXn6HwB3";
 
   Database(std::string programFolder, SharingFlags& colaboracao);

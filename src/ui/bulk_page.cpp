@@ -19,15 +19,15 @@ BulkPage::BulkPage(BulkValidation& grandes, QWidget* parent) : QWidget(parent), 
   setObjectName(QStringLiteral("Grandes"));
   auto* lay = new QVBoxLayout(this);
   auto* cabecalho = new QHBoxLayout;
-  cabecalho->addWidget(titulo(q(kTituloGrandes), this));
-  QToolButton* ajuda = botaoIcone(QStyle::SP_MessageBoxQuestion,
-                                  QStringLiteral("Ajuda: Validação de listas gigantes"), this);
-  connect(ajuda, &QToolButton::clicked, this, acao([this] { grandes_.mostrarAjuda(); }));
+  cabecalho->addWidget(makeTitle(q(kTituloGrandes), this));
+  QToolButton* ajuda = makeIconButton(QStyle::SP_MessageBoxQuestion,
+                                      QStringLiteral("Ajuda: Validação de listas gigantes"), this);
+  connect(ajuda, &QToolButton::clicked, this, guarded([this] { grandes_.mostrarAjuda(); }));
   cabecalho->addWidget(ajuda);
   cabecalho->addStretch(1);
   lay->addLayout(cabecalho);
-  lay->addWidget(rotulo(q(kSubtituloGrandes), this, true));
-  lay->addWidget(rotulo(q(kInstrucaoGrandes), this, true));
+  lay->addWidget(makeLabel(q(kSubtituloGrandes), this, true));
+  lay->addWidget(makeLabel(q(kInstrucaoGrandes), this, true));
   arquivos_ = new QTreeWidget(this);
   arquivos_->setRootIsDecorated(false);
   arquivos_->setHeaderLabels({q(kColunaArquivo), q(kColunaInformacoes)});
@@ -35,39 +35,39 @@ BulkPage::BulkPage(BulkValidation& grandes, QWidget* parent) : QWidget(parent), 
   arquivos_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   arquivos_->setAccessibleName(q(kColunaArquivo));
   lay->addWidget(arquivos_, 1);
-  aviso_ = rotulo({}, this, true);
+  aviso_ = makeLabel({}, this, true);
   aviso_->setStyleSheet(QStringLiteral("color: #9c2a00;"));
   aviso_->hide();
   lay->addWidget(aviso_);
   auto* botoes = new QHBoxLayout;
-  QPushButton* abrir = botao(QStringLiteral("Abrir lista"), this);
-  QPushButton* excluir = botao(QStringLiteral("Excluir"), this);
-  iniciar_ = botao(QStringLiteral("Iniciar a validação dos e-mails"), this);
+  QPushButton* abrir = makeButton(QStringLiteral("Abrir lista"), this);
+  QPushButton* excluir = makeButton(QStringLiteral("Excluir"), this);
+  iniciar_ = makeButton(QStringLiteral("Iniciar a validação dos e-mails"), this);
   botoes->addWidget(abrir);
   botoes->addWidget(excluir);
   botoes->addStretch(1);
   botoes->addWidget(iniciar_);
   lay->addLayout(botoes);
 
-  auto excluirSelecionados = acao([this] {
+  auto excluirSelecionados = guarded([this] {
     std::vector<int> linhas;
     for (QTreeWidgetItem* it : arquivos_->selectedItems())
       linhas.push_back(arquivos_->indexOfTopLevelItem(it));
     grandes_.excluir(linhas);
   });
-  connect(abrir, &QPushButton::clicked, this, acao([this] { grandes_.abrirLista(); }));
+  connect(abrir, &QPushButton::clicked, this, guarded([this] { grandes_.abrirLista(); }));
   connect(excluir, &QPushButton::clicked, this, excluirSelecionados);
   auto* del = new QShortcut(QKeySequence(Qt::Key_Delete), arquivos_);
   del->setContext(Qt::WidgetShortcut);
   connect(del, &QShortcut::activated, this, excluirSelecionados);
-  connect(iniciar_, &QPushButton::clicked, this, acao([this] { grandes_.iniciar(); }));
+  connect(iniciar_, &QPushButton::clicked, this, guarded([this] { grandes_.iniciar(); }));
   sub_ = grandes_.notices.listen([this](const BulkNotice& n) {
-    if (n.kind == BulkNotice::Kind::page) seguir();
+    if (n.kind == BulkNotice::Kind::page) refresh();
   });
-  seguir();
+  refresh();
 }
 
-void BulkPage::seguir() {
+void BulkPage::refresh() {
   arquivos_->clear();
   for (const ListedFile& f : grandes_.lstFiles)
     arquivos_->addTopLevelItem(new QTreeWidgetItem({q(f.arquivo), q(f.informacoes)}));

@@ -21,7 +21,7 @@ class BulkPage : public QWidget {
   QLabel* aviso() const { return aviso_; }
 
  private:
-  void seguir();
+  void refresh();
 
   BulkValidation& grandes_;
   QTreeWidget* arquivos_;

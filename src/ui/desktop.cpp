@@ -1,8 +1,6 @@
 #include "ui/desktop.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include "app/main_window.h"
 #include "ui/grid_view.h"
@@ -16,6 +14,7 @@
 #include "ui/tfrm_quorvel.h"
 #include "ui/tfrm_splash.h"
 #include "ui/ui_action.h"
+#include "ui/window_placement.h"
 
 namespace quorvel::ui {
 
@@ -26,12 +25,12 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
       opcoes_(std::move(opcoes)) {
   setErrorDialogs(&dialogs);
   // 1. The data module (the settings are loaded) and the objects the windows show.
-  app = std::make_unique<Application>(AppPorts{dialogs, progress, pump, platform});
+  app = std::make_unique<Application>(AppPorts{dialogs, progress, pump, platform, this});
   // The run's warnings are lines of the validation window and the bulk page, not boxes that
   // would hold the run until someone clicks them.
-  app->validator.chain.avisosNaJanela = true;
+  app->validationWindow.chain.avisosNaJanela = true;
   // 2. The launcher creates the workspace folders.
-  launcher = std::make_unique<Launcher>(*app);
+  launcher = std::make_unique<LauncherWindow>(*app);
   launcher->esperaAberturaMs = opcoes_.esperaAberturaMs;
   frmMain_ = std::make_unique<TfrmMain>(*launcher);
   connect(frmMain_.get(), &TfrmMain::principalAberta, this, [this] { abrirPrincipal(); });
@@ -42,16 +41,16 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   // 3. The splash, then the shared dialogs (the message kit, the file and save windows live in
   // `dialogs`) and the progress box.
   splash_ = std::make_unique<TfrmSplash>(*launcher);
-  executarAcao([this] { launcher->criar(); });
+  runGuarded([this] { launcher->criar(); });
   frmProgress_ = std::make_unique<TfrmProgress>(progress);
   // The validation window exists from the start, hidden; the definitions window is ticked by
   // its own timer.
-  frmQuorvel_ = std::make_unique<TfrmQuorvel>(app->validator);
-  app->janelaDefinicoes = true;
-  validacao_ = app->validator.notices.listen([this](const ValidatorNotice&) { seguirValidacao(); });
+  frmQuorvel_ = std::make_unique<TfrmQuorvel>(app->validationWindow);
+  validacao_ = app->validationWindow.notices.listen(
+      [this](const ValidationWindowNotice&) { followValidation(); });
   definicoes_ =
-      app->definicoes.notices.listen([this](const DefinitionsNotice&) { seguirDefinicoes(); });
-  grandes_ = app->grandes.notices.listen([this](const BulkNotice& n) { seguirGrandes(n); });
+      app->definicoes.notices.listen([this](const DefinitionsNotice&) { followDefinitions(); });
+  grandes_ = app->grandes.notices.listen([this](const BulkNotice& n) { followBulkRun(n); });
 }
 
 Desktop::~Desktop() {
@@ -73,12 +72,12 @@ TfrmPrincipal* Desktop::principal() const {
 
 void Desktop::start() {
   // 4. The launcher shows; its first showing opens the database behind the splash.
-  executarAcao([this] { launcher->exibir(); });
-  criarJanelasCaixaPostal();
+  runGuarded([this] { launcher->exibir(); });
+  createMailboxWindows();
   if (!opcoes_.listas.empty()) {
-    executarAcao([this] { launcher->abrirQuorvel(); });
+    runGuarded([this] { launcher->abrirQuorvel(); });
     if (launcher->principal)
-      executarAcao([this] { launcher->principal->soltarArquivos(opcoes_.listas); });
+      runGuarded([this] { launcher->principal->soltarArquivos(opcoes_.listas); });
   }
 }
 
@@ -86,59 +85,44 @@ void Desktop::abrirPrincipal() {
   // 5–7. The main window's view over the launcher's new MainWindow; showing it embeds the list
   // editor and starts the 2000 ms timer.
   if (!launcher->principal) return;
-  MainWindow& m = *launcher->principal;
-  if (mailbox) {
-    m.disponiveis.contas = m.disponiveis.caixaPostal = true;
-    m.abrirContas = [this] { mostrarContas(); };
-    m.abrirCaixaPostal = [this] { mostrarMensagens(); };
-  }
-  principal_ = new TfrmPrincipal(m);
+  principal_ = new TfrmPrincipal(*launcher->principal);
   principal_->show();
 }
 
-void Desktop::seguirValidacao() {
+void Desktop::followValidation() {
   if (!principal_) return;
-  const Validator& v = app->validator;
+  const ValidationWindow& v = app->validationWindow;
   // The run reads the working list and writes the result lists between its event breaks.
   principal_->setEnabled(!v.gRodando);
   for (int aba : {kAbaValidos, kAbaInvalidos})
     if (GridView* g = principal_->lista()->grade(aba)) g->setVisible(v.gridsResultadoVisiveis);
 }
 
-void Desktop::seguirDefinicoes() {
+void Desktop::followDefinitions() {
   if (!app->definicoes.visivel || frmDefinicoes_) return;
   frmDefinicoes_ = new TfrmDefinicoes(app->definicoes);
   frmDefinicoes_->show();
   frmDefinicoes_->raise();
 }
 
-void Desktop::seguirGrandes(const BulkNotice& n) {
+void Desktop::followBulkRun(const BulkNotice& n) {
   // The run tells its progress every 100 lines; only its start and end move the box.
-  if (n.kind != BulkNotice::Kind::runStarted && n.kind != BulkNotice::Kind::runEnded) return;
-  QScreen* tela = QGuiApplication::primaryScreen();
-  if (!tela) return;
-  QWidget* caixa = frmProgress_.get();
-  if (n.kind == BulkNotice::Kind::runStarted) {
-    caixa->move(tela->geometry().left() + 100, caixa->y());
-  } else if (n.kind == BulkNotice::Kind::runEnded) {
-    QRect r = caixa->frameGeometry();
-    r.moveCenter(tela->availableGeometry().center());
-    caixa->move(r.topLeft());
-  }
+  if (n.kind == BulkNotice::Kind::runStarted)
+    WindowPlacement::nearLeftEdge(frmProgress_.get(), 100);
+  else if (n.kind == BulkNotice::Kind::runEnded)
+    WindowPlacement::centreOnScreen(frmProgress_.get(), true);
 }
 
-void Desktop::criarJanelasCaixaPostal() {
+void Desktop::createMailboxWindows() {
   // Both windows are made hidden at start-up; the mailbox window's automatic check runs from
   // then on.
-  if (mailbox || !app->dtm.bancoAberto()) return;
-  mailbox = std::make_unique<MailboxWindows>(*app);
-  frmContas_ = std::make_unique<TfrmContas>(mailbox->contas);
-  frmMensagens_ = std::make_unique<TfrmMensagens>(mailbox->caixa);
-  mailbox->caixa.abrirContas = [this] { mostrarContas(); };
-  // The validation window's links.
-  app->validator.abrirContas = [this] { mostrarContas(); };
-  app->validator.abrirCaixaPostal = [this] { mostrarMensagens(); };
-  app->validator.avisarMudanca();
+  if (frmContas_) return;
+  app->openStoreWindows();
+  if (!app->storeWindows) return;
+  frmContas_ = std::make_unique<TfrmContas>(app->storeWindows->contas);
+  frmMensagens_ = std::make_unique<TfrmMensagens>(app->storeWindows->caixa);
+  // The validation window's links follow.
+  app->validationWindow.avisarMudanca();
 }
 
 void Desktop::mostrar(QWidget* janela) {
@@ -153,12 +137,40 @@ void Desktop::mostrar(QWidget* janela) {
   janela->activateWindow();
 }
 
-void Desktop::mostrarContas() {
-  mostrar(frmContas_.get());
+bool Desktop::available(WindowId w) const {
+  switch (w) {
+    case WindowId::validation:
+    case WindowId::definitions:
+      return true;
+    case WindowId::accounts:
+    case WindowId::mailbox:
+      return frmContas_ != nullptr;
+    case WindowId::collaboration:
+    case WindowId::exportWindow:
+      return false;
+  }
+  return false;
 }
 
-void Desktop::mostrarMensagens() {
-  mostrar(frmMensagens_.get());
+void Desktop::open(WindowId w) {
+  switch (w) {
+    case WindowId::validation:
+      app->validationWindow.mostrar();
+      break;
+    case WindowId::definitions:
+      // The window is made when its model shows (followDefinitions).
+      app->definicoes.mostrar();
+      break;
+    case WindowId::accounts:
+      mostrar(frmContas_.get());
+      break;
+    case WindowId::mailbox:
+      mostrar(frmMensagens_.get());
+      break;
+    case WindowId::collaboration:
+    case WindowId::exportWindow:
+      break;
+  }
 }
 
 }  // namespace quorvel::ui

@@ -1,6 +1,7 @@
 #pragma once
-// The desktop program put together in the start order: the ports, the program's objects, the
-// launcher with the splash and the shared dialogs, and the main window's view when it opens.
+// The desktop program put together in the start order: the ports, the program's objects (built
+// by Application), the launcher with the splash and the shared dialogs, and the views. It is the
+// window-opening port of the program: the models ask it for their windows.
 
 #include <QObject>
 #include <QPointer>
@@ -9,8 +10,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/launcher.h"
-#include "app/mailbox_windows.h"
+#include "app/launcher_window.h"
 #include "app/progress_box.h"
 #include "ui/qt_ports.h"
 
@@ -30,7 +30,7 @@ struct DesktopOptions {
   std::vector<std::string> listas;  // files to load into the main window at once
 };
 
-class Desktop : public QObject {
+class Desktop : public QObject, public WindowOpener {
   Q_OBJECT
  public:
   explicit Desktop(const std::string& programFolder, DesktopOptions opcoes = {});
@@ -45,9 +45,7 @@ class Desktop : public QObject {
   QtEventPump pump;
   ProgressBox progress;
   std::unique_ptr<Application> app;
-  std::unique_ptr<Launcher> launcher;
-  // The objects of the accounts window and the mailbox window, once the database is open.
-  std::unique_ptr<MailboxWindows> mailbox;
+  std::unique_ptr<LauncherWindow> launcher;
 
   TfrmMain* frmMain() const { return frmMain_.get(); }
   TfrmSplash* splash() const { return splash_.get(); }
@@ -59,9 +57,11 @@ class Desktop : public QObject {
   TfrmPrincipal* principal() const;
   TfrmContas* frmContas() const { return frmContas_.get(); }
   TfrmMensagens* frmMensagens() const { return frmMensagens_.get(); }
-  // Shows (or brings to the front) the accounts window and the mailbox window.
-  void mostrarContas();
-  void mostrarMensagens();
+
+  // The window-opening port: the accounts window and the mailbox window once the database is
+  // open; the collaboration and export windows do not exist yet.
+  bool available(WindowId w) const override;
+  void open(WindowId w) override;
 
  signals:
   void encerrado();
@@ -69,12 +69,12 @@ class Desktop : public QObject {
  private:
   void abrirPrincipal();
   // The main window follows a validation run: no input while it goes on, its result lists hidden.
-  void seguirValidacao();
+  void followValidation();
   // The definitions window is made when the definitions open.
-  void seguirDefinicoes();
+  void followDefinitions();
   // A bulk run puts the progress box near the screen's left edge; it goes back to the centre.
-  void seguirGrandes(const BulkNotice& n);
-  void criarJanelasCaixaPostal();
+  void followBulkRun(const BulkNotice& n);
+  void createMailboxWindows();
   void mostrar(QWidget* janela);
 
   DesktopOptions opcoes_;
@@ -84,7 +84,7 @@ class Desktop : public QObject {
   std::unique_ptr<TfrmQuorvel> frmQuorvel_;
   QPointer<TfrmDefinicoes> frmDefinicoes_;
   QPointer<TfrmPrincipal> principal_;
-  Notifier<ValidatorNotice>::Subscription validacao_;
+  Notifier<ValidationWindowNotice>::Subscription validacao_;
   Notifier<DefinitionsNotice>::Subscription definicoes_;
   Notifier<BulkNotice>::Subscription grandes_;
   std::unique_ptr<TfrmContas> frmContas_;

@@ -27,7 +27,7 @@ GridTableModel::GridTableModel(ListEditor& editor, TextGrid& grid, QObject* pare
   sub_ = grid_.listen([this](const GridNotice& n) {
     const bool antes = repetindo_;
     repetindo_ = true;
-    seguir(n);
+    refresh(n);
     repetindo_ = antes;
   });
 }
@@ -96,7 +96,7 @@ void GridTableModel::reiniciar() {
   endResetModel();
 }
 
-void GridTableModel::seguir(const GridNotice& n) {
+void GridTableModel::refresh(const GridNotice& n) {
   ++avisos;
   using K = GridNotice::Kind;
   switch (n.kind) {

@@ -34,7 +34,7 @@ class GridTableModel : public QAbstractTableModel {
   void selectionChanged();
 
  private:
-  void seguir(const GridNotice& n);
+  void refresh(const GridNotice& n);
   // The grid row a model row shows; -1 for a row the grid no longer has. The notices come after
   // the change, so while the view is being told about removed or reordered rows, the rows it
   // still counts are mapped onto the grid as it is now.

@@ -156,26 +156,26 @@ GridView::GridView(ListEditor& editor, TextGrid& grid, QWidget* parent)
     soltar(cabecalho_->logicalIndexAt(e->position().toPoint()), 0, e->button(),
            e->globalPosition().toPoint());
   };
-  connect(cabecalho_, &QHeaderView::sectionMoved, this, acao([this](int, int de, int para) {
+  connect(cabecalho_, &QHeaderView::sectionMoved, this, guarded([this](int, int de, int para) {
             // The model moves the column's data; the header goes back to its own order.
             QSignalBlocker bloqueio(cabecalho_);
             cabecalho_->moveSection(para, de);
             moverColuna(editor_, de, para);
           }));
   connect(cabecalho_, &QHeaderView::sectionResized, this, [this](int col, int, int nova) {
-    if (seguindo_ || col >= grid_.colCount()) return;
-    seguindo_ = true;
+    if (refreshing_ || col >= grid_.colCount()) return;
+    refreshing_ = true;
     grid_.setColWidth(col, nova);
-    seguindo_ = false;
+    refreshing_ = false;
   });
-  connect(modelo_, &GridTableModel::widthsChanged, this, [this] { seguirLarguras(); });
-  connect(modelo_, &GridTableModel::selectionChanged, this, [this] { seguirSelecao(); });
+  connect(modelo_, &GridTableModel::widthsChanged, this, [this] { refreshWidths(); });
+  connect(modelo_, &GridTableModel::selectionChanged, this, [this] { refreshSelection(); });
   connect(modelo_, &QAbstractItemModel::modelReset, this, [this] {
-    seguirLarguras();
-    seguirSelecao();
+    refreshWidths();
+    refreshSelection();
   });
-  connect(modelo_, &QAbstractItemModel::columnsInserted, this, [this] { seguirLarguras(); });
-  seguirLarguras();
+  connect(modelo_, &QAbstractItemModel::columnsInserted, this, [this] { refreshWidths(); });
+  refreshWidths();
 }
 
 void GridView::setTermo(const QString& termo) {
@@ -222,18 +222,18 @@ std::function<int(const std::string&)> GridView::larguraTexto() const {
   return [medida](const std::string& s) { return (*medida)(s); };
 }
 
-void GridView::seguirLarguras() {
-  if (seguindo_) return;
-  seguindo_ = true;
+void GridView::refreshWidths() {
+  if (refreshing_) return;
+  refreshing_ = true;
   const int n = std::min(grid_.colCount(), modelo_->columnCount());
   for (int c = 0; c < n; ++c)
     if (columnWidth(c) != grid_.colWidth(c)) setColumnWidth(c, grid_.colWidth(c));
-  seguindo_ = false;
+  refreshing_ = false;
 }
 
-void GridView::seguirSelecao() {
-  if (seguindo_) return;
-  seguindo_ = true;
+void GridView::refreshSelection() {
+  if (refreshing_) return;
+  refreshing_ = true;
   const TextGrid::Selection s = grid_.selection;
   const int linhas = modelo_->rowCount(), colunas = modelo_->columnCount();
   const int top = std::clamp(std::min(s.top, s.bottom) - 1, 0, linhas - 1);
@@ -249,7 +249,7 @@ void GridView::seguirSelecao() {
     selectionModel()->select(selecao, QItemSelectionModel::ClearAndSelect);
     scrollTo(atual);
   }
-  seguindo_ = false;
+  refreshing_ = false;
   // "Posição:" follows the cursor wherever it was moved from.
   if (&grid_ == editor_.gGrid) {
     editor_.showStatus(grid_);
@@ -258,7 +258,7 @@ void GridView::seguirSelecao() {
 }
 
 void GridView::guardarSelecao() {
-  if (seguindo_ || modelo_->repetindo()) return;
+  if (refreshing_ || modelo_->repetindo()) return;
   // The selected rectangle as the grid counts it (row 0 is the header).
   const QItemSelection sel = selectionModel()->selection();
   if (sel.isEmpty()) return;
@@ -274,7 +274,7 @@ void GridView::guardarSelecao() {
 
 void GridView::currentChanged(const QModelIndex& atual, const QModelIndex& anterior) {
   QTableView::currentChanged(atual, anterior);
-  if (seguindo_ || modelo_->repetindo() || !atual.isValid()) return;
+  if (refreshing_ || modelo_->repetindo() || !atual.isValid()) return;
   grid_.cursorCol = atual.column();
   grid_.cursorRow = atual.row() + 1;
   editor_.showStatus(grid_);
@@ -294,7 +294,7 @@ void GridView::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void GridView::soltar(int col, int row, Qt::MouseButton b, QPoint global) {
-  executarAcao([&] {
+  runGuarded([&] {
     MouseButton botao = b == Qt::RightButton  ? MouseButton::direito
                         : b == Qt::LeftButton ? MouseButton::esquerdo
                                               : MouseButton::meio;
@@ -308,7 +308,7 @@ bool GridView::eventFilter(QObject* o, QEvent* e) {
   if (e->type() == QEvent::KeyPress) {
     const bool editando = o != this;
     bool consumida = false;
-    executarAcao([&] { consumida = tecla(static_cast<QKeyEvent*>(e), editando); });
+    runGuarded([&] { consumida = tecla(static_cast<QKeyEvent*>(e), editando); });
     if (consumida) return true;
   }
   return QTableView::eventFilter(o, e);

@@ -75,8 +75,8 @@ class GridView : public QTableView {
  private:
   void soltar(int col, int row, Qt::MouseButton b, QPoint global);
   bool tecla(QKeyEvent* e, bool editando);
-  void seguirLarguras();
-  void seguirSelecao();
+  void refreshWidths();
+  void refreshSelection();
   void guardarSelecao();
 
   ListEditor& editor_;
@@ -84,7 +84,7 @@ class GridView : public QTableView {
   GridTableModel* modelo_;
   GridHeaderView* cabecalho_;
   HighlightDelegate* delegado_;
-  bool seguindo_ = false;
+  bool refreshing_ = false;
   bool linhaInteira_ = false;
 };
 

@@ -16,13 +16,13 @@ ItemChooserDialog::ItemChooserDialog(const std::string& tituloTexto, const std::
   setObjectName(QStringLiteral("ItemChooserDialog"));
   setWindowTitle(q(tituloTexto));
   auto* lay = new QVBoxLayout(this);
-  lay->addWidget(rotulo(q(rotuloTexto), this, true));
+  lay->addWidget(makeLabel(q(rotuloTexto), this, true));
   lista_ = new QListWidget(this);
   lista_->setAccessibleName(q(rotuloTexto));
   for (const auto& i : itens) lista_->addItem(q(i));
   if (!itens.empty()) lista_->setCurrentRow(0);
   lay->addWidget(lista_, 1);
-  lay->addLayout(botoesOkCancelar(this));
+  lay->addLayout(makeOkCancelRow(this));
   connect(lista_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
   resize(380, 320);
 }

@@ -25,7 +25,7 @@ bool QuorvelApplication::notify(QObject* receiver, QEvent* e) {
   try {
     return QApplication::notify(receiver, e);
   } catch (...) {
-    if (Dialogs* d = errorDialogs()) relatarFalha(*d, std::current_exception());
+    if (Dialogs* d = errorDialogs()) reportFailure(*d, std::current_exception());
     return false;
   }
 }

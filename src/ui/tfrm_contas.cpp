@@ -36,50 +36,48 @@ QString estiloMoldura(bool visivel) {
 
 }  // namespace
 
-TfrmContas::TfrmContas(AccountsEditor& model)
+TfrmContas::TfrmContas(AccountsWindow& model)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), m_(model) {
   setObjectName(QStringLiteral("TfrmContas"));
   setWindowTitle(q(kTituloContas));
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
   auto* lay = new QVBoxLayout(this);
   auto* topo = new QHBoxLayout;
-  topo->addWidget(titulo(q(kTituloContas), this));
+  topo->addWidget(makeTitle(q(kTituloContas), this));
   topo->addStretch(1);
-  QToolButton* ajuda = botaoIcone(QStyle::SP_MessageBoxQuestion, QStringLiteral("Ajuda"), this);
-  connect(ajuda, &QToolButton::clicked, this, acao([this] { executar([this] { m_.ajuda(); }); }));
+  QToolButton* ajuda = makeIconButton(QStyle::SP_MessageBoxQuestion, QStringLiteral("Ajuda"), this);
+  connect(ajuda, &QToolButton::clicked, this, guarded([this] { m_.ajuda(); }));
   topo->addWidget(ajuda);
   lay->addLayout(topo);
 
   paginas_ = new QTabWidget(this);
-  paginas_->addTab(criarContas(), q(kPaginas[0]));
-  paginas_->addTab(criarDetalhes(), q(kPaginas[1]));
-  paginas_->addTab(criarAvancadas(), q(kPaginas[2]));
+  paginas_->addTab(buildAccountsPage(), q(kPaginas[0]));
+  paginas_->addTab(buildDetailsPage(), q(kPaginas[1]));
+  paginas_->addTab(buildAdvancedPage(), q(kPaginas[2]));
   lay->addWidget(paginas_, 1);
-  connect(paginas_, &QTabWidget::currentChanged, this, acao([this](int pagina) {
-            if (!seguindo_) executar([&] { m_.mudarPagina(static_cast<PaginaContas>(pagina)); });
+  connect(paginas_, &QTabWidget::currentChanged, this, guarded([this](int pagina) {
+            if (!refreshing_) m_.mudarPagina(static_cast<PaginaContas>(pagina));
           }));
 
   tmConfig_ = new QTimer(this);
   tmConfig_->setInterval(1000);
-  connect(tmConfig_, &QTimer::timeout, this,
-          acao([this] { executar([this] { m_.tmConfigTimer(); }); }));
+  connect(tmConfig_, &QTimer::timeout, this, guarded([this] { m_.tmConfigTimer(); }));
   tmPisca_ = new QTimer(this);
   tmPisca_->setInterval(1000);
-  connect(tmPisca_, &QTimer::timeout, this,
-          acao([this] { executar([this] { m_.tmPiscaTimer(); }); }));
+  connect(tmPisca_, &QTimer::timeout, this, guarded([this] { m_.tmPiscaTimer(); }));
 
   resize(680, 520);
-  sub_ = m_.notices.listen([this](const AccountsNotice&) { seguir(); });
-  seguir();
+  sub_ = m_.notices.listen([this](const AccountsNotice&) { refresh(); });
+  refresh();
 }
 
-QWidget* TfrmContas::criarContas() {
+QWidget* TfrmContas::buildAccountsPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   auto* botoes = new QHBoxLayout;
-  QPushButton* nova = botao(QStringLiteral("Nova conta de e-mail"), pagina);
-  QPushButton* excluir = botao(QStringLiteral("Excluir conta"), pagina);
-  mostrarSenhas_ = caixa(QStringLiteral("Mostrar senhas"), pagina);
+  QPushButton* nova = makeButton(QStringLiteral("Nova conta de e-mail"), pagina);
+  QPushButton* excluir = makeButton(QStringLiteral("Excluir conta"), pagina);
+  mostrarSenhas_ = makeCheckBox(QStringLiteral("Mostrar senhas"), pagina);
   botoes->addWidget(nova);
   botoes->addWidget(excluir);
   botoes->addStretch(1);
@@ -88,7 +86,7 @@ QWidget* TfrmContas::criarContas() {
   ligar(nova, [this] { m_.btnNovaContaClick(); });
   ligar(excluir, [this] { m_.btnExcluirClick(); });
   connect(mostrarSenhas_, &QCheckBox::clicked, this,
-          acao([this] { executar([this] { m_.alternarMostrarSenhas(); }); }));
+          guarded([this] { m_.alternarMostrarSenhas(); }));
 
   grade_ = new QTableWidget(0, 4, pagina);
   grade_->setObjectName(QStringLiteral("gradeContas"));
@@ -105,35 +103,34 @@ QWidget* TfrmContas::criarContas() {
   grade_->setColumnWidth(colServidor, 190);
   grade_->installEventFilter(this);
   lay->addWidget(grade_, 1);
-  connect(grade_, &QTableWidget::cellClicked, this, acao([this](int linha, int coluna) {
-            executar([&] { m_.clicarGrid(linha, coluna == colAtiva); });
-          }));
+  connect(grade_, &QTableWidget::cellClicked, this,
+          guarded([this](int linha, int coluna) { m_.clicarGrid(linha, coluna == colAtiva); }));
   connect(grade_, &QTableWidget::cellDoubleClicked, this,
-          acao([this](int linha, int) { executar([&] { m_.duploCliqueGrid(linha); }); }));
+          guarded([this](int linha, int) { m_.duploCliqueGrid(linha); }));
   return pagina;
 }
 
-QWidget* TfrmContas::criarDetalhes() {
+QWidget* TfrmContas::buildDetailsPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   const QString rotuloEmail =
       QStringLiteral("Endereço de e-mail (exemplo: contato@suaempresa.com.br):");
-  lay->addWidget(rotulo(rotuloEmail, pagina));
-  email_ = campo(rotuloEmail, pagina);
+  lay->addWidget(makeLabel(rotuloEmail, pagina));
+  email_ = makeLineEdit(rotuloEmail, pagina);
   lay->addWidget(email_);
   const QString rotuloSenha = QStringLiteral("Senha da conta de e-mail:");
-  lay->addWidget(rotulo(rotuloSenha, pagina));
-  senha_ = campo(rotuloSenha, pagina);
+  lay->addWidget(makeLabel(rotuloSenha, pagina));
+  senha_ = makeLineEdit(rotuloSenha, pagina);
   senha_->setEchoMode(QLineEdit::Password);
   senha_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
   lay->addWidget(senha_);
-  contaAtiva_ = caixa(QStringLiteral("Conta ativa"), pagina);
+  contaAtiva_ = makeCheckBox(QStringLiteral("Conta ativa"), pagina);
   lay->addWidget(contaAtiva_);
   lay->addStretch(1);
   auto* botoes = new QHBoxLayout;
   botoes->addStretch(1);
-  QPushButton* avancar = botao(QStringLiteral("Avançar"), pagina);
-  QPushButton* cancelar = botao(QStringLiteral("Cancelar"), pagina);
+  QPushButton* avancar = makeButton(QStringLiteral("Avançar"), pagina);
+  QPushButton* cancelar = makeButton(QStringLiteral("Cancelar"), pagina);
   avancar->setMinimumWidth(110);
   botoes->addWidget(avancar);
   botoes->addWidget(cancelar);
@@ -142,50 +139,50 @@ QWidget* TfrmContas::criarDetalhes() {
   connect(email_, &QLineEdit::textEdited, this, [this](const QString& t) { m_.edtEmail = u(t); });
   connect(senha_, &QLineEdit::textEdited, this, [this](const QString& t) { m_.edtSenha = u(t); });
   connect(contaAtiva_, &QCheckBox::clicked, this,
-          acao([this](bool marcada) { executar([&] { m_.setContaAtiva(marcada); }); }));
+          guarded([this](bool marcada) { m_.setContaAtiva(marcada); }));
   ligar(avancar, [this] { m_.btnAvancarClick(); });
   ligar(cancelar, [this] { m_.btnCancelarClick(); });
   return pagina;
 }
 
-QWidget* TfrmContas::criarAvancadas() {
+QWidget* TfrmContas::buildAdvancedPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   auto* form = new QFormLayout;
-  auto linha = [&](const char* r, QWidget* w) { form->addRow(rotulo(q(r), pagina), w); };
-  servidor_ = campo(QStringLiteral("Servidor IMAP:"), pagina);
-  porta_ = campo(QStringLiteral("Porta:"), pagina);
-  usuario_ = campo(QStringLiteral("Nome do usuário:"), pagina);
-  usarTLS_ = listaTextos(QStringLiteral("Usar TLS:"), m_.cmbUsarTLS.itens, pagina);
+  auto linha = [&](const char* r, QWidget* w) { form->addRow(makeLabel(q(r), pagina), w); };
+  servidor_ = makeLineEdit(QStringLiteral("Servidor IMAP:"), pagina);
+  porta_ = makeLineEdit(QStringLiteral("Porta:"), pagina);
+  usuario_ = makeLineEdit(QStringLiteral("Nome do usuário:"), pagina);
+  usarTLS_ = makeComboBox(QStringLiteral("Usar TLS:"), m_.cmbUsarTLS.itens, pagina);
   linha("Servidor IMAP:", servidor_);
   linha("Porta:", porta_);
   linha("Nome do usuário:", usuario_);
   linha("Usar TLS:", usarTLS_);
   lay->addLayout(form);
 
-  lnkAvancado_ = botaoLink(QStringLiteral("Mostrar configurações avançadas"), pagina);
+  lnkAvancado_ = makeLinkButton(QStringLiteral("Mostrar configurações avançadas"), pagina);
   lay->addWidget(lnkAvancado_, 0, Qt::AlignLeft);
-  connect(lnkAvancado_, &QPushButton::clicked, this,
-          acao([this] { executar([this] { m_.lnkAvancadoClick(); }); }));
+  connect(lnkAvancado_, &QPushButton::clicked, this, guarded([this] { m_.lnkAvancadoClick(); }));
 
   painelAvancado_ = new QWidget(pagina);
   auto* painel = new QVBoxLayout(painelAvancado_);
   painel->setContentsMargins(0, 0, 0, 0);
-  QLabel* aviso = rotulo(QStringLiteral("Configurações mais avançadas ainda... (Raramente precisa "
-                                        "alterar algo aqui)"),
-                         painelAvancado_, true);
+  QLabel* aviso =
+      makeLabel(QStringLiteral("Configurações mais avançadas ainda... (Raramente precisa "
+                               "alterar algo aqui)"),
+                painelAvancado_, true);
   QFont negrito = aviso->font();
   negrito.setBold(true);
   aviso->setFont(negrito);
   painel->addWidget(aviso);
   auto* maisForm = new QFormLayout;
   tipoAutenticacao_ =
-      listaTextos(QStringLiteral("Tipo de autenticação:"), m_.cmbTipoAutenticacao.itens, pagina);
-  versaoIp_ = listaTextos(QStringLiteral("Versão do IP:"), m_.cmbVersaoIp.itens, pagina);
-  modoSSL_ = listaTextos(QStringLiteral("Modo SSL:"), m_.cmbModoSSL.itens, pagina);
-  metodoSSL_ = listaTextos(QStringLiteral("Método SSL:"), m_.cmbMetodoSSL.itens, pagina);
+      makeComboBox(QStringLiteral("Tipo de autenticação:"), m_.cmbTipoAutenticacao.itens, pagina);
+  versaoIp_ = makeComboBox(QStringLiteral("Versão do IP:"), m_.cmbVersaoIp.itens, pagina);
+  modoSSL_ = makeComboBox(QStringLiteral("Modo SSL:"), m_.cmbModoSSL.itens, pagina);
+  metodoSSL_ = makeComboBox(QStringLiteral("Método SSL:"), m_.cmbMetodoSSL.itens, pagina);
   for (QComboBox* c : {tipoAutenticacao_, versaoIp_, modoSSL_, metodoSSL_})
-    maisForm->addRow(rotulo(c->accessibleName(), painelAvancado_), c);
+    maisForm->addRow(makeLabel(c->accessibleName(), painelAvancado_), c);
   painel->addLayout(maisForm);
   lay->addWidget(painelAvancado_);
   lay->addStretch(1);
@@ -195,12 +192,12 @@ QWidget* TfrmContas::criarAvancadas() {
   moldura_->setObjectName(QStringLiteral("moldura"));
   auto* dentro = new QHBoxLayout(moldura_);
   dentro->setContentsMargins(4, 4, 4, 4);
-  QPushButton* sugerir = botao(QStringLiteral("Tentar configurar automaticamente"), moldura_);
+  QPushButton* sugerir = makeButton(QStringLiteral("Tentar configurar automaticamente"), moldura_);
   dentro->addWidget(sugerir);
   botoes->addWidget(moldura_);
   botoes->addStretch(1);
-  QPushButton* salvar = botao(QStringLiteral("Salvar"), pagina);
-  testar_ = botao(QStringLiteral("Testar conta agora!"), pagina);
+  QPushButton* salvar = makeButton(QStringLiteral("Salvar"), pagina);
+  testar_ = makeButton(QStringLiteral("Testar conta agora!"), pagina);
   botoes->addWidget(salvar);
   botoes->addWidget(testar_);
   lay->addLayout(botoes);
@@ -232,23 +229,17 @@ QWidget* TfrmContas::criarAvancadas() {
 }
 
 void TfrmContas::ligar(QPushButton* b, std::function<void()> f) {
-  connect(b, &QPushButton::clicked, this, acao([this, f = std::move(f)] { executar(f); }));
+  connect(b, &QPushButton::clicked, this, guarded(std::move(f)));
 }
 
-void TfrmContas::executar(const std::function<void()>& f) {
-  f();
-  // Some operations change fields without a notice (the focus, the polling, the passwords).
-  seguir();
-}
-
-void TfrmContas::seguirGrade() {
+void TfrmContas::refreshGrid() {
   const auto& contas = m_.contas;
   grade_->setRowCount(static_cast<int>(contas.size()));
   const QIcon ativa = style()->standardIcon(QStyle::SP_DialogApplyButton);
   const QIcon inativa = style()->standardIcon(QStyle::SP_DialogCancelButton);
   for (int r = 0; r < static_cast<int>(contas.size()); ++r) {
     const AccountRow& c = contas[r];
-    auto* a = new QTableWidgetItem(c.ativa ? ativa : inativa, q(AccountsEditor::textoAtiva(c)));
+    auto* a = new QTableWidgetItem(c.ativa ? ativa : inativa, q(AccountsWindow::textoAtiva(c)));
     grade_->setItem(r, colAtiva, a);
     grade_->setItem(r, colEmail, new QTableWidgetItem(q(c.email)));
     grade_->setItem(r, colServidor, new QTableWidgetItem(q(c.servidor)));
@@ -260,16 +251,16 @@ void TfrmContas::seguirGrade() {
                            grade_->currentColumn() < 0 ? colEmail : grade_->currentColumn());
 }
 
-void TfrmContas::seguir() {
-  seguindo_ = true;
+void TfrmContas::refresh() {
+  refreshing_ = true;
   paginas_->setCurrentIndex(static_cast<int>(m_.pagina));
-  seguirGrade();
+  refreshGrid();
   mostrarSenhas_->setChecked(m_.mostrarSenhas);
-  mostrarTexto(email_, m_.edtEmail);
-  mostrarTexto(senha_, m_.edtSenha);
-  mostrarTexto(servidor_, m_.edtServidor);
-  mostrarTexto(porta_, m_.edtPorta);
-  mostrarTexto(usuario_, m_.edtUsuario);
+  showText(email_, m_.edtEmail);
+  showText(senha_, m_.edtSenha);
+  showText(servidor_, m_.edtServidor);
+  showText(porta_, m_.edtPorta);
+  showText(usuario_, m_.edtUsuario);
   email_->setEnabled(m_.emailHabilitado);
   contaAtiva_->setVisible(m_.contaAtivaVisivel);
   contaAtiva_->setChecked(m_.contaAtiva());
@@ -294,20 +285,20 @@ void TfrmContas::seguir() {
   else if (m_.foco == "servidor")
     servidor_->setFocus();
   m_.foco.clear();
-  seguindo_ = false;
+  refreshing_ = false;
 }
 
 void TfrmContas::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (e->spontaneous()) return;
-  executarAcao([this] { executar([this] { m_.mostrar(); }); });
+  runGuarded([this] { m_.mostrar(); });
   tmPisca_->start();
 }
 
 void TfrmContas::closeEvent(QCloseEvent* e) {
   // Closing hides the window; it keeps its state for the next showing.
   tmPisca_->stop();
-  executarAcao([this] { executar([this] { m_.fechar(); }); });
+  runGuarded([this] { m_.fechar(); });
   QWidget::closeEvent(e);
 }
 
@@ -324,7 +315,7 @@ bool TfrmContas::eventFilter(QObject* o, QEvent* e) {
   if (o == grade_ && e->type() == QEvent::KeyPress) {
     const int tecla = static_cast<QKeyEvent*>(e)->key();
     if (tecla == Qt::Key_Up || tecla == Qt::Key_Down) {
-      executarAcao([&] { executar([&] { m_.teclaGrid(tecla == Qt::Key_Up ? -1 : 1); }); });
+      runGuarded([&] { m_.teclaGrid(tecla == Qt::Key_Up ? -1 : 1); });
       return true;
     }
   }

@@ -1,11 +1,11 @@
 #pragma once
 // The accounts window ("Contas de e-mail cadastradas"): the grid of accounts, the two-step entry
 // of a new account, the advanced page with every connection setting, the automatic configuration
-// and the connection test. A view over AccountsEditor; modeless, always on top, Esc closes it.
+// and the connection test. A view over AccountsWindow; modeless, always on top, Esc closes it.
 
 #include <QWidget>
 
-#include "mailbox/accounts_editor.h"
+#include "mailbox/accounts_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -21,9 +21,9 @@ namespace quorvel::ui {
 class TfrmContas : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmContas(AccountsEditor& model);
+  explicit TfrmContas(AccountsWindow& model);
 
-  AccountsEditor& model() { return m_; }
+  AccountsWindow& model() { return m_; }
   QTabWidget* paginas() const { return paginas_; }
   QTableWidget* grade() const { return grade_; }
   QLineEdit* email() const { return email_; }
@@ -44,16 +44,15 @@ class TfrmContas : public QWidget {
   bool eventFilter(QObject* o, QEvent* e) override;
 
  private:
-  QWidget* criarContas();
-  QWidget* criarDetalhes();
-  QWidget* criarAvancadas();
+  QWidget* buildAccountsPage();
+  QWidget* buildDetailsPage();
+  QWidget* buildAdvancedPage();
   // Runs an operation of the model, then draws what it changed.
   void ligar(QPushButton* b, std::function<void()> f);
-  void executar(const std::function<void()>& f);
-  void seguir();
-  void seguirGrade();
+  void refresh();
+  void refreshGrid();
 
-  AccountsEditor& m_;
+  AccountsWindow& m_;
   QTabWidget* paginas_;
   QTableWidget* grade_;
   QCheckBox* mostrarSenhas_;
@@ -74,7 +73,7 @@ class TfrmContas : public QWidget {
   QPushButton* testar_;
   QTimer* tmConfig_;
   QTimer* tmPisca_;
-  bool seguindo_ = false;
+  bool refreshing_ = false;
   Notifier<AccountsNotice>::Subscription sub_;
 };
 

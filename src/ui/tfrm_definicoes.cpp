@@ -15,14 +15,14 @@
 
 namespace quorvel::ui {
 
-TfrmDefinicoes::TfrmDefinicoes(DefinitionsCheck& definicoes)
+TfrmDefinicoes::TfrmDefinicoes(DefinitionsWindow& definicoes)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), d_(definicoes) {
   setObjectName(QStringLiteral("TfrmDefinicoes"));
   setWindowTitle(QStringLiteral("Definições de checagem"));
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
   setAttribute(Qt::WA_DeleteOnClose);
   auto* lay = new QVBoxLayout(this);
-  titulo_ = titulo({}, this);
+  titulo_ = makeTitle({}, this);
   lay->addWidget(titulo_);
   auto* grade = new QGridLayout;
   grade->setHorizontalSpacing(12);
@@ -34,17 +34,16 @@ TfrmDefinicoes::TfrmDefinicoes(DefinitionsCheck& definicoes)
     icones_[i] = new QLabel(this);
     icones_[i]->setFixedSize(20, 20);
     grade->addWidget(icones_[i], linha, 0);
-    QLabel* nome = rotulo(q(d_.linhas[i].rotulo), this);
+    QLabel* nome = makeLabel(q(d_.linhas[i].rotulo), this);
     grade->addWidget(nome, linha, 1);
-    itens_[i] = rotulo({}, this);
+    itens_[i] = makeLabel({}, this);
     grade->addWidget(itens_[i], linha, 2);
     const auto def = static_cast<Definicao>(i);
     if (def == Definicao::mxValidos || def == Definicao::mxInvalidos ||
         def == Definicao::emailsInvalidos) {
-      QPushButton* b = botaoLink(QStringLiteral("(sem colaboração) - alterar"), this);
-      connect(b, &QPushButton::clicked, this, acao([this] {
-                if (d_.abrirColaboracao) d_.abrirColaboracao();
-              }));
+      QPushButton* b = makeLinkButton(QStringLiteral("(sem colaboração) - alterar"), this);
+      connect(b, &QPushButton::clicked, this,
+              guarded([this] { d_.windows->open(WindowId::collaboration); }));
       grade->addWidget(b, linha, 3, Qt::AlignLeft);
       links_[link++] = b;
     }
@@ -57,25 +56,25 @@ TfrmDefinicoes::TfrmDefinicoes(DefinitionsCheck& definicoes)
   lay->addLayout(grade);
   lay->addStretch(1);
   auto* baixo = new QHBoxLayout;
-  baixo->addWidget(rotulo(QStringLiteral("Pressione ESC para fechar"), this));
+  baixo->addWidget(makeLabel(QStringLiteral("Pressione ESC para fechar"), this));
   baixo->addStretch(1);
-  forcar_ = botao(QStringLiteral("Forçar atualização"), this);
-  fechar_ = botao(QStringLiteral("Fechar"), this);
+  forcar_ = makeButton(QStringLiteral("Forçar atualização"), this);
+  fechar_ = makeButton(QStringLiteral("Fechar"), this);
   baixo->addWidget(forcar_);
   baixo->addWidget(fechar_);
   lay->addLayout(baixo);
-  connect(forcar_, &QPushButton::clicked, this, acao([this] { d_.forcarAtualizacao(); }));
-  connect(fechar_, &QPushButton::clicked, this, acao([this] { d_.fechar(); }));
+  connect(forcar_, &QPushButton::clicked, this, guarded([this] { d_.forcarAtualizacao(); }));
+  connect(fechar_, &QPushButton::clicked, this, guarded([this] { d_.fechar(); }));
 
   timer_ = new QTimer(this);
-  timer_->setInterval(DefinitionsCheck::kIntervaloMs);
-  connect(timer_, &QTimer::timeout, this, acao([this] { d_.tmCheckTimer(); }));
+  timer_->setInterval(DefinitionsWindow::kIntervaloMs);
+  connect(timer_, &QTimer::timeout, this, guarded([this] { d_.tmCheckTimer(); }));
   resize(620, 380);
-  sub_ = d_.notices.listen([this](const DefinitionsNotice&) { seguir(); });
-  seguir();
+  sub_ = d_.notices.listen([this](const DefinitionsNotice&) { refresh(); });
+  refresh();
 }
 
-void TfrmDefinicoes::seguir() {
+void TfrmDefinicoes::refresh() {
   titulo_->setText(q(d_.titulo));
   for (size_t i = 0; i < kDefinicoes; ++i) {
     const LinhaDefinicao& l = d_.linhas[i];
@@ -94,7 +93,7 @@ void TfrmDefinicoes::seguir() {
   }
   for (QPushButton* b : links_) {
     b->setVisible(d_.linksSemColaboracaoVisiveis);
-    b->setEnabled(static_cast<bool>(d_.abrirColaboracao));
+    b->setEnabled(d_.windows->available(WindowId::collaboration));
   }
   forcar_->setEnabled(d_.btnForcarHabilitado);
   if (d_.timerAtivo && !timer_->isActive())
@@ -110,7 +109,7 @@ void TfrmDefinicoes::seguir() {
 
 void TfrmDefinicoes::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Escape) {
-    executarAcao([this] { d_.fechar(); });
+    runGuarded([this] { d_.fechar(); });
     return;
   }
   QWidget::keyPressEvent(e);
@@ -118,7 +117,7 @@ void TfrmDefinicoes::keyPressEvent(QKeyEvent* e) {
 
 void TfrmDefinicoes::closeEvent(QCloseEvent* e) {
   // Closed from the title bar: the definitions close too.
-  if (d_.visivel) executarAcao([this] { d_.fechar(); });
+  if (d_.visivel) runGuarded([this] { d_.fechar(); });
   QWidget::closeEvent(e);
 }
 

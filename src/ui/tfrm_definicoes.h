@@ -1,12 +1,12 @@
 #pragma once
 // The definitions window ("Definições de checagem"), on top while open: one row per definition
 // with its loading or done icon and its count, ticked every 10 ms through the loading sequence.
-// A view over the DefinitionsCheck; it is made when the definitions open and goes when they close.
+// A view over the DefinitionsWindow; it is made when the definitions open and goes when they close.
 
 #include <QWidget>
 #include <array>
 
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 
 class QLabel;
 class QPushButton;
@@ -17,7 +17,7 @@ namespace quorvel::ui {
 class TfrmDefinicoes : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmDefinicoes(DefinitionsCheck& definicoes);
+  explicit TfrmDefinicoes(DefinitionsWindow& definicoes);
 
   QLabel* tituloAtual() const { return titulo_; }
   QLabel* itens(Definicao d) const { return itens_[static_cast<size_t>(d)]; }
@@ -30,9 +30,9 @@ class TfrmDefinicoes : public QWidget {
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
-  void seguir();
+  void refresh();
 
-  DefinitionsCheck& d_;
+  DefinitionsWindow& d_;
   QLabel* titulo_;
   std::array<QWidget*, kDefinicoes> linhas_{};
   std::array<QLabel*, kDefinicoes> icones_{};

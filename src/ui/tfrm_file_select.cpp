@@ -64,7 +64,7 @@ TfrmFileSelect::TfrmFileSelect(FileSelection& sel)
   setWindowTitle(QStringLiteral("Selecionar arquivo"));
 
   auto* topo = new QHBoxLayout;
-  topo->addWidget(titulo(QStringLiteral("Selecione um arquivo:"), this));
+  topo->addWidget(makeTitle(QStringLiteral("Selecione um arquivo:"), this));
   topo->addStretch(1);
   busca_ = new QLineEdit(this);
   busca_->setPlaceholderText(QStringLiteral("Buscar"));
@@ -74,11 +74,11 @@ TfrmFileSelect::TfrmFileSelect(FileSelection& sel)
   topo->addWidget(busca_);
 
   auto* pastas = new QHBoxLayout;
-  QPushButton* alterar = botao(QStringLiteral("Alterar pasta"), this);
-  QPushButton* subir = botao(QStringLiteral("Subir uma pasta"), this);
+  QPushButton* alterar = makeButton(QStringLiteral("Alterar pasta"), this);
+  QPushButton* subir = makeButton(QStringLiteral("Subir uma pasta"), this);
   caminho_ = new QLineEdit(this);
   caminho_->setAccessibleName(QStringLiteral("Pasta"));
-  QPushButton* gerenciador = botao(
+  QPushButton* gerenciador = makeButton(
       QStringLiteral("Abrir o local dessa pasta selecionada no gerenciador de arquivos"), this);
   extensao_ = new QComboBox(this);
   extensao_->setEditable(true);
@@ -105,12 +105,12 @@ TfrmFileSelect::TfrmFileSelect(FileSelection& sel)
   tabela_->setWordWrap(false);
 
   auto* baixo = new QHBoxLayout;
-  rotuloSelecionado_ = rotulo(QStringLiteral("arquivo selecionado:"), this);
+  rotuloSelecionado_ = makeLabel(QStringLiteral("arquivo selecionado:"), this);
   selecionado_ = new QLineEdit(this);
   selecionado_->setReadOnly(true);
   selecionado_->setAccessibleName(QStringLiteral("arquivo selecionado:"));
-  QPushButton* ok = botao(QStringLiteral("OK"), this);
-  QPushButton* cancelar = botao(QStringLiteral("Cancelar"), this);
+  QPushButton* ok = makeButton(QStringLiteral("OK"), this);
+  QPushButton* cancelar = makeButton(QStringLiteral("Cancelar"), this);
   baixo->addWidget(rotuloSelecionado_);
   baixo->addWidget(selecionado_, 1);
   baixo->addStretch(0);
@@ -128,42 +128,43 @@ TfrmFileSelect::TfrmFileSelect(FileSelection& sel)
   timerBusca_.setSingleShot(true);
   timerBusca_.setInterval(FileSelection::kEsperaBuscaMs);
   connect(busca_, &QLineEdit::textEdited, this, [this] { timerBusca_.start(); });
-  connect(&timerBusca_, &QTimer::timeout, this, acao([this] { sel_.buscar(u(busca_->text())); }));
-  connect(alterar, &QPushButton::clicked, this, acao([this] {
+  connect(&timerBusca_, &QTimer::timeout, this,
+          guarded([this] { sel_.buscar(u(busca_->text())); }));
+  connect(alterar, &QPushButton::clicked, this, guarded([this] {
             QString pasta = QFileDialog::getExistingDirectory(
                 this, QStringLiteral("Alterar pasta"), caminho_->text(),
                 QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
             if (!pasta.isEmpty()) sel_.alterarPasta(u(pasta));
           }));
-  connect(subir, &QPushButton::clicked, this, acao([this] { sel_.subirPasta(); }));
+  connect(subir, &QPushButton::clicked, this, guarded([this] { sel_.subirPasta(); }));
   connect(caminho_, &QLineEdit::returnPressed, this,
-          acao([this] { sel_.irParaCaminho(u(caminho_->text())); }));
-  connect(gerenciador, &QPushButton::clicked, this, acao([this] { sel_.abrirNoGerenciador(); }));
+          guarded([this] { sel_.irParaCaminho(u(caminho_->text())); }));
+  connect(gerenciador, &QPushButton::clicked, this, guarded([this] { sel_.abrirNoGerenciador(); }));
   connect(extensao_, &QComboBox::textActivated, this,
-          acao([this](const QString& t) { sel_.mudarExtensao(u(t)); }));
+          guarded([this](const QString& t) { sel_.mudarExtensao(u(t)); }));
   connect(tabela_->horizontalHeader(), &QHeaderView::sectionClicked, this,
-          acao([this](int coluna) { sel_.clicarColuna(coluna); }));
+          guarded([this](int coluna) { sel_.clicarColuna(coluna); }));
   connect(tabela_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          acao([this](const QModelIndex& atual, const QModelIndex&) {
-            if (!seguindo_) sel_.selecionarLinha(atual.isValid() ? atual.row() : -1);
+          guarded([this](const QModelIndex& atual, const QModelIndex&) {
+            if (!refreshing_) sel_.selecionarLinha(atual.isValid() ? atual.row() : -1);
           }));
-  connect(tabela_, &QTableView::doubleClicked, this, acao([this](const QModelIndex& i) {
+  connect(tabela_, &QTableView::doubleClicked, this, guarded([this](const QModelIndex& i) {
             if (sel_.duploClique(i.row())) accept();
           }));
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
 
   sub_ = sel_.notices.listen([this](const FileSelectionNotice& n) {
-    if (n.kind == FileSelectionNotice::Kind::listing) seguirListagem();
-    seguirLinhas();
+    if (n.kind == FileSelectionNotice::Kind::listing) refreshListing();
+    refreshRows();
   });
 }
 
-void TfrmFileSelect::seguirListagem() {
-  seguindo_ = true;
+void TfrmFileSelect::refreshListing() {
+  refreshing_ = true;
   tabela_->selectionModel()->clearCurrentIndex();
   tabela_->clearSelection();
-  seguindo_ = false;
+  refreshing_ = false;
   caminho_->setText(q(sel_.caminho));
   if (!sel_.extensaoMostrada.empty()) extensao_->setCurrentText(q(sel_.extensaoMostrada));
   tabela_->horizontalHeader()->setSortIndicatorShown(true);
@@ -171,7 +172,7 @@ void TfrmFileSelect::seguirListagem() {
       sel_.SortedColumn, sel_.Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
-void TfrmFileSelect::seguirLinhas() {
+void TfrmFileSelect::refreshRows() {
   rotuloSelecionado_->setVisible(!sel_.gMultiSelect);
   selecionado_->setVisible(!sel_.gMultiSelect);
   selecionado_->setText(q(sel_.arquivoSelecionado));

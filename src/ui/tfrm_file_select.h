@@ -56,8 +56,8 @@ class TfrmFileSelect : public QDialog {
   QTimer* timerBusca() { return &timerBusca_; }
 
  private:
-  void seguirLinhas();
-  void seguirListagem();
+  void refreshRows();
+  void refreshListing();
 
   FileSelection& sel_;
   FileTableModel* modelo_;
@@ -68,7 +68,7 @@ class TfrmFileSelect : public QDialog {
   QLabel* rotuloSelecionado_;
   QLineEdit* selecionado_;
   QTimer timerBusca_;
-  bool seguindo_ = false;
+  bool refreshing_ = false;
   Notifier<FileSelectionNotice>::Subscription sub_;
 };
 

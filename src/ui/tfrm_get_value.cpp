@@ -17,14 +17,14 @@ TfrmGetValue::TfrmGetValue(const std::string& tituloTexto, const std::string& te
   setObjectName(QStringLiteral("TfrmGetValue"));
   setWindowTitle(QStringLiteral("Entrada de valor"));
   auto* lay = new QVBoxLayout(this);
-  lay->addWidget(titulo(q(tituloTexto), this));
+  lay->addWidget(makeTitle(q(tituloTexto), this));
   if (const std::string prompt = promptDoValor(tituloTexto); !prompt.empty())
-    lay->addWidget(rotulo(q(prompt), this, true));
+    lay->addWidget(makeLabel(q(prompt), this, true));
   texto_ = new QPlainTextEdit(q(textoInicial), this);
   texto_->setAccessibleName(q(tituloTexto));
   texto_->setTabChangesFocus(true);
   lay->addWidget(texto_, 1);
-  lay->addLayout(botoesOkCancelar(this));
+  lay->addLayout(makeOkCancelRow(this));
   // Enter starts a new line in the box; Ctrl+Enter confirms.
   for (auto tecla : {Qt::Key_Return, Qt::Key_Enter})
     connect(new QShortcut(QKeySequence(Qt::CTRL | tecla), this), &QShortcut::activated, this,

@@ -19,8 +19,8 @@ TfrmInput::TfrmInput(const std::string& tituloTexto, const std::string& textoIni
   setObjectName(QStringLiteral("TfrmInput"));
   setWindowTitle(q(tituloTexto));
   auto* lay = new QVBoxLayout(this);
-  lay->addWidget(titulo(q(tituloTexto), this));
-  if (!descricao.empty()) lay->addWidget(rotulo(q(descricao), this, true));
+  lay->addWidget(makeTitle(q(tituloTexto), this));
+  if (!descricao.empty()) lay->addWidget(makeLabel(q(descricao), this, true));
   texto_ = new QPlainTextEdit(q(textoInicial).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                               this);
   texto_->setAccessibleName(q(tituloTexto));
@@ -28,9 +28,9 @@ TfrmInput::TfrmInput(const std::string& tituloTexto, const std::string& textoIni
   texto_->installEventFilter(this);
   lay->addWidget(texto_, 1);
   auto* baixo = new QHBoxLayout;
-  baixo->addWidget(rotulo(QStringLiteral("Pressione ESC para fechar"), this));
+  baixo->addWidget(makeLabel(QStringLiteral("Pressione ESC para fechar"), this));
   baixo->addStretch(1);
-  QPushButton* ok = botao(q(btnOk), this);
+  QPushButton* ok = makeButton(q(btnOk), this);
   ok->setMinimumWidth(96);
   baixo->addWidget(ok);
   lay->addLayout(baixo);

@@ -45,7 +45,7 @@ class ClickFilter : public QObject {
  public:
   ClickFilter(QObject* parent, std::function<void()> f) : QObject(parent), f_(std::move(f)) {}
   bool eventFilter(QObject* o, QEvent* e) override {
-    if (e->type() == QEvent::MouseButtonRelease) executarAcao(f_);
+    if (e->type() == QEvent::MouseButtonRelease) runGuarded(f_);
     return QObject::eventFilter(o, e);
   }
 
@@ -88,33 +88,33 @@ TfrmLista::TfrmLista(ListEditor& editor, QWidget* parent) : QWidget(parent), edi
 
   auto* status = new QHBoxLayout;
   status->setContentsMargins(8, 0, 8, 4);
-  itens_ = rotulo({}, this);
-  posicao_ = rotulo({}, this);
-  salvo_ = rotulo({}, this);
+  itens_ = makeLabel({}, this);
+  posicao_ = makeLabel({}, this);
+  salvo_ = makeLabel({}, this);
   arquivo_ = new ElidedLabel(this);
   arquivo_->setToolTip(QStringLiteral("Clique para copiar o caminho desse arquivo"));
   arquivo_->setAccessibleName(QStringLiteral("Arquivo:"));
   arquivo_->setCursor(Qt::PointingHandCursor);
   arquivo_->installEventFilter(
       new ClickFilter(arquivo_, [this] { copiarCaminhoArquivo(editor_); }));
-  status->addWidget(rotulo(QStringLiteral("Itens:"), this));
+  status->addWidget(makeLabel(QStringLiteral("Itens:"), this));
   status->addWidget(itens_);
   status->addSpacing(16);
-  status->addWidget(rotulo(QStringLiteral("Posição:"), this));
+  status->addWidget(makeLabel(QStringLiteral("Posição:"), this));
   status->addWidget(posicao_);
   status->addSpacing(16);
-  status->addWidget(rotulo(QStringLiteral("Está salvo:"), this));
+  status->addWidget(makeLabel(QStringLiteral("Está salvo:"), this));
   status->addWidget(salvo_);
   status->addSpacing(16);
   status->addWidget(arquivo_, 1);
   lay->addLayout(status);
 
-  criarMenus();
-  criarBarra(barra);
-  criarPaginas();
+  buildMenus();
+  buildStatusBar(barra);
+  buildPages();
 
-  connect(abas_, &QTabWidget::currentChanged, this, acao([this](int aba) {
-            if (!seguindo_) editor_.setAbaAtiva(aba);
+  connect(abas_, &QTabWidget::currentChanged, this, guarded([this](int aba) {
+            if (!refreshing_) editor_.setAbaAtiva(aba);
           }));
   // The editor's keys work wherever the focus is in the main window (a side button, the tabs,
   // the toolbar), not only in the table. A text field keeps its own editing keys: it claims
@@ -122,7 +122,7 @@ TfrmLista::TfrmLista(ListEditor& editor, QWidget* parent) : QWidget(parent), edi
   auto atalho = [this](QKeySequence k, std::function<void()> f, bool soNaLista) {
     auto* s = new QShortcut(k, this);
     s->setContext(Qt::WindowShortcut);
-    connect(s, &QShortcut::activated, this, acao([this, f = std::move(f), soNaLista] {
+    connect(s, &QShortcut::activated, this, guarded([this, f = std::move(f), soNaLista] {
               if (!isVisible() || (soNaLista && paginaAtual() != pgDados)) return;
               f();
             }));
@@ -156,18 +156,18 @@ TfrmLista::TfrmLista(ListEditor& editor, QWidget* parent) : QWidget(parent), edi
       },
       false);
 
-  sub_ = editor_.notices.listen([this](const EditorNotice&) { seguirEditor(); });
-  seguirEditor();
+  sub_ = editor_.notices.listen([this](const EditorNotice&) { refreshEditor(); });
+  refreshEditor();
 }
 
 std::function<int(const std::string&)> TfrmLista::larguraTexto() const {
   return grades_[0]->larguraTexto();
 }
 
-void TfrmLista::criarMenus() {
+void TfrmLista::buildMenus() {
   auto item = [this](QMenu* m, const char* caption, std::function<void()> f) {
-    QAction* a = entrada(m, q(caption));
-    connect(a, &QAction::triggered, this, acao(std::move(f)));
+    QAction* a = addMenuEntry(m, q(caption));
+    connect(a, &QAction::triggered, this, guarded(std::move(f)));
     return a;
   };
   QMenu* abrir = menus_->addMenu(QStringLiteral("Abrir / Inserir"));
@@ -215,68 +215,72 @@ void TfrmLista::criarMenus() {
   QMenu* salvarMenu = menus_->addMenu(QStringLiteral("Salvar / Exportar..."));
   item(salvarMenu, "Salvar (F2)", [this] { salvar(editor_); });
   item(salvarMenu, "Salvar como...", [this] { salvarComoDialogo(editor_); });
-  // The export window comes with a later part of the program.
-  item(salvarMenu, "Exportar + utilitários", [] {})->setEnabled(false);
+  item(salvarMenu, "Exportar + utilitários", [this] {
+    editor_.windows->open(WindowId::exportWindow);
+  })->setEnabled(editor_.windows->available(WindowId::exportWindow));
   item(salvarMenu, "Listar dados", [this] { listarDados(editor_); });
 }
 
-void TfrmLista::criarBarra(QHBoxLayout* barra) {
+void TfrmLista::buildStatusBar(QHBoxLayout* barra) {
   auto ligar = [this](QAbstractButton* b, std::function<void()> f) {
-    connect(b, &QAbstractButton::clicked, this, acao(std::move(f)));
+    connect(b, &QAbstractButton::clicked, this, guarded(std::move(f)));
     return b;
   };
   abrirLista_ =
-      botao(QStringLiteral("Abrir lista"), this, QStringLiteral("Abre um arquivo de dados"));
+      makeButton(QStringLiteral("Abrir lista"), this, QStringLiteral("Abre um arquivo de dados"));
   abrirLista_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
   ligar(abrirLista_, [this] { btnAbrirClick(editor_, larguraTexto()); });
   barra->addWidget(abrirLista_);
-  QToolButton* nova = botaoIcone(
+  QToolButton* nova = makeIconButton(
       QStyle::SP_FileIcon,
       QStringLiteral("Descarta a lista atual e inicia uma nova lista de trabalho"), this);
   ligar(nova, [this, nova] { novaListaMenu(nova); });
   barra->addWidget(nova);
-  QPushButton* colarBtn = botao(QStringLiteral("Colar"), this,
-                                QStringLiteral("Cola dados da área de transferência (CTRL + V)"));
+  QPushButton* colarBtn =
+      makeButton(QStringLiteral("Colar"), this,
+                 QStringLiteral("Cola dados da área de transferência (CTRL + V)"));
   ligar(colarBtn, [this] { colar(); });
   barra->addWidget(colarBtn);
   barra->addWidget(
-      ligar(botaoIcone(QStyle::SP_FileDialogDetailedView,
-                       QStringLiteral("(F3) Insere dados na sua lista de trabalho"), this),
+      ligar(makeIconButton(QStyle::SP_FileDialogDetailedView,
+                           QStringLiteral("(F3) Insere dados na sua lista de trabalho"), this),
             [this] { digitarDados(); }));
   barra->addSpacing(8);
-  barra->addWidget(ligar(botaoIcone(QStyle::SP_DialogSaveButton,
-                                    QStringLiteral("Salva os dados no arquivo carregado"), this),
-                         [this] { salvar(editor_); }));
-  barra->addWidget(ligar(
-      botaoIcone(QStyle::SP_DriveHDIcon, QStringLiteral("Salvar como um novo arquivo..."), this),
-      [this] { salvarComoDialogo(editor_); }));
-  QToolButton* copiar = botaoIcone(
+  barra->addWidget(
+      ligar(makeIconButton(QStyle::SP_DialogSaveButton,
+                           QStringLiteral("Salva os dados no arquivo carregado"), this),
+            [this] { salvar(editor_); }));
+  barra->addWidget(ligar(makeIconButton(QStyle::SP_DriveHDIcon,
+                                        QStringLiteral("Salvar como um novo arquivo..."), this),
+                         [this] { salvarComoDialogo(editor_); }));
+  QToolButton* copiar = makeIconButton(
       QStyle::SP_FileDialogContentsView,
       QStringLiteral("Copia os dados para você poder colar em outro editor de textos"), this);
   ligar(copiar, [this] {
     auto* m = new QMenu(this);
     m->setAttribute(Qt::WA_DeleteOnClose);
     connect(m->addAction(QStringLiteral("Copiar tudo")), &QAction::triggered, this,
-            acao([this] { copiarTudo(editor_); }));
+            guarded([this] { copiarTudo(editor_); }));
     connect(m->addAction(QStringLiteral("Copiar itens marcados")), &QAction::triggered, this,
-            acao([this] { copiarSelecionados(editor_); }));
+            guarded([this] { copiarSelecionados(editor_); }));
     m->popup(QCursor::pos());
   });
   barra->addWidget(copiar);
   barra->addSpacing(8);
-  barra->addWidget(ligar(botaoIcone(QStyle::SP_TrashIcon, QStringLiteral("Excluir (Del)"), this),
-                         [this] { deletarConteudoSelecionado(editor_); }));
-  barra->addWidget(ligar(
-      botaoIcone(QStyle::SP_DialogApplyButton, QStringLiteral("Marca todos os registros"), this),
-      [this] { marcarTudo(editor_); }));
-  barra->addWidget(ligar(botaoIcone(QStyle::SP_DialogCancelButton,
-                                    QStringLiteral("Desmarca todos os registros"), this),
+  barra->addWidget(
+      ligar(makeIconButton(QStyle::SP_TrashIcon, QStringLiteral("Excluir (Del)"), this),
+            [this] { deletarConteudoSelecionado(editor_); }));
+  barra->addWidget(ligar(makeIconButton(QStyle::SP_DialogApplyButton,
+                                        QStringLiteral("Marca todos os registros"), this),
+                         [this] { marcarTudo(editor_); }));
+  barra->addWidget(ligar(makeIconButton(QStyle::SP_DialogCancelButton,
+                                        QStringLiteral("Desmarca todos os registros"), this),
                          [this] { desmarcarTudo(editor_); }));
-  barra->addWidget(ligar(
-      botaoIcone(QStyle::SP_DialogResetButton, QStringLiteral("Exclui colunas em branco"), this),
-      [this] { excluirColunasSemConteudo(editor_); }));
+  barra->addWidget(ligar(makeIconButton(QStyle::SP_DialogResetButton,
+                                        QStringLiteral("Exclui colunas em branco"), this),
+                         [this] { excluirColunasSemConteudo(editor_); }));
   barra->addSpacing(8);
-  linhaInteira_ = caixa(QStringLiteral("Selecionar linha inteira"), this);
+  linhaInteira_ = makeCheckBox(QStringLiteral("Selecionar linha inteira"), this);
   connect(linhaInteira_, &QCheckBox::toggled, this, [this](bool inteira) {
     for (GridView* g : grades_) g->setLinhaInteira(inteira);
   });
@@ -293,7 +297,7 @@ void TfrmLista::criarBarra(QHBoxLayout* barra) {
   localizar_->setPlaceholderText(QStringLiteral("Localizar texto"));
   localizar_->setMinimumWidth(150);
   buscaLay->addWidget(localizar_);
-  QPushButton* ok = botao(QStringLiteral("OK"), busca);
+  QPushButton* ok = makeButton(QStringLiteral("OK"), busca);
   ligar(ok, [this] { localizarDados(editor_, u(localizar_->text()), -1); });
   buscaLay->addWidget(ok);
   menus_->setCornerWidget(busca, Qt::TopRightCorner);
@@ -303,7 +307,7 @@ void TfrmLista::criarBarra(QHBoxLayout* barra) {
   });
 }
 
-void TfrmLista::criarPaginas() {
+void TfrmLista::buildPages() {
   paginasEditor_[pgDados] = nullptr;
   paginasEditor_[pgDefinirColunas] = new DefineColumnsPage(editor_, paginas_);
   paginasEditor_[pgEliminarColuna] = new DeleteColumnsPage(editor_, paginas_);
@@ -354,7 +358,7 @@ void TfrmLista::novaListaMenu(QWidget* perto) {
   };
   for (const auto& [caption, opcao] : opcoes)
     connect(m->addAction(q(caption)), &QAction::triggered, this,
-            acao([this, o = opcao] { escolherNovaLista(editor_, o); }));
+            guarded([this, o = opcao] { escolherNovaLista(editor_, o); }));
   m->popup(perto->mapToGlobal(QPoint(0, perto->height())));
 }
 
@@ -368,7 +372,7 @@ void TfrmLista::menuGrade(int menu, QPoint onde) {
   pop->setAttribute(Qt::WA_DeleteOnClose);
   auto item = [this, pop](const char* caption, std::function<void()> f) {
     QAction* a = pop->addAction(q(caption));
-    connect(a, &QAction::triggered, this, acao(std::move(f)));
+    connect(a, &QAction::triggered, this, guarded(std::move(f)));
     return a;
   };
   if (m == GridMenu::menuPrimeiraLinha) {
@@ -393,8 +397,8 @@ void TfrmLista::menuGrade(int menu, QPoint onde) {
   pop->popup(onde);
 }
 
-void TfrmLista::seguirEditor() {
-  seguindo_ = true;
+void TfrmLista::refreshEditor() {
+  refreshing_ = true;
   const StatusLine& s = editor_.status;
   itens_->setText(q(s.items));
   posicao_->setText(q(s.position));
@@ -412,7 +416,7 @@ void TfrmLista::seguirEditor() {
     g->setVisible(editor_.gridVisivel);
     if (editor_.gridVisivel && gradeTinhaFoco_) g->setFocus();
   }
-  seguindo_ = false;
+  refreshing_ = false;
 }
 
 QAction* TfrmLista::entradaMenu(const QString& menu, const QString& caption) const {

@@ -71,10 +71,10 @@ class TfrmLista : public QWidget {
   std::function<int(const std::string&)> larguraTexto() const;
 
  private:
-  void criarMenus();
-  void criarBarra(QHBoxLayout* barra);
-  void criarPaginas();
-  void seguirEditor();
+  void buildMenus();
+  void buildStatusBar(QHBoxLayout* barra);
+  void buildPages();
+  void refreshEditor();
   void novaListaMenu(QWidget* perto);
   void menuGrade(int menu, QPoint onde);
   void digitarDados();
@@ -94,10 +94,9 @@ class TfrmLista : public QWidget {
   QLabel* posicao_ = nullptr;
   QLabel* salvo_ = nullptr;
   QLabel* arquivo_ = nullptr;
-  QAction* exclusaoRapida_ = nullptr;
   QAction* desfazer_ = nullptr;
   QAction* refazer_ = nullptr;
-  bool seguindo_ = false;
+  bool refreshing_ = false;
   bool gradeTinhaFoco_ = false;
   Notifier<EditorNotice>::Subscription sub_;
 };

@@ -12,7 +12,7 @@
 
 namespace quorvel::ui {
 
-TfrmMain::TfrmMain(Launcher& launcher) : QWidget(nullptr, Qt::Window), l_(launcher) {
+TfrmMain::TfrmMain(LauncherWindow& launcher) : QWidget(nullptr, Qt::Window), l_(launcher) {
   setObjectName(QStringLiteral("TfrmMain"));
   setWindowTitle(q(l_.caption));
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
@@ -24,19 +24,19 @@ TfrmMain::TfrmMain(Launcher& launcher) : QWidget(nullptr, Qt::Window), l_(launch
                       .scaled(88, 88, Qt::KeepAspectRatio, Qt::SmoothTransformation));
   topo->addWidget(logo);
   auto* textos = new QVBoxLayout;
-  textos->addWidget(titulo(QStringLiteral("Quorvel"), this));
-  textos->addWidget(rotulo(q(l_.splash.slogan), this));
-  textos->addWidget(rotulo(q(l_.splash.versao), this));
+  textos->addWidget(makeTitle(QStringLiteral("Quorvel"), this));
+  textos->addWidget(makeLabel(q(l_.splash.slogan), this));
+  textos->addWidget(makeLabel(q(l_.splash.versao), this));
   topo->addLayout(textos, 1);
   lay->addLayout(topo);
 
-  novaVersao_ = rotulo(q(kPainelNovaVersao), this, true);
+  novaVersao_ = makeLabel(q(kPainelNovaVersao), this, true);
   novaVersao_->setStyleSheet(
       QStringLiteral("background: #fff4cc; border: 1px solid #f5b51b; padding: 6px;"));
   novaVersao_->hide();
   lay->addWidget(novaVersao_);
 
-  auto* notas = rotulo(
+  auto* notas = makeLabel(
       QStringLiteral("Carregue, limpe e valide suas listas de contatos antes de cada campanha: "
                      "e-mails repetidos, erros de sintaxe, armadilhas, domínios sem servidor de "
                      "e-mail e endereços que já retornaram ficam de fora."),
@@ -45,27 +45,27 @@ TfrmMain::TfrmMain(Launcher& launcher) : QWidget(nullptr, Qt::Window), l_(launch
   lay->addWidget(notas, 1, Qt::AlignTop);
 
   auto* botoes = new QHBoxLayout;
-  abrir_ = botao(QStringLiteral("Abrir o quorvel"), this);
+  abrir_ = makeButton(QStringLiteral("Abrir o quorvel"), this);
   abrir_->setMinimumHeight(40);
   abrir_->setDefault(true);
   QFont f = abrir_->font();
   f.setBold(true);
   abrir_->setFont(f);
-  tutoriais_ = botao(QStringLiteral("Tutoriais"), this);
-  sair_ = botao(QStringLiteral("Sair"), this);
+  tutoriais_ = makeButton(QStringLiteral("Tutoriais"), this);
+  sair_ = makeButton(QStringLiteral("Sair"), this);
   botoes->addWidget(abrir_, 1);
   botoes->addWidget(tutoriais_);
   botoes->addWidget(sair_);
   lay->addLayout(botoes);
   resize(620, 330);
 
-  connect(abrir_, &QPushButton::clicked, this, acao([this] { l_.abrirQuorvel(); }));
-  connect(tutoriais_, &QPushButton::clicked, this, acao([this] { l_.tutoriais(); }));
-  connect(sair_, &QPushButton::clicked, this, acao([this] { l_.sair(); }));
-  sub_ = l_.notices.listen([this](const LauncherNotice& n) { seguir(n.kind); });
+  connect(abrir_, &QPushButton::clicked, this, guarded([this] { l_.abrirQuorvel(); }));
+  connect(tutoriais_, &QPushButton::clicked, this, guarded([this] { l_.tutoriais(); }));
+  connect(sair_, &QPushButton::clicked, this, guarded([this] { l_.sair(); }));
+  sub_ = l_.notices.listen([this](const LauncherNotice& n) { refresh(n.kind); });
 }
 
-void TfrmMain::seguir(LauncherNotice::Kind k) {
+void TfrmMain::refresh(LauncherNotice::Kind k) {
   if (k == LauncherNotice::Kind::principalAberta) {
     emit principalAberta();
     return;
@@ -93,7 +93,7 @@ void TfrmMain::seguir(LauncherNotice::Kind k) {
 void TfrmMain::closeEvent(QCloseEvent* e) {
   // The title bar's close button is "Sair".
   e->ignore();
-  executarAcao([this] { l_.sair(); });
+  runGuarded([this] { l_.sair(); });
 }
 
 }  // namespace quorvel::ui

@@ -1,10 +1,10 @@
 #pragma once
 // The launcher window ("Quorvel - Validação avançada de e-mails"), the program's main form: a
-// view over the Launcher. It opens the main window, the tutorials and ends the program.
+// view over the LauncherWindow. It opens the main window, the tutorials and ends the program.
 
 #include <QWidget>
 
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 
 class QLabel;
 class QPushButton;
@@ -14,7 +14,7 @@ namespace quorvel::ui {
 class TfrmMain : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmMain(Launcher& launcher);
+  explicit TfrmMain(LauncherWindow& launcher);
   QPushButton* abrir() const { return abrir_; }
   QPushButton* sair() const { return sair_; }
   QPushButton* tutoriais() const { return tutoriais_; }
@@ -28,8 +28,8 @@ class TfrmMain : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  void seguir(LauncherNotice::Kind k);
-  Launcher& l_;
+  void refresh(LauncherNotice::Kind k);
+  LauncherWindow& l_;
   QPushButton* abrir_;
   QPushButton* tutoriais_;
   QPushButton* sair_;

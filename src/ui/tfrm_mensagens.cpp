@@ -52,69 +52,66 @@ void mostrarLinhas(QPlainTextEdit* e, const std::vector<std::string>& v) {
 }
 
 QToolButton* ajuda(QWidget* parent, const QString& dica) {
-  return botaoIcone(QStyle::SP_MessageBoxQuestion, dica, parent);
+  return makeIconButton(QStyle::SP_MessageBoxQuestion, dica, parent);
 }
 
 }  // namespace
 
-TfrmMensagens::TfrmMensagens(MailboxCheck& model) : QWidget(nullptr, Qt::Window), m_(model) {
+TfrmMensagens::TfrmMensagens(MailboxWindow& model) : QWidget(nullptr, Qt::Window), m_(model) {
   setObjectName(QStringLiteral("TfrmMensagens"));
   setWindowTitle(QStringLiteral("Checagem de e-mails"));
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
   auto* lay = new QVBoxLayout(this);
   auto* divisor = new QSplitter(Qt::Vertical, this);
   paginas_ = new QTabWidget(divisor);
-  paginas_->addTab(criarBaseNegativa(), q(kPaginas[0]));
-  paginas_->addTab(criarConfiguracoes(), q(kPaginas[1]));
-  paginas_->addTab(criarDescadastramentos(), q(kPaginas[2]));
+  paginas_->addTab(buildNegativeBasePage(), q(kPaginas[0]));
+  paginas_->addTab(buildSettingsPage(), q(kPaginas[1]));
+  paginas_->addTab(buildUnsubscribePage(), q(kPaginas[2]));
   divisor->addWidget(paginas_);
-  divisor->addWidget(criarRodape());
+  divisor->addWidget(buildFooter());
   divisor->setStretchFactor(0, 3);
   divisor->setStretchFactor(1, 2);
   lay->addWidget(divisor, 1);
   connect(paginas_, &QTabWidget::currentChanged, this, [this](int p) {
-    if (!seguindo_) m_.pagina = static_cast<PaginaMensagens>(p);
+    if (!refreshing_) m_.pagina = static_cast<PaginaMensagens>(p);
   });
 
   // The automatic check runs from the window's creation, shown or not.
   tmAutoCheck_ = new QTimer(this);
   tmAutoCheck_->setInterval(kIntervaloChecagemMs);
-  connect(tmAutoCheck_, &QTimer::timeout, this, acao([this] { m_.tmAutoCheckTimer(); }));
+  connect(tmAutoCheck_, &QTimer::timeout, this, guarded([this] { m_.tmAutoCheckTimer(); }));
   tmAutoCheck_->start();
 
   resize(1000, 720);
   sub_ = m_.notices.listen([this](const MailboxNotice& n) {
     switch (n.kind) {
       case MailboxNotice::Kind::log:
-        seguirLog();
+        refreshLog();
         break;
       case MailboxNotice::Kind::grid:
-        seguirGrade();
+        refreshGrid();
         break;
       case MailboxNotice::Kind::state:
-        seguir();
+        refresh();
         break;
     }
   });
-  seguir();
-  seguirLog();
-  seguirGrade();
+  refresh();
+  refreshLog();
+  refreshGrid();
 }
 
 void TfrmMensagens::ligar(QAbstractButton* b, std::function<void()> f) {
-  connect(b, &QAbstractButton::clicked, this, acao([this, f = std::move(f)] {
-            f();
-            seguir();
-          }));
+  connect(b, &QAbstractButton::clicked, this, guarded(std::move(f)));
 }
 
-QWidget* TfrmMensagens::criarBaseNegativa() {
+QWidget* TfrmMensagens::buildNegativeBasePage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   auto* topo = new QHBoxLayout;
   for (int i = 0; i < 3; ++i) {
-    topo->addWidget(rotulo(q(kTotais[i]), pagina));
-    totais_[i] = rotulo({}, pagina);
+    topo->addWidget(makeLabel(q(kTotais[i]), pagina));
+    totais_[i] = makeLabel({}, pagina);
     totais_[i]->setAccessibleName(q(kTotais[i]));
     QFont negrito = totais_[i]->font();
     negrito.setBold(true);
@@ -123,8 +120,8 @@ QWidget* TfrmMensagens::criarBaseNegativa() {
     topo->addSpacing(14);
   }
   topo->addStretch(1);
-  QPushButton* contas = botao(QStringLiteral("Configurar contas"), pagina);
-  QPushButton* apagarTudo = botao(QStringLiteral("Apagar tudo"), pagina);
+  QPushButton* contas = makeButton(QStringLiteral("Configurar contas"), pagina);
+  QPushButton* apagarTudo = makeButton(QStringLiteral("Apagar tudo"), pagina);
   QToolButton* ajudaBase = ajuda(pagina, QStringLiteral("Ajuda: base negativa de e-mails"));
   topo->addWidget(contas);
   topo->addWidget(apagarTudo);
@@ -136,12 +133,12 @@ QWidget* TfrmMensagens::criarBaseNegativa() {
 
   auto* filtros = new QHBoxLayout;
   for (int i = 0; i < 3; ++i) {
-    filtros_[i] = caixa(q(kFiltros[i]), pagina);
+    filtros_[i] = makeCheckBox(q(kFiltros[i]), pagina);
     filtros->addWidget(filtros_[i]);
     bool NegativeBaseGrid::*campo = i == 0   ? &NegativeBaseGrid::ckbPermanentes
                                     : i == 1 ? &NegativeBaseGrid::ckbRelativos
                                              : &NegativeBaseGrid::ckbDescadastrados;
-    connect(filtros_[i], &QCheckBox::clicked, this, acao([this, campo](bool marcada) {
+    connect(filtros_[i], &QCheckBox::clicked, this, guarded([this, campo](bool marcada) {
               m_.grid.*campo = marcada;
               m_.exibirEmails();
             }));
@@ -150,13 +147,13 @@ QWidget* TfrmMensagens::criarBaseNegativa() {
   ligar(ajudaFiltros, [this] { m_.ajudaFiltros(); });
   filtros->addWidget(ajudaFiltros);
   filtros->addStretch(1);
-  filtros->addWidget(rotulo(QStringLiteral("Localizar"), pagina));
-  localizar_ = campo(QStringLiteral("Localizar"), pagina);
+  filtros->addWidget(makeLabel(QStringLiteral("Localizar"), pagina));
+  localizar_ = makeLineEdit(QStringLiteral("Localizar"), pagina);
   localizar_->setMinimumWidth(220);
   filtros->addWidget(localizar_);
   lay->addLayout(filtros);
   connect(localizar_, &QLineEdit::returnPressed, this,
-          acao([this] { m_.localizar(u(localizar_->text())); }));
+          guarded([this] { m_.localizar(u(localizar_->text())); }));
 
   grade_ = new QTableView(pagina);
   grade_->setObjectName(QStringLiteral("gradeBaseNegativa"));
@@ -176,19 +173,19 @@ QWidget* TfrmMensagens::criarBaseNegativa() {
   grade_->setColumnWidth(2, 200);
   grade_->setColumnWidth(3, 250);
   lay->addWidget(grade_, 1);
-  connect(h, &QHeaderView::sectionClicked, this, acao([this](int c) { m_.clicarTitulo(c); }));
+  connect(h, &QHeaderView::sectionClicked, this, guarded([this](int c) { m_.clicarTitulo(c); }));
   connect(grade_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& atual) {
-            if (!seguindo_ && atual.isValid()) m_.grid.linhaAtual = atual.row();
+            if (!refreshing_ && atual.isValid()) m_.grid.linhaAtual = atual.row();
           });
   auto* del = new QShortcut(QKeySequence(Qt::Key_Delete), grade_);
   del->setContext(Qt::WidgetShortcut);
-  connect(del, &QShortcut::activated, this, acao([this] { m_.btnExcluirClick(); }));
+  connect(del, &QShortcut::activated, this, guarded([this] { m_.btnExcluirClick(); }));
 
   auto* botoes = new QHBoxLayout;
-  QPushButton* excluir = botao(QStringLiteral("Excluir"), pagina);
-  QPushButton* novo = botao(QStringLiteral("Novo descadastramento"), pagina);
-  QPushButton* salvar = botao(QStringLiteral("Salvar"), pagina);
+  QPushButton* excluir = makeButton(QStringLiteral("Excluir"), pagina);
+  QPushButton* novo = makeButton(QStringLiteral("Novo descadastramento"), pagina);
+  QPushButton* salvar = makeButton(QStringLiteral("Salvar"), pagina);
   botoes->addWidget(excluir);
   botoes->addWidget(novo);
   botoes->addStretch(1);
@@ -200,7 +197,7 @@ QWidget* TfrmMensagens::criarBaseNegativa() {
   return pagina;
 }
 
-QWidget* TfrmMensagens::criarConfiguracoes() {
+QWidget* TfrmMensagens::buildSettingsPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QHBoxLayout(pagina);
   auto* esquerda = new QVBoxLayout;
@@ -209,40 +206,40 @@ QWidget* TfrmMensagens::criarConfiguracoes() {
   const QString rMinutos = QStringLiteral("Checar mensagens retornadas a cada:");
   const QString rMaximo = QStringLiteral("Máximo de mensagens checadas por conta de e-mail: ");
   const QString rDias = QStringLiteral("Ignorar mensagens com mais de:");
-  minutos_ = listaTextos(rMinutos, itens(kIntervalos), pagina);
-  maximo_ = campo(rMaximo, pagina);
+  minutos_ = makeComboBox(rMinutos, itens(kIntervalos), pagina);
+  maximo_ = makeLineEdit(rMaximo, pagina);
   maximo_->setFixedWidth(80);
-  dias_ = listaTextos(rDias, itens(kLimitesDias), pagina);
+  dias_ = makeComboBox(rDias, itens(kLimitesDias), pagina);
   minutos_->setMinimumWidth(200);
   dias_->setMinimumWidth(200);
-  form->addRow(rotulo(rMinutos, pagina), minutos_);
+  form->addRow(makeLabel(rMinutos, pagina), minutos_);
   auto* max = new QHBoxLayout;
   max->addWidget(maximo_);
-  QLabel* zero = rotulo(QStringLiteral("Use 0 (zero) para não definir limites"), pagina);
+  QLabel* zero = makeLabel(QStringLiteral("Use 0 (zero) para não definir limites"), pagina);
   zero->setStyleSheet(QStringLiteral("color: #555;"));
   max->addWidget(zero);
-  form->addRow(rotulo(rMaximo, pagina), max);
-  form->addRow(rotulo(rDias, pagina), dias_);
+  form->addRow(makeLabel(rMaximo, pagina), max);
+  form->addRow(makeLabel(rDias, pagina), dias_);
   esquerda->addLayout(form);
-  apagar_ = caixa(QStringLiteral("Apagar mensagens de erro após checadas"), pagina);
+  apagar_ = makeCheckBox(QStringLiteral("Apagar mensagens de erro após checadas"), pagina);
   esquerda->addWidget(apagar_);
-  QLabel* nota = rotulo(
+  QLabel* nota = makeLabel(
       QStringLiteral("Não apagará as mensagens que não forem detectadas como retornos de erro"),
       pagina, true);
   nota->setStyleSheet(QStringLiteral("color: #555; margin-left: 22px;"));
   esquerda->addWidget(nota);
   esquerda->addStretch(1);
-  QPushButton* salvar = botao(QStringLiteral("Salvar configurações"), pagina);
+  QPushButton* salvar = makeButton(QStringLiteral("Salvar configurações"), pagina);
   esquerda->addWidget(salvar, 0, Qt::AlignLeft);
   lay->addLayout(esquerda, 1);
   lay->addSpacing(16);
 
   auto* exclusao = new QGroupBox(QStringLiteral("Exclusão personalizada"), pagina);
   auto* ex = new QVBoxLayout(exclusao);
-  ex->addWidget(
-      rotulo(QStringLiteral(
-                 "Aproveite e elimine respostas automáticas e até SPAMs das mensagens checadas!"),
-             exclusao, true));
+  ex->addWidget(makeLabel(
+      QStringLiteral(
+          "Aproveite e elimine respostas automáticas e até SPAMs das mensagens checadas!"),
+      exclusao, true));
   auto* memos = new QTabWidget(exclusao);
   assunto_ = new QPlainTextEdit(memos);
   assunto_->setAccessibleName(QStringLiteral("Assunto"));
@@ -258,25 +255,25 @@ QWidget* TfrmMensagens::criarConfiguracoes() {
   connect(apagar_, &QCheckBox::clicked, this, [this](bool b) { m_.ckbApagar = b; });
   connect(maximo_, &QLineEdit::textEdited, this, [this](const QString& t) { m_.edtMax = u(t); });
   connect(assunto_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!seguindo_) m_.mmoAssunto = linhas(assunto_);
+    if (!refreshing_) m_.mmoAssunto = linhas(assunto_);
   });
   connect(corpo_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!seguindo_) m_.mmoCorpo = linhas(corpo_);
+    if (!refreshing_) m_.mmoCorpo = linhas(corpo_);
   });
   ligar(salvar, [this] { m_.salvarConfigs(false); });
   return pagina;
 }
 
-QWidget* TfrmMensagens::criarDescadastramentos() {
+QWidget* TfrmMensagens::buildUnsubscribePage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   auto* topo = new QHBoxLayout;
-  topo->addWidget(rotulo(QStringLiteral("O Quorvel pode agregar automaticamente pedidos de "
-                                        "descadastramento recebidos por suas contas de e-mail"),
-                         pagina, true),
+  topo->addWidget(makeLabel(QStringLiteral("O Quorvel pode agregar automaticamente pedidos de "
+                                           "descadastramento recebidos por suas contas de e-mail"),
+                            pagina, true),
                   1);
-  QToolButton* doc = botaoIcone(QStyle::SP_FileDialogInfoView,
-                                QStringLiteral("Como funcionam os descadastramentos"), pagina);
+  QToolButton* doc = makeIconButton(QStyle::SP_FileDialogInfoView,
+                                    QStringLiteral("Como funcionam os descadastramentos"), pagina);
   ligar(doc, [this] { m_.abrirExplicacaoDescadastramento(); });
   topo->addWidget(doc);
   lay->addLayout(topo);
@@ -287,42 +284,42 @@ QWidget* TfrmMensagens::criarDescadastramentos() {
   const QString rOpcao2 = QStringLiteral(
       "Opção 2: Use um texto de sua escolha para o descadastramento, colocando em algum lugar o "
       "seguinte link:");
-  endereco_ = campo(rEndereco, pagina);
-  opcao1_ = campo(rOpcao1, pagina);
-  opcao2_ = campo(rOpcao2, pagina);
+  endereco_ = makeLineEdit(rEndereco, pagina);
+  opcao1_ = makeLineEdit(rOpcao1, pagina);
+  opcao2_ = makeLineEdit(rOpcao2, pagina);
   const std::pair<QString, QLineEdit*> campos[] = {
       {rEndereco, endereco_}, {rOpcao1, opcao1_}, {rOpcao2, opcao2_}};
   for (const auto& [r, e] : campos) {
     lay->addSpacing(6);
-    lay->addWidget(rotulo(r, pagina, true));
+    lay->addWidget(makeLabel(r, pagina, true));
     lay->addWidget(e);
   }
   opcao1_->setReadOnly(true);
   opcao2_->setReadOnly(true);
   lay->addStretch(1);
   connect(endereco_, &QLineEdit::textEdited, this,
-          acao([this](const QString& t) { m_.setUnsubscribeAddress(u(t)); }));
+          guarded([this](const QString& t) { m_.setUnsubscribeAddress(u(t)); }));
   return pagina;
 }
 
-QWidget* TfrmMensagens::criarRodape() {
+QWidget* TfrmMensagens::buildFooter() {
   auto* rodape = new QWidget(this);
   auto* lay = new QVBoxLayout(rodape);
   lay->setContentsMargins(0, 4, 0, 0);
   auto* barra = new QHBoxLayout;
-  checar_ = botao(QStringLiteral("Checar erros retornados"), rodape);
+  checar_ = makeButton(QStringLiteral("Checar erros retornados"), rodape);
   QFont negrito = checar_->font();
   negrito.setBold(true);
   checar_->setFont(negrito);
-  cancelar_ = botao(QStringLiteral("Cancelar"), rodape);
-  forcar_ = caixa(QStringLiteral("Forçar checagem completa"), rodape);
+  cancelar_ = makeButton(QStringLiteral("Cancelar"), rodape);
+  forcar_ = makeCheckBox(QStringLiteral("Forçar checagem completa"), rodape);
   QToolButton* ajudaForcar = ajuda(rodape, QStringLiteral("Ajuda: forçar checagem completa"));
   progresso_ = new QProgressBar(rodape);
   progresso_->setMaximumWidth(220);
-  trabalhando_ = rotulo(QStringLiteral("Trabalhando..."), rodape);
+  trabalhando_ = makeLabel(QStringLiteral("Trabalhando..."), rodape);
   trabalhando_->setStyleSheet(
       QStringLiteral("background: #fff4cc; border: 1px solid #f5b51b; padding: 3px 8px;"));
-  QPushButton* fechar = botao(QStringLiteral("Fechar"), rodape);
+  QPushButton* fechar = makeButton(QStringLiteral("Fechar"), rodape);
   barra->addWidget(checar_);
   barra->addWidget(cancelar_);
   barra->addSpacing(10);
@@ -336,9 +333,9 @@ QWidget* TfrmMensagens::criarRodape() {
   lay->addLayout(barra);
 
   auto* linha2 = new QHBoxLayout;
-  rolar_ = caixa(QStringLiteral("Rolar a lista para baixo a cada nova mensagem"), rodape);
+  rolar_ = makeCheckBox(QStringLiteral("Rolar a lista para baixo a cada nova mensagem"), rodape);
   sincronizando_ =
-      rotulo(QStringLiteral("Sincronizando domínios no banco de dados online"), rodape);
+      makeLabel(QStringLiteral("Sincronizando domínios no banco de dados online"), rodape);
   sincronizando_->setStyleSheet(QStringLiteral("color: #1a5fb4;"));
   linha2->addWidget(rolar_);
   linha2->addStretch(1);
@@ -361,8 +358,8 @@ QWidget* TfrmMensagens::criarRodape() {
   return rodape;
 }
 
-void TfrmMensagens::seguir() {
-  seguindo_ = true;
+void TfrmMensagens::refresh() {
+  refreshing_ = true;
   paginas_->setCurrentIndex(static_cast<int>(m_.pagina));
   checar_->setEnabled(m_.btnChecarHabilitado);
   cancelar_->setVisible(m_.btnCancelarVisivel);
@@ -381,16 +378,16 @@ void TfrmMensagens::seguir() {
   minutos_->setCurrentIndex(m_.cmbCheckMinutes);
   dias_->setCurrentIndex(m_.cmbCheckDays);
   apagar_->setChecked(m_.ckbApagar);
-  mostrarTexto(maximo_, m_.edtMax);
+  showText(maximo_, m_.edtMax);
   mostrarLinhas(assunto_, m_.mmoAssunto);
   mostrarLinhas(corpo_, m_.mmoCorpo);
-  mostrarTexto(endereco_, m_.edtUnsubscribe);
-  mostrarTexto(opcao1_, m_.edtOpcao1);
-  mostrarTexto(opcao2_, m_.edtOpcao2);
-  seguindo_ = false;
+  showText(endereco_, m_.edtUnsubscribe);
+  showText(opcao1_, m_.edtOpcao1);
+  showText(opcao2_, m_.edtOpcao2);
+  refreshing_ = false;
 }
 
-void TfrmMensagens::seguirLog() {
+void TfrmMensagens::refreshLog() {
   const auto& linhasLog = m_.log;
   if (static_cast<size_t>(log_->count()) > linhasLog.size()) log_->clear();
   for (size_t i = static_cast<size_t>(log_->count()); i < linhasLog.size(); ++i) {
@@ -400,8 +397,8 @@ void TfrmMensagens::seguirLog() {
   log_->scrollToBottom();
 }
 
-void TfrmMensagens::seguirGrade() {
-  seguindo_ = true;
+void TfrmMensagens::refreshGrid() {
+  refreshing_ = true;
   modeloGrade_->recarregar();
   QHeaderView* h = grade_->horizontalHeader();
   h->setSortIndicatorShown(m_.grid.colunaOrdem >= 0);
@@ -413,22 +410,19 @@ void TfrmMensagens::seguirGrade() {
     grade_->setCurrentIndex(i);
     grade_->scrollTo(i);
   }
-  seguindo_ = false;
+  refreshing_ = false;
 }
 
 void TfrmMensagens::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (e->spontaneous()) return;
   // The tip opens over the window once it is on screen.
-  QTimer::singleShot(0, this, acao([this] {
-                       m_.mostrar();
-                       seguir();
-                     }));
+  QTimer::singleShot(0, this, guarded([this] { m_.mostrar(); }));
 }
 
 void TfrmMensagens::closeEvent(QCloseEvent* e) {
   // "Fechar" and the title bar's close button alike: the settings are kept, the window hides.
-  executarAcao([this] { m_.fecharClick(); });
+  runGuarded([this] { m_.fecharClick(); });
   QWidget::closeEvent(e);
 }
 

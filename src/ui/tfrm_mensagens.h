@@ -1,12 +1,12 @@
 #pragma once
 // The mailbox window ("Checagem de e-mails"): the check run over the active accounts with its
 // coloured log, progress and "Cancelar", the check settings, the user's own negative base and the
-// unsubscribe snippets. A view over MailboxCheck; closing hides it, and runs, the automatic check
+// unsubscribe snippets. A view over MailboxWindow; closing hides it, and runs, the automatic check
 // and the sharing queue live on.
 
 #include <QWidget>
 
-#include "mailbox/mailbox_check.h"
+#include "mailbox/mailbox_window.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -28,9 +28,9 @@ class NegativeBaseModel;
 class TfrmMensagens : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmMensagens(MailboxCheck& model);
+  explicit TfrmMensagens(MailboxWindow& model);
 
-  MailboxCheck& model() { return m_; }
+  MailboxWindow& model() { return m_; }
   QTabWidget* paginas() const { return paginas_; }
   QListWidget* log() const { return log_; }
   QTableView* grade() const { return grade_; }
@@ -44,16 +44,16 @@ class TfrmMensagens : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  QWidget* criarBaseNegativa();
-  QWidget* criarConfiguracoes();
-  QWidget* criarDescadastramentos();
-  QWidget* criarRodape();
+  QWidget* buildNegativeBasePage();
+  QWidget* buildSettingsPage();
+  QWidget* buildUnsubscribePage();
+  QWidget* buildFooter();
   void ligar(QAbstractButton* b, std::function<void()> f);
-  void seguir();
-  void seguirLog();
-  void seguirGrade();
+  void refresh();
+  void refreshLog();
+  void refreshGrid();
 
-  MailboxCheck& m_;
+  MailboxWindow& m_;
   QTabWidget* paginas_;
   // Bottom bar.
   QPushButton* checar_;
@@ -83,7 +83,7 @@ class TfrmMensagens : public QWidget {
   QLineEdit* opcao2_;
 
   QTimer* tmAutoCheck_;
-  bool seguindo_ = false;
+  bool refreshing_ = false;
   Notifier<MailboxNotice>::Subscription sub_;
 };
 

@@ -1,12 +1,10 @@
 #include "ui/tfrm_msg.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -18,6 +16,7 @@
 #include "ui/message_icons.h"
 #include "ui/qt_text.h"
 #include "ui/widgets.h"
+#include "ui/window_placement.h"
 
 namespace quorvel::ui {
 
@@ -47,7 +46,8 @@ TfrmMsg::TfrmMsg(const MessageBox& box, const TipMemory* memoria)
   icone->setFixedSize(MessageBox::kTamanhoIcone, MessageBox::kTamanhoIcone);
   icone->setAccessibleName(q(box.titulo));
 
-  texto_ = rotulo(q(box.texto).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this, true);
+  texto_ =
+      makeLabel(q(box.texto).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this, true);
   texto_->setObjectName(QStringLiteral("texto"));
   texto_->setMinimumWidth(MessageBox::kLarguraMinimaTexto);
   texto_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -65,7 +65,7 @@ TfrmMsg::TfrmMsg(const MessageBox& box, const TipMemory* memoria)
 
   auto* baixo = new QHBoxLayout;
   if (box.exibirNaoExibirMais) {
-    naoExibirMais_ = caixa(q(kNaoExibirMais), this);
+    naoExibirMais_ = makeCheckBox(q(kNaoExibirMais), this);
     connect(naoExibirMais_, &QCheckBox::toggled, this, [this](bool marcada) {
       if (memoria_) memoria_->updateTip(box_.tipId, !marcada);
     });
@@ -73,7 +73,7 @@ TfrmMsg::TfrmMsg(const MessageBox& box, const TipMemory* memoria)
   }
   baixo->addStretch(1);
   for (const auto& b : box.botoes) {
-    QPushButton* pb = botao(q(b.caption), this);
+    QPushButton* pb = makeButton(q(b.caption), this);
     pb->setMinimumWidth(96);
     const int resultado = b.resultado;
     connect(pb, &QPushButton::clicked, this, [this, resultado] { done(resultado); });
@@ -85,11 +85,7 @@ TfrmMsg::TfrmMsg(const MessageBox& box, const TipMemory* memoria)
   tudo->addLayout(baixo);
 
   resize(MessageBox::kLarguraPadrao, box.altura > 0 ? box.altura : MessageBox::kAlturaPadrao);
-  if (QScreen* tela = QGuiApplication::primaryScreen()) {
-    QRect r = geometry();
-    r.moveCenter(tela->availableGeometry().center());
-    move(r.topLeft());
-  }
+  WindowPlacement::centreOnScreen(this);
   if (!botoes_.empty()) botoes_.front()->setFocus();
   if (box.tempoSeg > 0) {
     auto* tempo = new QTimer(this);

@@ -44,14 +44,14 @@ TfrmPrincipal::TfrmPrincipal(MainWindow& model) : QWidget(nullptr, Qt::Window), 
   auto* raiz = new QHBoxLayout(this);
   raiz->setContentsMargins(0, 0, 0, 0);
   raiz->setSpacing(0);
-  raiz->addWidget(criarLateral());
+  raiz->addWidget(buildSideBar());
 
   auto* direita = new QVBoxLayout;
   direita->setContentsMargins(8, 6, 8, 6);
   auto* topo = new QHBoxLayout;
-  topo->addWidget(titulo(QStringLiteral("Quorvel"), this));
+  topo->addWidget(makeTitle(QStringLiteral("Quorvel"), this));
   topo->addStretch(1);
-  aviso_ = rotulo({}, this, true);
+  aviso_ = makeLabel({}, this, true);
   aviso_->setStyleSheet(QStringLiteral("color: #9c2a00; font-weight: bold;"));
   aviso_->hide();
   topo->addWidget(aviso_, 4);
@@ -59,7 +59,7 @@ TfrmPrincipal::TfrmPrincipal(MainWindow& model) : QWidget(nullptr, Qt::Window), 
   avisoTimer_->setSingleShot(true);
   avisoTimer_->setInterval(8000);
   connect(avisoTimer_, &QTimer::timeout, this, [this] { m_.limparAviso(); });
-  QPushButton* fechar = ui::botao(QStringLiteral("Fechar"), this);
+  QPushButton* fechar = ui::makeButton(QStringLiteral("Fechar"), this);
   fechar->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
   connect(fechar, &QPushButton::clicked, this, &QWidget::close);
   topo->addWidget(fechar);
@@ -67,25 +67,25 @@ TfrmPrincipal::TfrmPrincipal(MainWindow& model) : QWidget(nullptr, Qt::Window), 
 
   paginas_ = new QTabWidget(this);
   paginas_->setDocumentMode(true);
-  paginas_->addTab(criarPrimeiraPagina(), q(kPaginas[0]));
-  paginas_->addTab(criarConfiguracoes(), q(kPaginas[1]));
-  paginas_->addTab(criarAjuda(), q(kPaginas[2]));
+  paginas_->addTab(buildFirstPage(), q(kPaginas[0]));
+  paginas_->addTab(buildSettingsPage(), q(kPaginas[1]));
+  paginas_->addTab(buildHelpPage(), q(kPaginas[2]));
   direita->addWidget(paginas_, 1);
   raiz->addLayout(direita, 1);
 
   timer_ = new QTimer(this);
   timer_->setSingleShot(true);
   timer_->setInterval(kEsperaTemporizadorInicioMs);
-  connect(timer_, &QTimer::timeout, this, acao([this] { m_.aoTemporizadorInicio(); }));
+  connect(timer_, &QTimer::timeout, this, guarded([this] { m_.aoTemporizadorInicio(); }));
 
   resize(1180, 760);
-  sub_ = m_.notices.listen([this](const MainWindowNotice&) { seguir(); });
-  seguir();
+  sub_ = m_.notices.listen([this](const MainWindowNotice&) { refresh(); });
+  refresh();
 }
 
 TfrmPrincipal::~TfrmPrincipal() = default;
 
-QWidget* TfrmPrincipal::criarLateral() {
+QWidget* TfrmPrincipal::buildSideBar() {
   auto* lateral = new QFrame(this);
   lateral->setObjectName(QStringLiteral("lateral"));
 
@@ -113,7 +113,7 @@ QWidget* TfrmPrincipal::criarLateral() {
       {BotaoLateral::tutoriais, "Tutoriais / documentação"},
   };
   for (const auto& [id, caption] : botoes) {
-    QPushButton* b = ui::botao(q(caption), lateral);
+    QPushButton* b = ui::makeButton(q(caption), lateral);
     b->setCursor(Qt::PointingHandCursor);
     laterais_[id] = b;
     lay->addWidget(b);
@@ -131,33 +131,33 @@ QWidget* TfrmPrincipal::criarLateral() {
   destaque_->hide();
 
   connect(laterais_[BotaoLateral::validarEmails], &QPushButton::clicked, this,
-          acao([this] { m_.validarEmails(); }));
+          guarded([this] { m_.validarEmails(); }));
   connect(laterais_[BotaoLateral::definicoes], &QPushButton::clicked, this,
-          acao([this] { m_.definicoesOnline(); }));
+          guarded([this] { m_.definicoesOnline(); }));
   connect(laterais_[BotaoLateral::configuracoes], &QPushButton::clicked, this,
-          acao([this] { m_.configuracoes(); }));
+          guarded([this] { m_.configuracoes(); }));
   connect(laterais_[BotaoLateral::ajuda], &QPushButton::clicked, this,
-          acao([this] { m_.ajuda(); }));
-  connect(laterais_[BotaoLateral::tutoriais], &QPushButton::clicked, this, acao([this] {
+          guarded([this] { m_.ajuda(); }));
+  connect(laterais_[BotaoLateral::tutoriais], &QPushButton::clicked, this, guarded([this] {
             auto* menu = new QMenu(this);
             menu->setObjectName(QStringLiteral("menuTutoriais"));
             menu->setAttribute(Qt::WA_DeleteOnClose);
             for (const LinkTutorial& link : m_.tutoriais())
               connect(menu->addAction(q(link.titulo)), &QAction::triggered, this,
-                      acao([this, link] { m_.abrirLink(link); }));
+                      guarded([this, link] { m_.abrirLink(link); }));
             QPushButton* b = laterais_[BotaoLateral::tutoriais];
             menu->popup(b->mapToGlobal(QPoint(b->width(), 0)));
           }));
   return lateral;
 }
 
-QWidget* TfrmPrincipal::criarPrimeiraPagina() {
+QWidget* TfrmPrincipal::buildFirstPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   lay->setContentsMargins(0, 4, 0, 0);
   auto* modos = new QHBoxLayout;
-  classico_ = ui::botao(QStringLiteral("Clássico"), pagina);
-  grandesBtn_ = ui::botao(QStringLiteral("Grandes"), pagina);
+  classico_ = ui::makeButton(QStringLiteral("Clássico"), pagina);
+  grandesBtn_ = ui::makeButton(QStringLiteral("Grandes"), pagina);
   for (QPushButton* b : {classico_, grandesBtn_}) {
     b->setCheckable(true);
     b->setMinimumWidth(110);
@@ -171,63 +171,63 @@ QWidget* TfrmPrincipal::criarPrimeiraPagina() {
   primeira_->addWidget(lista_);
   primeira_->addWidget(grandes_);
   lay->addWidget(primeira_, 1);
-  connect(classico_, &QPushButton::clicked, this, acao([this] { m_.classico(); }));
-  connect(grandesBtn_, &QPushButton::clicked, this, acao([this] { m_.grandes(); }));
+  connect(classico_, &QPushButton::clicked, this, guarded([this] { m_.classico(); }));
+  connect(grandesBtn_, &QPushButton::clicked, this, guarded([this] { m_.grandes(); }));
   return pagina;
 }
 
-QWidget* TfrmPrincipal::criarConfiguracoes() {
+QWidget* TfrmPrincipal::buildSettingsPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   lay->setContentsMargins(24, 16, 24, 16);
   lay->setSpacing(10);
-  lay->addWidget(titulo(QStringLiteral("Configurações"), pagina));
-  auto adicionar = [&](const char* caption, bool disponivel, std::function<void()> f) {
-    QPushButton* b = ui::botao(q(caption), pagina);
+  lay->addWidget(makeTitle(QStringLiteral("Configurações"), pagina));
+  auto adicionar = [&](const char* caption, std::function<void()> f) {
+    QPushButton* b = ui::makeButton(q(caption), pagina);
     b->setMinimumHeight(34);
-    b->setEnabled(disponivel);
-    connect(b, &QPushButton::clicked, this, acao(std::move(f)));
+    connect(b, &QPushButton::clicked, this, guarded(std::move(f)));
     lay->addWidget(b, 0, Qt::AlignLeft);
     return b;
   };
-  adicionar("Manutenção no banco de dados", true, [this] { m_.manutencaoBanco(); });
-  adicionar("Configurar contas de e-mail", m_.disponiveis.contas, [this] {
-    if (m_.abrirContas) m_.abrirContas();
-  });
-  adicionar("Baixar erros e descadastramentos", m_.disponiveis.caixaPostal, [this] {
-    if (m_.abrirCaixaPostal) m_.abrirCaixaPostal();
-  });
-  // A window that comes with a later part of the program.
-  adicionar("Colaboração de dados", m_.disponiveis.colaboracao, [] {});
-  checkDefinition_ = caixa(q(kCkbCheckDefinition), pagina);
+  auto abrir = [&](const char* caption, WindowId janela) {
+    QPushButton* b = adicionar(caption, [this, janela] { m_.abrirJanela(janela); });
+    b->setEnabled(m_.disponivel(janela));
+    janelas_.emplace_back(b, janela);
+  };
+  adicionar("Manutenção no banco de dados", [this] { m_.manutencaoBanco(); });
+  abrir("Configurar contas de e-mail", WindowId::accounts);
+  abrir("Baixar erros e descadastramentos", WindowId::mailbox);
+  abrir("Colaboração de dados", WindowId::collaboration);
+  checkDefinition_ = makeCheckBox(q(kCkbCheckDefinition), pagina);
   connect(checkDefinition_, &QCheckBox::clicked, this,
-          acao([this](bool marcado) { m_.setCheckDefinition(marcado); }));
+          guarded([this](bool marcado) { m_.setCheckDefinition(marcado); }));
   lay->addSpacing(8);
   lay->addWidget(checkDefinition_);
   lay->addStretch(1);
-  adicionar("Voltar à seção principal", true, [this] { m_.voltarPrincipal(); });
+  adicionar("Voltar à seção principal", [this] { m_.voltarPrincipal(); });
   return pagina;
 }
 
-QWidget* TfrmPrincipal::criarAjuda() {
+QWidget* TfrmPrincipal::buildHelpPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   lay->setContentsMargins(24, 16, 24, 16);
-  lay->addWidget(titulo(QStringLiteral("Ajuda"), pagina));
-  QLabel* texto = rotulo(q(comQuebrasDeLinha(kTextoAjuda)).remove(QLatin1Char('\r')), pagina, true);
+  lay->addWidget(makeTitle(QStringLiteral("Ajuda"), pagina));
+  QLabel* texto =
+      makeLabel(q(comQuebrasDeLinha(kTextoAjuda)).remove(QLatin1Char('\r')), pagina, true);
   texto->setAlignment(Qt::AlignTop | Qt::AlignLeft);
   auto* area = new QScrollArea(pagina);
   area->setWidget(texto);
   area->setWidgetResizable(true);
   area->setFrameShape(QFrame::NoFrame);
   lay->addWidget(area, 1);
-  QPushButton* voltar = ui::botao(QStringLiteral("Voltar à seção principal"), pagina);
-  connect(voltar, &QPushButton::clicked, this, acao([this] { m_.voltarPrincipal(); }));
+  QPushButton* voltar = ui::makeButton(QStringLiteral("Voltar à seção principal"), pagina);
+  connect(voltar, &QPushButton::clicked, this, guarded([this] { m_.voltarPrincipal(); }));
   lay->addWidget(voltar, 0, Qt::AlignLeft);
   return pagina;
 }
 
-void TfrmPrincipal::seguir() {
+void TfrmPrincipal::refresh() {
   if (!m_.caption.empty()) setWindowTitle(q(m_.caption));
   paginas_->tabBar()->setVisible(m_.abasVisiveis);
   paginas_->setCurrentIndex(static_cast<int>(m_.pagina));
@@ -237,8 +237,9 @@ void TfrmPrincipal::seguir() {
   classico_->setChecked(m_.primeiraPagina == PrimeiraPagina::classico);
   grandesBtn_->setChecked(m_.primeiraPagina == PrimeiraPagina::grandes);
   checkDefinition_->setChecked(m_.ckbCheckDefinition);
-  laterais_[BotaoLateral::validarEmails]->setEnabled(m_.disponiveis.validacao);
-  laterais_[BotaoLateral::definicoes]->setEnabled(m_.disponiveis.definicoes);
+  laterais_[BotaoLateral::validarEmails]->setEnabled(m_.disponivel(WindowId::validation));
+  laterais_[BotaoLateral::definicoes]->setEnabled(m_.disponivel(WindowId::definitions));
+  for (auto& [b, janela] : janelas_) b->setEnabled(m_.disponivel(janela));
   setAcceptDrops(m_.aceitaArquivos);
   if (aviso_->text() != q(m_.aviso)) {
     aviso_->setText(q(m_.aviso));
@@ -268,7 +269,7 @@ void TfrmPrincipal::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (exibida_) return;
   exibida_ = true;
-  executarAcao([this] { m_.aoExibir(); });
+  runGuarded([this] { m_.aoExibir(); });
   timer_->start();
 }
 
@@ -276,8 +277,8 @@ void TfrmPrincipal::closeEvent(QCloseEvent* e) {
   if (!fechada_) {
     // Not while a run or an operation goes on, nor before unsaved lists were offered a save.
     bool pode = false;
-    m_.operacaoEmAndamento = acoesEmAndamento() > 0;
-    executarAcao([&] { pode = m_.podeFechar(); });
+    m_.operacaoEmAndamento = runningActions() > 0;
+    runGuarded([&] { pode = m_.podeFechar(); });
     m_.operacaoEmAndamento = false;
     if (!pode) {
       e->ignore();
@@ -289,7 +290,7 @@ void TfrmPrincipal::closeEvent(QCloseEvent* e) {
   fechada_ = true;
   sub_.cancel();
   // The model goes with the window; the launcher shows again.
-  executarAcao([this] { m_.fechar(); });
+  runGuarded([this] { m_.fechar(); });
 }
 
 void TfrmPrincipal::dragEnterEvent(QDragEnterEvent* e) {
@@ -301,7 +302,7 @@ void TfrmPrincipal::dropEvent(QDropEvent* e) {
   for (const QUrl& url : e->mimeData()->urls())
     caminhos.push_back(u(url.isLocalFile() ? url.toLocalFile() : url.toString()));
   e->acceptProposedAction();
-  executarAcao([&] { m_.soltarArquivos(caminhos, lista_->larguraTexto()); });
+  runGuarded([&] { m_.soltarArquivos(caminhos, lista_->larguraTexto()); });
 }
 
 QPushButton* TfrmPrincipal::botaoLateral(BotaoLateral b) const {

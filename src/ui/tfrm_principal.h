@@ -5,6 +5,8 @@
 
 #include <QWidget>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "app/main_window.h"
 
@@ -48,11 +50,11 @@ class TfrmPrincipal : public QWidget {
   void resizeEvent(QResizeEvent* e) override;
 
  private:
-  QWidget* criarLateral();
-  QWidget* criarPrimeiraPagina();
-  QWidget* criarConfiguracoes();
-  QWidget* criarAjuda();
-  void seguir();
+  QWidget* buildSideBar();
+  QWidget* buildFirstPage();
+  QWidget* buildSettingsPage();
+  QWidget* buildHelpPage();
+  void refresh();
   void moverDestaque();
 
   MainWindow& m_;
@@ -62,6 +64,8 @@ class TfrmPrincipal : public QWidget {
   BulkPage* grandes_;
   QFrame* destaque_;
   std::map<BotaoLateral, QPushButton*> laterais_;
+  // The buttons that open another window, enabled while it is available.
+  std::vector<std::pair<QPushButton*, WindowId>> janelas_;
   QPushButton* classico_;
   QPushButton* grandesBtn_;
   QCheckBox* checkDefinition_;

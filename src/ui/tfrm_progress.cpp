@@ -25,7 +25,7 @@ TfrmProgress::TfrmProgress(ProgressBox& box)
   // The window at work keeps the keyboard focus (the modality blocks its input meanwhile).
   setAttribute(Qt::WA_ShowWithoutActivating);
   setWindowTitle(q(box.caption));
-  operacao_ = rotulo({}, this, true);
+  operacao_ = makeLabel({}, this, true);
   QFont f = operacao_->font();
   f.setBold(true);
   operacao_->setFont(f);
@@ -35,23 +35,23 @@ TfrmProgress::TfrmProgress(ProgressBox& box)
   lay->addWidget(operacao_);
   lay->addWidget(gauge_);
   for (auto& l : legendas_) {
-    l = rotulo({}, this);
+    l = makeLabel({}, this);
     lay->addWidget(l);
   }
-  botao_ = ui::botao(q(box.botao), this);
+  botao_ = ui::makeButton(q(box.botao), this);
   botao_->setMinimumWidth(110);
   lay->addWidget(botao_, 0, Qt::AlignRight);
-  connect(botao_, &QPushButton::clicked, this, acao([this] { box_.botaoClicado(); }));
+  connect(botao_, &QPushButton::clicked, this, guarded([this] { box_.botaoClicado(); }));
   resize(480, 210);
   if (QScreen* tela = QGuiApplication::primaryScreen()) {
     QRect r = geometry();
     r.moveCenter(tela->availableGeometry().center());
     move(r.topLeft());
   }
-  sub_ = box_.notices.listen([this](const ProgressNotice&) { seguir(); });
+  sub_ = box_.notices.listen([this](const ProgressNotice&) { refresh(); });
 }
 
-void TfrmProgress::seguir() {
+void TfrmProgress::refresh() {
   setWindowTitle(q(box_.caption));
   operacao_->setText(q(box_.operacao));
   legendas_[0]->setText(q(box_.legenda1));

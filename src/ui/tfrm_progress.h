@@ -31,7 +31,7 @@ class TfrmProgress : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  void seguir();
+  void refresh();
 
   ProgressBox& box_;
   // The window that was active when the box appeared; it gets the keyboard back afterwards.

@@ -4,12 +4,10 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include "ui/qt_text.h"
 #include "ui/ui_action.h"
 #include "ui/widgets.h"
+#include "ui/window_placement.h"
 
 namespace quorvel::ui {
 
@@ -28,7 +27,7 @@ constexpr const char* kSemColaboracao = "(sem colaboração) - alterar";
 enum class Editor { nenhum, paises, nomesRaros, regras };
 
 QLabel* numero(QWidget* parent) {
-  QLabel* l = rotulo(QStringLiteral("0"), parent);
+  QLabel* l = makeLabel(QStringLiteral("0"), parent);
   l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   l->setMinimumWidth(90);
   QFont f = l->font();
@@ -48,7 +47,7 @@ struct TfrmQuorvel::LinhaFiltro {
   Editor editor = Editor::nenhum;
 };
 
-TfrmQuorvel::TfrmQuorvel(Validator& validador)
+TfrmQuorvel::TfrmQuorvel(ValidationWindow& validador)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), v_(validador) {
   setObjectName(QStringLiteral("TfrmQuorvel"));
   setWindowTitle(QStringLiteral("Filtros de validação"));
@@ -56,7 +55,7 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
   auto* lay = new QVBoxLayout(this);
   lay->setSpacing(6);
   lay->setContentsMargins(14, 10, 14, 12);
-  lay->addWidget(titulo(QStringLiteral("Validação de e-mails"), this));
+  lay->addWidget(makeTitle(QStringLiteral("Validação de e-mails"), this));
 
   // One grid for every counter, so that the numbers line up: the totals, the stage rows and
   // the results.
@@ -64,7 +63,7 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
   grade->setHorizontalSpacing(10);
   grade->setVerticalSpacing(4);
   auto total = [&](int linha, const char* caption, Counter c) {
-    grade->addWidget(rotulo(q(caption), this), linha, 0);
+    grade->addWidget(makeLabel(q(caption), this), linha, 0);
     contadores_[static_cast<size_t>(c)] = numero(this);
     grade->addWidget(contadores_[static_cast<size_t>(c)], linha, 1);
   };
@@ -100,20 +99,21 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
   };
   constexpr int kPrimeiroFiltro = 3;
   int n = kPrimeiroFiltro;
-  for (const LinhaFiltro& f : linhas) criarLinha(grade, n++, f);
+  for (const LinhaFiltro& f : linhas) buildFilterRow(grade, n++, f);
   // Beside the MX row and the negative-base row; under the latter, its two links.
   for (int i = 0; i < 2; ++i) {
-    linksColaboracao_[i] = link(q(kSemColaboracao), &v_.abrirColaboracao);
+    linksColaboracao_[i] = link(q(kSemColaboracao), WindowId::collaboration);
     grade->addWidget(linksColaboracao_[i], kPrimeiroFiltro + 7 + i, 4, Qt::AlignLeft);
   }
   auto* extras = new QHBoxLayout;
   extras->setContentsMargins(22, 0, 0, 0);
-  extras->addWidget(link(QStringLiteral("Configurar contas"), &v_.abrirContas));
-  extras->addWidget(link(QStringLiteral("Atualizar dados de retorno"), &v_.abrirCaixaPostal));
+  extras->addWidget(link(QStringLiteral("Configurar contas"), WindowId::accounts));
+  extras->addWidget(link(QStringLiteral("Atualizar dados de retorno"), WindowId::mailbox));
   extras->addStretch(1);
   grade->addLayout(extras, n++, 0, 1, 5);
   // Hidden: the duplicate memory is kept between runs while the window stays open.
-  QCheckBox* naoZerar = caixa(QStringLiteral("Não zerar e-mails já processados"), this, true);
+  QCheckBox* naoZerar =
+      makeCheckBox(QStringLiteral("Não zerar e-mails já processados"), this, true);
   naoZerar->setChecked(o.ckbNaoZerar);
   naoZerar->hide();
   opcoes_.emplace_back(naoZerar, &o.ckbNaoZerar);
@@ -123,21 +123,21 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
   total(n++, "E-mails válidos (lista final):", Counter::lbTotalFinal);
   total(n, "Validado pelas bases acumuladas:", Counter::lbBases);
   QToolButton* ajudaBases =
-      botaoIcone(QStyle::SP_MessageBoxQuestion,
-                 QStringLiteral("Ajuda: Validação pelo seu banco de dados"), this);
+      makeIconButton(QStyle::SP_MessageBoxQuestion,
+                     QStringLiteral("Ajuda: Validação pelo seu banco de dados"), this);
   connect(ajudaBases, &QToolButton::clicked, this,
-          acao([this] { v_.mostrarAjuda(FilterHelp::bases); }));
+          guarded([this] { v_.mostrarAjuda(FilterHelp::bases); }));
   grade->addWidget(ajudaBases, n, 2);
   grade->setColumnStretch(4, 1);
   lay->addLayout(grade);
   lay->addSpacing(6);
 
   notaSincronizando_ =
-      rotulo(QStringLiteral("Sincronizando domínios no banco de dados online"), this);
+      makeLabel(QStringLiteral("Sincronizando domínios no banco de dados online"), this);
   notaSincronizando_->hide();
   lay->addWidget(notaSincronizando_);
   // A warning of the run is a line here: the run goes on while nobody answers a box.
-  aviso_ = rotulo({}, this, true);
+  aviso_ = makeLabel({}, this, true);
   aviso_->setStyleSheet(QStringLiteral("color: #9c2a00;"));
   aviso_->hide();
   lay->addWidget(aviso_);
@@ -146,46 +146,42 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
   lay->addWidget(barra_);
   auto* botoes = new QHBoxLayout;
   botoes->addStretch(1);
-  iniciar_ = botao(QStringLiteral("Iniciar validação"), this);
-  fechar_ = botao(QStringLiteral("Fechar"), this);
+  iniciar_ = makeButton(QStringLiteral("Iniciar validação"), this);
+  fechar_ = makeButton(QStringLiteral("Fechar"), this);
   for (QPushButton* b : {iniciar_, fechar_}) {
     b->setMinimumWidth(140);
     b->setMinimumHeight(32);
     botoes->addWidget(b);
   }
   lay->addLayout(botoes);
-  connect(iniciar_, &QPushButton::clicked, this, acao([this] { v_.iniciarValidacao(); }));
-  connect(fechar_, &QPushButton::clicked, this, acao([this] { v_.fecharClicado(); }));
+  connect(iniciar_, &QPushButton::clicked, this, guarded([this] { v_.iniciarValidacao(); }));
+  connect(fechar_, &QPushButton::clicked, this, guarded([this] { v_.fecharClicado(); }));
 
   pinturaPendente_ = new QTimer(this);
   pinturaPendente_->setSingleShot(true);
   connect(pinturaPendente_, &QTimer::timeout, this, [this] { pintarContadores(); });
 
   adjustSize();
-  if (QScreen* tela = QGuiApplication::primaryScreen()) {
-    QRect r = geometry();
-    r.moveCenter(tela->availableGeometry().center());
-    move(r.topLeft());
-  }
-  sub_ = v_.notices.listen([this](const ValidatorNotice&) { seguir(); });
-  seguir();
+  WindowPlacement::centreOnScreen(this);
+  sub_ = v_.notices.listen([this](const ValidationWindowNotice&) { refresh(); });
+  refresh();
 }
 
-void TfrmQuorvel::criarLinha(QGridLayout* grade, int linha, const LinhaFiltro& f) {
-  QCheckBox* c = caixa(q(f.caption), this, true);
+void TfrmQuorvel::buildFilterRow(QGridLayout* grade, int linha, const LinhaFiltro& f) {
+  QCheckBox* c = makeCheckBox(q(f.caption), this, true);
   if (f.opcao) {
     opcoes_.emplace_back(c, f.opcao);
     connect(c, &QCheckBox::clicked, this,
-            acao([this, o = f.opcao](bool marcada) { v_.opcaoMarcada(o, marcada); }));
+            guarded([this, o = f.opcao](bool marcada) { v_.opcaoMarcada(o, marcada); }));
   } else {
     c->setEnabled(false);  // the duplicates are always removed
   }
   grade->addWidget(c, linha, 0);
   contadores_[static_cast<size_t>(f.contador)] = numero(this);
   grade->addWidget(contadores_[static_cast<size_t>(f.contador)], linha, 1);
-  QToolButton* ajuda =
-      botaoIcone(QStyle::SP_MessageBoxQuestion, QStringLiteral("Ajuda: ") + q(f.nomeAjuda), this);
-  connect(ajuda, &QToolButton::clicked, this, acao([this, a = f.ajuda] { v_.mostrarAjuda(a); }));
+  QToolButton* ajuda = makeIconButton(QStyle::SP_MessageBoxQuestion,
+                                      QStringLiteral("Ajuda: ") + q(f.nomeAjuda), this);
+  connect(ajuda, &QToolButton::clicked, this, guarded([this, a = f.ajuda] { v_.mostrarAjuda(a); }));
   grade->addWidget(ajuda, linha, 2);
   if (f.editor == Editor::nenhum) return;
   const FilterEditorKind tipo = f.editor == Editor::paises ? FilterEditorKind::paises
@@ -193,18 +189,16 @@ void TfrmQuorvel::criarLinha(QGridLayout* grade, int linha, const LinhaFiltro& f
                                     ? FilterEditorKind::nomesRaros
                                     : FilterEditorKind::regrasPersonalizadas;
   QToolButton* editar =
-      botaoIcone(QStyle::SP_FileDialogDetailedView,
-                 QStringLiteral("Editar: ") + q(filterEditorTexts(tipo).titulo), this);
-  connect(editar, &QToolButton::clicked, this, acao([this, tipo] { v_.editarFiltro(tipo); }));
+      makeIconButton(QStyle::SP_FileDialogDetailedView,
+                     QStringLiteral("Editar: ") + q(filterEditorTexts(tipo).titulo), this);
+  connect(editar, &QToolButton::clicked, this, guarded([this, tipo] { v_.editarFiltro(tipo); }));
   grade->addWidget(editar, linha, 3);
 }
 
-QPushButton* TfrmQuorvel::link(const QString& texto, std::function<void()>* destino) {
-  QPushButton* b = botaoLink(texto, this);
-  connect(b, &QPushButton::clicked, this, acao([destino] {
-            if (*destino) (*destino)();
-          }));
-  links_.emplace_back(b, destino);
+QPushButton* TfrmQuorvel::link(const QString& texto, WindowId janela) {
+  QPushButton* b = makeLinkButton(texto, this);
+  connect(b, &QPushButton::clicked, this, guarded([this, janela] { v_.windows->open(janela); }));
+  links_.emplace_back(b, janela);
   return b;
 }
 
@@ -214,7 +208,7 @@ QCheckBox* TfrmQuorvel::opcao(const QString& caption) const {
   return nullptr;
 }
 
-void TfrmQuorvel::seguir() {
+void TfrmQuorvel::refresh() {
   iniciar_->setEnabled(v_.btnIniciarHabilitado);
   fechar_->setText(q(v_.btnFecharCaption));
   fechar_->setAccessibleName(q(v_.btnFecharCaption));
@@ -222,7 +216,7 @@ void TfrmQuorvel::seguir() {
   barra_->setVisible(v_.barraProgressoVisivel);
   for (auto& [caixa, opcao] : opcoes_) caixa->setChecked(*opcao);
   for (QPushButton* l : linksColaboracao_) l->setVisible(v_.linksSemColaboracaoVisiveis());
-  for (auto& [l, destino] : links_) l->setEnabled(static_cast<bool>(*destino));
+  for (auto& [l, janela] : links_) l->setEnabled(v_.windows->available(janela));
   notaSincronizando_->setVisible(v_.chain.notaSincronizando);
   const QString aviso = q(comQuebrasDeLinha(v_.chain.aviso)).remove(QLatin1Char('\r'));
   if (aviso_->text() != aviso) {
@@ -240,10 +234,7 @@ void TfrmQuorvel::seguir() {
   }
 
   // A bulk run puts the window 100 pixels from the screen's right edge.
-  if (v_.encostarNaDireita && !encostada_) {
-    if (QScreen* tela = QGuiApplication::primaryScreen())
-      move(tela->geometry().width() - frameGeometry().width() - 100, y());
-  }
+  if (v_.encostarNaDireita && !encostada_) WindowPlacement::nearRightEdge(this, 100);
   encostada_ = v_.encostarNaDireita;
   if (v_.visible && !isVisible()) {
     show();
@@ -271,7 +262,7 @@ void TfrmQuorvel::pintarContadores() {
 void TfrmQuorvel::closeEvent(QCloseEvent* e) {
   // The window's own close button does what "Fechar" does; the model hides the window.
   e->ignore();
-  if (v_.visible) executarAcao([this] { v_.fecharClicado(); });
+  if (v_.visible) runGuarded([this] { v_.fecharClicado(); });
 }
 
 }  // namespace quorvel::ui

@@ -1,8 +1,8 @@
 #pragma once
 // The validation window ("Filtros de validação"), on top of the other windows: the stage boxes
 // with their counters, help and edit icons, the totals, the progress bar and the buttons. A view
-// over the Validator; during a run its counters repaint at most every 50 ms, and always at the
-// run's end, so that the numbers shown are the exact ones once the run stops.
+// over the ValidationWindow; during a run its counters repaint at most every 50 ms, and always at
+// the run's end, so that the numbers shown are the exact ones once the run stops.
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 class QCheckBox;
 class QGridLayout;
@@ -24,9 +24,9 @@ namespace quorvel::ui {
 class TfrmQuorvel : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmQuorvel(Validator& validador);
+  explicit TfrmQuorvel(ValidationWindow& validador);
 
-  Validator& model() { return v_; }
+  ValidationWindow& model() { return v_; }
   QPushButton* iniciar() const { return iniciar_; }
   QPushButton* fechar() const { return fechar_; }
   QProgressBar* barra() const { return barra_; }
@@ -35,8 +35,6 @@ class TfrmQuorvel : public QWidget {
   QLabel* contador(Counter c) const { return contadores_[static_cast<size_t>(c)]; }
   // The stage box with this caption ("Teste MX").
   QCheckBox* opcao(const QString& caption) const;
-  // The "(sem colaboração) - alterar" links, beside the MX row and the negative-base row.
-  QPushButton* linkColaboracao(int i) const { return linksColaboracao_[i]; }
   // Counter repaints that reached the labels (the benchmarks look at them).
   int pinturasContadores = 0;
   // The shortest time between two repaints of the counters during a run (0: at every notice).
@@ -47,16 +45,16 @@ class TfrmQuorvel : public QWidget {
 
  private:
   struct LinhaFiltro;
-  void criarLinha(QGridLayout* grade, int linha, const LinhaFiltro& f);
-  QPushButton* link(const QString& texto, std::function<void()>* destino);
-  void seguir();
+  void buildFilterRow(QGridLayout* grade, int linha, const LinhaFiltro& f);
+  QPushButton* link(const QString& texto, WindowId janela);
+  void refresh();
   void pintarContadores();
 
-  Validator& v_;
+  ValidationWindow& v_;
   std::array<QLabel*, kCounterCount> contadores_{};
   std::vector<std::pair<QCheckBox*, bool*>> opcoes_;
   std::array<QPushButton*, 2> linksColaboracao_{};
-  std::vector<std::pair<QPushButton*, std::function<void()>*>> links_;
+  std::vector<std::pair<QPushButton*, WindowId>> links_;
   QLabel* notaSincronizando_;
   QLabel* aviso_;
   QProgressBar* barra_;
@@ -65,7 +63,7 @@ class TfrmQuorvel : public QWidget {
   QTimer* pinturaPendente_;
   QElapsedTimer ultimaPintura_;
   bool encostada_ = false;
-  Notifier<ValidatorNotice>::Subscription sub_;
+  Notifier<ValidationWindowNotice>::Subscription sub_;
 };
 
 }  // namespace quorvel::ui

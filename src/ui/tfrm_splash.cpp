@@ -10,7 +10,7 @@
 
 namespace quorvel::ui {
 
-TfrmSplash::TfrmSplash(Launcher& launcher)
+TfrmSplash::TfrmSplash(LauncherWindow& launcher)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       l_(launcher) {
   setObjectName(QStringLiteral("TfrmSplash"));
@@ -22,13 +22,13 @@ TfrmSplash::TfrmSplash(Launcher& launcher)
   logo->setPixmap(QPixmap(QStringLiteral(":/quorvel.png"))
                       .scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
   lay->addWidget(logo, 0, Qt::AlignHCenter);
-  QLabel* nome = titulo(QStringLiteral("Quorvel"), this);
+  QLabel* nome = makeTitle(QStringLiteral("Quorvel"), this);
   lay->addWidget(nome, 0, Qt::AlignHCenter);
-  lay->addWidget(rotulo(q(l_.splash.slogan), this), 0, Qt::AlignHCenter);
-  lay->addWidget(rotulo(q(l_.splash.desde), this), 0, Qt::AlignHCenter);
+  lay->addWidget(makeLabel(q(l_.splash.slogan), this), 0, Qt::AlignHCenter);
+  lay->addWidget(makeLabel(q(l_.splash.desde), this), 0, Qt::AlignHCenter);
   lay->addStretch(1);
-  lay->addWidget(rotulo(q(l_.splash.versao), this), 0, Qt::AlignHCenter);
-  status_ = rotulo({}, this);
+  lay->addWidget(makeLabel(q(l_.splash.versao), this), 0, Qt::AlignHCenter);
+  status_ = makeLabel({}, this);
   lay->addWidget(status_, 0, Qt::AlignHCenter);
   resize(460, 300);
   if (QScreen* tela = QGuiApplication::primaryScreen()) {
@@ -36,11 +36,11 @@ TfrmSplash::TfrmSplash(Launcher& launcher)
     r.moveCenter(tela->availableGeometry().center());
     move(r.topLeft());
   }
-  sub_ = l_.notices.listen([this](const LauncherNotice&) { seguir(); });
-  seguir();
+  sub_ = l_.notices.listen([this](const LauncherNotice&) { refresh(); });
+  refresh();
 }
 
-void TfrmSplash::seguir() {
+void TfrmSplash::refresh() {
   status_->setText(q(l_.splash.status));
   if (l_.splash.visivel && !isVisible()) {
     show();

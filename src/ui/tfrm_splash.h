@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 
 class QLabel;
 
@@ -12,12 +12,12 @@ namespace quorvel::ui {
 class TfrmSplash : public QWidget {
   Q_OBJECT
  public:
-  explicit TfrmSplash(Launcher& launcher);
+  explicit TfrmSplash(LauncherWindow& launcher);
   QLabel* status() const { return status_; }
 
  private:
-  void seguir();
-  Launcher& l_;
+  void refresh();
+  LauncherWindow& l_;
   QLabel* status_;
   Notifier<LauncherNotice>::Subscription sub_;
 };

@@ -19,19 +19,19 @@ Dialogs* errorDialogs() {
   return gDialogs;
 }
 
-int acoesEmAndamento() {
+int runningActions() {
   return gEmAndamento;
 }
 
-void executarAcao(const std::function<void()>& acao) {
+void runGuarded(const std::function<void()>& action) {
   struct Contagem {
     Contagem() { ++gEmAndamento; }
     ~Contagem() { --gEmAndamento; }
   } contagem;
   try {
-    acao();
+    action();
   } catch (...) {
-    if (gDialogs) relatarFalha(*gDialogs, std::current_exception());
+    if (gDialogs) reportFailure(*gDialogs, std::current_exception());
   }
 }
 

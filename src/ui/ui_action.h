@@ -15,16 +15,16 @@ namespace quorvel::ui {
 void setErrorDialogs(Dialogs* dialogs);
 Dialogs* errorDialogs();
 
-void executarAcao(const std::function<void()>& acao);
+void runGuarded(const std::function<void()>& action);
 // How many actions are running: more than none while an operation lets events through (its
 // progress box answers, and a window could be closed under it).
-int acoesEmAndamento();
+int runningActions();
 
-// A slot body wrapped in executarAcao; it takes the signal's arguments when it wants them.
+// A slot body wrapped in runGuarded; it takes the signal's arguments when it wants them.
 template <class F>
-auto acao(F f) {
+auto guarded(F f) {
   return [f = std::move(f)](auto&&... args) {
-    executarAcao([&] {
+    runGuarded([&] {
       if constexpr (std::is_invocable_v<const F&, decltype(args)...>)
         f(std::forward<decltype(args)>(args)...);
       else

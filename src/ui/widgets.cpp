@@ -10,23 +10,23 @@
 
 namespace quorvel::ui {
 
-QString semAcelerador(QString caption) {
+QString withoutAccelerator(QString caption) {
   caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
   caption.remove(QLatin1Char('&'));
   caption.replace(QStringLiteral("\x01"), QStringLiteral("&"));
   return caption;
 }
 
-QPushButton* botao(const QString& caption, QWidget* parent, const QString& dica) {
+QPushButton* makeButton(const QString& caption, QWidget* parent, const QString& dica) {
   auto* b = new QPushButton(caption, parent);
-  b->setAccessibleName(semAcelerador(caption));
+  b->setAccessibleName(withoutAccelerator(caption));
   if (!dica.isEmpty()) b->setToolTip(dica);
   b->setAutoDefault(false);
   return b;
 }
 
-QPushButton* botaoLink(const QString& caption, QWidget* parent) {
-  QPushButton* b = botao(caption, parent);
+QPushButton* makeLinkButton(const QString& caption, QWidget* parent) {
+  QPushButton* b = makeButton(caption, parent);
   b->setFlat(true);
   b->setCursor(Qt::PointingHandCursor);
   b->setStyleSheet(
@@ -36,7 +36,7 @@ QPushButton* botaoLink(const QString& caption, QWidget* parent) {
   return b;
 }
 
-QToolButton* botaoIcone(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent) {
+QToolButton* makeIconButton(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent) {
   auto* b = new QToolButton(parent);
   b->setIcon(parent->style()->standardIcon(icone));
   b->setIconSize(QSize(22, 22));
@@ -46,14 +46,14 @@ QToolButton* botaoIcone(QStyle::StandardPixmap icone, const QString& dica, QWidg
   return b;
 }
 
-QCheckBox* caixa(const QString& caption, QWidget* parent, bool marcada) {
+QCheckBox* makeCheckBox(const QString& caption, QWidget* parent, bool marcada) {
   auto* c = new QCheckBox(caption, parent);
-  c->setAccessibleName(semAcelerador(caption));
+  c->setAccessibleName(withoutAccelerator(caption));
   c->setChecked(marcada);
   return c;
 }
 
-QLabel* rotulo(const QString& texto, QWidget* parent, bool quebra) {
+QLabel* makeLabel(const QString& texto, QWidget* parent, bool quebra) {
   auto* l = new QLabel(texto, parent);
   l->setWordWrap(quebra);
   l->setTextFormat(Qt::PlainText);
@@ -76,8 +76,8 @@ void ElidedLabel::paintEvent(QPaintEvent*) {
              fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
 }
 
-QLabel* titulo(const QString& texto, QWidget* parent) {
-  auto* l = rotulo(texto, parent);
+QLabel* makeTitle(const QString& texto, QWidget* parent) {
+  auto* l = makeLabel(texto, parent);
   QFont f = l->font();
   f.setPointSizeF(f.pointSizeF() * 1.35);
   f.setBold(true);
@@ -85,34 +85,34 @@ QLabel* titulo(const QString& texto, QWidget* parent) {
   return l;
 }
 
-QAction* entrada(QMenu* menu, const QString& caption) {
+QAction* addMenuEntry(QMenu* menu, const QString& caption) {
   return menu->addAction(caption);
 }
 
-QLineEdit* campo(const QString& rotuloTexto, QWidget* parent) {
+QLineEdit* makeLineEdit(const QString& rotuloTexto, QWidget* parent) {
   auto* e = new QLineEdit(parent);
   e->setAccessibleName(rotuloTexto);
   return e;
 }
 
-QComboBox* listaTextos(const QString& rotuloTexto, const std::vector<std::string>& itens,
-                       QWidget* parent) {
+QComboBox* makeComboBox(const QString& rotuloTexto, const std::vector<std::string>& itens,
+                        QWidget* parent) {
   auto* c = new QComboBox(parent);
   c->setAccessibleName(rotuloTexto);
   for (const auto& i : itens) c->addItem(q(i));
   return c;
 }
 
-void mostrarTexto(QLineEdit* campo, const std::string& texto) {
+void showText(QLineEdit* campo, const std::string& texto) {
   const QString t = q(texto);
   if (campo->text() != t) campo->setText(t);
 }
 
-QBoxLayout* botoesOkCancelar(QDialog* dialogo) {
+QBoxLayout* makeOkCancelRow(QDialog* dialogo) {
   auto* linha = new QHBoxLayout;
   linha->addStretch(1);
-  QPushButton* ok = botao(QStringLiteral("&Ok"), dialogo);
-  QPushButton* cancelar = botao(QStringLiteral("&Cancelar"), dialogo);
+  QPushButton* ok = makeButton(QStringLiteral("&Ok"), dialogo);
+  QPushButton* cancelar = makeButton(QStringLiteral("&Cancelar"), dialogo);
   linha->addWidget(ok);
   linha->addWidget(cancelar);
   QObject::connect(ok, &QPushButton::clicked, dialogo, &QDialog::accept);

@@ -21,15 +21,15 @@ class QLineEdit;
 namespace quorvel::ui {
 
 // The caption without its accelerator marks ("&Sim" → "Sim").
-QString semAcelerador(QString caption);
+QString withoutAccelerator(QString caption);
 
-QPushButton* botao(const QString& caption, QWidget* parent, const QString& dica = {});
+QPushButton* makeButton(const QString& caption, QWidget* parent, const QString& dica = {});
 // A button drawn as a link (blue, underlined; grey while disabled).
-QPushButton* botaoLink(const QString& caption, QWidget* parent);
+QPushButton* makeLinkButton(const QString& caption, QWidget* parent);
 // A button that shows only an icon: its hint is its accessible name.
-QToolButton* botaoIcone(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent);
-QCheckBox* caixa(const QString& caption, QWidget* parent, bool marcada = false);
-QLabel* rotulo(const QString& texto, QWidget* parent, bool quebra = false);
+QToolButton* makeIconButton(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent);
+QCheckBox* makeCheckBox(const QString& caption, QWidget* parent, bool marcada = false);
+QLabel* makeLabel(const QString& texto, QWidget* parent, bool quebra = false);
 // A one-line label that asks for no width of its own: a text longer than the room it gets is
 // drawn with "…" in its middle (a file path keeps its start and its file name).
 class ElidedLabel : public QLabel {
@@ -41,16 +41,16 @@ class ElidedLabel : public QLabel {
  protected:
   void paintEvent(QPaintEvent* e) override;
 };
-QLabel* titulo(const QString& texto, QWidget* parent);
-QAction* entrada(QMenu* menu, const QString& caption);
+QLabel* makeTitle(const QString& texto, QWidget* parent);
+QAction* addMenuEntry(QMenu* menu, const QString& caption);
 // A text field and a drop-down list of fixed texts, each named after the label before it.
-QLineEdit* campo(const QString& rotuloTexto, QWidget* parent);
-QComboBox* listaTextos(const QString& rotuloTexto, const std::vector<std::string>& itens,
-                       QWidget* parent);
+QLineEdit* makeLineEdit(const QString& rotuloTexto, QWidget* parent);
+QComboBox* makeComboBox(const QString& rotuloTexto, const std::vector<std::string>& itens,
+                        QWidget* parent);
 // Shows a model's text in a field; a field that holds it already keeps its cursor and selection.
-void mostrarTexto(QLineEdit* campo, const std::string& texto);
+void showText(QLineEdit* campo, const std::string& texto);
 
 // The row of "&Ok" and "&Cancelar" at the right end of a dialog, accepting and rejecting it.
-QBoxLayout* botoesOkCancelar(QDialog* dialogo);
+QBoxLayout* makeOkCancelRow(QDialog* dialogo);
 
 }  // namespace quorvel::ui

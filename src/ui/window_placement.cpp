@@ -42,6 +42,25 @@ void WindowPlacement::posicionar(QWidget* janela, const QWidget* sobre) {
   janela->setProperty(kPosicionada, true);
 }
 
+void WindowPlacement::centreOnScreen(QWidget* janela, bool porMoldura) {
+  QScreen* tela = QGuiApplication::primaryScreen();
+  if (!tela) return;
+  QRect r = porMoldura ? janela->frameGeometry() : janela->geometry();
+  r.moveCenter(tela->availableGeometry().center());
+  janela->move(r.topLeft());
+}
+
+void WindowPlacement::nearLeftEdge(QWidget* janela, int distancia) {
+  if (QScreen* tela = QGuiApplication::primaryScreen())
+    janela->move(tela->geometry().left() + distancia, janela->y());
+}
+
+void WindowPlacement::nearRightEdge(QWidget* janela, int distancia) {
+  if (QScreen* tela = QGuiApplication::primaryScreen())
+    janela->move(tela->geometry().width() - janela->frameGeometry().width() - distancia,
+                 janela->y());
+}
+
 bool WindowPlacement::eventFilter(QObject* o, QEvent* e) {
   // The show event comes before the window is mapped: it is placed before it appears.
   if (e->type() == QEvent::Show && o->isWidgetType()) {

@@ -53,9 +53,4 @@ class MxResolver {
   }
 };
 
-// The single blocking MX query of the MX stage.
-inline MxAnswer DnsMxCheck(MxResolver& resolver, std::string_view dominio) {
-  return resolver.query(dominio);
-}
-
 }  // namespace quorvel

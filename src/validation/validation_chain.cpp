@@ -235,13 +235,15 @@ std::string_view ValidationChain::validarNormalizado(std::string_view e, std::st
   }
 }
 
+const FilterList& carregarDefinicao(ValidationChain& chain, const std::string& home,
+                                    const DefinitionFile& arquivo) {
+  FilterListPtr& lista = chain.*arquivo.lista;
+  lista = loadFilterList(paths::join(paths::dadosConfig(home), arquivo.arquivo));
+  return *lista;
+}
+
 void carregarDefinicoes(ValidationChain& chain, const std::string& home) {
-  std::string pasta = paths::dadosConfig(home);
-  chain.gRegras = loadFilterList(paths::join(pasta, kRulesFile));
-  chain.gTraps = loadFilterList(paths::join(pasta, kTrapsFile));
-  chain.gFiltroPaises = loadFilterList(paths::join(pasta, kCountriesFile));
-  chain.gNomesRaros = loadFilterList(paths::join(pasta, kRareNamesFile));
-  chain.gSitesIgnorados = loadFilterList(paths::join(pasta, kIgnoredSitesFile));
+  for (const DefinitionFile& arquivo : kArquivosDefinicao) carregarDefinicao(chain, home, arquivo);
 }
 
 }  // namespace quorvel

@@ -5,6 +5,7 @@
 // filter lists, the duplicate memory and the sharing queues are the validation window's, kept
 // here for all of them.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -131,7 +132,24 @@ class ValidationChain : private MxContext {
   std::string normalizado_;  // reused buffer of the hot path
 };
 
-// Loads the five filter lists of a workspace into the chain.
+// The five filter lists of dados/config and the list of the chain each one loads into, in the
+// order they load (the definitions window's rows follow it).
+struct DefinitionFile {
+  const char* arquivo;
+  FilterListPtr ValidationChain::*lista;
+};
+inline constexpr std::array<DefinitionFile, 5> kArquivosDefinicao = {{
+    {kRulesFile, &ValidationChain::gRegras},
+    {kTrapsFile, &ValidationChain::gTraps},
+    {kCountriesFile, &ValidationChain::gFiltroPaises},
+    {kRareNamesFile, &ValidationChain::gNomesRaros},
+    {kIgnoredSitesFile, &ValidationChain::gSitesIgnorados},
+}};
+
+// Loads one of them from a workspace into the chain; the list loaded.
+const FilterList& carregarDefinicao(ValidationChain& chain, const std::string& home,
+                                    const DefinitionFile& arquivo);
+// Loads the five of a workspace into the chain.
 void carregarDefinicoes(ValidationChain& chain, const std::string& home);
 
 }  // namespace quorvel

@@ -21,7 +21,7 @@ struct Programa : testing::ProgramFixture {
 TEST(Application, LauncherFoldersAndDatabaseAreCreatedInTheProgramFolder) {
   Programa p;
   EXPECT_EQ(p.app->home(), p.pasta.str());
-  p.app->criarPastas();
+  p.app->createFolders();
   EXPECT_TRUE(std::filesystem::is_directory(p.pasta / "dados"));
   EXPECT_TRUE(std::filesystem::is_directory(p.pasta / "dados/listas"));
   p.app->abrirBD();
@@ -38,12 +38,12 @@ TEST(Application, TheValidationRunUsesTheMxStageOnceTheDatabaseIsOpen) {
   p.app->abrirBD();
   p.app->carregarDefinicoes();
   std::string erro;
-  EXPECT_EQ(p.app->validator.chain.validarEmail("ana@good.test", erro), "ana@good.test");
-  EXPECT_EQ(p.app->validator.chain.validarEmail("ana@naoexiste.test", erro), "");
+  EXPECT_EQ(p.app->validationWindow.chain.validarEmail("ana@good.test", erro), "ana@good.test");
+  EXPECT_EQ(p.app->validationWindow.chain.validarEmail("ana@naoexiste.test", erro), "");
   EXPECT_EQ(erro, "Teste MX - naoexiste.test");
   // Offline: the platform says so and the stage lets the address pass without asking.
   p.platform.online = false;
-  EXPECT_EQ(p.app->validator.chain.validarEmail("bia@outro.test", erro), "bia@outro.test");
+  EXPECT_EQ(p.app->validationWindow.chain.validarEmail("bia@outro.test", erro), "bia@outro.test");
 }
 
 TEST(Application, TheEditorsExtractorPageUsesTheExtractor) {

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window_validation.h"
-#include "support/validator_fixture.h"
+#include "support/validation_window_fixture.h"
 
 namespace quorvel {
 namespace {
 
-using Fixture = testing::ValidatorFixture;
+using Fixture = testing::ValidationWindowFixture;
 
 struct PrincipalFixture : Fixture {
   int definicoesAbertas = 0, paginaLista = 0;

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 #include "app/main_window.h"
 #include "store/settings.h"
 #include "support/program_fixture.h"
@@ -15,12 +15,12 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Programa : testing::ProgramFixture {
-  std::unique_ptr<Launcher> launcher;
+  std::unique_ptr<LauncherWindow> launcher;
   std::vector<LauncherNotice::Kind> avisos;
   Notifier<LauncherNotice>::Subscription sub;
 
   explicit Programa(const std::string& configTxt = {}) : ProgramFixture(configTxt) {
-    launcher = std::make_unique<Launcher>(*app);
+    launcher = std::make_unique<LauncherWindow>(*app);
     launcher->esperaAberturaMs = 0;
     sub = launcher->notices.listen([this](const LauncherNotice& n) { avisos.push_back(n.kind); });
   }
@@ -54,7 +54,7 @@ TEST(StartOrder, FirstStartInAnEmptyFolderCreatesTheWorkspaceBehindTheSplash) {
   EXPECT_TRUE(fs::exists(p.pasta / "dados/config/quorvel.bd"));
   EXPECT_TRUE(p.app->dtm.bancoAberto());
   // The filter lists wait for the definitions.
-  EXPECT_EQ(p.app->validator.chain.gRegras, nullptr);
+  EXPECT_EQ(p.app->validationWindow.chain.gRegras, nullptr);
 }
 
 TEST(StartOrder, TheMainWindowReplacesTheLauncherAndClosingItBringsTheLauncherBack) {
@@ -68,7 +68,7 @@ TEST(StartOrder, TheMainWindowReplacesTheLauncherAndClosingItBringsTheLauncherBa
   EXPECT_TRUE(m.aceitaArquivos);
   EXPECT_TRUE(m.listaEmbutida);
   EXPECT_TRUE(p.app->janelaValidacaoCriada);
-  EXPECT_FALSE(p.app->validator.visible);  // hidden until a run starts
+  EXPECT_FALSE(p.app->validationWindow.visible);  // hidden until a run starts
   EXPECT_EQ(p.app->editor.gGrid, &p.app->editor.gridMain);
   EXPECT_NE(std::find(p.avisos.begin(), p.avisos.end(), LauncherNotice::Kind::principalAberta),
             p.avisos.end());
@@ -91,17 +91,17 @@ TEST(StartOrder, TheStartTimerLoadsTheDefinitionsOnlyWhenCheckDefinitionIsTrue) 
   {
     Programa p("check_definition=true\r\n");
     MainWindow& m = p.ateJanelaPrincipal();
-    EXPECT_EQ(p.app->validator.chain.gRegras, nullptr);
+    EXPECT_EQ(p.app->validationWindow.chain.gRegras, nullptr);
     m.aoTemporizadorInicio();
     EXPECT_TRUE(m.ckbCheckDefinition);
-    EXPECT_NE(p.app->validator.chain.gRegras, nullptr);
+    EXPECT_NE(p.app->validationWindow.chain.gRegras, nullptr);
   }
   for (const char* config : {"", "check_definition=false\r\n"}) {
     Programa p(config);
     MainWindow& m = p.ateJanelaPrincipal();
     m.aoTemporizadorInicio();
     EXPECT_FALSE(m.ckbCheckDefinition);
-    EXPECT_EQ(p.app->validator.chain.gRegras, nullptr);
+    EXPECT_EQ(p.app->validationWindow.chain.gRegras, nullptr);
   }
 }
 

@@ -16,7 +16,7 @@
 #include "common/text.h"
 #include "support/scripted_ports.h"
 #include "support/temp_folder.h"
-#include "support/validator_fixture.h"
+#include "support/validation_window_fixture.h"
 
 namespace quorvel {
 namespace {
@@ -27,7 +27,7 @@ using ::testing::IsEmpty;
 
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
-struct Grandes : testing::ValidatorFixture {
+struct Grandes : testing::ValidationWindowFixture {
   testing::TempFolder pasta;
   RecordingProgress progress;
   FakePlatform platform;
@@ -200,7 +200,9 @@ TEST(BulkValidation, WithoutFilesOrDefinitionsNothingIsWritten) {
   Grandes u;
   u.v.chain.gRegras.reset();
   bool carregou = false;
-  u.g.onAbrirDefinicoes = [&] { carregou = true; };
+  auto pedido = u.g.notices.listen([&](const BulkNotice& n) {
+    if (n.kind == BulkNotice::Kind::definitionsMissing) carregou = true;
+  });
   u.g.adicionarArquivos({u.arquivo("a.txt", "a@x.com\r\n")});
   u.g.iniciar();
   EXPECT_THAT(u.dialogs.texts("error"), ElementsAre(kMsgBancoNaoIniciado));

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "online/curl_http_client.h"
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 #include "online/sync_protocol.h"
 #include "support/cli_runner.h"
 #include "support/cli_workspace.h"

@@ -76,14 +76,15 @@ TEST(CollaborationConsent, MoreInformationAndClosingRefreshTheLinksOfTheOtherWin
   EXPECT_THAT(f.dialogs.messages[0].texto,
               ::testing::StartsWith("Informações importantes sobre dados compartilhados"));
   int avisosValidacao = 0;
-  auto v = f.app->validator.notices.listen([&](const ValidatorNotice&) { ++avisosValidacao; });
+  auto v = f.app->validationWindow.notices.listen(
+      [&](const ValidationWindowNotice&) { ++avisosValidacao; });
   f.app->definicoes.mostrar();
   EXPECT_TRUE(f.app->definicoes.linksSemColaboracaoVisiveis);
-  EXPECT_TRUE(f.app->validator.linksSemColaboracaoVisiveis());
+  EXPECT_TRUE(f.app->validationWindow.linksSemColaboracaoVisiveis());
   f.app->dtm.colaboracao.gCompartilha = true;  // as a successful "Ativar" leaves it
   c.fechar();
   EXPECT_EQ(avisosValidacao, 1);
-  EXPECT_FALSE(f.app->validator.linksSemColaboracaoVisiveis());
+  EXPECT_FALSE(f.app->validationWindow.linksSemColaboracaoVisiveis());
   EXPECT_FALSE(f.app->definicoes.linksSemColaboracaoVisiveis);
 }
 

@@ -6,7 +6,7 @@
 #include "common/format.h"
 #include "common/text.h"
 #include "online/definition_dates.h"
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 #include "support/dns_peer.h"
 #include "support/online_fixture.h"
 #include "support/scripted_http_server.h"
@@ -55,7 +55,7 @@ TEST(AtualizarDefinicao, AFirstUpdateWithoutADateFileDownloadsEverythingThenNoth
   f.pasta.write("dados/config/sys_paises.filter", ".zz\r\n");  // a line of this computer's own
 
   f.mostrarDefinicoes();
-  DefinitionsCheck& d = f.definicoes();
+  DefinitionsWindow& d = f.definicoes();
   for (Definicao x : kBaixaveis)
     EXPECT_THAT(d.linha(x).indicador, StartsWith("Definições de ")) << static_cast<int>(x);
   EXPECT_TRUE(d.painelVisivel);
@@ -74,7 +74,7 @@ TEST(AtualizarDefinicao, AFirstUpdateWithoutADateFileDownloadsEverythingThenNoth
               ElementsAre("reyansh"));
   EXPECT_THAT(linhasDoArquivo(f.pasta, "dados/config/local_sitesignorados.filter"),
               ElementsAre("empresa.com.br"));
-  EXPECT_TRUE(f.app->validator.chain.gNomesRaros->contem("reyansh"));
+  EXPECT_TRUE(f.app->validationWindow.chain.gNomesRaros->contem("reyansh"));
   EXPECT_EQ(f.linhasDe(kTbMxValidos), 2);
   EXPECT_EQ(f.linhasDe(kTbMxInvalidos), 1);
   EXPECT_EQ(f.linhasDe(kTbEmailsInvalidos), 1);
@@ -107,7 +107,7 @@ TEST(AtualizarDefinicao, ASharedBaseOf1200000LinesArrivesInThreePagesAndIsStored
   testing::semearBase(f.servico, carga, 1, 1200000, "d");
   f.app->dtm.colaboracao.gCompartilha = true;
 
-  DefinitionsCheck& d = f.definicoes();
+  DefinitionsWindow& d = f.definicoes();
   int paginas = 0;
   int64_t ultimaPosicao = -1;
   auto contar = d.notices.listen([&](const DefinitionsNotice&) {
@@ -137,7 +137,7 @@ TEST(AtualizarDefinicao, SharedRowsAreStoredInBatchesAfterEveryHundredthLine) {
   for (int i = 0; i < 250; ++i) dominios += "lote" + std::to_string(i) + ".com.br\r\n";
   f.app->dtm.colaboracao.gCompartilha = true;
   ASSERT_TRUE(f.app->online.sync.sincronizarSitesValidos(dominios));
-  DefinitionsCheck& d = f.definicoes();
+  DefinitionsWindow& d = f.definicoes();
   std::vector<int64_t> posicoes;
   auto seguir = d.notices.listen([&](const DefinitionsNotice&) {
     if (d.lbAtualizando == "Atualizando sites MX válidos... (250)" &&
@@ -156,7 +156,7 @@ TEST(AtualizarDefinicao, AUserWhoDoesNotShareGetsNoSharedBases) {
   f.app->dtm.colaboracao.gCompartilha = true;
   ASSERT_TRUE(f.app->online.sync.sincronizarSitesValidos("gmail.com\r\n"));
   f.app->dtm.colaboracao.gCompartilha = false;
-  DefinitionsCheck& d = f.definicoes();
+  DefinitionsWindow& d = f.definicoes();
   std::vector<std::string> etapas;
   auto seguir = d.notices.listen([&](const DefinitionsNotice&) {
     if (etapas.empty() || etapas.back() != d.lbAtualizando) etapas.push_back(d.lbAtualizando);
@@ -186,15 +186,15 @@ TEST(AtualizarDefinicao, ADownloadCutHalfwayLeavesTheInstalledFilesAndDatesAsThe
   f.pasta.write("dados/config/sys_armadilhas.filter", "spamtrap*\r\n");
   f.app->online.setBaseUrl(roteiro.url());
   f.app->abrirBD();
-  DefinitionsCheck& d = f.app->definicoes;
+  DefinitionsWindow& d = f.app->definicoes;
   d.mostrar();
   while (d.timerAtivo) d.tmCheckTimer();
   ASSERT_EQ(d.linha(Definicao::armadilhas).indicador, "Definições de 01/01/2030");
   EXPECT_THROW(d.btnAtualizarClick(), HttpError);
   EXPECT_EQ(f.pasta.bytes("dados/config/sys_armadilhas.filter"), "spamtrap*\r\n");
   EXPECT_EQ(f.pasta.bytes("definitions.txt"), "armadilhas=2026-01-01\r\n");
-  EXPECT_TRUE(f.app->validator.chain.gTraps->contem("spamtrap*"));
-  EXPECT_EQ(f.app->validator.chain.gTraps->linhas().size(), 1u);
+  EXPECT_TRUE(f.app->validationWindow.chain.gTraps->contem("spamtrap*"));
+  EXPECT_EQ(f.app->validationWindow.chain.gTraps->linhas().size(), 1u);
   EXPECT_FALSE(d.painelVisivel);
   EXPECT_FALSE(d.btnAtualizarHabilitado);  // until the window is opened again
 }
@@ -215,7 +215,7 @@ TEST(ChecarDefinicoesOnline, WithoutAServiceOrWithOneThatCannotBeReachedOneLineS
     testing::ProgramFixture f;
     f.app->online.setBaseUrl(c.url);
     f.app->dtm.colaboracao.gSyncCheck = true;
-    DefinitionsCheck& d = f.app->definicoes;
+    DefinitionsWindow& d = f.app->definicoes;
     d.mostrar();
     while (d.timerAtivo) d.tmCheckTimer();
     EXPECT_EQ(d.avisoServico, c.aviso);

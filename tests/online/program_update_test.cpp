@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 #include "online/curl_http_client.h"
 #include "support/dns_peer.h"
 #include "support/program_fixture.h"
@@ -72,14 +72,14 @@ TEST(VerificarBuild, TheLauncherShowsThePanelAndANewBuildOnlyWithAService) {
   servico.definirBuilds(652, 651);
   servico.publicar("buildnotas.htm", "<h1>Build 652</h1>");
   Atualizacao f;
-  Launcher semServico(*f.app);
+  LauncherWindow semServico(*f.app);
   semServico.esperaAberturaMs = 0;
   semServico.exibir();
   EXPECT_FALSE(semServico.painelNovaVersaoVisivel);
   EXPECT_EQ(f.u().notasVersao, "");
   Atualizacao g;
   g.app->online.setBaseUrl(servico.url());
-  Launcher lancador(*g.app);
+  LauncherWindow lancador(*g.app);
   lancador.esperaAberturaMs = 0;
   lancador.exibir();
   EXPECT_TRUE(lancador.painelNovaVersaoVisivel);

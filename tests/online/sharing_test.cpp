@@ -29,10 +29,10 @@ struct Validacao : OnlineFixture {
     colaboracao().gSyncCheck = true;
   }
   SharingFlags& colaboracao() { return app->dtm.colaboracao; }
-  std::vector<std::string>& fila() { return app->validator.chain.gSyncInvalidos; }
+  std::vector<std::string>& fila() { return app->validationWindow.chain.gSyncInvalidos; }
   void validar() {
-    app->validator.mostrar();
-    app->validator.iniciarValidacao();
+    app->validationWindow.mostrar();
+    app->validationWindow.iniciarValidacao();
   }
   int64_t invalidos() const { return app->editor.gridInvalidos.dataRowCount(); }
   // Everything the service offers of the domains without a mail server.
@@ -42,11 +42,11 @@ struct Validacao : OnlineFixture {
 TEST(CompartilharDominios, ThreeHundredLearntDomainsGoInBatchesOfFiftyWhenStored) {
   Validacao f(300);
   int notas = 0;
-  auto contar = f.app->validator.chain.notices.listen([&](const ChainNotice&) {
-    if (f.app->validator.chain.notaSincronizando) ++notas;
+  auto contar = f.app->validationWindow.chain.notices.listen([&](const ChainNotice&) {
+    if (f.app->validationWindow.chain.notaSincronizando) ++notas;
   });
   f.validar();
-  EXPECT_TRUE(f.app->validator.podeSincronizarNestaExecucao);
+  EXPECT_TRUE(f.app->validationWindow.podeSincronizarNestaExecucao);
   EXPECT_TRUE(f.fila().empty());
   EXPECT_EQ(notas, 6);
   EXPECT_EQ(f.noServico(), 300);
@@ -55,9 +55,9 @@ TEST(CompartilharDominios, ThreeHundredLearntDomainsGoInBatchesOfFiftyWhenStored
 TEST(CompartilharDominios, AServiceStoppedMidwayKeepsTheQueueUpTo250AndThenNoMoreIsSent) {
   Validacao f(300);
   bool parado = false;
-  auto parar = f.app->validator.chain.notices.listen([&](const ChainNotice&) {
+  auto parar = f.app->validationWindow.chain.notices.listen([&](const ChainNotice&) {
     // The first batch was answered: the service goes away.
-    if (!f.app->validator.chain.notaSincronizando && !parado) {
+    if (!f.app->validationWindow.chain.notaSincronizando && !parado) {
       parado = true;
       f.servico.parar();
     }
@@ -99,7 +99,7 @@ TEST(CompartilharDominios, WithCollaborationOffNothingIsSentNorAsked) {
   f.validar();
   EXPECT_TRUE(roteiro.pedidos().empty());
   EXPECT_TRUE(f.fila().empty());
-  EXPECT_TRUE(f.app->validator.chain.gSyncValidos.empty());
+  EXPECT_TRUE(f.app->validationWindow.chain.gSyncValidos.empty());
   EXPECT_EQ(f.invalidos(), 60);
 }
 
@@ -108,8 +108,8 @@ TEST(CompartilharDominios, WithTheServiceStoppedTheRunStillValidatesAndSaysSoInO
   f.servico.parar();
   f.validar();
   EXPECT_EQ(f.invalidos(), 80);
-  EXPECT_FALSE(f.app->validator.podeSincronizarNestaExecucao);
-  EXPECT_THAT(f.app->validator.avisoCompartilhamento,
+  EXPECT_FALSE(f.app->validationWindow.podeSincronizarNestaExecucao);
+  EXPECT_THAT(f.app->validationWindow.avisoCompartilhamento,
               ::testing::StartsWith(std::string(kAvisoSemCompartilhamento) +
                                     " (não foi possível conectar ao serviço em"));
   EXPECT_TRUE(f.dialogs.texts("error").empty());

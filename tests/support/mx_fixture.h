@@ -6,7 +6,7 @@
 
 #include "store/database.h"
 #include "support/dns_peer.h"
-#include "support/validator_fixture.h"
+#include "support/validation_window_fixture.h"
 #include "validation/cares_resolver.h"
 #include "validation/negative_base_stage.h"
 #include "validation/teste_mx.h"
@@ -33,7 +33,7 @@ struct MxFixture {
   SharingFlags colaboracao;
   std::unique_ptr<Database> database;
   std::unique_ptr<CaresResolver> resolver;
-  ValidatorFixture f;
+  ValidationWindowFixture f;
   std::unique_ptr<TesteMX> mx;
   std::unique_ptr<NegativeBaseStage> base;
   RecordedShares shares;

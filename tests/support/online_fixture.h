@@ -37,7 +37,7 @@ struct OnlineFixture : ProgramFixture {
     app->definicoes.esperar = [this](int ms) { esperas.push_back(ms); };
   }
 
-  DefinitionsCheck& definicoes() { return app->definicoes; }
+  DefinitionsWindow& definicoes() { return app->definicoes; }
   // The definitions window shown, its sequence ticked to the end.
   void mostrarDefinicoes() {
     definicoes().mostrar();

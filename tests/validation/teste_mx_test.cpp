@@ -12,7 +12,7 @@ using Fixture = testing::MxFixture;
 TEST(SiteTemMX, ExemptCachedAndAskedDomains) {
   Fixture m;
   m.f.v.chain.gSitesIgnorados = filterListOf({"isento.test"});
-  Validator& v = m.f.v;
+  ValidationWindow& v = m.f.v;
   EXPECT_EQ(m.mx->siteTemMX("isento.test", v.chain.mxContext()),
             1);  // no query, nothing counted or stored
   EXPECT_EQ(m.mx->ultimaOrigem, TesteMX::Origem::isento);
@@ -33,7 +33,7 @@ TEST(SiteTemMX, ExemptCachedAndAskedDomains) {
 
 TEST(SiteTemMX, NoDefiniteAnswerPassesAndStoresNothing) {
   Fixture m;
-  Validator& v = m.f.v;
+  ValidationWindow& v = m.f.v;
   EXPECT_EQ(m.mx->siteTemMX("servfail.test", v.chain.mxContext()), 2);
   m.platform.online = false;
   EXPECT_EQ(m.mx->siteTemMX("good.test", v.chain.mxContext()),
@@ -73,7 +73,7 @@ TEST(SiteTemMX, LearntDomainsAreQueuedAndSharedInBatches) {
   std::vector<std::string> hosts;
   for (int i = 0; i < 60; ++i) hosts.push_back("h" + std::to_string(i) + ".test");
   Fixture m(hosts);
-  Validator& v = m.f.v;
+  ValidationWindow& v = m.f.v;
   // Definitions not current: nothing is queued.
   EXPECT_EQ(m.mx->siteTemMX("h0.test", v.chain.mxContext()), 1);
   EXPECT_TRUE(v.chain.gSyncValidos.empty());

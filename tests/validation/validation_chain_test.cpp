@@ -1,13 +1,13 @@
 // The single-address chain, the window's buttons and the checks made before a run.
 #include <gtest/gtest.h>
 
-#include "support/validator_fixture.h"
+#include "support/validation_window_fixture.h"
 
 namespace quorvel {
 namespace {
 
 using ::testing::ElementsAre;
-using Fixture = testing::ValidatorFixture;
+using Fixture = testing::ValidationWindowFixture;
 
 TEST(ValidarEmail, DiffersFromTheGridRunWhereItShould) {
   Fixture f;

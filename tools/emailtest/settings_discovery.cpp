@@ -1,7 +1,7 @@
 #include "settings_discovery.h"
 
 #include "common/text.h"
-#include "mailbox/accounts_editor.h"
+#include "mailbox/accounts_window.h"
 #include "mailbox/cl_contas.h"
 #include "mailbox/dns_lookup.h"
 #include "mailbox/imap_client.h"

@@ -15,7 +15,7 @@ namespace quorvel::ui {
 
 DefineColumnsPage::DefineColumnsPage(ListEditor& editor, QWidget* parent)
     : EditorPage(editor, QStringLiteral("Definir colunas"), parent) {
-  corpo()->addWidget(titulo(QStringLiteral("Definir colunas"), this));
+  corpo()->addWidget(makeTitle(QStringLiteral("Definir colunas"), this));
   tabela_ = new QTableWidget(0, 2, this);
   tabela_->setHorizontalHeaderLabels({QStringLiteral("Exemplo"), QStringLiteral("Nome do campo")});
   tabela_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -24,7 +24,7 @@ DefineColumnsPage::DefineColumnsPage(ListEditor& editor, QWidget* parent)
   tabela_->installEventFilter(this);
   corpo()->addWidget(tabela_, 1);
   QPushButton* salvar = rodape(QStringLiteral("Salvar"));
-  connect(salvar, &QPushButton::clicked, this, acao([this] {
+  connect(salvar, &QPushButton::clicked, this, guarded([this] {
             std::vector<std::string> nomes;
             for (int r = 0; r < tabela_->rowCount(); ++r)
               nomes.push_back(u(tabela_->item(r, 1)->text()));

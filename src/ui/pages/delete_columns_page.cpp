@@ -12,12 +12,12 @@ namespace quorvel::ui {
 
 DeleteColumnsPage::DeleteColumnsPage(ListEditor& editor, QWidget* parent)
     : EditorPage(editor, QStringLiteral("Eliminar coluna"), parent) {
-  corpo()->addWidget(titulo(QStringLiteral("Eliminar colunas"), this));
-  corpo()->addWidget(rotulo(QStringLiteral("Marque as colunas que quer eliminar:"), this));
+  corpo()->addWidget(makeTitle(QStringLiteral("Eliminar colunas"), this));
+  corpo()->addWidget(makeLabel(QStringLiteral("Marque as colunas que quer eliminar:"), this));
   lista_ = new QListWidget(this);
   lista_->setAccessibleName(QStringLiteral("Marque as colunas que quer eliminar:"));
   corpo()->addWidget(lista_, 1);
-  todas_ = caixa(QStringLiteral("Marcar / desmarcar todas"), this);
+  todas_ = makeCheckBox(QStringLiteral("Marcar / desmarcar todas"), this);
   corpo()->addWidget(todas_);
   connect(todas_, &QCheckBox::toggled, this, [this](bool marcar) {
     pagina_.marcarTodas(marcar);
@@ -25,7 +25,7 @@ DeleteColumnsPage::DeleteColumnsPage(ListEditor& editor, QWidget* parent)
       lista_->item(i)->setCheckState(marcar ? Qt::Checked : Qt::Unchecked);
   });
   QPushButton* aplicar = rodape(QStringLiteral("Aplicar"));
-  connect(aplicar, &QPushButton::clicked, this, acao([this] {
+  connect(aplicar, &QPushButton::clicked, this, guarded([this] {
             for (int i = 0; i < lista_->count(); ++i)
               pagina_.marcados[i] = lista_->item(i)->checkState() == Qt::Checked;
             aplicarEliminarColunas(editor_, pagina_);

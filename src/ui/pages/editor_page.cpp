@@ -20,7 +20,7 @@ EditorPage::EditorPage(ListEditor& editor, const QString& nome, QWidget* parent)
 
 QPushButton* EditorPage::rodape(const QString& acao) {
   auto* linha = new QHBoxLayout;
-  QPushButton* voltarBtn = botao(QStringLiteral("Voltar"), this);
+  QPushButton* voltarBtn = makeButton(QStringLiteral("Voltar"), this);
   connect(voltarBtn, &QPushButton::clicked, this, [this] {
     if (voltar) voltar();
   });
@@ -28,7 +28,7 @@ QPushButton* EditorPage::rodape(const QString& acao) {
   linha->addStretch(1);
   QPushButton* principal = nullptr;
   if (!acao.isEmpty()) {
-    principal = botao(acao, this);
+    principal = makeButton(acao, this);
     principal->setMinimumWidth(140);
     linha->addWidget(principal);
   }

@@ -11,15 +11,15 @@ namespace quorvel::ui {
 
 ExclusionPage::ExclusionPage(ListEditor& editor, QWidget* parent)
     : EditorPage(editor, QStringLiteral("Excluir avançado"), parent) {
-  corpo()->addWidget(titulo(QStringLiteral("Usar lista de exclusão"), this));
-  corpo()->addWidget(rotulo(
+  corpo()->addWidget(makeTitle(QStringLiteral("Usar lista de exclusão"), this));
+  corpo()->addWidget(makeLabel(
       QStringLiteral("Elimine das sua lista os e-mails que estiverem contidos em outros arquivos. "
                      "Comece selecionando uma coluna de e-mails e em seguida clique em "
                      "\"Selecionar arquivos...\""),
       this, true));
   colunas_ = new ColumnList(this, QStringLiteral("Colunas"));
   corpo()->addWidget(colunas_, 1);
-  corpo()->addWidget(rotulo(
+  corpo()->addWidget(makeLabel(
       QStringLiteral("Nota: O uso mais comum de listas de exclusão é para eliminar da lista atual "
                      "que está aberta os e-mails que estão contidos em um outro arquivo que "
                      "contenha e-mails que você trabalhou recentemente ou em uma mesma campanha "
@@ -27,7 +27,7 @@ ExclusionPage::ExclusionPage(ListEditor& editor, QWidget* parent)
                      "pessoas"),
       this, true));
   QPushButton* selecionar = rodape(QStringLiteral("Selecionar arquivos..."));
-  connect(selecionar, &QPushButton::clicked, this, acao([this] {
+  connect(selecionar, &QPushButton::clicked, this, guarded([this] {
             const int coluna = colunas_->escolhida();
             exclusaoAvancada(editor_, coluna);
             if (coluna >= 0 && voltar) voltar();

@@ -13,18 +13,18 @@ namespace quorvel::ui {
 NamesPage::NamesPage(ListEditor& editor, QWidget* parent)
     : EditorPage(editor, QStringLiteral("Nomes"), parent) {
   corpo()->addWidget(
-      titulo(QStringLiteral("Identificar nomes dos contatos a partir dos e-mails"), this));
-  corpo()->addWidget(rotulo(
+      makeTitle(QStringLiteral("Identificar nomes dos contatos a partir dos e-mails"), this));
+  corpo()->addWidget(makeLabel(
       QStringLiteral(
           "Alguns estudos indicam que mensagens personalizadas têm até 80% mais engajamento"),
       this, true));
   const QString selecione =
       QStringLiteral("Selecione a seguir a coluna de sua lista que contém os e-mails:");
-  corpo()->addWidget(rotulo(selecione, this));
+  corpo()->addWidget(makeLabel(selecione, this));
   colunas_ = new ColumnList(this, selecione);
   corpo()->addWidget(colunas_, 1);
   corpo()->addWidget(
-      rotulo(QStringLiteral("Se o nome não puder ser identificado, fazer o seguinte:"), this));
+      makeLabel(QStringLiteral("Se o nome não puder ser identificado, fazer o seguinte:"), this));
   emBranco_ = new QRadioButton(QStringLiteral("Deixar em branco"), this);
   emBranco_->setAccessibleName(emBranco_->text());
   emBranco_->setChecked(true);
@@ -36,7 +36,7 @@ NamesPage::NamesPage(ListEditor& editor, QWidget* parent)
   corpo()->addWidget(emBranco_);
   corpo()->addWidget(amigavel_);
   QPushButton* aplicar = rodape(QStringLiteral("Aplicar"));
-  connect(aplicar, &QPushButton::clicked, this, acao([this] {
+  connect(aplicar, &QPushButton::clicked, this, guarded([this] {
             const int coluna = colunas_->escolhida();
             identificarNomes(editor_, coluna, amigavel_->isChecked());
             if (coluna >= 0 && voltar) voltar();

@@ -11,14 +11,14 @@ namespace quorvel::ui {
 
 RepeatedPage::RepeatedPage(ListEditor& editor, QWidget* parent)
     : EditorPage(editor, QStringLiteral("Eliminar repetidos"), parent) {
-  corpo()->addWidget(titulo(QStringLiteral("Excluir repetidos"), this));
+  corpo()->addWidget(makeTitle(QStringLiteral("Excluir repetidos"), this));
   const QString pergunta =
       QStringLiteral("Qual coluna servirá como base para a eliminação de registros repetidos?");
-  corpo()->addWidget(rotulo(pergunta, this, true));
+  corpo()->addWidget(makeLabel(pergunta, this, true));
   colunas_ = new ColumnList(this, pergunta);
   corpo()->addWidget(colunas_, 1);
   QPushButton* aplicar = rodape(QStringLiteral("Aplicar"));
-  connect(aplicar, &QPushButton::clicked, this, acao([this] {
+  connect(aplicar, &QPushButton::clicked, this, guarded([this] {
             if (aplicarEliminarRepetidos(editor_, colunas_->escolhida()) && voltar) voltar();
           }));
 }

@@ -13,25 +13,25 @@ namespace quorvel::ui {
 
 ReplacePage::ReplacePage(ListEditor& editor, QWidget* parent)
     : EditorPage(editor, QStringLiteral("Substituir / alterar"), parent) {
-  corpo()->addWidget(titulo(QStringLiteral("Substituir / alterar"), this));
+  corpo()->addWidget(makeTitle(QStringLiteral("Substituir / alterar"), this));
   auto* lado = new QHBoxLayout;
   auto* esquerda = new QVBoxLayout;
   const QString selecione = QStringLiteral("Selecione a coluna que será modificada:");
-  esquerda->addWidget(rotulo(selecione, this));
+  esquerda->addWidget(makeLabel(selecione, this));
   colunas_ = new ColumnList(this, selecione);
   esquerda->addWidget(colunas_, 1);
   auto* direita = new QVBoxLayout;
-  rotuloAcoes_ = rotulo(QStringLiteral("Defina a ação a ser executada:"), this);
+  rotuloAcoes_ = makeLabel(QStringLiteral("Defina a ação a ser executada:"), this);
   direita->addWidget(rotuloAcoes_);
   acoes_ = new QListWidget(this);
   acoes_->setAccessibleName(rotuloAcoes_->text());
   for (const auto& a : ReplacePageState::acoes()) acoes_->addItem(q(a));
   acoes_->setMaximumHeight(130);
   direita->addWidget(acoes_);
-  rotuloSubstituir_ = rotulo(QStringLiteral("Substituir o seguinte texto:"), this);
+  rotuloSubstituir_ = makeLabel(QStringLiteral("Substituir o seguinte texto:"), this);
   substituir_ = new QLineEdit(this);
   substituir_->setAccessibleName(rotuloSubstituir_->text());
-  rotuloTexto_ = rotulo({}, this);
+  rotuloTexto_ = makeLabel({}, this);
   texto_ = new QLineEdit(this);
   direita->addWidget(rotuloSubstituir_);
   direita->addWidget(substituir_);
@@ -42,18 +42,18 @@ ReplacePage::ReplacePage(ListEditor& editor, QWidget* parent)
   lado->addLayout(direita, 1);
   corpo()->addLayout(lado, 1);
   aplicar_ = rodape(QStringLiteral("Aplicar"));
-  seguir();
+  refresh();
 
   connect(colunas_, &QListWidget::currentRowChanged, this, [this](int r) {
     estado_.coluna = r;
-    seguir();
+    refresh();
   });
   connect(acoes_, &QListWidget::currentRowChanged, this, [this](int r) {
     estado_.acao = r;
-    seguir();
+    refresh();
   });
   // The page stays open after "Aplicar".
-  connect(aplicar_, &QPushButton::clicked, this, acao([this] {
+  connect(aplicar_, &QPushButton::clicked, this, guarded([this] {
             aplicarAcaoColuna(editor_, estado_.coluna, static_cast<ColumnAction>(estado_.acao),
                               u(texto_->text()), u(substituir_->text()));
             colunas_->preencher(*editor_.gGrid, estado_.coluna);
@@ -71,10 +71,10 @@ void ReplacePage::abrir() {
     texto_->clear();
     substituir_->clear();
   }
-  seguir();
+  refresh();
 }
 
-void ReplacePage::seguir() {
+void ReplacePage::refresh() {
   rotuloAcoes_->setVisible(estado_.acoesVisiveis());
   acoes_->setVisible(estado_.acoesVisiveis());
   rotuloSubstituir_->setVisible(estado_.substituirVisivel());

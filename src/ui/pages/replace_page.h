@@ -22,7 +22,7 @@ class ReplacePage : public EditorPage {
   QPushButton* aplicar() const { return aplicar_; }
 
  private:
-  void seguir();
+  void refresh();
 
   ReplacePageState estado_;
   ColumnList* colunas_;

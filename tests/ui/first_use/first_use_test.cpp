@@ -161,8 +161,9 @@ void FirstUseTest::aCrmExportOpensWithItsHeaderByEveryPathAndValidatesWithoutABo
     // "Validar e-mails" before the lists were loaded, a header spelled "E-mail": straight to the
     // window, the addresses' column validated, no box but the run's own.
     QCOMPARE(s.validar(), (std::vector<QString>{QStringLiteral("Processamento finalizado")}));
-    QCOMPARE(s.d->app->validator.colunaDaExecucao, 1);
-    QCOMPARE(s.d->app->validator.chain.counters.text(Counter::lbTotalFinal), std::string("3"));
+    QCOMPARE(s.d->app->validationWindow.colunaDaExecucao, 1);
+    QCOMPARE(s.d->app->validationWindow.chain.counters.text(Counter::lbTotalFinal),
+             std::string("3"));
   }
   {
     Sessao s(dns_->server());
@@ -355,8 +356,9 @@ void FirstUseTest::closingTheMainWindowDuringARunAsksToCancelIt() {
   WindowScript w;
   // The first time the run lets events through, the window manager's close button is pressed.
   bool fechou = false;
-  auto fechar = s.d->app->validator.notices.listen([&](const ValidatorNotice&) {
-    if (fechou || !s.d->app->validator.gRodando || s.d->app->validator.barraPos < 100) return;
+  auto fechar = s.d->app->validationWindow.notices.listen([&](const ValidationWindowNotice&) {
+    if (fechou || !s.d->app->validationWindow.gRodando || s.d->app->validationWindow.barraPos < 100)
+      return;
     fechou = true;
     QTimer::singleShot(0, [principal] {
       if (principal) principal->close();
@@ -383,7 +385,8 @@ void FirstUseTest::aRunsWarningsAreLinesAndTheRunGoesOn() {
   QLabel* aviso = s.d->frmQuorvel()->aviso();
   QVERIFY(aviso->isVisible());
   QVERIFY(aviso->text().startsWith(QStringLiteral("O servidor DNS não está respondendo.")));
-  QCOMPARE(s.d->app->validator.chain.counters.text(Counter::lbTotalFinal), std::string("20"));
+  QCOMPARE(s.d->app->validationWindow.chain.counters.text(Counter::lbTotalFinal),
+           std::string("20"));
 }
 
 void FirstUseTest::maintenanceSaysWhatItFreed() {

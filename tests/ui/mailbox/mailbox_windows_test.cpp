@@ -22,8 +22,8 @@
 
 #include "app/main_window.h"
 #include "common/text_file.h"
-#include "mailbox/accounts_editor.h"
-#include "mailbox/mailbox_check.h"
+#include "mailbox/accounts_window.h"
+#include "mailbox/mailbox_window.h"
 #include "support/dns_peer.h"
 #include "support/dovecot_peer.h"
 #include "support/mail_fixtures.h"
@@ -59,7 +59,7 @@ struct MailboxDesktop {
     p = t.d->principal();
     QTest::mouseClick(p->botaoLateral(BotaoLateral::configuracoes), Qt::LeftButton);
   }
-  MailboxWindows& mailbox() { return *t.d->mailbox; }
+  StoreWindows& mailbox() { return *t.d->app->storeWindows; }
 
   TfrmContas* abrirContas() {
     QTest::mouseClick(p->botao(QStringLiteral("Configurar contas de e-mail")), Qt::LeftButton);

@@ -98,13 +98,13 @@ void StartupTest::startTimerLoadsDefinitionsWhenCheckDefinitionIsTrue() {
   t.d->start();
   QTest::mouseClick(t.d->frmMain()->abrir(), Qt::LeftButton);
   TfrmPrincipal* p = t.d->principal();
-  QVERIFY(!t.d->app->validator.chain.gRegras);
+  QVERIFY(!t.d->app->validationWindow.chain.gRegras);
   QVERIFY(!p->checkDefinition()->isChecked());
   p->temporizadorInicio()->start(0);
   QTRY_VERIFY(p->checkDefinition()->isChecked());
   // The definitions window loads the lists through its steps.
   QTRY_VERIFY(t.d->frmDefinicoes() && t.d->frmDefinicoes()->isVisible());
-  QTRY_VERIFY(t.d->app->validator.chain.gRegras);
+  QTRY_VERIFY(t.d->app->validationWindow.chain.gRegras);
 }
 
 void StartupTest::settingsPageWritesCheckDefinitionAndMovesTheHighlight() {

@@ -163,7 +163,7 @@ int janela(const std::string& home, const std::string& lista, int intervaloPintu
   v->iniciar()->click();
   const double total = static_cast<double>(relogio.nsecsElapsed()) / 1e9;
   const double s = r.primeiraEm > 0 ? r.primeiraEm : total;
-  const Counters& c = prog.d->app->validator.chain.counters;
+  const Counters& c = prog.d->app->validationWindow.chain.counters;
   std::printf("window_validation_rows %d rows\n", linhas);
   std::printf("window_validation_seconds %.3f s\n", s);
   std::printf("window_validation_rows_per_s %.0f rows/s\n", linhas / s);

@@ -19,9 +19,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/mailbox_windows.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/store_windows.h"
 #include "lists/file_selection.h"
 #include "lists/grid_operations.h"
 #include "lists/header_row.h"
@@ -77,7 +77,8 @@ void esperar(F pronto) {
   while (!pronto() && t.elapsed() < 10000) QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-// Closes every message box that appears (with its "Ok"), as a user reading them would.
+// Closes every message box that appears (with its "Ok", or "Não" to a question), as a user
+// reading them would.
 void responderMensagens(QObject* dono) {
   auto* timer = new QTimer(dono);
   timer->setInterval(20);
@@ -86,7 +87,10 @@ void responderMensagens(QObject* dono) {
       auto* m = qobject_cast<TfrmMsg*>(w);
       if (!m || !m->isVisible()) continue;
       for (QPushButton* b : m->findChildren<QPushButton*>())
-        if (b->accessibleName() == QStringLiteral("Ok")) b->click();
+        // "Não" to the question whether unsaved lists are saved before they go.
+        if (b->accessibleName() == QStringLiteral("Ok") ||
+            b->accessibleName() == QStringLiteral("Não"))
+          b->click();
     }
   });
   timer->start();
@@ -108,7 +112,7 @@ void janelasDaCaixaPostal(Desktop& d) {
        testing::mensagem("Cliente <cliente@padaria.test>", "Pedido de orçamento"),
        testing::mensagem("Ana <ana@exemplo.test>", "Resposta automática: estou de férias"),
        testing::retorno("remover.eml", conta), testing::retorno("postmaster_texto.eml", conta)});
-  MailboxWindows& mb = *d.mailbox;
+  StoreWindows& mb = *d.app->storeWindows;
   CLContas c = testing::contaNoServidor(dovecot, conta, true);
   mb.negConta.newContaSave(c);
   mb.contas.edtEmail = "contato@gmail.com";
@@ -122,7 +126,7 @@ void janelasDaCaixaPostal(Desktop& d) {
 
   TfrmContas* contas = d.frmContas();
   salvar(contas, "accounts-list");
-  AccountsEditor& e = mb.contas;
+  AccountsWindow& e = mb.contas;
   e.btnNovaContaClick();
   e.edtEmail = "vendas@minhaempresa.test";
   e.edtSenha = "segredo";
@@ -132,7 +136,7 @@ void janelasDaCaixaPostal(Desktop& d) {
   e.edtServidor = "imap.minhaempresa.test";
   e.edtPorta = "993";
   e.edtUsuario = "vendas@minhaempresa.test";
-  AccountsEditor::selecionarItem(e.cmbUsarTLS, kTLSImplicito);
+  AccountsWindow::selecionarItem(e.cmbUsarTLS, kTLSImplicito);
   e.notices.notify({});
   salvar(contas, "accounts-step2");
   e.painelAvancadoVisivel = true;
@@ -146,7 +150,7 @@ void janelasDaCaixaPostal(Desktop& d) {
   TfrmMensagens* janela = d.frmMensagens();
   janela->show();
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
-  MailboxCheck& m = mb.caixa;
+  MailboxWindow& m = mb.caixa;
   m.ckbApagar = true;
   m.mmoAssunto = {"resposta automática"};
   // Halfway through the check (the run lets events through): progress, "Cancelar", working.
@@ -233,10 +237,10 @@ int main(int argc, char** argv) {
   m.validarEmails();
   TfrmQuorvel* validacao = d.frmQuorvel();
   validacao->iniciar()->click();
-  esperar([&] { return !d.app->validator.gRodando; });
+  esperar([&] { return !d.app->validationWindow.gRodando; });
   salvar(validacao, "validation-window");
   salvar(p, "main-window-after-validation");
-  d.app->validator.fecharClicado();
+  d.app->validationWindow.fecharClicado();
   {
     FilterEditorTexts t = filterEditorTexts(FilterEditorKind::paises);
     TfrmInput janela(t.titulo, ".ar\r\n.de\r\n.es\r\n.fr\r\n.it\r\n.jp\r\n.pt\r\n.uk", "Ok",

@@ -58,7 +58,7 @@ struct Programa {
     QTest::mouseClick(t.d->frmMain()->abrir(), Qt::LeftButton);
     p = t.d->principal();
   }
-  Validator& v() { return t.d->app->validator; }
+  ValidationWindow& v() { return t.d->app->validationWindow; }
   TfrmQuorvel* janela() { return t.d->frmQuorvel(); }
   ListEditor& editor() { return t.d->app->editor; }
   // The filter lists loaded through the definitions window.

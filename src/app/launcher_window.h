@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/build_info.h"
+#include "common/build_info.h"
 #include "common/notifier.h"
 
 namespace quorvel {
@@ -16,7 +16,7 @@ class MainWindow;
 
 struct Splash {
   bool visivel = false;
-  std::string versao = kVersaoSplash;
+  std::string versao = versaoSplash();
   std::string slogan = kSloganSplash;
   std::string desde = kDesdeSplash;
   std::string status;  // what the start-up is doing
@@ -37,12 +37,12 @@ inline constexpr const char* kStatusAbrindoBanco = "Abrindo o banco de dados..."
 inline constexpr const char* kPainelNovaVersao =
     "Há uma nova versão do Quorvel disponível. Clique aqui para atualizar";
 
-class Launcher {
+class LauncherWindow {
  public:
-  explicit Launcher(Application& app);
-  ~Launcher();
-  Launcher(const Launcher&) = delete;
-  Launcher& operator=(const Launcher&) = delete;
+  explicit LauncherWindow(Application& app);
+  ~LauncherWindow();
+  LauncherWindow(const LauncherWindow&) = delete;
+  LauncherWindow& operator=(const LauncherWindow&) = delete;
 
   Application& app;
   const std::string caption = kCaptionLauncher;

@@ -1,8 +1,9 @@
-#include "mailbox/accounts_editor.h"
+#include "mailbox/accounts_window.h"
 
 #include <algorithm>
 
 #include "common/name_value_list.h"
+#include "common/notice_on_return.h"
 #include "common/text.h"
 
 namespace quorvel {
@@ -49,7 +50,7 @@ std::string avisoAplicativosMenosSeguros(const std::string& provedor) {
          "para acessar esta configuração";
 }
 
-AccountsEditor::AccountsEditor(NegConta& neg, Dialogs& dialogs, EventPump& pump, Platform& platform,
+AccountsWindow::AccountsWindow(NegConta& neg, Dialogs& dialogs, EventPump& pump, Platform& platform,
                                CLEmailTest& emailTest)
     : cmbUsarTLS(lista(kTextosUsarTLS)),
       cmbTipoAutenticacao(lista(kTextosTipoAutenticacao)),
@@ -62,36 +63,38 @@ AccountsEditor::AccountsEditor(NegConta& neg, Dialogs& dialogs, EventPump& pump,
       platform_(platform),
       emailTest_(emailTest) {}
 
-void AccountsEditor::recarregar() {
+void AccountsWindow::recarregar() {
   contas = neg_.accounts();
   if (linhaAtual >= (int)contas.size()) linhaAtual = (int)contas.size() - 1;
   if (linhaAtual < 0 && !contas.empty()) linhaAtual = 0;
 }
 
-bool AccountsEditor::contaAtiva() const {
+bool AccountsWindow::contaAtiva() const {
   return linhaAtual >= 0 && linhaAtual < (int)contas.size() && contas[linhaAtual].ativa;
 }
 
-void AccountsEditor::mostrar() {
+void AccountsWindow::mostrar() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   pagina = PaginaContas::contasCadastradas;
   recarregar();
   avisar();
 }
 
-void AccountsEditor::fechar() {
+void AccountsWindow::fechar() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   novaConta_ = false;
   tmConfigAtivo = false;
   recarregar();
 }
 
-void AccountsEditor::selecionarItem(ListaTextos& l, const std::string& texto) {
+void AccountsWindow::selecionarItem(ListaTextos& l, const std::string& texto) {
   for (size_t i = 0; i < l.itens.size(); ++i) {
     l.indice = static_cast<int>(i);
     if (l.itens[i] == texto) return;
   }
 }
 
-void AccountsEditor::limparCampos() {
+void AccountsWindow::limparCampos() {
   edtEmail.clear();
   edtSenha.clear();
   edtServidor.clear();
@@ -102,7 +105,7 @@ void AccountsEditor::limparCampos() {
     l->indice = 0;
 }
 
-void AccountsEditor::preencherConexao(const std::string& servidor, const std::string& porta,
+void AccountsWindow::preencherConexao(const std::string& servidor, const std::string& porta,
                                       const std::string& tipoAuth, const std::string& usarTLS,
                                       const std::string& versaoIP, const std::string& modoSSL,
                                       const std::string& metodoSSL, bool usuarioEhEmail) {
@@ -116,13 +119,13 @@ void AccountsEditor::preencherConexao(const std::string& servidor, const std::st
   edtUsuario = usuarioEhEmail ? edtEmail : edtEmail.substr(0, edtEmail.find('@'));
 }
 
-void AccountsEditor::irParaAvancadas() {
+void AccountsWindow::irParaAvancadas() {
   pagina = PaginaContas::configuracoesAvancadas;
   avisar();
   pump_.processEvents();
 }
 
-void AccountsEditor::tentarConfigurar(const std::string& email) {
+void AccountsWindow::tentarConfigurar(const std::string& email) {
   for (const auto& p : kProvedores) {
     if (!contemAlgum(email, p.padroes)) continue;
     preencherConexao(p.servidor, p.porta, p.tipoAuth, p.usarTLS, p.versaoIp, p.modoSSL, p.metodoSSL,
@@ -135,7 +138,7 @@ void AccountsEditor::tentarConfigurar(const std::string& email) {
   foco = "servidor";
 }
 
-CLContas AccountsEditor::contaDosCampos() const {
+CLContas AccountsWindow::contaDosCampos() const {
   CLContas c;
   c.email = edtEmail;
   c.senha = edtSenha;
@@ -150,7 +153,8 @@ CLContas AccountsEditor::contaDosCampos() const {
   return c;
 }
 
-void AccountsEditor::btnSalvarClick() {
+void AccountsWindow::btnSalvarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (isBlank(edtEmail)) {
     dialogs_.msgErro(kMsgInformeEmail);
     return;
@@ -158,7 +162,7 @@ void AccountsEditor::btnSalvarClick() {
   salvarConta();
 }
 
-bool AccountsEditor::salvarConta() {
+bool AccountsWindow::salvarConta() {
   CLContas c = contaDosCampos();
   // A page changed by hand during a new entry saves too: with no address yet there is nothing
   // to store.
@@ -186,7 +190,7 @@ bool AccountsEditor::salvarConta() {
   return guardada;
 }
 
-void AccountsEditor::carregarConta() {
+void AccountsWindow::carregarConta() {
   if (novaConta_) {
     novaConta_ = false;
     emailHabilitado = false;
@@ -211,7 +215,8 @@ void AccountsEditor::carregarConta() {
   avisar();
 }
 
-void AccountsEditor::btnNovaContaClick() {
+void AccountsWindow::btnNovaContaClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   limparCampos();
   novaConta_ = true;
   emailHabilitado = true;
@@ -223,7 +228,8 @@ void AccountsEditor::btnNovaContaClick() {
   foco = "email";
 }
 
-void AccountsEditor::btnCancelarClick() {
+void AccountsWindow::btnCancelarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   novaConta_ = false;
   emailHabilitado = false;
   testarHabilitado = true;
@@ -233,7 +239,8 @@ void AccountsEditor::btnCancelarClick() {
   avisar();
 }
 
-void AccountsEditor::btnAvancarClick() {
+void AccountsWindow::btnAvancarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (novaConta_) {
     std::string email = toLower(edtEmail);
     static const std::vector<std::string> conhecidos = {
@@ -257,14 +264,15 @@ void AccountsEditor::btnAvancarClick() {
   avisar();
 }
 
-std::string AccountsEditor::testarConta() {
+std::string AccountsWindow::testarConta() {
   neg_.avisoConexao.clear();
   std::optional<CLContas> c = neg_.getConta(edtEmail);
   if (!c) return "Erro: conta não encontrada: " + edtEmail;
   return neg_.testarConexao(*c);
 }
 
-void AccountsEditor::btnTestarClick() {
+void AccountsWindow::btnTestarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   salvarConta();
   if (edtEmail.empty()) return;
   const std::string erro = testarConta();
@@ -288,7 +296,8 @@ void AccountsEditor::btnTestarClick() {
   }
 }
 
-void AccountsEditor::btnExcluirClick() {
+void AccountsWindow::btnExcluirClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (dialogs_.msgPergunta(kMsgExcluirConta) != kSim) return;
   if (linhaAtual < 0 || linhaAtual >= (int)contas.size()) return;
   try {
@@ -299,7 +308,8 @@ void AccountsEditor::btnExcluirClick() {
   avisar();
 }
 
-void AccountsEditor::btnSugerirClick() {
+void AccountsWindow::btnSugerirClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   // The request holds the password: it is written only for a program that is running.
   if (!emailTest_.execEmailTest()) {
     dialogs_.msgErro(kMsgEmailTestNaoIniciou);
@@ -310,7 +320,8 @@ void AccountsEditor::btnSugerirClick() {
   pedidoEm_ = platform_.now();
 }
 
-void AccountsEditor::tmConfigTimer() {
+void AccountsWindow::tmConfigTimer() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (!tmConfigAtivo) return;
   std::vector<std::string> resposta;
   if (!emailTest_.getOutputConfig(resposta)) {
@@ -346,12 +357,14 @@ void AccountsEditor::tmConfigTimer() {
   salvarConta();
 }
 
-void AccountsEditor::tmPiscaTimer() {
+void AccountsWindow::tmPiscaTimer() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   bool incompleto = edtServidor.empty() || edtPorta.empty() || edtUsuario.empty();
   molduraVisivel = pagina == PaginaContas::configuracoesAvancadas && incompleto && !molduraVisivel;
 }
 
-void AccountsEditor::mudarPagina(PaginaContas nova) {
+void AccountsWindow::mudarPagina(PaginaContas nova) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (contas.empty() && !novaConta_ && nova != PaginaContas::contasCadastradas) {
     dialogs_.msgErro(kMsgSemContas);
     pagina = PaginaContas::contasCadastradas;
@@ -366,20 +379,23 @@ void AccountsEditor::mudarPagina(PaginaContas nova) {
   avisar();
 }
 
-void AccountsEditor::clicarGrid(int linha, bool colunaAtiva) {
+void AccountsWindow::clicarGrid(int linha, bool colunaAtiva) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (linha < 0 || linha >= (int)contas.size()) return;
   linhaAtual = linha;
   if (colunaAtiva) setContaAtiva(!contas[linha].ativa);
   carregarConta();
 }
 
-void AccountsEditor::teclaGrid(int delta) {
+void AccountsWindow::teclaGrid(int delta) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (contas.empty()) return;
   linhaAtual = std::clamp(linhaAtual + delta, 0, (int)contas.size() - 1);
   carregarConta();
 }
 
-void AccountsEditor::duploCliqueGrid(int linha) {
+void AccountsWindow::duploCliqueGrid(int linha) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (contas.empty()) return;
   if (linha >= 0 && linha < (int)contas.size()) linhaAtual = linha;
   carregarConta();
@@ -387,7 +403,8 @@ void AccountsEditor::duploCliqueGrid(int linha) {
   avisar();
 }
 
-void AccountsEditor::setContaAtiva(bool ativa) {
+void AccountsWindow::setContaAtiva(bool ativa) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (linhaAtual < 0 || linhaAtual >= (int)contas.size()) return;
   try {
     neg_.setActive(contas[linhaAtual].id, ativa);
@@ -398,7 +415,8 @@ void AccountsEditor::setContaAtiva(bool ativa) {
   avisar();
 }
 
-void AccountsEditor::ajuda() {
+void AccountsWindow::ajuda() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   dialogs_.msgAjuda(kAjudaContas, 0, 350);
 }
 

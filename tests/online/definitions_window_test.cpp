@@ -1,6 +1,6 @@
 // The definitions window's loading sequence: the five lists into the chain, the three tables
 // counted, one small step per tick, then the service asked.
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ struct Janela {
   ValidationChain chain{dialogs};
   SharingFlags flags;
   std::unique_ptr<Database> banco;
-  DefinitionsCheck d{chain, pasta.str(), pump};
+  DefinitionsWindow d{chain, pasta.str(), pump};
 
   Janela() {
     std::filesystem::create_directories(pasta / "dados" / "config");
@@ -44,7 +44,7 @@ struct Janela {
   }
 };
 
-TEST(DefinitionsCheck, ClosingHalfwayStillLoadsEveryList) {
+TEST(DefinitionsWindow, ClosingHalfwayStillLoadsEveryList) {
   // The custom rules (step 5) tell the validation that the definitions are there; closing the
   // window before step 9 must not leave the country list missing.
   Janela j;
@@ -60,10 +60,12 @@ TEST(DefinitionsCheck, ClosingHalfwayStillLoadsEveryList) {
   EXPECT_FALSE(j.d.timerAtivo);
 }
 
-TEST(DefinitionsCheck, LoadsTheListsAndCountsTheTablesThenChecksTheService) {
+TEST(DefinitionsWindow, LoadsTheListsAndCountsTheTablesThenChecksTheService) {
   Janela j;
   int carregadas = 0;
-  j.d.onCarregadas = [&] { ++carregadas; };
+  auto sub = j.d.notices.listen([&](const DefinitionsNotice& n) {
+    if (n.kind == DefinitionsNotice::Kind::loaded) ++carregadas;
+  });
   j.d.mostrar();
   EXPECT_TRUE(j.d.linksSemColaboracaoVisiveis);
   j.d.tmCheckTimer();
@@ -90,7 +92,7 @@ TEST(DefinitionsCheck, LoadsTheListsAndCountsTheTablesThenChecksTheService) {
   EXPECT_EQ(erro, "Armadilha");
 }
 
-TEST(DefinitionsCheck, WithoutTheStoreTheCountsAreSkippedAndForcingStartsAgain) {
+TEST(DefinitionsWindow, WithoutTheStoreTheCountsAreSkippedAndForcingStartsAgain) {
   Janela j;
   j.d.setBanco(nullptr);
   j.flags.gCompartilha = true;

@@ -1,4 +1,4 @@
-#include "app/build_info.h"
+#include "common/build_info.h"
 
 #include <cstdlib>
 
@@ -7,6 +7,14 @@
 #endif
 
 namespace quorvel {
+
+std::string versaoSplash() {
+  return std::string("Versão ") + kVersaoAno + " - Build " + std::to_string(kBuild);
+}
+
+std::string captionPrincipal() {
+  return "Quorvel - Build: " + std::to_string(kBuild);
+}
 
 std::string servicoBaseUrl() {
   std::string url = QUORVEL_SERVICE_URL_DEFAULT;

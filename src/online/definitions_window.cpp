@@ -1,4 +1,4 @@
-#include "online/definitions_check.h"
+#include "online/definitions_window.h"
 
 #include <cstdio>
 
@@ -19,8 +19,8 @@ LinhaDefinicao linhaDe(const char* rotulo, bool visivel = true) {
 
 }  // namespace
 
-DefinitionsCheck::DefinitionsCheck(ValidationChain& chain, std::string programFolder,
-                                   EventPump& pump)
+DefinitionsWindow::DefinitionsWindow(ValidationChain& chain, std::string programFolder,
+                                     EventPump& pump)
     : linhas{{linhaDe("Regras personalizadas...", false), linhaDe("Armadilhas..."),
               linhaDe("Extensões de outros países..."), linhaDe("Nomes raros..."),
               linhaDe("Domínios ignorados"), linhaDe("Base de testes MX válidos"),
@@ -29,31 +29,31 @@ DefinitionsCheck::DefinitionsCheck(ValidationChain& chain, std::string programFo
       home_(std::move(programFolder)),
       pump_(pump) {}
 
-std::string DefinitionsCheck::arquivoDatas() const {
+std::string DefinitionsWindow::arquivoDatas() const {
   return paths::join(home_, kArquivoDatas);
 }
 
-void DefinitionsCheck::ligarServico(SyncProtocol& sync, HttpClient& http, Dialogs& dialogs,
-                                    const Platform& platform) {
+void DefinitionsWindow::ligarServico(SyncProtocol& sync, HttpClient& http, Dialogs& dialogs,
+                                     const Platform& platform) {
   sync_ = &sync;
   http_ = &http;
   dialogs_ = &dialogs;
   platform_ = &platform;
 }
 
-void DefinitionsCheck::mostrar() {
+void DefinitionsWindow::mostrar() {
   visivel = true;
   btnAtualizarHabilitado = true;
   linksSemColaboracaoVisiveis = !(colaboracao_ && colaboracao_->gCompartilha);
   iniciar();
 }
 
-void DefinitionsCheck::atualizarLinks() {
+void DefinitionsWindow::atualizarLinks() {
   linksSemColaboracaoVisiveis = !(colaboracao_ && colaboracao_->gCompartilha);
   avisar();
 }
 
-void DefinitionsCheck::iniciar() {
+void DefinitionsWindow::iniciar() {
   gEtapa = 0;
   for (auto& l : linhas) {
     l.icone = IconeDefinicao::nenhum;
@@ -66,7 +66,7 @@ void DefinitionsCheck::iniciar() {
   avisar();
 }
 
-void DefinitionsCheck::fechar() {
+void DefinitionsWindow::fechar() {
   concluirCarga();
   visivel = false;
   timerAtivo = false;
@@ -74,25 +74,27 @@ void DefinitionsCheck::fechar() {
   avisar();
 }
 
-void DefinitionsCheck::concluirCarga() {
+void DefinitionsWindow::concluirCarga() {
   while (timerAtivo && gEtapa < 20) tmCheckTimer();
 }
 
-void DefinitionsCheck::forcarAtualizacao() {
+void DefinitionsWindow::forcarAtualizacao() {
   btnForcarHabilitado = false;
   std::remove(arquivoDatas().c_str());
   gForcarAtualizacoes = true;
   iniciar();
 }
 
-void DefinitionsCheck::carregar(Definicao d, FilterListPtr& destino, const char* arquivo) {
-  destino = loadFilterList(paths::join(paths::dadosConfig(home_), arquivo));
+void DefinitionsWindow::carregar(Definicao d) {
+  // The first five rows are the definition files, in the same order.
+  const FilterList& lista =
+      carregarDefinicao(chain_, home_, kArquivosDefinicao[static_cast<size_t>(d)]);
   LinhaDefinicao& l = linha(d);
   l.icone = IconeDefinicao::pronto;
-  l.itens = "itens: " + formatNumber(static_cast<int64_t>(destino->linhas().size()));
+  l.itens = "itens: " + formatNumber(static_cast<int64_t>(lista.linhas().size()));
 }
 
-void DefinitionsCheck::contar(Definicao d, const char* tabela) {
+void DefinitionsWindow::contar(Definicao d, const char* tabela) {
   LinhaDefinicao& l = linha(d);
   if (!banco_ || !banco_->aberto()) return;  // a failing step is skipped
   try {
@@ -103,7 +105,7 @@ void DefinitionsCheck::contar(Definicao d, const char* tabela) {
   pump_.processEvents();
 }
 
-void DefinitionsCheck::tmCheckTimer() {
+void DefinitionsWindow::tmCheckTimer() {
   if (!timerAtivo) return;
   ++gEtapa;
   switch (gEtapa) {
@@ -116,31 +118,31 @@ void DefinitionsCheck::tmCheckTimer() {
       linha(Definicao::regras).icone = IconeDefinicao::carregando;
       break;
     case 5:
-      carregar(Definicao::regras, chain_.gRegras, kRulesFile);
+      carregar(Definicao::regras);
       break;
     case 6:
       linha(Definicao::armadilhas).icone = IconeDefinicao::carregando;
       break;
     case 7:
-      carregar(Definicao::armadilhas, chain_.gTraps, kTrapsFile);
+      carregar(Definicao::armadilhas);
       break;
     case 8:
       linha(Definicao::paises).icone = IconeDefinicao::carregando;
       break;
     case 9:
-      carregar(Definicao::paises, chain_.gFiltroPaises, kCountriesFile);
+      carregar(Definicao::paises);
       break;
     case 10:
       linha(Definicao::nomesRaros).icone = IconeDefinicao::carregando;
       break;
     case 11:
-      carregar(Definicao::nomesRaros, chain_.gNomesRaros, kRareNamesFile);
+      carregar(Definicao::nomesRaros);
       break;
     case 12:
       linha(Definicao::sitesIgnorados).icone = IconeDefinicao::carregando;
       break;
     case 13:
-      carregar(Definicao::sitesIgnorados, chain_.gSitesIgnorados, kIgnoredSitesFile);
+      carregar(Definicao::sitesIgnorados);
       break;
     case 14:
     case 16:
@@ -162,7 +164,7 @@ void DefinitionsCheck::tmCheckTimer() {
     case 20:
       titulo = kTituloCarregadas;
       avisar();
-      if (onCarregadas) onCarregadas();
+      notices.notify({DefinitionsNotice::Kind::loaded});
       return;
     case 21:
       titulo = kTituloVerificando;
@@ -178,7 +180,7 @@ void DefinitionsCheck::tmCheckTimer() {
   avisar();
 }
 
-void DefinitionsCheck::fimDaSequencia() {
+void DefinitionsWindow::fimDaSequencia() {
   gEtapa = 0;
   timerAtivo = false;
   btnForcarHabilitado = true;

@@ -1,11 +1,15 @@
-#include "mailbox/mailbox_check.h"
+#include "mailbox/mailbox_window.h"
 
 #include <algorithm>
 #include <charconv>
 #include <ctime>
 
 #include "common/format.h"
+#include "common/notice_on_return.h"
+#include "common/paths.h"
 #include "common/text.h"
+#include "common/text_file.h"
+#include "lists/list_saving.h"
 #include "store/database.h"
 #include "store/settings.h"
 
@@ -42,8 +46,8 @@ std::string snippetOpcao2(const std::string& endereco) {
   return "mailto:" + endereco + "?subject=remover";
 }
 
-MailboxCheck::MailboxCheck(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
-                           Platform& platform)
+MailboxWindow::MailboxWindow(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
+                             Platform& platform)
     : grid(banco),
       banco_(banco),
       config_(config),
@@ -56,9 +60,10 @@ MailboxCheck::MailboxCheck(Database& banco, Settings& config, Dialogs& dialogs, 
       "Para se descadastrar de nossa lista, <a href=\"mailto:#email\">clique aqui</a>";
 }
 
-MailboxCheck::~MailboxCheck() = default;
+MailboxWindow::~MailboxWindow() = default;
 
-void MailboxCheck::mostrar() {
+void MailboxWindow::mostrar() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   [&] {
     auto minutos = numero(config_.valor(kCheckMinutes));
     if (!minutos) return;  // an unreadable setting stops the loading here
@@ -82,7 +87,8 @@ void MailboxCheck::mostrar() {
   avisar();
 }
 
-void MailboxCheck::salvarConfigs(bool silent) {
+void MailboxWindow::salvarConfigs(bool silent) {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   try {
     NameValueList& c = config_.gConfig;
     c.setValue(kCheckMinutes, std::to_string(cmbCheckMinutes));
@@ -100,11 +106,13 @@ void MailboxCheck::salvarConfigs(bool silent) {
   if (!silent) dialogs_.msgInformacao(kMsgConfigsAtualizadas);
 }
 
-void MailboxCheck::fecharClick() {
+void MailboxWindow::fecharClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   salvarConfigs(true);
 }
 
-void MailboxCheck::btnChecarClick() {
+void MailboxWindow::btnChecarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   // A click that waited in the queue while a run let events through starts nothing.
   if (!btnChecarHabilitado) return;
   pagina = PaginaMensagens::baseNegativa;
@@ -112,19 +120,20 @@ void MailboxCheck::btnChecarClick() {
   executarValidacao();
 }
 
-void MailboxCheck::btnCancelarClick() {
+void MailboxWindow::btnCancelarClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (gNegConta) gNegConta->gCancelou = true;
   btnCancelarVisivel = false;
   avisar();
 }
 
-std::optional<int64_t> MailboxCheck::intervaloSegundos() const {
+std::optional<int64_t> MailboxWindow::intervaloSegundos() const {
   auto m = numeroDaEntrada(kIntervalos, cmbCheckMinutes, {" minutos", " minuto"});
   if (!m) return std::nullopt;
   return *m * 60;
 }
 
-OpcoesChecagem MailboxCheck::opcoesChecagem() const {
+OpcoesChecagem MailboxWindow::opcoesChecagem() const {
   OpcoesChecagem o;
   o.forcado = ckbForcar;
   o.limiteDias =
@@ -133,17 +142,17 @@ OpcoesChecagem MailboxCheck::opcoesChecagem() const {
   return o;
 }
 
-void MailboxCheck::tmAutoCheckTimer() {
+void MailboxWindow::tmAutoCheckTimer() {
   if (!tmAutoCheckAtivo || !btnChecarHabilitado) return;
   auto intervalo = intervaloSegundos();
   if (!intervalo) return;
   if (platform_.now() - gLastCheck > std::chrono::seconds(*intervalo)) btnChecarClick();
 }
 
-void MailboxCheck::executarValidacao() {
+void MailboxWindow::executarValidacao() {
   std::vector<AccountRow> contas = gNegConta->accounts();
   if (contas.empty()) {
-    if (dialogs_.msgPergunta(kMsgSemContaChecar) == kSim && abrirContas) abrirContas();
+    if (dialogs_.msgPergunta(kMsgSemContaChecar) == kSim) windows->open(WindowId::accounts);
     return;
   }
   log.clear();
@@ -177,7 +186,7 @@ void MailboxCheck::executarValidacao() {
   avisar();
 }
 
-void MailboxCheck::checkMessages() {
+void MailboxWindow::checkMessages() {
   const std::string email = gEmailConta;
   try {
     setLogGeral("Iniciando conta " + email + "...", kPreto);
@@ -207,14 +216,14 @@ void MailboxCheck::checkMessages() {
   if (gImap) gImap->disconnect();
 }
 
-void MailboxCheck::liberarConexao() {
+void MailboxWindow::liberarConexao() {
   gConta.reset();
   gImap.reset();
   gNegConta.reset();
   gOpenSSLHandler.reset();
 }
 
-bool MailboxCheck::configPegarTodos(const std::string& email, const std::string& pasta) {
+bool MailboxWindow::configPegarTodos(const std::string& email, const std::string& pasta) {
   liberarConexao();
   gImap = std::make_unique<ImapClient>();
   gNegConta = std::make_unique<NegConta>(banco_, config_, platform_, dialogs_, pump_);
@@ -246,35 +255,35 @@ bool MailboxCheck::configPegarTodos(const std::string& email, const std::string&
   return conectado;
 }
 
-void MailboxCheck::setLogGeral(const std::string& mensagem, Cor cor) {
+void MailboxWindow::setLogGeral(const std::string& mensagem, Cor cor) {
   if (!ckbRolar) return;
   log.push_back({dataHoraTexto(platform_.now()), mensagem, cor});
   avisar(MailboxNotice::Kind::log);
 }
 
-void MailboxCheck::mostrarProgresso(int64_t maximo) {
+void MailboxWindow::mostrarProgresso(int64_t maximo) {
   progressoVisivel = btnCancelarVisivel = true;
   progressoMax = maximo;
   progressoPos = 0;
   avisar();
 }
 
-void MailboxCheck::avancarProgresso() {
+void MailboxWindow::avancarProgresso() {
   ++progressoPos;
   avisar();
 }
 
-void MailboxCheck::esconderProgresso() {
+void MailboxWindow::esconderProgresso() {
   progressoVisivel = btnCancelarVisivel = false;
   avisar();
 }
 
-void MailboxCheck::mostrarSincronizando(bool visivel) {
+void MailboxWindow::mostrarSincronizando(bool visivel) {
   lbSincronizandoVisivel = visivel;
   avisar();
 }
 
-void MailboxCheck::baseNegativaMudou() {
+void MailboxWindow::baseNegativaMudou() {
   // Only a window reads the grid; a batch run does not pay for refreshing it.
   if (!notices.hasListeners()) return;
   // Reading the grid again costs as much as the base is large (some 70 ms for 50,000 rows): during
@@ -294,12 +303,12 @@ void MailboxCheck::baseNegativaMudou() {
   avisar(MailboxNotice::Kind::grid);
 }
 
-void MailboxCheck::exibirEmails() {
+void MailboxWindow::exibirEmails() {
   grid.abrir();
   avisar(MailboxNotice::Kind::grid);
 }
 
-void MailboxCheck::atualizarDadosEmails() {
+void MailboxWindow::atualizarDadosEmails() {
   NameValueList q(splitLines(banco_.qtdEmailsOnline()));
   lbDeSuasContas = formatNumber(numero(q.value("seu")).value_or(0));
   lbOnline = formatNumber(numero(q.value("online")).value_or(0));
@@ -308,48 +317,56 @@ void MailboxCheck::atualizarDadosEmails() {
   avisar();
 }
 
-void MailboxCheck::setUnsubscribeAddress(const std::string& endereco) {
+void MailboxWindow::setUnsubscribeAddress(const std::string& endereco) {
   edtUnsubscribe = endereco;
   edtOpcao1 = snippetOpcao1(endereco);
   edtOpcao2 = snippetOpcao2(endereco);
   avisar();
 }
 
-void MailboxCheck::abrirExplicacaoDescadastramento() {
+void MailboxWindow::abrirExplicacaoDescadastramento() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (!urlDescadastramento.empty()) platform_.shellOpen(urlDescadastramento);
 }
 
-void MailboxCheck::btnConfigurarContasClick() {
-  if (abrirContas) abrirContas();
+void MailboxWindow::btnConfigurarContasClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
+  windows->open(WindowId::accounts);
 }
 
-void MailboxCheck::ajudaBaseNegativa() {
+void MailboxWindow::ajudaBaseNegativa() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   dialogs_.msgAjuda(kAjudaBaseNegativa, 0, 450);
 }
 
-void MailboxCheck::ajudaFiltros() {
+void MailboxWindow::ajudaFiltros() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   dialogs_.msgAjuda(kAjudaFiltros, 0, 450);
 }
 
-void MailboxCheck::ajudaForcar() {
+void MailboxWindow::ajudaForcar() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   dialogs_.msgAjuda(kAjudaForcar, 0, 350);
 }
 
-void MailboxCheck::btnExcluirClick() {
+void MailboxWindow::btnExcluirClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (dialogs_.msgPergunta(kMsgApagarRegistro) != kSim) return;
   grid.excluirAtual();
   atualizarDadosEmails();
   avisar(MailboxNotice::Kind::grid);
 }
 
-void MailboxCheck::btnApagarTudoClick() {
+void MailboxWindow::btnApagarTudoClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   if (dialogs_.msgPergunta(kMsgApagarTudo) != kSim) return;
   banco_.apagarTabela(kTbEmailsInvalidos);
   exibirEmails();
   atualizarDadosEmails();
 }
 
-void MailboxCheck::btnNovoDescadastramentoClick() {
+void MailboxWindow::btnNovoDescadastramentoClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
   std::string v = dialogs_.pedirValor(kMsgNovoDescadastramento, "");
   if (utf16Length(v) <= 7) return;
   try {
@@ -362,18 +379,33 @@ void MailboxCheck::btnNovoDescadastramentoClick() {
   atualizarDadosEmails();
 }
 
-void MailboxCheck::localizar(const std::string& inicio) {
+void MailboxWindow::localizar(const std::string& inicio) {
   grid.localizar(inicio);
   avisar(MailboxNotice::Kind::grid);
 }
 
-void MailboxCheck::clicarTitulo(int coluna) {
+void MailboxWindow::clicarTitulo(int coluna) {
   grid.clicarTitulo(coluna);
   avisar(MailboxNotice::Kind::grid);
 }
 
-void MailboxCheck::btnSalvarGridClick() {
-  if (exportarGrid) exportarGrid(grid);
+void MailboxWindow::btnSalvarGridClick() {
+  const NoticeOnReturn aviso{[this] { avisar(); }};
+  const std::string pasta = paths::dadosArquivos(platform_.programFolder());
+  std::string arquivo =
+      dialogs_.getFileSave(pasta, paths::join(pasta, kArquivoBaseNegativa), ".csv");
+  if (arquivo.empty()) return;
+  if (paths::exists(arquivo) && dialogs_.msgPergunta(kMsgSobrepor) != kSim) return;
+  // The grid as it is shown (filters and order), as a list file the list editor opens.
+  std::vector<std::vector<std::string>> linhas;
+  linhas.reserve(grid.linhas.size() + 1);
+  linhas.emplace_back(NegativeBaseGrid::kTitulos.begin(), NegativeBaseGrid::kTitulos.end());
+  for (const NegativeBaseRow& l : grid.linhas)
+    linhas.push_back({l.email, l.dataCadastro, l.contaEmail, l.textoRetorno, l.tipoErro});
+  paths::createFolder(pasta);
+  WriteResult escrito = writeFileAtomic(arquivo, textoListaCSV(linhas));
+  if (!escrito.ok)
+    dialogs_.msgErro("Não foi possível salvar o arquivo " + arquivo + ": " + escrito.error);
 }
 
 }  // namespace quorvel

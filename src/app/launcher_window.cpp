@@ -1,11 +1,11 @@
-#include "app/launcher.h"
+#include "app/launcher_window.h"
 
 #include "app/main_window.h"
 #include "lists/list_saving.h"
 
 namespace quorvel {
 
-Launcher::Launcher(Application& a) : app(a) {
+LauncherWindow::LauncherWindow(Application& a) : app(a) {
   // The update was started, or this build was disabled by the service: the program ends.
   atualizacao_ = app.online.atualizacao.notices.listen([this](const UpdateNotice& n) {
     if (n.kind != UpdateNotice::encerrar) return;
@@ -14,15 +14,15 @@ Launcher::Launcher(Application& a) : app(a) {
   });
 }
 
-Launcher::~Launcher() = default;
+LauncherWindow::~LauncherWindow() = default;
 
-void Launcher::criar() {
-  app.criarPastas();
+void LauncherWindow::criar() {
+  app.createFolders();
   splash.visivel = true;
   notify();
 }
 
-void Launcher::exibir() {
+void LauncherWindow::exibir() {
   visivel = true;
   if (jaExibido_) {
     notify();
@@ -42,7 +42,7 @@ void Launcher::exibir() {
   splash.status = kStatusAbrindoBanco;
   notify();
   struct HideSplash {
-    Launcher& l;
+    LauncherWindow& l;
     ~HideSplash() {
       l.splash.visivel = false;
       l.notify();
@@ -51,7 +51,7 @@ void Launcher::exibir() {
   app.abrirBD(esperaAberturaMs);
 }
 
-void Launcher::abrirQuorvel() {
+void LauncherWindow::abrirQuorvel() {
   if (principal) return;
   visivel = false;
   notify();
@@ -60,13 +60,13 @@ void Launcher::abrirQuorvel() {
   notify(LauncherNotice::Kind::principalAberta);
 }
 
-void Launcher::principalFechada() {
+void LauncherWindow::principalFechada() {
   principal.reset();
   visivel = true;
   notify();
 }
 
-bool Launcher::sair() {
+bool LauncherWindow::sair() {
   // Lists still unsaved (the main window may be open, or was closed keeping them): a save first.
   if (!salvarAntesDeDescartar(app.editor, {kAbaPrincipal, kAbaValidos, kAbaInvalidos}))
     return false;
@@ -80,11 +80,11 @@ bool Launcher::sair() {
   return true;
 }
 
-void Launcher::painelNovaVersaoClicado() {
+void LauncherWindow::painelNovaVersaoClicado() {
   app.online.atualizacao.painelClicado();
 }
 
-void Launcher::tutoriais() {
+void LauncherWindow::tutoriais() {
   app.ports.platform.shellOpen(std::string(kSiteProduto) + "/quorvel/tutoriais/");
 }
 

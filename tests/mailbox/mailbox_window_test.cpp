@@ -1,6 +1,6 @@
 // The mailbox window's model: runs over the active accounts, account failures as log lines, the
 // automatic check, the settings, and the negative-base page.
-#include "mailbox/mailbox_check.h"
+#include "mailbox/mailbox_window.h"
 
 #include <gtest/gtest.h>
 
@@ -20,24 +20,28 @@ using testing::retorno;
 using testing::ScanTest;
 
 // What a window over the model hears and is asked to do.
-struct Janela {
+struct Janela : WindowOpener {
   int contas = 0, grids = 0;
   Notifier<MailboxNotice>::Subscription sub;
-  void ligar(MailboxCheck& w) {
-    w.abrirContas = [this] { ++contas; };
+  bool available(WindowId) const override { return true; }
+  void open(WindowId j) override {
+    if (j == WindowId::accounts) ++contas;
+  }
+  void ligar(MailboxWindow& w) {
+    w.windows = this;
     sub = w.notices.listen([this](const MailboxNotice& n) {
       if (n.kind == MailboxNotice::Kind::grid) ++grids;
     });
   }
 };
 
-class MailboxCheckTest : public ScanTest {
+class MailboxWindowTest : public ScanTest {
  protected:
-  std::unique_ptr<MailboxCheck> w;
+  std::unique_ptr<MailboxWindow> w;
   Janela janela;
   void SetUp() override {
     ScanTest::SetUp();
-    w = std::make_unique<MailboxCheck>(*banco, *config, dialogs, pump, platform);
+    w = std::make_unique<MailboxWindow>(*banco, *config, dialogs, pump, platform);
     janela.ligar(*w);
     w->timeoutConexaoS = 1;
     w->timeoutLeituraS = 1;
@@ -49,7 +53,7 @@ class MailboxCheckTest : public ScanTest {
   }
 };
 
-TEST_F(MailboxCheckTest, RunExaminesActiveAccountsInEmailOrder) {
+TEST_F(MailboxWindowTest, RunExaminesActiveAccountsInEmailOrder) {
   std::string b = novoUsuario({retorno("usuario_inexistente.eml", "x@y.test")});
   std::string a = novoUsuario({retorno("usuario_inexistente.eml", "x@y.test")});
   neg->newContaSave(contaDe(b));
@@ -77,7 +81,7 @@ TEST_F(MailboxCheckTest, RunExaminesActiveAccountsInEmailOrder) {
   EXPECT_EQ(w->gLista.size(), 1u);
 }
 
-TEST_F(MailboxCheckTest, AccountFailuresAreLogLinesAndTheRunGoesOn) {
+TEST_F(MailboxWindowTest, AccountFailuresAreLogLinesAndTheRunGoesOn) {
   // Connects and logs in, then never answers the first FETCH.
   HostileImapServer mudo([](const std::string& cmd) -> Resposta {
     if (cmd.rfind("FETCH", 0) == 0) return {};
@@ -105,7 +109,7 @@ TEST_F(MailboxCheckTest, AccountFailuresAreLogLinesAndTheRunGoesOn) {
   EXPECT_EQ(w->contasComFalha, 2);
 }
 
-TEST_F(MailboxCheckTest, AMessageCountPastSixtyFourBitsIsAClearLogLine) {
+TEST_F(MailboxWindowTest, AMessageCountPastSixtyFourBitsIsAClearLogLine) {
   HostileImapServer enorme([](const std::string& cmd) -> Resposta {
     if (cmd.rfind("SELECT", 0) == 0)
       return {"* 99999999999999999999 EXISTS", "OK [READ-WRITE] done"};
@@ -121,7 +125,7 @@ TEST_F(MailboxCheckTest, AMessageCountPastSixtyFourBitsIsAClearLogLine) {
   EXPECT_EQ(w->contasComFalha, 1);
 }
 
-TEST_F(MailboxCheckTest, CancelCutsAWaitForATricklingServerAtOnce) {
+TEST_F(MailboxWindowTest, CancelCutsAWaitForATricklingServerAtOnce) {
   // The first account's only message would take a minute and a half, two bytes at a time.
   HostileImapServer gotejando([](const std::string& cmd) -> Resposta {
     if (cmd.rfind("SELECT", 0) == 0) return {"* 1 EXISTS", "OK [READ-WRITE] done"};
@@ -163,7 +167,7 @@ TEST_F(MailboxCheckTest, CancelCutsAWaitForATricklingServerAtOnce) {
   EXPECT_EQ(w->contasComFalha, 0);
 }
 
-TEST_F(MailboxCheckTest, RefusedDeletionEndsTheScanAfterTheClosingSteps) {
+TEST_F(MailboxWindowTest, RefusedDeletionEndsTheScanAfterTheClosingSteps) {
   const std::string bounce = retorno("usuario_inexistente.eml", "conta@exemplo.test");
   HostileImapServer recusa([&](const std::string& cmd) -> Resposta {
     if (cmd.rfind("SELECT", 0) == 0) return {"* 1 EXISTS", "OK [READ-WRITE] done"};
@@ -195,7 +199,7 @@ TEST_F(MailboxCheckTest, RefusedDeletionEndsTheScanAfterTheClosingSteps) {
   EXPECT_EQ(lida.valor(maxUidKey("conta@exemplo.test")), "41");
 }
 
-TEST_F(MailboxCheckTest, CancelStopsOnlyTheAccountUnderExamination) {
+TEST_F(MailboxWindowTest, CancelStopsOnlyTheAccountUnderExamination) {
   std::string a = novoUsuario({mensagem("x@c.test", "1"), mensagem("y@c.test", "2")});
   std::string b = novoUsuario({mensagem("z@c.test", "3"), mensagem("w@c.test", "4")});
   if (b < a) std::swap(a, b);  // a is examined first
@@ -213,7 +217,7 @@ TEST_F(MailboxCheckTest, CancelStopsOnlyTheAccountUnderExamination) {
   EXPECT_EQ(l.back(), b + " CHECAGEM - Checagem concluída!");
 }
 
-TEST_F(MailboxCheckTest, EventsLetThroughDuringARunNeverStartASecondOne) {
+TEST_F(MailboxWindowTest, EventsLetThroughDuringARunNeverStartASecondOne) {
   std::string a = novoUsuario({mensagem("x@c.test", "1")});
   neg->newContaSave(contaDe(a));
   int cliques = 0, esperas = 0;
@@ -233,21 +237,21 @@ TEST_F(MailboxCheckTest, EventsLetThroughDuringARunNeverStartASecondOne) {
   EXPECT_GT(esperas, 2);
 }
 
-TEST_F(MailboxCheckTest, WithoutScrollingTheLogStaysEmpty) {
+TEST_F(MailboxWindowTest, WithoutScrollingTheLogStaysEmpty) {
   neg->newContaSave(contaDe(novoUsuario({mensagem("x@c.test", "1")})));
   w->ckbRolar = false;
   w->btnChecarClick();
   EXPECT_TRUE(w->log.empty());
 }
 
-TEST_F(MailboxCheckTest, NoAccountAsksToConfigureOne) {
+TEST_F(MailboxWindowTest, NoAccountAsksToConfigureOne) {
   dialogs.answers = {kSim};
   w->btnChecarClick();
   EXPECT_EQ(dialogs.texts("question"), std::vector<std::string>{kMsgSemContaChecar});
   EXPECT_EQ(janela.contas, 1);
 }
 
-TEST_F(MailboxCheckTest, AutomaticCheckStartsAfterTheIntervalOnly) {
+TEST_F(MailboxWindowTest, AutomaticCheckStartsAfterTheIntervalOnly) {
   CLContas inativa = contaDe("a@exemplo.test");
   neg->newContaSave(inativa);
   neg->setActive(1, false);
@@ -269,7 +273,7 @@ TEST_F(MailboxCheckTest, AutomaticCheckStartsAfterTheIntervalOnly) {
   EXPECT_EQ(w->intervaloSegundos(), 3600);
 }
 
-TEST_F(MailboxCheckTest, AMaximumNeverSavedMeansFiveHundred) {
+TEST_F(MailboxWindowTest, AMaximumNeverSavedMeansFiveHundred) {
   config->setValor(kCheckMinutes, "0");
   config->setValor(kCheckDays, "8");
   w->mostrar();
@@ -277,7 +281,7 @@ TEST_F(MailboxCheckTest, AMaximumNeverSavedMeansFiveHundred) {
   EXPECT_EQ(w->opcoesChecagem().maximo, 500);
 }
 
-TEST_F(MailboxCheckTest, SettingsAreSavedAndLoadedBack) {
+TEST_F(MailboxWindowTest, SettingsAreSavedAndLoadedBack) {
   w->mostrar();
   EXPECT_EQ(w->edtMax, "500");
   EXPECT_FALSE(w->ckbApagar);
@@ -298,7 +302,7 @@ TEST_F(MailboxCheckTest, SettingsAreSavedAndLoadedBack) {
 
   Settings lida(home.string());
   lida.loadConfig();
-  MailboxCheck outra(*banco, lida, dialogs, pump, platform);
+  MailboxWindow outra(*banco, lida, dialogs, pump, platform);
   outra.mostrar();
   EXPECT_EQ(outra.cmbCheckMinutes, 2);
   EXPECT_TRUE(outra.ckbApagar);
@@ -322,7 +326,7 @@ TEST_F(MailboxCheckTest, SettingsAreSavedAndLoadedBack) {
   EXPECT_EQ(w->opcoesChecagem().maximo, 0);
 }
 
-TEST_F(MailboxCheckTest, UnsubscribeSnippets) {
+TEST_F(MailboxWindowTest, UnsubscribeSnippets) {
   EXPECT_EQ(w->edtOpcao1,
             "Para se descadastrar de nossa lista, <a href=\"mailto:#email\">clique aqui</a>");
   EXPECT_EQ(w->edtOpcao2, w->edtOpcao1);
@@ -334,7 +338,7 @@ TEST_F(MailboxCheckTest, UnsubscribeSnippets) {
   EXPECT_EQ(w->edtOpcao2, "mailto:sair@loja.test?subject=remover");
 }
 
-TEST_F(MailboxCheckTest, AHandTypedRemovalTakesEffectEvenOverAnAddressFromTheService) {
+TEST_F(MailboxWindowTest, AHandTypedRemovalTakesEffectEvenOverAnAddressFromTheService) {
   auto dia = std::chrono::year_month_day{std::chrono::year{2026} / 12 / 1};
   banco->inserirEmailInvalido("rede@x.test", "", "", dia, 1, 0, false);
   dialogs.values = {"  Rede@X.test "};
@@ -345,7 +349,7 @@ TEST_F(MailboxCheckTest, AHandTypedRemovalTakesEffectEvenOverAnAddressFromTheSer
   EXPECT_EQ(banco->temEmailInvalido("rede@x.test"), 3);
 }
 
-TEST_F(MailboxCheckTest, NegativeBasePageFiltersSortsFindsAddsAndDeletes) {
+TEST_F(MailboxWindowTest, NegativeBasePageFiltersSortsFindsAddsAndDeletes) {
   auto dia = std::chrono::year_month_day{std::chrono::year{2026} / 12 / 1};
   banco->inserirEmailInvalido("b@x.test", "user unknown", "c@x.test", dia, 1, 7, true);
   banco->inserirEmailInvalido("a@x.test", "mailbox is full", "c@x.test", dia, 2, 8, true);

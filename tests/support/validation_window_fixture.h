@@ -11,7 +11,7 @@
 #include "app/editor_validation_lists.h"
 #include "lists/list_editor.h"
 #include "support/scripted_ports.h"
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 namespace quorvel::testing {
 
@@ -44,16 +44,17 @@ class FailingSharingPermission : public SharingPermission {
   }
 };
 
-struct ValidatorFixture {
+struct ValidationWindowFixture {
   ScriptedDialogs dialogs;
   NoEventPump pump;
   ListEditor editor;
   EditorValidationLists listas{editor};
-  Validator v{dialogs, pump};
+  ValidationChain chain{dialogs};
+  ValidationWindow v{chain, dialogs, pump};
   MxByDomain mx;
   NegativeBaseByEmail base;
 
-  ValidatorFixture() {
+  ValidationWindowFixture() {
     v.chain.gRegras = filterListOf({});
     v.chain.gTraps = filterListOf({});
     v.chain.gFiltroPaises = filterListOf({});

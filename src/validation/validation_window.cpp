@@ -1,4 +1,4 @@
-#include "validation/validator.h"
+#include "validation/validation_window.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -30,22 +30,21 @@ int larguraPadrao(const std::string& s) {
 
 }  // namespace
 
-Validator::Validator(Dialogs& dialogs, EventPump& pump)
-    : chain(dialogs), larguraTexto(larguraPadrao), dialogs_(dialogs), pump_(pump) {
+ValidationWindow::ValidationWindow(ValidationChain& c, Dialogs& dialogs, EventPump& pump)
+    : chain(c), larguraTexto(larguraPadrao), dialogs_(dialogs), pump_(pump) {
   notaDaCadeia_ = chain.notices.listen([this](const ChainNotice&) { avisarMudanca(); });
 }
 
-void Validator::mostrar() {
+void ValidationWindow::mostrar() {
   if (visible) return;
   visible = true;
   encostarNaDireita = false;
   chain.esquecerProcessados();
   gRodou = false;
-  if (onFecharDefinicoes) onFecharDefinicoes();
-  avisarMudanca();
+  notices.notify({ValidationWindowNotice::Kind::shown});
 }
 
-bool Validator::fecharClicado() {
+bool ValidationWindow::fecharClicado() {
   if (gRodando) {
     if (dialogs_.msgPergunta(kMsgCancelar) == kSim) gCancelou = true;
     return false;
@@ -58,13 +57,13 @@ bool Validator::fecharClicado() {
   return true;
 }
 
-void Validator::opcaoMarcada(bool* opcao, bool marcada) {
+void ValidationWindow::opcaoMarcada(bool* opcao, bool marcada) {
   if (opcao) *opcao = marcada;
   if (marcada && (opcao == &chain.opcoes.ckbTesteMX || opcao == &chain.opcoes.ckbEmailsInvalidos))
     dialogs_.msgDica("260320213", kDicaMx, 250);
 }
 
-void Validator::mostrarAjuda(FilterHelp f) {
+void ValidationWindow::mostrarAjuda(FilterHelp f) {
   static constexpr const char* kAjudas[] = {
       "Remoção de e-mails repetidos\\n\\nCada endereço é considerado uma única vez. As demais "
       "ocorrências, com qualquer combinação de maiúsculas e minúsculas, são descartadas.",
@@ -88,11 +87,11 @@ void Validator::mostrarAjuda(FilterHelp f) {
   dialogs_.msgAjuda(kAjudas[static_cast<int>(f)]);
 }
 
-void Validator::editarFiltro(FilterEditorKind k) {
+void ValidationWindow::editarFiltro(FilterEditorKind k) {
   editFilter(k, chain, dialogs_, pump_, pastaPrograma);
 }
 
-void Validator::zerarContadores() {
+void ValidationWindow::zerarContadores() {
   chain.counters.reset();
   btnFecharHabilitado = true;
   if (!gRodando) btnIniciarHabilitado = true;
@@ -101,7 +100,7 @@ void Validator::zerarContadores() {
   avisarMudanca();
 }
 
-void Validator::inicioValidacaoGrandes() {
+void ValidationWindow::inicioValidacaoGrandes() {
   mostrar();
   encostarNaDireita = true;
   zerarContadores();
@@ -112,12 +111,12 @@ void Validator::inicioValidacaoGrandes() {
   avisarMudanca();
 }
 
-void Validator::fimValidacaoGrandes() {
+void ValidationWindow::fimValidacaoGrandes() {
   btnFecharHabilitado = true;
   avisarMudanca();
 }
 
-void Validator::iniciarValidacao() {
+void ValidationWindow::iniciarValidacao() {
   // The button is disabled while a run goes on; a click that slipped through starts nothing.
   if (gRodando || !btnIniciarHabilitado) return;
   btnFecharCaption = "Cancelar";
@@ -166,7 +165,7 @@ bool cabecalhoDeEmail(std::string_view cabecalho) {
   return h.find("email") != std::string::npos || h.find("e-mail") != std::string::npos;
 }
 
-int Validator::localizarColunaEmail(const TextGrid& grid) {
+int ValidationWindow::localizarColunaEmail(const TextGrid& grid) {
   if (int c = colunaEmailProvavel(grid); c >= 0) return c;
   std::vector<std::string> itens{"Selecione uma coluna"};
   for (auto& label : preencherListaColunas(grid)) itens.push_back(std::move(label));
@@ -177,7 +176,7 @@ int Validator::localizarColunaEmail(const TextGrid& grid) {
   return -1;
 }
 
-void Validator::anteciparMx(const TextGrid& grid, int coluna, int linha, int& proxima) {
+void ValidationWindow::anteciparMx(const TextGrid& grid, int coluna, int linha, int& proxima) {
   constexpr int kJanela = 2000;  // rows read ahead
   const int ate = std::min(grid.rowCount(), linha + kJanela);
   std::string email;
@@ -187,7 +186,8 @@ void Validator::anteciparMx(const TextGrid& grid, int coluna, int linha, int& pr
   }
 }
 
-void Validator::gridAddInvalido(TextGrid& grid, const std::string& email, const std::string& erro) {
+void ValidationWindow::gridAddInvalido(TextGrid& grid, const std::string& email,
+                                       const std::string& erro) {
   if (grid.rowCount() > 2 || grid.rowHasText(1)) grid.addRow();
   int linha = grid.rowCount() - 1;
   colunaSetValue(grid, linha, email, "E-mail");
@@ -255,8 +255,8 @@ void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& dest
   for (int c = 0; c < n; ++c) destino.setCell(mapa[c], linhaDestino, origem.cell(c, linhaOrigem));
 }
 
-void Validator::copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem,
-                                TextGrid& gridDestino) {
+void ValidationWindow::copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem,
+                                       TextGrid& gridDestino) {
   if (gridDestino.rowCount() > 2 || gridDestino.rowHasText(1)) gridDestino.addRow();
   int linha = gridDestino.rowCount() - 1;
   const int n = gridOrigem.colCount();
@@ -269,7 +269,7 @@ void Validator::copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem,
   copiarComCabecalhos(gridOrigem, linhaOrigem, gridDestino, linha, mapaColunas_);
 }
 
-void Validator::executarValidacao() {
+void ValidationWindow::executarValidacao() {
   if (!listas_) throw std::logic_error("validação sem lista de trabalho");
   TextGrid& principal = listas_->principal();
   TextGrid& validos = listas_->validos();
@@ -341,7 +341,7 @@ void Validator::executarValidacao() {
   fimDaExecucao();
 }
 
-bool Validator::perguntarSeCompartilha() {
+bool ValidationWindow::perguntarSeCompartilha() {
   // Only a user who takes part in sharing is asked about; a service that cannot answer means
   // "not now": the run validates as usual and shares nothing.
   avisoCompartilhamento.clear();
@@ -355,7 +355,7 @@ bool Validator::perguntarSeCompartilha() {
   }
 }
 
-void Validator::fimDaExecucao() {
+void ValidationWindow::fimDaExecucao() {
   gRodou = true;
   avisarMudanca();  // the window shows the bar and counters as they end before the box covers them
   if (erroDaExecucao.empty()) dialogs_.msgInformacao(kMsgFinalizado);

@@ -14,6 +14,7 @@
 #include "common/name_value_list.h"
 #include "common/notifier.h"
 #include "common/ports.h"
+#include "common/window_opener.h"
 #include "mailbox/log_line.h"
 #include "mailbox/neg_conta.h"
 #include "mailbox/negative_base_grid.h"
@@ -22,6 +23,8 @@ namespace quorvel {
 
 class Database;
 class Settings;
+
+inline constexpr const char* kArquivoBaseNegativa = "base-negativa.csv";
 
 enum class PaginaMensagens { baseNegativa = 0, configuracoes = 1, descadastramentos = 2 };
 
@@ -36,16 +39,16 @@ struct MailboxNotice {
   bool operator==(const MailboxNotice&) const = default;
 };
 
-class MailboxCheck : public ScanObserver {
+class MailboxWindow : public ScanObserver {
  public:
-  MailboxCheck(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
-               Platform& platform);
-  ~MailboxCheck() override;
+  MailboxWindow(Database& banco, Settings& config, Dialogs& dialogs, EventPump& pump,
+                Platform& platform);
+  ~MailboxWindow() override;
 
   Notifier<MailboxNotice> notices;
-  std::function<void()> abrirContas;  // shows the accounts window
-  // "Salvar": the grid goes to the export window.
-  std::function<void(const NegativeBaseGrid&)> exportarGrid;
+  // "Configurar contas" and the question after a check without accounts open the accounts
+  // window through it.
+  WindowOpener* windows = &noWindows();
   SharingPermission* sincronizacao = nullptr;          // none: sharing not allowed
   CompartilhamentoEmails* compartilhamento = nullptr;  // none: nothing is sent
   std::string origem;  // local source address of the IMAP connections (empty: any)
@@ -117,6 +120,8 @@ class MailboxCheck : public ScanObserver {
   void btnNovoDescadastramentoClick();
   void localizar(const std::string& inicio);
   void clicarTitulo(int coluna);
+  // "Salvar": the save window on dados/arquivos, then the grid as it is shown (filters and
+  // order) written as a list file the list editor opens.
   void btnSalvarGridClick();
 
   // The interval of the automatic check in seconds; none for "Apenas checagem manual".

@@ -11,6 +11,7 @@
 #include "common/notifier.h"
 #include "common/ports.h"
 #include "common/text_grid.h"
+#include "common/window_opener.h"
 #include "store/sharing_flags.h"
 #include "validation/filter_editors.h"
 #include "validation/validation_chain.h"
@@ -53,10 +54,13 @@ enum class FilterHelp {
 };
 
 // The counters, the buttons, the bar or the sharing note changed.
-struct ValidatorNotice {
-  enum class Kind { state };
+struct ValidationWindowNotice {
+  enum class Kind {
+    state,
+    shown,  // the window was shown (the definitions window closes)
+  };
   Kind kind = Kind::state;
-  bool operator==(const ValidatorNotice&) const = default;
+  bool operator==(const ValidationWindowNotice&) const = default;
 };
 
 // Copies a row of `origem` into row `linhaDestino` of `destino`, each value under the column of
@@ -68,13 +72,14 @@ void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& dest
 inline constexpr const char* kAvisoSemCompartilhamento =
     "Não foi possível consultar o serviço online: esta validação segue sem compartilhar dados";
 
-class Validator {
+class ValidationWindow {
  public:
-  Validator(Dialogs& dialogs, EventPump& pump);
-  Validator(const Validator&) = delete;
-  Validator& operator=(const Validator&) = delete;
+  // `chain` is the program's (Application's); it outlives the window.
+  ValidationWindow(ValidationChain& chain, Dialogs& dialogs, EventPump& pump);
+  ValidationWindow(const ValidationWindow&) = delete;
+  ValidationWindow& operator=(const ValidationWindow&) = delete;
 
-  ValidationChain chain;
+  ValidationChain& chain;
 
   // --- run state ------------------------------------------------------------------------
   bool gRodando = false;
@@ -102,7 +107,7 @@ class Validator {
   // A bulk run shows the window near the screen's right edge.
   bool encostarNaDireita = false;
 
-  Notifier<ValidatorNotice> notices;
+  Notifier<ValidationWindowNotice> notices;
   // Tells the views that the state changed.
   void avisarMudanca() { notices.notify({}); }
 
@@ -112,10 +117,9 @@ class Validator {
   void setColaboracao(const SharingFlags* flags) { colaboracao_ = flags; }
   // Measures a text in pixels for AutoSizeGrid (the view passes its font metrics).
   std::function<int(const std::string&)> larguraTexto;
-  std::function<void()> onFecharDefinicoes;  // showing the window closes the definitions window
-  // The links of the window: the mail accounts, the mailbox check and the collaboration consent.
-  // A link without its window stays disabled.
-  std::function<void()> abrirContas, abrirCaixaPostal, abrirColaboracao;
+  // The links of the window open the mail accounts, the mailbox check and the collaboration
+  // consent through it; a link whose window is not available stays disabled.
+  WindowOpener* windows = &noWindows();
   // The program's folder, where the filter editors keep their files.
   std::string pastaPrograma;
 

@@ -44,9 +44,9 @@ struct AccountsNotice {
   bool operator==(const AccountsNotice&) const = default;
 };
 
-class AccountsEditor {
+class AccountsWindow {
  public:
-  AccountsEditor(NegConta& neg, Dialogs& dialogs, EventPump& pump, Platform& platform,
+  AccountsWindow(NegConta& neg, Dialogs& dialogs, EventPump& pump, Platform& platform,
                  CLEmailTest& emailTest);
 
   Notifier<AccountsNotice> notices;
@@ -88,8 +88,14 @@ class AccountsEditor {
   void teclaGrid(int delta);  // up (-1) and down (+1) arrows
   void duploCliqueGrid(int linha);
   void setContaAtiva(bool ativa);
-  void alternarMostrarSenhas() { mostrarSenhas = !mostrarSenhas; }
-  void lnkAvancadoClick() { painelAvancadoVisivel = !painelAvancadoVisivel; }
+  void alternarMostrarSenhas() {
+    mostrarSenhas = !mostrarSenhas;
+    avisar();
+  }
+  void lnkAvancadoClick() {
+    painelAvancadoVisivel = !painelAvancadoVisivel;
+    avisar();
+  }
   void ajuda();
 
   // --- The window's named operations ------------------------------------------------------------

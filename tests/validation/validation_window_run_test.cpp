@@ -4,13 +4,13 @@
 #include <random>
 
 #include "support/grid_builder.h"
-#include "support/validator_fixture.h"
+#include "support/validation_window_fixture.h"
 
 namespace quorvel {
 namespace {
 
 using ::testing::ElementsAre;
-using Fixture = testing::ValidatorFixture;
+using Fixture = testing::ValidationWindowFixture;
 
 TEST(ExecutarValidacao, EveryStageRejectsWithItsReasonAndCounters) {
   Fixture f;
@@ -249,11 +249,11 @@ TEST(ExecutarValidacao, TheListsHearTheRunOnceAndTheWindowEveryFiftyRows) {
   auto sv = f.editor.gridValidos.listen([&](const GridNotice& n) { validos.push_back(n.kind); });
   auto si =
       f.editor.gridInvalidos.listen([&](const GridNotice& n) { invalidos.push_back(n.kind); });
-  auto sj = f.v.notices.listen([&](const ValidatorNotice&) {
+  auto sj = f.v.notices.listen([&](const ValidationWindowNotice&) {
     ++janela;
     linhasDuranteAvisos += validos.empty() ? 0 : 1;  // the lists are told only at the end
   });
-  auto sb = f.v.notices.listen([&](const ValidatorNotice&) { ++barra; });
+  auto sb = f.v.notices.listen([&](const ValidationWindowNotice&) { ++barra; });
   f.v.iniciarValidacao();
   EXPECT_EQ(f.valid().size(), 750u);
   EXPECT_EQ(f.invalid().size(), 250u);

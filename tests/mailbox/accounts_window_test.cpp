@@ -1,6 +1,6 @@
 // The accounts window's model: two-step entry, provider configuration, saving and loading,
 // the connection test, the grid, and the exchange with the discovery program.
-#include "mailbox/accounts_editor.h"
+#include "mailbox/accounts_window.h"
 
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
@@ -29,17 +29,17 @@ class RecordingLauncher : public ProgramLauncher {
   }
 };
 
-class AccountsEditorTest : public ScanTest {
+class AccountsWindowTest : public ScanTest {
  protected:
   RecordingLauncher launcher;
   std::unique_ptr<CLEmailTest> emailTest;
-  std::unique_ptr<AccountsEditor> ed;
+  std::unique_ptr<AccountsWindow> ed;
 
   void SetUp() override {
     ScanTest::SetUp();
     emailTest = std::make_unique<CLEmailTest>(home.string(), launcher, pump, "/opt/emailtest");
     emailTest->esperaMs = 0;
-    ed = std::make_unique<AccountsEditor>(*neg, dialogs, pump, platform, *emailTest);
+    ed = std::make_unique<AccountsWindow>(*neg, dialogs, pump, platform, *emailTest);
     ed->mostrar();
   }
   void novaConta(const std::string& email, const std::string& senha) {
@@ -54,7 +54,7 @@ class AccountsEditorTest : public ScanTest {
   }
 };
 
-TEST_F(AccountsEditorTest, KnownProvidersAreConfiguredAndSavedAfterTheQuestion) {
+TEST_F(AccountsWindowTest, KnownProvidersAreConfiguredAndSavedAfterTheQuestion) {
   struct Caso {
     const char *email, *servidor, *porta, *auth, *tls, *ip;
   } casos[] = {
@@ -91,7 +91,7 @@ TEST_F(AccountsEditorTest, KnownProvidersAreConfiguredAndSavedAfterTheQuestion) 
   EXPECT_EQ(neg->accounts().size(), 5u);
 }
 
-TEST_F(AccountsEditorTest, UnknownDomainGoesToTheAdvancedPageAndIsStoredAsTyped) {
+TEST_F(AccountsWindowTest, UnknownDomainGoesToTheAdvancedPageAndIsStoredAsTyped) {
   novaConta("contato@empresa.test", "senha");
   ed->btnAvancarClick();
   EXPECT_EQ(mensagens(),
@@ -101,7 +101,7 @@ TEST_F(AccountsEditorTest, UnknownDomainGoesToTheAdvancedPageAndIsStoredAsTyped)
   EXPECT_EQ(neg->getConta("contato@empresa.test")->ImapUsarTLS, "Sem suporte a TLS");
 }
 
-TEST_F(AccountsEditorTest, BolWithoutADotTakesTheLastRowAndAsksForTheServer) {
+TEST_F(AccountsWindowTest, BolWithoutADotTakesTheLastRowAndAsksForTheServer) {
   novaConta("ana@bolsa.test", "senha");
   ed->edtServidor = "imap.bolsa.test";
   dialogs.answers.push_back(kSim);
@@ -117,7 +117,7 @@ TEST_F(AccountsEditorTest, BolWithoutADotTakesTheLastRowAndAsksForTheServer) {
   EXPECT_EQ(ed->pagina, PaginaContas::configuracoesAvancadas);
 }
 
-TEST_F(AccountsEditorTest, SayingNoWithoutPasswordStoresNothing) {
+TEST_F(AccountsWindowTest, SayingNoWithoutPasswordStoresNothing) {
   novaConta("joao@gmail.com", "");
   dialogs.answers.push_back(kNao);
   ed->btnAvancarClick();
@@ -134,7 +134,7 @@ TEST_F(AccountsEditorTest, SayingNoWithoutPasswordStoresNothing) {
   EXPECT_EQ(ed->pagina, PaginaContas::contasCadastradas);
 }
 
-TEST_F(AccountsEditorTest, ClickingARowDuringANewEntryDropsItAndLaterSavesEditThatRow) {
+TEST_F(AccountsWindowTest, ClickingARowDuringANewEntryDropsItAndLaterSavesEditThatRow) {
   neg->newContaSave(contaDe("a@exemplo.test"));
   neg->newContaSave(contaDe("b@exemplo.test"));
   ed->mostrar();
@@ -151,7 +151,7 @@ TEST_F(AccountsEditorTest, ClickingARowDuringANewEntryDropsItAndLaterSavesEditTh
   EXPECT_EQ(neg->getConta("b@exemplo.test")->ImapServidor, "imap.exemplo.test");
 }
 
-TEST_F(AccountsEditorTest, ConnectionTestAgainstTheServer) {
+TEST_F(AccountsWindowTest, ConnectionTestAgainstTheServer) {
   std::string u = novoUsuario({});
   neg->newContaSave(contaDe(u));
   ed->mostrar();
@@ -176,7 +176,7 @@ TEST_F(AccountsEditorTest, ConnectionTestAgainstTheServer) {
   EXPECT_EQ(platform.opened, std::vector<std::string>{kPaginaGoogle});
 }
 
-TEST_F(AccountsEditorTest, GridTogglesActiveDeletesAfterTheQuestionAndGuardsEmptyPages) {
+TEST_F(AccountsWindowTest, GridTogglesActiveDeletesAfterTheQuestionAndGuardsEmptyPages) {
   ed->mudarPagina(PaginaContas::detalhes);
   EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{kMsgSemContas});
   EXPECT_EQ(ed->pagina, PaginaContas::contasCadastradas);
@@ -184,9 +184,9 @@ TEST_F(AccountsEditorTest, GridTogglesActiveDeletesAfterTheQuestionAndGuardsEmpt
   neg->newContaSave(contaDe("a@exemplo.test"));
   neg->newContaSave(contaDe("b@exemplo.test"));
   ed->mostrar();
-  EXPECT_STREQ(AccountsEditor::textoAtiva(ed->contas[0]), "Sim");
+  EXPECT_STREQ(AccountsWindow::textoAtiva(ed->contas[0]), "Sim");
   ed->clicarGrid(0, true);
-  EXPECT_STREQ(AccountsEditor::textoAtiva(ed->contas[0]), "Não");
+  EXPECT_STREQ(AccountsWindow::textoAtiva(ed->contas[0]), "Não");
   EXPECT_FALSE(neg->accounts()[0].ativa);
   EXPECT_FALSE(ed->contaAtiva());
 
@@ -200,7 +200,7 @@ TEST_F(AccountsEditorTest, GridTogglesActiveDeletesAfterTheQuestionAndGuardsEmpt
   EXPECT_EQ(neg->accounts()[0].email, "a@exemplo.test");
 }
 
-TEST_F(AccountsEditorTest, FrameBlinksOnlyOnTheAdvancedPageWithAnEmptyField) {
+TEST_F(AccountsWindowTest, FrameBlinksOnlyOnTheAdvancedPageWithAnEmptyField) {
   neg->newContaSave(contaDe("a@exemplo.test"));
   ed->mostrar();
   ed->mudarPagina(PaginaContas::configuracoesAvancadas);
@@ -217,7 +217,7 @@ TEST_F(AccountsEditorTest, FrameBlinksOnlyOnTheAdvancedPageWithAnEmptyField) {
   EXPECT_FALSE(ed->molduraVisivel);
 }
 
-TEST_F(AccountsEditorTest, DiscoveryAnswersFillTheFieldsOrShowTheError) {
+TEST_F(AccountsWindowTest, DiscoveryAnswersFillTheFieldsOrShowTheError) {
   novaConta("ana@empresa.test", "segredo");
   ed->btnSugerirClick();
   EXPECT_EQ(launcher.iniciados,
@@ -259,7 +259,7 @@ TEST_F(AccountsEditorTest, DiscoveryAnswersFillTheFieldsOrShowTheError) {
   }
 }
 
-TEST_F(AccountsEditorTest, AnAccountWithoutAnAddressIsNeverStored) {
+TEST_F(AccountsWindowTest, AnAccountWithoutAnAddressIsNeverStored) {
   // The page changed by hand during a new entry saves what the fields hold.
   novaConta("", "segredo");
   ed->edtServidor = "imap.empresa.test";
@@ -274,7 +274,7 @@ TEST_F(AccountsEditorTest, AnAccountWithoutAnAddressIsNeverStored) {
   EXPECT_TRUE(neg->accounts().empty());
 }
 
-TEST_F(AccountsEditorTest, ThePasswordIsWrittenOnlyForADiscoveryProgramThatStarted) {
+TEST_F(AccountsWindowTest, ThePasswordIsWrittenOnlyForADiscoveryProgramThatStarted) {
   novaConta("ana@empresa.test", "segredo");
   launcher.inicia = false;
   ed->btnSugerirClick();
@@ -283,7 +283,7 @@ TEST_F(AccountsEditorTest, ThePasswordIsWrittenOnlyForADiscoveryProgramThatStart
   EXPECT_FALSE(ed->tmConfigAtivo);
 }
 
-TEST_F(AccountsEditorTest, AnUnansweredRequestIsWithdrawnAfterItsWait) {
+TEST_F(AccountsWindowTest, AnUnansweredRequestIsWithdrawnAfterItsWait) {
   novaConta("ana@empresa.test", "segredo");
   ed->btnSugerirClick();
   platform.clock += std::chrono::seconds(kEsperaDescobertaS - 1);
@@ -299,7 +299,7 @@ TEST_F(AccountsEditorTest, AnUnansweredRequestIsWithdrawnAfterItsWait) {
   EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{kMsgEmailTestNaoRespondeu});
 }
 
-TEST_F(AccountsEditorTest, AServerFoundOutsideTheDomainIsOfferedNotStored) {
+TEST_F(AccountsWindowTest, AServerFoundOutsideTheDomainIsOfferedNotStored) {
   novaConta("ana@empresa.test", "segredo");
   ed->btnSugerirClick();
   writeFileAtomic((home / kArquivoResposta).string(),
@@ -315,7 +315,7 @@ TEST_F(AccountsEditorTest, AServerFoundOutsideTheDomainIsOfferedNotStored) {
   EXPECT_TRUE(neg->accounts().empty());
 }
 
-TEST_F(AccountsEditorTest, TheConnectionTestTellsOfAPasswordSentInClear) {
+TEST_F(AccountsWindowTest, TheConnectionTestTellsOfAPasswordSentInClear) {
   DovecotPeer semTls(false);
   std::string u = "ana@empresa.test";
   semTls.criarCaixa(u);
@@ -336,7 +336,7 @@ TEST_F(AccountsEditorTest, TheConnectionTestTellsOfAPasswordSentInClear) {
                 std::string("information: ") + kMsgContaConectada}));
 }
 
-TEST_F(AccountsEditorTest, TheRequestFileIsNeverReadableByOthers) {
+TEST_F(AccountsWindowTest, TheRequestFileIsNeverReadableByOthers) {
   // Every change of the folder is recorded: a file made readable and narrowed afterwards shows
   // as a change of its attributes once it has its name.
   int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -360,7 +360,7 @@ TEST_F(AccountsEditorTest, TheRequestFileIsNeverReadableByOthers) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
-TEST_F(AccountsEditorTest, HelpBoxAndPasswordColumn) {
+TEST_F(AccountsWindowTest, HelpBoxAndPasswordColumn) {
   ed->ajuda();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].altura, 350);

@@ -16,6 +16,7 @@
 #include "common/name_value_list.h"
 #include "common/notifier.h"
 #include "common/ports.h"
+#include "common/window_opener.h"
 #include "store/database.h"
 #include "store/sharing_flags.h"
 #include "validation/validation_chain.h"
@@ -46,9 +47,13 @@ enum class Definicao {
   emailsInvalidos,
 };
 inline constexpr size_t kDefinicoes = 8;
+static_assert(static_cast<size_t>(Definicao::sitesIgnorados) + 1 == kArquivosDefinicao.size());
 
 struct DefinitionsNotice {
-  enum class Kind { state };
+  enum class Kind {
+    state,
+    loaded,  // the lists are in the chain (step 20 reached)
+  };
   Kind kind = Kind::state;
   bool operator==(const DefinitionsNotice&) const = default;
 };
@@ -66,10 +71,10 @@ inline constexpr const char* kDefinicoesAtualizadas =
 inline constexpr const char* kAvisoSemServico =
     "Nenhum serviço online configurado: o Quorvel segue com as definições instaladas.";
 
-class DefinitionsCheck {
+class DefinitionsWindow {
  public:
   // `banco` may be null (or closed): the counting steps are then skipped.
-  DefinitionsCheck(ValidationChain& chain, std::string programFolder, EventPump& pump);
+  DefinitionsWindow(ValidationChain& chain, std::string programFolder, EventPump& pump);
 
   void setBanco(Database* banco) { banco_ = banco; }
   void setColaboracao(SharingFlags* flags) { colaboracao_ = flags; }
@@ -108,10 +113,9 @@ class DefinitionsCheck {
   bool gCancelou = false;
 
   Notifier<DefinitionsNotice> notices;
-  // The lists are in the chain (step 20 reached).
-  std::function<void()> onCarregadas;
-  // The "(sem colaboração) - alterar" links open the collaboration consent (disabled without it).
-  std::function<void()> abrirColaboracao;
+  // The "(sem colaboração) - alterar" links open the collaboration consent through it (disabled
+  // while it is not available).
+  WindowOpener* windows = &noWindows();
   // The one-second pause that shows "A colaboração online está desativada..." (events go on).
   std::function<void(int ms)> esperar;
 
@@ -146,7 +150,8 @@ class DefinitionsCheck {
 
  private:
   void iniciar();
-  void carregar(Definicao d, FilterListPtr& destino, const char* arquivo);
+  // Loads the definition file of row `d` (one of the first five) into the chain.
+  void carregar(Definicao d);
   void contar(Definicao d, const char* tabela);
   void avisar() { notices.notify({}); }
   void fimDaSequencia();

@@ -39,6 +39,7 @@
 #include "ui/quorvel_application.h"
 #include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
+#include "ui/tfrm_export.h"
 #include "ui/tfrm_file_select.h"
 #include "ui/tfrm_get_value.h"
 #include "ui/tfrm_input.h"
@@ -292,6 +293,23 @@ int main(int argc, char** argv) {
     salvar(p, nome);
   }
   lista->exibirListaDestinatarios();
+
+  {
+    // "Exportar + utilitários" over the same list: the data page, then the utilities page.
+    TfrmExport janela(d.dialogs, d.progress, d.platform);
+    janela.setAttribute(Qt::WA_DeleteOnClose, false);
+    janela.modelo().carregarGrid(*e.gGrid, false);
+    janela.modelo().atualizarStatus();
+    janela.resize(960, 560);
+    salvar(&janela, "export-window");
+    janela.modelo().gCol = 0;
+    janela.modelo().utilitariosDaColuna();
+    salvar(&janela, "export-utilities");
+    janela.modelo().btnVoltarClick();
+    janela.modelo().btnExcluirColunasClick();
+    salvar(&janela, "export-columns");
+    janela.hide();
+  }
 
   m.grandes();
   d.app->grandes.adicionarArquivos(

@@ -1,0 +1,224 @@
+// The export window pressed as a user would: a copy of a list sorted, cleaned and cut down
+// through its pages, then written as text and shown as a listing, over the desktop's real
+// dialogs; the list it came from stays as it was.
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/grid_builder.h"
+#include "ui/quorvel_application.h"
+#include "ui/tfrm_export.h"
+#include "ui/tfrm_input.h"
+#include "ui_test_support.h"
+
+using namespace quorvel;
+using namespace quorvel::ui;
+using quorvel::testing::button;
+using quorvel::testing::TestDesktop;
+using quorvel::testing::visibleWindows;
+using quorvel::testing::WindowScript;
+
+namespace {
+
+TextGrid listaDeContatos() {
+  TextGrid g;
+  g.setColCount(3);
+  g.setRowCount(6);
+  const char* linhas[6][3] = {{"Nome", "E-mail", "Cidade"},
+                              {"Rita", "rita@uol.com.br", "Recife"},
+                              {"Ana", "ana@gmail.com", "São Paulo"},
+                              {"Ana Maria", "ANA@gmail.com", "Santos"},
+                              {"Caio", "", "Belém"},
+                              {"Bia", "bia@bol.com.br", "Natal"}};
+  for (int r = 0; r < 6; ++r)
+    for (int c = 0; c < 3; ++c) g.setCell(c, r, linhas[r][c]);
+  return g;
+}
+
+std::string celula(TfrmExport& w, int linha, int coluna) {
+  return w.grade()->model()->index(linha - 1, coluna).data().toString().toStdString();
+}
+
+void clicarCabecalho(TfrmExport& w, int coluna, Qt::MouseButton b) {
+  QHeaderView* h = w.grade()->horizontalHeader();
+  QTest::mouseClick(
+      h->viewport(), b, {},
+      QPoint(h->sectionViewportPosition(coluna) + h->sectionSize(coluna) / 2, h->height() / 2));
+}
+
+std::string lerArquivo(const std::string& caminho) {
+  std::ifstream in(caminho, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+class ExportWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void aCopyIsSortedCleanedAndCutDownThroughItsPages();
+  void theHeaderMenuOpensTheUtilitiesOnItsColumn();
+  void writtenAsTextThenShownAsAListing();
+  void everyButtonCarriesItsCaptionForScreenReaders();
+};
+
+void ExportWindowTest::aCopyIsSortedCleanedAndCutDownThroughItsPages() {
+  TestDesktop t;
+  const TextGrid origem = listaDeContatos();
+  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
+  w->modelo().carregarGrid(origem, false);
+  w->show();
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  QCOMPARE(w->windowTitle(), QStringLiteral("Exportação"));
+  QCOMPARE(w->grade()->model()->rowCount(), 5);
+  QCOMPARE(w->grade()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("E-mail"));
+  QCOMPARE(w->quantidade()->text(), QStringLiteral("qtd.:5"));
+
+  // A click on a title sorts by that column, each click the other way round (the first one
+  // descending, as the direction is turned before every sort).
+  clicarCabecalho(*w, 1, Qt::LeftButton);
+  QCOMPARE(celula(*w, 1, 0), std::string("Rita"));
+  QCOMPARE(celula(*w, 5, 0), std::string("Caio"));  // the blank address last
+  clicarCabecalho(*w, 1, Qt::LeftButton);
+  QCOMPARE(celula(*w, 1, 0), std::string("Caio"));
+
+  QTest::mouseClick(w->botaoDe(QStringLiteral("Utilitários")), Qt::LeftButton);
+  QCOMPARE(w->paginas()->currentIndex(), 2);
+  QCOMPARE(w->colunaBase()->count(), 3);
+  w->colunaBase()->setCurrentText(QStringLiteral("E-mail"));
+  QTest::mouseClick(
+      w->botaoDe(QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada")),
+      Qt::LeftButton);
+  QCOMPARE(w->modelo().gridDados.dataRowCount(), 4);  // "ANA@gmail.com" repeated "ana@…"
+  QTest::mouseClick(
+      w->botaoDe(QStringLiteral("Excluir linha quando o valor dessa coluna estiver vazio")),
+      Qt::LeftButton);
+  QCOMPARE(w->modelo().gridDados.dataRowCount(), 3);
+  QTest::keyClicks(w->substituir(), QStringLiteral("gmail"));
+  QTest::keyClicks(w->por(), QStringLiteral("GMAIL"));
+  QTest::mouseClick(w->botaoDe(QStringLiteral("Substituir na coluna selecionada")), Qt::LeftButton);
+  QTest::mouseClick(w->botaoDe(QStringLiteral("Voltar para a lista de dados")), Qt::LeftButton);
+  QCOMPARE(w->paginas()->currentIndex(), 0);
+  QCOMPARE(w->grade()->model()->rowCount(), 3);
+  bool trocou = false;
+  for (int r = 1; r <= 3; ++r) trocou = trocou || celula(*w, r, 1) == "ana@GMAIL.com";
+  QVERIFY(trocou);
+
+  QTest::mouseClick(w->botaoDe(QStringLiteral("Excluir colunas")), Qt::LeftButton);
+  QCOMPARE(w->paginas()->currentIndex(), 1);
+  QCOMPARE(w->colunas()->count(), 3);
+  QCOMPARE(w->colunas()->item(2)->text(), QStringLiteral("Cidade"));
+  w->colunas()->item(2)->setCheckState(Qt::Checked);
+  QTest::mouseClick(w->botaoDe(QStringLiteral("Excluir colunas selecionadas")), Qt::LeftButton);
+  QCOMPARE(w->paginas()->currentIndex(), 0);
+  QCOMPARE(w->grade()->model()->columnCount(), 2);
+  w->modelo().atualizarStatus();  // what the status bar's second does
+  QCOMPARE(w->quantidade()->text(), QStringLiteral("qtd.:3"));
+
+  // The list the data came from is as it was.
+  QCOMPARE(origem.dataRowCount(), 5);
+  QCOMPARE(origem.colCount(), 3);
+  QCOMPARE(origem.cell(1, 3), std::string("ANA@gmail.com"));
+  w->close();
+}
+
+void ExportWindowTest::theHeaderMenuOpensTheUtilitiesOnItsColumn() {
+  TestDesktop t;
+  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
+  w->modelo().carregarGrid(listaDeContatos(), false);
+  w->show();
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  WindowScript s;
+  QStringList entradas;
+  s.then(
+      [] {
+        for (QMenu* m : visibleWindows<QMenu>()) return static_cast<QWidget*>(m);
+        return static_cast<QWidget*>(nullptr);
+      },
+      [&entradas](QWidget* m) {
+        auto* menu = static_cast<QMenu*>(m);
+        for (QAction* a : menu->actions()) entradas << a->text();
+        quorvel::testing::choose(menu, 2);
+      });
+  clicarCabecalho(*w, 2, Qt::RightButton);
+  QVERIFY(s.wait());
+  QCOMPARE(entradas, (QStringList{"Copiar dados dessa coluna", "Ajustar largura das colunas",
+                                  "Utilitários", "Ordenar esta coluna"}));
+  QCOMPARE(w->paginas()->currentIndex(), 2);
+  QCOMPARE(w->colunaBase()->currentText(), QStringLiteral("Cidade"));
+  QCOMPARE(celula(*w, 1, 0), std::string("Rita"));  // a right button does not sort
+  w->close();
+}
+
+void ExportWindowTest::writtenAsTextThenShownAsAListing() {
+  TestDesktop t;
+  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
+  w->modelo().carregarGrid(listaDeContatos(), false);
+  w->show();
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  WindowScript s;
+  quorvel::testing::saveWithName(s, t.d->dialogs.janelaSalvar(), QStringLiteral("contatos"));
+  QTest::mouseClick(w->botaoDe(QStringLiteral("Salvar em texto")), Qt::LeftButton);
+  QVERIFY(s.wait());
+  const std::string arquivo = t.home.path("dados/arquivos/contatos.txt");
+  QVERIFY(std::filesystem::exists(arquivo));
+  const std::string texto = lerArquivo(arquivo);
+  QVERIFY(texto.find("Nome;E-mail;Cidade\r\n") != std::string::npos);
+  QVERIFY(texto.find("Ana Maria;ANA@gmail.com;Santos\r\n") != std::string::npos);
+  QCOMPARE(t.abertos.size(), size_t{1});  // the folder shown once the dialog was used
+  QVERIFY(w->grade()->isVisible());       // shown again after the writer
+
+  QString listagem;
+  s.answer(QStringLiteral("Os dados foram copiados para a área de transferência. Para colar, "
+                          "pressione CTRL + V dentro de qualquer editor de texto."),
+           QStringLiteral("Ok"));
+  s.then(
+      [] {
+        for (TfrmInput* i : visibleWindows<TfrmInput>()) return static_cast<QWidget*>(i);
+        return static_cast<QWidget*>(nullptr);
+      },
+      [&listagem](QWidget* janela) {
+        auto* i = static_cast<TfrmInput*>(janela);
+        QCOMPARE(i->windowTitle(), QStringLiteral("Listagem dos dados"));
+        listagem = i->caixaTexto()->toPlainText();
+        i->reject();
+      });
+  QTest::mouseClick(w->botaoDe(QStringLiteral("Exibir como texto")), Qt::LeftButton);
+  QVERIFY(s.wait());
+  QVERIFY(listagem.startsWith(QStringLiteral("Nome\tE-mail\tCidade\t")));
+  QCOMPARE(QString::fromStdString(t.d->platform.clipboardText()).left(10),
+           QStringLiteral("Nome\tE-mai"));
+  w->close();
+}
+
+void ExportWindowTest::everyButtonCarriesItsCaptionForScreenReaders() {
+  TestDesktop t;
+  TfrmExport w(t.d->dialogs, t.d->progress, t.d->platform);
+  w.setAttribute(Qt::WA_DeleteOnClose, false);
+  for (QPushButton* b : w.findChildren<QPushButton*>())
+    QVERIFY2(!b->accessibleName().isEmpty(), qPrintable(b->text()));
+  QVERIFY(!w.colunaBase()->accessibleName().isEmpty());
+  QVERIFY(!w.substituir()->accessibleName().isEmpty());
+  QVERIFY(!w.colunas()->accessibleName().isEmpty());
+}
+
+int main(int argc, char** argv) {
+  quorvel::ui::QuorvelApplication app(argc, argv);
+  ExportWindowTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "export_test.moc"

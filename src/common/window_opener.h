@@ -7,12 +7,13 @@
 namespace quorvel {
 
 enum class WindowId {
-  validation,     // TfrmQuorvel
-  definitions,    // TfrmDefinicoes
-  accounts,       // TfrmContas
-  mailbox,        // TfrmMensagens
-  collaboration,  // the collaboration consent
-  exportWindow,   // "Exportar + utilitários"
+  validation,          // TfrmQuorvel
+  definitions,         // TfrmDefinicoes
+  accounts,            // TfrmContas
+  mailbox,             // TfrmMensagens
+  collaboration,       // the collaboration consent
+  exportWindow,        // "Exportar + utilitários": over the list editor's active list
+  exportNegativeBase,  // the mailbox window's "Salvar": over the negative base as it is shown
 };
 
 class WindowOpener {

@@ -34,6 +34,11 @@ bool selecaoDeVariasCelulas(const TextGrid& grid) {
   return s.right > s.left || s.bottom > s.top;
 }
 
+void ExportWindow::exportarDaLista(const TextGrid& lista) {
+  dialogs_.msgDica(kDicaExportarId, kDicaExportar, kDicaExportarAltura);
+  carregarGrid(lista, selecaoDeVariasCelulas(lista));
+}
+
 ExportWindow::ExportWindow(Dialogs& dialogs, Progress& progress, Platform& platform)
     : dialogs_(dialogs), progress_(progress), platform_(platform) {
   atualizarStatus();

@@ -93,6 +93,9 @@ class ExportWindow {
   // The list editor's grid, whole or (selecionados) the block of its selection, placed from
   // column 0 with the headers of the block's columns.
   void carregarGrid(const TextGrid& aGrid, bool selecionados);
+  // "Exportar + utilitários": the tip, then the list (or the block of its selection, when it
+  // covers more than one cell).
+  void exportarDaLista(const TextGrid& lista);
   // The same for a whole grid that its owner has no more use for (the command line): taken
   // over instead of copied.
   void carregarGrid(TextGrid&& aGrid);

@@ -390,6 +390,11 @@ void MailboxWindow::clicarTitulo(int coluna) {
 }
 
 void MailboxWindow::btnSalvarGridClick() {
+  // Where the export window exists, the grid goes there to be tidied and written in any form.
+  if (windows->available(WindowId::exportNegativeBase)) {
+    windows->open(WindowId::exportNegativeBase);
+    return;
+  }
   const NoticeOnReturn aviso{[this] { avisar(); }};
   const std::string pasta = paths::dadosArquivos(platform_.programFolder());
   std::string arquivo =

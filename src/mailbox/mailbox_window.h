@@ -120,8 +120,9 @@ class MailboxWindow : public ScanObserver {
   void btnNovoDescadastramentoClick();
   void localizar(const std::string& inicio);
   void clicarTitulo(int coluna);
-  // "Salvar": the save window on dados/arquivos, then the grid as it is shown (filters and
-  // order) written as a list file the list editor opens.
+  // "Salvar": the export window over the grid as it is shown (filters and order) where the
+  // program has it; otherwise the save window on dados/arquivos and the grid written as a list
+  // file the list editor opens.
   void btnSalvarGridClick();
 
   // The interval of the automatic check in seconds; none for "Apenas checagem manual".

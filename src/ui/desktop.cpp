@@ -6,6 +6,7 @@
 #include "ui/grid_view.h"
 #include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
+#include "ui/tfrm_export.h"
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
 #include "ui/tfrm_mensagens.h"
@@ -145,8 +146,11 @@ bool Desktop::available(WindowId w) const {
     case WindowId::accounts:
     case WindowId::mailbox:
       return frmContas_ != nullptr;
-    case WindowId::collaboration:
     case WindowId::exportWindow:
+      return true;
+    case WindowId::exportNegativeBase:
+      return frmMensagens_ != nullptr;
+    case WindowId::collaboration:
       return false;
   }
   return false;
@@ -167,8 +171,21 @@ void Desktop::open(WindowId w) {
     case WindowId::mailbox:
       mostrar(frmMensagens_.get());
       break;
+    case WindowId::exportWindow: {
+      // A new window for every request; it goes when it is closed.
+      auto* janela = new TfrmExport(dialogs, progress, platform);
+      janela->modelo().exportarDaLista(*app->editor.gGrid);
+      mostrar(janela);
+      break;
+    }
+    case WindowId::exportNegativeBase: {
+      if (!app->storeWindows) break;
+      auto* janela = new TfrmExport(dialogs, progress, platform);
+      janela->modelo().exibirDataset(app->storeWindows->caixa.grid);
+      mostrar(janela);
+      break;
+    }
     case WindowId::collaboration:
-    case WindowId::exportWindow:
       break;
   }
 }

@@ -29,13 +29,13 @@ constexpr int kStatusMs = 1000;
 
 // A button whose click runs `f` as a user action.
 template <class F>
-QPushButton* botaoQue(const QString& caption, QWidget* pai, F f) {
-  QPushButton* b = botao(caption, pai);
-  QObject::connect(b, &QPushButton::clicked, pai, acao(std::move(f)));
+QPushButton* buttonThat(const QString& caption, QWidget* pai, F f) {
+  QPushButton* b = makeButton(caption, pai);
+  QObject::connect(b, &QPushButton::clicked, pai, guarded(std::move(f)));
   return b;
 }
 
-MouseButton botaoDoNucleo(Qt::MouseButton b) {
+MouseButton coreButton(Qt::MouseButton b) {
   if (b == Qt::RightButton) return MouseButton::direito;
   if (b == Qt::MiddleButton) return MouseButton::meio;
   return MouseButton::esquerdo;
@@ -52,15 +52,15 @@ TfrmExport::TfrmExport(Dialogs& dialogs, Progress& progress, Platform& platform)
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
   setAttribute(Qt::WA_DeleteOnClose);
   auto* lay = new QVBoxLayout(this);
-  lay->addWidget(titulo(q(kCabecalhoExportacao), this));
+  lay->addWidget(makeTitle(q(kCabecalhoExportacao), this));
   paginas_ = new QStackedWidget(this);
-  paginas_->addWidget(paginaDados());
-  paginas_->addWidget(paginaExcluirColunas());
-  paginas_->addWidget(paginaUtilitarios());
+  paginas_->addWidget(buildDataPage());
+  paginas_->addWidget(buildColumnsPage());
+  paginas_->addWidget(buildUtilitiesPage());
   lay->addWidget(paginas_, 1);
   auto* barra = new QHBoxLayout;
-  posicao_ = rotulo({}, this);
-  quantidade_ = rotulo({}, this);
+  posicao_ = makeLabel({}, this);
+  quantidade_ = makeLabel({}, this);
   posicao_->setMinimumWidth(140);
   barra->addWidget(posicao_);
   barra->addWidget(quantidade_);
@@ -80,16 +80,16 @@ TfrmExport::TfrmExport(Dialogs& dialogs, Progress& progress, Platform& platform)
       (void)dialogs_.showInputMemo(kTituloListagem, m_->listagem, "Fechar", "");
       return;
     }
-    seguir();
+    refresh();
   });
   resize(900, 600);
-  seguir();
-  seguirLarguras();
+  refresh();
+  refreshWidths();
 }
 
 TfrmExport::~TfrmExport() = default;
 
-QWidget* TfrmExport::paginaDados() {
+QWidget* TfrmExport::buildDataPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   lay->setContentsMargins(0, 0, 0, 0);
@@ -103,9 +103,9 @@ QWidget* TfrmExport::paginaDados() {
   grade_->verticalHeader()->setDefaultSectionSize(grade_->fontMetrics().height() + 6);
   cabecalho->aoSoltar = [this](QMouseEvent* e) {
     const int coluna = grade_->horizontalHeader()->logicalIndexAt(e->position().toPoint());
-    soltarNoCabecalho(coluna, e->button(), e->globalPosition().toPoint());
+    headerReleased(coluna, e->button(), e->globalPosition().toPoint());
   };
-  connect(modelo_, &ExportGridModel::widthsChanged, this, [this] { seguirLarguras(); });
+  connect(modelo_, &ExportGridModel::widthsChanged, this, [this] { refreshWidths(); });
   connect(grade_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& atual) {
             if (atual.isValid()) m_->gridDados.moverCursor(atual.column(), atual.row() + 1);
@@ -113,70 +113,70 @@ QWidget* TfrmExport::paginaDados() {
   // A click on a cell also tells the model which column the mouse left last.
   connect(grade_, &QTableView::clicked, this, [this](const QModelIndex& i) {
     if (i.isValid())
-      executarAcao([&] { m_->gridMouseUp(i.column(), i.row() + 1, MouseButton::esquerdo); });
+      runGuarded([&] { m_->gridMouseUp(i.column(), i.row() + 1, MouseButton::esquerdo); });
   });
   lay->addWidget(grade_, 1);
 
   auto* botoes = new QHBoxLayout;
+  botoes->addWidget(buttonThat(QStringLiteral("Salvar para Excel"), pagina,
+                               [this] { m_->btnSalvarExcelClick(); }));
   botoes->addWidget(
-      botaoQue(QStringLiteral("Salvar para Excel"), pagina, [this] { m_->btnSalvarExcelClick(); }));
+      buttonThat(QStringLiteral("Salvar em texto"), pagina, [this] { m_->btnSalvarTextoClick(); }));
   botoes->addWidget(
-      botaoQue(QStringLiteral("Salvar em texto"), pagina, [this] { m_->btnSalvarTextoClick(); }));
+      buttonThat(QStringLiteral("Salvar em HTML"), pagina, [this] { m_->btnSalvarHtmlClick(); }));
+  botoes->addWidget(buttonThat(QStringLiteral("Exibir como texto"), pagina,
+                               [this] { m_->btnExibirTextoClick(); }));
+  botoes->addWidget(buttonThat(QStringLiteral("Excluir colunas"), pagina,
+                               [this] { m_->btnExcluirColunasClick(); }));
   botoes->addWidget(
-      botaoQue(QStringLiteral("Salvar em HTML"), pagina, [this] { m_->btnSalvarHtmlClick(); }));
+      buttonThat(QStringLiteral("Utilitários"), pagina, [this] { m_->btnUtilitariosClick(); }));
   botoes->addWidget(
-      botaoQue(QStringLiteral("Exibir como texto"), pagina, [this] { m_->btnExibirTextoClick(); }));
-  botoes->addWidget(botaoQue(QStringLiteral("Excluir colunas"), pagina,
-                             [this] { m_->btnExcluirColunasClick(); }));
-  botoes->addWidget(
-      botaoQue(QStringLiteral("Utilitários"), pagina, [this] { m_->btnUtilitariosClick(); }));
-  botoes->addWidget(
-      botaoQue(QStringLiteral("Abrir texto..."), pagina, [this] { m_->btnAbrirTextoClick(); }));
+      buttonThat(QStringLiteral("Abrir texto..."), pagina, [this] { m_->btnAbrirTextoClick(); }));
   botoes->addStretch(1);
-  botoes->addWidget(botaoQue(QStringLiteral("Fechar"), pagina, [this] { close(); }));
+  botoes->addWidget(buttonThat(QStringLiteral("Fechar"), pagina, [this] { close(); }));
   lay->addLayout(botoes);
   return pagina;
 }
 
-QWidget* TfrmExport::paginaExcluirColunas() {
+QWidget* TfrmExport::buildColumnsPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   lay->setContentsMargins(0, 0, 0, 0);
-  lay->addWidget(rotulo(QStringLiteral("Selecione as colunas que você quer excluir:"), pagina));
+  lay->addWidget(makeLabel(QStringLiteral("Selecione as colunas que você quer excluir:"), pagina));
   colunas_ = new QListWidget(pagina);
   colunas_->setAccessibleName(QStringLiteral("Selecione as colunas que você quer excluir:"));
   connect(colunas_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
     const int i = colunas_->row(item);
-    if (seguindo_ || i < 0 || i >= static_cast<int>(m_->clbColunas.size())) return;
+    if (refreshing_ || i < 0 || i >= static_cast<int>(m_->clbColunas.size())) return;
     m_->clbColunas[static_cast<size_t>(i)].marcada = item->checkState() == Qt::Checked;
   });
   lay->addWidget(colunas_, 1);
   auto* botoes = new QHBoxLayout;
-  botoes->addWidget(botaoQue(QStringLiteral("Selecionar todas as colunas"), pagina,
-                             [this] { m_->selecionarTodasColunas(); }));
+  botoes->addWidget(buttonThat(QStringLiteral("Selecionar todas as colunas"), pagina,
+                               [this] { m_->selecionarTodasColunas(); }));
   botoes->addStretch(1);
-  botoes->addWidget(botaoQue(QStringLiteral("Excluir colunas selecionadas"), pagina,
-                             [this] { m_->excluirColunasSelecionadas(); }));
+  botoes->addWidget(buttonThat(QStringLiteral("Excluir colunas selecionadas"), pagina,
+                               [this] { m_->excluirColunasSelecionadas(); }));
   botoes->addWidget(
-      botaoQue(QStringLiteral("Cancelar"), pagina, [this] { m_->cancelarExclusaoColunas(); }));
+      buttonThat(QStringLiteral("Cancelar"), pagina, [this] { m_->cancelarExclusaoColunas(); }));
   lay->addLayout(botoes);
   return pagina;
 }
 
-QWidget* TfrmExport::paginaUtilitarios() {
+QWidget* TfrmExport::buildUtilitiesPage() {
   auto* pagina = new QWidget(this);
   auto* lay = new QVBoxLayout(pagina);
   lay->setContentsMargins(0, 0, 0, 0);
-  lay->addWidget(rotulo(
+  lay->addWidget(makeLabel(
       QStringLiteral("Alguns utilitários úteis para aplicar nos dados antes de exportá-los:"),
       pagina));
-  lay->addWidget(
-      rotulo(QStringLiteral("Selecione a coluna que servirá como base para as funções:"), pagina));
-  colunaBase_ = listaTextos(
+  lay->addWidget(makeLabel(
+      QStringLiteral("Selecione a coluna que servirá como base para as funções:"), pagina));
+  colunaBase_ = makeComboBox(
       QStringLiteral("Selecione a coluna que servirá como base para as funções:"), {}, pagina);
   colunaBase_->setEditable(true);
   connect(colunaBase_, &QComboBox::currentTextChanged, this, [this](const QString& t) {
-    if (!seguindo_) m_->cmbColuna = u(t);
+    if (!refreshing_) m_->cmbColuna = u(t);
   });
   lay->addWidget(colunaBase_);
   lay->addSpacing(8);
@@ -185,41 +185,41 @@ QWidget* TfrmExport::paginaUtilitarios() {
     return b;
   };
   lay->addWidget(
-      largo(botaoQue(QStringLiteral("Excluir linha quando o valor dessa coluna estiver vazio"),
-                     pagina, [this] { m_->btnExcluirVaziosClick(); })));
-  lay->addWidget(
-      largo(botaoQue(QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada"),
-                     pagina, [this] { m_->btnExcluirRepetidosClick(); })));
+      largo(buttonThat(QStringLiteral("Excluir linha quando o valor dessa coluna estiver vazio"),
+                       pagina, [this] { m_->btnExcluirVaziosClick(); })));
+  lay->addWidget(largo(
+      buttonThat(QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada"),
+                 pagina, [this] { m_->btnExcluirRepetidosClick(); })));
   auto* troca = new QHBoxLayout;
-  troca->addWidget(rotulo(QStringLiteral("Substituir"), pagina));
-  substituir_ = campo(QStringLiteral("Substituir"), pagina);
+  troca->addWidget(makeLabel(QStringLiteral("Substituir"), pagina));
+  substituir_ = makeLineEdit(QStringLiteral("Substituir"), pagina);
   troca->addWidget(substituir_, 1);
-  troca->addWidget(rotulo(QStringLiteral("por"), pagina));
-  por_ = campo(QStringLiteral("por"), pagina);
+  troca->addWidget(makeLabel(QStringLiteral("por"), pagina));
+  por_ = makeLineEdit(QStringLiteral("por"), pagina);
   troca->addWidget(por_, 1);
   connect(substituir_, &QLineEdit::textEdited, this,
           [this](const QString& t) { m_->edtSubstituir = u(t); });
   connect(por_, &QLineEdit::textEdited, this, [this](const QString& t) { m_->edtPor = u(t); });
   lay->addLayout(troca);
-  lay->addWidget(largo(botaoQue(QStringLiteral("Substituir na coluna selecionada"), pagina,
-                                [this] { m_->btnSubstituirClick(); })));
+  lay->addWidget(largo(buttonThat(QStringLiteral("Substituir na coluna selecionada"), pagina,
+                                  [this] { m_->btnSubstituirClick(); })));
   lay->addStretch(1);
   auto* baixo = new QHBoxLayout;
-  baixo->addWidget(botaoQue(QStringLiteral("Voltar para a lista de dados"), pagina,
-                            [this] { m_->btnVoltarClick(); }));
+  baixo->addWidget(buttonThat(QStringLiteral("Voltar para a lista de dados"), pagina,
+                              [this] { m_->btnVoltarClick(); }));
   baixo->addStretch(1);
   lay->addLayout(baixo);
   return pagina;
 }
 
-QPushButton* TfrmExport::botaoDe(const QString& caption) const {
+QPushButton* TfrmExport::buttonNamed(const QString& caption) const {
   for (QPushButton* b : findChildren<QPushButton*>())
-    if (semAcelerador(b->text()) == caption) return b;
+    if (withoutAccelerator(b->text()) == caption) return b;
   return nullptr;
 }
 
-void TfrmExport::seguir() {
-  seguindo_ = true;
+void TfrmExport::refresh() {
+  refreshing_ = true;
   paginas_->setCurrentIndex(static_cast<int>(m_->pagina));
   grade_->setVisible(m_->gridVisivel);
   posicao_->setText(q(m_->lbPosicao));
@@ -247,32 +247,32 @@ void TfrmExport::seguir() {
     colunaBase_->addItems(itens);
   }
   if (colunaBase_->currentText() != q(m_->cmbColuna)) colunaBase_->setCurrentText(q(m_->cmbColuna));
-  mostrarTexto(substituir_, m_->edtSubstituir);
-  mostrarTexto(por_, m_->edtPor);
-  seguindo_ = false;
+  showText(substituir_, m_->edtSubstituir);
+  showText(por_, m_->edtPor);
+  refreshing_ = false;
 }
 
-void TfrmExport::seguirLarguras() {
+void TfrmExport::refreshWidths() {
   for (int c = 0; c < m_->gridDados.colCount(); ++c)
     grade_->setColumnWidth(c, m_->gridDados.colWidth(c));
 }
 
-void TfrmExport::soltarNoCabecalho(int coluna, Qt::MouseButton b, QPoint global) {
-  executarAcao([&] {
-    if (m_->gridMouseUp(coluna, 0, botaoDoNucleo(b))) menuDaColuna(global);
+void TfrmExport::headerReleased(int coluna, Qt::MouseButton b, QPoint global) {
+  runGuarded([&] {
+    if (m_->gridMouseUp(coluna, 0, coreButton(b))) showColumnMenu(global);
   });
 }
 
-void TfrmExport::menuDaColuna(QPoint global) {
+void TfrmExport::showColumnMenu(QPoint global) {
   QMenu menu(this);
-  connect(entrada(&menu, QStringLiteral("Copiar dados dessa coluna")), &QAction::triggered, this,
-          acao([this] { m_->copiarColuna(m_->gCol); }));
-  connect(entrada(&menu, QStringLiteral("Ajustar largura das colunas")), &QAction::triggered, this,
-          acao([this] { m_->ajustarLarguraColunas(); }));
-  connect(entrada(&menu, QStringLiteral("Utilitários")), &QAction::triggered, this,
-          acao([this] { m_->utilitariosDaColuna(); }));
-  connect(entrada(&menu, QStringLiteral("Ordenar esta coluna")), &QAction::triggered, this,
-          acao([this] { m_->ordenarEstaColuna(); }));
+  connect(addMenuEntry(&menu, QStringLiteral("Copiar dados dessa coluna")), &QAction::triggered,
+          this, guarded([this] { m_->copiarColuna(m_->gCol); }));
+  connect(addMenuEntry(&menu, QStringLiteral("Ajustar largura das colunas")), &QAction::triggered,
+          this, guarded([this] { m_->ajustarLarguraColunas(); }));
+  connect(addMenuEntry(&menu, QStringLiteral("Utilitários")), &QAction::triggered, this,
+          guarded([this] { m_->utilitariosDaColuna(); }));
+  connect(addMenuEntry(&menu, QStringLiteral("Ordenar esta coluna")), &QAction::triggered, this,
+          guarded([this] { m_->ordenarEstaColuna(); }));
   menu.exec(global);
 }
 

@@ -39,16 +39,16 @@ class TfrmExport : public QWidget {
   QLabel* posicao() const { return posicao_; }
   QLabel* quantidade() const { return quantidade_; }
   // A button of the window by its caption.
-  QPushButton* botaoDe(const QString& caption) const;
+  QPushButton* buttonNamed(const QString& caption) const;
 
  private:
-  QWidget* paginaDados();
-  QWidget* paginaExcluirColunas();
-  QWidget* paginaUtilitarios();
-  void seguir();
-  void seguirLarguras();
-  void soltarNoCabecalho(int coluna, Qt::MouseButton b, QPoint global);
-  void menuDaColuna(QPoint global);
+  QWidget* buildDataPage();
+  QWidget* buildColumnsPage();
+  QWidget* buildUtilitiesPage();
+  void refresh();
+  void refreshWidths();
+  void headerReleased(int coluna, Qt::MouseButton b, QPoint global);
+  void showColumnMenu(QPoint global);
 
   Dialogs& dialogs_;
   std::unique_ptr<ExportWindow> m_;
@@ -62,7 +62,8 @@ class TfrmExport : public QWidget {
   QLabel* posicao_ = nullptr;
   QLabel* quantidade_ = nullptr;
   QTimer* status_ = nullptr;
-  bool seguindo_ = false;  // the controls are being set from the model: their signals are not edits
+  bool refreshing_ =
+      false;  // the controls are being set from the model: their signals are not edits
   Notifier<ExportNotice>::Subscription sub_;
 };
 

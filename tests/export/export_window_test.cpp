@@ -41,6 +41,17 @@ TEST_F(ExportWindowModel, CopiesTheWholeListOrOnlyTheSelectedBlock) {
   EXPECT_EQ(lista.cell(1, 2), "Bia");
 }
 
+TEST_F(ExportWindowModel, ExportingFromTheListShowsTheTipThenTakesTheSelectedBlock) {
+  TextGrid lista = gridOf(kLista);
+  lista.setSelection({0, 1, 1, 1});
+  w.exportarDaLista(lista);
+  ASSERT_EQ(d.messages.size(), 1u);
+  EXPECT_EQ(d.messages[0].kind, "tip");
+  EXPECT_EQ(d.messages[0].id, kDicaExportarId);
+  EXPECT_EQ(d.messages[0].altura, kDicaExportarAltura);
+  EXPECT_EQ(rowsOf(w.gridDados), (Rows{{"email", "nome"}, {"a@x.com", "Ana"}}));
+}
+
 TEST_F(ExportWindowModel, ShowsTheNegativeBaseWithItsColumnTitles) {
   SharingFlags flags;
   Database banco(home.str(), flags);

@@ -20,6 +20,9 @@
 #include "ui/quorvel_application.h"
 #include "ui/tfrm_export.h"
 #include "ui/tfrm_input.h"
+#include "ui/tfrm_lista.h"
+#include "ui/tfrm_main.h"
+#include "ui/tfrm_principal.h"
 #include "ui_test_support.h"
 
 using namespace quorvel;
@@ -73,6 +76,7 @@ class ExportWindowTest : public QObject {
   void theHeaderMenuOpensTheUtilitiesOnItsColumn();
   void writtenAsTextThenShownAsAListing();
   void everyButtonCarriesItsCaptionForScreenReaders();
+  void theListEditorsMenuOpensItOverTheListAfterItsTip();
 };
 
 void ExportWindowTest::aCopyIsSortedCleanedAndCutDownThroughItsPages() {
@@ -95,34 +99,35 @@ void ExportWindowTest::aCopyIsSortedCleanedAndCutDownThroughItsPages() {
   clicarCabecalho(*w, 1, Qt::LeftButton);
   QCOMPARE(celula(*w, 1, 0), std::string("Caio"));
 
-  QTest::mouseClick(w->botaoDe(QStringLiteral("Utilitários")), Qt::LeftButton);
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Utilitários")), Qt::LeftButton);
   QCOMPARE(w->paginas()->currentIndex(), 2);
   QCOMPARE(w->colunaBase()->count(), 3);
   w->colunaBase()->setCurrentText(QStringLiteral("E-mail"));
   QTest::mouseClick(
-      w->botaoDe(QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada")),
+      w->buttonNamed(QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada")),
       Qt::LeftButton);
   QCOMPARE(w->modelo().gridDados.dataRowCount(), 4);  // "ANA@gmail.com" repeated "ana@…"
   QTest::mouseClick(
-      w->botaoDe(QStringLiteral("Excluir linha quando o valor dessa coluna estiver vazio")),
+      w->buttonNamed(QStringLiteral("Excluir linha quando o valor dessa coluna estiver vazio")),
       Qt::LeftButton);
   QCOMPARE(w->modelo().gridDados.dataRowCount(), 3);
   QTest::keyClicks(w->substituir(), QStringLiteral("gmail"));
   QTest::keyClicks(w->por(), QStringLiteral("GMAIL"));
-  QTest::mouseClick(w->botaoDe(QStringLiteral("Substituir na coluna selecionada")), Qt::LeftButton);
-  QTest::mouseClick(w->botaoDe(QStringLiteral("Voltar para a lista de dados")), Qt::LeftButton);
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Substituir na coluna selecionada")),
+                    Qt::LeftButton);
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Voltar para a lista de dados")), Qt::LeftButton);
   QCOMPARE(w->paginas()->currentIndex(), 0);
   QCOMPARE(w->grade()->model()->rowCount(), 3);
   bool trocou = false;
   for (int r = 1; r <= 3; ++r) trocou = trocou || celula(*w, r, 1) == "ana@GMAIL.com";
   QVERIFY(trocou);
 
-  QTest::mouseClick(w->botaoDe(QStringLiteral("Excluir colunas")), Qt::LeftButton);
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Excluir colunas")), Qt::LeftButton);
   QCOMPARE(w->paginas()->currentIndex(), 1);
   QCOMPARE(w->colunas()->count(), 3);
   QCOMPARE(w->colunas()->item(2)->text(), QStringLiteral("Cidade"));
   w->colunas()->item(2)->setCheckState(Qt::Checked);
-  QTest::mouseClick(w->botaoDe(QStringLiteral("Excluir colunas selecionadas")), Qt::LeftButton);
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Excluir colunas selecionadas")), Qt::LeftButton);
   QCOMPARE(w->paginas()->currentIndex(), 0);
   QCOMPARE(w->grade()->model()->columnCount(), 2);
   w->modelo().atualizarStatus();  // what the status bar's second does
@@ -171,7 +176,7 @@ void ExportWindowTest::writtenAsTextThenShownAsAListing() {
   QVERIFY(QTest::qWaitForWindowExposed(w));
   WindowScript s;
   quorvel::testing::saveWithName(s, t.d->dialogs.janelaSalvar(), QStringLiteral("contatos"));
-  QTest::mouseClick(w->botaoDe(QStringLiteral("Salvar em texto")), Qt::LeftButton);
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Salvar em texto")), Qt::LeftButton);
   QVERIFY(s.wait());
   const std::string arquivo = t.home.path("dados/arquivos/contatos.txt");
   QVERIFY(std::filesystem::exists(arquivo));
@@ -196,7 +201,7 @@ void ExportWindowTest::writtenAsTextThenShownAsAListing() {
         listagem = i->caixaTexto()->toPlainText();
         i->reject();
       });
-  QTest::mouseClick(w->botaoDe(QStringLiteral("Exibir como texto")), Qt::LeftButton);
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Exibir como texto")), Qt::LeftButton);
   QVERIFY(s.wait());
   QVERIFY(listagem.startsWith(QStringLiteral("Nome\tE-mail\tCidade\t")));
   QCOMPARE(QString::fromStdString(t.d->platform.clipboardText()).left(10),
@@ -213,6 +218,41 @@ void ExportWindowTest::everyButtonCarriesItsCaptionForScreenReaders() {
   QVERIFY(!w.colunaBase()->accessibleName().isEmpty());
   QVERIFY(!w.substituir()->accessibleName().isEmpty());
   QVERIFY(!w.colunas()->accessibleName().isEmpty());
+}
+
+void ExportWindowTest::theListEditorsMenuOpensItOverTheListAfterItsTip() {
+  TestDesktop t;
+  t.d->start();
+  QTest::mouseClick(t.d->frmMain()->abrir(), Qt::LeftButton);
+  TfrmLista* lista = t.d->principal()->lista();
+  t.d->platform.setClipboardText("ana@gmail.com\nbia@bol.com.br\ncaio@uol.com.br");
+  QTest::mouseClick(lista->botaoBarra(QStringLiteral("Colar")), Qt::LeftButton);
+  TextGrid& g = *t.d->app->editor.gGrid;
+  QCOMPARE(g.dataRowCount(), 3);
+  QAction* exportar = lista->entradaMenu(QStringLiteral("Salvar / Exportar..."),
+                                         QStringLiteral("Exportar + utilitários"));
+  QVERIFY(exportar && exportar->isEnabled());
+  WindowScript s;
+  s.answer(QString::fromUtf8(kDicaExportar), QStringLiteral("Ok"));
+  exportar->trigger();
+  QVERIFY(s.wait());
+  std::vector<TfrmExport*> janelas;
+  QVERIFY(QTest::qWaitFor([&] { return !(janelas = visibleWindows<TfrmExport>()).empty(); }));
+  TfrmExport* w = janelas.front();
+  QCOMPARE(w->grade()->model()->rowCount(), 3);
+  QCOMPARE(celula(*w, 2, 0), std::string("bia@bol.com.br"));
+  // What is done there stays there: the list is as it was, and still saved or not as before.
+  const std::string salvo = t.d->app->editor.editouDaAba(t.d->app->editor.abaAtiva());
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Utilitários")), Qt::LeftButton);
+  w->colunaBase()->setCurrentText(QString::fromStdString(g.cell(0, 0)));
+  QTest::keyClicks(w->substituir(), QStringLiteral("gmail"));
+  QTest::keyClicks(w->por(), QStringLiteral("hotmail"));
+  QTest::mouseClick(w->buttonNamed(QStringLiteral("Substituir na coluna selecionada")),
+                    Qt::LeftButton);
+  QCOMPARE(w->modelo().gridDados.cell(0, 1), std::string("ana@hotmail.com"));
+  QCOMPARE(g.cell(0, 1), std::string("ana@gmail.com"));
+  QCOMPARE(t.d->app->editor.editouDaAba(t.d->app->editor.abaAtiva()), salvo);
+  w->close();
 }
 
 int main(int argc, char** argv) {

@@ -29,6 +29,7 @@
 #include "support/mail_fixtures.h"
 #include "ui/quorvel_application.h"
 #include "ui/tfrm_contas.h"
+#include "ui/tfrm_export.h"
 #include "ui/tfrm_main.h"
 #include "ui/tfrm_mensagens.h"
 #include "ui/tfrm_principal.h"
@@ -462,20 +463,19 @@ void MailboxWindowsTest::negativeBasePageFindsSortsDeletesAndSaves() {
   QCOMPARE(gridColumn(w, 0), (QStringList{QStringLiteral("bruno@cliente.test"),
                                           QStringLiteral("zeca@cliente.test")}));
 
-  // Salvar: the save window on dados/arquivos, then the rows as shown, as a list file.
-  quorvel::testing::saveWithName(s, d.t.d->dialogs.janelaSalvar(), {}, [](TfrmSalvarFile* janela) {
-    QVERIFY(janela->pasta()->text().endsWith(QStringLiteral("/dados/arquivos/")));
-    QCOMPARE(janela->nome()->text(), QStringLiteral("base-negativa.csv"));
-  });
+  // Salvar: the export window over the rows as shown, with the base's column titles.
   QTest::mouseClick(button(w, QStringLiteral("Salvar")), Qt::LeftButton);
-  QVERIFY(s.wait());
-  std::string hoje = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
-  QCOMPARE(readFileBytes(d.t.home.path("dados/arquivos/base-negativa.csv")).value_or(""),
-           "\xEF\xBB\xBF"
-           "E-mail,Cadastro,Conta,Retorno,Tipo erro\r\n"
-           "bruno@cliente.test," +
-               hoje + ",,descadastramento incluído manualmente,3\r\n" + "zeca@cliente.test," +
-               hoje + ",,descadastramento incluído manualmente,3\r\n");
+  std::vector<TfrmExport*> exportacao;
+  QVERIFY(QTest::qWaitFor(
+      [&] { return !(exportacao = quorvel::testing::visibleWindows<TfrmExport>()).empty(); }));
+  const TextGrid& dados = exportacao.front()->modelo().gridDados;
+  QCOMPARE(dados.rowCount(), 3);
+  QCOMPARE(dados.cell(0, 0), std::string("E-mail"));
+  QCOMPARE(dados.cell(4, 0), std::string("Tipo erro"));
+  QCOMPARE(dados.cell(0, 1), std::string("bruno@cliente.test"));
+  QCOMPARE(dados.cell(0, 2), std::string("zeca@cliente.test"));
+  QCOMPARE(dados.cell(3, 2), std::string("descadastramento incluído manualmente"));
+  exportacao.front()->close();
 }
 
 int main(int argc, char** argv) {

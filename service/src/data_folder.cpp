@@ -22,6 +22,7 @@ const std::vector<std::pair<std::string, std::string>> kDefinitions = {
     {"paises", "sys_paises.filter"},
     {"nomes_raros", "sys_nomesraros.filter"},
     {"sites_ignorados", "sys_sitesignorados.filter"},
+    {"provedores", "sys_provedores.filter"},
 };
 
 [[noreturn]] void failWith(const std::string& message) {

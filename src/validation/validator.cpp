@@ -168,11 +168,13 @@ void Validator::anteciparMx(const TextGrid& grid, int coluna, int linha, int& pr
   }
 }
 
-void Validator::gridAddInvalido(TextGrid& grid, const std::string& email, const std::string& erro) {
+void Validator::gridAddInvalido(TextGrid& grid, const std::string& email, const std::string& erro,
+                                const std::string* sugestao) {
   if (grid.rowCount() > 2 || grid.rowHasText(1)) grid.addRow();
   int linha = grid.rowCount() - 1;
   colunaSetValue(grid, linha, email, "E-mail");
   colunaSetValue(grid, linha, erro, "Erro");
+  if (sugestao) colunaSetValue(grid, linha, *sugestao, kColunaSugestao);
 }
 
 void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& destino,
@@ -300,7 +302,7 @@ void Validator::executarValidacao() {
         if (chain.passaPelasEtapas(email, true, motivo))
           copiarLinhaGrid(linha, principal, validos);
         else
-          gridAddInvalido(invalidos, email, motivo);
+          gridAddInvalido(invalidos, email, motivo, chain.sugestaoDaRejeicao());
       } catch (const StoreFailure& e) {
         // The store cannot answer: the run stops; what was done stays in the lists.
         erroDaExecucao = e.what();
@@ -330,6 +332,7 @@ bool Validator::perguntarSeCompartilha() {
 
 void Validator::fimDaExecucao() {
   gRodou = true;
+  chain.stagesRunEnds();
   if (erroDaExecucao.empty()) dialogs_.msgInformacao(kMsgFinalizado);
   if (listas_) listas_->mostrarValidos(larguraTexto);
   barraPos = 0;

@@ -1,0 +1,98 @@
+#include "validation/typo_suggestions.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+#include "store/database.h"
+
+namespace quorvel {
+
+void TypoSuggestions::usarProvedores(const FilterListPtr& lista) {
+  if (lista == provedores_) return;
+  provedores_ = lista;
+  dominiosProvedores_.clear();
+  if (provedores_)
+    for (const auto& linha : provedores_->linhas().items()) {
+      std::string d = toLower(trimView(linha));
+      if (!d.empty()) dominiosProvedores_.push_back(std::move(d));
+    }
+  // The frequent domains stay, unless one is now a slip of a provider.
+  std::vector<std::string> antes = std::move(frequentes_);
+  indexarProvedores();
+  for (const auto& d : antes)
+    if (!slipDeProvedor(d) && indice_.add(d)) frequentes_.push_back(d);
+}
+
+void TypoSuggestions::indexarProvedores() {
+  indice_.clear();
+  frequentes_.clear();
+  for (const auto& d : dominiosProvedores_) indice_.add(d);
+}
+
+bool TypoSuggestions::slipDeProvedor(std::string_view d) const {
+  return std::any_of(dominiosProvedores_.begin(), dominiosProvedores_.end(),
+                     [&](const std::string& p) { return smallSlip(d, p); });
+}
+
+bool TypoSuggestions::aprender(std::string_view d, const SuggestionChecks& checks) {
+  if (frequentes_.size() >= kMaxFrequentes || indice_.contains(d)) return false;
+  const size_t ponto = d.find('.');
+  if (ponto == std::string_view::npos || ponto < kMenorRotulo || checks.isento(d)) return false;
+  // A domain one slip away from a provider (a look-alike that happens to receive mail) would
+  // only take slips of the provider away from it.
+  if (slipDeProvedor(d)) return false;
+  indice_.add(d);
+  frequentes_.emplace_back(d);
+  return true;
+}
+
+void TypoSuggestions::runStarts(MxStage& mx, const SuggestionChecks& checks) {
+  runEnds(mx);
+  indexarProvedores();
+  mx.dominiosFrequentes(kMaxFrequentesDoBanco,
+                        [&](std::string_view d) { aprender(toLower(d), checks); });
+}
+
+void TypoSuggestions::runEnds(MxStage& mx) {
+  if (contagem_.empty()) return;
+  std::vector<std::pair<std::string, uint32_t>> contagem;
+  contagem.reserve(contagem_.size());
+  while (!contagem_.empty()) {
+    auto no = contagem_.extract(contagem_.begin());
+    contagem.emplace_back(std::move(no.key()), no.mapped());
+  }
+  // In the order of the store's index: neighbouring updates touch neighbouring pages.
+  std::sort(contagem.begin(), contagem.end());
+  mx.somarOcorrencias(contagem);
+}
+
+void TypoSuggestions::ocorreu(std::string_view dominio, const SuggestionChecks& checks) {
+  auto it = contagem_.find(dominio);
+  if (it == contagem_.end()) {
+    if (contagem_.size() >= kMaxContados) return;
+    it = contagem_.emplace(std::string(dominio), 0u).first;
+  }
+  if (++it->second == kMinimoOcorrencias) aprender(dominio, checks);
+}
+
+std::string TypoSuggestions::sugerir(std::string_view email, RejectionStage onde,
+                                     SuggestionChecks& checks) {
+  if (onde == RejectionStage::none || onde == RejectionStage::afterMx) return {};
+  if (indice_.size() == 0) return {};
+  const size_t arroba = email.find('@');
+  if (arroba == std::string_view::npos) return {};
+  const std::string_view dominio = email.substr(arroba + 1);
+  const std::string* unico = indice_.unico(dominio);
+  if (!unico) return {};
+  const std::string candidato = *unico;
+  // Never away from a domain that receives mail: a domain no stage asked about is asked now.
+  if (onde == RejectionStage::beforeMx && checks.respostaMx(dominio) != 0) return {};
+  // Never towards one that does not.
+  if (checks.respostaMx(candidato) != 1) return {};
+  std::string corrigido(email.substr(0, arroba + 1));
+  corrigido += candidato;
+  if (!checks.aceitaria(corrigido)) return {};
+  return corrigido;
+}
+
+}  // namespace quorvel

@@ -104,9 +104,16 @@ size_t CandidateIndex::proximos(std::string_view t, uint32_t* achados, size_t li
   return n;
 }
 
-const std::string* CandidateIndex::unico(std::string_view digitado) const {
+size_t CandidateIndex::contarProximos(std::string_view digitado, uint32_t& posicao) const {
   uint32_t achados[2];
-  return proximos(digitado, achados, 2) == 1 ? &dominios_[achados[0]] : nullptr;
+  const size_t n = proximos(digitado, achados, 2);
+  if (n > 0) posicao = achados[0];
+  return n;
+}
+
+const std::string* CandidateIndex::unico(std::string_view digitado) const {
+  uint32_t p;
+  return contarProximos(digitado, p) == 1 ? &dominios_[p] : nullptr;
 }
 
 bool CandidateIndex::algumProximo(std::string_view digitado) const {

@@ -30,6 +30,10 @@ class CandidateIndex {
   // The only candidate a small slip away from the typed domain (never the domain itself); null
   // when there is none or when there are several.
   const std::string* unico(std::string_view digitado) const;
+  // How many candidates (0, 1, or 2 for two or more) are a small slip away; the first one's
+  // position in `posicao`. Positions hold until clear().
+  size_t contarProximos(std::string_view digitado, uint32_t& posicao) const;
+  const std::string& operator[](size_t posicao) const { return dominios_[posicao]; }
   // Whether some candidate other than the domain itself is a small slip away from it.
   bool algumProximo(std::string_view digitado) const;
 

@@ -24,6 +24,7 @@ void TypoSuggestions::usarProvedores(const FilterListPtr& lista) {
 }
 
 void TypoSuggestions::indexarProvedores() {
+  ++geracao_;
   indice_.clear();
   frequentes_.clear();
   for (const auto& d : dominiosProvedores_) indice_.add(d);
@@ -48,18 +49,27 @@ bool TypoSuggestions::aprender(std::string_view d, const SuggestionChecks& check
 
 void TypoSuggestions::runStarts(MxStage& mx, const SuggestionChecks& checks) {
   runEnds(mx);
-  indexarProvedores();
+  // The frequent domains of earlier runs join those already known (a domain counted in the last
+  // run is in the store now too).
   mx.dominiosFrequentes(kMaxFrequentesDoBanco,
                         [&](std::string_view d) { aprender(toLower(d), checks); });
 }
 
 void TypoSuggestions::runEnds(MxStage& mx) {
-  if (contagem_.empty()) return;
-  std::vector<std::pair<std::string, uint32_t>> contagem;
-  contagem.reserve(contagem_.size());
-  while (!contagem_.empty()) {
-    auto no = contagem_.extract(contagem_.begin());
-    contagem.emplace_back(std::move(no.key()), no.mapped());
+  if (contados_.empty()) return;
+  std::vector<std::pair<std::string, uint32_t>> contagem(contados_.size());
+  contagem_.cadaValor([&](uint64_t v) {
+    auto& [d, n] = contagem[v >> 32];
+    d = std::move(contados_[v >> 32]);
+    n = static_cast<uint32_t>(v);
+  });
+  contagem_.clear();
+  contados_.clear();
+  // The store keeps what sharpens later runs: the domains met most often.
+  if (contagem.size() > kMaxGuardados) {
+    std::nth_element(contagem.begin(), contagem.begin() + kMaxGuardados, contagem.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    contagem.resize(kMaxGuardados);
   }
   // In the order of the store's index: neighbouring updates touch neighbouring pages.
   std::sort(contagem.begin(), contagem.end());
@@ -67,12 +77,40 @@ void TypoSuggestions::runEnds(MxStage& mx) {
 }
 
 void TypoSuggestions::ocorreu(std::string_view dominio, const SuggestionChecks& checks) {
-  auto it = contagem_.find(dominio);
-  if (it == contagem_.end()) {
-    if (contagem_.size() >= kMaxContados) return;
-    it = contagem_.emplace(std::string(dominio), 0u).first;
+  bool novo;
+  uint64_t* v = contagem_.valor(dominio, novo);
+  if (!v) return;
+  if (novo) {
+    *v = static_cast<uint64_t>(contados_.size()) << 32;
+    contados_.emplace_back(dominio);
   }
-  if (++it->second == kMinimoOcorrencias) aprender(dominio, checks);
+  if (static_cast<uint32_t>(*v) == UINT32_MAX) return;
+  if (static_cast<uint32_t>(++*v) == kMinimoOcorrencias) aprender(dominio, checks);
+}
+
+const std::string* TypoSuggestions::candidatoUnico(std::string_view dominio) {
+  bool novo;
+  uint64_t* v = achados_.valor(dominio, novo);
+  if (!v) {
+    achados_.clear();
+    v = achados_.valor(dominio, novo);
+  }
+  const size_t total = indice_.size();
+  size_t visto = (*v >> 24) & 0xFFFFFF;
+  uint32_t resposta = *v & 0xFFFFFF;
+  if (novo || (*v >> 48) != (geracao_ & 0xFFFF) || total - visto > 16) {
+    uint32_t p = 0;
+    const size_t n = indice_.contarProximos(dominio, p);
+    resposta = n == 0 ? 0 : n == 1 ? p + 1 : kVarios;
+  } else {
+    // Only the candidates added since can change the answer.
+    for (; visto < total && resposta != kVarios; ++visto) {
+      if (!smallSlip(dominio, indice_[visto])) continue;
+      resposta = resposta == 0 ? static_cast<uint32_t>(visto + 1) : kVarios;
+    }
+  }
+  *v = ((geracao_ & 0xFFFF) << 48) | (static_cast<uint64_t>(total) << 24) | resposta;
+  return resposta == 0 || resposta == kVarios ? nullptr : &indice_[resposta - 1];
 }
 
 std::string TypoSuggestions::sugerir(std::string_view email, RejectionStage onde,
@@ -82,7 +120,7 @@ std::string TypoSuggestions::sugerir(std::string_view email, RejectionStage onde
   const size_t arroba = email.find('@');
   if (arroba == std::string_view::npos) return {};
   const std::string_view dominio = email.substr(arroba + 1);
-  const std::string* unico = indice_.unico(dominio);
+  const std::string* unico = candidatoUnico(dominio);
   if (!unico) return {};
   const std::string candidato = *unico;
   // Never away from a domain that receives mail: a domain no stage asked about is asked now.

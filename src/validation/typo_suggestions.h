@@ -12,11 +12,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "validation/candidate_index.h"
 #include "validation/filter_list.h"
+#include "validation/hashed_text_table.h"
 #include "validation/stage_hooks.h"
 
 namespace quorvel {
@@ -44,11 +44,13 @@ class SuggestionChecks {
 class TypoSuggestions {
  public:
   // The most frequent domains read from the store at a run's start.
-  static constexpr size_t kMaxFrequentesDoBanco = 5000;
+  static constexpr size_t kMaxFrequentesDoBanco = 1000;
   // Frequent domains at most, those the run adds included.
-  static constexpr size_t kMaxFrequentes = 10000;
-  // Distinct domains a run counts at most (beyond them new domains go uncounted).
+  static constexpr size_t kMaxFrequentes = 2000;
+  // Distinct domains a run counts at most (beyond them new domains go uncounted), and keeps for
+  // later runs at most (those met most often).
   static constexpr size_t kMaxContados = 500000;
+  static constexpr size_t kMaxGuardados = 2000;
   // A frequent domain's first label has at least this many characters: a slip away from a
   // two- or three-letter name is too many other names.
   static constexpr size_t kMenorRotulo = 4;
@@ -62,6 +64,8 @@ class TypoSuggestions {
   void runEnds(MxStage& mx);
   // The MX test answered that the domain has a mail server.
   void ocorreu(std::string_view dominio, const SuggestionChecks& checks);
+  // The domain will be counted soon (a bulk run reads ahead).
+  void prefetch(std::string_view dominio) const { contagem_.prefetch(dominio); }
   // The corrected address for a rejected, normalised one, or empty.
   std::string sugerir(std::string_view email, RejectionStage onde, SuggestionChecks& checks);
 
@@ -75,15 +79,25 @@ class TypoSuggestions {
   void indexarProvedores();
   bool slipDeProvedor(std::string_view dominio) const;
 
-  struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
+  // The close candidate found for each typed domain (the same slips recur row after row):
+  // the index's generation (bits 48 and up, changed when it is built again), the number of
+  // candidates it held then (bits 24 to 47: those added since are checked one by one) and the
+  // answer (bits 0 to 23: 0 none, kVarios several, else the candidate's position + 1).
+  HashedTextTable achados_{kMaxAchados};
+  uint64_t geracao_ = 0;
+  static constexpr size_t kMaxAchados = 100000;
+  static constexpr uint32_t kVarios = 0xFFFFFF;
+  // The candidate a small slip away from the typed domain, or null.
+  const std::string* candidatoUnico(std::string_view dominio);
+
   FilterListPtr provedores_;
   std::vector<std::string> dominiosProvedores_;  // trimmed, lower-cased
   std::vector<std::string> frequentes_;
   CandidateIndex indice_;
-  std::unordered_map<std::string, uint32_t, TextHash, std::equal_to<>> contagem_;
+  // The domains the run met with a mail server: their position in `contados_` in the high half
+  // of the value, the count in the low half.
+  HashedTextTable contagem_{kMaxContados};
+  std::vector<std::string> contados_;
 };
 
 }  // namespace quorvel

@@ -193,7 +193,8 @@ int ValidationChain::respostaMx(std::string_view dominio) {
 }
 
 bool ValidationChain::aceitaria(std::string_view email) {
-  if (!ValidateEmail(email)) return false;
+  // A suggestion is a proper address even while the syntax stage is off.
+  if (!opcoes.ckbSintaxe && !ValidateEmail(email)) return false;
   std::string erro;
   if (etapaQueRejeita(email, empiricoCompletoDaSugestao_, erro) != Etapa::nenhuma) return false;
   return !opcoes.ckbEmailsInvalidos || base_->temEmailInvalido(email) <= 0;
@@ -240,6 +241,10 @@ std::string ValidationChain::validarEmail(std::string_view email, std::string& e
 
 void ValidationChain::prefetchDuplicate(std::string_view normalizado) {
   if (gProcessados) gProcessados->prefetch(normalizado);
+}
+
+void ValidationChain::prefetchCount(std::string_view normalizado) const {
+  if (sugestoesLigadas()) sugestoes_.prefetch(dominioDe(normalizado));
 }
 
 void ValidationChain::stagesRunStarts() {

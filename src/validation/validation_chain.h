@@ -96,6 +96,8 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   // Starts bringing a normalised address's slot of the duplicate memory into the cache ahead of
   // its validation.
   void prefetchDuplicate(std::string_view normalizado);
+  // The same for the count of the address's domain that the suggestions keep.
+  void prefetchCount(std::string_view normalizado) const;
   // Whether the MX stage runs and looks up domains ahead of the chain.
   bool mxReadAheadOn() const { return opcoes.ckbTesteMX && mx_->wantsReadAhead(); }
   // Starts the MX lookup of a normalised address that is still ahead of the chain, when it will

@@ -4,7 +4,7 @@
 #   scripts/bench.sh                 every section
 #   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists bulk
 #                                    bulk-warm bulk-cold suggestions extract export window
-#                                    validation-window mailbox service online
+#                                    validation-window mailbox service service-hostile online
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -286,6 +286,31 @@ echo "   them (sorted), of 100 rows in the order the rows arrive, of 10,000 rows
   tee "$OUT/online-store.txt"
 }
 
+section_service_hostile() {
+  local out="${BENCH_OUT:-bench-out}" reps="${BENCH_SERVICE_REPS:-3}" flood="${BENCH_FLOOD_VALUES:-1000000}"
+  mkdir -p "$out"
+  cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-service-bench-hostile >/dev/null
+  echo "== collaboration service facing hostile clients: 16 keep-alive clients asking action 2 and a"
+  echo "   send of 50 domains on a fresh connection every 50 ms, alone (the baseline) and beside 2,000"
+  echo "   idle + 200 slow-header connections held open from other addresses; then one key flooding"
+  echo "   $flood new values (the server's memory before and after)"
+  : >"$out/service-hostile.txt"
+  for _ in $(seq "$reps"); do
+    "$BUILD_DIR/service/quorvel-service-bench-hostile" --flood-values "$flood" | tee -a "$out/service-hostile.txt"
+  done
+  hcol() { awk -v k="$1" -v f="$2" '$1 == k {print $f}' "$out/service-hostile.txt" | median; }
+  printf 'median_baseline_req_per_s %s\n' "$(hcol baseline_req_per_s 2)"
+  printf 'median_hostile_req_per_s %s (target >= 2000)\n' "$(hcol hostile_req_per_s 2)"
+  printf 'median_ratio_req_per_s_hostile_vs_baseline %s\n' "$(hcol ratio_req_per_s_hostile_vs_baseline 2)"
+  printf 'median_baseline_sync_latency_ms p50 %s p99 %s max %s\n' "$(hcol baseline_sync_latency_ms 3)" \
+    "$(hcol baseline_sync_latency_ms 5)" "$(hcol baseline_sync_latency_ms 7)"
+  printf 'median_hostile_sync_latency_ms p50 %s p99 %s max %s (target: max < 1000)\n' \
+    "$(hcol hostile_sync_latency_ms 3)" "$(hcol hostile_sync_latency_ms 5)" "$(hcol hostile_sync_latency_ms 7)"
+  printf 'median_ratio_sync_p99_hostile_vs_baseline %s\n' "$(hcol ratio_sync_p99_hostile_vs_baseline 2)"
+  printf 'median_flood_server_rss_growth_kb %s (stated bound: the writer page cache, 32768 kB)\n' \
+    "$(hcol flood_server_rss_growth_kb 2)"
+}
+
 section_window() {
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench-ui >/dev/null
 echo
@@ -372,7 +397,7 @@ printf 'baseline_cli_bulk_lines_per_s %.0f lines/s\n' "$(echo "$lines / $cli_bul
 printf 'ratio_page_vs_cli_bulk %.2f (target >= 0.9)\n' "$(echo "$cli_bulk / $page_s" | bc -l)"
 }
 
-ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold suggestions extract export window validation-window mailbox service online"
+ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold suggestions extract export window validation-window mailbox service service-hostile online"
 SECTIONS="${*:-$ALL}"
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
   quorvel-bench-bulk quorvel-bench-export quorvel-cli >/dev/null

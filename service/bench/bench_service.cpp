@@ -19,31 +19,16 @@
 #include <unistd.h>
 
 #include "dates.h"
+#include "latencies.h"
 #include "load_client.h"
 #include "service_fixture.h"
 
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
+using bench::Latencies;
+using bench::msSince;
 
 namespace {
-
-struct Latencies {
-  std::mutex mutex;
-  std::vector<double> ms;
-  void add(const std::vector<double>& more) {
-    std::lock_guard lock(mutex);
-    ms.insert(ms.end(), more.begin(), more.end());
-  }
-  double percentile(double p) {
-    if (ms.empty()) return 0;
-    std::sort(ms.begin(), ms.end());
-    return ms[std::min(ms.size() - 1, static_cast<size_t>(p * static_cast<double>(ms.size())))];
-  }
-};
-
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 std::string domain(int pair, int batch, int i) {
   return "p" + std::to_string(pair) + "-b" + std::to_string(batch) + "-i" + std::to_string(i) +
@@ -73,15 +58,6 @@ double machineBusySeconds() {
   in >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq;
   return static_cast<double>(user + nice + system + irq + softirq) /
          static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-long peakRssKb(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return 0;
 }
 
 }  // namespace
@@ -210,7 +186,7 @@ int main(int argc, char** argv) {
       }
       unknown += seen.size();
     }
-    long rss = peakRssKb(server->pid());
+    long rss = testing::peakResidentKb(server->pid());
     server->stop();
 
     size_t sent = static_cast<size_t>(clients / 2) * batches * batchSize;

@@ -5,13 +5,29 @@
 
 namespace quorvel::service {
 
-std::string todayUtc() {
-  std::time_t now = std::time(nullptr);
+namespace {
+
+std::string utcDayOf(std::time_t when) {
   std::tm tm{};
-  gmtime_r(&now, &tm);
+  gmtime_r(&when, &tm);
   char text[48];
   std::snprintf(text, sizeof text, "%04d-%02d-%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
   return text;
+}
+
+}  // namespace
+
+std::string todayUtc() {
+  return utcDayOf(std::time(nullptr));
+}
+
+std::string utcDaysAgo(int days) {
+  return utcDayOf(std::time(nullptr) - static_cast<std::time_t>(days) * 86400);
+}
+
+int secondsToUtcMidnight() {
+  std::time_t now = std::time(nullptr);
+  return static_cast<int>(86400 - now % 86400);
 }
 
 bool isDate(std::string_view text) {

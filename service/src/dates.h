@@ -10,6 +10,12 @@ namespace quorvel::service {
 // so a client's local day never runs ahead of the day the service gives a row.
 std::string todayUtc();
 
+// The UTC day `days` days before today.
+std::string utcDaysAgo(int days);
+
+// Seconds until the next UTC day begins (1 to 86400).
+int secondsToUtcMidnight();
+
 // True when text is exactly "yyyy-MM-dd" and names a real calendar day.
 bool isDate(std::string_view text);
 

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <iostream>
 
 #include "options.h"
@@ -5,6 +7,8 @@
 
 int main(int argc, char** argv) {
   using namespace quorvel::service;
+  // The data folder holds the users' key hashes: what the service creates is its owner's only.
+  ::umask(077);
   try {
     Options options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {

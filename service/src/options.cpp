@@ -42,9 +42,21 @@ Opções:
   --tls-key ARQUIVO       chave privada PEM do certificado
   --min-senders K         usuários distintos que precisam enviar um domínio ou endereço antes
                           de ele ser oferecido nos downloads (padrão 2)
-  --threads N             conexões atendidas ao mesmo tempo (padrão 64)
+  --threads N             requisições processadas ao mesmo tempo (padrão 64); conexões
+                          ociosas ou lentas não ocupam nenhuma
   --max-body BYTES        tamanho máximo de uma requisição (padrão 2097152)
   --request-timeout S     segundos para uma requisição chegar inteira (padrão 20)
+  --header-timeout S      segundos para a linha de requisição e os cabeçalhos chegarem
+                          (padrão 10)
+  --max-connections N     conexões abertas ao mesmo tempo (padrão 10000, no máximo o limite
+                          de descritores do processo); cheio, fecha a mais ociosa
+  --max-connections-per-address N
+                          conexões abertas por endereço de cliente, IPv6 por /64 (padrão 64;
+                          0 desliga; atrás de um proxy reverso use 0)
+  --user-daily-values N   itens que um usuário pode enviar por dia (UTC) nas ações 1, 4 e 8
+                          (padrão 100000; 0 desliga); além disso a resposta é 429
+  --pending-days N        dias que um item enviado por um só usuário espera por outro antes
+                          de ser esquecido (padrão 30)
   --page-size N           linhas por página de download (padrão 500000)
   --seed PASTA            arquivos iniciais de uma pasta de dados nova
   -h, --help              mostra esta ajuda
@@ -94,6 +106,16 @@ Options parseOptions(const std::vector<std::string>& args) {
       o.maxBody = static_cast<size_t>(number(a, value(), 1024, 1LL << 32));
     } else if (a == "--request-timeout") {
       o.requestTimeoutSeconds = static_cast<int>(number(a, value(), 1, 3600));
+    } else if (a == "--header-timeout") {
+      o.headerTimeoutSeconds = static_cast<int>(number(a, value(), 1, 3600));
+    } else if (a == "--max-connections") {
+      o.maxConnections = static_cast<int>(number(a, value(), 16, 1000000));
+    } else if (a == "--max-connections-per-address") {
+      o.maxPerAddress = static_cast<int>(number(a, value(), 0, 1000000));
+    } else if (a == "--user-daily-values") {
+      o.userDailyValues = number(a, value(), 0, 1000000000);
+    } else if (a == "--pending-days") {
+      o.pendingDays = static_cast<int>(number(a, value(), 1, 3650));
     } else if (a == "--page-size") {
       o.pageSize = number(a, value(), 1, 100000000);
     } else if (a == "--seed") {

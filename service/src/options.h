@@ -22,6 +22,11 @@ struct Options {
   int threads = 64;
   size_t maxBody = 2 * 1024 * 1024;
   int requestTimeoutSeconds = 20;
+  int headerTimeoutSeconds = 10;
+  int maxConnections = 10000;
+  int maxPerAddress = 64;            // 0: no cap
+  int64_t userDailyValues = 100000;  // 0: no limit
+  int pendingDays = 30;
   int64_t pageSize = 500000;
   std::string seedDir;
   std::vector<std::string> command;  // empty: run the server

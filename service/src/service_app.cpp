@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/socket.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 
 #include "data_folder.h"
 #include "dates.h"
+#include "download_files.h"
 #include "http_server.h"
 #include "log.h"
 #include "shared_base.h"
@@ -41,92 +42,39 @@ std::string seedDirectory(const Options& options) {
   return {};
 }
 
-std::string contentTypeOf(const std::string& name) {
-  auto ends = [&](const char* suffix) {
-    std::string s(suffix);
-    return name.size() >= s.size() && name.compare(name.size() - s.size(), s.size(), s) == 0;
-  };
-  if (ends(".txt") || ends(".filter")) return "text/plain; charset=utf-8";
-  if (ends(".htm") || ends(".html")) return "text/html; charset=utf-8";
-  return "application/octet-stream";
+// Connections the server may hold: the option, within the descriptors the process may open
+// (raised to the hard limit first), less a reserve for the database and the files served.
+size_t connectionCeiling(int wanted) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    getrlimit(RLIMIT_NOFILE, &limit);
+  }
+  auto usable = limit.rlim_cur > 256 ? static_cast<size_t>(limit.rlim_cur) - 200 : 56;
+  return std::min(static_cast<size_t>(wanted), usable);
 }
 
-// GET and HEAD of a file in the download folder, with Range. Only plain names of regular files
-// directly in that folder are served: no "..", no sub-folders, no symbolic links.
-void serveDownload(const fs::path& dir, const httplib::Request& req, httplib::Response& res) {
-  std::string name = req.matches[1];
-  if (!isPublicFileName(name)) {
-    answerText(res, 404, "Arquivo não encontrado.");
-    return;
-  }
-  int fd = ::open((dir / name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  struct stat st {};
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (fd >= 0) ::close(fd);
-    answerText(res, 404, "Arquivo não encontrado.");
-    return;
-  }
-  auto size = static_cast<size_t>(st.st_size);
-  for (const auto& [first, last] : req.ranges) {
-    bool unsatisfiable = first >= 0 ? static_cast<size_t>(first) >= size : (last == 0 || size == 0);
-    if (unsatisfiable || (first >= 0 && last >= 0 && last < first)) {
-      ::close(fd);
-      res.set_header("Content-Range", "bytes */" + std::to_string(size));
-      answerText(res, 416, "Intervalo fora do arquivo.");
-      return;
+// Users registered before addresses were folded like the desktop program folds them get the
+// folded name, unless that name is taken (then both stay and the operator is told).
+void foldStoredUsers(Storage& storage) {
+  for (const User& u : storage.listUsers()) {
+    std::string folded = foldCase(u.email);
+    if (folded == u.email) continue;
+    if (!storage.renameUser(u.email, folded)) {
+      std::cerr << "quorvel-service: aviso: " << u.email << " e " << folded
+                << " são o mesmo endereço cadastrado duas vezes; bloqueie um deles\n";
     }
   }
-  res.set_header("Accept-Ranges", "bytes");
-  if (size == 0) {  // a provider of length 0 would leave the length unannounced
-    ::close(fd);
-    res.set_content("", contentTypeOf(name));
-    return;
-  }
-  auto file = std::shared_ptr<int>(new int(fd), [](int* p) {
-    ::close(*p);
-    delete p;
-  });
-  res.set_content_provider(
-      size, contentTypeOf(name),
-      [file](size_t offset, size_t length, httplib::DataSink& sink) {
-        char buffer[65536];
-        while (length > 0) {
-          ssize_t n =
-              ::pread(*file, buffer, std::min(length, sizeof buffer), static_cast<off_t>(offset));
-          if (n <= 0) return false;
-          if (!sink.write(buffer, static_cast<size_t>(n))) return false;
-          offset += static_cast<size_t>(n);
-          length -= static_cast<size_t>(n);
-        }
-        return true;
-      },
-      [file](bool) {});
 }
 
-const char* defaultText(int status) {
-  switch (status) {
-    case 400:
-      return "Requisição inválida.";
-    case 404:
-      return "Não encontrado.";
-    case 405:
-      return "Método não permitido.";
-    case 408:
-      return "Tempo esgotado: a requisição não chegou completa a tempo.";
-    case 413:
-      return "Requisição grande demais.";
-    case 414:
-      return "Endereço longo demais.";
-    case 416:
-      return "Intervalo fora do arquivo.";
-    default:
-      return status >= 500 ? "Erro interno do serviço." : "Requisição recusada.";
-  }
-}
-
-std::unique_ptr<Storage> openPrepared(const Options& options, const DataFolder& folder) {
+// The storage with its tables ready; the server also checks that it reads back whole first.
+std::unique_ptr<Storage> openPrepared(const Options& options, const DataFolder& folder,
+                                      bool check = false) {
   auto storage = openStorage(options.databaseUrl, folder.sqlitePath().string());
+  if (check) storage->checkIntegrity();
   storage->prepare();
+  foldStoredUsers(*storage);
   return storage;
 }
 
@@ -144,84 +92,65 @@ int runServer(const Options& options) {
   DataFolder folder(options.dataDir);
   std::string seed = seedDirectory(options);
   if (folder.prepare(seed)) logLine("pasta de dados nova: definições iniciais copiadas de " + seed);
-  auto storage = openPrepared(options, folder);
+  auto storage = openPrepared(options, folder, true);
   if (!storage->lockForServer()) {
     std::cerr << "quorvel-service: outro servidor já usa este banco de dados\n";
     return 1;
   }
 
-  SharedBase base(*storage, options.minSenders, options.pageSize);
+  SharedBase base(*storage, options.minSenders, options.pageSize, options.pendingDays);
   base.start();
   Authenticator auth(*storage, std::chrono::seconds(2));
-  SyncHandler sync(base, auth, *storage);
+  DailyQuota quota(options.userDailyValues);
+  SyncHandler sync(base, auth, *storage, quota);
 
   SSL_CTX* tls = nullptr;
   if (!options.tlsCert.empty()) tls = makeTlsContext(options.tlsCert, options.tlsKey);
-  ConnectionLimits limits;
+  ServerLimits limits;
   limits.requestTimeout = std::chrono::seconds(options.requestTimeoutSeconds);
-  limits.maxRequestBytes = options.maxBody + 64 * 1024;
-  GuardedServer server(limits, tls);
-  int threads = options.threads;
-  server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-  server.set_payload_max_length(options.maxBody);
-  // Address reuse only: with the library's default SO_REUSEPORT a second server on the same
-  // port would silently take half of the connections.
-  server.set_socket_options([](socket_t sock) {
-    int yes = 1;
-    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  });
+  limits.headerTimeout = std::chrono::seconds(options.headerTimeoutSeconds);
+  limits.maxBody = options.maxBody;
+  limits.maxConnections = connectionCeiling(options.maxConnections);
+  limits.maxPerAddress = static_cast<size_t>(options.maxPerAddress);
+  limits.workers = options.threads;
 
+  const std::string syncPath = "/quorvel/bin/sync.php";
+  const std::string downloadPrefix = "/quorvel/download/";
   fs::path downloads = folder.downloadDir();
-  server.Get(R"(/quorvel/download/([^/]+))",
-             [&](const httplib::Request& req, httplib::Response& res) {
-               serveDownload(downloads, req, res);
-             });
-  server.Post("/quorvel/bin/sync.php",
-              [&](const httplib::Request& req, httplib::Response& res) { sync.handle(req, res); });
-  server.Get("/quorvel/bin/sync.php", [](const httplib::Request&, httplib::Response& res) {
-    res.set_header("Allow", "POST");
-    answerText(res, 405, "Use POST com multipart/form-data.");
-  });
-  server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
-    if (GuardedServer::currentRequestTimedOut()) {
-      res.status = 408;
-      res.body.clear();
-    } else if (GuardedServer::currentRequestTooLarge()) {
-      res.status = 413;
-      res.body.clear();
+  // Only the exchange goes to the workers; downloads and fixed answers never block the loop.
+  auto placement = [&](const RequestHead& head, const std::string& path) {
+    return path == syncPath && head.method == "POST";
+  };
+  auto handler = [&](const httplib::Request& req, Reply& reply) {
+    httplib::Response& res = reply.res;
+    if (req.path == syncPath) {
+      if (req.method == "POST") {
+        sync.handle(req, res);
+      } else {
+        res.set_header("Allow", "POST");
+        answerText(res, 405, "Use POST com multipart/form-data.");
+      }
+    } else if (req.path.rfind(downloadPrefix, 0) == 0) {
+      if (req.method == "GET" || req.method == "HEAD") {
+        serveDownload(downloads, req.path.substr(downloadPrefix.size()),
+                      req.get_header_value("Range"), req.method == "GET", reply);
+      } else {
+        res.set_header("Allow", "GET, HEAD");
+        answerText(res, 405, "Método não permitido.");
+      }
+    } else {
+      answerText(res, 404, "Não encontrado.");
     }
-    if (res.status == 408 || res.status == 413 || res.body.empty()) {
-      res.set_header("Connection", "close");
-    }
-    if (res.body.empty()) {
-      res.set_content(std::string(defaultText(res.status)) + "\n", "text/plain; charset=utf-8");
-    }
-  });
-  server.set_exception_handler(
-      [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        answerText(res, 503, "Serviço indisponível no momento; tente novamente.");
-      });
-  server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
-    if (res.status >= 400 && res.status != 403) {
-      logLine(std::to_string(res.status) + " " + req.remote_addr + " " + printable(req.method, 16) +
-              " " + printable(req.path, 120));
-    }
-  });
+  };
+  HttpServer server(limits, tls, placement, handler);
 
-  int port = options.listenPort;
-  if (port == 0) {
-    port = server.bind_to_any_port(options.listenHost);
-    if (port <= 0) {
-      std::cerr << "quorvel-service: não foi possível escutar em " << options.listenHost << "\n";
-      return 1;
-    }
-  } else if (!server.bind_to_port(options.listenHost, port)) {
+  int port = server.bind(options.listenHost, options.listenPort);
+  if (port <= 0) {
     std::cerr << "quorvel-service: não foi possível escutar em " << options.listenHost << ":"
-              << port << "\n";
+              << options.listenPort << "\n";
     return 1;
   }
 
-  server.widenBacklog(1024);
   std::atomic<bool> ended{false};
   std::thread signalWaiter([&] {
     int sig = 0;
@@ -234,12 +163,12 @@ int runServer(const Options& options) {
   std::cout << "quorvel-service: escutando em " << (tls ? "https" : "http") << "://"
             << options.listenHost << ":" << port << " (dados em " << options.dataDir << ", "
             << (options.databaseUrl.empty() ? "SQLite" : "PostgreSQL") << ")" << std::endl;
-  bool ok = server.listen_after_bind();
+  server.run();
   base.stop();
   ended = true;
   pthread_kill(signalWaiter.native_handle(), SIGTERM);  // wakes the signal thread
   signalWaiter.join();
-  return ok ? 0 : 1;
+  return 0;
 }
 
 int runCommand(const Options& options) {
@@ -265,7 +194,7 @@ int runCommand(const Options& options) {
       return 0;
     }
     expect(3, "user add|disable|enable|new-key EMAIL");
-    std::string email = asciiLower(trimControl(c[2]));
+    std::string email = foldCase(trimControl(c[2]));
     if (!isShareableAddress(email)) throw UsageError("e-mail inválido: " + c[2]);
     if (verb == "add" || verb == "new-key") {
       std::string key = newKey();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_map>
 
 #include "dates.h"
 #include "log.h"
@@ -12,6 +13,12 @@ namespace {
 constexpr size_t kMaxBatchesPerGroup = 2000;
 constexpr int64_t kRowsPerBlock = 20000;
 constexpr auto kCommitWait = std::chrono::seconds(30);
+constexpr int64_t kExpirySlice = 20000;
+constexpr auto kIdleWake = std::chrono::seconds(60);
+
+bool contains(const std::vector<int64_t>& users, int64_t user) {
+  return std::find(users.begin(), users.end(), user) != users.end();
+}
 
 // Calls line(text) for every "\n"-terminated value of a payload.
 template <typename Fn>
@@ -27,8 +34,11 @@ void forEachLine(const std::string& payload, Fn line) {
 
 }  // namespace
 
-SharedBase::SharedBase(Storage& storage, int minSenders, int64_t pageSize)
-    : storage_(storage), minSenders_(std::max(1, minSenders)), pageSize_(pageSize) {}
+SharedBase::SharedBase(Storage& storage, int minSenders, int64_t pageSize, int pendingDays)
+    : storage_(storage),
+      minSenders_(std::max(1, minSenders)),
+      pageSize_(pageSize),
+      pendingDays_(std::max(1, pendingDays)) {}
 
 SharedBase::~SharedBase() {
   stop();
@@ -61,22 +71,12 @@ void SharedBase::load() {
                            std::to_string(static_cast<int>(kind)) + " em " +
                            std::to_string(block.firstSeq));
       }
-      forEachLine(block.payload,
-                  [&](std::string_view value) { fresh.values[std::string(value)].offered = true; });
+      forEachLine(block.payload, [&](std::string_view value) { fresh.offered.emplace(value); });
       if (pub.lastDay != block.day) {
         pub.firstSeqOfDay.emplace(block.day, block.firstSeq);
         pub.lastDay = block.day;
       }
       fresh.nextSeq = block.firstSeq + block.count;
-    });
-    storage_.scanSightings(kind, [&](const SightingBlock& block) {
-      forEachLine(block.payload, [&](std::string_view value) {
-        Entry& e = fresh.values[std::string(value)];
-        if (e.offered) return;
-        if (std::find(e.senders.begin(), e.senders.end(), block.user) == e.senders.end()) {
-          e.senders.push_back(block.user);
-        }
-      });
     });
     pub.end = fresh.nextSeq;
     index_[kindIndex(kind)] = std::move(fresh);
@@ -102,30 +102,59 @@ bool SharedBase::submit(Kind kind, int64_t user, std::vector<std::string> items)
 }
 
 void SharedBase::writerLoop() {
+  auto expiryRetryAt = std::chrono::steady_clock::now();
   for (;;) {
+    bool expiryDue = expiredBefore_ != utcDaysAgo(pendingDays_) &&
+                     std::chrono::steady_clock::now() >= expiryRetryAt;
     std::vector<std::unique_ptr<Batch>> group;
     {
       std::unique_lock lock(queueMutex_);
-      queueChanged_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-      if (queue_.empty()) return;  // stopping and drained
+      queueChanged_.wait_for(lock, expiryDue ? std::chrono::seconds(0) : kIdleWake,
+                             [&] { return stopping_ || !queue_.empty(); });
+      if (stopping_ && queue_.empty()) return;  // stopping and drained
       while (!queue_.empty() && group.size() < kMaxBatchesPerGroup) {
         group.push_back(std::move(queue_.front()));
         queue_.pop_front();
       }
     }
-    if (reloadNeeded_) {
+    if (!group.empty()) {
+      if (reloadNeeded_) {
+        try {
+          load();
+          reloadNeeded_ = false;
+        } catch (const std::exception& e) {
+          logLine(std::string("erro ao reler as bases: ") + e.what());
+          for (auto& b : group) b->done.set_value(false);
+          std::this_thread::sleep_for(std::chrono::milliseconds(200));
+          continue;
+        }
+      }
+      writeGroup(group);
+    }
+    if (expiryDue) {
       try {
-        load();
-        reloadNeeded_ = false;
+        expireSome();
       } catch (const std::exception& e) {
-        logLine(std::string("erro ao reler as bases: ") + e.what());
-        for (auto& b : group) b->done.set_value(false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        continue;
+        logLine(std::string("erro ao expirar itens pendentes: ") + e.what());
+        expiryRetryAt = std::chrono::steady_clock::now() + kIdleWake;
       }
     }
-    writeGroup(group);
   }
+}
+
+bool SharedBase::expireSome() {
+  std::string cutoff = utcDaysAgo(pendingDays_);
+  auto slice = storage_.expirePending(cutoff, expiryCursor_, kExpirySlice);
+  expiredThisPass_ += slice.deleted;
+  if (slice.seen >= kExpirySlice) return true;
+  if (expiredThisPass_ > 0) {
+    logLine(std::to_string(expiredThisPass_) + " itens pendentes de antes de " + cutoff +
+            " esquecidos");
+  }
+  expiredBefore_ = cutoff;
+  expiryCursor_ = PendingKey{};
+  expiredThisPass_ = 0;
+  return false;
 }
 
 void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool promote) {
@@ -141,8 +170,10 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool pro
   }
   // The index is changed in place; when the commit fails it is read back from storage.
   Changes changes;
+  changes.day = today;
+  const std::string since = utcDaysAgo(pendingDays_);  // older sightings have expired
   // Appends the value to the rows of this group and marks it offered.
-  auto offer = [&](size_t k, const std::string& value, Entry& e) {
+  auto offer = [&](size_t k, const std::string& value) {
     auto& blocks = changes.rows[k];
     if (blocks.empty() || blocks.back().count >= kRowsPerBlock) {
       blocks.push_back(RowBlock{nextSeq[k], 0, day[k], {}});
@@ -150,57 +181,80 @@ void SharedBase::writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool pro
     blocks.back().payload.append(value).push_back('\n');
     ++blocks.back().count;
     ++nextSeq[k];
-    e.offered = true;
-    std::vector<int64_t>().swap(e.senders);
+    index_[k].offered.insert(value);
   };
 
-  for (auto& batch : group) {
-    size_t k = kindIndex(batch->kind);
-    Index& idx = index_[k];
-    SightingBlock* seen = nullptr;
-    for (std::string& item : batch->items) {
-      auto it = idx.values.try_emplace(std::move(item)).first;
-      const std::string& value = it->first;
-      Entry& e = it->second;
-      if (e.offered) continue;
-      if (std::find(e.senders.begin(), e.senders.end(), batch->user) != e.senders.end()) continue;
-      if (static_cast<int>(e.senders.size()) + 1 >= minSenders_) {
-        offer(k, value, e);
-        continue;
-      }
-      e.senders.push_back(batch->user);
-      if (!seen) {
-        changes.sightings[k].push_back(SightingBlock{batch->user, day[k], {}});
-        seen = &changes.sightings[k].back();
-      }
-      seen->payload.append(value).push_back('\n');
-    }
-  }
-  if (promote) {
-    for (size_t k = 0; k < 3; ++k) {
-      std::vector<std::unordered_map<std::string, Entry>::value_type*> ready;
-      for (auto& entry : index_[k].values) {
-        if (!entry.second.offered && static_cast<int>(entry.second.senders.size()) >= minSenders_) {
-          ready.push_back(&entry);
+  bool ok = true;
+  try {
+    for (Kind kind : kAllKinds) {
+      size_t k = kindIndex(kind);
+      // The values of this base sent in this group and not offered yet.
+      struct Candidate {
+        std::vector<int64_t> senders;  // stored and in this group
+        std::vector<int64_t> fresh;    // in this group only
+        bool stored = false;
+        bool offered = false;
+      };
+      std::unordered_map<std::string, Candidate> candidates;
+      std::vector<std::string_view> lookups;
+      std::vector<Candidate*> looked;
+      for (auto& batch : group) {
+        if (batch->kind != kind) continue;
+        for (const std::string& item : batch->items) {
+          if (index_[k].offered.count(item)) continue;
+          auto [it, added] = candidates.try_emplace(item);
+          if (!added) continue;
+          lookups.push_back(it->first);
+          looked.push_back(&it->second);
         }
       }
-      std::sort(ready.begin(), ready.end(),
-                [](const auto* a, const auto* b) { return a->first < b->first; });
-      for (auto* entry : ready) offer(k, entry->first, entry->second);
+      if (lookups.empty()) continue;
+      storage_.pendingSenders(kind, lookups, since, [&](size_t i, int64_t user) {
+        Candidate& c = *looked[i];
+        c.stored = true;
+        if (!contains(c.senders, user)) c.senders.push_back(user);
+      });
+      for (auto& batch : group) {
+        if (batch->kind != kind) continue;
+        for (const std::string& item : batch->items) {
+          auto it = candidates.find(item);
+          if (it == candidates.end()) continue;  // offered before this group
+          Candidate& c = it->second;
+          if (c.offered || contains(c.senders, batch->user)) continue;
+          c.senders.push_back(batch->user);
+          if (static_cast<int>(c.senders.size()) >= minSenders_) {
+            offer(k, it->first);
+            c.offered = true;
+          } else {
+            c.fresh.push_back(batch->user);
+          }
+        }
+      }
+      for (auto& [value, c] : candidates) {
+        if (c.offered) {
+          if (c.stored) changes.settled[k].push_back(value);
+        } else {
+          for (int64_t user : c.fresh) changes.pending[k].push_back({value, user});
+        }
+      }
     }
-  }
-
-  bool ok = true;
-  if (!changes.empty()) {
-    try {
-      storage_.commit(changes);
-    } catch (const std::exception& e) {
-      // The outcome may even be unknown (a connection lost during COMMIT): read everything
-      // back before the next group instead of trusting the in-memory state.
-      logLine(std::string("erro ao gravar lote: ") + e.what());
-      ok = false;
-      reloadNeeded_ = true;
+    if (promote) {  // the number of senders asked for was lowered since these arrived
+      for (Kind kind : kAllKinds) {
+        size_t k = kindIndex(kind);
+        storage_.pendingWithSenders(kind, minSenders_, since, [&](std::string_view text) {
+          std::string value(text);
+          if (!index_[k].offered.count(value)) offer(k, value);
+          changes.settled[k].push_back(std::move(value));
+        });
+      }
     }
+    if (!changes.empty()) storage_.commit(changes);
+  } catch (const std::exception& e) {
+    // The outcome may even be unknown (a connection lost during COMMIT): read everything
+    // back before the next group instead of trusting the in-memory state.
+    logLine(std::string("erro ao gravar lote: ") + e.what());
+    ok = false;
+    reloadNeeded_ = true;
   }
   if (ok) {
     std::lock_guard lock(publishedMutex_);

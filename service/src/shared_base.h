@@ -5,11 +5,12 @@
 #include <deque>
 #include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "storage.h"
@@ -23,11 +24,15 @@ namespace quorvel::service {
 // sequence number per base in commit order and never move, so a page is a fixed range of that
 // order: pages neither skip nor repeat rows while others keep sending.
 //
+// Memory holds the offered values only (to keep each offered once). A value still waiting for
+// more senders lives in storage alone, looked up when it is sent again, and is forgotten after
+// `pendingDays` days: what one user sends, however much, never grows the memory.
+//
 // One writer thread owns the in-memory index and writes every batch waiting at that moment in
 // one transaction (group commit); a sender hears "stored" only after that transaction committed.
 class SharedBase {
  public:
-  SharedBase(Storage& storage, int minSenders, int64_t pageSize);
+  SharedBase(Storage& storage, int minSenders, int64_t pageSize, int pendingDays);
   ~SharedBase();
   SharedBase(const SharedBase&) = delete;
   SharedBase& operator=(const SharedBase&) = delete;
@@ -56,13 +61,8 @@ class SharedBase {
     std::vector<std::string> items;
     std::promise<bool> done;
   };
-  // Every value ever sent, offered or not: one lookup per value sent.
-  struct Entry {
-    bool offered = false;
-    std::vector<int64_t> senders;  // while not offered
-  };
   struct Index {
-    std::unordered_map<std::string, Entry> values;
+    std::unordered_set<std::string> offered;
     int64_t nextSeq = 1;
   };
   // What readers may see, guarded by published_.
@@ -74,6 +74,8 @@ class SharedBase {
 
   void load();
   void writerLoop();
+  // Deletes a slice of the expired pending sightings; true when more remain.
+  bool expireSome();
   // Applies the group to the index and commits it; promote also offers the pending values
   // that already have enough senders (the setting was lowered since they arrived).
   void writeGroup(std::vector<std::unique_ptr<Batch>>& group, bool promote = false);
@@ -81,6 +83,10 @@ class SharedBase {
   Storage& storage_;
   const int minSenders_;
   const int64_t pageSize_;
+  const int pendingDays_;
+  std::string expiredBefore_;  // the cut-off day of the last finished expiry (writer thread)
+  PendingKey expiryCursor_;    // where the expiry pass in progress stands
+  int64_t expiredThisPass_ = 0;
 
   std::array<Index, 3> index_;  // writer thread only (and start-up)
 

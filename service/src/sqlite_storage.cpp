@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace quorvel::service {
 namespace {
@@ -66,7 +69,12 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-sqlite3* openConnection(const std::string& path) {
+// Page cache of the writer, which looks up every value sent, and of each reader (downloads,
+// users), which reads blocks once: together they bound what SQLite keeps in memory.
+constexpr int kWriterCacheKb = 32768;
+constexpr int kReaderCacheKb = 2048;
+
+sqlite3* openConnection(const std::string& path, int cacheKb = kReaderCacheKb) {
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(
       path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -80,7 +88,10 @@ sqlite3* openConnection(const std::string& path) {
     exec(db, "PRAGMA journal_mode=WAL");
     // A commit is on disk before the client hears "inseriu".
     exec(db, "PRAGMA synchronous=FULL");
-    exec(db, "PRAGMA cache_size=-32768");
+    // Checkpoints every 40 MB of log instead of 4: the pages the writer changes again and again
+    // (the pending values' tree) are copied into the database once per checkpoint.
+    exec(db, "PRAGMA wal_autocheckpoint=10000");
+    exec(db, ("PRAGMA cache_size=-" + std::to_string(cacheKb)).c_str());
   } catch (...) {
     sqlite3_close(db);
     throw;
@@ -100,6 +111,59 @@ User readUser(Statement& s) {
   return u;
 }
 
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS users (id INTEGER PRIMARY KEY, email TEXT NOT NULL UNIQUE, "
+    "key_hash TEXT NOT NULL, key_salt TEXT NOT NULL, active SMALLINT NOT NULL DEFAULT 1, "
+    "compartilha SMALLINT NOT NULL DEFAULT 0, created_on TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS shared_blocks (kind SMALLINT NOT NULL, first_seq BIGINT NOT "
+    "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL, "
+    "PRIMARY KEY (kind, first_seq));"
+    "CREATE TABLE IF NOT EXISTS pending_sightings (kind SMALLINT NOT NULL, value TEXT NOT NULL, "
+    "user_id BIGINT NOT NULL, day TEXT NOT NULL, PRIMARY KEY (kind, value, user_id)) "
+    "WITHOUT ROWID;";
+
+void syncDirectoryOf(const std::string& path) {
+  std::string dir = path.substr(0, path.find_last_of('/') + 1);
+  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+void removeWithCompanions(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) ::unlink((path + suffix).c_str());
+}
+
+// A new database, tables included, made beside `path` and linked there only once whole.
+void createDatabase(const std::string& path) {
+  std::string temp = path + ".novo-" + std::to_string(::getpid());
+  removeWithCompanions(temp);
+  sqlite3* db = openConnection(temp);
+  try {
+    exec(db, kSchema);
+  } catch (...) {
+    sqlite3_close(db);
+    removeWithCompanions(temp);
+    throw;
+  }
+  sqlite3_close(db);
+  ::chmod(temp.c_str(), 0600);
+  bool linked = ::link(temp.c_str(), path.c_str()) == 0 || errno == EEXIST;  // EEXIST: raced
+  removeWithCompanions(temp);
+  if (!linked) throw StorageError("não foi possível criar " + path);
+  syncDirectoryOf(path);
+}
+
+// The database and its companions readable by the owner only: they hold the users' key hashes.
+void keepPrivate(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm", ".lock"}) {
+    struct stat st {};
+    std::string file = path + suffix;
+    if (::stat(file.c_str(), &st) == 0 && (st.st_mode & 077) != 0) ::chmod(file.c_str(), 0600);
+  }
+}
+
 constexpr const char* kUserColumns =
     "SELECT id, email, key_hash, key_salt, active, compartilha, created_on FROM users";
 
@@ -117,7 +181,19 @@ class SqliteStorage::Lease {
 };
 
 SqliteStorage::SqliteStorage(std::string path) : path_(std::move(path)) {
-  writer_ = openConnection(path_);
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) == 0) {
+    if (S_ISREG(st.st_mode) && st.st_size == 0) {
+      throw StorageError("o banco de dados " + path_ +
+                         " está vazio (0 bytes): os usuários e as bases compartilhadas que ele "
+                         "tinha não estão mais lá. Restaure a cópia de segurança; se esta é "
+                         "mesmo uma instalação nova, apague o arquivo.");
+    }
+    keepPrivate(path_);
+  } else if (errno == ENOENT) {
+    createDatabase(path_);
+  }
+  writer_ = openConnection(path_, kWriterCacheKb);
 }
 
 SqliteStorage::~SqliteStorage() {
@@ -144,16 +220,69 @@ void SqliteStorage::release(sqlite3* db) {
 }
 
 void SqliteStorage::prepare() {
+  {
+    std::lock_guard lock(writeMutex_);
+    exec(writer_, kSchema);
+  }
+  migrateSightingBlocks();
+}
+
+// Earlier versions kept one user's pending values in blocks; they become one row per value.
+void SqliteStorage::migrateSightingBlocks() {
   std::lock_guard lock(writeMutex_);
-  exec(writer_,
-       "CREATE TABLE IF NOT EXISTS users (id INTEGER PRIMARY KEY, email TEXT NOT NULL UNIQUE, "
-       "key_hash TEXT NOT NULL, key_salt TEXT NOT NULL, active SMALLINT NOT NULL DEFAULT 1, "
-       "compartilha SMALLINT NOT NULL DEFAULT 0, created_on TEXT NOT NULL);"
-       "CREATE TABLE IF NOT EXISTS shared_blocks (kind SMALLINT NOT NULL, first_seq BIGINT NOT "
-       "NULL, row_count BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL, "
-       "PRIMARY KEY (kind, first_seq));"
-       "CREATE TABLE IF NOT EXISTS sighting_blocks (id INTEGER PRIMARY KEY, kind SMALLINT NOT "
-       "NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT NULL);");
+  {
+    Statement exists(writer_,
+                     "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                     "name = 'sighting_blocks'");
+    if (!exists.step() || exists.integer(0) == 0) return;
+  }
+  exec(writer_, "BEGIN IMMEDIATE");
+  try {
+    {
+      Statement read(writer_,
+                     "SELECT kind, user_id, day, payload FROM sighting_blocks ORDER BY id");
+      Statement insert(writer_,
+                       "INSERT OR IGNORE INTO pending_sightings (kind, value, user_id, day) "
+                       "VALUES (?, ?, ?, ?)");
+      while (read.step()) {
+        std::string_view payload = read.text(3);
+        for (size_t start = 0; start < payload.size();) {
+          size_t end = payload.find('\n', start);
+          if (end == std::string_view::npos) end = payload.size();
+          if (end > start) {
+            insert.bind(1, read.integer(0)).bind(2, payload.substr(start, end - start));
+            insert.bind(3, read.integer(1)).bind(4, read.text(2));
+            insert.run();
+          }
+          start = end + 1;
+        }
+      }
+    }
+    exec(writer_, "DROP TABLE sighting_blocks");
+    exec(writer_, "COMMIT");
+  } catch (...) {
+    sqlite3_exec(writer_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+void SqliteStorage::checkIntegrity() {
+  std::lock_guard lock(writeMutex_);
+  std::string damage;
+  try {
+    Statement check(writer_, "PRAGMA quick_check");
+    while (check.step()) {
+      std::string_view line = check.text(0);
+      if (line != "ok" && damage.empty()) damage = line;
+    }
+  } catch (const StorageError& e) {
+    damage = e.what();
+  }
+  if (!damage.empty()) {
+    throw StorageError("o banco de dados " + path_ + " está danificado (" + damage +
+                       "): o serviço não inicia sobre dados que não consegue ler inteiros. "
+                       "Restaure a cópia de segurança.");
+  }
 }
 
 std::optional<User> SqliteStorage::findUser(std::string_view email) {
@@ -199,6 +328,14 @@ void SqliteStorage::setCompartilha(int64_t userId, bool on) {
   s.run();
 }
 
+bool SqliteStorage::renameUser(std::string_view from, std::string_view to) {
+  std::lock_guard lock(writeMutex_);
+  Statement s(writer_, "UPDATE OR IGNORE users SET email = ? WHERE email = ?");
+  s.bind(1, to).bind(2, from);
+  s.run();
+  return sqlite3_changes(writer_) == 1;
+}
+
 std::vector<User> SqliteStorage::listUsers() {
   Lease lease(*this);
   Statement s(lease.get(), (std::string(kUserColumns) + " ORDER BY email").c_str());
@@ -223,19 +360,71 @@ void SqliteStorage::scanRows(Kind kind, const std::function<void(const RowBlock&
   }
 }
 
-void SqliteStorage::scanSightings(Kind kind,
-                                  const std::function<void(const SightingBlock&)>& block) {
+void SqliteStorage::pendingSenders(Kind kind, const std::vector<std::string_view>& values,
+                                   const std::string& sinceDay,
+                                   const std::function<void(size_t, int64_t)>& sender) {
+  std::lock_guard lock(writeMutex_);
+  // One read transaction for all: a statement of its own would take and drop the WAL's read
+  // lock for every value.
+  exec(writer_, "BEGIN");
+  try {
+    Statement s(writer_,
+                "SELECT user_id FROM pending_sightings WHERE kind = ? AND value = ? AND day >= ?");
+    auto k = int64_t{static_cast<int>(kind)};
+    for (size_t i = 0; i < values.size(); ++i) {
+      s.reset();
+      s.bind(1, k).bind(2, values[i]).bind(3, sinceDay);
+      while (s.step()) sender(i, s.integer(0));
+    }
+  } catch (...) {
+    sqlite3_exec(writer_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  exec(writer_, "COMMIT");
+}
+
+void SqliteStorage::pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
+                                       const std::function<void(std::string_view)>& value) {
   Lease lease(*this);
   Statement s(lease.get(),
-              "SELECT user_id, day, payload FROM sighting_blocks WHERE kind = ? ORDER BY id");
-  s.bind(1, int64_t{static_cast<int>(kind)});
-  SightingBlock b;
-  while (s.step()) {
-    b.user = s.integer(0);
-    b.day = s.text(1);
-    b.payload = s.text(2);
-    block(b);
+              "SELECT value FROM pending_sightings WHERE kind = ? AND day >= ? GROUP BY value "
+              "HAVING count(*) >= ? ORDER BY value");
+  s.bind(1, int64_t{static_cast<int>(kind)}).bind(2, sinceDay).bind(3, int64_t{senders});
+  while (s.step()) value(s.text(0));
+}
+
+Storage::ExpirySlice SqliteStorage::expirePending(const std::string& beforeDay, PendingKey& from,
+                                                  int64_t rows) {
+  std::lock_guard lock(writeMutex_);
+  exec(writer_, "BEGIN IMMEDIATE");
+  ExpirySlice slice;
+  try {
+    std::vector<PendingKey> expired;
+    {
+      Statement scan(writer_,
+                     "SELECT kind, value, user_id, day FROM pending_sightings WHERE "
+                     "(kind, value, user_id) > (?, ?, ?) ORDER BY kind, value, user_id LIMIT ?");
+      scan.bind(1, int64_t{from.kind}).bind(2, from.value).bind(3, from.user).bind(4, rows);
+      while (scan.step()) {
+        ++slice.seen;
+        from = PendingKey{static_cast<int>(scan.integer(0)), std::string(scan.text(1)),
+                          scan.integer(2)};
+        if (scan.text(3) < beforeDay) expired.push_back(from);
+      }
+    }
+    Statement drop(writer_,
+                   "DELETE FROM pending_sightings WHERE kind = ? AND value = ? AND user_id = ?");
+    for (const PendingKey& key : expired) {
+      drop.bind(1, int64_t{key.kind}).bind(2, key.value).bind(3, key.user);
+      drop.run();
+    }
+    exec(writer_, "COMMIT");
+    slice.deleted = static_cast<int64_t>(expired.size());
+  } catch (...) {
+    sqlite3_exec(writer_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
   }
+  return slice;
 }
 
 void SqliteStorage::commit(const Changes& changes) {
@@ -245,14 +434,20 @@ void SqliteStorage::commit(const Changes& changes) {
     Statement row(writer_,
                   "INSERT INTO shared_blocks (kind, first_seq, row_count, day, payload) "
                   "VALUES (?, ?, ?, ?, ?)");
-    Statement sighting(writer_,
-                       "INSERT INTO sighting_blocks (kind, user_id, day, payload) "
-                       "VALUES (?, ?, ?, ?)");
+    // REPLACE: a user sending again a value whose sighting expired renews it.
+    Statement pending(writer_,
+                      "INSERT OR REPLACE INTO pending_sightings (kind, value, user_id, day) "
+                      "VALUES (?, ?, ?, ?)");
+    Statement settle(writer_, "DELETE FROM pending_sightings WHERE kind = ? AND value = ?");
     for (Kind kind : kAllKinds) {
       auto k = int64_t{static_cast<int>(kind)};
-      for (const SightingBlock& b : changes.sightings[kindIndex(kind)]) {
-        sighting.bind(1, k).bind(2, b.user).bind(3, b.day).bind(4, b.payload);
-        sighting.run();
+      for (const PendingSighting& p : changes.pending[kindIndex(kind)]) {
+        pending.bind(1, k).bind(2, p.value).bind(3, p.user).bind(4, changes.day);
+        pending.run();
+      }
+      for (const std::string& value : changes.settled[kindIndex(kind)]) {
+        settle.bind(1, k).bind(2, value);
+        settle.run();
       }
       for (const RowBlock& b : changes.rows[kindIndex(kind)]) {
         row.bind(1, k).bind(2, b.firstSeq).bind(3, b.count).bind(4, b.day).bind(5, b.payload);
@@ -297,7 +492,7 @@ void SqliteStorage::readRange(Kind kind, int64_t fromSeq, int64_t toSeq, std::st
 }
 
 bool SqliteStorage::lockForServer() {
-  lockFd_ = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  lockFd_ = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (lockFd_ < 0) throw StorageError("não foi possível criar " + path_ + ".lock");
   return flock(lockFd_, LOCK_EX | LOCK_NB) == 0;
 }

@@ -7,7 +7,7 @@ namespace quorvel::service {
 
 bool Changes::empty() const {
   for (size_t i = 0; i < 3; ++i) {
-    if (!sightings[i].empty() || !rows[i].empty()) return false;
+    if (!pending[i].empty() || !settled[i].empty() || !rows[i].empty()) return false;
   }
   return true;
 }

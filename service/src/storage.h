@@ -45,16 +45,27 @@ struct RowBlock {
   std::string payload;
 };
 
-// One user's first sendings of values not offered yet, each followed by "\n".
-struct SightingBlock {
+// A user's sending of a value not offered yet (a later sending renews its day). These wait on
+// disk only (never in memory) until enough distinct users sent the value, or until they expire.
+struct PendingSighting {
+  std::string value;
   int64_t user = 0;
-  std::string day;
-  std::string payload;
+};
+
+// Where a pass over the pending sightings stands: their key (kind, value, user); the initial
+// value is before the first.
+struct PendingKey {
+  int kind = 0;
+  std::string value;
+  int64_t user = 0;
 };
 
 // Everything one group commit writes, per base.
 struct Changes {
-  std::array<std::vector<SightingBlock>, 3> sightings;
+  std::string day;  // UTC day of the pending sightings
+  std::array<std::vector<PendingSighting>, 3> pending;
+  // Values offered in this group that had pending sightings: those are deleted.
+  std::array<std::vector<std::string>, 3> settled;
   std::array<std::vector<RowBlock>, 3> rows;
   bool empty() const;
 };
@@ -66,8 +77,11 @@ class Storage {
  public:
   virtual ~Storage() = default;
 
-  // Creates the tables when missing.
+  // Creates the tables when missing (and brings older layouts up to date).
   virtual void prepare() = 0;
+
+  // Checks that the stored data can be read back whole; throws StorageError naming the damage.
+  virtual void checkIntegrity() = 0;
 
   // Users (used by the command line while a server may be running, and by the server).
   virtual std::optional<User> findUser(std::string_view email) = 0;
@@ -80,9 +94,31 @@ class Storage {
   virtual void setCompartilha(int64_t userId, bool on) = 0;
   virtual std::vector<User> listUsers() = 0;
 
-  // Start-up of the server: the whole shared bases in seq order, and the pending sightings.
+  // Renames a user (when the rule folding addresses changed); false when `to` is taken.
+  virtual bool renameUser(std::string_view from, std::string_view to) = 0;
+
+  // Start-up of the server: the whole shared bases in seq order.
   virtual void scanRows(Kind kind, const std::function<void(const RowBlock&)>& block) = 0;
-  virtual void scanSightings(Kind kind, const std::function<void(const SightingBlock&)>& block) = 0;
+
+  // The users who sent each of `values` on `sinceDay` or later: sender(i, user) per sighting
+  // of values[i] (older ones have expired, deleted or not yet). Called by the writer only,
+  // before it commits.
+  virtual void pendingSenders(Kind kind, const std::vector<std::string_view>& values,
+                              const std::string& sinceDay,
+                              const std::function<void(size_t, int64_t)>& sender) = 0;
+  // The waiting values sent by at least `senders` distinct users on `sinceDay` or later, sorted
+  // (at start-up, when the number of senders asked for was lowered).
+  virtual void pendingWithSenders(Kind kind, int senders, const std::string& sinceDay,
+                                  const std::function<void(std::string_view)>& value) = 0;
+  // One slice of the daily clean-up: looks at up to `rows` pending sightings after `from` in
+  // key order, deletes those of days before `beforeDay`, and moves `from` past them. Fewer
+  // than `rows` seen: the pass reached the end.
+  struct ExpirySlice {
+    int64_t seen = 0;
+    int64_t deleted = 0;
+  };
+  virtual ExpirySlice expirePending(const std::string& beforeDay, PendingKey& from,
+                                    int64_t rows) = 0;
 
   // Writes one group in one transaction; throws StorageError when it did not commit.
   virtual void commit(const Changes& changes) = 0;

@@ -47,8 +47,8 @@ void answerText(httplib::Response& res, int status, const std::string& text) {
   res.set_content(text, "text/plain; charset=utf-8");
 }
 
-SyncHandler::SyncHandler(SharedBase& base, Authenticator& auth, Storage& storage)
-    : base_(base), auth_(auth), storage_(storage) {}
+SyncHandler::SyncHandler(SharedBase& base, Authenticator& auth, Storage& storage, DailyQuota& quota)
+    : base_(base), auth_(auth), storage_(storage), quota_(quota) {}
 
 void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
   try {
@@ -71,7 +71,7 @@ void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
       throw BadRequest{"Ação desconhecida: " + printable(*actionText) + "."};
     }
 
-    std::string email = asciiLower(field(req, "email").value_or(""));
+    std::string email = foldCase(field(req, "email").value_or(""));
     std::string key = field(req, "chave").value_or("");
     auto who = auth_.check(email, key);
     if (who.outcome != Authenticator::Outcome::Ok) {
@@ -106,7 +106,18 @@ void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
           logLine("action=" + std::to_string(action) + " email=" + printable(email) + ": " +
                   std::to_string(rejected) + " itens malformados ignorados");
         }
-        if (!items.empty() && !base_.submit(kindOfSend(action), user.id, std::move(items))) {
+        auto count = static_cast<int64_t>(items.size());
+        if (count > 0 && !quota_.take(user.id, count)) {
+          logLine("429 " + req.remote_addr + " action=" + std::to_string(action) +
+                  " email=" + printable(email) + ": limite diário de itens atingido");
+          res.set_header("Retry-After", std::to_string(secondsToUtcMidnight()));
+          answerText(res, 429,
+                     "Limite diário de envios atingido; nada foi gravado. Tente novamente "
+                     "depois da meia-noite (UTC).");
+          return;
+        }
+        if (count > 0 && !base_.submit(kindOfSend(action), user.id, std::move(items))) {
+          quota_.giveBack(user.id, count);
           answerText(res, 503, "Não foi possível gravar agora; tente novamente.");
           return;
         }
@@ -124,9 +135,21 @@ void SyncHandler::handle(const httplib::Request& req, httplib::Response& res) {
         if (!date.empty() && !isDate(date)) {
           throw BadRequest{"Campo date inválido: use aaaa-mm-dd."};
         }
+        if (!pageSlots_.try_acquire_for(std::chrono::seconds(20))) {
+          answerText(res, 503, "Serviço ocupado no momento; tente novamente.");
+          return;
+        }
         std::string body;
-        base_.page(kindOfDownload(action), date, page, body);
-        answerText(res, 200, body);
+        try {
+          base_.page(kindOfDownload(action), date, page, body);
+        } catch (...) {
+          pageSlots_.release();
+          throw;
+        }
+        pageSlots_.release();
+        res.status = 200;
+        res.body = std::move(body);
+        res.set_header("Content-Type", "text/plain; charset=utf-8");
         return;
       }
       case 6:

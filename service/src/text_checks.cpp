@@ -1,6 +1,10 @@
 #include "text_checks.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include <algorithm>
+#include <cstdint>
 
 namespace quorvel::service {
 
@@ -94,10 +98,43 @@ std::string_view trimControl(std::string_view text) {
   return text;
 }
 
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 std::string asciiLower(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string foldCase(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+  auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    if (p[i] < 0x80) {
+      char c = static_cast<char>(p[i++]);
+      out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+      continue;
+    }
+    int32_t start = i;
+    UChar32 code;
+    U8_NEXT(p, i, length, code);
+    if (code < 0) {
+      out.append(text.substr(static_cast<size_t>(start), static_cast<size_t>(i - start)));
+      continue;
+    }
+    uint8_t encoded[U8_MAX_LENGTH];
+    int32_t n = 0;
+    [[maybe_unused]] UBool error = false;
+    U8_APPEND(encoded, n, U8_MAX_LENGTH, u_tolower(code), error);
+    out.append(reinterpret_cast<const char*>(encoded), static_cast<size_t>(n));
   }
   return out;
 }
@@ -143,7 +180,7 @@ std::vector<std::string> splitItems(std::string_view dados) {
     size_t end = dados.find_first_of(";\r\n", start);
     if (end == std::string_view::npos) end = dados.size();
     std::string_view item = trimControl(dados.substr(start, end - start));
-    if (!item.empty()) items.push_back(asciiLower(item));
+    if (!item.empty()) items.push_back(foldCase(item));
     start = end + 1;
   }
   return items;

@@ -11,8 +11,16 @@ bool isValidUtf8(std::string_view text);
 // Trims characters with codes up to 32 at both ends.
 std::string_view trimControl(std::string_view text);
 
+// Trims spaces and tabs at both ends (HTTP's optional whitespace).
+std::string_view trimBlanks(std::string_view text);
+
 // ASCII letters lowered; other bytes (UTF-8 of international names) kept as they are.
 std::string asciiLower(std::string_view text);
+
+// The case fold of addresses and domains, the same rule the desktop program applies: every
+// code point to its Unicode simple lower case ("ÁNA@X.COM" is "ána@x.com"); ill-formed bytes
+// are kept as they are.
+std::string foldCase(std::string_view text);
 
 // A domain name as the program shares it: dot-separated labels of letters, digits, hyphens or
 // UTF-8 letters, at most 253 bytes, with at least one dot.
@@ -26,7 +34,7 @@ bool isShareableAddress(std::string_view address);
 std::string repairDoubleEncoding(std::string_view text);
 
 // Splits a "dados" value at ";" (and line breaks, which some clients leave in), trims and
-// lower-cases every item and keeps the non-empty ones in order.
+// folds the case of every item (foldCase) and keeps the non-empty ones in order.
 std::vector<std::string> splitItems(std::string_view dados);
 
 // For log lines: printable ASCII only (anything else becomes "?"), at most max characters, so a

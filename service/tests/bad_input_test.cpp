@@ -16,29 +16,6 @@
 namespace quorvel::testing {
 namespace {
 
-std::string multipart(const std::vector<std::pair<std::string, std::string>>& fields,
-                      const std::string& boundary = "XyZ") {
-  std::string body;
-  for (const auto& [name, value] : fields) {
-    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" +
-            value + "\r\n";
-  }
-  return body + "--" + boundary + "--\r\n";
-}
-
-std::string post(const std::string& body, const std::string& contentType) {
-  return "POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: " +
-         contentType + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-
-int statusOf(const std::string& answer) {
-  return answer.size() > 12 ? std::atoi(answer.c_str() + 9) : 0;
-}
-std::string bodyOf(const std::string& answer) {
-  size_t at = answer.find("\r\n\r\n");
-  return at == std::string::npos ? "" : answer.substr(at + 4);
-}
-
 class BadInputTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -70,39 +47,42 @@ TEST_F(BadInputTest, MalformedRequestsGetA400WithTheReason) {
     std::string name, request, text;
   };
   std::vector<Case> cases = {
-      {"not multipart", post("action=2", "application/x-www-form-urlencoded"),
+      {"not multipart", rawPost("action=2", "application/x-www-form-urlencoded"),
        "esperado multipart/form-data"},
-      {"no boundary", post(multipart(creds({{"action", "2"}})), "multipart/form-data"),
+      {"no boundary", rawPost(multipartBody(creds({{"action", "2"}})), "multipart/form-data"),
        "Requisição inválida"},
       {"truncated multipart",
-       post("--XyZ\r\nContent-Disposition: form-data; name=\"action\"\r\n\r\n2", mp),
+       rawPost("--XyZ\r\nContent-Disposition: form-data; name=\"action\"\r\n\r\n2", mp),
        "Requisição inválida"},
-      {"part without a name", post("--XyZ\r\nnonsense\r\n\r\n2\r\n--XyZ--\r\n", mp),
+      {"part without a name", rawPost("--XyZ\r\nnonsense\r\n\r\n2\r\n--XyZ--\r\n", mp),
        "ausente: action"},
-      {"missing action", post(multipart(creds({})), mp), "ausente: action"},
-      {"unknown action", post(multipart(creds({{"action", "11"}})), mp), "Ação desconhecida: 11"},
-      {"action not a number", post(multipart(creds({{"action", "um"}})), mp), "Ação desconhecida"},
-      {"missing dados", post(multipart(creds({{"action", "1"}})), mp), "ausente: dados"},
-      {"missing page", post(multipart(creds({{"action", "3"}})), mp), "ausente: page"},
-      {"page not a number", post(multipart(creds({{"page", "x"}, {"action", "3"}})), mp),
+      {"missing action", rawPost(multipartBody(creds({})), mp), "ausente: action"},
+      {"unknown action", rawPost(multipartBody(creds({{"action", "11"}})), mp),
+       "Ação desconhecida: 11"},
+      {"action not a number", rawPost(multipartBody(creds({{"action", "um"}})), mp),
+       "Ação desconhecida"},
+      {"missing dados", rawPost(multipartBody(creds({{"action", "1"}})), mp), "ausente: dados"},
+      {"missing page", rawPost(multipartBody(creds({{"action", "3"}})), mp), "ausente: page"},
+      {"page not a number", rawPost(multipartBody(creds({{"page", "x"}, {"action", "3"}})), mp),
        "page inválido"},
-      {"page above 10", post(multipart(creds({{"page", "11"}, {"action", "5"}})), mp),
+      {"page above 10", rawPost(multipartBody(creds({{"page", "11"}, {"action", "5"}})), mp),
        "page inválido"},
-      {"negative page", post(multipart(creds({{"page", "-1"}, {"action", "9"}})), mp),
+      {"negative page", rawPost(multipartBody(creds({{"page", "-1"}, {"action", "9"}})), mp),
        "page inválido"},
       {"date not a date",
-       post(multipart(creds({{"page", "0"}, {"date", "ontem"}, {"action", "3"}})), mp),
+       rawPost(multipartBody(creds({{"page", "0"}, {"date", "ontem"}, {"action", "3"}})), mp),
        "date inválido"},
       {"impossible date",
-       post(multipart(creds({{"page", "0"}, {"date", "2023-02-29"}, {"action", "3"}})), mp),
+       rawPost(multipartBody(creds({{"page", "0"}, {"date", "2023-02-29"}, {"action", "3"}})), mp),
        "date inválido"},
-      {"compartilha neither", post(multipart(creds({{"compartilha", "sim"}, {"action", "7"}})), mp),
+      {"compartilha neither",
+       rawPost(multipartBody(creds({{"compartilha", "sim"}, {"action", "7"}})), mp),
        "compartilha inválido"},
       {"non-UTF-8 dados",
-       post(multipart(creds({{"action", "1"}, {"dados", "caf\xe9.com.br;"}})), mp),
+       rawPost(multipartBody(creds({{"action", "1"}, {"dados", "caf\xe9.com.br;"}})), mp),
        "não é UTF-8 válido no campo dados"},
       {"overlong UTF-8",
-       post(multipart(creds({{"action", "8"}, {"dados", "a\xc0\xaf@b.com;"}})), mp),
+       rawPost(multipartBody(creds({{"action", "8"}, {"dados", "a\xc0\xaf@b.com;"}})), mp),
        "não é UTF-8 válido"},
       {"bad request line", "GARBAGE\r\n\r\n", "Requisição inválida"},
   };
@@ -140,8 +120,8 @@ TEST_F(BadInputTest, MalformedItemsAreDroppedAndTheRestStored) {
 TEST_F(BadInputTest, TenMegabytesOfDadosGet413WithOrWithoutALength) {
   const std::string mp = "multipart/form-data; boundary=XyZ";
   std::string big(10 * 1024 * 1024, 'a');
-  std::string body = multipart(creds({{"action", "1"}, {"dados", big}}));
-  std::string answer = rawExchange(server_->port(), post(body, mp));
+  std::string body = multipartBody(creds({{"action", "1"}, {"dados", big}}));
+  std::string answer = rawExchange(server_->port(), rawPost(body, mp));
   EXPECT_EQ(statusOf(answer), 413) << answer.substr(0, 200);
   EXPECT_NE(bodyOf(answer).find("grande demais"), std::string::npos);
 
@@ -171,7 +151,7 @@ TEST_F(BadInputTest, ASlowClientGets408WhileOthersAreServed) {
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     std::string request =
-        post(multipart(creds({{"action", "2"}})), "multipart/form-data; boundary=XyZ");
+        rawPost(multipartBody(creds({{"action", "2"}})), "multipart/form-data; boundary=XyZ");
     // One byte a second: each byte comes well within any per-read time-out.
     for (size_t i = 0; i < request.size() && !done; ++i) {
       if (::send(s, &request[i], 1, MSG_NOSIGNAL) != 1) break;

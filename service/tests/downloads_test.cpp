@@ -85,6 +85,51 @@ TEST_F(DownloadsTest, ServesLengthHeadAndRangesForResumedDownloads) {
   EXPECT_EQ(beyond->get_header_value("Content-Range"), "bytes */300000");
 }
 
+TEST_F(DownloadsTest, SeveralRangesComeBackAsMultipartByteranges) {
+  fs::create_directories(data_ / "download");
+  std::string setup;
+  for (int i = 0; i < 1000; ++i) setup += static_cast<char>('a' + i % 26);
+  writeFile(data_ / "download" / "quorvel-setup.exe", setup);
+  ServiceProcess server(data_, {});
+  httplib::Client c("127.0.0.1", server.port());
+
+  auto from0 = c.Get("/quorvel/download/quorvel-setup.exe", {{"Range", "bytes=0-"}});
+  ASSERT_TRUE(from0);
+  EXPECT_EQ(from0->status, 206);
+  EXPECT_EQ(from0->body, setup);
+  EXPECT_EQ(from0->get_header_value("Content-Range"), "bytes 0-999/1000");
+
+  auto parts = c.Get("/quorvel/download/quorvel-setup.exe", {{"Range", "bytes=0-9,-5,2000-"}});
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->status, 206);
+  std::string type = parts->get_header_value("Content-Type");
+  ASSERT_EQ(type.rfind("multipart/byteranges; boundary=", 0), 0u) << type;
+  std::string boundary = type.substr(type.find('=') + 1);
+  EXPECT_EQ(parts->body, "--" + boundary +
+                             "\r\nContent-Type: application/octet-stream\r\n"
+                             "Content-Range: bytes 0-9/1000\r\n\r\n" +
+                             setup.substr(0, 10) + "\r\n--" + boundary +
+                             "\r\nContent-Type: application/octet-stream\r\n"
+                             "Content-Range: bytes 995-999/1000\r\n\r\n" +
+                             setup.substr(995) + "\r\n--" + boundary + "--\r\n");
+}
+
+TEST_F(DownloadsTest, AFifoInTheDownloadFolderIsNotServedAndHoldsNothingUp) {
+  fs::create_directories(data_ / "download");
+  ASSERT_EQ(::mkfifo((data_ / "download" / "fila.txt").c_str(), 0600), 0);
+  ServiceProcess server(data_, {"--threads", "2"});
+  httplib::Client c("127.0.0.1", server.port());
+  c.set_read_timeout(30, 0);
+  for (int i = 0; i < 4; ++i) {  // more than there are workers
+    auto r = c.Get("/quorvel/download/fila.txt");
+    ASSERT_TRUE(r) << i;
+    EXPECT_EQ(r->status, 404);
+  }
+  auto defs = c.Get("/quorvel/download/definitions.txt");
+  ASSERT_TRUE(defs);
+  EXPECT_EQ(defs->status, 200);
+}
+
 TEST_F(DownloadsTest, NothingOutsideTheDownloadFolderIsReachable) {
   fs::create_directories(data_ / "download" / "sub");
   writeFile(data_ / "segredo.txt", "segredo");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <set>
 #include <thread>
 
@@ -22,6 +23,14 @@ class ProtocolTest : public ::testing::TestWithParam<std::string> {
     client_->set_read_timeout(30, 0);
   }
   std::string user(const std::string& email) { return addUser(data_, storage_, email); }
+  // Runs SQL straight on the storage (chr() is SQLite's char()).
+  bool runSql(const std::string& sql) {
+    std::string command = GetParam() == "sqlite"
+                              ? "sqlcipher " + (data_ / "quorvel-service.db").string() + " \"" +
+                                    std::regex_replace(sql, std::regex("chr\\("), "char(") + "\""
+                              : "psql -q " + storage_[1] + " -c \"" + sql + "\"";
+    return std::system(command.c_str()) == 0;
+  }
   Answer send(const std::string& email, const std::string& key, int action,
               const std::string& dados) {
     return postSync(
@@ -168,6 +177,55 @@ TEST_P(ProtocolTest, RefusesUnknownWrongAndDisabledCredentialsAndLogsThem) {
   EXPECT_EQ(ask("ana@exemplo.com.br", ka, {{"action", "2"}}).body, "sim");
 }
 
+TEST_P(ProtocolTest, ValuesWaitingInTheEarlierLayoutAreCarriedOver) {
+  std::string ka = user("ana@exemplo.com.br");
+  std::string kb = user("bia@exemplo.com.br");
+  // The earlier version kept a user's waiting values in blocks of lines.
+  std::string today = service::todayUtc();
+  std::string sql =
+      std::string("CREATE TABLE sighting_blocks (id ") +
+      (GetParam() == "sqlite" ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY") +
+      ", kind SMALLINT NOT NULL, user_id BIGINT NOT NULL, day TEXT NOT NULL, payload TEXT NOT "
+      "NULL); INSERT INTO sighting_blocks (kind, user_id, day, payload) VALUES (1, 1, '" +
+      today + "', 'um.com.br' || chr(10) || 'dois.com.br' || chr(10)), (3, 1, '" + today +
+      "', 'x@tres.com.br' || chr(10));";
+  ASSERT_TRUE(runSql(sql));
+  startServer();
+  ASSERT_EQ(send("bia@exemplo.com.br", kb, 1, "dois.com.br;").body, "inseriu");
+  ASSERT_EQ(send("bia@exemplo.com.br", kb, 8, "x@tres.com.br;").body, "inseriu");
+  EXPECT_EQ(downloadAll(*client_, "ana@exemplo.com.br", ka, 3),
+            std::vector<std::string>{"dois.com.br"});
+  EXPECT_EQ(downloadAll(*client_, "ana@exemplo.com.br", ka, 9),
+            std::vector<std::string>{"x@tres.com.br"});
+}
+
+// Sightings of earlier days are put straight into the storage before the server starts: one
+// from past the pending days, one within them, both by ana.
+TEST_P(ProtocolTest, AValueWaitingLongerThanThePendingDaysIsForgotten) {
+  std::string ka = user("ana@exemplo.com.br");
+  std::string kb = user("bia@exemplo.com.br");
+  ASSERT_TRUE(runSql(
+      "INSERT INTO pending_sightings (kind, value, user_id, day) VALUES (1, 'antigo.com.br', 1, '" +
+      service::utcDaysAgo(8) + "'), (1, 'recente.com.br', 1, '" + service::utcDaysAgo(6) + "');"));
+  startServer({"--pending-days", "7"});
+  // The clean-up says when it is done; until then the old sighting already no longer counts.
+  for (int i = 0; i < 600 && server_->log().find(" esquecidos") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_NE(server_->log().find("1 itens pendentes de antes de " + service::utcDaysAgo(7) +
+                                " esquecidos"),
+            std::string::npos)
+      << server_->log();
+  ASSERT_EQ(send("bia@exemplo.com.br", kb, 1, "antigo.com.br;recente.com.br;").body, "inseriu");
+  EXPECT_EQ(downloadAll(*client_, "bia@exemplo.com.br", kb, 3),
+            std::vector<std::string>{"recente.com.br"})
+      << "ana's sighting of 8 days ago no longer counts";
+  // Sent again by ana, it counts with bia's sighting of today.
+  ASSERT_EQ(send("ana@exemplo.com.br", ka, 1, "antigo.com.br;").body, "inseriu");
+  EXPECT_EQ(downloadAll(*client_, "bia@exemplo.com.br", kb, 3),
+            (std::vector<std::string>{"recente.com.br", "antigo.com.br"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Storage, ProtocolTest, ::testing::Values("sqlite", "postgresql"),
                          [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
 
@@ -214,6 +272,30 @@ TEST(DateSelectionTest, ADateSelectsTheRowsOfThatDayAndAfter) {
   }
   EXPECT_EQ(postSync(c, {{"email", "ana@exemplo.com.br"}, {"chave", key}, {"action", "6"}}).body,
             "mx_validos=" + today + "\nmx_invalidos=2020-01-01\n");
+}
+
+}  // namespace
+}  // namespace quorvel::testing
+
+namespace quorvel::testing {
+namespace {
+
+TEST(UserNamesTest, AddressesOfUsersFoldLikeTheProgramFoldsThem) {
+  TempDir dir;
+  auto data = dir.path() / "dados";
+  std::string key = addUser(data, {}, "\xc3\x81NA@Exemplo.com.br");  // ÁNA@
+  auto again = runService({"--data", data.string(), "user", "add", "\xc3\xa1na@exemplo.com.br"});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err.find("já cadastrado"), std::string::npos) << again.err;
+  auto listed = runService({"--data", data.string(), "user", "list"});
+  EXPECT_EQ(listed.out.rfind("\xc3\xa1na@exemplo.com.br\t", 0), 0u) << listed.out;
+
+  ServiceProcess server(data, {});
+  httplib::Client c("127.0.0.1", server.port());
+  for (const char* email : {"\xc3\xa1na@exemplo.com.br", "\xc3\x81na@EXEMPLO.com.br"}) {
+    EXPECT_EQ(postSync(c, {{"email", email}, {"chave", key}, {"action", "2"}}).body, "sim")
+        << email;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -231,7 +233,7 @@ Answer postSync(httplib::Client& client,
   for (const auto& [name, value] : fields) items.push_back({name, value, "", ""});
   auto r = client.Post("/quorvel/bin/sync.php", items);
   if (!r) return {};
-  return {r->status, r->body};
+  return {r->status, r->body, r->headers};
 }
 
 std::string rawExchange(int port, const std::string& request, int timeoutSeconds) {
@@ -262,6 +264,149 @@ std::string rawExchange(int port, const std::string& request, int timeoutSeconds
   }
   ::close(s);
   return answer;
+}
+
+RawSocket::RawSocket(int port, const std::string& from) {
+  int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  inet_pton(AF_INET, from.c_str(), &local.sin_addr);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<uint16_t>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+      ::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(s);
+    return;
+  }
+  fd_ = s;
+}
+
+RawSocket::~RawSocket() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool RawSocket::send(const std::string& bytes) {
+  for (size_t off = 0; off < bytes.size();) {
+    ssize_t n = ::send(fd_, bytes.data() + off, bytes.size() - off, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    off += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string RawSocket::readAnswer(int seconds) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  char buffer[65536];
+  for (;;) {
+    size_t end = pending_.find("\r\n\r\n");
+    if (end != std::string::npos) {
+      std::string length = headerOf(pending_.substr(0, end + 2), "Content-Length");
+      size_t total = end + 4 + (length.empty() ? 0 : std::stoul(length));
+      if (pending_.size() >= total) {
+        std::string answer = pending_.substr(0, total);
+        pending_.erase(0, total);
+        return answer;
+      }
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        until - std::chrono::steady_clock::now());
+    pollfd p{fd_, POLLIN, 0};
+    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return {};
+    ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+    if (n <= 0) return {};
+    pending_.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+std::string RawSocket::readUntilClosed(int seconds, bool* closed) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  std::string all;
+  all.swap(pending_);
+  char buffer[65536];
+  if (closed) *closed = false;
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        until - std::chrono::steady_clock::now());
+    pollfd p{fd_, POLLIN, 0};
+    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return all;
+    ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+    if (n <= 0) {
+      if (closed) *closed = true;
+      return all;
+    }
+    all.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+bool RawSocket::stillOpen() {
+  pollfd p{fd_, POLLIN | POLLRDHUP, 0};
+  if (::poll(&p, 1, 0) == 0) return true;
+  if (p.revents & (POLLHUP | POLLERR | POLLRDHUP)) return false;
+  char c;
+  return ::recv(fd_, &c, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
+}
+
+std::string multipartBody(const std::vector<std::pair<std::string, std::string>>& fields,
+                          const std::string& boundary) {
+  std::string body;
+  for (const auto& [name, value] : fields) {
+    body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" +
+            value + "\r\n";
+  }
+  return body + "--" + boundary + "--\r\n";
+}
+
+std::string rawPost(const std::string& body, const std::string& contentType, bool keepAlive) {
+  return std::string("POST /quorvel/bin/sync.php HTTP/1.1\r\nHost: x\r\n") +
+         (keepAlive ? "" : "Connection: close\r\n") + "Content-Type: " + contentType +
+         "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+int statusOf(const std::string& answer) {
+  return answer.size() > 12 && answer.rfind("HTTP/1.", 0) == 0 ? std::atoi(answer.c_str() + 9) : 0;
+}
+
+std::string bodyOf(const std::string& answer) {
+  size_t at = answer.find("\r\n\r\n");
+  return at == std::string::npos ? "" : answer.substr(at + 4);
+}
+
+std::string headerOf(const std::string& answer, const std::string& name) {
+  std::string head = answer.substr(0, answer.find("\r\n\r\n"));
+  std::istringstream in(head);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t colon = line.find(':');
+    if (colon == std::string::npos || colon != name.size()) continue;
+    bool same = std::equal(name.begin(), name.end(), line.begin(),
+                           [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+    if (same) return line.substr(line.find_first_not_of(' ', colon + 1));
+  }
+  return {};
+}
+
+namespace {
+
+long statusField(pid_t pid, const std::string& field) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + field.size());
+  }
+  return 0;
+}
+
+}  // namespace
+
+long residentKb(pid_t pid) {
+  return statusField(pid, "VmRSS:");
+}
+
+long peakResidentKb(pid_t pid) {
+  return statusField(pid, "VmHWM:");
 }
 
 std::string addUser(const fs::path& dataDir, const std::vector<std::string>& storage,

@@ -83,6 +83,7 @@ std::vector<std::string> storageOptions(const std::string& storage);
 struct Answer {
   int status = 0;  // 0: no answer
   std::string body;
+  httplib::Headers headers;
 };
 
 // POSTs the fields, in order, as multipart/form-data to sync.php.
@@ -92,6 +93,48 @@ Answer postSync(httplib::Client& client,
 // Writes raw bytes to the port and reads the answer until the server closes (at most
 // timeoutSeconds); returns the whole answer text.
 std::string rawExchange(int port, const std::string& request, int timeoutSeconds = 10);
+
+// A raw TCP connection to the server on loopback, from `from` (any 127.x.y.z, so that tests
+// can play many clients).
+class RawSocket {
+ public:
+  explicit RawSocket(int port, const std::string& from = "127.0.0.1");
+  ~RawSocket();
+  RawSocket(const RawSocket&) = delete;
+  RawSocket& operator=(const RawSocket&) = delete;
+
+  bool connected() const { return fd_ >= 0; }
+  bool send(const std::string& bytes);
+  // One whole answer (head and Content-Length body), waiting at most `seconds` for it; empty
+  // when none came. Bytes after it stay for the next call.
+  std::string readAnswer(int seconds = 10);
+  // Everything until the server closes, waiting at most `seconds`; `closed` tells whether it
+  // did close.
+  std::string readUntilClosed(int seconds, bool* closed = nullptr);
+  // True while the server keeps the connection open: nothing shows it closed or reset.
+  bool stillOpen();
+
+ private:
+  int fd_ = -1;
+  std::string pending_;
+};
+
+// A multipart/form-data body of the fields, in order.
+std::string multipartBody(const std::vector<std::pair<std::string, std::string>>& fields,
+                          const std::string& boundary = "XyZ");
+// A whole POST to sync.php with that body ("Connection: close" unless keepAlive).
+std::string rawPost(const std::string& body,
+                    const std::string& contentType = "multipart/form-data; boundary=XyZ",
+                    bool keepAlive = false);
+
+int statusOf(const std::string& answer);
+std::string bodyOf(const std::string& answer);
+// The value of a header of an answer ("" when absent).
+std::string headerOf(const std::string& answer, const std::string& name);
+
+// Resident memory of a process, in kB: now (VmRSS) and at its peak so far (VmHWM).
+long residentKb(pid_t pid);
+long peakResidentKb(pid_t pid);
 
 // A user registered through the command line; returns the key.
 std::string addUser(const std::filesystem::path& dataDir, const std::vector<std::string>& storage,

@@ -27,7 +27,7 @@ Application::Application(AppPorts p)
   };
   validator.ligarListas(&listasValidacao);
   validator.pastaPrograma = dtm.home;
-  grandes.onAbrirDefinicoes = [this] { abrirDefinicoes(); };
+  grandes.onAbrirDefinicoes = [this] { carregarDefinicoesAgora(); };
   definicoes.setColaboracao(&dtm.colaboracao);
   definicoes.ligarServico(online.sync, online.http, p.dialogs, p.platform);
   definicoes.esperar = [this](int ms) { esperarComEventos(ports.pump, ms); };
@@ -66,6 +66,15 @@ void Application::abrirBD(int esperaMs) {
 
 void Application::carregarDefinicoes() {
   quorvel::carregarDefinicoes(validator.chain, dtm.home);
+}
+
+void Application::carregarDefinicoesAgora() {
+  ports.progress.setProgress("Carregando as definições atuais. Aguarde...", 0);
+  struct Esconder {
+    Progress& p;
+    ~Esconder() { p.hide(); }
+  } esconder{ports.progress};
+  carregarDefinicoes();
 }
 
 void Application::abrirDefinicoes() {

@@ -60,6 +60,9 @@ class Application {
   void abrirBD(int esperaMs = 0);
   // The five filter lists of dados/config into the validation window's chain.
   void carregarDefinicoes();
+  // The same, with the progress box's "Carregando as definições atuais. Aguarde..." meanwhile:
+  // what a validation asked for before the lists were loaded does first.
+  void carregarDefinicoesAgora();
   // Opens the definitions window, whose steps load the filter lists; without a window to tick
   // them (the command line, the core's tests) the lists are loaded at once.
   void abrirDefinicoes();

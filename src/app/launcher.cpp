@@ -1,6 +1,7 @@
 #include "app/launcher.h"
 
 #include "app/main_window.h"
+#include "lists/list_saving.h"
 
 namespace quorvel {
 
@@ -66,6 +67,9 @@ void Launcher::principalFechada() {
 }
 
 bool Launcher::sair() {
+  // Lists still unsaved (the main window may be open, or was closed keeping them): a save first.
+  if (!salvarAntesDeDescartar(app.editor, {kAbaPrincipal, kAbaValidos, kAbaInvalidos}))
+    return false;
   if (app.ports.dialogs.msgPergunta(kMsgEncerrar) != kSim) return false;
   try {
     if (app.dtm.bancoAberto()) app.dtm.banco().fechar();

@@ -1,7 +1,11 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include "app/launcher.h"
 #include "app/main_window_validation.h"
+#include "common/format.h"
+#include "lists/list_saving.h"
 #include "store/settings.h"
 #include "store/tbconfig_seed.h"
 
@@ -68,7 +72,7 @@ void MainWindow::validarEmails() {
   destacar(BotaoLateral::validarEmails);
   if (!disponiveis.validacao) return;
   MainWindowActions acoes;
-  acoes.abrirDefinicoes = abrirDefinicoes;
+  acoes.carregarDefinicoes = [this] { app.carregarDefinicoesAgora(); };
   acoes.mostrarPaginaLista = [this] { classico(); };
   validarEmailsPrincipal(app.validator, app.listasValidacao, app.ports.dialogs, acoes);
 }
@@ -118,7 +122,36 @@ void MainWindow::grandes() {
 }
 
 void MainWindow::manutencaoBanco() {
-  app.dtm.banco().manutencao(app.ports.progress);
+  const int64_t liberados = app.dtm.banco().manutencao(app.ports.progress);
+  app.ports.dialogs.msgInformacao(textoManutencaoConcluida(liberados));
+}
+
+std::string textoManutencaoConcluida(int64_t bytesLiberados) {
+  const int64_t kb = std::max<int64_t>(bytesLiberados, 0) / 1024;
+  if (kb < 1024) return "Manutenção concluída: " + formatNumber(kb) + " KB liberados.";
+  return "Manutenção concluída: " + formatNumber((kb + 512) / 1024) + " MB liberados.";
+}
+
+bool MainWindow::podeFechar() {
+  // A run reads the working list and writes the result lists between its event passes: the
+  // window stays until it ends. The user may stop it.
+  if (app.validator.gRodando) {
+    if (app.ports.dialogs.msgPergunta("Quer cancelar a validação?") == kSim)
+      app.validator.gCancelou = true;
+    return false;
+  }
+  if (app.grandes.emExecucao() || operacaoEmAndamento) {
+    aviso = kAvisoOperacaoEmAndamento;
+    notify();
+    return false;
+  }
+  if (!salvarAntesDeDescartar(app.editor, {kAbaPrincipal, kAbaValidos, kAbaInvalidos}))
+    return false;
+  // "Não": the lists the user chose not to save go with the window.
+  for (int aba : {kAbaPrincipal, kAbaValidos, kAbaInvalidos})
+    if (temAlteracoesNaoSalvas(app.editor, aba)) app.editor.novaLista(app.editor.grid(aba), true);
+  app.editor.setAbaAtiva(kAbaPrincipal);
+  return true;
 }
 
 void MainWindow::setCheckDefinition(bool marcado) {

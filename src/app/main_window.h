@@ -47,6 +47,11 @@ inline constexpr int kEsperaTemporizadorInicioMs = 2000;
 inline constexpr const char* kCkbCheckDefinition =
     "Verificar se há atualização nas definições de checagem ao abrir o Quorvel";
 extern const char* const kTextoAjuda;
+inline constexpr const char* kAvisoOperacaoEmAndamento =
+    "Há uma operação em andamento: aguarde o fim dela para fechar a janela.";
+
+// "Manutenção no banco de dados" done: how much it gave back.
+std::string textoManutencaoConcluida(int64_t bytesLiberados);
 
 class MainWindow {
  public:
@@ -110,6 +115,19 @@ class MainWindow {
 
   // "Fechar" at the top, or the window closed: back to the launcher.
   void fechar();
+  // Whether the window may close now: not while a run goes on (the user is asked whether to
+  // cancel it), nor while another operation works on the lists; lists with unsaved changes are
+  // offered a save first ("Cancelar" keeps the window open; "Não" lets them go with it).
+  bool podeFechar();
+  // A line shown at the top of the window (why it did not close), empty when there is none; the
+  // window clears it after a few seconds.
+  std::string aviso;
+  void limparAviso() {
+    aviso.clear();
+    notify();
+  }
+  // An operation on the lists is going on (its progress box lets events through).
+  bool operacaoEmAndamento = false;
 
  private:
   void destacar(BotaoLateral b);

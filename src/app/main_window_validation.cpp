@@ -1,7 +1,5 @@
 #include "app/main_window_validation.h"
 
-#include "common/text.h"
-
 namespace quorvel {
 
 bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas, Dialogs& dialogs,
@@ -9,21 +7,19 @@ bool validarEmailsPrincipal(Validator& validador, EditorValidationLists& listas,
   ListEditor& editor = listas.editor;
   // A run going on writes into the result lists: they are neither asked about nor emptied.
   if (validador.gRodando) return true;
+  // Filter lists not loaded yet (the start timer did not load them): they are loaded now and the
+  // run goes on, no box and no second click.
+  if (!validador.chain.gRegras && acoes.carregarDefinicoes) acoes.carregarDefinicoes();
   if (!validador.chain.gRegras) {
     dialogs.msgErro(
         "O banco de dados ainda não foi iniciado. Ele será iniciado agora. Tente efetuar essa "
         "operação em seguida");
-    if (acoes.abrirDefinicoes) acoes.abrirDefinicoes();
     return false;
   }
   if (acoes.mostrarPaginaLista) acoes.mostrarPaginaLista();
-  // The header row as one text, its cells on separate lines.
-  std::string cabecalho;
-  for (const auto& c : editor.gGrid->rowCells(0)) {
-    cabecalho += c;
-    cabecalho += "\r\n";
-  }
-  if (toLower(cabecalho).find("email") == std::string::npos)
+  // Told only when no column can be found: "E-mail", "Email", "e-mails" and a column that holds
+  // the addresses under another name are found.
+  if (colunaEmailProvavel(editor.gridMain) < 0)
     dialogs.msgErro(
         "Não foi identificada uma coluna chamada emails. A coluna que contém os endereços de "
         "email a serem validados precisa se chamar emails. Clique com o botão direito do mouse no "

@@ -10,7 +10,7 @@
 namespace quorvel {
 
 struct MainWindowActions {
-  std::function<void()> abrirDefinicoes;     // opens the definitions window (it loads the lists)
+  std::function<void()> carregarDefinicoes;  // loads the filter lists at once
   std::function<void()> mostrarPaginaLista;  // switches the main window to its list page
 };
 

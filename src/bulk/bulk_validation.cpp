@@ -82,9 +82,10 @@ struct BulkValidation::Saidas {
 };
 
 void BulkValidation::iniciar() {
+  // Filter lists not loaded yet: loaded now, and the run goes on.
+  if (!v_.gRegras && onAbrirDefinicoes) onAbrirDefinicoes();
   if (!v_.gRegras) {
     dialogs_.msgErro(kMsgBancoNaoIniciado);
-    if (onAbrirDefinicoes) onAbrirDefinicoes();
     return;
   }
   if (lstFiles.empty()) {
@@ -202,6 +203,12 @@ bool BulkValidation::criarSaidas(const std::string& pasta, OutputFile& val, Outp
   }
 }
 
+void BulkValidation::mostrarAvanco() {
+  if (bytesTotais <= 0) return;
+  progress_.setPosition(
+      std::clamp<int64_t>(bytesLidos * kEscalaBarra / bytesTotais, 0, kEscalaBarra));
+}
+
 bool BulkValidation::cancelamentoAtendido() {
   if (!progress_.cancelou()) return false;
   dialogs_.msgInformacao(kMsgGrandesCancelado);
@@ -211,9 +218,11 @@ bool BulkValidation::cancelamentoAtendido() {
 
 bool BulkValidation::validarArquivo(size_t indice, Saidas& s) {
   const std::string& caminho = lstFiles[indice].arquivo;
-  progress_.setProgress(kOperacaoLendoArquivos, static_cast<int64_t>(lstFiles.size()),
+  // The gauge shows the share of the bytes of every listed file that the lines validated so far
+  // take (in thousandths), so it reaches its end with the last line.
+  progress_.setProgress(kOperacaoLendoArquivos, kEscalaBarra,
                         "arquivo: " + paths::fileName(caminho));
-  progress_.setPosition(static_cast<int64_t>(indice) + 1);
+  mostrarAvanco();
   linhasLidas = validos = invalidos = 0;
   const int64_t bytesAntes = bytesLidos;
 
@@ -234,7 +243,8 @@ bool BulkValidation::validarArquivo(size_t indice, Saidas& s) {
     ++linhasLidas;
     ++totalLinhas;
     if (linhasLidas % 100 == 0) {
-      bytesLidos = bytesAntes + reader.bytesRead();
+      bytesLidos = bytesAntes + linha->fimBytes;
+      mostrarAvanco();
       progress_.setLegend(2, "Linhas processadas: " + formatNumber(linhasLidas));
       progress_.setLegend(
           3, "Válidos: " + formatNumber(validos) + " / " + "Inválidos: " + formatNumber(invalidos));
@@ -270,6 +280,7 @@ bool BulkValidation::validarArquivo(size_t indice, Saidas& s) {
     }
   }
   bytesLidos = bytesAntes + reader.bytesRead();
+  mostrarAvanco();
   if (!reader.readError().empty())
     dialogs_.msgErro(kMsgNaoLeuArquivo + caminho + "\\n" + reader.readError());
   return true;

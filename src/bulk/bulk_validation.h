@@ -42,13 +42,22 @@ class BulkValidation {
  public:
   BulkValidation(ValidationChain& chain, Dialogs& dialogs, Progress& progress, EventPump& pump,
                  Platform& platform)
-      : v_(chain), dialogs_(dialogs), progress_(progress), pump_(pump), platform_(platform) {}
+      : v_(chain), dialogs_(dialogs), progress_(progress), pump_(pump), platform_(platform) {
+    // The chain's warnings show as a line of the page (the run goes on).
+    avisos_ = v_.notices.listen([this](const ChainNotice& n) {
+      if (n.kind == ChainNotice::Kind::warning) notify();
+    });
+  }
 
   // --- page state -----------------------------------------------------------------------
   std::vector<ListedFile> lstFiles;
   bool btnIniciarHabilitado = true;
+  // A run is going on (its start button waits for its end).
+  bool emExecucao() const { return !btnIniciarHabilitado; }
   Notifier<BulkNotice> notices;
-  std::function<void()> onAbrirDefinicoes;  // the filter lists are not loaded yet
+  std::function<void()> onAbrirDefinicoes;  // the filter lists are not loaded yet: load them
+  // The last warning of the run ("O servidor DNS não está respondendo..."), empty when none.
+  const std::string& aviso() const { return v_.aviso; }
   // Where the two output files go; empty: dados.
   std::string pastaSaida;
 
@@ -61,6 +70,8 @@ class BulkValidation {
   bool cancelado = false;
   // The run stopped on a failure (a full disk, the store): the message told, or empty.
   std::string falha;
+  // The progress box's gauge counts thousandths of the bytes of every listed file.
+  static constexpr int64_t kEscalaBarra = 1000;
   // Progress through the bytes of every listed file.
   int64_t bytesTotais = 0, bytesLidos = 0;
 
@@ -76,6 +87,7 @@ class BulkValidation {
   void iniciar();
 
  private:
+  Notifier<ChainNotice>::Subscription avisos_;
   // The two output files, flushed together. After each flush that wrote both whole, the run's
   // state is kept as a safe point; a write that fails takes both files and the counters back to
   // it, so that they hold whole lines of the input up to a known line.
@@ -93,6 +105,7 @@ class BulkValidation {
   // cancelled.
   bool cancelamentoAtendido();
   void notify(BulkNotice::Kind k = BulkNotice::Kind::page) { notices.notify({k}); }
+  void mostrarAvanco();
 
   ValidationChain& v_;
   Dialogs& dialogs_;

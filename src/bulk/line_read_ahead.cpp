@@ -61,6 +61,7 @@ void LineReadAhead::encher() {
       break;
     }
     PreparedLine& p = anel_[(inicio_ + prontas_++) % anel_.size()];
+    p.fimBytes = reader_.bytesConsumed();
     try {
       p.falhou = false;
       prepareLine(linha, extraido_, p.texto);

@@ -4,6 +4,7 @@
 // MX stage reads ahead, the lookups of new domains run while the chain works through the lines
 // before them. Memory stays constant: a fixed ring of lines.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct PreparedLine {
                             // fields, without double quotes, trimmed, in the case it was read
   std::string normalizado;  // the same in lower case, for the chain
   bool falhou = false;      // the preparation failed (the line is counted as an error)
+  int64_t fimBytes = 0;     // bytes of the file up to the end of this line
 };
 
 // The text a line stands for: its first address when it holds ";", TAB or ",", without double

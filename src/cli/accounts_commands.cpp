@@ -98,6 +98,11 @@ int add(const AccountOptions& o) {
                  "implícito\" ou \"TLS requerido\"; --auth aceita \"Padrão\" ou \"SASL\"\n");
     return 2;
   }
+  if (o.senha != "-")
+    avisar(
+        "aviso: a senha dada em --password fica visível para os outros usuários deste "
+        "computador (na lista de processos); use --password - para digitá-la sem eco ou "
+        "passá-la pela entrada padrão");
   return comWorkspace(o.home, [&](MailboxWorkspace& w) {
     if (w.neg->getConta(o.email)) {
       std::fprintf(stderr, "quorvel-cli: a conta %s já está cadastrada\n", o.email.c_str());
@@ -145,6 +150,7 @@ int test(const AccountOptions& o) {
       return 1;
     }
     std::string r = w.neg->testarConexao(*c);
+    if (!w.neg->avisoConexao.empty()) avisar(w.neg->avisoConexao);
     if (!r.empty()) {
       out(r + "\n");
       return 1;
@@ -207,7 +213,10 @@ void addAccountsCommands(CLI::App& app, int& exitCode) {
       acc->add_subcommand("add", "Cadastra uma conta (sem --server: configuração automática)");
   home(a);
   a->add_option("--email", o->email, "Endereço da conta")->required();
-  a->add_option("--password", o->senha, "Senha; \"-\" lê da entrada padrão")->required();
+  a->add_option("--password", o->senha,
+                "Senha; \"-\" lê da entrada padrão ou pede sem eco (um valor aqui fica visível na "
+                "lista de processos)")
+      ->required();
   a->add_option("--server", o->servidor, "Servidor IMAP");
   a->add_option("--port", o->porta, "Porta (padrão: 993 com TLS implícito, senão 143)");
   a->add_option("--tls", o->tls,

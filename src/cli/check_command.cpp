@@ -28,6 +28,9 @@ std::string campoSugestao(const std::string& sugestao, bool json) {
   return json ? ",\"suggestion\":" + jsonString(sugestao) : "\t" + sugestao;
 }
 
+// The reason of a line that is not blank but holds no address.
+constexpr const char* kNenhumEmail = "Nenhum e-mail encontrado";
+
 void escreverResultado(const std::string& linha, const std::string& valido, const std::string& erro,
                        bool json, const std::string& sugestao) {
   if (json) {
@@ -63,7 +66,13 @@ int runSingle(ValidationChain& v, const std::vector<std::string>& lines, const C
     const std::string& line = lines[i];
     prepareLine(line, extraido, endereco);
     if (!isBlank(line)) v.incLabelNumber(Counter::lbProcessados);
-    escreverResultado(line, v.validarEmail(endereco, erro), erro, o.json, v.sugestao);
+    if (endereco.empty() && !isBlank(line)) {
+      // A line of fields without any address still gets its verdict.
+      v.incLabelNumber(Counter::lbTotalInvalidos);
+      escreverResultado(line, "", kNenhumEmail, o.json, {});
+    } else {
+      escreverResultado(line, v.validarEmail(endereco, erro), erro, o.json, v.sugestao);
+    }
     if ((i + 1) % 4096 == 0) bar.update(static_cast<int64_t>(i + 1), lines.size());
   }
   bar.finish();

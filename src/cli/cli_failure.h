@@ -9,8 +9,10 @@ namespace quorvel::cli {
 
 inline constexpr const char* kPrograma = "quorvel-cli";
 inline constexpr int kSaidaOk = 0;
-inline constexpr int kSaidaFalha = 1;        // the command ran into a failure (a write, a file)
-inline constexpr int kSaidaUso = 2;          // bad arguments, a missing workspace or database
+// The command ran into a failure of the system: a file that could not be read or written, a
+// store that is locked, damaged or full.
+inline constexpr int kSaidaFalha = 1;
+inline constexpr int kSaidaUso = 2;          // bad arguments, a workspace folder that is missing
 inline constexpr int kSaidaCancelado = 130;  // Ctrl+C
 
 class CliFailure : public std::runtime_error {

@@ -143,7 +143,8 @@ void addListCommands(CLI::App& app, int& exitCode) {
         if (c.find(".txt") == std::string::npos && c.find(".csv") == std::string::npos)
           throw CliFailure("as listas de exclusão precisam ser arquivos .txt ou .csv: " + c);
         std::error_code ec;
-        if (!fs::is_regular_file(c, ec)) throw CliFailure("não foi possível abrir o arquivo: " + c);
+        if (!fs::is_regular_file(c, ec))
+          throw CliFailure("não foi possível abrir o arquivo: " + c, kSaidaFalha);
         caminhos += (caminhos.empty() ? "" : "\n") + fs::absolute(c).string();
       }
       s.dialogs.arquivos.push_back(caminhos);

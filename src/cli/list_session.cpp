@@ -29,7 +29,8 @@ class EntradaEmArquivo {
         (fs::temp_directory_path() / ("quorvel-entrada-" + std::to_string(::getpid()) + ".txt"))
             .string();
     WriteResult w = writeFileAtomic(caminho_, readInputBytes("-"));
-    if (!w.ok) throw CliFailure("não foi possível guardar a entrada padrão: " + w.error);
+    if (!w.ok)
+      throw CliFailure("não foi possível guardar a entrada padrão: " + w.error, kSaidaFalha);
     temporario_ = true;
   }
   ~EntradaEmArquivo() {
@@ -73,12 +74,12 @@ void ListSession::abrir(const std::string& nome) {
   EntradaEmArquivo entrada(nome);
   std::error_code ec;
   if (!fs::is_regular_file(entrada.caminho(), ec))
-    throw CliFailure("não foi possível abrir o arquivo: " + nome);
+    throw CliFailure("não foi possível abrir o arquivo: " + nome, kSaidaFalha);
   dialogs.arquivos.push_back(entrada.caminho());
   int antes = dialogs.erros;
   btnAbrirClick(editor);
   cancelado();
-  if (dialogs.erros != antes) throw CliFailure("a lista não foi carregada: " + nome);
+  if (dialogs.erros != antes) throw CliFailure("a lista não foi carregada: " + nome, kSaidaFalha);
   linhasLidas = editor.gridMain.dataRowCount();
 }
 
@@ -90,7 +91,9 @@ void ListSession::salvarGrade(TextGrid& grid, const std::string& caminho) {
   cancelado();
   editor.mudarGGrid(grid);
   int antes = dialogs.erros;
-  if (!salvarComo(editor, caminho, true) || dialogs.erros != antes)
+  const bool salvo = salvarComo(editor, caminho, true);
+  cancelado();  // a Ctrl+C during the save left the file unwritten
+  if (!salvo || dialogs.erros != antes)
     throw CliFailure("o arquivo não foi gravado: " + caminho, kSaidaFalha);
   gravados.push_back(caminho);
 }

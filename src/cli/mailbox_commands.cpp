@@ -64,9 +64,11 @@ class TerminalMailboxView : public EventPump {
     // Ctrl+C is the window's "Cancelar": the account under examination stops, the run goes on.
     if (cancelRequestedByUser()) {
       clearCancel();
+      cancelou = true;
       w_.btnCancelarClick();
     }
   }
+  bool cancelou = false;  // Ctrl+C was pressed during the run
 
  private:
   MailboxCheck& w_;
@@ -98,7 +100,14 @@ int check(const MailboxOptions& o) {
     janela.ckbForcar = o.forcar;
     installCancelHandler();
     janela.executarValidacao();
-    return 0;
+    if (view.cancelou) return kSaidaCancelado;
+    if (janela.contasComFalha > 0) {
+      avisar(janela.contasComFalha == 1
+                 ? std::string("1 conta não pôde ser lida")
+                 : std::to_string(janela.contasComFalha) + " contas não puderam ser lidas");
+      return kSaidaFalha;
+    }
+    return kSaidaOk;
   });
 }
 

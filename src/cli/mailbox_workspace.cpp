@@ -9,9 +9,10 @@ MailboxWorkspace::MailboxWorkspace(const std::string& homeOpcao)
   try {
     t.abrirBanco();
   } catch (const DatabaseError& e) {
-    throw CliFailure(e.what());
+    throw CliFailure(e.what(), kSaidaFalha);
   }
-  if (!t.app.dtm.settingsLoad.ok()) throw CliFailure(t.app.dtm.settingsLoad.mensagem());
+  if (!t.app.dtm.settingsLoad.ok())
+    throw CliFailure(t.app.dtm.settingsLoad.mensagem(), kSaidaFalha);
   banco = &t.app.dtm.banco();
   config = &t.app.dtm.settings;
   neg = std::make_unique<NegConta>(*banco, *config, t.platform, dialogs, pump);

@@ -27,7 +27,7 @@ struct Banco {
     try {
       t.abrirBanco();
     } catch (const DatabaseError& e) {
-      throw CliFailure(e.what());
+      throw CliFailure(e.what(), kSaidaFalha);
     }
   }
   Database& db() { return t.app.dtm.banco(); }

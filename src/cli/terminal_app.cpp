@@ -39,7 +39,7 @@ void TerminalApp::prepararCadeia(const std::vector<std::string>& desligar) {
   try {
     abrirBancoSeUsado();
   } catch (const DatabaseError& e) {
-    throw CliFailure(e.what());
+    throw CliFailure(e.what(), kSaidaFalha);
   }
 }
 

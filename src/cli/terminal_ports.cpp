@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "common/format.h"
+#include "common/pause_point.h"
 
 namespace quorvel::cli {
 namespace {
@@ -107,7 +108,8 @@ void TerminalProgress::setProgress(const std::string& operacao, int64_t valorMax
                                    const std::string&, const std::string&, const std::string&,
                                    int) {
   // Unlike the desktop's box, a new display keeps a Ctrl+C: on a terminal it stops the whole
-  // command, whatever phase it is in.
+  // command, whatever phase it is in. Each display starts a phase a test can stop the program at.
+  pausePoint(operacao);
   barra_ = std::make_unique<TerminalProgressBar>(operacao);
   max_ = valorMax;
   pos_ = 0;

@@ -99,6 +99,14 @@ size_t LineReader::decodificar(std::string_view b, bool fim) {
   return b.size();
 }
 
+int64_t LineReader::bytesConsumed() const {
+  const bool utf16 = codificacao_ == TextEncoding::Utf16LE || codificacao_ == TextEncoding::Utf16BE;
+  const int64_t pendente =
+      static_cast<int64_t>(bruto_.size()) +
+      static_cast<int64_t>(texto_.size() - std::min(pos_, texto_.size())) * (utf16 ? 2 : 1);
+  return std::clamp<int64_t>(bytesLidos_ - pendente, 0, bytesLidos_);
+}
+
 bool LineReader::carregarMais() {
   if (fd_ < 0 || fimArquivo_) return false;
   if (pos_ > 0) {
@@ -165,6 +173,13 @@ bool LineReader::nextLine(std::string_view& linha) {
         }
       }
       return true;
+    }
+    if (texto_.size() - pos_ > kMaiorLinha) {
+      // Not a text of lines: stop here rather than hold a line of gigabytes.
+      erroLeitura_ = "uma linha passa de 16 MB (o arquivo não parece ser uma lista)";
+      fimArquivo_ = true;
+      close();
+      return false;
     }
     if (!carregarMais()) {
       if (pos_ >= texto_.size()) return false;

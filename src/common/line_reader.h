@@ -4,7 +4,8 @@
 // when the block looks like UTF-16 without a mark (NUL in every other byte); otherwise UTF-8 when
 // the block is valid UTF-8; otherwise Windows-1252. Bytes that are not valid UTF-8 in a UTF-8
 // file are read as Windows-1252, so a Latin-1 name further down a file survives. Lines end at
-// CR LF, LF or CR; a final line break does not start an empty line.
+// CR LF, LF or CR; a final line break does not start an empty line. A line longer than
+// kMaiorLinha ends the reading with a read error.
 
 #include <string>
 #include <string_view>
@@ -38,6 +39,9 @@ class LineReader {
   const std::string& readError() const { return erroLeitura_; }
   // Bytes read from the file so far (a block ahead of the lines handed out).
   int64_t bytesRead() const { return bytesLidos_; }
+  // Bytes of the file taken by the lines handed out so far: what a progress bar shows. Exact
+  // for UTF-8 files; for other encodings the part still waiting in the block is estimated.
+  int64_t bytesConsumed() const;
 
  private:
   bool carregarMais();  // reads and decodes one more block; false at the end or on error

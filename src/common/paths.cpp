@@ -51,7 +51,12 @@ std::string programFolder() {
   const std::string exeFolder = ec ? std::string() : exe.parent_path().string();
   std::string pasta =
       programFolderFor(env("QUORVEL_HOME"), exeFolder, env("XDG_DATA_HOME"), env("HOME"));
-  if (pasta != exeFolder && !isFolder(pasta)) fs::create_directories(pasta, ec);
+  if (pasta != exeFolder && !isFolder(pasta)) {
+    // The parents as the system makes them, the program's own folder for its owner alone: it
+    // holds the settings and the request file of the discovery program.
+    fs::create_directories(fs::path(pasta).parent_path(), ec);
+    ::mkdir(pasta.c_str(), 0700);
+  }
   return pasta;
 }
 
@@ -73,8 +78,9 @@ std::string dadosArquivos(const std::string& home) {
 }
 
 void createFolder(const std::string& path) {
-  std::error_code ec;
-  fs::create_directory(path, ec);
+  // The workspace holds the store (with the mail passwords) and the user's lists: only its owner
+  // may enter a folder the program makes.
+  ::mkdir(path.c_str(), 0700);
 }
 
 bool exists(const std::string& path) {

@@ -12,7 +12,8 @@ namespace quorvel::paths {
 
 // Where dados/, the settings files and tipfile.txt live: QUORVEL_HOME when set; else the folder
 // of the running executable when the user can write there (a portable copy) and it is not a
-// system folder; else $XDG_DATA_HOME/quorvel (~/.local/share/quorvel), created when missing.
+// system folder; else $XDG_DATA_HOME/quorvel (~/.local/share/quorvel), created when missing
+// (for its owner alone).
 std::string programFolder();
 // The rule itself, over the values it reads (for tests).
 std::string programFolderFor(const std::string& quorvelHome, const std::string& exeFolder,
@@ -31,7 +32,8 @@ std::string dadosConfig(const std::string& home);    // dados/config
 std::string dadosListas(const std::string& home);    // dados/listas
 std::string dadosArquivos(const std::string& home);  // dados/arquivos
 
-// Creates one folder; an existing folder is fine and failures are ignored.
+// Creates one folder that only its owner may enter (0700); an existing folder is left as it is
+// and failures are ignored.
 void createFolder(const std::string& path);
 bool exists(const std::string& path);
 bool isFolder(const std::string& path);

@@ -24,6 +24,9 @@ class Dialogs {
   virtual void msgAviso(const std::string& texto, int segundos = 0) = 0;
   // 6 = yes, 7 = no, 2 = Esc.
   virtual int msgPergunta(const std::string& texto, int segundos = 0) = 0;
+  // A question with "&Sim", "&Não" and "&Cancelar": 6, 7, or 2 for "&Cancelar" and Esc. Without
+  // a box of its own it is the yes / no question.
+  virtual int msgPerguntaCancelar(const std::string& texto) { return msgPergunta(texto); }
   virtual void msgAjuda(const std::string& texto, int segundos = 0, int altura = 0) = 0;
   // A tip the user can silence for good (tip memory by id).
   virtual void msgDica(const std::string& id, const std::string& texto, int altura) = 0;
@@ -34,6 +37,15 @@ class Dialogs {
                                     bool canChangePath) = 0;
   virtual std::string getFileSave(const std::string& pastaPadrao, const std::string& filePath,
                                   const std::string& extension) = 0;
+  // The save window with the choice of the field separator for a list: `separador` comes in as
+  // the one offered first and goes out as the one chosen. Without a choice of its own, the
+  // separator stays as offered.
+  virtual std::string getFileSaveWithSeparator(const std::string& pastaPadrao,
+                                               const std::string& filePath,
+                                               const std::string& extension, char& separador) {
+    (void)separador;
+    return getFileSave(pastaPadrao, filePath, extension);
+  }
   // The column chooser: a title, a label and the entries; the index of the chosen entry, or
   // nullopt when the user cancels.
   virtual std::optional<int> chooseItem(const std::string& titulo, const std::string& rotulo,

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/pause_point.h"
 #include "common/system_error.h"
 #include "common/text.h"
 
@@ -272,16 +273,18 @@ WriteResult falhou(int erro, int fd, const std::string& tmp) {
 
 }  // namespace
 
-WriteResult writeFileAtomic(const std::string& path, std::string_view bytes) {
+WriteResult writeFileAtomic(const std::string& path, std::string_view bytes,
+                            const WriteOptions& opcoes) {
   // The new contents are written into a file without a name (it vanishes with the process if
   // the program is killed), which gets a temporary name only to be renamed over the old file.
   const size_t barra = path.rfind('/');
   const std::string pasta = barra == std::string::npos ? "." : path.substr(0, barra + 1);
   const std::string tmp = path + ".tmp-" + std::to_string(::getpid());
   removerTemporariosOrfaos(path);
-  int fd = ::open(pasta.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  const auto modo = static_cast<mode_t>(opcoes.modo);
+  int fd = ::open(pasta.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, modo);
   const bool anonimo = fd >= 0;
-  if (!anonimo) fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (!anonimo) fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, modo);
   if (fd < 0) return falhou(errno, -1, {});
   size_t done = 0;
   while (done < bytes.size()) {
@@ -298,6 +301,11 @@ WriteResult writeFileAtomic(const std::string& path, std::string_view bytes) {
       return falhou(errno, fd, {});
   }
   if (::close(fd) != 0) return falhou(errno, -1, tmp);
+  pausePoint("file-rename", path.substr(barra == std::string::npos ? 0 : barra + 1));
+  if (opcoes.desistir && opcoes.desistir()) {
+    ::unlink(tmp.c_str());
+    return {false, "cancelado", true};
+  }
   if (std::rename(tmp.c_str(), path.c_str()) != 0) return falhou(errno, -1, tmp);
   return {true, {}};
 }

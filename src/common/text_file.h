@@ -3,6 +3,7 @@
 // Reading: a byte-order mark (UTF-8, UTF-16 LE/BE) decides the encoding; without one the bytes
 // are UTF-8 when they are valid UTF-8, otherwise Windows-1252. Lines end at CR LF, LF or CR.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,10 @@
 namespace quorvel {
 
 enum class TextEncoding { Utf8Bom, Utf16LE, Utf16BE, Utf8, Windows1252 };
+
+// No line of a list or text file the program reads is this long: past it the readers stop with a
+// clear error instead of growing one line (and its copies) to gigabytes.
+inline constexpr size_t kMaiorLinha = size_t{16} << 20;
 
 // Detects the encoding of raw bytes; `bomLength` receives the size of the mark.
 TextEncoding detectEncoding(std::string_view bytes, size_t& bomLength);
@@ -62,12 +67,23 @@ class MappedFile {
 
 struct WriteResult {
   bool ok = false;
-  std::string error;  // the system's reason when !ok
+  std::string error;      // the system's reason when !ok
+  bool desistiu = false;  // the caller's `desistir` said so: nothing was written
+};
+
+struct WriteOptions {
+  // Permissions of the new file (the umask still applies): 0600 for a file that holds a
+  // password, which is then never readable by others, not even for a moment.
+  unsigned modo = 0644;
+  // Asked once the bytes are on disk, just before the new file takes the old one's place: true
+  // drops the new file and leaves the old one (or none) as it was.
+  std::function<bool()> desistir;
 };
 
 // Writes bytes to a temporary file beside `path` and renames it over `path`, so a failure never
 // leaves a half-written file in place of a good one.
-WriteResult writeFileAtomic(const std::string& path, std::string_view bytes);
+WriteResult writeFileAtomic(const std::string& path, std::string_view bytes,
+                            const WriteOptions& opcoes = {});
 // Writes lines as UTF-8 with a byte-order mark, each followed by CR LF.
 WriteResult writeTextLines(const std::string& path, const std::vector<std::string>& lines);
 

@@ -10,6 +10,8 @@
 
 namespace quorvel {
 
+class GridJournal;
+
 // What changed in a grid, told after the change. Rows and columns are counted as in the grid
 // (row 0 is the header row). A listener that keeps its own row count (a table view) can replay
 // the notices in order.
@@ -71,11 +73,14 @@ class TextGrid {
   int dataRowCount() const { return rowCount() - 1; }
 
   const std::string& cell(int col, int row) const { return rows_[row][col]; }
-  void setCell(int col, int row, std::string value) {
-    rows_[row][col] = std::move(value);
-    if (listened()) cellsChanged(row, 1, col, col);
-  }
+  void setCell(int col, int row, std::string value);
   const std::vector<std::string>& rowCells(int row) const { return rows_[row]; }
+
+  // --- undo history ----------------------------------------------------------------------------
+  // The journal that hears every change of this grid before it is made (none by default). It
+  // belongs to the grid's owner and stays with this grid when another grid is assigned to it.
+  void setJournal(GridJournal* journal);
+  GridJournal* journal() const { return journal_; }
 
   // Counts never drop below one column and two rows; new cells are empty.
   void setColCount(int n);
@@ -97,6 +102,17 @@ class TextGrid {
   void reorderRows(const std::vector<int>& ordem);
   // Appends a row of cells (resized to the column count, stored unchanged).
   void appendRow(std::vector<std::string> cells);
+  void appendRows(std::vector<std::vector<std::string>> rows);
+  // Inserts a row before `row`, its cells stored unchanged.
+  void insertRow(int row, std::vector<std::string> cells);
+  // Puts rows back among the existing ones: after the insertion, row r is one of the given rows
+  // (in their order) exactly when `flags[r]` is set. The inverse of removeRows.
+  void insertRows(const std::vector<char>& flags, std::vector<std::vector<std::string>> rows);
+  // Replaces the cells of a row (or of a column) exactly as given, resized to fit.
+  void setRowCells(int row, std::vector<std::string> cells);
+  void setColumnCells(int col, const std::vector<std::string>& cells);
+  // Writes `value` into every empty cell of the data rows (a sort's row assignment rule).
+  void fillBlanks(const std::string& value);
   // The cells of a row joined, each followed by `sep` (the row's "whole text").
   std::string rowText(int row, std::string_view sep = "\r\n") const;
 
@@ -125,8 +141,14 @@ class TextGrid {
 
  private:
   bool listened() const { return notifier_.hasListeners(); }
+  bool journaling() const;
   void tell(GridNotice n);
   void copyData(const TextGrid& o);
+  void journalWhole();
+  // Cuts the rows down to `n` (one at least): the undo of rows added to a grid that had only its
+  // header for a moment. The caller restores the two-row minimum.
+  void truncateRows(int n);
+  friend class GridJournal;
 
   int cols_ = 1;
   std::vector<std::vector<std::string>> rows_;
@@ -135,6 +157,10 @@ class TextGrid {
   int updates_ = 0;
   std::vector<GridNotice> pending_;
   bool widthsPending_ = false, selectionPending_ = false;
+  GridJournal* journal_ = nullptr;
+  // While a journal replays a step, a grid may pass through a state with its header alone (the
+  // step's own entries bring the rows back); the two-row minimum is not restored meanwhile.
+  bool semMinimo_ = false;
 };
 
 // Empties the grid; it keeps two rows. With `limparColunas` one column with an empty header is

@@ -40,6 +40,7 @@ bool dadosEmBranco(const TextGrid& g, int coluna) {
 // Rewrites every data cell of the column, with the progress box of the replace page.
 template <typename Novo>
 void editarColuna(ListEditor& editor, int coluna, Novo novoValor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (!colunaValida(g, coluna)) return;
@@ -59,6 +60,7 @@ void editarColuna(ListEditor& editor, int coluna, Novo novoValor) {
 // ---- Naming -------------------------------------------------------------------------------------
 
 void inserirColuna(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   const std::string nome = formatColumnName(editor.dialogos().pedirValor(kTituloInserirColuna, ""));
   if (nome.empty()) return;
   TextGrid& g = *editor.gGrid;
@@ -74,6 +76,7 @@ void inserirColuna(ListEditor& editor) {
 }
 
 void renomearColuna(ListEditor& editor, int coluna) {
+  ListEditor::EditStep edicao(editor);
   if (!colunaValida(*editor.gGrid, coluna)) return;
   const std::string nome =
       formatColumnName(editor.dialogos().pedirValor(kTituloRenomearColuna, ""));
@@ -94,6 +97,7 @@ std::vector<DefineColumnsRow> showColunas(const TextGrid& g) {
 }
 
 void setColunas(ListEditor& editor, const std::vector<std::string>& nomes) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   const int n = std::min(static_cast<int>(nomes.size()), g.colCount());
@@ -115,6 +119,7 @@ DeleteColumnsPage abrirEliminarColunas(const TextGrid& g) {
 }
 
 bool eliminarColunaPeloNome(ListEditor& editor, const std::string& nome) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   for (int c = 0; c < g.colCount(); ++c) {
     if (trimView(g.cell(c, 0)) == nome) {
@@ -127,6 +132,7 @@ bool eliminarColunaPeloNome(ListEditor& editor, const std::string& nome) {
 }
 
 void aplicarEliminarColunas(ListEditor& editor, const DeleteColumnsPage& pagina) {
+  ListEditor::EditStep edicao(editor);
   TextGrid::Update atualizacao(*editor.gGrid);  // one notice for the whole operation
   for (size_t i = 0; i < pagina.itens.size(); ++i)
     if (i < pagina.marcados.size() && pagina.marcados[i])
@@ -136,6 +142,7 @@ void aplicarEliminarColunas(ListEditor& editor, const DeleteColumnsPage& pagina)
 }
 
 bool eliminarColuna(ListEditor& editor, int coluna, bool perguntar) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   if (!colunaValida(g, coluna)) return false;
   if (perguntar &&
@@ -147,6 +154,7 @@ bool eliminarColuna(ListEditor& editor, int coluna, bool perguntar) {
 }
 
 void excluirColunasSemConteudo(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   for (int c = 0; c < g.colCount();) {
@@ -164,6 +172,7 @@ void excluirColunasSemConteudo(ListEditor& editor) {
 }
 
 bool limparColuna(ListEditor& editor, int coluna) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (!colunaValida(g, coluna)) return false;
@@ -230,6 +239,7 @@ void colunaDeletarValor(ListEditor& editor, int coluna, const std::string& texto
 
 void aplicarAcaoColuna(ListEditor& editor, int coluna, ColumnAction acao, const std::string& texto,
                        const std::string& substituirTexto) {
+  ListEditor::EditStep edicao(editor);
   switch (acao) {
     case ColumnAction::definirTexto:
       colunaSetText(editor, coluna, texto);

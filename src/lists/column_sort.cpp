@@ -90,18 +90,17 @@ bool ordenarPorColuna(TextGrid& grid, int coluna, bool desc, Progress& p, bool e
 
   // Stage 3: the rows in their new places (by the row assignment rule when asked for).
   grid.reorderRows(ordem);
-  if (espacoNasVazias)
-    for (int r = 1; r < grid.rowCount(); ++r) {
-      for (int c = 0; c < grid.colCount(); ++c)
-        if (grid.cell(c, r).empty()) grid.setCell(c, r, " ");
-      if (r % 100 == 0)
-        p.stepProgress("Etapa 3/3 " + std::to_string(r) + " de " + std::to_string(linhas));
-    }
+  if (espacoNasVazias) {
+    grid.fillBlanks(" ");
+    for (int r = 100; r < grid.rowCount(); r += 100)
+      p.stepProgress("Etapa 3/3 " + std::to_string(r) + " de " + std::to_string(linhas));
+  }
   p.hide();
   return true;
 }
 
 bool SortStringGrid(ListEditor& editor, TextGrid& grid, int coluna, bool desc) {
+  ListEditor::EditStep edicao(editor);
   if (!ordenarPorColuna(grid, coluna, desc, editor.progresso(), true)) return false;
   editor.changed();
   return true;

@@ -82,7 +82,7 @@ class FileSelection {
   void subirPasta();
   // Enter in the path box: the typed folder when it exists, else an error.
   bool irParaCaminho(const std::string& texto);
-  // "Abrir o local dessa pasta selecionada no Gerenciador do Windows".
+  // "Abrir o local dessa pasta selecionada no gerenciador de arquivos".
   void abrirNoGerenciador();
 
   // The selected row changed (-1: none). With several files allowed the row that loses the

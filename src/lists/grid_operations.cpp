@@ -9,6 +9,7 @@
 #include "lists/column_operations.h"
 #include "lists/column_sort.h"
 #include "lists/header_row.h"
+#include "lists/list_saving.h"
 
 namespace quorvel {
 
@@ -69,6 +70,14 @@ void abrirMenuNovaLista(ListEditor& editor) {
 }
 
 void escolherNovaLista(ListEditor& editor, NewListOption opcao) {
+  const std::vector<int> descartadas =
+      opcao == NewListOption::zerarTodas
+          ? std::vector<int>{kAbaPrincipal, kAbaValidos, kAbaInvalidos}
+          : std::vector<int>{editor.abaAtiva()};
+  const int aba = editor.abaAtiva();
+  if (!salvarAntesDeDescartar(editor, descartadas)) return;
+  if (editor.abaAtiva() != aba) editor.setAbaAtiva(aba);
+  ListEditor::EditStep edicao(editor);
   switch (opcao) {
     case NewListOption::manterColunas:
       editor.novaLista(*editor.gGrid, false);
@@ -95,6 +104,7 @@ GridMenu menuBotaoDireito(const TextGrid& g, int col, int row) {
 }
 
 void moverColuna(ListEditor& editor, int de, int para) {
+  ListEditor::EditStep edicao(editor);
   editor.gMoveuColuna = true;
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
@@ -112,6 +122,7 @@ void moverColuna(ListEditor& editor, int de, int para) {
 }
 
 GridMenu aoSoltarMouse(ListEditor& editor, int col, int row, MouseButton botao) {
+  ListEditor::EditStep edicao(editor);
   if (editor.gMoveuColuna) {
     // This release ends a column drag; it is not a click.
     editor.gMoveuColuna = false;
@@ -223,6 +234,7 @@ void copiarCaminhoArquivo(ListEditor& editor) {
 // ---- Rows, cells and selection ----------------------------------------------------------------
 
 void novalinha(ListEditor& editor, bool irColuna1) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   g.addRow();
   editor.setEditou(g, true);
@@ -231,6 +243,7 @@ void novalinha(ListEditor& editor, bool irColuna1) {
 }
 
 void novaColuna(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   g.setColCount(g.colCount() + 1);
   g.moverCursor(g.colCount() - 1, g.cursorRow);
@@ -238,6 +251,7 @@ void novaColuna(ListEditor& editor) {
 }
 
 void deletarSelecionados(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   TextGrid::Selection s = selectionOnGrid(g);
@@ -252,6 +266,7 @@ void deletarSelecionados(ListEditor& editor) {
 }
 
 void deletarConteudoSelecionado(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   const TextGrid::Selection s = selectionOnGrid(g);
@@ -261,18 +276,21 @@ void deletarConteudoSelecionado(ListEditor& editor) {
 }
 
 void marcarTudo(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   g.setSelection({0, 1, g.colCount() - 1, g.rowCount() - 1});
   editor.changed();
 }
 
 void desmarcarTudo(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   g.setSelection({g.cursorCol, g.cursorRow, g.cursorCol, g.cursorRow});
   editor.changed();
 }
 
 void selecionarLinha(ListEditor& editor, int linha, bool marcar) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   if (linha < 1 || linha >= g.rowCount()) return;
   const std::string& v = g.cell(0, linha);
@@ -286,6 +304,7 @@ void selecionarLinha(ListEditor& editor, int linha, bool marcar) {
 }
 
 void celulaEditada(ListEditor& editor, int col, int row, const std::string& valor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   if (col < 0 || row < 0 || col >= g.colCount() || row >= g.rowCount()) return;
   g.setCell(col, row, valor);
@@ -306,6 +325,7 @@ void irParaLinha(ListEditor& editor) {
 }
 
 void estaLinhaTemNomeDasColunas(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   setColunaPrimeiraLinha(editor, g, g.cursorRow);
@@ -314,6 +334,7 @@ void estaLinhaTemNomeDasColunas(ListEditor& editor) {
 }
 
 void excluirLinhaSeColunaBranco(ListEditor& editor, int coluna) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (coluna < 0 || coluna >= g.colCount()) return;
@@ -343,6 +364,7 @@ void listarDados(ListEditor& editor) {
 }
 
 void obterCaminhoArquivo(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   // The folder is left to the chooser (it remembers the last one); the filter is the file types.
   const std::string caminho =
       trim(editor.dialogos().getFileSelect("", kFiltroArquivosMidia, "", false, true));
@@ -365,6 +387,7 @@ void alternarExclusaoRapidaColunas(ListEditor& editor) {
 // ---- Keys ---------------------------------------------------------------------------------------
 
 KeyResult keyOnGrid(ListEditor& editor, Key tecla, bool editandoCelula, bool naGrade) {
+  ListEditor::EditStep edicao(editor);
   switch (tecla) {
     case Key::esc:
       return {KeyAction::voltarPaginaDados, true};

@@ -12,6 +12,7 @@ std::string formatColumnName(std::string_view nome) {
 }
 
 void NomearColunasVazias(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   for (int c = 0; c < g.colCount(); ++c)
@@ -19,6 +20,7 @@ void NomearColunasVazias(ListEditor& editor) {
 }
 
 void eliminarColunasVazias(ListEditor& editor, TextGrid& g) {
+  ListEditor::EditStep edicao(editor);
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   for (int c = 0; c < g.colCount() && g.colCount() > 1;) {
     if (g.columnBlank(c))
@@ -30,6 +32,7 @@ void eliminarColunasVazias(ListEditor& editor, TextGrid& g) {
 }
 
 void setColunaPrimeiraLinha(ListEditor& editor, TextGrid& g, int linha) {
+  ListEditor::EditStep edicao(editor);
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (linha < 1 || linha >= g.rowCount()) return;
   std::vector<std::string> valores = g.rowCells(linha);

@@ -63,6 +63,7 @@ const char* const kAvisoVariasColunas2 =
 // Remove repeated values
 
 int excluirRepetidos(ListEditor& editor, TextGrid& g, int coluna) {
+  ListEditor::EditStep edicao(editor);
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (coluna < 0 || coluna >= g.colCount()) return 0;
   Progress& p = editor.progresso();
@@ -134,6 +135,7 @@ int excluirRepetidos(ListEditor& editor, int coluna) {
 }
 
 bool aplicarEliminarRepetidos(ListEditor& editor, int coluna) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   if (coluna < 0 || coluna >= g.colCount()) {
     editor.dialogos().msgErro(kMsgSelecioneColuna);
@@ -350,6 +352,7 @@ void recolocarSobreviventes(ListEditor& editor, TextGrid& g, std::vector<char>& 
 }  // namespace
 
 void exclusaoAvancada(ListEditor& editor, int coluna) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   Dialogs& d = editor.dialogos();
@@ -403,6 +406,7 @@ bool ehProvedorGratuito(std::string_view endereco) {
 
 bool exclusaoSeletiva(ListEditor& editor, const std::string& quantidadeTexto,
                       const std::string& prioridadesTexto, bool ignorarProvedores) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   Dialogs& d = editor.dialogos();

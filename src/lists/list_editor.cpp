@@ -11,7 +11,38 @@ const std::array<const char*, 3> ListEditor::kAbaTitulos = {"Principal", "Válid
 
 ListEditor::ListEditor() {
   gridMain.setCell(0, 0, "emails");
+  for (int aba = 0; aba < 3; ++aba) {
+    grid(aba).setJournal(&historicos_[static_cast<size_t>(aba)]);
+    historicos_[static_cast<size_t>(aba)].aoMudar = [this, aba](bool) { listaMudou(aba); };
+  }
   showStatus(gridMain);
+}
+
+void ListEditor::listaMudou(int aba) {
+  const GridJournal& h = historicos_[static_cast<size_t>(aba)];
+  std::string& editou = gEditou[std::to_string(aba)];
+  const std::string antes = editou;
+  editou = h.estado() == h.estadoSalvo() ? "0" : "1";
+  // The views hear of it when what they show changes: "Está salvo:", "Desfazer", "Refazer".
+  const int desfazer = (h.canUndo() ? 1 : 0) | (h.canRedo() ? 2 : 0);
+  if (editou == antes && desfazer == desfazerVisto_[static_cast<size_t>(aba)]) return;
+  desfazerVisto_[static_cast<size_t>(aba)] = desfazer;
+  if (abaDe(*gGrid) == aba) showStatus(*gGrid);
+  changed();
+}
+
+bool ListEditor::desfazer() {
+  if (!historico(*gGrid).undo(*gGrid)) return false;
+  showStatus(*gGrid);
+  changed();
+  return true;
+}
+
+bool ListEditor::refazer() {
+  if (!historico(*gGrid).redo(*gGrid)) return false;
+  showStatus(*gGrid);
+  changed();
+  return true;
 }
 
 TextGrid& ListEditor::grid(int aba) {
@@ -42,6 +73,7 @@ std::string ListEditor::editouDaAba(int aba) const {
 }
 
 void ListEditor::novaLista(TextGrid& g, bool excluirColunas) {
+  EditStep edicao(*this);
   gridZerar(g, excluirColunas);
   gArquivos[std::to_string(abaDe(g))] = "";
   showStatus(g);
@@ -50,6 +82,7 @@ void ListEditor::novaLista(TextGrid& g, bool excluirColunas) {
 
 void ListEditor::setEditou(const TextGrid& g, bool editou) {
   gEditou[std::to_string(abaDe(g))] = editou ? "1" : "0";
+  if (!editou) historico(g).marcarSalvo();
 }
 
 void ListEditor::setArquivo(const TextGrid& g, const std::string& caminho) {

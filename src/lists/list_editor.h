@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "common/grid_journal.h"
 #include "common/notifier.h"
 #include "common/ports.h"
 #include "common/text_grid.h"
@@ -78,6 +79,15 @@ class ListEditor {
     changed();
   }
 
+  // The field separator a list was read with (tab, ";" or ","; 0 when not known): saving writes
+  // it back with the same one unless the user chooses another.
+  char separadorDe(const TextGrid& grid) const {
+    return separadores_[static_cast<size_t>(abaDe(grid))];
+  }
+  void setSeparador(const TextGrid& grid, char separador) {
+    separadores_[static_cast<size_t>(abaDe(grid))] = separador;
+  }
+
   // Edited flag and file path of the tab that shows `grid`.
   void setEditou(const TextGrid& grid, bool editou);
   void setArquivo(const TextGrid& grid, const std::string& caminho);
@@ -90,6 +100,7 @@ class ListEditor {
   static const std::array<const char*, 3> kAbaTitulos;  // "Principal", "Válidos", "Inválidos"
 
   TextGrid& grid(int aba);
+  const TextGrid& grid(int aba) const { return const_cast<ListEditor*>(this)->grid(aba); }
   int abaDe(const TextGrid& grid) const;
   int abaAtiva() const { return abaAtiva_; }
 
@@ -106,7 +117,43 @@ class ListEditor {
   std::string arquivoDaAba(int aba) const;
   std::string editouDaAba(int aba) const;
 
+  // --- undo ------------------------------------------------------------------------------------
+  // One user operation: whatever it changes in the lists while this lives is one step of each
+  // list's history ("Desfazer" takes it back whole). Steps nest; the outermost one counts.
+  class EditStep {
+   public:
+    explicit EditStep(ListEditor& e) : e_(e) {
+      for (auto& h : e_.historicos_) h.beginStep();
+    }
+    ~EditStep() {
+      for (auto& h : e_.historicos_) h.endStep();
+    }
+    EditStep(const EditStep&) = delete;
+    EditStep& operator=(const EditStep&) = delete;
+
+   private:
+    ListEditor& e_;
+  };
+  // The history of the list of a grid.
+  GridJournal& historico(const TextGrid& g) { return historicos_[abaDe(g)]; }
+  const GridJournal& historico(const TextGrid& g) const {
+    return historicos_[static_cast<size_t>(abaDe(g))];
+  }
+  // "Desfazer (Ctrl+Z)" / "Refazer (Ctrl+Y)" on the current list. False when there was nothing
+  // to take back (or to do again).
+  bool desfazer();
+  bool refazer();
+  bool podeDesfazer() const { return historico(*gGrid).canUndo(); }
+  bool podeRefazer() const { return historico(*gGrid).canRedo(); }
+
  private:
+  // A list changed (a step ended, or was undone or redone): its edited flag follows whether it
+  // is back in the state it was saved in, and the views hear of it.
+  void listaMudou(int aba);
+
+  std::array<GridJournal, 3> historicos_;
+  std::array<char, 3> separadores_{};
+  std::array<int, 3> desfazerVisto_{};  // what the views last heard of the undo entries
   int abaAtiva_ = kAbaPrincipal;
   std::unique_ptr<Progress> progressoMudo_;
   std::unique_ptr<Dialogs> dialogosMudos_;

@@ -15,6 +15,7 @@
 
 #include "common/format.h"
 #include "common/paths.h"
+#include "common/pause_point.h"
 #include "common/text.h"
 #include "common/text_file.h"
 #include "lists/header_row.h"
@@ -181,6 +182,25 @@ class FieldReader {
   bool aspas_ = true;
 };
 
+// The next line of `t` from `p` (without its line break); moves `p` past the break.
+std::string_view proximaLinha(std::string_view t, size_t& p) {
+  size_t q = p;
+  while (q < t.size() && !fimDeLinha(t[q])) ++q;
+  std::string_view linha = t.substr(p, q - p);
+  p = depoisDaQuebra(t, q);
+  return linha;
+}
+
+// Lines of a text as splitLines counts them (a final line break starts no line).
+int64_t contarLinhas(std::string_view t) {
+  int64_t linhas = 0;
+  for (size_t p = 0; p < t.size();) {
+    proximaLinha(t, p);
+    ++linhas;
+  }
+  return linhas;
+}
+
 // A file's text held in memory pages of its own, so that the part already turned into rows can
 // be given back while a large file is read: the list and the whole file are never both in
 // memory. Files without a byte-order mark are UTF-8 when valid, else Windows-1252; UTF-16 and
@@ -195,29 +215,36 @@ class FileText {
     soltar(texto_);
   }
 
-  // False when the file cannot be opened or read (missing, a folder, no permission).
-  bool ler(const std::string& caminho) {
+  enum class Leitura { ok, naoAbriu, mudou, linhaLonga };
+
+  // naoAbriu: the file cannot be opened or read (missing, a folder, no permission); mudou: it
+  // changed while it was read (cut short, grown, rewritten); linhaLonga: a line passes
+  // kMaiorLinha (reading stops there, so memory stays small whatever the file holds).
+  Leitura ler(const std::string& caminho) {
     int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) return Leitura::naoAbriu;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
       ::close(fd);
-      return false;
+      return Leitura::naoAbriu;
     }
     if (!S_ISREG(st.st_mode)) {  // a pipe or a device: its size is unknown, read it plainly
       ::close(fd);
       auto bytes = readFileBytes(caminho);
-      if (!bytes) return false;
+      if (!bytes) return Leitura::naoAbriu;
       copia_ = decodeText(*bytes);
       vista_ = copia_;
-      return true;
+      return Leitura::ok;
     }
-    bool ok = lerPaginas(fd, static_cast<size_t>(st.st_size));
+    Leitura r = lerPaginas(fd, st, std::filesystem::path(caminho).filename().string());
     ::close(fd);
-    if (!ok) return false;
+    if (r != Leitura::ok) return r;
     decodificar();
-    return true;
+    return Leitura::ok;
   }
+
+  // The line (counted from 1) that passed kMaiorLinha.
+  int64_t linhaLonga() const { return linhaLonga_; }
 
   std::string_view texto() const { return vista_; }
 
@@ -249,19 +276,40 @@ class FileText {
     m = {};
   }
 
-  bool lerPaginas(int fd, size_t tamanho) {
-    if (!reservar(bruto_, tamanho)) return false;
-    while (bruto_.usado < tamanho) {  // a file that shrinks meanwhile ends where it ends
-      ssize_t n = ::read(fd, bruto_.p + bruto_.usado, tamanho - bruto_.usado);
-      if (n == 0) break;
+  Leitura lerPaginas(int fd, const struct stat& antes, const std::string& nome) {
+    const auto tamanho = static_cast<size_t>(antes.st_size);
+    if (!reservar(bruto_, tamanho)) return Leitura::naoAbriu;
+    size_t corrida = 0;  // bytes since the last line break
+    while (bruto_.usado < tamanho) {
+      const size_t pedaco = std::min(kPedacoLeitura, tamanho - bruto_.usado);
+      ssize_t n = ::read(fd, bruto_.p + bruto_.usado, pedaco);
+      if (n == 0) return Leitura::mudou;  // cut short while it was read
       if (n < 0) {
         if (errno == EINTR) continue;
         soltar(bruto_);
-        return false;
+        return Leitura::naoAbriu;
       }
+      const std::string_view lido(bruto_.p + bruto_.usado, static_cast<size_t>(n));
       bruto_.usado += static_cast<size_t>(n);
+      const auto* lf = static_cast<const char*>(::memrchr(lido.data(), '\n', lido.size()));
+      const auto* cr = static_cast<const char*>(::memrchr(lido.data(), '\r', lido.size()));
+      const char* quebra = std::max(lf, cr);
+      corrida = quebra ? static_cast<size_t>(lido.data() + lido.size() - quebra - 1)
+                       : corrida + lido.size();
+      if (corrida > kMaiorLinha) {
+        linhaLonga_ = contarLinhas(std::string_view(bruto_.p, bruto_.usado - corrida)) + 1;
+        return Leitura::linhaLonga;
+      }
+      pausePoint("file-read", nome);
     }
-    return true;
+    // Grown, rewritten or replaced meanwhile: what was read is not the file any more.
+    char mais;
+    struct stat depois {};
+    if (::read(fd, &mais, 1) > 0 || ::fstat(fd, &depois) != 0 || depois.st_size != antes.st_size ||
+        depois.st_mtim.tv_sec != antes.st_mtim.tv_sec ||
+        depois.st_mtim.tv_nsec != antes.st_mtim.tv_nsec)
+      return Leitura::mudou;
+    return Leitura::ok;
   }
 
   void decodificar() {
@@ -323,30 +371,14 @@ class FileText {
     devolvido_ = texto_.p;
   }
 
+  static constexpr size_t kPedacoLeitura = size_t{4} << 20;
+
   Pages bruto_, texto_;
   std::string copia_;
   std::string_view vista_;
   char* devolvido_ = nullptr;
+  int64_t linhaLonga_ = 0;
 };
-
-// The next line of `t` from `p` (without its line break); moves `p` past the break.
-std::string_view proximaLinha(std::string_view t, size_t& p) {
-  size_t q = p;
-  while (q < t.size() && !fimDeLinha(t[q])) ++q;
-  std::string_view linha = t.substr(p, q - p);
-  p = depoisDaQuebra(t, q);
-  return linha;
-}
-
-// Lines of a text as splitLines counts them (a final line break starts no line).
-int64_t contarLinhas(std::string_view t) {
-  int64_t linhas = 0;
-  for (size_t p = 0; p < t.size();) {
-    proximaLinha(t, p);
-    ++linhas;
-  }
-  return linhas;
-}
 
 // A pasted field: quotes removed, trimmed.
 void campoColado(std::string_view campo, std::string& dst) {
@@ -392,6 +424,18 @@ void avisar(ListEditor& editor) {
 
 }  // namespace
 
+std::string msgArquivoMudou(const std::string& nome) {
+  return "O arquivo " + nome +
+         " mudou enquanto era lido, e nada dele foi carregado. Abra-o de novo quando ele não "
+         "estiver mais sendo gravado.";
+}
+
+std::string msgLinhaLonga(const std::string& nome, int64_t linha) {
+  return "O arquivo " + nome + " não foi carregado: a linha " + formatNumber(linha) +
+         " passa de 16 MB, o que nenhuma lista tem (um arquivo que não é de texto, ou sem "
+         "quebras de linha).";
+}
+
 std::string pastaDados(const ListEditor& editor) {
   std::string home = editor.programFolder;
   if (home.empty())
@@ -400,30 +444,52 @@ std::string pastaDados(const ListEditor& editor) {
 }
 
 ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
+  ListEditor::EditStep edicao(editor);
   TextGrid::Update atualizacao(*editor.gGrid);  // one notice for the whole operation
   Dialogs& dialogos = editor.dialogos();
+  const std::string nome = std::filesystem::path(filename).filename().string();
   FileText arquivo;
-  if (!arquivo.ler(filename)) {
-    dialogos.msgErro("Não foi possível abrir o arquivo: " + filename);
-    return ReadResult::erro;
+  switch (arquivo.ler(filename)) {
+    case FileText::Leitura::ok:
+      break;
+    case FileText::Leitura::naoAbriu:
+      dialogos.msgErro("Não foi possível abrir o arquivo: " + filename);
+      return ReadResult::erro;
+    case FileText::Leitura::mudou:
+      dialogos.msgErro(msgArquivoMudou(nome));
+      return ReadResult::erro;
+    case FileText::Leitura::linhaLonga:
+      dialogos.msgErro(msgLinhaLonga(nome, arquivo.linhaLonga()));
+      return ReadResult::erro;
   }
   std::string_view texto = arquivo.texto();
   texto = trimView(texto);
   if (texto.empty()) {
-    dialogos.msgErro("O arquivo " + std::filesystem::path(filename).filename().string() +
-                     " está vazio");
+    dialogos.msgErro("O arquivo " + nome + " está vazio");
     return ReadResult::erro;
   }
 
   TextGrid& g = *editor.gGrid;
-  FieldReader leitor(texto, separadorDoArquivo(texto));
+  const char separador = separadorDoArquivo(texto);
+  // A list keeps the separator of the first file read into it.
+  bool tinhaDados = false;
+  for (int r = 1; r < g.rowCount() && !tinhaDados; ++r) tinhaDados = g.rowHasText(r);
+  if (!tinhaDados) editor.setSeparador(g, separador);
+  FieldReader leitor(texto, separador);
   size_t p = 0;
+  int64_t total = 0;
+  // A quoted field that runs over many lines can pass the bound too.
+  for (size_t antes = 0; p < texto.size(); ++total, antes = p) {
+    leitor.pularRegistro(p);
+    if (p - antes > kMaiorLinha) {
+      dialogos.msgErro(msgLinhaLonga(nome, contarLinhas(texto.substr(0, antes)) + 1));
+      return ReadResult::erro;
+    }
+  }
+  leitor.reiniciar();
+  p = 0;
   int camposPrimeira = leitor.lerRegistro(p, nullptr);
   if (camposPrimeira > g.colCount()) g.setColCount(camposPrimeira);
-
-  int64_t total = 0;
-  leitor.reiniciar();
-  for (p = 0; p < texto.size(); ++total) leitor.pularRegistro(p);
 
   Progress& progresso = editor.progresso();
   progresso.setProgress("Carregando dados...", total / 1000, "Processados: 0",
@@ -466,6 +532,7 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
 }
 
 void colarCheck(ListEditor& editor, const std::string& texto) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   Progress& progresso = editor.progresso();
@@ -480,6 +547,9 @@ void colarCheck(ListEditor& editor, const std::string& texto) {
         sep = candidato;
         break;
       }
+    bool tinhaDados = false;
+    for (int r = 1; r < g.rowCount() && !tinhaDados; ++r) tinhaDados = g.rowHasText(r);
+    if (!tinhaDados && sep != 0) editor.setSeparador(g, sep);
     const int64_t total = contarLinhas(t);
     progresso.setProgress("Carregando dados...", total / 10,
                           "Total de registros: " + formatNumberOrEmpty(total));
@@ -529,6 +599,7 @@ void colarCheck(ListEditor& editor, const std::string& texto) {
 }
 
 void executarColar(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   std::string texto = editor.platform ? editor.platform->clipboardText() : std::string();
   colarCheck(editor, trim(texto));
   editor.showStatus(*editor.gGrid);
@@ -547,33 +618,42 @@ void btnAbrirClick(ListEditor& editor, const TextWidth& larguraTexto) {
   for (auto& linha : splitLines(escolha))
     if (!isBlank(linha)) caminhos.push_back(std::move(linha));
   if (caminhos.empty()) return;
+  editor.setAbaAtiva(kAbaPrincipal);
+  abrirArquivos(editor, caminhos, larguraTexto);
+}
 
-  const bool tinhaArquivo = !editor.arquivoDaAba(kAbaPrincipal).empty();
-  int lidos = 0;
-  for (const auto& caminho : caminhos) {
-    editor.setAbaAtiva(kAbaPrincipal);
+int abrirArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
+                  const TextWidth& larguraTexto) {
+  ListEditor::EditStep edicao(editor);
+  Dialogs& dialogos = editor.dialogos();
+  TextGrid& g = *editor.gGrid;
+  const bool tinhaArquivo = !editor.arquivoDe(g).empty();
+  bool tinhaDados = false;
+  for (int r = 1; r < g.rowCount() && !tinhaDados; ++r) tinhaDados = g.rowHasText(r);
+
+  int lidos = 0, tentados = 0;
+  std::string lido;
+  for (const auto& bruto : caminhos) {
+    std::string caminho = trim(bruto);
+    if (caminho.empty()) continue;
+    ++tentados;
+    if (caminho.find(".xls") != std::string::npos) {
+      dialogos.msgErro(kMsgPlanilhaSolta);
+      break;
+    }
     ReadResult r = abrirCSVTurbo(editor, caminho);
     if (r == ReadResult::cancelado) {
       dialogos.msgInformacao("Processamento cancelado");
-      return;
+      return lidos;
     }
-    if (r == ReadResult::ok) ++lidos;
+    if (r == ReadResult::ok) {
+      ++lidos;
+      lido = caminho;
+    }
   }
 
-  TextGrid& g = editor.gridMain;
   g.moverCursor(0, 1);
   editor.AutoSizeGrid(g, medidaOuEstimativa(larguraTexto));
-  // One file read into a list that had none: the list is that file. A chosen file that could
-  // not be read is no file opened, so the list does not claim to be saved.
-  if (caminhos.size() == 1 && lidos == 1 && !tinhaArquivo) {
-    editor.setArquivo(g, caminhos.front());
-    editor.setEditou(g, false);
-  } else {
-    editor.setArquivo(g, "");
-    editor.setEditou(g, true);
-  }
-  editor.showStatus(g);
-
   removerLinhasEmBrancoIniciais(g);
   if (g.colCount() == 1 && isBlank(g.cell(0, 0))) g.setCell(0, 0, "e-mails");
   NomearColunasVazias(editor);
@@ -587,65 +667,61 @@ void btnAbrirClick(ListEditor& editor, const TextWidth& larguraTexto) {
       temEndereco = true;
       break;
     }
-  if (!temEndereco && g.rowHasText(1)) setColunaPrimeiraLinha(editor, g, 1);
+  if (lidos > 0 && !temEndereco && g.rowHasText(1)) {
+    setColunaPrimeiraLinha(editor, g, 1);
+    // Blank lines after the file's header line (a CRM export's) go as well.
+    removerLinhasEmBrancoIniciais(g);
+  }
   g.moverCursor(g.cursorCol, 1);
+
+  // The list is that file only when one file was read into a list that held nothing: a list
+  // that holds other rows too is not the file, and "Salvar" must not write it there. A chosen
+  // file that could not be read is no file opened.
+  if (tentados == 1 && lidos == 1 && !tinhaArquivo && !tinhaDados) {
+    editor.setArquivo(g, lido);
+    editor.setEditou(g, false);
+  } else if (lidos > 0) {
+    editor.setArquivo(g, "");
+    editor.setEditou(g, true);
+  }
   editor.showStatus(g);
   avisar(editor);
+  return lidos;
 }
 
 void soltarArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
                     bool paginaValidacao,
                     const std::function<void(const std::string&)>& paraValidacaoEmLote,
                     const TextWidth& larguraTexto) {
-  int soltos = 0, lidos = 0;
-  std::string ultimoLido;
+  // Paths that name no file are skipped; a workbook stops the drop.
+  std::vector<std::string> arquivos;
   for (const auto& bruto : caminhos) {
     std::string caminho = trim(bruto);
-    if (caminho.empty()) continue;
-    ++soltos;
-    if (!ehArquivo(caminho)) continue;
+    if (caminho.empty() || !ehArquivo(caminho)) continue;
     if (caminho.find(".xls") != std::string::npos) {
       editor.dialogos().msgErro(kMsgPlanilhaSolta);
-      return;
+      break;
     }
-    if (paginaValidacao) {
-      if (paraValidacaoEmLote) paraValidacaoEmLote(caminho);
-      continue;
-    }
-    ReadResult r = abrirCSVTurbo(editor, caminho);
-    if (r == ReadResult::cancelado) return;  // the user stopped the drop: nothing more
-    if (r == ReadResult::ok) {
-      ++lidos;
-      ultimoLido = caminho;
-    }
-    editor.gGrid->moverCursor(0, 1);
-    editor.AutoSizeGrid(*editor.gGrid, medidaOuEstimativa(larguraTexto));
+    arquivos.push_back(std::move(caminho));
   }
-  if (paginaValidacao) return;
-
-  TextGrid& g = *editor.gGrid;
-  NomearColunasVazias(editor);
-  if (soltos == 1 && lidos == 1) {
-    editor.setArquivo(g, ultimoLido);
-    editor.setEditou(g, false);
-  } else if (soltos > 0) {
-    editor.setEditou(g, true);
+  if (paginaValidacao) {
+    if (paraValidacaoEmLote)
+      for (const auto& c : arquivos) paraValidacaoEmLote(c);
+    return;
   }
-  if (lidos > 0) {
-    removerLinhasEmBrancoIniciais(g);
-    // The status line counts the rows that are left.
-    editor.showStatus(g);
-  }
-  avisar(editor);
+  // Dropped (or named on the command line) files open as "Abrir lista" opens them.
+  if (!arquivos.empty()) abrirArquivos(editor, arquivos, larguraTexto);
 }
 
 void inserirInput(ListEditor& editor) {
+  ListEditor::EditStep edicao(editor);
   std::optional<std::string> texto =
       editor.dialogos().showInputMemo(kTituloInserirDados, "", "Ok", "");
   if (texto && !isBlank(*texto)) colarCheck(editor, trim(*texto));
 }
 
 bool extrairEmails(ListEditor& editor, const std::string& texto, bool extratorBruto) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = editor.gridMain;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (g.rowCount() >= 3 && editor.dialogos().msgPergunta(kMsgPerguntaExtrator) != kSim)

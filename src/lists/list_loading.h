@@ -2,6 +2,7 @@
 // Bringing data into the current list: files (the file reader), pasted or typed text (the paste
 // reader), dropped files and addresses extracted from a text.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,9 +44,17 @@ void executarColar(ListEditor& editor);
 // names of unnamed columns, header detection).
 void btnAbrirClick(ListEditor& editor, const TextWidth& larguraTexto = {});
 
-// Files dropped on the main window. On the "Validação" page each existing file only goes to
-// `paraValidacaoEmLote` (the bulk file list); on every other page it is read into the current
-// list. A path containing ".xls" stops the drop with an error.
+// Reads files into the current list and cleans up as "Abrir lista" does: file bookkeeping
+// (the list becomes the file when exactly one file was read into a list that held nothing),
+// leading blank rows, names of unnamed columns, header detection. A path containing ".xls" stops
+// with an error. Returns the number of files read.
+int abrirArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
+                  const TextWidth& larguraTexto = {});
+
+// Files dropped on the main window (or named on the command line). On the "Validação" page each
+// existing file only goes to `paraValidacaoEmLote` (the bulk file list); on every other page the
+// files open into the current list as with "Abrir lista". A path containing ".xls" stops the
+// drop with an error.
 void soltarArquivos(ListEditor& editor, const std::vector<std::string>& caminhos,
                     bool paginaValidacao,
                     const std::function<void(const std::string&)>& paraValidacaoEmLote = {},
@@ -69,6 +78,9 @@ inline constexpr const char* kMsgPlanilhaSolta =
     "você colar aqui usando CTRL + V ou então pelo menu \"Editar /  Colar\"";
 inline constexpr const char* kTituloInserirDados =
     "Digite ou cole os dados que quer inserir na lista de dados";
+// A file that changed while the file reader read it, and one with a line too long to be a list.
+std::string msgArquivoMudou(const std::string& nome);
+std::string msgLinhaLonga(const std::string& nome, int64_t linha);
 inline constexpr const char* kMsgPerguntaExtrator =
     "Ao usar o extrator, dados que já estiverem carregados na seção principal serão descartados. "
     "Deseja continuar?";

@@ -5,6 +5,7 @@
 
 #include "common/format.h"
 #include "common/paths.h"
+#include "common/text.h"
 #include "common/text_file.h"
 #include "lists/list_loading.h"
 
@@ -18,32 +19,54 @@ std::string comSeparador(std::string pasta) {
   return pasta;
 }
 
+// Quoted when the reader would otherwise not give the same cell back: a separator of any kind
+// (the reader picks one from the first line), a quote, a line break, or a blank at either end
+// (lines and fields after a separator lose them). A single space is how a list stores an empty
+// field: it is written as nothing.
+bool precisaAspas(const std::string& celula) {
+  if (celula.front() == ' ' || celula.front() == '\t' || celula.back() == ' ' ||
+      celula.back() == '\t')
+    return true;
+  return celula.find_first_of(";,\t\"\r\n") != std::string::npos;
+}
+
 void acrescentarCelula(std::string& out, const std::string& celula) {
-  if (celula.empty()) return;
-  out.push_back('"');
-  if (std::memchr(celula.data(), '"', celula.size()) == nullptr) {
+  if (celula.empty() || celula == " ") return;
+  if (!precisaAspas(celula)) {
     out += celula;
-  } else {
-    for (char c : celula) {
-      if (c == '"') out.push_back('"');
-      out.push_back(c);
-    }
+    return;
+  }
+  out.push_back('"');
+  for (char c : celula) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
   }
   out.push_back('"');
 }
 
 }  // namespace
 
-void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celulas) {
+void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celulas, char separador,
+                         bool manterUltimoCampo) {
   for (size_t c = 0; c < celulas.size(); ++c) {
-    if (c > 0) out.push_back(',');
+    if (c > 0) out.push_back(separador);
     acrescentarCelula(out, celulas[c]);
   }
+  // A separator at the end of a line gives no field: an empty last field is written quoted.
+  if (manterUltimoCampo && celulas.size() > 1 && isBlank(celulas.back()) &&
+      (celulas.back().empty() || celulas.back() == " "))
+    out += "\"\"";
 }
 
-bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/) {
+char separadorParaSalvar(const ListEditor& editor, const TextGrid& grid) {
+  const char s = editor.separadorDe(grid);
+  return s == ';' || s == '\t' || s == ',' ? s : ',';
+}
+
+bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/, char separador) {
   paths::createFolder(pastaDados(editor));
   TextGrid& g = *editor.gGrid;
+  if (separador == 0) separador = separadorParaSalvar(editor, g);
   Progress& progresso = editor.progresso();
   const int linhas = g.rowCount();
 
@@ -67,7 +90,8 @@ bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/)
       cancelado = true;
       break;
     }
-    acrescentarLinhaCSV(dados, g.rowCells(r));
+    // The header row sets the list's width when the file is read back: its last column stays.
+    acrescentarLinhaCSV(dados, g.rowCells(r), separador, r == 0);
     dados += "\r\n";
     if ((r + 1) % 100 == 0)
       progresso.stepProgress("", "Processados: " + formatNumberOrEmpty(r + 1),
@@ -79,12 +103,17 @@ bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/)
     editor.dialogos().msgInformacao("Procedimento cancelado");
   } else {
     progresso.stepProgress("", "", "Copiados: " + formatNumberOrEmpty(linhas));
-    WriteResult escrito = writeFileAtomic(arquivo, dados);
+    // A cancel that comes while the file is written still leaves the old file as it was.
+    WriteResult escrito =
+        writeFileAtomic(arquivo, dados, {0644, [&progresso] { return progresso.cancelou(); }});
     std::string().swap(dados);
-    if (escrito.ok) {
+    if (escrito.desistiu) {
+      editor.dialogos().msgInformacao("Procedimento cancelado");
+    } else if (escrito.ok) {
       salvo = true;
       editor.setEditou(g, false);
       editor.setArquivo(g, arquivo);
+      editor.setSeparador(g, separador);
       editor.showStatus(g);
     } else {
       editor.dialogos().msgErro("Não foi possível salvar o arquivo " + arquivo + ": " +
@@ -97,23 +126,46 @@ bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/)
   return salvo;
 }
 
-void salvar(ListEditor& editor) {
+bool salvar(ListEditor& editor) {
   std::string arquivo = editor.arquivoDe(*editor.gGrid);
-  if (arquivo.empty()) {
-    salvarComoDialogo(editor);
-    return;
-  }
-  salvarComo(editor, arquivo, true);
+  if (arquivo.empty()) return salvarComoDialogo(editor);
+  const bool salvo = salvarComo(editor, arquivo, true);
   editor.showStatus(*editor.gGrid);
+  return salvo;
 }
 
-void salvarComoDialogo(ListEditor& editor) {
+bool salvarComoDialogo(ListEditor& editor) {
   Dialogs& dialogos = editor.dialogos();
-  std::string arquivo = dialogos.getFileSave(comSeparador(pastaDados(editor)), "", ".csv");
-  if (arquivo.empty()) return;
-  if (paths::exists(arquivo) && dialogos.msgPergunta(kMsgSobrepor) != kSim) return;
-  salvarComo(editor, arquivo, true);
+  char separador = separadorParaSalvar(editor, *editor.gGrid);
+  std::string arquivo =
+      dialogos.getFileSaveWithSeparator(comSeparador(pastaDados(editor)), "", ".csv", separador);
+  if (arquivo.empty()) return false;
+  if (paths::exists(arquivo) && dialogos.msgPergunta(kMsgSobrepor) != kSim) return false;
+  const bool salvo = salvarComo(editor, arquivo, true, separador);
   editor.showStatus(*editor.gGrid);
+  return salvo;
+}
+
+bool temAlteracoesNaoSalvas(const ListEditor& editor, int aba) {
+  if (editor.editouDaAba(aba) != "1") return false;
+  const TextGrid& g = editor.grid(aba);
+  for (int r = 1; r < g.rowCount(); ++r)
+    if (g.rowHasText(r)) return true;
+  return false;
+}
+
+bool salvarAntesDeDescartar(ListEditor& editor, const std::vector<int>& abas) {
+  for (int aba : abas) {
+    if (!temAlteracoesNaoSalvas(editor, aba)) continue;
+    if (editor.abaAtiva() != aba) editor.setAbaAtiva(aba);  // the user sees which list
+    const int r = editor.dialogos().msgPerguntaCancelar(kMsgSalvarAlteracoes);
+    if (r == kSim) {
+      if (!salvar(editor)) return false;  // not saved (cancelled or failed): nothing is lost
+    } else if (r != kNao) {
+      return false;
+    }
+  }
+  return true;
 }
 
 SaveFields initialSaveFields(const std::string& pastaPadrao, const std::string& filePath) {

@@ -1,6 +1,6 @@
 #pragma once
-// Saving the current list as comma-separated text: "Salvar (F2)", "Salvar como..." and the rules
-// of the save window.
+// Saving the current list as separated text: "Salvar (F2)", "Salvar como..." and the rules of the
+// save window.
 
 #include <string>
 #include <vector>
@@ -10,24 +10,49 @@
 namespace quorvel {
 
 // Appends one line of the saved format to `out` (without its line end): the cells separated by
-// ",", every non-empty cell in double quotes with each inner double quote doubled, an empty cell
-// as nothing.
-void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celulas);
+// `separador`; a cell that holds a field separator (tab, ";" or ","), a double quote or a line
+// break, or starts or ends with a blank, goes in double quotes with each inner double quote
+// doubled (so the file reads back into the same cells); every other cell is written as it is,
+// an empty one (or the single space that stands for one) as nothing. With `manterUltimoCampo`
+// an empty last field is written as "" so that reading the line back keeps it.
+void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celulas,
+                         char separador = ',', bool manterUltimoCampo = false);
 
-// Writes the current list to `arquivo`: UTF-8 with a byte-order mark, every row (header first)
-// as one line ending in CR LF. The file is written whole to a temporary file and then put in
-// place, so a failed save leaves the previous file as it was. On success the tab's file becomes
-// `arquivo` and its edited flag "0"; on failure the user is told why and both stay. A cancel
-// writes nothing. True when the file was written. `silent` is taken for the callers' sake: both
-// ask for a save without a closing message, and none is given.
-bool salvarComo(ListEditor& editor, const std::string& arquivo, bool silent);
+// The separators the save window offers, in its order: "Ponto e vírgula", "Vírgula",
+// "Tabulação".
+struct SeparatorChoice {
+  char separador;
+  const char* nome;
+};
+inline constexpr SeparatorChoice kSeparadores[] = {
+    {';', "Ponto e vírgula"}, {',', "Vírgula"}, {'\t', "Tabulação"}};
+// The separator a list is saved with when nobody chose one: the one it was read with, else ",".
+char separadorParaSalvar(const ListEditor& editor, const TextGrid& grid);
 
-// "Salvar (F2)": the tab's own file without a question; the save window when it has none.
-void salvar(ListEditor& editor);
+// Writes the current list to `arquivo` with `separador` (0: separadorParaSalvar): UTF-8 with a
+// byte-order mark, every row (header first) as one line ending in CR LF. The file is written whole
+// to a temporary file and then put in place, so a failed save leaves the previous file as it was.
+// On success the tab's file becomes `arquivo` and its edited flag "0"; on failure the user is told
+// why and both stay. A cancel writes nothing. True when the file was written. `silent` is taken for
+// the callers' sake: both ask for a save without a closing message, and none is given.
+bool salvarComo(ListEditor& editor, const std::string& arquivo, bool silent, char separador = 0);
 
-// "Salvar como...": the save window on dados/ with ".csv"; asks before replacing an existing
-// file.
-void salvarComoDialogo(ListEditor& editor);
+// "Salvar (F2)": the tab's own file without a question; the save window when it has none. True
+// when the list was written.
+bool salvar(ListEditor& editor);
+
+// "Salvar como...": the save window on dados/ with ".csv" and the separator choice; asks before
+// replacing an existing file. True when the list was written.
+bool salvarComoDialogo(ListEditor& editor);
+
+// Before lists with unsaved changes are discarded (the main window closes, "Sair", "Nova
+// lista"): for each of `abas` whose list holds data and is not saved, its tab is shown and the
+// user asked "Deseja salvar as alterações da lista?" — "Sim" saves it (as "Salvar"), "Não" lets
+// it go, "Cancelar" keeps everything. True when the caller may go on.
+bool salvarAntesDeDescartar(ListEditor& editor, const std::vector<int>& abas);
+// True when the list of `aba` holds data that is not saved.
+bool temAlteracoesNaoSalvas(const ListEditor& editor, int aba);
+inline constexpr const char* kMsgSalvarAlteracoes = "Deseja salvar as alterações da lista?";
 
 // The save window (`getFileSave`) as rules the desktop window follows.
 struct SaveFields {

@@ -223,6 +223,7 @@ std::string dobrarNome(std::string_view nome) {
 // ---------------------------------------------------------------------------------------------
 
 int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (coluna < 0 || coluna >= g.colCount()) {
@@ -288,6 +289,7 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
 
 int gerarEmailPadrao(ListEditor& editor, int colunaEmail, const std::string& listaPre,
                      bool gerarPadrao) {
+  ListEditor::EditStep edicao(editor);
   TextGrid& g = *editor.gGrid;
   TextGrid::Update atualizacao(g);  // one notice for the whole operation
   if (colunaEmail < 0 || colunaEmail >= g.colCount()) {

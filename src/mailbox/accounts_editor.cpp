@@ -150,16 +150,29 @@ CLContas AccountsEditor::contaDosCampos() const {
   return c;
 }
 
-void AccountsEditor::salvarConta() {
+void AccountsEditor::btnSalvarClick() {
+  if (isBlank(edtEmail)) {
+    dialogs_.msgErro(kMsgInformeEmail);
+    return;
+  }
+  salvarConta();
+}
+
+bool AccountsEditor::salvarConta() {
   CLContas c = contaDosCampos();
+  // A page changed by hand during a new entry saves too: with no address yet there is nothing
+  // to store.
+  if (isBlank(c.email)) return false;
+  bool guardada = false;
   if (novaConta_) {
-    if (neg_.newContaSave(c)) {
+    guardada = neg_.newContaSave(c);
+    if (guardada) {
       novaConta_ = false;
       emailHabilitado = false;
       contaAtivaVisivel = true;
     }
   } else {
-    neg_.editConta(c);
+    guardada = neg_.editConta(c);
   }
   testarHabilitado = true;
   recarregar();
@@ -170,6 +183,7 @@ void AccountsEditor::salvarConta() {
       break;
     }
   avisar();
+  return guardada;
 }
 
 void AccountsEditor::carregarConta() {
@@ -244,6 +258,7 @@ void AccountsEditor::btnAvancarClick() {
 }
 
 std::string AccountsEditor::testarConta() {
+  neg_.avisoConexao.clear();
   std::optional<CLContas> c = neg_.getConta(edtEmail);
   if (!c) return "Erro: conta não encontrada: " + edtEmail;
   return neg_.testarConexao(*c);
@@ -252,7 +267,11 @@ std::string AccountsEditor::testarConta() {
 void AccountsEditor::btnTestarClick() {
   salvarConta();
   if (edtEmail.empty()) return;
-  if (testarConta().empty()) {
+  const std::string erro = testarConta();
+  // "TLS explícito" with a server without STARTTLS: the password went in clear, and the user
+  // is told so.
+  if (!neg_.avisoConexao.empty()) dialogs_.msgAviso(neg_.avisoConexao);
+  if (erro.empty()) {
     dialogs_.msgInformacao(kMsgContaConectada);
     pagina = PaginaContas::contasCadastradas;
     avisar();
@@ -281,21 +300,42 @@ void AccountsEditor::btnExcluirClick() {
 }
 
 void AccountsEditor::btnSugerirClick() {
-  emailTest_.execEmailTest();
+  // The request holds the password: it is written only for a program that is running.
+  if (!emailTest_.execEmailTest()) {
+    dialogs_.msgErro(kMsgEmailTestNaoIniciou);
+    return;
+  }
   emailTest_.saveInputRequest("IMAP", edtEmail, edtSenha);
   tmConfigAtivo = true;
+  pedidoEm_ = platform_.now();
 }
 
 void AccountsEditor::tmConfigTimer() {
   if (!tmConfigAtivo) return;
   std::vector<std::string> resposta;
-  if (!emailTest_.getOutputConfig(resposta)) return;
+  if (!emailTest_.getOutputConfig(resposta)) {
+    if (platform_.now() - pedidoEm_ < std::chrono::seconds(kEsperaDescobertaS)) return;
+    // No answer: the request (and the password in it) is replaced by the stop request.
+    tmConfigAtivo = false;
+    emailTest_.closeEmailTest();
+    dialogs_.msgErro(kMsgEmailTestNaoRespondeu);
+    avisar();
+    return;
+  }
   tmConfigAtivo = false;
   pump_.processEvents();
   emailTest_.closeEmailTest();
   if (resposta.empty() || trim(resposta[0]) != "1") {
     // An answer too short to hold its error line is reported, not taken as success.
     dialogs_.msgErro(resposta.size() >= 3 ? resposta[2] : kMsgRespostaInvalida);
+    // A server the program found but did not try with the password is offered in the fields;
+    // nothing is stored until the user saves or tests it.
+    NameValueList oferta(resposta);
+    if (!oferta.value("Servidor").empty()) {
+      preencherConexao(oferta.value("Servidor"), oferta.value("Porta"), "", oferta.value("TLS"), "",
+                       "", "", true);
+      irParaAvancadas();
+    }
     return;
   }
   NameValueList v(resposta);
@@ -320,7 +360,7 @@ void AccountsEditor::mudarPagina(PaginaContas nova) {
   }
   pagina = nova;
   if (nova != PaginaContas::contasCadastradas) {
-    salvarConta();
+    salvarConta();  // stores nothing while the address is empty
     carregarConta();
   }
   avisar();

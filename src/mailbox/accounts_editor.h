@@ -5,6 +5,7 @@
 // fields, calls the operations on clicks and timer ticks, and redraws after each call (and when
 // its notices say so while the model lets events through).
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,7 @@ class AccountsEditor {
   void btnNovaContaClick();
   void btnCancelarClick();
   void btnAvancarClick();
-  void btnSalvarClick() { salvarConta(); }
+  void btnSalvarClick();
   void btnTestarClick();
   void btnExcluirClick();
   void btnSugerirClick();               // "Tentar configurar automaticamente"
@@ -100,7 +101,8 @@ class AccountsEditor {
                         const std::string& versaoIP, const std::string& modoSSL,
                         const std::string& metodoSSL, bool usuarioEhEmail);
   void tentarConfigurar(const std::string& email);
-  void salvarConta();
+  // True when the account was stored; an account without an address never is.
+  bool salvarConta();
   // The connection test of the stored account with the e-mail field's address: "" on success.
   std::string testarConta();
 
@@ -116,7 +118,12 @@ class AccountsEditor {
   Platform& platform_;
   CLEmailTest& emailTest_;
   bool novaConta_ = false;
+  // When the discovery program was asked (its answer is awaited kEsperaDescobertaS at most).
+  std::chrono::system_clock::time_point pedidoEm_;
 };
+
+// How long the window waits for the discovery program's answer.
+inline constexpr int kEsperaDescobertaS = 90;
 
 // Texts of the window.
 inline constexpr const char* kTituloContas = "Contas de e-mail cadastradas";
@@ -142,6 +149,12 @@ inline constexpr const char* kMsgExcluirConta = "Deseja excluir a conta selecion
 inline constexpr const char* kMsgSemContas =
     "Você ainda não cadastrou nenhuma conta de e-mail para monitorar. Clique no botão \"Nova "
     "conta de e-mail\"";
+inline constexpr const char* kMsgEmailTestNaoIniciou =
+    "Não foi possível iniciar o programa de configuração automática (quorvel-emailtest). "
+    "Configure a conta com os dados fornecidos por seu provedor.";
+inline constexpr const char* kMsgEmailTestNaoRespondeu =
+    "O programa de configuração automática não respondeu. Configure a conta com os dados "
+    "fornecidos por seu provedor.";
 inline constexpr const char* kMsgRespostaInvalida =
     "O programa de configuração automática não explicou a falha. Configure a conta manualmente.";
 inline constexpr const char* kAjudaContas =

@@ -1,7 +1,5 @@
 #include "mailbox/cl_email_test.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -24,10 +22,10 @@ bool CLEmailTest::saveInputRequest(const std::string& tipoRequest, const std::st
                                    const std::string& senha) {
   std::error_code ec;
   std::filesystem::remove(paths::join(pasta_, kArquivoResposta), ec);
-  std::string caminho = paths::join(pasta_, kArquivoPedido);
-  bool ok = writeFileAtomic(caminho, "1\n" + tipoRequest + "\n" + email + "\n" + senha + "\n").ok;
-  ::chmod(caminho.c_str(), 0600);
-  return ok;
+  // Made for its owner alone from the start: never, not even for a moment, readable by others.
+  return writeFileAtomic(paths::join(pasta_, kArquivoPedido),
+                         "1\n" + tipoRequest + "\n" + email + "\n" + senha + "\n", {0600, {}})
+      .ok;
 }
 
 bool CLEmailTest::getOutputConfig(std::vector<std::string>& lista) {

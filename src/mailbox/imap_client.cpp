@@ -3,9 +3,11 @@
 #include <curl/curl.h>
 #include <sys/socket.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <regex>
 
 #include "mailbox/dns_lookup.h"
@@ -63,18 +65,34 @@ struct ImapClient::Curl {
   ImapClient* dono = nullptr;
   std::string* saida = nullptr;
   curl_socket_t socket = CURL_SOCKET_BAD;
-  // Last sign of life from the server, and whether the read inactivity limit cut the connection.
-  std::chrono::steady_clock::time_point ultimo;
-  bool estourou = false;
+  // Last sign of life from the server, the start of the command, and why a wait was cut short:
+  // the read inactivity limit, the command's deadline, the caller's cancel, or a reply too large.
+  std::chrono::steady_clock::time_point ultimo, inicio;
+  bool estourou = false, prazoEsgotado = false, cancelou = false, grande = false;
+  int64_t anunciado = 0;  // bytes a literal announced
+  // TLS was seen on the connection of this command.
+  bool tls = false;
   std::chrono::steady_clock::time_point ultimaEspera;
 
   ~Curl() {
     if (h) curl_easy_cleanup(h);  // sends LOGOUT on a live connection
     curl_slist_free_all(resolve);
   }
+  void verTls() {
+    curl_tlssessioninfo* info = nullptr;
+    if (!tls && curl_easy_getinfo(h, CURLINFO_TLS_SSL_PTR, &info) == CURLE_OK && info &&
+        info->internals)
+      tls = true;
+  }
+  // Cuts the connection so that nothing (not even the LOGOUT libcurl sends when it gives the
+  // connection up) waits for the server any longer.
+  void cortar() {
+    if (socket != CURL_SOCKET_BAD) ::shutdown(socket, SHUT_RDWR);
+  }
   static size_t aoCabecalho(char* p, size_t n, size_t m, void* self) {
     auto* c = static_cast<Curl*>(self);
     c->ultimo = std::chrono::steady_clock::now();
+    c->verTls();
     std::string linha(p, n * m);
     while (!linha.empty() && (linha.back() == '\n' || linha.back() == '\r')) linha.pop_back();
     // The LOGOUT that libcurl sends after an error must not hide the refusal before it.
@@ -85,6 +103,12 @@ struct ImapClient::Curl {
   static size_t aoEscrever(char* p, size_t n, size_t m, void* self) {
     auto* c = static_cast<Curl*>(self);
     c->ultimo = std::chrono::steady_clock::now();
+    c->verTls();
+    if (static_cast<int64_t>(c->saida->size() + n * m) > c->dono->maiorResposta) {
+      c->grande = true;
+      c->cortar();
+      return 0;
+    }
     c->saida->append(p, n * m);
     return n * m;
   }
@@ -92,16 +116,27 @@ struct ImapClient::Curl {
     static_cast<Curl*>(self)->socket = fd;
     return CURL_SOCKOPT_OK;
   }
-  // A server that stops answering in the middle of a reply: the socket is cut, so that nothing
-  // (not even the LOGOUT libcurl sends when it gives the connection up) waits for it any longer.
-  static int aoProgredir(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  static int aoProgredir(void* self, curl_off_t dltotal, curl_off_t, curl_off_t, curl_off_t) {
     auto* c = static_cast<Curl*>(self);
     c->esperar();
-    auto limite = std::chrono::seconds(c->dono->readTimeoutS);
-    if (c->socket == CURL_SOCKET_BAD || std::chrono::steady_clock::now() - c->ultimo <= limite)
+    c->verTls();
+    const ImapClient& d = *c->dono;
+    const auto agora = std::chrono::steady_clock::now();
+    if (d.cancelado && d.cancelado()) {
+      c->cancelou = true;
+    } else if (dltotal > d.maiorResposta) {
+      // A literal announced larger than the cap is not read at all.
+      c->grande = true;
+      c->anunciado = dltotal;
+    } else if (agora - c->inicio > std::chrono::seconds(d.prazoComandoS)) {
+      c->prazoEsgotado = true;
+    } else if (c->socket != CURL_SOCKET_BAD &&
+               agora - c->ultimo > std::chrono::seconds(d.readTimeoutS)) {
+      c->estourou = true;
+    } else {
       return 0;
-    c->estourou = true;
-    ::shutdown(c->socket, SHUT_RDWR);
+    }
+    c->cortar();
     return 1;
   }
   void esperar() {
@@ -111,7 +146,9 @@ struct ImapClient::Curl {
     if (antes - ultimaEspera < std::chrono::milliseconds(50)) return;
     f();
     ultimaEspera = std::chrono::steady_clock::now();
+    // The time the hook took (a dialog left open) is the user's, not the server's.
     ultimo += ultimaEspera - antes;
+    inicio += ultimaEspera - antes;
   }
 };
 
@@ -211,11 +248,6 @@ void ImapClient::prepararHandle() {
         curl_slist_append(nullptr, (host + ":" + std::to_string(port_) + ":" + endereco).c_str());
     curl_easy_setopt(h, CURLOPT_RESOLVE, curl_->resolve);
   }
-
-  if (autenticacao == Autenticacao::sasl) {
-    curl_easy_setopt(h, CURLOPT_USERNAME, username.c_str());
-    curl_easy_setopt(h, CURLOPT_PASSWORD, password.c_str());
-  }
 }
 
 void ImapClient::falhar(int codigo, const std::string& detalhe) {
@@ -258,31 +290,63 @@ void ImapClient::falhar(int codigo, const std::string& detalhe) {
   throw ImapError(m, transporte);
 }
 
+namespace {
+std::string megabytes(int64_t bytes) {
+  return std::to_string((bytes + (int64_t{1} << 20) - 1) >> 20) + " MB";
+}
+}  // namespace
+
 void ImapClient::executar(const std::string& path, const std::string& comando, std::string& saida) {
   if (!curl_) throw ImapError("não conectado");
+  if (cancelado && cancelado()) throw ImapCancelado();
   CURL* h = curl_->h;
-  curl_->dono = this;
-  curl_->erro[0] = '\0';
+  Curl& c = *curl_;
+  c.dono = this;
+  c.erro[0] = '\0';
   ultimaResposta_.clear();
   saida.clear();
   curl_easy_setopt(h, CURLOPT_URL, url(path).c_str());
   curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, comando.empty() ? nullptr : comando.c_str());
-  curl_->saida = &saida;
-  curl_->ultimo = std::chrono::steady_clock::now();
-  curl_->estourou = false;
+  c.saida = &saida;
+  c.ultimo = c.inicio = std::chrono::steady_clock::now();
+  c.estourou = c.prazoEsgotado = c.cancelou = c.grande = c.tls = false;
+  c.anunciado = 0;
   CURLcode r = curl_easy_perform(h);
-  if (r != CURLE_OK) {
-    std::string detalhe = curl_->erro[0] ? curl_->erro : curl_easy_strerror(r);
-    if (curl_->estourou) r = CURLE_OPERATION_TIMEDOUT;
-    // The next command reconnects and logs in again.
-    connected_ = false;
-    falhar(r, detalhe);
-  }
+  if (r == CURLE_OK) return;
+  std::string detalhe = c.erro[0] ? c.erro : curl_easy_strerror(r);
+  // Any failure closes the connection: the next command reconnects and logs in again.
+  connected_ = false;
+  if (c.cancelou) throw ImapCancelado();
+  if (c.grande)
+    throw RespostaGrande("a resposta do servidor passa de " + megabytes(maiorResposta) +
+                         (c.anunciado > 0 ? "; " + megabytes(c.anunciado) + " anunciados" : ""));
+  if (c.prazoEsgotado)
+    throw ImapError("o servidor " + host + ":" + std::to_string(port_) +
+                        " não completou a resposta em " + std::to_string(prazoComandoS) + " s",
+                    true);
+  if (c.estourou) r = CURLE_OPERATION_TIMEDOUT;
+  falhar(r, detalhe);
 }
 
 void ImapClient::loginComando() {
   std::string saida;
   executar("", "LOGIN " + imapQuoted(username) + " " + imapQuoted(password), saida);
+}
+
+void ImapClient::sondarStartTls() {
+  std::string saida;
+  executar("", "CAPABILITY", saida);
+  if (curl_->tls) {
+    // The log-in of a SASL account goes on a connection of its own: it must not go without TLS
+    // where this one had it.
+    curl_easy_setopt(curl_->h, CURLOPT_USE_SSL, (long)CURLUSESSL_ALL);
+    return;
+  }
+  if (aoAvisar)
+    aoAvisar("Atenção: o servidor " + host + ":" + std::to_string(port_) +
+             " não oferece TLS (STARTTLS); a senha de " + username +
+             " vai sem criptografia. Escolha \"TLS requerido\" ou \"TLS implícito\" para exigir a "
+             "criptografia.");
 }
 
 void ImapClient::connect() {
@@ -291,13 +355,27 @@ void ImapClient::connect() {
     throw ImapError("o nome do usuário ou a senha contém quebras de linha");
   disconnect();
   prepararHandle();
+  if (useTLS_ == UsoTLS::explicito) sondarStartTls();
   std::string saida;
-  if (autenticacao == Autenticacao::login)
+  if (autenticacao == Autenticacao::login) {
     loginComando();
-  else
+  } else {
+    curl_easy_setopt(curl_->h, CURLOPT_USERNAME, username.c_str());
+    curl_easy_setopt(curl_->h, CURLOPT_PASSWORD, password.c_str());
     executar("", "NOOP", saida);
+  }
   connected_ = logado_ = true;
 }
+
+namespace {
+// The digits as a number; none when they do not fit in 64 bits.
+std::optional<int64_t> numero64(const std::string& digitos) {
+  int64_t v = 0;
+  auto [fim, erro] = std::from_chars(digitos.data(), digitos.data() + digitos.size(), v);
+  if (erro != std::errc() || fim != digitos.data() + digitos.size()) return std::nullopt;
+  return v;
+}
+}  // namespace
 
 int64_t ImapClient::select(const std::string& folder) {
   voltarSeNecessario();
@@ -305,8 +383,11 @@ int64_t ImapClient::select(const std::string& folder) {
   executar("", "SELECT " + imapQuoted(folder), saida);
   selecionada_ = folder;
   std::smatch m;
-  if (std::regex_search(saida, m, std::regex(R"(\* (\d+) EXISTS)"))) return std::stoll(m[1].str());
-  throw ImapError("resposta inesperada ao selecionar a pasta " + folder);
+  if (!std::regex_search(saida, m, std::regex(R"(\* (\d+) EXISTS)")))
+    throw ImapError("resposta inesperada ao selecionar a pasta " + folder);
+  if (auto n = numero64(m[1].str())) return *n;
+  throw ImapError("o servidor informou um número de mensagens inválido (" + m[1].str() +
+                  ") ao selecionar a pasta " + folder);
 }
 
 namespace {
@@ -339,7 +420,8 @@ int64_t ImapClient::fetchUid(int64_t n) {
   std::string saida;
   executar(caminhoPasta(selecionada_), "FETCH " + std::to_string(n) + " (UID)", saida);
   std::smatch m;
-  if (std::regex_search(saida, m, std::regex(R"(UID (\d+))"))) return std::stoll(m[1].str());
+  if (std::regex_search(saida, m, std::regex(R"(UID (\d+))")))
+    return numero64(m[1].str()).value_or(-1);
   return -1;
 }
 
@@ -364,6 +446,8 @@ void ImapClient::expunge() {
 }
 
 void ImapClient::disconnect() {
+  // The LOGOUT libcurl sends on a live connection waits a few seconds at most.
+  if (curl_ && curl_->h) curl_easy_setopt(curl_->h, CURLOPT_SERVER_RESPONSE_TIMEOUT, 5L);
   curl_.reset();
   connected_ = logado_ = false;
 }

@@ -4,7 +4,10 @@
 //
 // The plain LOGIN command is sent as a custom request on a handle without a user name: libcurl
 // itself only logs in with SASL AUTHENTICATE (or LOGIN when the server offers no mechanism).
-// Network waits are bounded: a connect time-out and a read inactivity limit.
+// Network waits are bounded: a connect time-out, a read inactivity limit, an overall deadline
+// for each command (a server that trickles its reply is never silent) and a cap on the size of
+// one reply, checked before its bytes arrive when the server announces them. A wait can also be
+// cancelled by the caller.
 
 #include <cstdint>
 #include <functional>
@@ -25,6 +28,22 @@ class ImapError : public std::runtime_error {
  private:
   bool transporte_;
 };
+
+// One reply (a message) larger than the cap: it was not read. The connection was cut; the next
+// command connects again.
+class RespostaGrande : public ImapError {
+ public:
+  explicit RespostaGrande(const std::string& texto) : ImapError(texto, false) {}
+};
+
+// The caller asked to stop while the server was awaited: the connection was cut.
+class ImapCancelado : public ImapError {
+ public:
+  ImapCancelado() : ImapError("checagem cancelada", true) {}
+};
+
+// The largest reply read (a whole message, with its attachments).
+inline constexpr int64_t kMaiorResposta = int64_t{50} << 20;
 
 enum class UsoTLS { nenhum, implicito, explicito, requerido };
 enum class Autenticacao { login, sasl };
@@ -63,9 +82,13 @@ class ImapClient {
   // turns 993 into 143; any other port stays.
   void setUseTLS(UsoTLS uso);
 
-  // Time-outs in seconds: connecting (TCP and TLS handshake) and silence while a reply is due.
+  // Time-outs in seconds: connecting (TCP and TLS handshake), silence while a reply is due, and
+  // the whole of one command (connecting and logging in count as one).
   int connectTimeoutS = 30;
   int readTimeoutS = 60;
+  int prazoComandoS = 120;
+  // Replies larger than this are not read (RespostaGrande).
+  int64_t maiorResposta = kMaiorResposta;
   // Local address the connection leaves from (empty: the system's choice).
   std::string origem;
   // Trusted certificates (PEM); empty: QUORVEL_CA_FILE when set, else the system's store.
@@ -73,15 +96,23 @@ class ImapClient {
   // Called now and then while a command waits for the network (connecting, a reply due), so
   // that a desktop window keeps answering; the time it takes does not count as server silence.
   std::function<void()> aoEsperar;
+  // Asked right after each aoEsperar and before each command: true stops the wait at once
+  // (ImapCancelado).
+  std::function<bool()> cancelado;
+  // Told what the user must know before it happens: with "TLS explícito" and a server that does
+  // not offer STARTTLS, that the password is about to be sent without encryption.
+  std::function<void(const std::string&)> aoAvisar;
 
   // Connects, negotiates TLS as configured and logs in. Throws ImapError with the failure's text.
   void connect();
   bool connected() const { return connected_; }
   // SELECT: the number of messages in the folder. Throws when the client never connected.
   int64_t select(const std::string& folder);
-  // FETCH n (UID): the UID of message n; -1 when the answer names none.
+  // FETCH n (UID): the UID of message n; -1 when the answer names none or one that is not a
+  // 64-bit number.
   int64_t fetchUid(int64_t n);
-  // FETCH n BODY[]: the raw message (not a PEEK: the server marks it \Seen).
+  // FETCH n BODY[]: the raw message (not a PEEK: the server marks it \Seen). RespostaGrande past
+  // maiorResposta.
   std::string fetchMessage(int64_t n);
   // UID STORE uid +FLAGS (\Deleted). Throws when the server refuses it.
   void uidStoreDeleted(const std::string& uid);
@@ -100,6 +131,9 @@ class ImapClient {
   [[noreturn]] void falhar(int codigo, const std::string& detalhe);
   void prepararHandle();
   void loginComando();
+  // "TLS explícito": finds out on a connection without credentials whether the server offers
+  // STARTTLS, and warns when it does not, before any password is sent.
+  void sondarStartTls();
   // After a lost connection the next command connects and logs in again.
   void voltarSeNecessario();
 

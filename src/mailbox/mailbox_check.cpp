@@ -64,7 +64,8 @@ void MailboxCheck::mostrar() {
     if (!minutos) return;  // an unreadable setting stops the loading here
     cmbCheckMinutes = static_cast<int>(*minutos);
     ckbApagar = config_.valor(kCheckDelete) == "-1";
-    edtMax = config_.valor(kCheckMax);
+    // A setting that was never saved keeps the field's 500, not "no limit".
+    if (config_.gConfig.has(kCheckMax)) edtMax = config_.valor(kCheckMax);
     auto dias = numero(config_.valor(kCheckDays));
     if (!dias) return;
     cmbCheckDays = static_cast<int>(*dias);
@@ -146,6 +147,7 @@ void MailboxCheck::executarValidacao() {
     return;
   }
   log.clear();
+  contasComFalha = 0;
   avisar(MailboxNotice::Kind::log);
   tmAutoCheckAtivo = false;
   pnTrabalhandoVisivel = true;
@@ -180,8 +182,15 @@ void MailboxCheck::checkMessages() {
   try {
     setLogGeral("Iniciando conta " + email + "...", kPreto);
     if (!configPegarTodos(email, "INBOX")) {
-      setLogGeral(email + ": CHECAGEM - Falha ao conectar. Verifique as configurações da conta",
-                  kPreto);
+      if (gNegConta && gNegConta->gCancelou) {
+        // "Cancelar" while the server was still being reached.
+        gNegConta->gCancelou = false;
+        setLogGeral(email + ": CHECAGEM - Checagem cancelada", kPreto);
+      } else {
+        ++contasComFalha;
+        setLogGeral(email + ": CHECAGEM - Falha ao conectar. Verifique as configurações da conta",
+                    kPreto);
+      }
     } else {
       setLogGeral("Conta " + email + " conectada com sucesso!", kPreto);
       setLogGeral("Iniciando checagem de retornos...", kPreto);
@@ -189,7 +198,8 @@ void MailboxCheck::checkMessages() {
         gLista = gNegConta->getMessages(*gImap, *gConta, "INBOX", 1, gQtdMsg);
         setLogGeral(email + " CHECAGEM - Checagem concluída!", kPreto);
       } catch (const std::exception& e) {
-        setLogGeral(email + "CHECAGEM - Erro ao pegar mensagens: " + e.what(), kPreto);
+        ++contasComFalha;
+        setLogGeral(email + " CHECAGEM - Erro ao pegar mensagens: " + e.what(), kPreto);
       }
     }
   } catch (const std::exception&) {
@@ -212,8 +222,9 @@ bool MailboxCheck::configPegarTodos(const std::string& email, const std::string&
   gImap->ioHandler = gOpenSSLHandler.get();
   gImap->connectTimeoutS = timeoutConexaoS;
   gImap->readTimeoutS = timeoutLeituraS;
-  // The window keeps answering (and "Cancelar" keeps working) while the server is awaited.
+  // The window keeps answering while the server is awaited, and "Cancelar" cuts the wait.
   gImap->aoEsperar = [this] { pump_.processEvents(); };
+  gImap->cancelado = [this] { return gNegConta && gNegConta->gCancelou; };
   NegConta& n = *gNegConta;
   n.opcoes = opcoesChecagem();
   n.observador = this;

@@ -67,6 +67,8 @@ class MailboxCheck : public ScanObserver {
   std::vector<std::string> gEmailsInvalidos;
   NameValueList gPularConta;
   std::chrono::system_clock::time_point gLastCheck;
+  // Accounts of the last run that could not be reached or read to the end.
+  int contasComFalha = 0;
 
   // --- Controls ---------------------------------------------------------------------------------
   PaginaMensagens pagina = PaginaMensagens::baseNegativa;

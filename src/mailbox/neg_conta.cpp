@@ -67,6 +67,10 @@ std::optional<CLContas> NegConta::getConta(const std::string& email) {
 }
 
 bool NegConta::newContaSave(const CLContas& c) {
+  if (isBlank(c.email)) {
+    dialogs_.msgErro(kMsgInformeEmail);
+    return false;
+  }
   try {
     int64_t id = getNextId();
     Statement st = banco_.db().prepare(
@@ -180,6 +184,12 @@ std::string conselho(const char* provedor, const char* pagina) {
 
 std::string NegConta::ImapConnect(ImapClient& aImap, const CLContas& aConta, bool silent) {
   if (!origem.empty() && aImap.origem.empty()) aImap.origem = origem;
+  avisoConexao.clear();
+  if (!aImap.aoAvisar)
+    aImap.aoAvisar = [this](const std::string& aviso) {
+      avisoConexao = aviso;
+      if (observador) observador->setLogGeral(aviso, kLaranja);
+    };
   try {
     aImap.connect();
     return {};
@@ -212,6 +222,7 @@ bool NegConta::deleteByMsgID(ImapClient& aImap, const std::string& uid) {
 }
 
 std::string NegConta::testarConexao(const CLContas& aConta) {
+  avisoConexao.clear();
   ImapClient imap;
   TlsHandler ssl;
   try {

@@ -62,6 +62,9 @@ class CompartilhamentoEmails {
 // The examined messages of one scan, by UID text, newest first.
 using ListaMensagens = std::vector<std::pair<std::string, ClMsg>>;
 
+inline constexpr const char* kMsgInformeEmail =
+    "Informe o endereço de e-mail da conta. Uma conta sem endereço não é guardada.";
+
 // The provider pages opened after a failed log-in.
 inline constexpr const char* kPaginaYahoo = "https://login.yahoo.com/account/security";
 inline constexpr const char* kPaginaGoogle = "https://myaccount.google.com/lesssecureapps";
@@ -74,7 +77,8 @@ class NegConta {
   // --- Accounts -------------------------------------------------------------------------------
   // The first account stored with this address (exact comparison); none when there is none.
   std::optional<CLContas> getConta(const std::string& email);
-  // Appends a new active account; the failure's text in an error box and false when it fails.
+  // Appends a new active account; the failure's text in an error box and false when it fails
+  // (an account without an address is refused: it could never be checked).
   bool newContaSave(const CLContas& aConta);
   // Overwrites the account stored with the record's address; false when there is none.
   bool editConta(const CLContas& aConta);
@@ -94,8 +98,11 @@ class NegConta {
                                    const std::string& ModoSSL, const std::string& MetodoSSL);
   static void configMailComponents2(ImapClient& aImap, TlsHandler& aSSL, const CLContas& aConta);
   // Connects and logs in: the empty text on success, else the error text. Not silent: advice
-  // for log-in failures, and the provider's page opened in the browser where it helps.
+  // for log-in failures, and the provider's page opened in the browser where it helps. A
+  // warning of the connection (a password about to leave without encryption) is kept in
+  // avisoConexao and logged before the log-in.
   std::string ImapConnect(ImapClient& aImap, const CLContas& aConta, bool silent);
+  std::string avisoConexao;
   int64_t getFolderQtd(ImapClient& aImap, const std::string& folderName);
   // UID STORE +FLAGS (\Deleted); throws ImapError when the server refuses it.
   bool deleteByMsgID(ImapClient& aImap, const std::string& uid);

@@ -136,6 +136,8 @@ class NegConta::Scan {
   bool podeSincronizar_ = false;
   bool apagar_ = false;
   int64_t posicao_ = 0;
+  // "Cancelar" cut a wait for the server: the connection is gone and the user wants no more of it.
+  bool interrompido_ = false;
   Clock::time_point agora_;
   LoteGravacao lote_;
 };
@@ -152,29 +154,35 @@ ListaMensagens NegConta::Scan::executar(int64_t idInicial, int64_t idFinal) {
   agora_ = n_.platform_.now();
   apagar_ = n_.config_.valor(kCheckDelete) == "-1";
   try {
-    n_.getFolderQtd(imap_, pasta_);
-    posicao_ = n_.opcoes.forcado ? 0 : numero(n_.config_.valor(maxUidKey(conta_.email)));
-    if (posicao_ < 0) posicao_ = 0;
-    if (n_.observador) n_.observador->mostrarProgresso(idFinal);
-    int64_t k = 1;
-    for (int64_t n = idFinal; n >= idInicial; --n, ++k) {
-      if (n_.opcoes.maximo > 0 && k > n_.opcoes.maximo) {
-        log("Limite de mensagens por conta: " + std::to_string(k), kMarrom);
-        break;
+    try {
+      n_.getFolderQtd(imap_, pasta_);
+      posicao_ = n_.opcoes.forcado ? 0 : numero(n_.config_.valor(maxUidKey(conta_.email)));
+      if (posicao_ < 0) posicao_ = 0;
+      if (n_.observador) n_.observador->mostrarProgresso(idFinal);
+      int64_t k = 1;
+      for (int64_t n = idFinal; n >= idInicial; --n, ++k) {
+        if (n_.opcoes.maximo > 0 && k > n_.opcoes.maximo) {
+          log("Limite de mensagens por conta: " + std::to_string(k), kMarrom);
+          break;
+        }
+        n_.pump_.processEvents();
+        if (n_.gCancelou) {
+          n_.gCancelou = false;
+          break;
+        }
+        if (n_.observador) n_.observador->avancarProgresso();
+        Mensagem m;
+        Passo p = ler(n, idFinal, m);
+        if (p == Passo::parar) break;
+        if (p == Passo::proxima) continue;
+        decidir(m);
+        apagar(m);
+        lote_.talvezConfirmar();
       }
-      n_.pump_.processEvents();
-      if (n_.gCancelou) {
-        n_.gCancelou = false;
-        break;
-      }
-      if (n_.observador) n_.observador->avancarProgresso();
-      Mensagem m;
-      Passo p = ler(n, idFinal, m);
-      if (p == Passo::parar) break;
-      if (p == Passo::proxima) continue;
-      decidir(m);
-      apagar(m);
-      lote_.talvezConfirmar();
+    } catch (const ImapCancelado&) {
+      // "Cancelar" while the server was awaited stops the scan as it does between messages.
+      n_.gCancelou = false;
+      interrompido_ = true;
     }
   } catch (...) {
     finalizar(true);
@@ -206,7 +214,14 @@ NegConta::Scan::Passo NegConta::Scan::ler(int64_t n, int64_t idFinal, Mensagem& 
       if (uid < posicao_) return Passo::parar;
     }
 
-    std::string bruto = imap_.fetchMessage(n);
+    std::string bruto;
+    try {
+      bruto = imap_.fetchMessage(n);
+    } catch (const RespostaGrande& e) {
+      // Read no further: the position has moved past it, and the next message connects again.
+      log("IGNORADA: mensagem " + m.uid + " não pôde ser lida (" + e.what() + ")", kMarrom);
+      return Passo::proxima;
+    }
     try {
       m.p = parseMessage(bruto);
     } catch (const MensagemIlegivel& e) {
@@ -271,6 +286,9 @@ void NegConta::Scan::decidir(Mensagem& m) {
     // A standard delivery report names the failed recipient itself.
     m.candidato = limparCandidato(toLower(m.p.destinatarioRelatorio), ignorados);
     if (m.remetentePadrao.empty()) m.remetentePadrao = kPadraoRelatorioEntrega;
+  } else if (m.p.relatorioDeSucesso) {
+    // A notice that the mail was delivered: whoever sent it, nobody failed.
+    m.remetentePadrao.clear();
   } else {
     m.candidato = enderecoDoRetorno(texto, ignorados);
   }
@@ -360,7 +378,8 @@ void NegConta::Scan::finalizar(bool falhou) {
   } catch (const std::exception&) {
     if (!falhou) throw;
   }
-  if (apagar_) {
+  // After a cancel that cut the connection the marks wait on the server for the next check.
+  if (apagar_ && !interrompido_) {
     log(conta_.email + " - Consolidando mensagens excluídas... ", kFucsia);
     try {
       imap_.expunge();

@@ -97,15 +97,32 @@ void NegativeBaseGrid::excluirAtual() {
 
 void NegativeBaseGrid::inserirDescadastro(const std::string& email,
                                           std::chrono::year_month_day hoje) {
-  banco_.db()
-      .prepare(
+  // Stored as every address is compared: lower case, trimmed.
+  const std::string normal = toLower(trimView(email));
+  SqliteDb& db = banco_.db();
+  try {
+    db.prepare(
           "INSERT INTO tbemailsinvalidos (email, seu, data_cadastro, tipo_erro, texto_retorno) "
           "VALUES (:email, 1, :data, :tipo, :texto)")
-      .bind(":email", email)
-      .bind(":data", getDataSQL(hoje))
-      .bind(":tipo", kTipoDescadastro)
-      .bind(":texto", "descadastramento incluído manualmente")
-      .exec();
+        .bind(":email", normal)
+        .bind(":data", getDataSQL(hoje))
+        .bind(":tipo", kTipoDescadastro)
+        .bind(":texto", "descadastramento incluído manualmente")
+        .exec();
+  } catch (const SqliteError& e) {
+    // An address received from the service counts only while sharing is on: the user's own
+    // request makes it the user's row. An own row is left as it is (the failure is told).
+    if (e.primary() != SQLITE_CONSTRAINT) throw;
+    if (db.prepare("UPDATE tbemailsinvalidos SET seu = 1, data_cadastro = :data, tipo_erro = "
+                   ":tipo, texto_retorno = :texto, conta_email = NULL, uid = NULL WHERE email = "
+                   ":email AND (seu IS NULL OR seu <> 1)")
+            .bind(":email", normal)
+            .bind(":data", getDataSQL(hoje))
+            .bind(":tipo", kTipoDescadastro)
+            .bind(":texto", "descadastramento incluído manualmente")
+            .exec() == 0)
+      throw;
+  }
 }
 
 }  // namespace quorvel

@@ -186,12 +186,16 @@ ParsedMessage parseMessage(std::string_view bruto) {
   Coleta c;
   if (GMimeObject* corpo = g_mime_message_get_mime_part(msg.p)) coletar(corpo, c);
   r.texto = std::move(c.texto);
-  if (c.temRelatorio) r.destinatarioRelatorio = destinatarioDoRelatorio(c.relatorio);
+  if (c.temRelatorio) {
+    AnaliseRelatorio a = analisarRelatorio(c.relatorio);
+    r.destinatarioRelatorio = std::move(a.destinatario);
+    r.relatorioDeSucesso = a.sucesso;
+  }
   r.corpoSimples = corpoBruto(bruto);
   return r;
 }
 
-std::string destinatarioDoRelatorio(std::string_view deliveryStatus) {
+AnaliseRelatorio analisarRelatorio(std::string_view deliveryStatus) {
   struct Grupo {
     std::string original, final_, acao;
     bool destinatario = false;
@@ -234,17 +238,19 @@ std::string destinatarioDoRelatorio(std::string_view deliveryStatus) {
       g.acao = a.substr(0, a.find_first_of(" \t("));
     }
   }
-  const Grupo* escolhido = nullptr;
-  for (const char* acao : {"failed", "delayed", ""}) {
+  // A recipient that was delivered is no bounce: only failed, then delayed ones count.
+  for (const char* acao : {"failed", "delayed"})
     for (const auto& g : grupos)
-      if (g.destinatario && (*acao == '\0' || g.acao == acao)) {
-        escolhido = &g;
-        break;
-      }
-    if (escolhido) break;
+      if (g.destinatario && g.acao == acao)
+        return {!g.original.empty() ? g.original : g.final_, false};
+  bool algum = false, todosEntregues = true;
+  for (const auto& g : grupos) {
+    if (!g.destinatario) continue;
+    algum = true;
+    todosEntregues =
+        todosEntregues && (g.acao == "delivered" || g.acao == "relayed" || g.acao == "expanded");
   }
-  if (!escolhido) return {};
-  return !escolhido->original.empty() ? escolhido->original : escolhido->final_;
+  return {{}, algum && todosEntregues};
 }
 
 }  // namespace quorvel

@@ -28,16 +28,28 @@ struct ParsedMessage {
   std::string cabecalho;      // all header lines, a line break, the extra header lines
   std::string texto;          // every inline text part (text/*, html), one after another
   std::string corpoSimples;   // the raw body after the header block
-  // The recipient named by a delivery report (message/delivery-status); empty when none.
+  // The recipient a delivery report (message/delivery-status) says failed or was delayed;
+  // empty when none.
   std::string destinatarioRelatorio;
+  // The message carries a delivery report whose every recipient was delivered (or relayed,
+  // expanded): a success notice, not a bounce.
+  bool relatorioDeSucesso = false;
 };
 
 // Throws MensagemIlegivel when the bytes hold no message.
 ParsedMessage parseMessage(std::string_view bruto);
 
-// The failed recipient of a delivery-status body: the Original-Recipient of type rfc822, else the
-// Final-Recipient of type rfc822, of the first recipient group whose Action is "failed", else
-// "delayed", else of the first group. Empty when no group names an rfc822 recipient.
-std::string destinatarioDoRelatorio(std::string_view deliveryStatus);
+// What a delivery-status body says. The failed recipient: the Original-Recipient of type rfc822,
+// else the Final-Recipient of type rfc822, of the first recipient group whose Action is "failed",
+// else "delayed"; empty when none is. A report whose recipient groups all say "delivered",
+// "relayed" or "expanded" is a success notice.
+struct AnaliseRelatorio {
+  std::string destinatario;
+  bool sucesso = false;
+};
+AnaliseRelatorio analisarRelatorio(std::string_view deliveryStatus);
+inline std::string destinatarioDoRelatorio(std::string_view deliveryStatus) {
+  return analisarRelatorio(deliveryStatus).destinatario;
+}
 
 }  // namespace quorvel

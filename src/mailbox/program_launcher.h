@@ -9,7 +9,8 @@ namespace quorvel {
 class ProgramLauncher {
  public:
   virtual ~ProgramLauncher() = default;
-  // Starts `programa` with `args`; false when it could not be started.
+  // Starts `programa` with `args`; false when it could not be started (missing, not executable,
+  // not a program the system can run).
   virtual bool iniciar(const std::string& programa, const std::vector<std::string>& args) = 0;
 };
 

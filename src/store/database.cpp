@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <chrono>
@@ -84,6 +86,19 @@ std::string descreverFalha(const SqliteError& e, const std::string& caminho) {
   }
 }
 
+// The store holds the mail passwords: it, its journals and its folder are its owner's alone. A
+// file made by an older version (readable by everyone) is tightened when it is opened.
+void soDoDono(const std::string& caminho) {
+  struct stat st {};
+  if (::stat(caminho.c_str(), &st) == 0 && (st.st_mode & 077) != 0)
+    ::chmod(caminho.c_str(), st.st_mode & 0700);
+}
+
+void protegerArquivos(const std::string& pasta, const std::string& caminho) {
+  soDoDono(pasta);
+  for (const char* sufixo : {"", "-wal", "-shm", "-journal"}) soDoDono(caminho + sufixo);
+}
+
 // An exclusive lock on the folder of the file while it is opened (released on leaving).
 class AberturaExclusiva {
  public:
@@ -148,6 +163,12 @@ void Database::abrirBD() {
   // otherwise be keyed by the other with a salt of its own and look damaged to it.
   AberturaExclusiva vez(paths::dadosConfig(home_));
   bool existia = paths::exists(path);
+  if (!existia) {
+    // Made here for its owner alone; SQLite gives its journal files the same permissions.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+  }
+  protegerArquivos(paths::dadosConfig(home_), path);
   try {
     db_.open(path, !existia);
   } catch (const SqliteError& e) {
@@ -186,10 +207,47 @@ void Database::abrirBD() {
     db_.exec("PRAGMA journal_mode = WAL;");
     db_.exec("PRAGMA synchronous = NORMAL;");
     criarEsquema();
+    normalizarEmailsDigitados();
   } catch (const SqliteError& e) {
     db_.close();
     throw DatabaseError(prefixo + e.what());
   }
+}
+
+// Addresses typed by hand into the negative base by older versions kept their capitals and
+// spaces and so never matched a normalised address: they are stored normalised. When the
+// normalised address is there already, the own row of the two is kept.
+void Database::normalizarEmailsDigitados() {
+  Table suspeitos = db_.query(
+      "SELECT email, seu FROM tbemailsinvalidos WHERE email GLOB '*[A-Z]*' OR email GLOB "
+      "'*[^ -~]*' OR substr(email, 1, 1) <= ' ' OR substr(email, -1, 1) <= ' '");
+  std::vector<std::pair<std::string, bool>> mudar;
+  for (const auto& l : suspeitos.linhas) {
+    if (!l[0]) continue;
+    std::string normal = toLower(trimView(*l[0]));
+    if (normal != *l[0]) mudar.emplace_back(*l[0], l[1].value_or("0") == "1");
+  }
+  if (mudar.empty()) return;
+  db_.transacao([&] {
+    for (const auto& [email, seu] : mudar) {
+      const std::string normal = toLower(trimView(email));
+      Statement existente = db_.prepare("SELECT seu FROM tbemailsinvalidos WHERE email = :e");
+      existente.bind(":e", normal);
+      const bool ha = existente.step();
+      const bool haProprio = ha && !existente.columnIsNull(0) && existente.columnInt(0) == 1;
+      existente.reset();
+      if (ha && (haProprio || !seu)) {
+        db_.prepare("DELETE FROM tbemailsinvalidos WHERE email = :e").bind(":e", email).exec();
+        continue;
+      }
+      if (ha)
+        db_.prepare("DELETE FROM tbemailsinvalidos WHERE email = :e").bind(":e", normal).exec();
+      db_.prepare("UPDATE tbemailsinvalidos SET email = :n WHERE email = :e")
+          .bind(":n", normal)
+          .bind(":e", email)
+          .exec();
+    }
+  });
 }
 
 void Database::setEsperaBloqueio(int ms) {
@@ -208,8 +266,16 @@ void Database::criarEsquema() {
   }
 }
 
-void Database::manutencao(Progress& progress) {
+int64_t Database::manutencao(Progress& progress) {
   progress.setProgress("Fazendo manutenção no banco...", 0, "Aguarde...");
+  // The store and its journal files, before and after.
+  auto tamanho = [this] {
+    int64_t total = 0;
+    for (const char* sufixo : {"", "-wal", "-shm"})
+      total += std::max<int64_t>(paths::getTamanhoArquivo(caminho() + sufixo), 0);
+    return total;
+  };
+  const int64_t antes = tamanho();
   struct HideOnExit {
     Progress& p;
     ~HideOnExit() { p.hide(); }
@@ -229,6 +295,7 @@ void Database::manutencao(Progress& progress) {
     throw;
   }
   esperaAberturaMs = espera;
+  return antes - tamanho();
 }
 
 void Database::apagarTabela(const std::string& nomeTabela) {
@@ -446,7 +513,7 @@ bool Database::esquecerMX(std::string_view dominio) {
 bool Database::removerEmailInvalido(std::string_view email) {
   return guardado([&] {
     return db_.prepare("DELETE FROM tbemailsinvalidos WHERE email = :aemail")
-               .bind(":aemail", email)
+               .bind(":aemail", toLower(trimView(email)))
                .exec() > 0;
   });
 }

@@ -53,8 +53,9 @@ class Database {
   void abrirBD();
   void fechar() { db_.close(); }
   bool aberto() const { return db_.isOpen(); }
-  // "Manutenção no banco de dados": VACUUM and a fresh opening, with the progress box.
-  void manutencao(Progress& progress);
+  // "Manutenção no banco de dados": VACUUM and a fresh opening, with the progress box. Returns
+  // the bytes given back (the store and its journal files, before less after).
+  int64_t manutencao(Progress& progress);
 
   void apagarTabela(const std::string& nomeTabela);
   bool inserirMX(const std::string& nomeTabela, std::string_view dominio, std::string_view data,
@@ -89,7 +90,7 @@ class Database {
   // Adds what a run met of each domain to its count in tbmxvalidos (domains not there are left
   // alone).
   void somarOcorrencias(const std::vector<std::pair<std::string, uint32_t>>& contagem);
-  // Takes an address out of the negative base; true when it was there.
+  // Takes an address (normalised first) out of the negative base; true when it was there.
   bool removerEmailInvalido(std::string_view email);
 
   // The standing queries the views show.
@@ -104,6 +105,7 @@ class Database {
   template <class Body>
   auto guardado(Body body) -> decltype(body());
   void criarEsquema();
+  void normalizarEmailsDigitados();
   std::string hojeTexto() const;
 
   std::string home_;

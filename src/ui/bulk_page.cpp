@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/message_box.h"
 #include "ui/qt_text.h"
 #include "ui/ui_action.h"
 #include "ui/widgets.h"
@@ -34,6 +35,10 @@ BulkPage::BulkPage(BulkValidation& grandes, QWidget* parent) : QWidget(parent), 
   arquivos_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   arquivos_->setAccessibleName(q(kColunaArquivo));
   lay->addWidget(arquivos_, 1);
+  aviso_ = rotulo({}, this, true);
+  aviso_->setStyleSheet(QStringLiteral("color: #9c2a00;"));
+  aviso_->hide();
+  lay->addWidget(aviso_);
   auto* botoes = new QHBoxLayout;
   QPushButton* abrir = botao(QStringLiteral("Abrir lista"), this);
   QPushButton* excluir = botao(QStringLiteral("Excluir"), this);
@@ -67,6 +72,8 @@ void BulkPage::seguir() {
   for (const ListedFile& f : grandes_.lstFiles)
     arquivos_->addTopLevelItem(new QTreeWidgetItem({q(f.arquivo), q(f.informacoes)}));
   iniciar_->setEnabled(grandes_.btnIniciarHabilitado);
+  aviso_->setText(q(comQuebrasDeLinha(grandes_.aviso())).remove(QLatin1Char('\r')));
+  aviso_->setVisible(!grandes_.aviso().empty());
 }
 
 }  // namespace quorvel::ui

@@ -5,6 +5,7 @@
 
 #include "bulk/bulk_validation.h"
 
+class QLabel;
 class QPushButton;
 class QTreeWidget;
 
@@ -17,6 +18,7 @@ class BulkPage : public QWidget {
 
   QTreeWidget* arquivos() const { return arquivos_; }
   QPushButton* iniciar() const { return iniciar_; }
+  QLabel* aviso() const { return aviso_; }
 
  private:
   void seguir();
@@ -24,6 +26,7 @@ class BulkPage : public QWidget {
   BulkValidation& grandes_;
   QTreeWidget* arquivos_;
   QPushButton* iniciar_;
+  QLabel* aviso_;
   Notifier<BulkNotice>::Subscription sub_;
 };
 

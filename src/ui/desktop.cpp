@@ -27,6 +27,9 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   setErrorDialogs(&dialogs);
   // 1. The data module (the settings are loaded) and the objects the windows show.
   app = std::make_unique<Application>(AppPorts{dialogs, progress, pump, platform});
+  // The run's warnings are lines of the validation window and the bulk page, not boxes that
+  // would hold the run until someone clicks them.
+  app->validator.chain.avisosNaJanela = true;
   // 2. The launcher creates the workspace folders.
   launcher = std::make_unique<Launcher>(*app);
   launcher->esperaAberturaMs = opcoes_.esperaAberturaMs;

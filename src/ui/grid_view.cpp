@@ -102,9 +102,28 @@ void GridHeaderView::paintSection(QPainter* p, const QRect& r, int logical) cons
   pintarDestaque(p, font(), area, r, texto, *termo, defaultAlignment());
 }
 
+bool GridHeaderView::naDivisa(int x) const {
+  const int margem = style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, this);
+  const int secao = logicalIndexAt(x);
+  if (secao < 0) return false;
+  const int inicio = sectionViewportPosition(secao);
+  const int fim = inicio + sectionSize(secao);
+  return x >= fim - margem || (visualIndex(secao) > 0 && x <= inicio + margem);
+}
+
+void GridHeaderView::mousePressEvent(QMouseEvent* e) {
+  arrastandoDivisa_ = e->button() == Qt::LeftButton && naDivisa(e->position().toPoint().x());
+  QHeaderView::mousePressEvent(e);
+}
+
 void GridHeaderView::mouseReleaseEvent(QMouseEvent* e) {
   // The header finishes a drag first (a moved column sets the flag the release then clears).
   QHeaderView::mouseReleaseEvent(e);
+  // The release that ends a width drag is no click on the title: it neither sorts nor deletes.
+  if (arrastandoDivisa_) {
+    arrastandoDivisa_ = false;
+    return;
+  }
   if (aoSoltar) aoSoltar(e);
 }
 

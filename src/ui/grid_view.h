@@ -36,7 +36,14 @@ class GridHeaderView : public QHeaderView {
 
  protected:
   void paintSection(QPainter* p, const QRect& r, int logical) const override;
+  void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  // True when `x` (in the viewport) is on the border between two sections, where a press starts
+  // a width drag.
+  bool naDivisa(int x) const;
+  bool arrastandoDivisa_ = false;
 };
 
 class GridView : public QTableView {

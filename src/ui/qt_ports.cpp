@@ -100,6 +100,13 @@ int QtDialogs::msgPergunta(const std::string& texto, int segundos) {
   return mostrar(4, texto, segundos, 0);
 }
 
+int QtDialogs::msgPerguntaCancelar(const std::string& texto) {
+  MessageBox box = exibirMensagem(texto, TipoMsg::pergunta);
+  box.botoes.push_back({"&Cancelar", kEsc});
+  TfrmMsg janela(box);
+  return janela.executar();
+}
+
 void QtDialogs::msgAjuda(const std::string& texto, int segundos, int altura) {
   mostrar(6, texto, segundos, altura);
 }
@@ -156,6 +163,12 @@ std::string QtDialogs::getFileSelect(const std::string& path, const std::string&
 std::string QtDialogs::getFileSave(const std::string& pastaPadrao, const std::string& filePath,
                                    const std::string& extension) {
   return frmSalvar_->getFileSave(pastaPadrao, filePath, extension);
+}
+
+std::string QtDialogs::getFileSaveWithSeparator(const std::string& pastaPadrao,
+                                                const std::string& filePath,
+                                                const std::string& extension, char& separador) {
+  return frmSalvar_->getFileSave(pastaPadrao, filePath, extension, separador);
 }
 
 std::optional<int> QtDialogs::chooseItem(const std::string& titulo, const std::string& rotulo,

@@ -48,12 +48,15 @@ class QtDialogs : public Dialogs {
   void msgErro(const std::string& texto, int segundos = 0) override;
   void msgAviso(const std::string& texto, int segundos = 0) override;
   int msgPergunta(const std::string& texto, int segundos = 0) override;
+  int msgPerguntaCancelar(const std::string& texto) override;
   void msgAjuda(const std::string& texto, int segundos = 0, int altura = 0) override;
   void msgDica(const std::string& id, const std::string& texto, int altura) override;
   std::string pedirValor(const std::string& titulo, const std::string& textoInicial) override;
   std::string getFileSelect(const std::string& path, const std::string& extension,
                             const std::string& filtro, bool multiselect,
                             bool canChangePath) override;
+  std::string getFileSaveWithSeparator(const std::string& pastaPadrao, const std::string& filePath,
+                                       const std::string& extension, char& separador) override;
   std::string getFileSave(const std::string& pastaPadrao, const std::string& filePath,
                           const std::string& extension) override;
   std::optional<int> chooseItem(const std::string& titulo, const std::string& rotulo,

@@ -6,17 +6,19 @@
 
 #include "app/error_report.h"
 #include "ui/ui_action.h"
+#include "ui/window_placement.h"
 
 namespace quorvel::ui {
 
 QuorvelApplication::QuorvelApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // No display name: the window manager would show it after every title ("… — Quorvel").
   setApplicationName(QStringLiteral("quorvel"));
-  setApplicationDisplayName(QStringLiteral("Quorvel"));
   setDesktopFileName(QStringLiteral("quorvel"));
   setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
   // The launcher hides while the main window shows: only "Sair" ends the program.
   setQuitOnLastWindowClosed(false);
+  installEventFilter(new WindowPlacement(this));
 }
 
 bool QuorvelApplication::notify(QObject* receiver, QEvent* e) {

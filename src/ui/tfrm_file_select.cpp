@@ -79,7 +79,7 @@ TfrmFileSelect::TfrmFileSelect(FileSelection& sel)
   caminho_ = new QLineEdit(this);
   caminho_->setAccessibleName(QStringLiteral("Pasta"));
   QPushButton* gerenciador = botao(
-      QStringLiteral("Abrir o local dessa pasta selecionada no Gerenciador do Windows"), this);
+      QStringLiteral("Abrir o local dessa pasta selecionada no gerenciador de arquivos"), this);
   extensao_ = new QComboBox(this);
   extensao_->setEditable(true);
   extensao_->setAccessibleName(QStringLiteral("Extensão"));

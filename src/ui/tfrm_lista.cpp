@@ -91,7 +91,7 @@ TfrmLista::TfrmLista(ListEditor& editor, QWidget* parent) : QWidget(parent), edi
   itens_ = rotulo({}, this);
   posicao_ = rotulo({}, this);
   salvo_ = rotulo({}, this);
-  arquivo_ = rotulo({}, this);
+  arquivo_ = new ElidedLabel(this);
   arquivo_->setToolTip(QStringLiteral("Clique para copiar o caminho desse arquivo"));
   arquivo_->setAccessibleName(QStringLiteral("Arquivo:"));
   arquivo_->setCursor(Qt::PointingHandCursor);
@@ -116,18 +116,45 @@ TfrmLista::TfrmLista(ListEditor& editor, QWidget* parent) : QWidget(parent), edi
   connect(abas_, &QTabWidget::currentChanged, this, acao([this](int aba) {
             if (!seguindo_) editor_.setAbaAtiva(aba);
           }));
-  auto atalho = [this](QKeySequence k, std::function<void()> f) {
+  // The editor's keys work wherever the focus is in the main window (a side button, the tabs,
+  // the toolbar), not only in the table. A text field keeps its own editing keys: it claims
+  // them before a shortcut sees them.
+  auto atalho = [this](QKeySequence k, std::function<void()> f, bool soNaLista) {
     auto* s = new QShortcut(k, this);
-    s->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(s, &QShortcut::activated, this, acao(std::move(f)));
+    s->setContext(Qt::WindowShortcut);
+    connect(s, &QShortcut::activated, this, acao([this, f = std::move(f), soNaLista] {
+              if (!isVisible() || (soNaLista && paginaAtual() != pgDados)) return;
+              f();
+            }));
   };
-  atalho(QKeySequence(Qt::Key_F2), [this] { salvar(editor_); });
-  atalho(QKeySequence(Qt::Key_F3), [this] { digitarDados(); });
-  atalho(QKeySequence(Qt::Key_F4), [this] { keyOnGrid(editor_, Key::f4, false, false); });
+  atalho(
+      QKeySequence(Qt::Key_F2), [this] { salvar(editor_); }, false);
+  atalho(
+      QKeySequence(Qt::Key_F3), [this] { digitarDados(); }, false);
+  atalho(
+      QKeySequence(Qt::Key_F4), [this] { keyOnGrid(editor_, Key::f4, false, false); }, false);
+  atalho(
+      QKeySequence::Undo, [this] { editor_.desfazer(); }, true);
+  atalho(
+      QKeySequence(Qt::CTRL | Qt::Key_Y), [this] { editor_.refazer(); }, true);
+  // The table's own keys, when the focus is elsewhere in the window.
+  auto naGrade = [this](Key k) {
+    return [this, k] {
+      KeyResult r = keyOnGrid(editor_, k, false, true);
+      if (r.acao == KeyAction::colar) colar();
+    };
+  };
+  atalho(QKeySequence(Qt::Key_Delete), naGrade(Key::del), true);
+  atalho(QKeySequence(Qt::SHIFT | Qt::Key_Delete), naGrade(Key::shiftDel), true);
+  atalho(QKeySequence(Qt::CTRL | Qt::Key_C), naGrade(Key::ctrlC), true);
+  atalho(QKeySequence(Qt::CTRL | Qt::Key_V), naGrade(Key::ctrlV), true);
   // Esc in a cell being edited drops the edit; anywhere else it returns to the lists.
-  atalho(QKeySequence(Qt::Key_Escape), [this] {
-    if (!gradeAtual()->cancelarEdicao()) exibirListaDestinatarios();
-  });
+  atalho(
+      QKeySequence(Qt::Key_Escape),
+      [this] {
+        if (!gradeAtual()->cancelarEdicao()) exibirListaDestinatarios();
+      },
+      false);
 
   sub_ = editor_.notices.listen([this](const EditorNotice&) { seguirEditor(); });
   seguirEditor();
@@ -151,6 +178,9 @@ void TfrmLista::criarMenus() {
   item(abrir, "Extrair e-mails de um texto...", [this] { mostrarPagina(pgExtrator); });
 
   QMenu* editar = menus_->addMenu(QStringLiteral("Editar"));
+  desfazer_ = item(editar, "Desfazer (Ctrl+Z)", [this] { editor_.desfazer(); });
+  refazer_ = item(editar, "Refazer (Ctrl+Y)", [this] { editor_.refazer(); });
+  editar->addSeparator();
   item(editar, "Esta linha tem o nome das colunas",
        [this] { estaLinhaTemNomeDasColunas(editor_); });
   item(editar, "Obter caminho de arquivo...", [this] { obterCaminhoArquivo(editor_); });
@@ -252,15 +282,21 @@ void TfrmLista::criarBarra(QHBoxLayout* barra) {
   });
   barra->addWidget(linhaInteira_);
   barra->addStretch(1);
-  localizar_ = new QLineEdit(this);
+  // The find box sits at the right end of the menu row, so the toolbar fits a narrow screen.
+  auto* busca = new QWidget(menus_);
+  auto* buscaLay = new QHBoxLayout(busca);
+  buscaLay->setContentsMargins(0, 1, 4, 1);
+  buscaLay->setSpacing(4);
+  localizar_ = new QLineEdit(busca);
   localizar_->setToolTip(QStringLiteral("Localizar texto"));
   localizar_->setAccessibleName(QStringLiteral("Localizar texto"));
   localizar_->setPlaceholderText(QStringLiteral("Localizar texto"));
-  localizar_->setMinimumWidth(180);
-  barra->addWidget(localizar_);
-  QPushButton* ok = botao(QStringLiteral("OK"), this);
+  localizar_->setMinimumWidth(150);
+  buscaLay->addWidget(localizar_);
+  QPushButton* ok = botao(QStringLiteral("OK"), busca);
   ligar(ok, [this] { localizarDados(editor_, u(localizar_->text()), -1); });
-  barra->addWidget(ok);
+  buscaLay->addWidget(ok);
+  menus_->setCornerWidget(busca, Qt::TopRightCorner);
   connect(localizar_, &QLineEdit::returnPressed, ok, &QPushButton::click);
   connect(localizar_, &QLineEdit::textChanged, this, [this](const QString& t) {
     for (GridView* g : grades_) g->setTermo(t);
@@ -366,6 +402,8 @@ void TfrmLista::seguirEditor() {
   arquivo_->setText(q(s.file));
   abrirLista_->setEnabled(editor_.abrirListaHabilitado);
   menuAbrir_->setEnabled(editor_.abrirListaHabilitado);
+  desfazer_->setEnabled(editor_.podeDesfazer());
+  refazer_->setEnabled(editor_.podeRefazer());
   if (abas_->currentIndex() != editor_.abaAtiva()) abas_->setCurrentIndex(editor_.abaAtiva());
   GridView* g = gradeAtual();
   if (g->isVisibleTo(abas_) != editor_.gridVisivel) {

@@ -95,6 +95,8 @@ class TfrmLista : public QWidget {
   QLabel* salvo_ = nullptr;
   QLabel* arquivo_ = nullptr;
   QAction* exclusaoRapida_ = nullptr;
+  QAction* desfazer_ = nullptr;
+  QAction* refazer_ = nullptr;
   bool seguindo_ = false;
   bool gradeTinhaFoco_ = false;
   Notifier<EditorNotice>::Subscription sub_;

@@ -336,7 +336,7 @@ QWidget* TfrmMensagens::criarRodape() {
   lay->addLayout(barra);
 
   auto* linha2 = new QHBoxLayout;
-  rolar_ = caixa(QStringLiteral("Rolar grid para baixo a cada nova mensagem"), rodape);
+  rolar_ = caixa(QStringLiteral("Rolar a lista para baixo a cada nova mensagem"), rodape);
   sincronizando_ =
       rotulo(QStringLiteral("Sincronizando domínios no banco de dados online"), rodape);
   sincronizando_->setStyleSheet(QStringLiteral("color: #1a5fb4;"));

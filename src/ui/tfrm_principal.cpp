@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/message_box.h"
 #include "ui/bulk_page.h"
@@ -50,6 +51,14 @@ TfrmPrincipal::TfrmPrincipal(MainWindow& model) : QWidget(nullptr, Qt::Window), 
   auto* topo = new QHBoxLayout;
   topo->addWidget(titulo(QStringLiteral("Quorvel"), this));
   topo->addStretch(1);
+  aviso_ = rotulo({}, this, true);
+  aviso_->setStyleSheet(QStringLiteral("color: #9c2a00; font-weight: bold;"));
+  aviso_->hide();
+  topo->addWidget(aviso_, 4);
+  avisoTimer_ = new QTimer(this);
+  avisoTimer_->setSingleShot(true);
+  avisoTimer_->setInterval(8000);
+  connect(avisoTimer_, &QTimer::timeout, this, [this] { m_.limparAviso(); });
   QPushButton* fechar = ui::botao(QStringLiteral("Fechar"), this);
   fechar->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
   connect(fechar, &QPushButton::clicked, this, &QWidget::close);
@@ -79,7 +88,7 @@ TfrmPrincipal::~TfrmPrincipal() = default;
 QWidget* TfrmPrincipal::criarLateral() {
   auto* lateral = new QFrame(this);
   lateral->setObjectName(QStringLiteral("lateral"));
-  lateral->setFixedWidth(262);
+
   lateral->setStyleSheet(
       QStringLiteral("#lateral { background: #1f4e8c; }"
                      "#lateral QPushButton { color: white; background: transparent; border: none;"
@@ -110,6 +119,10 @@ QWidget* TfrmPrincipal::criarLateral() {
     lay->addWidget(b);
   }
   lay->addStretch(1);
+  // As wide as its longest caption needs, so the lists keep the rest of a small screen.
+  int largura = 180;
+  for (const auto& [id, b] : laterais_) largura = std::max(largura, b->sizeHint().width() + 8);
+  lateral->setFixedWidth(largura);
   destaque_ = new QFrame(lateral);
   destaque_->setObjectName(QStringLiteral("destaque"));
   destaque_->setStyleSheet(
@@ -227,6 +240,11 @@ void TfrmPrincipal::seguir() {
   laterais_[BotaoLateral::validarEmails]->setEnabled(m_.disponiveis.validacao);
   laterais_[BotaoLateral::definicoes]->setEnabled(m_.disponiveis.definicoes);
   setAcceptDrops(m_.aceitaArquivos);
+  if (aviso_->text() != q(m_.aviso)) {
+    aviso_->setText(q(m_.aviso));
+    aviso_->setVisible(!m_.aviso.empty());
+    if (!m_.aviso.empty()) avisoTimer_->start();
+  }
   moverDestaque();
 }
 
@@ -255,6 +273,17 @@ void TfrmPrincipal::showEvent(QShowEvent* e) {
 }
 
 void TfrmPrincipal::closeEvent(QCloseEvent* e) {
+  if (!fechada_) {
+    // Not while a run or an operation goes on, nor before unsaved lists were offered a save.
+    bool pode = false;
+    m_.operacaoEmAndamento = acoesEmAndamento() > 0;
+    executarAcao([&] { pode = m_.podeFechar(); });
+    m_.operacaoEmAndamento = false;
+    if (!pode) {
+      e->ignore();
+      return;
+    }
+  }
   QWidget::closeEvent(e);
   if (fechada_) return;
   fechada_ = true;

@@ -37,6 +37,8 @@ class TfrmPrincipal : public QWidget {
   QCheckBox* checkDefinition() const { return checkDefinition_; }
   // The start timer (2000 ms, one shot), started when the window appears.
   QTimer* temporizadorInicio() const { return timer_; }
+  // The line that says why the window did not close.
+  QLabel* aviso() const { return aviso_; }
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -64,6 +66,8 @@ class TfrmPrincipal : public QWidget {
   QPushButton* grandesBtn_;
   QCheckBox* checkDefinition_;
   QTimer* timer_;
+  QLabel* aviso_;
+  QTimer* avisoTimer_;
   bool exibida_ = false;
   bool fechada_ = false;
   Notifier<MainWindowNotice>::Subscription sub_;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/message_box.h"
 #include "ui/qt_text.h"
 #include "ui/ui_action.h"
 #include "ui/widgets.h"
@@ -135,6 +136,11 @@ TfrmQuorvel::TfrmQuorvel(Validator& validador)
       rotulo(QStringLiteral("Sincronizando domínios no banco de dados online"), this);
   notaSincronizando_->hide();
   lay->addWidget(notaSincronizando_);
+  // A warning of the run is a line here: the run goes on while nobody answers a box.
+  aviso_ = rotulo({}, this, true);
+  aviso_->setStyleSheet(QStringLiteral("color: #9c2a00;"));
+  aviso_->hide();
+  lay->addWidget(aviso_);
   barra_ = new QProgressBar(this);
   barra_->setAccessibleName(QStringLiteral("Progresso da validação"));
   lay->addWidget(barra_);
@@ -218,6 +224,11 @@ void TfrmQuorvel::seguir() {
   for (QPushButton* l : linksColaboracao_) l->setVisible(v_.linksSemColaboracaoVisiveis());
   for (auto& [l, destino] : links_) l->setEnabled(static_cast<bool>(*destino));
   notaSincronizando_->setVisible(v_.chain.notaSincronizando);
+  const QString aviso = q(comQuebrasDeLinha(v_.chain.aviso)).remove(QLatin1Char('\r'));
+  if (aviso_->text() != aviso) {
+    aviso_->setText(aviso);
+    aviso_->setVisible(!aviso.isEmpty());
+  }
 
   // While work goes on the counters repaint at most every intervaloPinturaMs; at rest at once.
   const bool emTrabalho = v_.gRodando || !v_.btnFecharHabilitado;

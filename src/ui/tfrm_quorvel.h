@@ -30,6 +30,8 @@ class TfrmQuorvel : public QWidget {
   QPushButton* iniciar() const { return iniciar_; }
   QPushButton* fechar() const { return fechar_; }
   QProgressBar* barra() const { return barra_; }
+  // The line of the run's warnings.
+  QLabel* aviso() const { return aviso_; }
   QLabel* contador(Counter c) const { return contadores_[static_cast<size_t>(c)]; }
   // The stage box with this caption ("Teste MX").
   QCheckBox* opcao(const QString& caption) const;
@@ -56,6 +58,7 @@ class TfrmQuorvel : public QWidget {
   std::array<QPushButton*, 2> linksColaboracao_{};
   std::vector<std::pair<QPushButton*, std::function<void()>*>> links_;
   QLabel* notaSincronizando_;
+  QLabel* aviso_;
   QProgressBar* barra_;
   QPushButton* iniciar_;
   QPushButton* fechar_;

@@ -1,5 +1,6 @@
 #include "ui/tfrm_salvar_file.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -28,6 +29,12 @@ TfrmSalvarFile::TfrmSalvarFile()
   nome_ = new QLineEdit(this);
   nome_->setAccessibleName(QStringLiteral("Salvar com o seguinte nome:"));
   lay->addWidget(nome_);
+  rotuloSeparador_ = rotulo(QStringLiteral("Separador dos campos:"), this);
+  lay->addWidget(rotuloSeparador_);
+  std::vector<std::string> separadores;
+  for (const SeparatorChoice& s : kSeparadores) separadores.emplace_back(s.nome);
+  separador_ = listaTextos(QStringLiteral("Separador dos campos:"), separadores, this);
+  lay->addWidget(separador_);
   auto* botoes = new QHBoxLayout;
   outroLocal_ = botao(QStringLiteral("Prefiro salvar em outro local..."), this);
   botoes->addWidget(outroLocal_);
@@ -42,7 +49,9 @@ TfrmSalvarFile::TfrmSalvarFile()
   connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
   connect(nome_, &QLineEdit::returnPressed, this, &QDialog::accept);
   connect(outroLocal_, &QPushButton::clicked, this, [this] { escolherOutroLocal(); });
-  resize(560, 200);
+  rotuloSeparador_->hide();
+  separador_->hide();
+  resize(sizeHint().expandedTo(QSize(560, 0)));
 }
 
 void TfrmSalvarFile::escolherOutroLocal() {
@@ -57,6 +66,22 @@ void TfrmSalvarFile::escolherOutroLocal() {
   SaveFields campos = initialSaveFields(u(pasta_->text()), u(dialogo.selectedFiles().front()));
   pasta_->setText(q(campos.pasta));
   nome_->setText(q(campos.nome));
+}
+
+std::string TfrmSalvarFile::getFileSave(const std::string& pastaPadrao, const std::string& filePath,
+                                        const std::string& extension, char& separador) {
+  int indice = 0;
+  for (size_t i = 0; i < std::size(kSeparadores); ++i)
+    if (kSeparadores[i].separador == separador) indice = static_cast<int>(i);
+  separador_->setCurrentIndex(indice);
+  rotuloSeparador_->show();
+  separador_->show();
+  std::string r = getFileSave(pastaPadrao, filePath, extension);
+  rotuloSeparador_->hide();
+  separador_->hide();
+  if (!r.empty())
+    separador = kSeparadores[static_cast<size_t>(separador_->currentIndex())].separador;
+  return r;
 }
 
 std::string TfrmSalvarFile::getFileSave(const std::string& pastaPadrao, const std::string& filePath,

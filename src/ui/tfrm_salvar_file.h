@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <string>
 
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -19,6 +21,11 @@ class TfrmSalvarFile : public QDialog {
   // getFileSave: folder + name (+ the extension when missing) after "&Ok"; empty otherwise.
   std::string getFileSave(const std::string& pastaPadrao, const std::string& filePath,
                           const std::string& extension);
+  // The same for a list, with the field separator offered ("Ponto e vírgula", "Vírgula",
+  // "Tabulação"): `separador` is the one shown first and becomes the one chosen.
+  std::string getFileSave(const std::string& pastaPadrao, const std::string& filePath,
+                          const std::string& extension, char& separador);
+  QComboBox* separador() const { return separador_; }
 
   QLineEdit* pasta() const { return pasta_; }
   QLineEdit* nome() const { return nome_; }
@@ -30,6 +37,8 @@ class TfrmSalvarFile : public QDialog {
   QLineEdit* pasta_;
   QLineEdit* nome_;
   QPushButton* outroLocal_;
+  QLabel* rotuloSeparador_;
+  QComboBox* separador_;
 };
 
 }  // namespace quorvel::ui

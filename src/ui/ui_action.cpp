@@ -8,7 +8,8 @@ namespace quorvel::ui {
 
 namespace {
 Dialogs* gDialogs = nullptr;
-}
+int gEmAndamento = 0;
+}  // namespace
 
 void setErrorDialogs(Dialogs* dialogs) {
   gDialogs = dialogs;
@@ -18,7 +19,15 @@ Dialogs* errorDialogs() {
   return gDialogs;
 }
 
+int acoesEmAndamento() {
+  return gEmAndamento;
+}
+
 void executarAcao(const std::function<void()>& acao) {
+  struct Contagem {
+    Contagem() { ++gEmAndamento; }
+    ~Contagem() { --gEmAndamento; }
+  } contagem;
   try {
     acao();
   } catch (...) {

@@ -16,6 +16,9 @@ void setErrorDialogs(Dialogs* dialogs);
 Dialogs* errorDialogs();
 
 void executarAcao(const std::function<void()>& acao);
+// How many actions are running: more than none while an operation lets events through (its
+// progress box answers, and a window could be closed under it).
+int acoesEmAndamento();
 
 // A slot body wrapped in executarAcao; it takes the signal's arguments when it wants them.
 template <class F>

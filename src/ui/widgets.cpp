@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPainter>
 
 #include "ui/qt_text.h"
 
@@ -57,6 +58,22 @@ QLabel* rotulo(const QString& texto, QWidget* parent, bool quebra) {
   l->setWordWrap(quebra);
   l->setTextFormat(Qt::PlainText);
   return l;
+}
+
+QSize ElidedLabel::minimumSizeHint() const {
+  return {0, QLabel::minimumSizeHint().height()};
+}
+
+QSize ElidedLabel::sizeHint() const {
+  return {0, QLabel::sizeHint().height()};
+}
+
+void ElidedLabel::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QRect area = contentsRect();
+  p.setPen(palette().color(QPalette::WindowText));
+  p.drawText(area, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+             fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
 }
 
 QLabel* titulo(const QString& texto, QWidget* parent) {

@@ -30,6 +30,17 @@ QPushButton* botaoLink(const QString& caption, QWidget* parent);
 QToolButton* botaoIcone(QStyle::StandardPixmap icone, const QString& dica, QWidget* parent);
 QCheckBox* caixa(const QString& caption, QWidget* parent, bool marcada = false);
 QLabel* rotulo(const QString& texto, QWidget* parent, bool quebra = false);
+// A one-line label that asks for no width of its own: a text longer than the room it gets is
+// drawn with "…" in its middle (a file path keeps its start and its file name).
+class ElidedLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+};
 QLabel* titulo(const QString& texto, QWidget* parent);
 QAction* entrada(QMenu* menu, const QString& caption);
 // A text field and a drop-down list of fixed texts, each named after the label before it.

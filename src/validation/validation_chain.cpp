@@ -62,16 +62,21 @@ void ValidationChain::sharingInProgress(bool ligado) {
   notices.notify({ChainNotice::Kind::sharingNote});
 }
 
+void ValidationChain::avisar(const std::string& texto) {
+  aviso = texto;
+  notices.notify({ChainNotice::Kind::warning});
+  if (!avisosNaJanela) dialogs_.msgAviso(texto);
+}
+
 void ValidationChain::cacheRefused(const std::string& motivo) {
-  dialogs_.msgAviso(
-      "As respostas do teste MX desta validação não puderam ser guardadas no banco de dados: " +
-      motivo +
-      "\\nElas continuam valendo nesta validação, mas os domínios serão consultados de novo na "
-      "próxima.");
+  avisar("As respostas do teste MX desta validação não puderam ser guardadas no banco de dados: " +
+         motivo +
+         "\\nElas continuam valendo nesta validação, mas os domínios serão consultados de novo na "
+         "próxima.");
 }
 
 void ValidationChain::dnsNotAnswering() {
-  dialogs_.msgAviso(
+  avisar(
       "O servidor DNS não está respondendo. Os domínios sem resposta passam pelo teste MX e não "
       "ficam guardados; confira a conexão com a internet ou o servidor DNS.");
 }
@@ -248,6 +253,10 @@ void ValidationChain::prefetchCount(std::string_view normalizado) const {
 }
 
 void ValidationChain::stagesRunStarts() {
+  if (!aviso.empty()) {
+    aviso.clear();
+    notices.notify({ChainNotice::Kind::warning});
+  }
   mx_->runStarts();
   base_->runStarts();
   if (sugestoesLigadas()) {
@@ -271,7 +280,7 @@ std::string_view ValidationChain::validarNormalizado(std::string_view e, std::st
     } catch (const std::bad_alloc&) {
       gProcessados.reset();
       gProcessados = std::make_unique<DuplicateMemory>();
-      dialogs_.msgAviso(kMsgEstouro);
+      avisar(kMsgEstouro);
       novo = true;
       // The fresh memory starts with this address, so its next occurrence is still caught.
       try {

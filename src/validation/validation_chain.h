@@ -40,7 +40,10 @@ bool* stageOptionByName(StageOptions& o, std::string_view nome);
 
 // What the chain tells while it works (the views show the sharing note).
 struct ChainNotice {
-  enum class Kind { sharingNote };
+  enum class Kind {
+    sharingNote,  // the sharing note showed or went
+    warning,      // `aviso` changed
+  };
   Kind kind = Kind::sharingNote;
   bool operator==(const ChainNotice&) const = default;
 };
@@ -60,6 +63,11 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   StageOptions opcoes;
   Counters counters;
   bool notaSincronizando = false;  // "Sincronizando domínios no banco de dados online"
+  // The last warning of the run going on (the DNS server does not answer, the MX answers cannot
+  // be stored, the duplicate memory overflowed); cleared when a run starts. A window shows it as
+  // a line and the run goes on: with `avisosNaJanela` no message box is opened for it.
+  std::string aviso;
+  bool avisosNaJanela = false;
 
   Notifier<ChainNotice> notices;
 
@@ -140,6 +148,8 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   void sharingInProgress(bool ligado) override;
   void cacheRefused(const std::string& motivo) override;
   void dnsNotAnswering() override;
+  // A warning of the run: told to the windows, and in a message box unless they show it.
+  void avisar(const std::string& texto);
 
   Dialogs& dialogs_;
   AlwaysHasMx mxPadrao_;

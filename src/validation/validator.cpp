@@ -142,13 +142,32 @@ void Validator::iniciarValidacao() {
   depois();
 }
 
-int Validator::localizarColunaEmail(const TextGrid& grid) {
+int colunaEmailProvavel(const TextGrid& grid) {
   for (int c = 0; c < grid.colCount(); ++c)
     if (grid.cell(c, 1).find('@') != std::string::npos) return c;
-  for (int c = 0; c < grid.colCount(); ++c) {
-    std::string h = toLower(grid.cell(c, 0));
-    if (h.find("email") != std::string::npos || h.find("e-mail") != std::string::npos) return c;
-  }
+  // How many of the first rows hold an address, column by column: a header that names the
+  // addresses is believed only when its column holds some (a list whose header line was read as
+  // a data row has its names column titled "emails").
+  constexpr int kAmostra = 1000;
+  std::vector<int> enderecos(static_cast<size_t>(grid.colCount()), 0);
+  for (int r = 1; r < grid.rowCount() && r <= kAmostra; ++r)
+    for (int c = 0; c < grid.colCount(); ++c)
+      if (grid.cell(c, r).find('@') != std::string::npos) ++enderecos[static_cast<size_t>(c)];
+  const auto maior = std::max_element(enderecos.begin(), enderecos.end());
+  const int maisEnderecos = *maior > 0 ? static_cast<int>(maior - enderecos.begin()) : -1;
+  for (int c = 0; c < grid.colCount(); ++c)
+    if (cabecalhoDeEmail(grid.cell(c, 0)))
+      return enderecos[static_cast<size_t>(c)] > 0 || maisEnderecos < 0 ? c : maisEnderecos;
+  return maisEnderecos;
+}
+
+bool cabecalhoDeEmail(std::string_view cabecalho) {
+  const std::string h = toLower(cabecalho);
+  return h.find("email") != std::string::npos || h.find("e-mail") != std::string::npos;
+}
+
+int Validator::localizarColunaEmail(const TextGrid& grid) {
+  if (int c = colunaEmailProvavel(grid); c >= 0) return c;
   std::vector<std::string> itens{"Selecione uma coluna"};
   for (auto& label : preencherListaColunas(grid)) itens.push_back(std::move(label));
   auto escolha = dialogs_.chooseItem("Selecionar uma coluna",
@@ -270,13 +289,18 @@ void Validator::executarValidacao() {
   podeSincronizarNestaExecucao = perguntarSeCompartilha();
 
   chain.stagesRunStarts();
+  listas_->execucaoComeca();
+  struct Fim {
+    ValidationLists& l;
+    ~Fim() { l.execucaoTermina(); }
+  } fim{*listas_};
   const bool antecipar = coluna >= 0 && chain.mxReadAheadOn();
   int proximaAntecipada = 1;
 
   {
     // The lists are told what changed once, when the run is over.
     TextGrid::Update u1(principal), u2(validos), u3(invalidos);
-    std::string motivo;
+    std::string motivo, email;
     for (int linha = 1; linha < principal.rowCount(); ++linha) {
       try {
         if (antecipar && proximaAntecipada <= linha + 500)
@@ -293,16 +317,19 @@ void Validator::executarValidacao() {
         ++barraPos;
         chain.counters.incLabelNumber(Counter::lbProcessados);
         if (coluna < 0) continue;
+        // The working list stays as the user left it: the address is normalised on the way
+        // into the result lists only.
         toLowerInto(principal.cell(coluna, linha), normalizado_);
         std::string_view e = trimView(normalizado_);
         if (e.empty()) continue;
-        principal.setCell(coluna, linha, std::string(e));
-        const std::string& email = principal.cell(coluna, linha);
+        email.assign(e);
         if (!chain.primeiraOcorrencia(email)) continue;
-        if (chain.passaPelasEtapas(email, true, motivo))
+        if (chain.passaPelasEtapas(email, true, motivo)) {
           copiarLinhaGrid(linha, principal, validos);
-        else
+          validos.setCell(mapaColunas_[static_cast<size_t>(coluna)], validos.rowCount() - 1, email);
+        } else {
           gridAddInvalido(invalidos, email, motivo, chain.sugestaoDaRejeicao());
+        }
       } catch (const StoreFailure& e) {
         // The store cannot answer: the run stops; what was done stays in the lists.
         erroDaExecucao = e.what();

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/notifier.h"
@@ -25,7 +26,17 @@ class ValidationLists {
   virtual TextGrid& invalidos() = 0;
   // The run ended: the editor shows "Válidos", its columns sized to their contents.
   virtual void mostrarValidos(const std::function<int(const std::string&)>& larguraTexto) = 0;
+  // Around the rows of a run (the result lists are rebuilt from scratch meanwhile).
+  virtual void execucaoComeca() {}
+  virtual void execucaoTermina() {}
 };
+
+// True when a column header names the addresses ("emails", "E-mail", "e-mails", "Email"...).
+bool cabecalhoDeEmail(std::string_view cabecalho);
+// The column that holds the addresses, without asking: the first whose first row holds an
+// address; else the one whose header names them, unless it holds none and another column does;
+// else the column with the most addresses among the first rows. -1 when no column holds any.
+int colunaEmailProvavel(const TextGrid& grid);
 
 // The filter rows that carry a help icon.
 enum class FilterHelp {

@@ -18,18 +18,36 @@ struct PrincipalFixture : Fixture {
   }
 };
 
-TEST(ValidarEmailsPrincipal, RefusesUntilTheDefinitionsAreLoaded) {
+TEST(ValidarEmailsPrincipal, LoadsTheDefinitionsFirstAndGoesOnWithoutABox) {
   PrincipalFixture f;
   f.v.chain.gRegras.reset();
-  EXPECT_FALSE(validarEmailsPrincipal(f.v, f.listas, f.dialogs, f.acoes));
+  f.emails({"a@b.com"});
+  f.acoes.carregarDefinicoes = [&f] {
+    ++f.definicoesAbertas;
+    f.v.chain.gRegras = filterListOf({});
+  };
+  EXPECT_TRUE(validarEmailsPrincipal(f.v, f.listas, f.dialogs, f.acoes));
   EXPECT_EQ(f.definicoesAbertas, 1);
-  EXPECT_EQ(f.dialogs.texts("error").size(), 1u);
-  EXPECT_FALSE(f.v.visible);
+  EXPECT_TRUE(f.dialogs.messages.empty());
+  EXPECT_TRUE(f.v.visible);
+  // Lists that cannot be loaded: the box of old, and no window.
+  PrincipalFixture g;
+  g.v.chain.gRegras.reset();
+  EXPECT_FALSE(validarEmailsPrincipal(g.v, g.listas, g.dialogs, g.acoes));
+  EXPECT_EQ(g.dialogs.texts("error").size(), 1u);
+  EXPECT_FALSE(g.v.visible);
 }
 
-TEST(ValidarEmailsPrincipal, WarnsAboutTheHeaderButGoesOn) {
+TEST(ValidarEmailsPrincipal, WarnsOnlyWhenNoColumnHoldsTheAddressesAndGoesOn) {
+  // A column that holds the addresses, whatever its name: no box.
+  for (const char* cabecalho : {"contatos", "E-mail", "Email", "e-mails", "E-MAILS"}) {
+    PrincipalFixture f;
+    f.list({{cabecalho}, {"a@b.com"}, {"c@d.com"}});
+    EXPECT_TRUE(validarEmailsPrincipal(f.v, f.listas, f.dialogs, f.acoes)) << cabecalho;
+    EXPECT_TRUE(f.dialogs.texts("error").empty()) << cabecalho;
+  }
   PrincipalFixture f;
-  f.list({{"contatos"}, {"a@b.com"}, {"c@d.com"}});
+  f.list({{"nome"}, {"Ana"}, {"Bia"}});
   EXPECT_TRUE(validarEmailsPrincipal(f.v, f.listas, f.dialogs, f.acoes));
   EXPECT_EQ(f.paginaLista, 1);
   ASSERT_EQ(f.dialogs.texts("error").size(), 1u);

@@ -94,8 +94,9 @@ TEST(BulkValidation, ValidatesEveryLineAndWritesBothFiles) {
 
   EXPECT_THAT(t.dialogs.messages, IsEmpty());
   EXPECT_EQ(t.progress.operation, kOperacaoLendoArquivos);
-  EXPECT_EQ(t.progress.maximum, 2);
-  EXPECT_EQ(t.progress.position, 2);
+  // The gauge shows the share of the listed files' bytes validated: full at the end.
+  EXPECT_EQ(t.progress.maximum, BulkValidation::kEscalaBarra);
+  EXPECT_EQ(t.progress.position, BulkValidation::kEscalaBarra);
   EXPECT_EQ(t.progress.legend1, "arquivo: b.txt");
   EXPECT_FALSE(t.progress.visible);
   EXPECT_THAT(t.platform.opened, ElementsAre((t.pasta / "dados").string()));
@@ -170,19 +171,40 @@ TEST(BulkValidation, CancelInTheSecondFileKeepsWhatWasDone) {
   EXPECT_TRUE(t.g.btnIniciarHabilitado);
 }
 
+TEST(BulkValidation, TheGaugeFollowsTheLinesValidatedAndEndsFull) {
+  // Two files of 3,000 and 1,000 lines (the MX read-ahead keeps 2,048 lines ahead): at each
+  // hundredth line the gauge stands where the lines done stand, never at the bytes read ahead.
+  Grandes t;
+  t.g.adicionarArquivos({t.arquivo("a.txt", linhasNumeradas("p", 3000)),
+                         t.arquivo("b.txt", linhasNumeradas("q", 1000))});
+  std::vector<std::pair<int64_t, int64_t>> marcas;  // (lines done, gauge)
+  t.progress.onLegend = [&](RecordingProgress& p) {
+    if (p.legend2.rfind("Linhas processadas: ", 0) != 0) return;
+    marcas.emplace_back(t.g.totalLinhas, p.position);
+  };
+  t.g.iniciar();
+  ASSERT_GE(marcas.size(), 30u);
+  for (const auto& [linhas, barra] : marcas) {
+    const double esperado = static_cast<double>(linhas) / 4000 * BulkValidation::kEscalaBarra;
+    EXPECT_NEAR(static_cast<double>(barra), esperado, 15) << linhas;
+  }
+  EXPECT_EQ(t.progress.position, BulkValidation::kEscalaBarra);
+}
+
 TEST(BulkValidation, WithoutFilesOrDefinitionsNothingIsWritten) {
   Grandes t;
   t.g.iniciar();
   EXPECT_THAT(t.dialogs.texts("error"), ElementsAre(kMsgNenhumArquivo));
 
+  // Lists not loaded: they are loaded first; only lists that cannot be loaded stop the run.
   Grandes u;
   u.v.chain.gRegras.reset();
-  bool abriuDefinicoes = false;
-  u.g.onAbrirDefinicoes = [&] { abriuDefinicoes = true; };
+  bool carregou = false;
+  u.g.onAbrirDefinicoes = [&] { carregou = true; };
   u.g.adicionarArquivos({u.arquivo("a.txt", "a@x.com\r\n")});
   u.g.iniciar();
   EXPECT_THAT(u.dialogs.texts("error"), ElementsAre(kMsgBancoNaoIniciado));
-  EXPECT_TRUE(abriuDefinicoes);
+  EXPECT_TRUE(carregou);
 
   for (const Grandes* x : {&t, &u}) EXPECT_TRUE(std::filesystem::is_empty(x->pasta / "dados"));
 }

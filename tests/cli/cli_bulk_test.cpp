@@ -37,7 +37,7 @@ TEST_F(CliBulk, ExtractFromStdinOrFile) {
   EXPECT_EQ(runBash("QUORVEL extract <(printf 'x@y.com.br')").out, "x@y.com.br\n");
   EXPECT_EQ(run("extract", "sem endereços").out, "");
   auto falta = run("extract " + (pasta / "nao-existe.txt").string(), "", true);
-  EXPECT_EQ(falta.status, 2);
+  EXPECT_EQ(falta.status, 1);  // a file that cannot be read is a failure, not a usage error
   EXPECT_THAT(falta.out, HasSubstr("não foi possível abrir o arquivo"));
 }
 

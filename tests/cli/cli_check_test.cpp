@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "store/database.h"
 #include "support/cli_runner.h"
 #include "support/dns_peer.h"
 
@@ -80,6 +81,25 @@ TEST_F(CliCheck, HostileInputIsAnsweredLineByLine) {
   EXPECT_THAT(r.out, HasSubstr("\t\tErro de sintaxe\n"));
 }
 
+// A line of fields without any address (88 in 20,000 lines of real lists) gets a verdict like
+// every other line: printed, and counted with the invalid ones.
+TEST_F(CliCheck, ALineWithoutAnyAddressStillGetsAVerdict) {
+  const std::string linhas =
+      "ana@gmail,com\nlmartins@superig,com.br\nMATHEUS#@UOL.COM.BR\t\nbia@x.com;Bia\n\n";
+  auto r = run("check --counters --disable testemx " + homeArg(), linhas);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_THAT(r.out, HasSubstr("ana@gmail,com\t\tNenhum e-mail encontrado\n"
+                               "lmartins@superig,com.br\t\tNenhum e-mail encontrado\n"
+                               "MATHEUS#@UOL.COM.BR\t\t\tNenhum e-mail encontrado\n"
+                               "bia@x.com;Bia\tbia@x.com\t\n"
+                               "\t\t\n"));
+  EXPECT_THAT(r.out, HasSubstr("lbProcessados\t4\nlbTotalInvalidos\t3\nlbTotalFinal\t1\n"));
+  auto j = run("check --json --disable testemx " + homeArg() + " 'ana@gmail,com'", "");
+  EXPECT_EQ(j.out,
+            "{\"input\":\"ana@gmail,com\",\"address\":\"\",\"valid\":false,\"reason\":\"Nenhum "
+            "e-mail encontrado\"}\n");
+}
+
 TEST_F(CliCheck, MissingWorkspaceOrUnknownStageIsAClearError) {
   auto r = run("check --home /nao/existe a@b.com", "", true);
   EXPECT_NE(r.status, 0);
@@ -149,11 +169,28 @@ TEST_F(CliCheck, ADamagedDatabaseIsAClearErrorAndIsKept) {
   fs::path bd = home / "dados" / "config" / "quorvel.bd";
   std::ofstream(bd, std::ios::binary) << std::string(4096, 'x');
   auto r = run("db stats " + homeArg(), "", true);
-  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.status, 1);  // a failure of the system, not of the command line
   EXPECT_THAT(r.out, HasSubstr("Não foi possível abrir o banco de dados"));
   EXPECT_EQ(fs::file_size(bd), 4096u);
   r = run("check " + homeArg() + " a@good.test", "", true);
-  EXPECT_NE(r.status, 0);
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(CliCheck, AStoreLockedByAnotherProgramOrAnUnreadableFileEndsWithStatusOne) {
+  ASSERT_EQ(run("db stats " + homeArg(), "").status, 0);  // the store exists
+  quorvel::SqliteDb outro;
+  outro.open((home / "dados" / "config" / "quorvel.bd").string(), false);
+  outro.exec(std::string("PRAGMA key = '") + quorvel::Database::kSenha + "';");
+  outro.exec("BEGIN IMMEDIATE;");
+  auto r = run("check " + homeArg() + " a@good.test", "", true);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.out, HasSubstr("bloqueado por outro programa"));
+  outro.exec("ROLLBACK;");
+  r = run("check " + homeArg() + " --file " + (home / "nada.txt").string(), "", true);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.out, HasSubstr("não foi possível abrir o arquivo"));
+  // A usage error stays 2.
+  EXPECT_EQ(run("check --frob " + homeArg(), "", true).status, 2);
 }
 
 }  // namespace

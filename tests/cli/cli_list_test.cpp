@@ -25,10 +25,11 @@ TEST_F(CliList, DedupeKeepsTheFullestRowAndQuotedFieldsStayWhole) {
   auto r = run("list dedupe --column 2 " + in + " " + p("saida.csv"), "");
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(ler("saida.csv"),
-            "\xEF\xBB\xBF\"nome\",\"email\",\"cidade\"\r\n"
-            "\"Ana Silva\",\"ana@x.com\",\"Recife\"\r\n"
-            "\"Silva, Bia\",\"bia@y.com.br\",\"Natal\"\r\n"
-            "\"Caio\",\"caio@z.com\",\"Olinda\"\r\n");
+            // Written back with the file's own ";", quoting only the cell that needs it.
+            "\xEF\xBB\xBFnome;email;cidade\r\n"
+            "Ana Silva;ana@x.com;Recife\r\n"
+            "\"Silva, Bia\";bia@y.com.br;Natal\r\n"
+            "Caio;caio@z.com;Olinda\r\n");
   EXPECT_EQ(ler("lista.csv"), kLista);  // the input is never modified
 }
 
@@ -38,18 +39,18 @@ TEST_F(CliList, ExcludeNamesAndGenerate) {
   auto r = run("list exclude --column 2 --with " + p("excl.txt") + " " + in + " " + p("e.csv"), "");
   ASSERT_EQ(r.status, 0);
   EXPECT_THAT(ler("e.csv"), ::testing::Not(HasSubstr("bia@")));
-  EXPECT_THAT(ler("e.csv"), HasSubstr("\"caio@z.com\""));
+  EXPECT_THAT(ler("e.csv"), HasSubstr("Caio;caio@z.com;Olinda\r\n"));
 
   arquivo("dados/config/sys_nomes.txt", "Caio\r\nAna\r\n");
   r = run("list names --home " + pasta.string() + " --column 2 " + in + " " + p("n.csv"), "");
   ASSERT_EQ(r.status, 0);
-  EXPECT_THAT(ler("n.csv"), HasSubstr("\"#nome\"\r\n"));
-  EXPECT_THAT(ler("n.csv"), HasSubstr("\"Caio\",\"caio@z.com\",\"Olinda\",\"Caio\"\r\n"));
+  EXPECT_THAT(ler("n.csv"), HasSubstr(";#nome\r\n"));
+  EXPECT_THAT(ler("n.csv"), HasSubstr("Caio;caio@z.com;Olinda;Caio\r\n"));
 
   r = run("list generate --column 2 " + in + " " + p("g.csv"), "");
   ASSERT_EQ(r.status, 0);
-  EXPECT_THAT(ler("g.csv"), HasSubstr(",\"contato@y.com.br\",\r\n"));
-  EXPECT_THAT(ler("g.csv"), HasSubstr(",\"z@z.com\",\r\n"));
+  EXPECT_THAT(ler("g.csv"), HasSubstr(";contato@y.com.br;\r\n"));
+  EXPECT_THAT(ler("g.csv"), HasSubstr(";z@z.com;\r\n"));
 }
 
 TEST_F(CliList, BadArgumentsAreClearErrorsAndWriteNothing) {
@@ -87,15 +88,18 @@ TEST_F(CliList, ValidateListWritesTheResultListsAndTheSuggestionsApart) {
                    p("v.csv") + " --invalid " + p("i.csv") + " --suggestions " + p("s.csv"),
                "");
   ASSERT_EQ(r.status, 0);
-  EXPECT_EQ(ler("v.csv"), "\xEF\xBB\xBF\"nome\",\"emails\"\r\n\"Ana\",\"ana@good.test\"\r\n");
+  // Both lists with the input's separator.
+  EXPECT_EQ(ler("v.csv"), "\xEF\xBB\xBFnome,emails\r\nAna,ana@good.test\r\n");
   EXPECT_EQ(ler("i.csv"),
-            "\xEF\xBB\xBF\"E-mail\",\"Erro\",\"Sugestão\"\r\n"
-            "\"bia@naoexiste.test\",\"Teste MX - naoexiste.test\",\r\n"
-            "\"sem arroba\",\"Erro de sintaxe\",\r\n"
-            "\"edu@goood.test\",\"Teste MX - goood.test\",\"edu@good.test\"\r\n");
+            "\xEF\xBB\xBF"
+            "E-mail,Erro,Sugestão\r\n"
+            "bia@naoexiste.test,Teste MX - naoexiste.test,\r\n"
+            "sem arroba,Erro de sintaxe,\r\n"
+            "edu@goood.test,Teste MX - goood.test,edu@good.test\r\n");
   EXPECT_EQ(ler("s.csv"),
-            "\xEF\xBB\xBF\"E-mail\",\"Erro\",\"Sugestão\"\r\n"
-            "\"edu@goood.test\",\"Teste MX - goood.test\",\"edu@good.test\"\r\n");
+            "\xEF\xBB\xBF"
+            "E-mail,Erro,Sugestão\r\n"
+            "edu@goood.test,Teste MX - goood.test,edu@good.test\r\n");
   EXPECT_THAT(r.out, HasSubstr("lbRepetidos\t1\n"));
 
   // The suggestions' file is a third file: it may be neither of the other two.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/output_file.h"
+#include "common/text_file.h"
 #include "support/temp_folder.h"
 
 namespace quorvel {
@@ -100,6 +101,22 @@ TEST(LineReader, LinesThatCrossBlocks) {
   // A line of 3 MB, CR-only line ends around it.
   std::string longa(3 * kMega, 'z');
   EXPECT_THAT(lerLinhas(pasta, "a\r" + longa + "\rb"), ElementsAre("a", longa, "b"));
+}
+
+TEST(LineReader, ALinePastSixteenMegabytesEndsTheReadingWithAnError) {
+  testing::TempFolder pasta;
+  pasta.write("entrada.txt",
+              "a@x.com\r\n" + std::string(kMaiorLinha + kMega, 'z') + "\r\nb@x.com\r\n");
+  LineReader reader;
+  std::string erro;
+  ASSERT_TRUE(reader.open((pasta / "entrada.txt").string(), erro));
+  std::vector<std::string> linhas;
+  std::string_view l;
+  while (reader.nextLine(l)) linhas.emplace_back(l);
+  EXPECT_THAT(linhas, ElementsAre("a@x.com"));
+  EXPECT_EQ(reader.readError(), "uma linha passa de 16 MB (o arquivo não parece ser uma lista)");
+  // Memory held: the line so far, not the file.
+  EXPECT_LT(reader.bytesRead(), static_cast<int64_t>(kMaiorLinha + 2 * kMega));
 }
 
 TEST(LineReader, AFileThatDoesNotOpen) {

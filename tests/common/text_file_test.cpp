@@ -1,6 +1,7 @@
 #include "common/text_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -116,6 +117,21 @@ TEST_F(TextFileTest, WriteFileAtomicReplacesTheFileAndLeavesNoTemporary) {
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(bytesOf(path), "novo\0!"s);
   EXPECT_EQ(entries(), (std::vector<std::string>{"config.txt"}));
+}
+
+TEST_F(TextFileTest, WriteFileAtomicCanGiveUpAtTheLastMomentAndMakesFilesOfTheModeAsked) {
+  const auto path = dir_ / "lista.csv";
+  ASSERT_TRUE(quorvel::writeFileAtomic(path.string(), "antigo").ok);
+  const auto r = quorvel::writeFileAtomic(path.string(), "novo", {0644, [] { return true; }});
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.desistiu);
+  EXPECT_EQ(bytesOf(path), "antigo");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"lista.csv"}));
+
+  const mode_t mascara = ::umask(0);
+  ASSERT_TRUE(quorvel::writeFileAtomic((dir_ / "segredo").string(), "x", {0600, {}}).ok);
+  ::umask(mascara);
+  EXPECT_EQ(fs::status(dir_ / "segredo").permissions(), fs::perms(0600));
 }
 
 TEST_F(TextFileTest, WriteFileAtomicFailsWithAReasonAndLeavesNothing) {

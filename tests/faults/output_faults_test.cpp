@@ -1,15 +1,16 @@
 // Faults of the outputs: a disk that fills up, standard output that cannot be written or whose
 // reader went away, a command killed or interrupted while it writes. What was written stays whole
-// and the user is told where things stand.
+// and the user is told where things stand. A command is interrupted at a point it reports (it
+// stops itself there), never after a guessed delay.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <regex>
-#include <thread>
+#include <vector>
 
 #include "common/text.h"
 #include "common/text_file.h"
@@ -93,54 +94,95 @@ TEST_F(OutputFaults, AFullDiskInBulkLeavesWholeLinesAndSaysWhereToResume) {
               }() + "\n"));
 }
 
-// A command killed while it writes leaves no temporary file behind; one left by an earlier run
-// that was killed between naming and renaming it is taken away by the next save.
-TEST_F(OutputFaults, KilledSavesLeaveNoTemporaryFiles) {
-  std::string grande = "email;nome\r\n";
-  for (int i = 0; i < 300000; ++i)
-    grande += "p" + std::to_string(i % 150000) + "@x.com.br;Nome " + std::to_string(i) + "\r\n";
-  const std::string entrada = arquivo("grande.csv", grande);
-  fs::create_directories(pasta / "saida");
-  for (int atraso : {300, 700, 1100}) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      const std::string saida = p("saida/lista.csv");
-      ::execl(QUORVEL_CLI, QUORVEL_CLI, "list", "dedupe", "--column", "1", entrada.c_str(),
-              saida.c_str(), static_cast<char*>(nullptr));
+// quorvel-cli started with QUORVEL_STOP_AT: it stops itself when it reaches that point, so a
+// test can signal or kill it exactly there instead of after a guessed delay.
+class ProgramaParado {
+ public:
+  ProgramaParado(const std::string& ponto, std::vector<std::string> args) {
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::setenv("QUORVEL_STOP_AT", ponto.c_str(), 1);
+      const int nulo = ::open("/dev/null", O_WRONLY);
+      ::dup2(nulo, STDOUT_FILENO);
+      ::dup2(nulo, STDERR_FILENO);
+      std::vector<char*> argv{const_cast<char*>(QUORVEL_CLI)};
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(QUORVEL_CLI, argv.data());
       ::_exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(atraso));
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    ::waitpid(pid_, &status_, WUNTRACED);
   }
-  arquivo("saida/lista.csv.tmp-999999999", "de uma execução morta");
-  auto r = run("list dedupe --column 1 " + entrada + " " + p("saida/lista.csv"), "", true);
+  // It reached the point (false: it ended first).
+  bool parou() const { return WIFSTOPPED(status_); }
+  void sinal(int s) const { ::kill(pid_, s); }
+  // Lets it go on to its end (past the same point again, if it comes back to it); its status.
+  int terminar() {
+    while (WIFSTOPPED(status_)) {
+      ::kill(pid_, SIGCONT);
+      ::waitpid(pid_, &status_, WUNTRACED);
+    }
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int status_ = 0;
+};
+
+std::string listaGrande(int linhas, int repetir) {
+  std::string s = "email;nome\r\n";
+  for (int i = 0; i < linhas; ++i)
+    s += "p" + std::to_string(i % repetir) + "@x.com.br;Nome " + std::to_string(i) + "\r\n";
+  return s;
+}
+
+// A command killed while it writes leaves no temporary file behind; one killed between naming
+// its new file and putting it in place leaves one, which the next save takes away.
+TEST_F(OutputFaults, KilledSavesLeaveNoTemporaryFiles) {
+  const std::string entrada = arquivo("grande.csv", listaGrande(100000, 50000));
+  fs::create_directories(pasta / "saida");
+  const std::string saida = p("saida/lista.csv");
+  auto dedupe = [&] {
+    return std::vector<std::string>{"list", "dedupe", "--column", "1", entrada, saida};
+  };
+  ProgramaParado montando("Preparando dados...", dedupe());
+  ASSERT_TRUE(montando.parou());
+  montando.sinal(SIGKILL);
+  EXPECT_EQ(montando.terminar(), 128 + SIGKILL);
+  EXPECT_TRUE(fs::is_empty(pasta / "saida"));
+
+  ProgramaParado trocando("file-rename:lista.csv", dedupe());
+  ASSERT_TRUE(trocando.parou());
+  trocando.sinal(SIGKILL);
+  EXPECT_EQ(trocando.terminar(), 128 + SIGKILL);
+  std::vector<std::string> deixados;
+  for (const auto& f : fs::directory_iterator(pasta / "saida"))
+    deixados.push_back(f.path().filename().string());
+  ASSERT_EQ(deixados.size(), 1u);
+  EXPECT_EQ(deixados[0].rfind("lista.csv.tmp-", 0), 0u) << deixados[0];
+
+  auto r = run("list dedupe --column 1 " + entrada + " " + saida, "", true);
   EXPECT_EQ(r.status, 0) << r.out;
   for (const auto& f : fs::directory_iterator(pasta / "saida"))
     EXPECT_EQ(f.path().filename().string(), "lista.csv");
 }
 
+// Ctrl+C in every phase of a list command, in turn: the status is 130 and nothing is written.
 TEST_F(OutputFaults, CtrlCInAListCommandWritesNothing) {
-  std::string grande = "email;nome\r\n";
-  for (int i = 0; i < 400000; ++i)
-    grande += "p" + std::to_string(i) + "@x.com.br;Nome " + std::to_string(i) + "\r\n";
-  const std::string entrada = arquivo("grande.csv", grande);
-  for (int atraso : {200, 600, 1200}) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      const std::string saida = p("cancelada.csv");
-      ::execl(QUORVEL_CLI, QUORVEL_CLI, "list", "dedupe", "--column", "1", entrada.c_str(),
-              saida.c_str(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(atraso));
-    ::kill(pid, SIGINT);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) continue;  // it had finished already
-    EXPECT_TRUE(WIFEXITED(status)) << atraso;
-    EXPECT_EQ(WEXITSTATUS(status), 130) << atraso;
-    EXPECT_FALSE(fs::exists(p("cancelada.csv"))) << atraso;
+  const std::string entrada = arquivo("grande.csv", listaGrande(200000, 200000));
+  const std::string saida = p("cancelada.csv");
+  for (const char* fase :
+       {"file-read:grande.csv", "Carregando dados...", "Identificando repetidos...",
+        "Preparando dados...", "file-rename:cancelada.csv"}) {
+    SCOPED_TRACE(fase);
+    ProgramaParado lista(fase, {"list", "dedupe", "--column", "1", entrada, saida});
+    ASSERT_TRUE(lista.parou());
+    lista.sinal(SIGINT);
+    EXPECT_EQ(lista.terminar(), 130);
+    EXPECT_FALSE(fs::exists(saida));
+    for (const auto& f : fs::directory_iterator(pasta))
+      EXPECT_EQ(f.path().filename().string().find("cancelada"), std::string::npos);
   }
 }
 

@@ -8,9 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <thread>
 
 #include "common/text.h"
 #include "store/database.h"
@@ -170,22 +170,40 @@ TEST_F(StoreFaults, ProgramsStartedAtOnceOverANewWorkspaceAllOpenTheStore) {
   }
 }
 
-// Killed at any moment, the store opens afterwards and keeps every answer it committed.
+// Killed at any moment, the store opens afterwards and keeps every answer it committed. The
+// program writes its answers into a pipe the test stops reading: once the test has taken a
+// given amount of them, the program cannot finish, and the kill lands in the middle of the run.
 TEST_F(StoreFaults, KilledMidRunTheStoreOpensAndKeepsWhatItCommitted) {
   std::string muitos;
-  for (int i = 0; i < 3000; ++i) muitos += "c@morto" + std::to_string(i) + ".test\n";
+  for (int i = 0; i < 6000; ++i) muitos += "c@morto" + std::to_string(i) + ".test\n";
   const std::string entrada = arquivo("muitos.txt", muitos);
-  for (int atraso : {150, 400}) {
+  for (size_t lidos : {size_t{1}, size_t{1} << 16}) {
+    int canal[2];
+    ASSERT_EQ(::pipe(canal), 0);
     pid_t pid = ::fork();
     if (pid == 0) {
       const std::string home = pasta.string();
+      ::dup2(canal[1], STDOUT_FILENO);
+      ::close(canal[0]);
+      ::close(canal[1]);
       ::execl(QUORVEL_CLI, QUORVEL_CLI, "check", "--home", home.c_str(), "--file", entrada.c_str(),
               static_cast<char*>(nullptr));
       ::_exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(atraso));
+    ::close(canal[1]);
+    std::string recebido;
+    char buf[4096];
+    while (recebido.size() < lidos) {
+      ssize_t n = ::read(canal[0], buf, std::min(sizeof buf, lidos - recebido.size()));
+      if (n <= 0) break;
+      recebido.append(buf, static_cast<size_t>(n));
+    }
+    ASSERT_EQ(recebido.size(), lidos);
     ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(canal[0]);
+    EXPECT_TRUE(WIFSIGNALED(status));  // it was still running
     auto stats = run("db stats --home " + pasta.string(), "", true);
     ASSERT_EQ(stats.status, 0) << stats.out;
     EXPECT_THAT(stats.out, HasSubstr("tbmxinvalidos\t"));

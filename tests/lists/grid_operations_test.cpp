@@ -51,6 +51,7 @@ TEST_F(GridOperations, NewListChoices) {
   fill(e.gridInvalidos, {{"emails", "Erro"}, {"x@", "Erro de sintaxe"}});
   e.gArquivos = {{"1", "/v.csv"}, {"2", "/i.csv"}};
   e.setAbaAtiva(kAbaValidos);
+  d.answers = {kNao};  // "Principal" was changed before it was filled: not saved
   escolherNovaLista(e, NewListOption::zerarTodas);
   for (TextGrid* grid : {&e.gridMain, &e.gridValidos, &e.gridInvalidos})
     EXPECT_EQ(rowsOf(*grid), (Rows{{""}, {""}}));
@@ -237,7 +238,7 @@ TEST_F(GridOperations, ShiftDelRemovesTheSelectedRows) {
   EXPECT_TRUE(keyOnGrid(e, Key::shiftDel, false).consumida);
   EXPECT_EQ(rowsOf(g()), (Rows{{"e"}, {"1"}, {"2"}, {"5"}}));
   EXPECT_EQ(g().cursorRow, 2);  // the row above the first removed one
-  EXPECT_EQ(e.editouDaAba(0), "0");
+  EXPECT_EQ(e.editouDaAba(0), "1");
 
   g().selection = {0, 1, 0, 2};
   deletarSelecionados(e);
@@ -265,7 +266,7 @@ TEST_F(GridOperations, DelEmptiesTheSelectedCellsAndMarkAllSelectsEverything) {
   EXPECT_EQ(g().cell(1, 1), "2");
   EXPECT_TRUE(keyOnGrid(e, Key::del, false).consumida);
   EXPECT_EQ(rowsOf(g()), (Rows{{"a", "b", "c"}, {"1", "", ""}, {"4", "", ""}}));
-  EXPECT_EQ(e.editouDaAba(0), "");  // Del leaves the edited flag alone
+  EXPECT_EQ(e.editouDaAba(0), "1");  // every change leaves the list unsaved
   desmarcarTudo(e);
   EXPECT_EQ(g().selection.left, g().selection.right);
   EXPECT_EQ(g().selection.top, g().selection.bottom);
@@ -355,13 +356,14 @@ TEST_F(GridOperations, KeysAtTheEdgesAppendRowsAndColumns) {
   fill(g(), {{"a", "b"}, {"1", "2"}, {"3", "4"}});
   e.gEditou["0"] = "0";
 
-  // Right on the last column: a new unnamed column, edited flag untouched.
+  // Right on the last column: a new unnamed column (a change like any other).
   g().moverCursor(1, 1);
   EXPECT_TRUE(keyOnGrid(e, Key::direita, false).consumida);
   EXPECT_EQ(g().colCount(), 3);
   EXPECT_EQ(g().cell(2, 0), "");
   EXPECT_EQ(g().cursorCol, 2);
-  EXPECT_EQ(e.editouDaAba(0), "0");
+  EXPECT_EQ(e.editouDaAba(0), "1");
+  e.gEditou["0"] = "0";
 
   // Down elsewhere is the grid's own move; on the last row it appends, same column.
   g().moverCursor(1, 1);
@@ -393,7 +395,7 @@ TEST_F(GridOperations, EditedFlagFromKeys) {
   struct Case {
     Key tecla;
     std::string editou;
-  } cases[] = {{Key::cima, "0"},  {Key::esquerda, "0"}, {Key::del, "0"},  {Key::shiftDel, "0"},
+  } cases[] = {{Key::cima, "0"},  {Key::esquerda, "0"}, {Key::del, "1"},  {Key::shiftDel, "1"},
                {Key::ctrlC, "0"}, {Key::outra, "1"},    {Key::ctrlV, "1"}};
   for (const auto& c : cases) {
     fill(g(), {{"a", "b"}, {"1", "2"}, {"3", "4"}});

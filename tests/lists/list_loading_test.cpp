@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/pause_point.h"
 #include "common/text.h"
 #include "common/text_file.h"
 #include "support/grid_builder.h"
@@ -382,6 +384,63 @@ TEST_F(ListLoading, FileReaderCopesWithATenMegabyteLine) {
   EXPECT_EQ(outro.gridMain.cell(1, 3), "y");
 }
 
+// A file another program cuts short or extends while it is read is not taken as a list: the
+// change happens at the moment the reader reports it has read the first piece.
+TEST_F(ListLoading, FileReaderRefusesAFileThatChangesWhileItIsRead) {
+  std::string arquivo;
+  for (int i = 0; arquivo.size() < (size_t{9} << 20); ++i)
+    arquivo += "pessoa" + std::to_string(i) + "@empresa.com.br;Nome " + std::to_string(i) + "\r\n";
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
+  const std::string caminho = escrever("mudando.csv", arquivo);
+  const std::vector<std::pair<const char*, std::function<void()>>> mudancas = {
+      {"cortado", [&] { fs::resize_file(caminho, arquivo.size() / 2); }},
+      {"aumentado", [&] { std::ofstream(caminho, std::ios::app) << "mais@x.com\r\n"; }},
+  };
+  for (const auto& [nome, mudar] : mudancas) {
+    SCOPED_TRACE(nome);
+    escrever("mudando.csv", arquivo);
+    dialogos.messages.clear();
+    bool feito = false;
+    quorvel::setPausePointHook([&](std::string_view ponto, std::string_view sobre) {
+      if (ponto == "file-read" && sobre == "mudando.csv" && !feito) {
+        feito = true;
+        mudar();
+      }
+    });
+    EXPECT_EQ(quorvel::abrirCSVTurbo(e, caminho), ReadResult::erro);
+    quorvel::setPausePointHook({});
+    EXPECT_TRUE(feito);
+    EXPECT_EQ(dialogos.texts("error"),
+              std::vector<std::string>{quorvel::msgArquivoMudou("mudando.csv")});
+    EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}}));
+  }
+}
+
+TEST_F(ListLoading, FileReaderRefusesALineOrQuotedFieldPastSixteenMegabytes) {
+  const std::string longa(quorvel::kMaiorLinha + 10, 'a');
+  std::string campo = "\"";
+  while (campo.size() <= quorvel::kMaiorLinha) campo += std::string(1000, 'b') + "\r\n";
+  struct Caso {
+    std::string bytes;
+    int64_t linha;
+  } casos[] = {
+      {"email\r\nana@x.com\r\n" + longa + "\r\nbia@x.com\r\n", 3},
+      {"email\r\nana@x.com\r\n" + longa, 3},
+      {"email;nome\r\nana@x.com;" + campo + "\"\r\n", 2},
+  };
+  fill(e.gridMain, {{"emails"}, {"a@x.com"}});
+  for (const auto& c : casos) {
+    dialogos.messages.clear();
+    EXPECT_EQ(ler(c.bytes, "enorme.csv"), ReadResult::erro);
+    EXPECT_EQ(dialogos.texts("error"),
+              std::vector<std::string>{quorvel::msgLinhaLonga("enorme.csv", c.linha)});
+    EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}}));
+  }
+  EXPECT_EQ(quorvel::msgLinhaLonga("x.csv", 1234),
+            "O arquivo x.csv não foi carregado: a linha 1.234 passa de 16 MB, o que nenhuma lista "
+            "tem (um arquivo que não é de texto, ou sem quebras de linha).");
+}
+
 TEST_F(ListLoading, FileReaderNeverWritesItsFile) {
   const std::string conteudo = "\"a\",\"b\"\r\nc;d\r\n";
   std::string caminho = escrever("intocado.csv", conteudo);
@@ -586,14 +645,16 @@ TEST_F(ListLoading, OpenSeveralFilesAppendsThemAndMarksTheListEdited) {
   EXPECT_EQ(dialogos.texts("open").size(), 1u);
   EXPECT_EQ(e.gridMain.rowCount(), 4);
 
-  // "Yes" goes on; one file opened into a list without a file makes it that file's list.
+  // "Yes" goes on. One file opened into a list that already holds rows does not make the list
+  // that file's: "Salvar" would write the other rows into it.
   dialogos.answers = {quorvel::kSim};
   std::string c = escrever("c.csv", "c@x.com;Caio\r\n");
   dialogos.values = {c};
   quorvel::btnAbrirClick(e);
   EXPECT_EQ(e.gridMain.rowCount(), 5);
-  EXPECT_EQ(e.arquivoDaAba(0), c);
-  EXPECT_EQ(e.editouDaAba(0), "0");
+  EXPECT_EQ(e.arquivoDaAba(0), "");
+  EXPECT_EQ(e.editouDaAba(0), "1");
+  EXPECT_EQ(e.status.saved, "Não");
 }
 
 TEST_F(ListLoading, OpenOneFileIntoAListThatHasAFileLeavesItUnsaved) {
@@ -651,7 +712,7 @@ TEST_F(ListLoading, OpenStopsWithoutCleanUpWhenCancelled) {
   EXPECT_EQ(rowsOf(e.gridMain)[0], (std::vector<std::string>{"emails"}));
   EXPECT_EQ(e.gridMain.cell(0, 1), "");
   EXPECT_EQ(e.gridMain.cell(0, 2), "nome");
-  EXPECT_EQ(e.editouDaAba(0), "");
+  EXPECT_EQ(e.editouDaAba(0), "1");  // the rows read stay: the list changed
   EXPECT_TRUE(e.gridVisivel);
 }
 
@@ -668,31 +729,37 @@ TEST_F(ListLoading, OpenMovesToPrincipalAndRemovesLeadingBlankRows) {
 // ---------------------------------------------------------------------------------------------
 // Dropped files
 
-TEST_F(ListLoading, DropReadsIntoTheCurrentListWithoutHeaderDetection) {
-  std::string a = escrever("a.csv", "nome,email\r\nAna,ana@x.com\r\n");
-  e.gArquivos["0"] = "/antes.csv";
-  e.gEditou["0"] = "1";
+TEST_F(ListLoading, ADroppedFileOpensAsWithAbrirLista) {
+  // A CRM export dropped on a new list: its header line is the header, as with "Abrir lista".
+  std::string a = escrever("a.csv", "Nome;E-mail\r\nAna;ana@x.com\r\n");
   quorvel::soltarArquivos(e, {"  " + a + " "}, false);
-  // The header line stays a data row and blank row 1 goes; the file becomes the tab's file,
-  // even though the tab had one.
-  EXPECT_EQ(rowsOf(e.gridMain),
-            (Rows{{"emails", "Coluna 2"}, {"nome", "email"}, {"Ana", "ana@x.com"}}));
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"Nome", "E-mail"}, {"Ana", "ana@x.com"}}));
   EXPECT_EQ(e.arquivoDaAba(0), a);
   EXPECT_EQ(e.editouDaAba(0), "0");
   EXPECT_EQ(e.status.saved, "Sim");
-  EXPECT_EQ(e.status.items, "2");          // counted after the blank row went
+  EXPECT_EQ(e.status.items, "1");
   EXPECT_TRUE(dialogos.messages.empty());  // no question about unsaved edits
+
+  // Into a list that has a file of its own, it is no longer that file.
+  ListEditor outra;
+  outra.dialogs = &dialogos;
+  outra.gArquivos["0"] = "/antes.csv";
+  outra.gEditou["0"] = "0";
+  quorvel::soltarArquivos(outra, {a}, false);
+  EXPECT_EQ(rowsOf(outra.gridMain), (Rows{{"Nome", "E-mail"}, {"Ana", "ana@x.com"}}));
+  EXPECT_EQ(outra.arquivoDaAba(0), "");
+  EXPECT_EQ(outra.status.saved, "Não");
 }
 
-TEST_F(ListLoading, DropOfSeveralFilesMarksTheTabEditedAndKeepsItsFile) {
+TEST_F(ListLoading, DropOfSeveralFilesLeavesTheListUnsavedWithoutAFile) {
   e.setAbaAtiva(quorvel::kAbaInvalidos);
   e.gArquivos["2"] = "/invalidos.csv";
   e.gEditou["2"] = "0";
   std::string a = escrever("a.txt", "a@x.com\r\n");
   std::string b = escrever("b.txt", "b@x.com\r\n");
   quorvel::soltarArquivos(e, {a, (home / "nao-existe.txt").string(), b}, false);
-  EXPECT_EQ(rowsOf(e.gridInvalidos), (Rows{{"Coluna 1"}, {"a@x.com"}, {"b@x.com"}}));
-  EXPECT_EQ(e.arquivoDaAba(2), "/invalidos.csv");
+  EXPECT_EQ(rowsOf(e.gridInvalidos), (Rows{{"e-mails"}, {"a@x.com"}, {"b@x.com"}}));
+  EXPECT_EQ(e.arquivoDaAba(2), "");
   EXPECT_EQ(e.editouDaAba(2), "1");
   EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}}));
   EXPECT_TRUE(dialogos.messages.empty());  // a path that does not exist is skipped quietly
@@ -709,14 +776,15 @@ TEST_F(ListLoading, DroppedSpreadsheetStopsTheDrop) {
                 "Opa, opa opa... Por favor primeiro abra a planilha do Excel e copie os dados. "
                 "Depois basta você colar aqui usando CTRL + V ou então pelo menu \"Editar /  "
                 "Colar\""}));
-  // The file before it was read; nothing after it, not even the clean-up.
-  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {""}, {"a@x.com"}}));
-  EXPECT_EQ(e.arquivoDaAba(0), "");
+  // The file before it was read and opened as usual; nothing after it.
+  EXPECT_EQ(rowsOf(e.gridMain), (Rows{{"emails"}, {"a@x.com"}}));
+  EXPECT_EQ(e.arquivoDaAba(0), a);
 
   dialogos.messages.clear();
   quorvel::soltarArquivos(e, {maiusculas}, false);
   EXPECT_TRUE(dialogos.messages.empty());
   EXPECT_EQ(e.gridMain.cell(0, 2), "x@x.com");
+  EXPECT_EQ(e.arquivoDaAba(0), "");
 }
 
 TEST_F(ListLoading, DropOnTheValidationPageOnlyListsTheFiles) {

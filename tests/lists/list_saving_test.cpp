@@ -57,27 +57,39 @@ class ListSaving : public ::testing::Test {
   ListEditor e;
 };
 
-TEST(SaveFormat, CellsAreQuotedWithInnerQuotesDoubled) {
+TEST(SaveFormat, OnlyCellsThatWouldNotReadBackAreQuoted) {
   struct Caso {
     std::vector<std::string> celulas;
+    char separador;
+    bool ultimo;  // the header row: an empty last field is kept
     std::string linha;
   };
   const std::vector<Caso> casos = {
-      {{"emails"}, "\"emails\""},
-      {{"nome", "", "ana"}, "\"nome\",,\"ana\""},  // an empty cell is nothing
-      {{"", ""}, ","},
-      {{" "}, "\" \""},  // a single space is not empty
-      {{"Silva, Ana", "diz \"oi\"", "\""}, "\"Silva, Ana\",\"diz \"\"oi\"\"\",\"\"\"\""},
-      {{"linha 1\r\nlinha 2", "ação"}, "\"linha 1\r\nlinha 2\",\"ação\""},
+      {{"emails"}, ',', false, "emails"},
+      {{"nome", "", "ana"}, ',', false, "nome,,ana"},  // an empty cell is nothing
+      {{"", ""}, ',', false, ","},
+      {{"a", " "}, ',', false, "a,"},  // the single space of an empty field is nothing too
+      {{"Silva, Ana", "diz \"oi\"", "\""},
+       ',',
+       false,
+       "\"Silva, Ana\",\"diz \"\"oi\"\"\",\"\"\"\""},
+      {{"linha 1\r\nlinha 2", "ação"}, ',', false, "\"linha 1\r\nlinha 2\",ação"},
+      {{"  espaços  ", "x"}, ';', false, "\"  espaços  \";x"},
+      // Any separator is quoted, whichever the file uses: the reader picks one from the first
+      // line, so a comma in a ";" file must not look like one.
+      {{"a;b", "Silva, Ana", "ok"}, ';', false, "\"a;b\";\"Silva, Ana\";ok"},
+      {{"a", "b\tc"}, '\t', false, "a\t\"b\tc\""},
+      {{"nome", "email", ""}, ';', true, "nome;email;\"\""},
+      {{"nome", "email", ""}, ';', false, "nome;email;"},
   };
   for (const auto& c : casos) {
     std::string out = "x";
-    quorvel::acrescentarLinhaCSV(out, c.celulas);
+    quorvel::acrescentarLinhaCSV(out, c.celulas, c.separador, c.ultimo);
     EXPECT_EQ(out, "x" + c.linha);
   }
 }
 
-TEST_F(ListSaving, SavesEveryRowAsQuotedCommaSeparatedUtf8) {
+TEST_F(ListSaving, SavesEveryRowAsSeparatedUtf8QuotingOnlyWhatNeedsIt) {
   fill(e.gridMain, {{"emails", "nome", "obs"},
                     {"a@x.com", "", "Ana"},
                     {"", "", ""},
@@ -85,10 +97,10 @@ TEST_F(ListSaving, SavesEveryRowAsQuotedCommaSeparatedUtf8) {
   const std::string arquivo = dados + "/lista.csv";
   ASSERT_TRUE(quorvel::salvarComo(e, arquivo, true));
   EXPECT_EQ(bytesDe(arquivo), kBom +
-                                  "\"emails\",\"nome\",\"obs\"\r\n"
-                                  "\"a@x.com\",,\"Ana\"\r\n"
+                                  "emails,nome,obs\r\n"
+                                  "a@x.com,,Ana\r\n"
                                   ",,\r\n"
-                                  "\"b@x.com\",\" \",\"diz \"\"oi\"\", e sai\"\r\n");
+                                  "b@x.com,,\"diz \"\"oi\"\", e sai\"\r\n");
   EXPECT_EQ(e.arquivoDaAba(0), arquivo);
   EXPECT_EQ(e.editouDaAba(0), "0");
   EXPECT_EQ(e.status.saved, "Sim");
@@ -100,10 +112,10 @@ TEST_F(ListSaving, SavesEveryRowAsQuotedCommaSeparatedUtf8) {
   EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(dados), {}).size(), 1u);
 }
 
-TEST_F(ListSaving, OneColumnListIsOneQuotedValuePerLine) {
+TEST_F(ListSaving, OneColumnListIsOneValuePerLine) {
   fill(e.gridMain, {{"emails"}, {"a@x.com"}, {"b@x.com"}});
   ASSERT_TRUE(quorvel::salvarComo(e, dados + "/um.csv", true));
-  EXPECT_EQ(bytesDe(dados + "/um.csv"), kBom + "\"emails\"\r\n\"a@x.com\"\r\n\"b@x.com\"\r\n");
+  EXPECT_EQ(bytesDe(dados + "/um.csv"), kBom + "emails\r\na@x.com\r\nb@x.com\r\n");
 }
 
 TEST_F(ListSaving, SavedListLoadsBackIntoTheSameCells) {
@@ -128,16 +140,15 @@ TEST_F(ListSaving, SavedListLoadsBackIntoTheSameCells) {
   ASSERT_EQ(quorvel::abrirCSVTurbo(volta, arquivo), quorvel::ReadResult::ok);
   Rows lido = rowsOf(volta.gridMain);
   ASSERT_EQ(lido.size(), lista.size() + 2);
-  // Every cell comes back as written. Only a row of empty cells, saved without any quote, is
-  // read as a plain line: its empty fields become the single space of the row assignment rule
-  // (the last one stays empty), which still reads as a blank row.
-  for (size_t r = 0; r < lista.size(); ++r) {
-    std::vector<std::string> esperado = lista[r];
-    bool vazia = std::all_of(esperado.begin(), esperado.end(), [](auto& c) { return c.empty(); });
-    if (vazia)
-      for (size_t c = 0; c + 1 < esperado.size(); ++c) esperado[c] = " ";
-    EXPECT_EQ(lido[r + 2], esperado) << "linha " << r;
-  }
+  // Every cell comes back as written; a blank cell may come back as the single space that the
+  // reader stores for an empty field (the list treats both as empty).
+  auto semBrancos = [](std::vector<std::string> r) {
+    for (auto& c : r)
+      if (c == " ") c.clear();
+    return r;
+  };
+  for (size_t r = 0; r < lista.size(); ++r)
+    EXPECT_EQ(semBrancos(lido[r + 2]), semBrancos(lista[r])) << "linha " << r;
 
   // Opened with "Abrir lista" the header comes back as the header, and saving again gives the
   // same file but for the blank cells the reader filled.
@@ -152,7 +163,7 @@ TEST_F(ListSaving, SavedListLoadsBackIntoTheSameCells) {
   EXPECT_EQ(aberta.arquivoDaAba(0), arquivo);
 }
 
-TEST_F(ListSaving, TabSeparatedFileOpenedAndSavedIsRewrittenInTheSavedFormat) {
+TEST_F(ListSaving, AFileIsSavedBackWithTheSeparatorItWasReadWith) {
   fs::create_directory(dados);
   const std::string arquivo = dados + "/tab.txt";
   std::ofstream(arquivo, std::ios::binary) << "email\tnome\r\na@x.com\tAna\r\n";
@@ -160,7 +171,7 @@ TEST_F(ListSaving, TabSeparatedFileOpenedAndSavedIsRewrittenInTheSavedFormat) {
   quorvel::btnAbrirClick(e);
   ASSERT_EQ(e.arquivoDaAba(0), arquivo);
   quorvel::salvar(e);  // no dialog: the tab has its file
-  EXPECT_EQ(bytesDe(arquivo), kBom + "\"email\",\"nome\"\r\n\"a@x.com\",\"Ana\"\r\n");
+  EXPECT_EQ(bytesDe(arquivo), kBom + "email\tnome\r\na@x.com\tAna\r\n");
   EXPECT_EQ(dialogos.texts("save").size(), 0u);
   EXPECT_EQ(e.status.saved, "Sim");
 }
@@ -172,7 +183,7 @@ TEST_F(ListSaving, SaveWithoutAFileGoesThroughTheSaveWindow) {
   dialogos.values = {arquivo};
   quorvel::salvar(e);
   EXPECT_EQ(dialogos.texts("save"), (std::vector<std::string>{dados + "/"}));
-  EXPECT_EQ(bytesDe(arquivo), kBom + "\"emails\"\r\n\"a@x.com\"\r\n");
+  EXPECT_EQ(bytesDe(arquivo), kBom + "emails\r\na@x.com\r\n");
   EXPECT_EQ(e.arquivoDaAba(0), arquivo);
   EXPECT_EQ(e.status.saved, "Sim");
 
@@ -180,7 +191,7 @@ TEST_F(ListSaving, SaveWithoutAFileGoesThroughTheSaveWindow) {
   e.gridMain.setCell(0, 1, "b@x.com");
   e.gEditou["0"] = "1";
   quorvel::salvar(e);
-  EXPECT_EQ(bytesDe(arquivo), kBom + "\"emails\"\r\n\"b@x.com\"\r\n");
+  EXPECT_EQ(bytesDe(arquivo), kBom + "emails\r\nb@x.com\r\n");
   EXPECT_EQ(dialogos.texts("save").size(), 1u);
   EXPECT_TRUE(dialogos.texts("question").empty());
 }
@@ -207,7 +218,7 @@ TEST_F(ListSaving, SaveAsAsksBeforeReplacingAFile) {
   dialogos.values = {arquivo};
   dialogos.answers = {quorvel::kSim};
   quorvel::salvarComoDialogo(e);
-  EXPECT_EQ(bytesDe(arquivo), kBom + "\"emails\"\r\n\"a@x.com\"\r\n");
+  EXPECT_EQ(bytesDe(arquivo), kBom + "emails\r\na@x.com\r\n");
   EXPECT_EQ(e.arquivoDaAba(0), arquivo);
 
   // A cancelled window saves nothing and changes nothing.
@@ -216,6 +227,36 @@ TEST_F(ListSaving, SaveAsAsksBeforeReplacingAFile) {
   quorvel::salvarComoDialogo(e);
   EXPECT_EQ(e.editouDaAba(0), "1");
   EXPECT_EQ(e.arquivoDaAba(0), arquivo);
+}
+
+TEST_F(ListSaving, SaveAsOffersTheSeparatorTheListWasReadWithAndKeepsTheOneChosen) {
+  // A CRM export: ";" and Windows-1252.
+  fs::create_directory(dados);
+  const std::string crm = dados + "/crm.csv";
+  std::ofstream(crm, std::ios::binary)
+      << "Nome;E-mail;Cidade\r\nJos\xe9 Silva;jose@x.com;S\xe3o Paulo\r\n";
+  dialogos.values = {crm};
+  quorvel::btnAbrirClick(e);
+  ASSERT_EQ(e.separadorDe(e.gridMain), ';');
+
+  const std::string limpa = dados + "/limpa.csv";
+  dialogos.values = {limpa};
+  quorvel::salvarComoDialogo(e);
+  EXPECT_EQ(dialogos.offeredSeparators, (std::vector<char>{';'}));
+  EXPECT_EQ(bytesDe(limpa), kBom + "Nome;E-mail;Cidade\r\nJosé Silva;jose@x.com;São Paulo\r\n");
+
+  // Chosen otherwise in the save window: that file and every later "Salvar" use the new one.
+  const std::string tab = dados + "/limpa.txt";
+  dialogos.values = {tab};
+  dialogos.separators = {'\t'};
+  quorvel::salvarComoDialogo(e);
+  e.gridMain.setCell(0, 1, "José da Silva");
+  quorvel::salvar(e);
+  EXPECT_EQ(bytesDe(tab),
+            kBom + "Nome\tE-mail\tCidade\r\nJosé da Silva\tjose@x.com\tSão Paulo\r\n");
+  // A list typed or pasted by hand has no separator of its own: ",".
+  ListEditor nova;
+  EXPECT_EQ(quorvel::separadorParaSalvar(nova, nova.gridMain), ',');
 }
 
 TEST_F(ListSaving, EachTabKeepsItsOwnFile) {
@@ -227,7 +268,7 @@ TEST_F(ListSaving, EachTabKeepsItsOwnFile) {
   quorvel::salvar(e);
   EXPECT_EQ(e.arquivoDaAba(0), dados + "/principal.csv");
   EXPECT_EQ(e.arquivoDaAba(1), dados + "/validos.csv");
-  EXPECT_EQ(bytesDe(dados + "/validos.csv"), kBom + "\"emails\"\r\n\"b@x.com\"\r\n");
+  EXPECT_EQ(bytesDe(dados + "/validos.csv"), kBom + "emails\r\nb@x.com\r\n");
 }
 
 TEST_F(ListSaving, AFailedSaveIsReportedAndChangesNothing) {

@@ -3,6 +3,11 @@
 #include "mailbox/accounts_editor.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include "scan_fixture.h"
 
@@ -15,11 +20,12 @@ using testing::ScanTest;
 class RecordingLauncher : public ProgramLauncher {
  public:
   std::vector<std::vector<std::string>> iniciados;
+  bool inicia = true;  // false: the program cannot be started
   bool iniciar(const std::string& programa, const std::vector<std::string>& args) override {
     std::vector<std::string> v{programa};
     v.insert(v.end(), args.begin(), args.end());
     iniciados.push_back(v);
-    return true;
+    return inicia;
   }
 };
 
@@ -251,6 +257,107 @@ TEST_F(AccountsEditorTest, DiscoveryAnswersFillTheFieldsOrShowTheError) {
     EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{erro});
     EXPECT_FALSE(ed->tmConfigAtivo);
   }
+}
+
+TEST_F(AccountsEditorTest, AnAccountWithoutAnAddressIsNeverStored) {
+  // The page changed by hand during a new entry saves what the fields hold.
+  novaConta("", "segredo");
+  ed->edtServidor = "imap.empresa.test";
+  ed->mudarPagina(PaginaContas::configuracoesAvancadas);
+  EXPECT_TRUE(neg->accounts().empty());
+  novaConta("  ", "segredo");
+  dialogs.messages.clear();
+  ed->btnSalvarClick();
+  EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{kMsgInformeEmail});
+  CLContas semEndereco = contaDe("");
+  EXPECT_FALSE(neg->newContaSave(semEndereco));
+  EXPECT_TRUE(neg->accounts().empty());
+}
+
+TEST_F(AccountsEditorTest, ThePasswordIsWrittenOnlyForADiscoveryProgramThatStarted) {
+  novaConta("ana@empresa.test", "segredo");
+  launcher.inicia = false;
+  ed->btnSugerirClick();
+  EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{kMsgEmailTestNaoIniciou});
+  EXPECT_FALSE(std::filesystem::exists(home / kArquivoPedido));
+  EXPECT_FALSE(ed->tmConfigAtivo);
+}
+
+TEST_F(AccountsEditorTest, AnUnansweredRequestIsWithdrawnAfterItsWait) {
+  novaConta("ana@empresa.test", "segredo");
+  ed->btnSugerirClick();
+  platform.clock += std::chrono::seconds(kEsperaDescobertaS - 1);
+  ed->tmConfigTimer();
+  EXPECT_TRUE(ed->tmConfigAtivo);
+  EXPECT_EQ(readFileBytes((home / kArquivoPedido).string()),
+            "1\nIMAP\nana@empresa.test\nsegredo\n");
+  platform.clock += std::chrono::seconds(2);
+  ed->tmConfigTimer();
+  EXPECT_FALSE(ed->tmConfigAtivo);
+  // The stop request takes the place of the one that held the password.
+  EXPECT_EQ(readFileBytes((home / kArquivoPedido).string()), "2\n");
+  EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{kMsgEmailTestNaoRespondeu});
+}
+
+TEST_F(AccountsEditorTest, AServerFoundOutsideTheDomainIsOfferedNotStored) {
+  novaConta("ana@empresa.test", "segredo");
+  ed->btnSugerirClick();
+  writeFileAtomic((home / kArquivoResposta).string(),
+                  "0\r\nIMAP\r\nO domínio empresa.test indica o servidor imap.outro.test\r\n"
+                  "Servidor=imap.outro.test\r\nPorta=993\r\nTLS=TLS implícito\r\n");
+  ed->tmConfigTimer();
+  EXPECT_EQ(dialogs.texts("error"),
+            std::vector<std::string>{"O domínio empresa.test indica o servidor imap.outro.test"});
+  EXPECT_EQ(ed->edtServidor, "imap.outro.test");
+  EXPECT_EQ(ed->edtPorta, "993");
+  EXPECT_EQ(ed->cmbUsarTLS.texto(), "TLS implícito");
+  EXPECT_EQ(ed->pagina, PaginaContas::configuracoesAvancadas);
+  EXPECT_TRUE(neg->accounts().empty());
+}
+
+TEST_F(AccountsEditorTest, TheConnectionTestTellsOfAPasswordSentInClear) {
+  DovecotPeer semTls(false);
+  std::string u = "ana@empresa.test";
+  semTls.criarCaixa(u);
+  CLContas c = contaDe(u);
+  c.ImapPorta = std::to_string(semTls.portaPlana());
+  c.ImapUsarTLS = kTLSExplicito;
+  neg->newContaSave(c);
+  ed->mostrar();
+  ed->clicarGrid(0, false);
+  dialogs.messages.clear();
+  ed->btnTestarClick();
+  EXPECT_EQ(mensagens(),
+            (std::vector<std::string>{
+                "warning: Atenção: o servidor 127.0.0.1:" + std::to_string(semTls.portaPlana()) +
+                    " não oferece TLS (STARTTLS); a senha de " + u +
+                    " vai sem criptografia. Escolha \"TLS requerido\" ou \"TLS implícito\" para "
+                    "exigir a criptografia.",
+                std::string("information: ") + kMsgContaConectada}));
+}
+
+TEST_F(AccountsEditorTest, TheRequestFileIsNeverReadableByOthers) {
+  // Every change of the folder is recorded: a file made readable and narrowed afterwards shows
+  // as a change of its attributes once it has its name.
+  int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  ASSERT_GE(::inotify_add_watch(fd, home.c_str(), IN_ATTRIB | IN_CREATE | IN_MOVED_TO), 0);
+  const mode_t mascara = ::umask(0);
+  emailTest->saveInputRequest("IMAP", "ana@empresa.test", "segredo");
+  ::umask(mascara);
+  std::vector<std::string> atributos;
+  alignas(inotify_event) char buf[4096];
+  for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+    for (char* p = buf; p < buf + n;) {
+      auto* e = reinterpret_cast<inotify_event*>(p);
+      if ((e->mask & IN_ATTRIB) && e->len > 0) atributos.push_back(e->name);
+      p += sizeof(inotify_event) + e->len;
+    }
+  ::close(fd);
+  EXPECT_EQ(std::count(atributos.begin(), atributos.end(), std::string(kArquivoPedido)), 0);
+  struct stat st {};
+  ASSERT_EQ(::stat((home / kArquivoPedido).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(AccountsEditorTest, HelpBoxAndPasswordColumn) {

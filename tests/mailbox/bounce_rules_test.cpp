@@ -92,24 +92,33 @@ TEST(DeliveryReport, RecipientOfTheFailedGroupOriginalBeforeFinal) {
   struct Caso {
     const char* relatorio;
     const char* destinatario;
+    bool sucesso;
   } casos[] = {
       {"Reporting-MTA: dns; r\n\nOriginal-Recipient: rfc822;A@x.test\nFinal-Recipient: rfc822; "
        "b@x.test\nAction: failed\n",
-       "A@x.test"},
+       "A@x.test", false},
       {"Reporting-MTA: dns; r\n\nFinal-Recipient: rfc822; d@x.test\nAction: delayed\n\n"
        "Final-Recipient: rfc822;\n  <f@x.test>\nAction: Failed (bad)\n",
-       "f@x.test"},
+       "f@x.test", false},
       {"Reporting-MTA: dns; r\n\nFinal-Recipient: rfc822; d@x.test\nAction: delivered\n\n"
        "Final-Recipient: rfc822; e@x.test\nAction: delayed\n",
-       "e@x.test"},
-      {"Reporting-MTA: dns; r\n\nFinal-Recipient: rfc822; g@x.test\nAction: relayed\n", "g@x.test"},
+       "e@x.test", false},
+      // A success notice names nobody; a report without actions leaves it to the text.
+      {"Reporting-MTA: dns; r\n\nFinal-Recipient: rfc822; g@x.test\nAction: relayed\n", "", true},
+      {"Final-Recipient: rfc822; g@x.test\nAction: delivered\n\nFinal-Recipient: rfc822; "
+       "k@x.test\nAction: expanded\n",
+       "", true},
+      {"Final-Recipient: rfc822; g@x.test\n", "", false},
       {"Original-Recipient: x400; c=br\nFinal-Recipient: rfc822; h@x.test\nAction: failed\n",
-       "h@x.test"},
-      {"Final-Recipient: x400; c=br\nAction: failed\n", ""},
-      {"nothing to read here", ""},
+       "h@x.test", false},
+      {"Final-Recipient: x400; c=br\nAction: failed\n", "", false},
+      {"nothing to read here", "", false},
   };
-  for (const auto& c : casos)
-    EXPECT_EQ(destinatarioDoRelatorio(c.relatorio), c.destinatario) << c.relatorio;
+  for (const auto& c : casos) {
+    AnaliseRelatorio a = analisarRelatorio(c.relatorio);
+    EXPECT_EQ(a.destinatario, c.destinatario) << c.relatorio;
+    EXPECT_EQ(a.sucesso, c.sucesso) << c.relatorio;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The settings-discovery program, run as the accounts window runs it: SRV records from dnsmasq
-// on loopback point at the test Dovecot; the answer comes back through output.cfg.
+// on loopback point at the test Dovecot; the answer comes back through output.cfg. The program
+// tries servers inside the address's domain only.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -31,10 +32,12 @@ class EmailTestProgram : public MailboxServer {
     dns = std::make_unique<testing::DnsPeer>(
         std::vector<std::string>{},
         std::vector<std::string>{
-            "--srv-host=_imaps._tcp.seguro.exemplo.test,caixa.exemplo.test," + tls + ",0,0",
-            "--srv-host=_imap._tcp.starttls.exemplo.test,correio.exemplo.test," + plana + ",0,0",
-            "--host-record=caixa.exemplo.test,127.0.0.1",
-            "--host-record=correio.exemplo.test,127.0.0.1"});
+            "--srv-host=_imaps._tcp.seguro.exemplo.test,seguro.exemplo.test," + tls + ",0,0",
+            "--srv-host=_imap._tcp.starttls.exemplo.test,starttls.exemplo.test," + plana + ",0,0",
+            "--srv-host=_imaps._tcp.fora.exemplo.test,caixa.exemplo.test," + tls + ",0,0",
+            "--host-record=seguro.exemplo.test,127.0.0.1",
+            "--host-record=starttls.exemplo.test,127.0.0.1",
+            "--host-record=caixa.exemplo.test,127.0.0.1"});
     ::setenv("QUORVEL_DNS_SERVER", dns->server().c_str(), 1);
     char modelo[] = "/tmp/quorvel-emailtest-XXXXXX";
     home = ::mkdtemp(modelo);
@@ -45,18 +48,27 @@ class EmailTestProgram : public MailboxServer {
   void TearDown() override {
     exchange->closeEmailTest();
     // The program removes the stop request when it reads it, then ends.
-    for (int i = 0; i < 100 && std::filesystem::exists(home / kArquivoPedido); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(std::filesystem::exists(home / kArquivoPedido));
+    EXPECT_TRUE(ate([&] { return !std::filesystem::exists(home / kArquivoPedido); }));
     std::filesystem::remove_all(home);
+  }
+
+  // Polls for what the program does (a file it answers or removes), for as long as a loaded
+  // machine may need.
+  template <class Condicao>
+  static bool ate(Condicao feito) {
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!feito()) {
+      if (std::chrono::steady_clock::now() > limite) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
   }
 
   // One request through the files, as the window's timer polls for it.
   std::vector<std::string> perguntar(const std::string& email, const std::string& senha) {
     exchange->saveInputRequest("IMAP", email, senha);
     std::vector<std::string> r;
-    for (int i = 0; i < 300 && !exchange->getOutputConfig(r); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ate([&] { return exchange->getOutputConfig(r); });
     return r;
   }
 };
@@ -69,7 +81,7 @@ TEST_F(EmailTestProgram, FindsTheServerThroughSrvRecordsAndConfirmsByLoggingIn) 
             (std::vector<std::string>{"1", "tipoAuth=Padrão", "TLS=TLS implícito", "versaoIP=IPV4",
                                       "ModoSSL=Não definido", "MetodoSSL=SSLv23",
                                       "Porta=" + std::to_string(servidor().portaTls()),
-                                      "Servidor=caixa.exemplo.test", "username=" + a}));
+                                      "Servidor=seguro.exemplo.test", "username=" + a}));
   // The same program answers a second request.
   std::string b = "bia@starttls.exemplo.test";
   servidor().criarCaixa(b);
@@ -77,7 +89,33 @@ TEST_F(EmailTestProgram, FindsTheServerThroughSrvRecordsAndConfirmsByLoggingIn) 
   ASSERT_EQ(r.size(), 9u);
   EXPECT_EQ(r[2], "TLS=TLS explícito");
   EXPECT_EQ(r[6], "Porta=" + std::to_string(servidor().portaPlana()));
-  EXPECT_EQ(r[7], "Servidor=correio.exemplo.test");
+  EXPECT_EQ(r[7], "Servidor=starttls.exemplo.test");
+}
+
+TEST_F(EmailTestProgram, AServerOutsideTheDomainIsOfferedAndNeverGivenThePassword) {
+  ASSERT_TRUE(exchange->execEmailTest());
+  std::string a = "ana@fora.exemplo.test";
+  servidor().criarCaixa(a);
+  EXPECT_EQ(perguntar(a, testing::DovecotPeer::kSenha),
+            (std::vector<std::string>{
+                "0", "IMAP",
+                "O domínio fora.exemplo.test indica o servidor caixa.exemplo.test, que não "
+                "pertence a ele. Por segurança a senha não foi enviada a esse servidor. Se ele for "
+                "mesmo o servidor da sua conta, confira os dados e teste a conta.",
+                "Servidor=caixa.exemplo.test", "Porta=" + std::to_string(servidor().portaTls()),
+                "TLS=TLS implícito"}));
+}
+
+TEST(ProcessLauncherTest, AProgramThatCannotRunIsNotStarted) {
+  char modelo[] = "/tmp/quorvel-launcher-XXXXXX";
+  const std::filesystem::path pasta = ::mkdtemp(modelo);
+  const std::filesystem::path falso = pasta / "nao-e-programa";
+  writeFileAtomic(falso.string(), "isto não é um programa\n", {0755, {}});
+  ProcessLauncher launcher;
+  EXPECT_FALSE(launcher.iniciar(falso.string(), {}));
+  EXPECT_FALSE(launcher.iniciar((pasta / "ausente").string(), {}));
+  EXPECT_TRUE(launcher.iniciar("/bin/true", {}));
+  std::filesystem::remove_all(pasta);
 }
 
 TEST_F(EmailTestProgram, ExplainsWhatFailed) {
@@ -89,7 +127,7 @@ TEST_F(EmailTestProgram, ExplainsWhatFailed) {
                                       "seu provedor."}));
   EXPECT_EQ(perguntar("ana@seguro.exemplo.test", "errada"),
             (std::vector<std::string>{"0", "IMAP",
-                                      "O servidor caixa.exemplo.test foi encontrado, mas não "
+                                      "O servidor seguro.exemplo.test foi encontrado, mas não "
                                       "aceitou o e-mail e a senha informados."}));
 }
 

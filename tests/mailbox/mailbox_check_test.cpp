@@ -4,16 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <optional>
+
 #include "scan_fixture.h"
-#include "scripted_imap_server.h"
+#include "support/hostile_imap_server.h"
 
 namespace quorvel {
 namespace {
 
+using testing::HostileImapServer;
 using testing::mensagem;
+using testing::Resposta;
 using testing::retorno;
 using testing::ScanTest;
-using testing::ScriptedImapServer;
 
 // What a window over the model hears and is asked to do.
 struct Janela {
@@ -75,9 +79,9 @@ TEST_F(MailboxCheckTest, RunExaminesActiveAccountsInEmailOrder) {
 
 TEST_F(MailboxCheckTest, AccountFailuresAreLogLinesAndTheRunGoesOn) {
   // Connects and logs in, then never answers the first FETCH.
-  ScriptedImapServer mudo([](const std::string& cmd) -> std::vector<std::string> {
+  HostileImapServer mudo([](const std::string& cmd) -> Resposta {
     if (cmd.rfind("FETCH", 0) == 0) return {};
-    return ScriptedImapServer::padrao(cmd);
+    return HostileImapServer::padrao(cmd);
   });
   CLContas recusada = contaDe("a-recusada@exemplo.test");
   recusada.ImapPorta = "1";
@@ -93,25 +97,82 @@ TEST_F(MailboxCheckTest, AccountFailuresAreLogLinesAndTheRunGoesOn) {
             "configurações da conta");
   EXPECT_EQ(l[5],
             "b-calada@exemplo.test"
-            "CHECAGEM - Erro ao pegar mensagens: tempo esgotado "
+            " CHECAGEM - Erro ao pegar mensagens: tempo esgotado "
             "aguardando o servidor 127.0.0.1:" +
                 std::to_string(mudo.porta()));
   EXPECT_EQ(l[9], "IGNORADO: (amigo@cliente.test) não é um retorno de erro -> Oi");
   EXPECT_EQ(l[10], boa + " CHECAGEM - Checagem concluída!");
+  EXPECT_EQ(w->contasComFalha, 2);
+}
+
+TEST_F(MailboxCheckTest, AMessageCountPastSixtyFourBitsIsAClearLogLine) {
+  HostileImapServer enorme([](const std::string& cmd) -> Resposta {
+    if (cmd.rfind("SELECT", 0) == 0)
+      return {"* 99999999999999999999 EXISTS", "OK [READ-WRITE] done"};
+    return HostileImapServer::padrao(cmd);
+  });
+  CLContas c = contaDe("conta@exemplo.test");
+  c.ImapPorta = std::to_string(enorme.porta());
+  neg->newContaSave(c);
+  w->btnChecarClick();
+  EXPECT_EQ(log().back(),
+            "conta@exemplo.test CHECAGEM - Erro ao pegar mensagens: o servidor informou um número "
+            "de mensagens inválido (99999999999999999999) ao selecionar a pasta INBOX");
+  EXPECT_EQ(w->contasComFalha, 1);
+}
+
+TEST_F(MailboxCheckTest, CancelCutsAWaitForATricklingServerAtOnce) {
+  // The first account's only message would take a minute and a half, two bytes at a time.
+  HostileImapServer gotejando([](const std::string& cmd) -> Resposta {
+    if (cmd.rfind("SELECT", 0) == 0) return {"* 1 EXISTS", "OK [READ-WRITE] done"};
+    if (cmd == "FETCH 1 (UID)") return {"* 1 FETCH (UID 5)", "OK done"};
+    if (cmd == "FETCH 1 BODY[]") {
+      Resposta r{"* 1 FETCH (BODY[] {600}", ")", "OK done"};
+      r.literal = 600;
+      r.gotejarMs = 300;
+      return r;
+    }
+    return HostileImapServer::padrao(cmd);
+  });
+  CLContas lenta = contaDe("a-lenta@exemplo.test");
+  lenta.ImapPorta = std::to_string(gotejando.porta());
+  std::string boa = novoUsuario({mensagem("amigo@cliente.test", "Oi")});
+  neg->newContaSave(lenta);
+  neg->newContaSave(contaDe(boa));
+  // "Cancelar" is pressed once the message is being sent; the time until the account's scan
+  // ends is what the user waits.
+  using Relogio = std::chrono::steady_clock;
+  std::optional<Relogio::time_point> cancelouEm, terminouEm;
+  pump.onPump = [&] {
+    if (!cancelouEm && gotejando.recebeu("FETCH 1 BODY[]")) {
+      cancelouEm = Relogio::now();
+      w->btnCancelarClick();
+    }
+  };
+  auto fim = w->notices.listen([&](const MailboxNotice& n) {
+    if (n.kind == MailboxNotice::Kind::log && !w->log.empty() && !terminouEm &&
+        w->log.back().texto == "a-lenta@exemplo.test CHECAGEM - Checagem concluída!")
+      terminouEm = Relogio::now();
+  });
+  w->btnChecarClick();
+  ASSERT_TRUE(cancelouEm && terminouEm);
+  const double s = std::chrono::duration<double>(*terminouEm - *cancelouEm).count();
+  std::printf("[ figura ] \"Cancelar\" durante a espera pelo servidor: %.2f s\n", s);
+  EXPECT_LT(s, 5.0);
+  EXPECT_EQ(log().back(), boa + " CHECAGEM - Checagem concluída!");  // the run went on
+  EXPECT_EQ(w->contasComFalha, 0);
 }
 
 TEST_F(MailboxCheckTest, RefusedDeletionEndsTheScanAfterTheClosingSteps) {
   const std::string bounce = retorno("usuario_inexistente.eml", "conta@exemplo.test");
-  std::vector<std::string> comandos;
-  ScriptedImapServer recusa([&](const std::string& cmd) -> std::vector<std::string> {
-    comandos.push_back(cmd.substr(0, cmd.find(' ')));
+  HostileImapServer recusa([&](const std::string& cmd) -> Resposta {
     if (cmd.rfind("SELECT", 0) == 0) return {"* 1 EXISTS", "OK [READ-WRITE] done"};
     if (cmd == "FETCH 1 (UID)") return {"* 1 FETCH (UID 41)", "OK done"};
     if (cmd == "FETCH 1 BODY[]")
       return {"* 1 FETCH (BODY[] {" + std::to_string(bounce.size()) + "}\r\n" + bounce + ")",
               "OK done"};
     if (cmd.rfind("UID STORE", 0) == 0) return {"NO [CANNOT] Permissão negada"};
-    return ScriptedImapServer::padrao(cmd);
+    return HostileImapServer::padrao(cmd);
   });
   CLContas c = contaDe("conta@exemplo.test");
   c.ImapPorta = std::to_string(recusa.porta());
@@ -125,8 +186,9 @@ TEST_F(MailboxCheckTest, RefusedDeletionEndsTheScanAfterTheClosingSteps) {
                        "ADICIONADO: joao.silva@cliente.test - mailer-daemon@ - address rejected",
                        "conta@exemplo.test - Consolidando mensagens excluídas... ",
                        "conta@exemplo.test - Concluído ",
-                       "conta@exemplo.testCHECAGEM - Erro ao pegar mensagens: [CANNOT] Permissão "
+                       "conta@exemplo.test CHECAGEM - Erro ao pegar mensagens: [CANNOT] Permissão "
                        "negada"}));
+  const std::vector<std::string> comandos = recusa.comandos();
   EXPECT_NE(std::find(comandos.begin(), comandos.end(), "EXPUNGE"), comandos.end());
   Settings lida(home.string());
   lida.loadConfig();
@@ -207,6 +269,14 @@ TEST_F(MailboxCheckTest, AutomaticCheckStartsAfterTheIntervalOnly) {
   EXPECT_EQ(w->intervaloSegundos(), 3600);
 }
 
+TEST_F(MailboxCheckTest, AMaximumNeverSavedMeansFiveHundred) {
+  config->setValor(kCheckMinutes, "0");
+  config->setValor(kCheckDays, "8");
+  w->mostrar();
+  EXPECT_EQ(w->edtMax, "500");
+  EXPECT_EQ(w->opcoesChecagem().maximo, 500);
+}
+
 TEST_F(MailboxCheckTest, SettingsAreSavedAndLoadedBack) {
   w->mostrar();
   EXPECT_EQ(w->edtMax, "500");
@@ -264,6 +334,17 @@ TEST_F(MailboxCheckTest, UnsubscribeSnippets) {
   EXPECT_EQ(w->edtOpcao2, "mailto:sair@loja.test?subject=remover");
 }
 
+TEST_F(MailboxCheckTest, AHandTypedRemovalTakesEffectEvenOverAnAddressFromTheService) {
+  auto dia = std::chrono::year_month_day{std::chrono::year{2026} / 12 / 1};
+  banco->inserirEmailInvalido("rede@x.test", "", "", dia, 1, 0, false);
+  dialogs.values = {"  Rede@X.test "};
+  w->btnNovoDescadastramentoClick();
+  EXPECT_TRUE(dialogs.texts("information").empty());
+  // Sharing off: only own rows count, and this one is the user's now.
+  colaboracao.gCompartilha = false;
+  EXPECT_EQ(banco->temEmailInvalido("rede@x.test"), 3);
+}
+
 TEST_F(MailboxCheckTest, NegativeBasePageFiltersSortsFindsAddsAndDeletes) {
   auto dia = std::chrono::year_month_day{std::chrono::year{2026} / 12 / 1};
   banco->inserirEmailInvalido("b@x.test", "user unknown", "c@x.test", dia, 1, 7, true);
@@ -300,7 +381,7 @@ TEST_F(MailboxCheckTest, NegativeBasePageFiltersSortsFindsAddsAndDeletes) {
   EXPECT_EQ(w->grid.linhas.size(), 2u);
   w->btnNovoDescadastramentoClick();
   ASSERT_EQ(w->grid.linhas.size(), 3u);
-  EXPECT_EQ(w->grid.linhas[2].email, "Novo@Loja.test");
+  EXPECT_EQ(w->grid.linhas[2].email, "novo@loja.test");  // compared as every address is
   EXPECT_EQ(w->grid.linhas[2].tipoErro, "3");
   EXPECT_EQ(w->grid.linhas[2].textoRetorno, "descadastramento incluído manualmente");
   EXPECT_EQ(w->grid.linhas[2].dataCadastro, "2026-12-10");
@@ -310,7 +391,7 @@ TEST_F(MailboxCheckTest, NegativeBasePageFiltersSortsFindsAddsAndDeletes) {
   w->clicarTitulo(0);
   EXPECT_EQ(w->grid.linhas[0].email, "a@x.test");
   w->clicarTitulo(0);
-  EXPECT_EQ(w->grid.linhas[0].email, "Novo@Loja.test");
+  EXPECT_EQ(w->grid.linhas[0].email, "novo@loja.test");
   w->clicarTitulo(0);
   EXPECT_EQ(w->grid.linhas[0].email, "a@x.test");
   w->localizar("NOV");

@@ -4,12 +4,15 @@
 
 #include "mailbox/bounce_rules.h"
 #include "scan_fixture.h"
+#include "support/hostile_imap_server.h"
 #include "validation/stage_hooks.h"
 
 namespace quorvel {
 namespace {
 
+using testing::HostileImapServer;
 using testing::mensagem;
+using testing::Resposta;
 using testing::retorno;
 using testing::ScanTest;
 
@@ -208,6 +211,55 @@ TEST_F(GetMessages, CancelStopsBeforeTheNextMessageAndIsCleared) {
   EXPECT_EQ(varrer(contaDe(u)).size(), 1u);
   EXPECT_FALSE(neg->gCancelou);
   EXPECT_FALSE(obs.progressoVisivel);
+}
+
+TEST_F(GetMessages, ASuccessNoticeIsNoBounceAndIsNeverDeleted) {
+  std::string u = novoUsuario({});
+  servidor().semear(u, {retorno("relatorio_entregue.eml", u)});
+  config->setValor(kCheckDelete, "-1");
+  varrer(contaDe(u));
+  EXPECT_TRUE(baseNegativa().empty());
+  EXPECT_EQ(obs.textos(), (std::vector<std::string>{
+                              "IGNORADO: (MAILER-DAEMON@relay.exemplo.test) não é um retorno de "
+                              "erro -> Successful Mail Delivery Report",
+                              u + " - Consolidando mensagens excluídas... ", u + " - Concluído "}));
+  EXPECT_EQ(servidor().quantidade(u), 1u);
+  EXPECT_EQ(servidor().marcas(u), std::vector<std::string>{"S"});
+}
+
+TEST_F(GetMessages, AHugeMessageIsSkippedAndAnUnreadableUidSkipsOnlyThePositionTests) {
+  const std::string bounce = retorno("usuario_inexistente.eml", "conta@exemplo.test");
+  const std::string comum = mensagem("amigo@cliente.test", "Oi");
+  HostileImapServer hostil([&](const std::string& cmd) -> Resposta {
+    auto literal = [](const std::string& n, const std::string& m) -> Resposta {
+      return {"* " + n + " FETCH (BODY[] {" + std::to_string(m.size()) + "}\r\n" + m + ")",
+              "OK done"};
+    };
+    if (cmd.rfind("SELECT", 0) == 0) return {"* 3 EXISTS", "OK [READ-WRITE] done"};
+    if (cmd == "FETCH 3 (UID)") return {"* 3 FETCH (UID 30)", "OK done"};
+    if (cmd == "FETCH 3 BODY[]") {
+      Resposta r{"* 3 FETCH (BODY[] {1073741824}", ")", "OK done"};
+      r.literal = uint64_t{1} << 30;
+      return r;
+    }
+    if (cmd == "FETCH 2 (UID)") return {"* 2 FETCH (UID 99999999999999999999)", "OK done"};
+    if (cmd == "FETCH 2 BODY[]") return literal("2", bounce);
+    if (cmd == "FETCH 1 (UID)") return {"* 1 FETCH (UID 10)", "OK done"};
+    if (cmd == "FETCH 1 BODY[]") return literal("1", comum);
+    return HostileImapServer::padrao(cmd);
+  });
+  CLContas c = contaDe("conta@exemplo.test");
+  c.ImapPorta = std::to_string(hostil.porta());
+  config->setValor(maxUidKey(c.email), "20");
+  varrer(c);
+  EXPECT_EQ(obs.textos(),
+            (std::vector<std::string>{
+                "IGNORADA: mensagem 30 não pôde ser lida (a resposta do servidor passa de 50 MB; "
+                "1024 MB anunciados)",
+                "ADICIONADO: joao.silva@cliente.test - mailer-daemon@ - address rejected"}));
+  // Message 1 (UID 10, below the position) was never read.
+  EXPECT_FALSE(hostil.recebeu("FETCH 1 BODY[]"));
+  EXPECT_EQ(config->valor(maxUidKey(c.email)), "30");
 }
 
 TEST_F(GetMessages, PositionMovesPastAnUnreadableNewestMessage) {

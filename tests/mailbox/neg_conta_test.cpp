@@ -5,14 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "scan_fixture.h"
-#include "scripted_imap_server.h"
+#include "support/hostile_imap_server.h"
 
 namespace quorvel {
 namespace {
 
 using testing::DovecotPeer;
+using testing::HostileImapServer;
+using testing::Resposta;
 using testing::ScanTest;
-using testing::ScriptedImapServer;
 
 class NegContaTest : public ScanTest {};
 
@@ -126,9 +127,9 @@ TEST_F(NegContaTest, LoginFailureTextsSilentAndNot) {
 }
 
 TEST_F(NegContaTest, AlertRefusalGivesTheGmailAdviceWhateverTheProvider) {
-  ScriptedImapServer alerta([](const std::string& cmd) -> std::vector<std::string> {
+  HostileImapServer alerta([](const std::string& cmd) -> Resposta {
     if (cmd.rfind("LOGIN", 0) == 0) return {"NO [ALERT] Please log in via your web browser"};
-    return ScriptedImapServer::padrao(cmd);
+    return HostileImapServer::padrao(cmd);
   });
   CLContas conta = contaDe("ana@empresa.test");
   conta.ImapPorta = std::to_string(alerta.porta());

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -116,6 +118,55 @@ TEST_F(DatabaseTest, AFileLockedByAnotherProgramIsReported) {
   outro.exec("ROLLBACK;");
   banco->abrirBD();
   EXPECT_TRUE(banco->aberto());
+}
+
+// The store holds the mail passwords: on a shared computer only its owner may read it.
+TEST_F(DatabaseTest, TheStoreAndItsFolderAreTheOwnersAlone) {
+  const mode_t mascara = ::umask(022);
+  const fs::path config = home / "dados" / "config";
+  auto modo = [](const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 0777 : 01000u;
+  };
+  // A new workspace.
+  banco.reset();
+  fs::remove_all(home / "dados");
+  abrir();
+  banco->inserirMX(kTbMxValidos, "gmail.com", "2026-12-10", true);
+  EXPECT_EQ(modo(home / "dados"), 0700u);
+  EXPECT_EQ(modo(config), 0700u);
+  for (const char* f : {"quorvel.bd", "quorvel.bd-wal", "quorvel.bd-shm"})
+    EXPECT_EQ(modo(config / f), 0600u) << f;
+  // One made by an older version is tightened when the store opens.
+  banco.reset();
+  fs::permissions(config, fs::perms(0755));
+  fs::permissions(config / "quorvel.bd", fs::perms(0644));
+  abrir();
+  EXPECT_EQ(modo(config), 0700u);
+  EXPECT_EQ(modo(config / "quorvel.bd"), 0600u);
+  ::umask(mascara);
+}
+
+// Older versions stored hand-typed removals as typed: they never matched a normalised address.
+TEST_F(DatabaseTest, AddressesStoredAsTypedAreNormalisedWhenTheStoreOpens) {
+  for (auto [email, seu] : {std::pair{"Fulano.Tal@Cliente.com.br", true},
+                            std::pair{" ana@x.test ", true},  // own, over a received row
+                            std::pair{"ana@x.test", false},
+                            std::pair{"Bia@X.test", false},  // received, under an own row
+                            std::pair{"bia@x.test", true}, std::pair{"JOÃO@X.TEST", true}})
+    banco->db()
+        .prepare(
+            "INSERT INTO tbemailsinvalidos (email, seu, data_cadastro, tipo_erro) VALUES "
+            "(:e, :s, '2026-12-01', 3)")
+        .bind(":e", email)
+        .bind(":s", seu ? 1 : 0)
+        .exec();
+  banco.reset();
+  abrir();
+  EXPECT_EQ(linha("SELECT email, seu FROM tbemailsinvalidos ORDER BY email"),
+            "ana@x.test|1|bia@x.test|1|fulano.tal@cliente.com.br|1|joão@x.test|1|");
+  EXPECT_EQ(banco->temEmailInvalido("fulano.tal@cliente.com.br"), 3);
+  EXPECT_TRUE(banco->removerEmailInvalido(" Ana@X.test"));
 }
 
 TEST_F(DatabaseTest, InserirMxOwnAndReceivedRows) {

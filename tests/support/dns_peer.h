@@ -113,8 +113,10 @@ class DnsPeer {
       ::execv(QUORVEL_DNSMASQ, argv.data());
       ::_exit(127);
     }
-    // Ready when the pid file appears; a port taken meanwhile makes it exit: try another.
-    for (int i = 0; i < 200; ++i) {
+    // Ready when the pid file appears; a port taken meanwhile makes it exit: try another. A
+    // loaded machine may take long to start it: the wait ends with what the peer does.
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < limite) {
       int status;
       if (::waitpid(pid, &status, WNOHANG) == pid) return;
       if (std::filesystem::exists(pasta_ / "dnsmasq.pid")) {

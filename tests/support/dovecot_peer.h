@@ -186,7 +186,9 @@ class DovecotPeer {
       ::execl(QUORVEL_DOVECOT, "dovecot", "-c", conf.c_str(), "-F", nullptr);
       ::_exit(127);
     }
-    for (int i = 0; i < 500; ++i) {
+    // Ready when both listeners answer; on a loaded machine that may take long.
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < limite) {
       int status;
       if (::waitpid(pid, &status, WNOHANG) == pid) return;  // a port was taken: try others
       if (aceita(portaPlana_) && (!tls_ || aceita(portaTls_))) {

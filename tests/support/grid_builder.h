@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/grid_journal.h"
 #include "common/text_grid.h"
 #include "lists/list_editor.h"
 #include "support/scripted_ports.h"
@@ -13,8 +14,11 @@ namespace quorvel::testing {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-// Rows[0] is the header; the column count is that of the widest row.
+// Rows[0] is the header; the column count is that of the widest row. The grid's undo history (an
+// editor's list has one) starts again from the filled state: it is how a test sets a list up, not
+// a change the user made.
 inline void fill(TextGrid& g, const Rows& rows) {
+  if (GridJournal* j = g.journal()) j->pause();
   size_t cols = 1;
   for (const auto& r : rows) cols = std::max(cols, r.size());
   g.setColCount(static_cast<int>(cols));
@@ -22,6 +26,10 @@ inline void fill(TextGrid& g, const Rows& rows) {
   for (size_t r = 0; r < rows.size(); ++r)
     for (size_t c = 0; c < cols; ++c)
       g.setCell(static_cast<int>(c), static_cast<int>(r), c < rows[r].size() ? rows[r][c] : "");
+  if (GridJournal* j = g.journal()) {
+    j->resume();
+    j->clear();
+  }
 }
 
 inline TextGrid gridOf(const Rows& rows) {

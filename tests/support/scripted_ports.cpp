@@ -44,6 +44,18 @@ std::string ScriptedDialogs::getFileSave(const std::string& pasta, const std::st
   return nextValor("getFileSave");
 }
 
+std::string ScriptedDialogs::getFileSaveWithSeparator(const std::string& pasta,
+                                                      const std::string& caminho,
+                                                      const std::string& extensao,
+                                                      char& separador) {
+  offeredSeparators.push_back(separador);
+  if (!separators.empty()) {
+    separador = separators.front();
+    separators.pop_front();
+  }
+  return getFileSave(pasta, caminho, extensao);
+}
+
 std::optional<int> ScriptedDialogs::chooseItem(const std::string& titulo, const std::string& rotulo,
                                                const std::vector<std::string>& itens) {
   record("choice", titulo + "|" + rotulo);

@@ -34,6 +34,8 @@ class ScriptedDialogs : public Dialogs {
   std::deque<std::string> values;                      // pedirValor / file dialogs answers
   std::deque<std::optional<std::string>> memos;        // showInputMemo answers
   std::vector<std::vector<std::string>> offeredItems;  // what the chooser listed
+  std::vector<char> offeredSeparators;                 // what the save window offered first
+  std::deque<char> separators;                         // the separator chosen there (none: kept)
 
   void msgInformacao(const std::string& t, int = 0) override { record("information", t); }
   void msgErro(const std::string& t, int = 0) override { record("error", t); }
@@ -45,6 +47,8 @@ class ScriptedDialogs : public Dialogs {
   std::string getFileSelect(const std::string&, const std::string&, const std::string&, bool,
                             bool) override;
   std::string getFileSave(const std::string&, const std::string&, const std::string&) override;
+  std::string getFileSaveWithSeparator(const std::string& pasta, const std::string& caminho,
+                                       const std::string& extensao, char& separador) override;
   std::optional<int> chooseItem(const std::string& titulo, const std::string& rotulo,
                                 const std::vector<std::string>& itens) override;
   std::optional<std::string> showInputMemo(const std::string& titulo, const std::string& inicial,

@@ -140,8 +140,10 @@ class ServicePeer {
 
   void iniciar() {
     std::vector<std::string> args = {
-        QUORVEL_SERVICE_BIN, "--data", dados().string(), "--listen", "127.0.0.1:0",
-        "--min-senders",     "1"};
+        QUORVEL_SERVICE_BIN, "--data", dados().string(), "--listen", "127.0.0.1:0", "--min-senders",
+        "1",
+        // The tests fill shared bases of a million values as one sender: no daily allowance.
+        "--user-daily-values", "0"};
     if (tls_)
       args.insert(args.end(),
                   {"--tls-cert", certificado(), "--tls-key", (pasta_ / "key.pem").string()});

@@ -37,8 +37,9 @@ TEST(ExecutarValidacao, EveryStageRejectsWithItsReasonAndCounters) {
                           "Nomes raros:  (reyansh)", "Teste MX - semmx.com.br",
                           "Base negativa: e-mail inexistente",
                           "Base negativa: e-mail indisponível para recebimento"));
-  // The address is written back normalised into the working list.
-  EXPECT_EQ(f.editor.gridMain.cell(0, 1), "ana@gmail.com");
+  // The working list stays as the user left it; the valid list holds the normalised address.
+  EXPECT_EQ(f.editor.gridMain.cell(0, 1), "  Ana@Gmail.COM ");
+  EXPECT_EQ(f.editor.gridValidos.cell(0, 1), "ana@gmail.com");
   const std::pair<Counter, const char*> esperado[] = {
       {Counter::lbTotalOriginal, "15"},  {Counter::lbProcessados, "15"},
       {Counter::lbTotalInvalidos, "10"}, {Counter::lbTotalFinal, "4"},
@@ -186,6 +187,36 @@ TEST(LocalizarColunaEmail, ByAtSignThenHeaderThenTheUsersChoice) {
             "Selecionar uma coluna|Selecione a coluna que contém os e-mails:");
 }
 
+TEST(LocalizarColunaEmail, TheColumnThatHoldsTheAddressesWinsOverAHeaderThatOnlyNamesThem) {
+  struct Caso {
+    const char* oQue;
+    testing::Rows lista;
+    int coluna;
+  };
+  const std::vector<Caso> casos = {
+      {"the CRM spellings of the header",
+       {{"Nome", "E-mail", "Cidade"}, {"Ana", "", "Recife"}, {"Bia", "bia@x.com", ""}},
+       1},
+      {"Email", {{"Nome", "Email"}, {"Ana", ""}}, 1},
+      {"e-mails", {{"e-mails", "Nome"}, {"", "Ana"}}, 0},
+      {"E-MAILS", {{"Nome", "E-MAILS"}, {"Ana", ""}}, 1},
+      // A file whose header line was read as a data row: the names column is titled "emails".
+      {"a header line read as data",
+       {{"emails", "Coluna 2", "Coluna 3"},
+        {"Nome", "E-mail", "Cidade"},
+        {"Ana", "ana@x.com", "Recife"},
+        {"Bia", "bia@x.com", "Natal"}},
+       1},
+      {"no header, addresses below a blank first row", {{"a", "b"}, {"", ""}, {"x", "y@z.com"}}, 1},
+  };
+  for (const auto& c : casos) {
+    Fixture f;
+    f.list(c.lista);
+    EXPECT_EQ(f.v.localizarColunaEmail(f.editor.gridMain), c.coluna) << c.oQue;
+    EXPECT_TRUE(f.dialogs.messages.empty()) << c.oQue;  // found without asking
+  }
+}
+
 TEST(LocalizarColunaEmail, WithoutAColumnRowsAreOnlyCounted) {
   Fixture f;
   f.list({{"Nome"}, {"Ana"}, {"Bia"}});
@@ -217,9 +248,10 @@ TEST(ExecutarValidacao, TheListsHearTheRunOnceAndTheWindowEveryFiftyRows) {
   f.v.iniciarValidacao();
   EXPECT_EQ(f.valid().size(), 750u);
   EXPECT_EQ(f.invalid().size(), 250u);
-  // Appends and the first rows' new columns: a handful of notices, not one per row.
-  EXPECT_LE(validos.size(), 6u);
-  EXPECT_LE(invalidos.size(), 6u);
+  // Appends, the first rows' new columns and the widths fitted at the end: a handful of notices,
+  // not one per row.
+  EXPECT_LE(validos.size(), 7u);
+  EXPECT_LE(invalidos.size(), 7u);
   EXPECT_GE(janela, 20);  // every 50 rows, plus the start and the end
   EXPECT_EQ(barra, janela);
   EXPECT_LE(linhasDuranteAvisos, 2);  // only the notices of the run's end

@@ -1,21 +1,38 @@
 #include "settings_discovery.h"
 
 #include "common/text.h"
+#include "mailbox/accounts_editor.h"
 #include "mailbox/cl_contas.h"
 #include "mailbox/dns_lookup.h"
 #include "mailbox/imap_client.h"
 
 namespace quorvel::emailtest {
 
-std::vector<Candidato> candidatos(const std::string& dominio) {
-  std::vector<Candidato> r;
-  for (const auto& s : buscarSrv("_imaps._tcp." + dominio))
-    r.push_back({s.alvo, s.porta, kTLSImplicito});
-  for (const auto& s : buscarSrv("_imap._tcp." + dominio))
-    r.push_back({s.alvo, s.porta, kTLSExplicito});
+bool servidorConfiavel(const std::string& servidor, const std::string& dominio) {
+  std::string s = toLower(trim(servidor));
+  if (!s.empty() && s.back() == '.') s.pop_back();  // a SRV target is a full name
+  const std::string d = toLower(trim(dominio));
+  if (d.empty() || s.empty()) return false;
+  if (s == d || (s.size() > d.size() && s.compare(s.size() - d.size(), d.size(), d) == 0 &&
+                 s[s.size() - d.size() - 1] == '.'))
+    return true;
+  for (const auto& p : kProvedores)
+    if (s == p.servidor) return true;
+  return false;
+}
+
+Candidatos candidatos(const std::string& dominio) {
+  Candidatos r;
+  auto srv = [&](const std::string& nome, const char* tls) {
+    for (const auto& s : buscarSrv(nome))
+      (servidorConfiavel(s.alvo, dominio) ? r.tentar : r.oferecer)
+          .push_back({s.alvo, s.porta, tls});
+  };
+  srv("_imaps._tcp." + dominio, kTLSImplicito);
+  srv("_imap._tcp." + dominio, kTLSExplicito);
   for (const char* prefixo : {"imap.", "mail."}) {
-    r.push_back({prefixo + dominio, 993, kTLSImplicito});
-    r.push_back({prefixo + dominio, 143, kTLSExplicito});
+    r.tentar.push_back({prefixo + dominio, 993, kTLSImplicito});
+    r.tentar.push_back({prefixo + dominio, 143, kTLSExplicito});
   }
   return r;
 }
@@ -49,7 +66,8 @@ std::vector<std::string> descobrir(const std::string& email, const std::string& 
   std::string dominio = arroba == std::string::npos ? "" : toLower(trim(email.substr(arroba + 1)));
   if (dominio.empty()) return {"0", "IMAP", "O endereço " + email + " não é um e-mail válido."};
   std::string recusou;
-  for (const auto& c : candidatos(dominio)) {
+  const Candidatos cs = candidatos(dominio);
+  for (const auto& c : cs.tentar) {
     Tentativa t = tentar(c, email, senha);
     if (t == Tentativa::ok)
       return {"1",
@@ -67,6 +85,20 @@ std::vector<std::string> descobrir(const std::string& email, const std::string& 
     return {"0", "IMAP",
             "O servidor " + recusou +
                 " foi encontrado, mas não aceitou o e-mail e a senha informados."};
+  if (!cs.oferecer.empty()) {
+    const Candidato& c = cs.oferecer.front();
+    std::string servidor = c.servidor;
+    if (!servidor.empty() && servidor.back() == '.') servidor.pop_back();
+    return {"0",
+            "IMAP",
+            "O domínio " + dominio + " indica o servidor " + servidor +
+                ", que não pertence a ele. Por segurança a senha não foi enviada a esse "
+                "servidor. Se ele for mesmo o servidor da sua conta, confira os dados e "
+                "teste a conta.",
+            "Servidor=" + servidor,
+            "Porta=" + std::to_string(c.porta),
+            "TLS=" + c.tls};
+  }
   return {"0", "IMAP",
           "Não foi possível descobrir as configurações de " + email +
               ". Informe os dados fornecidos por seu provedor."};

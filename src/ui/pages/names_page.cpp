@@ -16,7 +16,7 @@ NamesPage::NamesPage(ListEditor& editor, QWidget* parent)
       titulo(QStringLiteral("Identificar nomes dos contatos a partir dos e-mails"), this));
   corpo()->addWidget(rotulo(
       QStringLiteral(
-          "Alguns estudos indicam que mensagens personalizadas tem até 80% mais engajamento"),
+          "Alguns estudos indicam que mensagens personalizadas têm até 80% mais engajamento"),
       this, true));
   const QString selecione =
       QStringLiteral("Selecione a seguir a coluna de sua lista que contém os e-mails:");

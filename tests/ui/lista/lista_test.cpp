@@ -114,7 +114,7 @@ struct Janela {
 class ListaTest : public QObject {
   Q_OBJECT
  private slots:
-  void aDropOfTwoFilesAppendsBothAndMarksTheListEdited();
+  void aDropOfTwoFilesOpensBothAsAbrirListaDoes();
   void aSpreadsheetInTheDropIsRefused();
   void headerClicksSortAndTheRightButtonOpensTheColumnMenu();
   void keysOnTheGrid();
@@ -125,23 +125,27 @@ class ListaTest : public QObject {
   void aMillionRowListLoadsIntoTheWindow();
 };
 
-void ListaTest::aDropOfTwoFilesAppendsBothAndMarksTheListEdited() {
+void ListaTest::aDropOfTwoFilesOpensBothAsAbrirListaDoes() {
   Janela j;
   const std::string a =
       j.t.home.write("dados/a.csv", "nome;email\r\nAna;ana@x.com\r\nBia;bia@y.com\r\n");
   const std::string b = j.t.home.write("dados/b.txt", "Caio;caio@z.com\r\n");
   dropFiles(j.p, {a, b});
-  QCOMPARE(j.grade()->model()->rowCount(), 4);
-  QCOMPARE(j.celula(1, 0), QStringLiteral("nome"));  // a drop detects no header
-  QCOMPARE(j.celula(4, 1), QStringLiteral("caio@z.com"));
-  QCOMPARE(j.lista->itens()->text(), QStringLiteral("4"));
+  // The first file's header line is the header, as with "Abrir lista".
+  QCOMPARE(j.grade()->model()->rowCount(), 3);
+  QCOMPARE(j.celula(1, 0), QStringLiteral("Ana"));
+  QCOMPARE(j.celula(3, 1), QStringLiteral("caio@z.com"));
+  QCOMPARE(j.lista->itens()->text(), QStringLiteral("3"));
   QCOMPARE(j.lista->salvo()->text(), QStringLiteral("Não"));
-  QCOMPARE(j.grade()->model()->headerData(1, Qt::Horizontal).toString(),
-           QStringLiteral("Coluna 2"));
-  // One file alone: the list is that file, saved.
+  QCOMPARE(j.grade()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("email"));
+  // One file alone into a new list: the list is that file, saved. The unsaved list is offered a
+  // save first.
+  WindowScript s;
+  s.answer(QStringLiteral("Deseja salvar as alterações da lista?"), QStringLiteral("&Não"));
   j.menu("Abrir / Inserir", "Nova lista");
   QMenu* m = j.lista->findChild<QMenu*>(QStringLiteral("menuNovaLista"));
   quorvel::testing::choose(m, 1);
+  QVERIFY(s.wait());
   dropFiles(j.p, {b});
   QCOMPARE(j.lista->salvo()->text(), QStringLiteral("Sim"));
   QCOMPARE(j.lista->rotuloArquivo()->text(), QString::fromStdString("Arquivo: " + b));
@@ -161,9 +165,9 @@ void ListaTest::aSpreadsheetInTheDropIsRefused() {
                "Opa, opa opa... Por favor primeiro abra a planilha do Excel e copie os dados. "
                "Depois basta você colar aqui usando CTRL + V ou então pelo menu \"Editar /  "
                "Colar\"")}));
-  // The file before it was read; nothing after it, and no clean-up of the drop either.
-  QCOMPARE(j.g().dataRowCount(), 2);
-  QCOMPARE(j.celula(2, 0), QStringLiteral("ana@x.com"));
+  // The file before it was read and opened as usual; nothing after it.
+  QCOMPARE(j.g().dataRowCount(), 1);
+  QCOMPARE(j.celula(1, 0), QStringLiteral("ana@x.com"));
 }
 
 void ListaTest::headerClicksSortAndTheRightButtonOpensTheColumnMenu() {
@@ -371,9 +375,10 @@ void ListaTest::saveAsWritesTheFileWhereTheWindowSaid() {
   j.menu("Salvar / Exportar...", "Salvar como...");
   QVERIFY(s.wait());
   const std::string arquivo = j.t.home.path("dados/limpa.csv");
+  // Pasted with ";", saved with ";" (the save window offered it), only what needs it quoted.
   QCOMPARE(readFileBytes(arquivo).value_or("<nada>"),
-           std::string("\xEF\xBB\xBF\"emails\",\"nome\"\r\n\"ana@x.com\",\"Ana A\"\r\n"
-                       "\"bia@y.com\",\r\n"));
+           std::string("\xEF\xBB\xBF"
+                       "emails;nome\r\nana@x.com;Ana A\r\nbia@y.com;\r\n"));
   QCOMPARE(j.lista->salvo()->text(), QStringLiteral("Sim"));
   QCOMPARE(j.lista->rotuloArquivo()->text(), QString::fromStdString("Arquivo: " + arquivo));
   // F2 rewrites the same file without a question.
@@ -383,7 +388,7 @@ void ListaTest::saveAsWritesTheFileWhereTheWindowSaid() {
   QCOMPARE(j.lista->salvo()->text(), QStringLiteral("Não"));
   QTest::keyClick(j.grade(), Qt::Key_F2);
   QCOMPARE(j.lista->salvo()->text(), QStringLiteral("Sim"));
-  QVERIFY(readFileBytes(arquivo).value_or("").find("\"bia@y.com\",\"Bia\"") != std::string::npos);
+  QVERIFY(readFileBytes(arquivo).value_or("").find("bia@y.com;Bia\r\n") != std::string::npos);
   // The file path label copies the path and shows it.
   s.then(
       [] {

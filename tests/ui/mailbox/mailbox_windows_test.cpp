@@ -233,10 +233,10 @@ void MailboxWindowsTest::accountsAreRegisteredInTwoStepsByHandAndByProvider() {
 }
 
 void MailboxWindowsTest::discoveryProgramConfiguresTheAccountThroughSrvRecords() {
-  // The domain's SRV record names the test server's implicit-TLS listener.
-  testing::DnsPeer dns({}, {"--srv-host=_imaps._tcp.seguro.exemplo.test,caixa.exemplo.test," +
+  // The domain's SRV record names the test server's implicit-TLS listener, inside the domain.
+  testing::DnsPeer dns({}, {"--srv-host=_imaps._tcp.seguro.exemplo.test,seguro.exemplo.test," +
                                 std::to_string(dovecot_->portaTls()) + ",0,0",
-                            "--host-record=caixa.exemplo.test,127.0.0.1"});
+                            "--host-record=seguro.exemplo.test,127.0.0.1"});
   const std::string antes =
       std::getenv("QUORVEL_DNS_SERVER") ? std::getenv("QUORVEL_DNS_SERVER") : "";
   ::setenv("QUORVEL_DNS_SERVER", dns.server().c_str(), 1);
@@ -261,10 +261,11 @@ void MailboxWindowsTest::discoveryProgramConfiguresTheAccountThroughSrvRecords()
     QVERIFY(c->temporizadorConfig()->isActive());
     QVERIFY(s.wait(30000));
     QVERIFY(!c->temporizadorConfig()->isActive());
-    QCOMPARE(c->servidor()->text(), QStringLiteral("caixa.exemplo.test"));
+    QCOMPARE(c->servidor()->text(), QStringLiteral("seguro.exemplo.test"));
     QCOMPARE(c->porta()->text(), QString::number(dovecot_->portaTls()));
     QCOMPARE(c->usarTLS()->currentText(), QStringLiteral("TLS implícito"));
-    QCOMPARE(d.mailbox().negConta.getConta(email)->ImapServidor, std::string("caixa.exemplo.test"));
+    QCOMPARE(d.mailbox().negConta.getConta(email)->ImapServidor,
+             std::string("seguro.exemplo.test"));
 
     // The stored account connects by that name, its certificate checked.
     s.answer(q8(kMsgContaConectada), QStringLiteral("Ok"));
@@ -389,7 +390,7 @@ void MailboxWindowsTest::novoDescadastramentoStoresOnlyAnswersLongerThanSevenCha
     int linhas;
   } casos[] = {
       {QStringLiteral("a@b.com"), 0},                // exactly 7 characters: ignored
-      {QStringLiteral("  Maria@Empresa.test "), 1},  // stored trimmed, as typed otherwise
+      {QStringLiteral("  Maria@Empresa.test "), 1},  // stored trimmed and lower-cased
       {QStringLiteral("çã@é.br"), 1},                // 7 characters in 9 bytes: ignored
       {QStringLiteral("çã@é.com"), 2},               // 8 characters: stored, no syntax test
   };
@@ -401,7 +402,7 @@ void MailboxWindowsTest::novoDescadastramentoStoresOnlyAnswersLongerThanSevenCha
     QCOMPARE(w->grade()->model()->rowCount(), c.linhas);
   }
   QCOMPARE(gridColumn(w, 0),
-           (QStringList{QStringLiteral("Maria@Empresa.test"), QStringLiteral("çã@é.com")}));
+           (QStringList{QStringLiteral("maria@empresa.test"), QStringLiteral("çã@é.com")}));
   QCOMPARE(gridColumn(w, 3),
            QStringList(2, QStringLiteral("descadastramento incluído manualmente")));
   QCOMPARE(gridColumn(w, 4), QStringList(2, QStringLiteral("3")));
@@ -470,12 +471,11 @@ void MailboxWindowsTest::negativeBasePageFindsSortsDeletesAndSaves() {
   QVERIFY(s.wait());
   std::string hoje = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
   QCOMPARE(readFileBytes(d.t.home.path("dados/arquivos/base-negativa.csv")).value_or(""),
-           "\xEF\xBB\xBF\"E-mail\",\"Cadastro\",\"Conta\",\"Retorno\",\"Tipo erro\"\r\n"
-           "\"bruno@cliente.test\",\"" +
-               hoje +
-               "\",,\"descadastramento incluído manualmente\",\"3\"\r\n"
-               "\"zeca@cliente.test\",\"" +
-               hoje + "\",,\"descadastramento incluído manualmente\",\"3\"\r\n");
+           "\xEF\xBB\xBF"
+           "E-mail,Cadastro,Conta,Retorno,Tipo erro\r\n"
+           "bruno@cliente.test," +
+               hoje + ",,descadastramento incluído manualmente,3\r\n" + "zeca@cliente.test," +
+               hoje + ",,descadastramento incluído manualmente,3\r\n");
 }
 
 int main(int argc, char** argv) {

@@ -19,9 +19,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
-#include <fstream>
 #include <random>
 #include <set>
 #include <string>

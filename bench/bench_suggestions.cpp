@@ -39,11 +39,12 @@ namespace fs = std::filesystem;
 
 // Neighbours on a QWERTY keyboard (ABNT2 has the letters in the same places).
 const std::map<char, std::string> kVizinhas = {
-    {'q', "wa"},   {'w', "qeas"},  {'e', "wrsd"},   {'r', "etdf"},  {'t', "ryfg"},  {'y', "tugh"},
-    {'u', "yihj"}, {'i', "uojk"},  {'o', "ipkl"},   {'p', "ol"},    {'a', "qwsz"},  {'s', "awedxz"},
-    {'d', "serfcx"}, {'f', "drtgvc"}, {'g', "ftyhbv"}, {'h', "gyujnb"}, {'j', "huikmn"},
-    {'k', "jiolm"}, {'l', "kop"},  {'z', "asx"},    {'x', "zsdc"},  {'c', "xdfv"},  {'v', "cfgb"},
-    {'b', "vghn"}, {'n', "bhjm"},  {'m', "njk"},    {'.', ",l"},    {'7', "68"},    {'1', "2q"}};
+    {'q', "wa"},     {'w', "qeas"},   {'e', "wrsd"},   {'r', "etdf"},   {'t', "ryfg"},
+    {'y', "tugh"},   {'u', "yihj"},   {'i', "uojk"},   {'o', "ipkl"},   {'p', "ol"},
+    {'a', "qwsz"},   {'s', "awedxz"}, {'d', "serfcx"}, {'f', "drtgvc"}, {'g', "ftyhbv"},
+    {'h', "gyujnb"}, {'j', "huikmn"}, {'k', "jiolm"},  {'l', "kop"},    {'z', "asx"},
+    {'x', "zsdc"},   {'c', "xdfv"},   {'v', "cfgb"},   {'b', "vghn"},   {'n', "bhjm"},
+    {'m', "njk"},    {'.', ",l"},     {'7', "68"},     {'1', "2q"}};
 
 enum Tipo { vizinha, qualquer, inserida, omitida, trocadas, dobrada, br, kTipos };
 const char* kNomesTipos[] = {"neighbour_key", "any_character", "inserted", "left_out",
@@ -105,8 +106,8 @@ struct Linha {
 };
 
 // Look-alikes of the providers that exist and receive mail, besides the generated ones.
-const char* kSosiasConhecidos[] = {"bol.com",  "terra.com",    "globo.com.br", "live.com.br",
-                                   "gmai.com", "hotmai.com",   "yahoo.co"};
+const char* kSosiasConhecidos[] = {"bol.com",  "terra.com",  "globo.com.br", "live.com.br",
+                                   "gmai.com", "hotmai.com", "yahoo.co"};
 
 int medir(const std::string& arquivoProvedores, size_t quantos, uint64_t semente) {
   std::vector<std::string> provedores;
@@ -152,7 +153,8 @@ int medir(const std::string& arquivoProvedores, size_t quantos, uint64_t semente
   std::vector<std::string> comMx = provedores;
   comMx.insert(comMx.end(), sosias.begin(), sosias.end());
   testing::DnsPeer dns(comMx, {"--local=/#/"});
-  fs::path home = fs::temp_directory_path() / ("quorvel-bench-sugestoes-" + std::to_string(getpid()));
+  fs::path home =
+      fs::temp_directory_path() / ("quorvel-bench-sugestoes-" + std::to_string(getpid()));
   fs::remove_all(home);
   fs::create_directories(home / "dados" / "config");
   {
@@ -226,13 +228,15 @@ int medir(const std::string& arquivoProvedores, size_t quantos, uint64_t semente
                   porTipo[t] ? 100.0 * certasPorTipo[t] / porTipo[t] : 0.0, porTipo[t]);
     std::printf("suggestions_missed_two_candidates_close %zu\n", ambiguas);
     std::printf("suggestions_missed_no_candidate_close %zu\n", semCandidato);
-    std::printf("suggestions_missed_other %zu (the slip left the chain's other stages or the\n"
-                "   MX test unable to reject it)\n",
-                erros - acertosErros - ambiguas - semCandidato);
+    std::printf(
+        "suggestions_missed_other %zu (the slip left the chain's other stages or the\n"
+        "   MX test unable to reject it)\n",
+        erros - acertosErros - ambiguas - semCandidato);
     for (const auto& e : exemplosErrados) std::printf("suggestions_wrong_example %s\n", e.c_str());
-    std::printf("suggestions_chain_addresses_per_s %.0f addr/s (MX lookups of every new domain on "
-                "loopback included)\n",
-                linhas.size() / segundos);
+    std::printf(
+        "suggestions_chain_addresses_per_s %.0f addr/s (MX lookups of every new domain on "
+        "loopback included)\n",
+        linhas.size() / segundos);
   }
   fs::remove_all(home);
   return 0;
@@ -243,8 +247,9 @@ int medir(const std::string& arquivoProvedores, size_t quantos, uint64_t semente
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "uso: quorvel-bench-suggestions LISTA_DE_PROVEDORES [--slips N] "
-                         "[--seed S]\n");
+    std::fprintf(stderr,
+                 "uso: quorvel-bench-suggestions LISTA_DE_PROVEDORES [--slips N] "
+                 "[--seed S]\n");
     return 2;
   }
   size_t quantos = 10000;

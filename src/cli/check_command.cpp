@@ -34,8 +34,8 @@ constexpr const char* kNenhumEmail = "Nenhum e-mail encontrado";
 void escreverResultado(const std::string& linha, const std::string& valido, const std::string& erro,
                        bool json, const std::string& sugestao) {
   if (json) {
-    out("{\"input\":" + jsonString(linha) + ",\"address\":" + jsonString(valido) + ",\"valid\":" +
-        (valido.empty() ? "false" : "true") + ",\"reason\":" + jsonString(erro) +
+    out("{\"input\":" + jsonString(linha) + ",\"address\":" + jsonString(valido) +
+        ",\"valid\":" + (valido.empty() ? "false" : "true") + ",\"reason\":" + jsonString(erro) +
         campoSugestao(sugestao, true) + "}\n");
     return;
   }

@@ -88,8 +88,9 @@ int validarLista(const ListOptions& o) {
   };
   if (iguais(o.validos, o.invalidos) || iguais(o.validos, o.sugestoes) ||
       iguais(o.invalidos, o.sugestoes))
-    throw CliFailure("os arquivos dos válidos, dos inválidos e das sugestões precisam ser "
-                     "diferentes");
+    throw CliFailure(
+        "os arquivos dos válidos, dos inválidos e das sugestões precisam ser "
+        "diferentes");
   ListSession s(o.home);
   s.t.prepararCadeia(o.disable);
   s.abrir(o.entrada);

@@ -142,8 +142,7 @@ void DefinitionsCheck::tmCheckTimer() {
     case 13:
       carregar(Definicao::sitesIgnorados, chain_.gSitesIgnorados, kIgnoredSitesFile);
       // The providers' list of the suggestions has no row of its own.
-      chain_.gProvedores =
-          loadFilterList(paths::join(paths::dadosConfig(home_), kProvidersFile));
+      chain_.gProvedores = loadFilterList(paths::join(paths::dadosConfig(home_), kProvidersFile));
       break;
     case 14:
     case 16:

@@ -152,11 +152,12 @@ TEST_F(CliCheck, ASuggestionIsTheFourthFieldOrAJsonMember) {
             "b@godo.test\t\tTeste MX - godo.test\tb@good.test\n"
             "c@god.test\t\tTeste MX - god.test\tc@good.test\n");
   r = run("check --json " + homeArg() + " d@goood.test e@naoexiste.test", "");
-  EXPECT_EQ(r.out,
-            "{\"input\":\"d@goood.test\",\"address\":\"\",\"valid\":false,\"reason\":\"Teste MX - "
-            "goood.test\",\"suggestion\":\"d@good.test\"}\n"
-            "{\"input\":\"e@naoexiste.test\",\"address\":\"\",\"valid\":false,\"reason\":\"Teste MX - "
-            "naoexiste.test\"}\n");
+  EXPECT_EQ(
+      r.out,
+      "{\"input\":\"d@goood.test\",\"address\":\"\",\"valid\":false,\"reason\":\"Teste MX - "
+      "goood.test\",\"suggestion\":\"d@good.test\"}\n"
+      "{\"input\":\"e@naoexiste.test\",\"address\":\"\",\"valid\":false,\"reason\":\"Teste MX - "
+      "naoexiste.test\"}\n");
   r = run("check --grid " + homeArg(), "f@goood.test\ng@naoexiste.test\n");
   EXPECT_EQ(r.out,
             "I\tf@goood.test\tTeste MX - goood.test\tf@good.test\n"

@@ -103,8 +103,8 @@ TEST_F(CliList, ValidateListWritesTheResultListsAndTheSuggestionsApart) {
   EXPECT_THAT(r.out, HasSubstr("lbRepetidos\t1\n"));
 
   // The suggestions' file is a third file: it may be neither of the other two.
-  auto mesmo = run("validate-list --home " + pasta.string() + " " + in + " --valid " +
-                       p("v2.csv") + " --invalid " + p("i2.csv") + " --suggestions " + p("v2.csv"),
+  auto mesmo = run("validate-list --home " + pasta.string() + " " + in + " --valid " + p("v2.csv") +
+                       " --invalid " + p("i2.csv") + " --suggestions " + p("v2.csv"),
                    "", true);
   EXPECT_EQ(mesmo.status, 2);
   EXPECT_THAT(mesmo.out, HasSubstr("precisam ser diferentes"));

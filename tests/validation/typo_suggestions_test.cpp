@@ -21,26 +21,26 @@ TEST(SmallSlip, OneEditInTheDomainOrTheBrEnding) {
     bool slip;
   };
   const Caso casos[] = {
-      {"gmial.com", "gmail.com", true},        // neighbours swapped
-      {"hotmail.cmo", "hotmail.com", true},    // neighbours swapped at the end
-      {"hotmail.con", "hotmail.com", true},    // one letter replaced
-      {"gmail,com", "gmail.com", true},        // the dot replaced
-      {"hotmai.com", "hotmail.com", true},     // one letter left out
-      {"gmailcom", "gmail.com", true},         // the dot left out
-      {"gmaill.com", "gmail.com", true},       // a doubled letter
-      {"yaho.com.br", "yahoo.com.br", true},   // a double letter typed once
-      {"gmail.com.", "gmail.com", true},       // one character added at the end
-      {"uol.com", "uol.com.br", true},         // ".br" left out
-      {"gmail.com.br", "gmail.com", true},     // ".br" added
-      {"uol.combr", "uol.com.br", true},       // the dot of ".br" left out
-      {"gmail.com", "gmail.com", false},       // the same domain
-      {"gmial.con", "gmail.com", false},       // two edits
-      {"gmlia.com", "gmail.com", false},       // letters two apart swapped
-      {"liame.com", "gmail.com", false},       // same letters, no slip
-      {"uol.com.br.br", "uol.com", false},     // ".br" twice
-      {"uol.br.com", "uol.com", false},        // ".br" in the middle
-      {"uol.com.pt", "uol.com", false},        // another ending
-      {"gmail.co.br", "gmail.com", false},     // a slip and ".br"
+      {"gmial.com", "gmail.com", true},       // neighbours swapped
+      {"hotmail.cmo", "hotmail.com", true},   // neighbours swapped at the end
+      {"hotmail.con", "hotmail.com", true},   // one letter replaced
+      {"gmail,com", "gmail.com", true},       // the dot replaced
+      {"hotmai.com", "hotmail.com", true},    // one letter left out
+      {"gmailcom", "gmail.com", true},        // the dot left out
+      {"gmaill.com", "gmail.com", true},      // a doubled letter
+      {"yaho.com.br", "yahoo.com.br", true},  // a double letter typed once
+      {"gmail.com.", "gmail.com", true},      // one character added at the end
+      {"uol.com", "uol.com.br", true},        // ".br" left out
+      {"gmail.com.br", "gmail.com", true},    // ".br" added
+      {"uol.combr", "uol.com.br", true},      // the dot of ".br" left out
+      {"gmail.com", "gmail.com", false},      // the same domain
+      {"gmial.con", "gmail.com", false},      // two edits
+      {"gmlia.com", "gmail.com", false},      // letters two apart swapped
+      {"liame.com", "gmail.com", false},      // same letters, no slip
+      {"uol.com.br.br", "uol.com", false},    // ".br" twice
+      {"uol.br.com", "uol.com", false},       // ".br" in the middle
+      {"uol.com.pt", "uol.com", false},       // another ending
+      {"gmail.co.br", "gmail.com", false},    // a slip and ".br"
   };
   for (const auto& c : casos) {
     EXPECT_EQ(smallSlip(c.digitado, c.candidato), c.slip) << c.digitado << " → " << c.candidato;
@@ -63,10 +63,10 @@ TEST(CandidateIndex, TheOnlyCloseCandidateNeverTheDomainItselfNorOneOfTwo) {
   EXPECT_EQ(unico("gmial.com"), "gmail.com");
   EXPECT_EQ(unico("uol.com"), "uol.com.br");
   EXPECT_EQ(unico("gmail.com.br"), "gmail.com");
-  EXPECT_EQ(unico("gmail.com"), "-");     // a candidate is no slip of itself
-  EXPECT_EQ(unico("ol.com.br"), "-");     // uol and bol
-  EXPECT_EQ(unico("i.com.br"), "-");      // oi and ig
-  EXPECT_EQ(unico("yahoo.com"), "-");     // nothing close
+  EXPECT_EQ(unico("gmail.com"), "-");  // a candidate is no slip of itself
+  EXPECT_EQ(unico("ol.com.br"), "-");  // uol and bol
+  EXPECT_EQ(unico("i.com.br"), "-");   // oi and ig
+  EXPECT_EQ(unico("yahoo.com"), "-");  // nothing close
   EXPECT_EQ(unico(std::string(300, 'a').c_str()), "-");
   EXPECT_TRUE(i.algumProximo("ol.com.br"));
   EXPECT_FALSE(i.algumProximo("gmail.com"));
@@ -136,10 +136,10 @@ TEST(CandidateIndex, AgreesWithComparingEveryCandidate) {
 // not exist. globo.com is a provider without one.
 struct Sugestoes : testing::MxFixture {
   Sugestoes()
-      : MxFixture({"gmail.com", "hotmail.com", "uol.com.br", "bol.com.br", "yahoo.com.br",
-                   "oi.com.br", "ig.com.br", "gmai.com", "loja-xyz.com.br", "abc.com.br",
-                   "outra-loja.com.br"},
-                  {"--local=/#/"}) {
+      : MxFixture(
+            {"gmail.com", "hotmail.com", "uol.com.br", "bol.com.br", "yahoo.com.br", "oi.com.br",
+             "ig.com.br", "gmai.com", "loja-xyz.com.br", "abc.com.br", "outra-loja.com.br"},
+            {"--local=/#/"}) {
     ValidationChain& c = f.v.chain;
     c.gProvedores = filterListOf({"gmail.com", "hotmail.com", "uol.com.br", "bol.com.br",
                                   "yahoo.com.br", "oi.com.br", "ig.com.br", "globo.com"});

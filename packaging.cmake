@@ -26,6 +26,7 @@ add_custom_target(quorvel-shipped-definitions ALL
 add_dependencies(quorvel-shipped-definitions quorvel-service-seed-files)
 install(FILES "${QUORVEL_SHIPPED_DEFINITIONS}/sys_paises.filter"
               "${QUORVEL_SHIPPED_DEFINITIONS}/sys_armadilhas.filter"
+              "${QUORVEL_SHIPPED_DEFINITIONS}/sys_provedores.filter"
               "${QUORVEL_SHIPPED_DEFINITIONS}/definitions.txt"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvel/definicoes)
 

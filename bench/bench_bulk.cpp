@@ -2,6 +2,9 @@
 //   quorvel-bench-bulk gen FILE [--lines N]        addresses, one per line (some with fields)
 //   quorvel-bench-bulk run FILE [--reps R]         bulk run, all stages but MX and negative base
 //   quorvel-bench-bulk warm FILE [--reps R]        bulk run with MX and negative base, warm cache
+//   quorvel-bench-bulk suggest FILE [--reps R] [--providers P] [--without-mx-every K]
+//       the warm run with the suggestions off and on in turns (with K, one company domain in K
+//       has no mail server)
 //   quorvel-bench-bulk cold DIR [--dns-script S] [--domains N] [--delay MS]
 //       a bulk run of 100 lines per uncached domain against a resolver answering after MS,
 //       with the MX read-ahead and one query at a time
@@ -17,6 +20,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -146,23 +151,33 @@ struct Espaco {
   ~Espaco() { fs::remove_all(home); }
 };
 
+// One bulk job over the file as a fresh validation window would run it: its seconds. `depois`
+// sees the run before its output files go.
+double rodarUmaVez(Espaco& e, const std::string& arquivo,
+                   const std::function<void(BulkValidation&)>& depois = nullptr) {
+  e.v.fecharClicado();  // a fresh duplicate memory, as a new window would have
+  e.platform.clock += std::chrono::seconds(1);
+  BulkValidation g(e.v.chain, e.dialogs, e.progress, e.pump, e.platform);
+  auto janela = mostrarGrandesNaJanela(g, e.v);
+  g.adicionarArquivos({arquivo});
+  auto t0 = Clock::now();
+  g.iniciar();
+  const double s = bench::segundosDesde(t0);
+  if (depois) depois(g);
+  fs::remove(g.arquivoValidos);
+  fs::remove(g.arquivoInvalidos);
+  return s;
+}
+
 // Runs the bulk job `reps` times (each as a fresh validation window) and prints its figures.
 void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* prefixo) {
   std::vector<double> tempos;
   int64_t linhas = 0, distintos = 0;
   for (int r = 0; r < reps; ++r) {
-    e.v.fecharClicado();  // a fresh duplicate memory, as a new window would have
-    e.platform.clock += std::chrono::seconds(1);
-    BulkValidation g(e.v.chain, e.dialogs, e.progress, e.pump, e.platform);
-    auto janela = mostrarGrandesNaJanela(g, e.v);
-    g.adicionarArquivos({arquivo});
-    auto t0 = Clock::now();
-    g.iniciar();
-    tempos.push_back(bench::segundosDesde(t0));
-    linhas = g.totalLinhas;
-    distintos = static_cast<int64_t>(e.v.chain.gProcessados->size());
-    fs::remove(g.arquivoValidos);
-    fs::remove(g.arquivoInvalidos);
+    tempos.push_back(rodarUmaVez(e, arquivo, [&](BulkValidation& g) {
+      linhas = g.totalLinhas;
+      distintos = static_cast<int64_t>(e.v.chain.gProcessados->size());
+    }));
   }
   const double s = mediana(tempos);
   const double pico = bench::picoMemoriaMb();
@@ -185,50 +200,116 @@ int rodar(const std::string& arquivo, int reps) {
   return 0;
 }
 
-int rodarQuente(const std::string& arquivo, int reps) {
+// The whole chain over a warm store: every domain of the file cached (with `semMxACada`, every
+// that-many-th one as having no mail server), a negative base of 1,000,000 rows, every 20th from
+// the file. Nothing is asked of a DNS server.
+struct Quente {
   Espaco e;
   SharingFlags colaboracao;
-  colaboracao.gCompartilha = true;
-  Database banco(e.home.string(), colaboracao);
-  banco.esperaAberturaMs = 0;
-  banco.abrirBD();
-  ResolverOptions o;
-  o.server = "127.0.0.1:9";  // nothing is asked: every domain is cached
-  CaresResolver resolver(o);
-  e.platform.online = true;
-  TesteMX mx(banco, colaboracao, resolver, e.pump, e.platform);
-  NegativeBaseStage base(banco);
-  e.v.chain.setMxStage(&mx);
-  e.v.chain.setNegativeBase(&base);
+  std::unique_ptr<Database> banco;
+  std::unique_ptr<CaresResolver> resolver;
+  std::unique_ptr<TesteMX> mx;
+  std::unique_ptr<NegativeBaseStage> base;
 
-  // Every domain of the file is in the cache; 1,000,000 negative rows, every 20th from the file.
-  auto t0 = Clock::now();
-  LineReader reader;
-  std::string erro, email;
-  reader.open(arquivo, erro);
-  std::set<std::string> dominios;
-  std::string negativos;
-  std::string_view l;
-  size_t i = 0, negs = 0;
-  while (reader.nextLine(l)) {
-    if (!firstEmail(l, email)) continue;
-    std::string minusculo = toLower(email);
-    dominios.insert(minusculo.substr(minusculo.find('@') + 1));
-    if (++i % 20 == 0 && negs < 1000000) {
-      negativos += minusculo + "\n";
-      ++negs;
+  Quente(const std::string& arquivo, size_t semMxACada) {
+    colaboracao.gCompartilha = true;
+    banco = std::make_unique<Database>(e.home.string(), colaboracao);
+    banco->esperaAberturaMs = 0;
+    banco->abrirBD();
+    ResolverOptions o;
+    o.server = "127.0.0.1:9";  // nothing is asked: every domain is cached
+    resolver = std::make_unique<CaresResolver>(o);
+    e.platform.online = true;
+    mx = std::make_unique<TesteMX>(*banco, colaboracao, *resolver, e.pump, e.platform);
+    base = std::make_unique<NegativeBaseStage>(*banco);
+    e.v.chain.setMxStage(mx.get());
+    e.v.chain.setNegativeBase(base.get());
+
+    auto t0 = Clock::now();
+    LineReader reader;
+    std::string erro, email;
+    reader.open(arquivo, erro);
+    std::set<std::string> dominios;
+    std::string negativos;
+    std::string_view l;
+    size_t i = 0, negs = 0;
+    while (reader.nextLine(l)) {
+      if (!firstEmail(l, email)) continue;
+      std::string minusculo = toLower(email);
+      dominios.insert(minusculo.substr(minusculo.find('@') + 1));
+      if (++i % 20 == 0 && negs < 1000000) {
+        negativos += minusculo + "\n";
+        ++negs;
+      }
     }
+    for (; negs < 1000000; ++negs) negativos += "neg" + std::to_string(negs) + "@x.com\n";
+    std::string validos, invalidos;
+    size_t k = 0;
+    for (const auto& d : dominios)
+      (semMxACada && ++k % semMxACada == 0 && d.starts_with("dominio") ? invalidos : validos) +=
+          d + "\n";
+    banco->inserirMXMass(kTbMxValidos, validos, false);
+    banco->inserirMXMass(kTbMxInvalidos, invalidos, false);
+    banco->inserirEmailInvalidoMass(negativos);
+    std::printf("warm_bulk_setup_seconds %.1f s (%zu domains cached)\n", bench::segundosDesde(t0),
+                dominios.size());
   }
-  for (; negs < 1000000; ++negs) negativos += "neg" + std::to_string(negs) + "@x.com\n";
-  std::string lista;
-  for (const auto& d : dominios) lista += d + "\n";
-  banco.inserirMXMass(kTbMxValidos, lista, false);
-  banco.inserirEmailInvalidoMass(negativos);
-  std::printf("warm_bulk_setup_seconds %.1f s (%zu domains cached)\n", bench::segundosDesde(t0),
-              dominios.size());
-  medirLote(e, arquivo, reps, "warm_bulk");
+};
+
+int rodarQuente(const std::string& arquivo, int reps) {
+  Quente q(arquivo, 0);
+  medirLote(q.e, arquivo, reps, "warm_bulk");
   std::printf("warm_bulk_negative_base_rejections %s\n",
-              e.v.chain.counters.text(Counter::lbEmailsInvalidos).c_str());
+              q.e.v.chain.counters.text(Counter::lbEmailsInvalidos).c_str());
+  return 0;
+}
+
+// The warm run with the suggestions off and on in turns; with `semMxACada`, one company domain
+// in that many has no mail server (its lines go through the suggestions).
+int medirSugestoes(const std::string& arquivo, int reps, const std::string& provedores,
+                   size_t semMxACada) {
+  Quente q(arquivo, semMxACada);
+  ValidationChain& c = q.e.v.chain;
+  c.gProvedores = loadFilterList(provedores);
+  std::vector<double> sem, com, cpuSem, cpuCom;
+  int64_t linhas = 0, sugeridas = 0, rejeitadasMx = 0;
+  auto ligadas = [&](bool sim) {
+    c.opcoes.sugestoes = sim;
+    const double cpu = bench::tempoDeProcessador();
+    const double s = rodarUmaVez(q.e, arquivo, [&](BulkValidation& g) {
+      linhas = g.totalLinhas;
+      (sim ? cpuCom : cpuSem).push_back(bench::tempoDeProcessador() - cpu);
+      if (!sim) return;
+      rejeitadasMx = c.counters.value(Counter::lbTesteMx);
+      const std::string inv = readFileBytes(g.arquivoInvalidos).value_or("");
+      sugeridas = 0;
+      for (size_t p = 0, tabs = 0; p < inv.size(); ++p) {
+        if (inv[p] == '\t') ++tabs;
+        if (inv[p] == '\n') {
+          sugeridas += tabs >= 2;
+          tabs = 0;
+        }
+      }
+    });
+    (sim ? com : sem).push_back(s);
+  };
+  for (int r = 0; r < reps; ++r) {
+    // Each in turn first, so that neither always finds the file in the page cache.
+    ligadas(r % 2 == 1);
+    ligadas(r % 2 == 0);
+  }
+  const double s0 = mediana(sem), s1 = mediana(com);
+  const double c0 = mediana(cpuSem), c1 = mediana(cpuCom);
+  std::printf("suggestions_bulk_lines %lld lines (%lld rejected by the MX test)\n",
+              static_cast<long long>(linhas), static_cast<long long>(rejeitadasMx));
+  std::printf("baseline_suggestions_off_lines_per_s %.0f lines/s (median of %d; CPU %.2f s)\n",
+              linhas / s0, reps, c0);
+  std::printf("suggestions_on_lines_per_s %.0f lines/s (median of %d; CPU %.2f s)\n", linhas / s1,
+              reps, c1);
+  std::printf("suggestions_on_made %lld\n", static_cast<long long>(sugeridas));
+  std::printf("suggestions_on_frequent_domains %zu\n", c.sugestoes().frequentes());
+  std::printf("ratio_suggestions_on_vs_off_time %.3f\n", s1 / s0);
+  std::printf("ratio_suggestions_on_vs_off_cpu %.3f (target <= 1.05)\n", c1 / c0);
   return 0;
 }
 
@@ -326,13 +407,16 @@ int extrair(const std::string& arquivo, int reps) {
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
-                 "uso: quorvel-bench-bulk gen|run|warm|cold|gen-text|extract ARQUIVO [opções]\n");
+                 "uso: quorvel-bench-bulk gen|run|warm|suggest|cold|gen-text|extract ARQUIVO "
+                 "[opções]\n");
     return 2;
   }
   std::string modo = argv[1], arquivo = argv[2];
   size_t linhas = 10000000, mb = 200;
   int reps = 3, dominios = 400, atraso = 50;
   std::string script = "tools/dns_atrasado.py";
+  std::string provedores = "packaging/definicoes/sys_provedores.filter";
+  size_t semMxACada = 0;
   for (int i = 3; i + 1 < argc; i += 2) {
     std::string op = argv[i];
     if (op == "--lines") linhas = std::stoull(argv[i + 1]);
@@ -341,11 +425,14 @@ int main(int argc, char** argv) {
     if (op == "--domains") dominios = std::stoi(argv[i + 1]);
     if (op == "--delay") atraso = std::stoi(argv[i + 1]);
     if (op == "--dns-script") script = argv[i + 1];
+    if (op == "--providers") provedores = argv[i + 1];
+    if (op == "--without-mx-every") semMxACada = std::stoull(argv[i + 1]);
   }
   if (modo == "gen") return gerarLinhas(arquivo, linhas);
   if (modo == "gen-text") return gerarTexto(arquivo, mb);
   if (modo == "run") return rodar(arquivo, reps);
   if (modo == "warm") return rodarQuente(arquivo, reps);
+  if (modo == "suggest") return medirSugestoes(arquivo, reps, provedores, semMxACada);
   if (modo == "extract") return extrair(arquivo, reps);
   if (modo == "cold") return frio(arquivo, script, dominios, atraso);
   std::fprintf(stderr, "modo desconhecido: %s\n", modo.c_str());

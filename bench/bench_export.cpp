@@ -66,14 +66,6 @@ double memoriaAtualMb() {
          (1024.0 * 1024.0);
 }
 
-// Processor time (user and system) the process has used so far, in seconds.
-double tempoDeProcessador() {
-  rusage ru{};
-  getrusage(RUSAGE_SELF, &ru);
-  auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return s(ru.ru_utime) + s(ru.ru_stime);
-}
-
 int gerar(const std::string& arquivo, size_t linhas) {
   TextGrid g = gerarGrade(linhas);
   std::ofstream out(arquivo, std::ios::binary);
@@ -106,7 +98,7 @@ int rodar(const std::string& modo, const std::string& pasta, size_t linhas, int 
   for (int i = 0; i < reps; ++i) {
     const std::string saida = pasta + "/saida." + modo;
     auto t = Clock::now();
-    const double cpu = tempoDeProcessador();
+    const double cpu = bench::tempoDeProcessador();
     bool ok = true;
     if (modo == "text") {
       ok = janela.saveToText(saida, true) == WriteOutcome::gravado;
@@ -118,7 +110,7 @@ int rodar(const std::string& modo, const std::string& pasta, size_t linhas, int 
       if (!ok) std::fprintf(stderr, "%s\n", r.erro.c_str());
     }
     tempos.push_back(bench::segundosDesde(t));
-    processador.push_back(tempoDeProcessador() - cpu);
+    processador.push_back(bench::tempoDeProcessador() - cpu);
     if (!ok) {
       std::fprintf(stderr, "quorvel-bench-export: %s não foi gravado\n", saida.c_str());
       return 1;

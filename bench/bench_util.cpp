@@ -19,6 +19,13 @@ double picoMemoriaMb() {
   return ru.ru_maxrss / 1024.0;
 }
 
+double tempoDeProcessador() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return s(ru.ru_utime) + s(ru.ru_stime);
+}
+
 double mediana(std::vector<double> valores) {
   std::sort(valores.begin(), valores.end());
   return valores[valores.size() / 2];

@@ -16,6 +16,9 @@ double segundosDesde(Clock::time_point inicio);
 // The process's peak resident memory so far, in MB.
 double picoMemoriaMb();
 double mediana(std::vector<double> valores);
+// Processor time (user and system) the process has used so far, in seconds: beside the wall
+// time, the figure that other work on the machine disturbs least.
+double tempoDeProcessador();
 
 // Starts tools/dns_atrasado.py (a DNS server answering after `atrasoMs`) on 127.0.0.1:`porta`
 // and waits until it is ready; -1 when it could not start.

@@ -3,8 +3,8 @@
 # The filter files are the service's build-time seed (the same files a new service starts with);
 # definitions.txt dates them with the day they were copied, so that a first online check fetches
 # whatever the service published later.
-set(files sys_paises.filter sys_armadilhas.filter)
-set(names paises armadilhas)
+set(files sys_paises.filter sys_armadilhas.filter sys_provedores.filter)
+set(names paises armadilhas provedores)
 file(MAKE_DIRECTORY "${DEST}")
 set(changed FALSE)
 foreach(f IN LISTS files)

@@ -3,7 +3,7 @@
 # runs; this machine is noisy, so compare the ratios.
 #   scripts/bench.sh                 every section
 #   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists bulk
-#                                    bulk-warm bulk-cold extract export window
+#                                    bulk-warm bulk-cold suggestions extract export window
 #                                    validation-window mailbox service service-hostile online
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -171,6 +171,26 @@ echo "== bulk validation with cold MX: 400 uncached domains, 100 lines each, res
 echo "   answering after 50 ms (baseline: the same run asking one domain at a time)"
 "$BUILD_DIR/bench/quorvel-bench-bulk" cold "$OUT/frio" --dns-script tools/dns_atrasado.py \
   --domains 400 --delay 50 | tee "$OUT/bulk-cold.txt"
+}
+
+section_suggestions() {
+cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-suggestions >/dev/null
+local provedores=packaging/definicoes/sys_provedores.filter reps="${BENCH_SUGGEST_REPS:-5}"
+echo "== suggestions for mistyped addresses: 10,000 generated slips of the shipped providers' domains"
+echo "   (seed 25) mixed with addresses at real look-alike domains, through the single-address chain"
+echo "   with every stage on, a real store and the MX answers of a dnsmasq on loopback"
+"$BUILD_DIR/bench/quorvel-bench-suggestions" "$provedores" --slips 10000 --seed 25 | \
+  tee "$OUT/suggestions.txt"
+[ -f "$OUT/bulk.txt" ] || "$BUILD_DIR/bench/quorvel-bench-bulk" gen "$OUT/bulk.txt" --lines "$BULK_LINES"
+echo "== the warm bulk run ($BULK_LINES lines, every stage, every domain cached) with the suggestions"
+echo "   off (baseline) and on, in turns, same run; medians of $reps"
+"$BUILD_DIR/bench/quorvel-bench-bulk" suggest "$OUT/bulk.txt" --reps "$reps" \
+  --providers "$provedores" | tee "$OUT/suggestions-bulk.txt"
+echo "-- the same with one company domain in ten cached as without a mail server (their lines go"
+echo "   through the suggestions too)"
+"$BUILD_DIR/bench/quorvel-bench-bulk" suggest "$OUT/bulk.txt" --reps "$reps" \
+  --providers "$provedores" --without-mx-every 10 | tee "$OUT/suggestions-bulk-mx.txt"
+printf 'load_average %s (cores: %s)\n' "$(cut -d' ' -f1-3 /proc/loadavg)" "$(nproc)"
 }
 
 section_extract() {
@@ -377,7 +397,7 @@ printf 'baseline_cli_bulk_lines_per_s %.0f lines/s\n' "$(echo "$lines / $cli_bul
 printf 'ratio_page_vs_cli_bulk %.2f (target >= 0.9)\n' "$(echo "$cli_bulk / $page_s" | bc -l)"
 }
 
-ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold extract export window validation-window mailbox service service-hostile online"
+ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold suggestions extract export window validation-window mailbox service service-hostile online"
 SECTIONS="${*:-$ALL}"
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
   quorvel-bench-bulk quorvel-bench-export quorvel-cli >/dev/null

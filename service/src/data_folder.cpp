@@ -18,10 +18,9 @@ namespace quorvel::service {
 namespace {
 
 const std::vector<std::pair<std::string, std::string>> kDefinitions = {
-    {"armadilhas", "sys_armadilhas.filter"},
-    {"paises", "sys_paises.filter"},
-    {"nomes_raros", "sys_nomesraros.filter"},
-    {"sites_ignorados", "sys_sitesignorados.filter"},
+    {"armadilhas", "sys_armadilhas.filter"},  {"paises", "sys_paises.filter"},
+    {"nomes_raros", "sys_nomesraros.filter"}, {"sites_ignorados", "sys_sitesignorados.filter"},
+    {"provedores", "sys_provedores.filter"},
 };
 
 [[noreturn]] void failWith(const std::string& message) {

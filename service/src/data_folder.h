@@ -23,8 +23,8 @@ class DataFolder {
   bool prepare(const std::filesystem::path& seedDir);
 
   // Replaces a download file atomically. A definition name (armadilhas, paises, nomes_raros,
-  // sites_ignorados) names its filter file and also sets today's date in definitions.txt.
-  // Throws std::runtime_error with a Portuguese message.
+  // sites_ignorados, provedores) names its filter file and also sets today's date in
+  // definitions.txt. Throws std::runtime_error with a Portuguese message.
   void publish(const std::string& name, const std::filesystem::path& source);
 
   // Writes buildatual.txt and buildminimo.txt.

@@ -36,7 +36,8 @@ TEST_F(DownloadsTest, ANewDataFolderIsSeededFromThePackagedLists) {
   std::string today = service::todayUtc();
   auto defs = c.Get("/quorvel/download/definitions.txt");
   ASSERT_TRUE(defs);
-  EXPECT_EQ(defs->body, "armadilhas=" + today + "\npaises=" + today + "\n");
+  EXPECT_EQ(defs->body,
+            "armadilhas=" + today + "\npaises=" + today + "\nprovedores=" + today + "\n");
 
   auto countries = c.Get("/quorvel/download/sys_paises.filter");
   ASSERT_TRUE(countries);

@@ -125,6 +125,7 @@ void BulkValidation::iniciar() {
   }
   // The last lines; a failure here still leaves whole lines up to the safe point.
   if (falha.empty()) sincronizar(s);
+  v_.stagesRunEnds();
 
   // The end. The files are complete before their folder is shown.
   btnIniciarHabilitado = true;
@@ -255,6 +256,8 @@ bool BulkValidation::validarArquivo(size_t indice, Saidas& s) {
       v_.validarNormalizado(linha->normalizado, erro);
       if (!erro.empty() && !linha->texto.empty()) {
         ++invalidos;
+        // A suggestion is a third field.
+        if (!v_.sugestao.empty()) (erro += '\t') += v_.sugestao;
         s.inv.writeLine(linha->texto, '\t', erro);
       } else {
         ++validos;

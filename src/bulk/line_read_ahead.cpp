@@ -76,8 +76,11 @@ void LineReadAhead::encher() {
 const PreparedLine* LineReadAhead::proxima() {
   encher();
   if (prontas_ == 0) return nullptr;
-  if (prontas_ > kSlotAdiante)
-    v_.prefetchDuplicate(anel_[(inicio_ + kSlotAdiante) % anel_.size()].normalizado);
+  if (prontas_ > kSlotAdiante) {
+    const std::string& adiante = anel_[(inicio_ + kSlotAdiante) % anel_.size()].normalizado;
+    v_.prefetchDuplicate(adiante);
+    v_.prefetchCount(adiante);
+  }
   const PreparedLine* frente = &anel_[inicio_];
   inicio_ = (inicio_ + 1) % anel_.size();
   --prontas_;

@@ -21,14 +21,22 @@ namespace {
 // silent resolver then costs one wait for many domains instead of one per domain.
 constexpr size_t kLinhasAdiante = 2048;
 
+// A suggestion for a mistyped address: a fourth field, or "suggestion" in JSON; nothing when
+// there is none.
+std::string campoSugestao(const std::string& sugestao, bool json) {
+  if (sugestao.empty()) return {};
+  return json ? ",\"suggestion\":" + jsonString(sugestao) : "\t" + sugestao;
+}
+
 // The reason of a line that is not blank but holds no address.
 constexpr const char* kNenhumEmail = "Nenhum e-mail encontrado";
 
 void escreverResultado(const std::string& linha, const std::string& valido, const std::string& erro,
-                       bool json) {
+                       bool json, const std::string& sugestao) {
   if (json) {
-    out("{\"input\":" + jsonString(linha) + ",\"address\":" + jsonString(valido) + ",\"valid\":" +
-        (valido.empty() ? "false" : "true") + ",\"reason\":" + jsonString(erro) + "}\n");
+    out("{\"input\":" + jsonString(linha) + ",\"address\":" + jsonString(valido) +
+        ",\"valid\":" + (valido.empty() ? "false" : "true") + ",\"reason\":" + jsonString(erro) +
+        campoSugestao(sugestao, true) + "}\n");
     return;
   }
   std::string s = linha;
@@ -36,6 +44,7 @@ void escreverResultado(const std::string& linha, const std::string& valido, cons
   s += valido;
   s += '\t';
   s += erro;
+  s += campoSugestao(sugestao, false);
   s += '\n';
   out(s);
 }
@@ -60,13 +69,14 @@ int runSingle(ValidationChain& v, const std::vector<std::string>& lines, const C
     if (endereco.empty() && !isBlank(line)) {
       // A line of fields without any address still gets its verdict.
       v.incLabelNumber(Counter::lbTotalInvalidos);
-      escreverResultado(line, "", kNenhumEmail, o.json);
+      escreverResultado(line, "", kNenhumEmail, o.json, {});
     } else {
-      escreverResultado(line, v.validarEmail(endereco, erro), erro, o.json);
+      escreverResultado(line, v.validarEmail(endereco, erro), erro, o.json, v.sugestao);
     }
     if ((i + 1) % 4096 == 0) bar.update(static_cast<int64_t>(i + 1), lines.size());
   }
   bar.finish();
+  v.stagesRunEnds();
   if (o.counters) out(o.json ? counterPanelJson(v) : counterPanel(v));
   return kSaidaOk;
 }
@@ -94,12 +104,15 @@ int runGrid(TerminalApp& terminal, const std::vector<std::string>& lines, const 
   if (inv.rowCount() > 2 || inv.rowHasText(1)) {
     int ce = criarColunaSeNaoExistir(editor.gridInvalidos, "E-mail", 100);
     int cr = criarColunaSeNaoExistir(editor.gridInvalidos, "Erro", 100);
+    int cs = criarColunaSeNaoExistir(editor.gridInvalidos, kColunaSugestao, 100);
     for (int r = 1; r < inv.rowCount(); ++r) {
+      const std::string& sugestao = inv.cell(cs, r);
       if (o.json)
         out("{\"valid\":false,\"address\":" + jsonString(inv.cell(ce, r)) +
-            ",\"reason\":" + jsonString(inv.cell(cr, r)) + "}\n");
+            ",\"reason\":" + jsonString(inv.cell(cr, r)) + campoSugestao(sugestao, true) + "}\n");
       else
-        out("I\t" + inv.cell(ce, r) + "\t" + inv.cell(cr, r) + "\n");
+        out("I\t" + inv.cell(ce, r) + "\t" + inv.cell(cr, r) + campoSugestao(sugestao, false) +
+            "\n");
     }
   }
   if (o.counters) out(o.json ? counterPanelJson(v.chain) : counterPanel(v.chain));

@@ -27,7 +27,7 @@ struct ListOptions {
   std::string coluna;  // a number counted from 1, or a column's name
   std::vector<std::string> com;
   std::vector<std::string> disable;
-  std::string home, entrada, saida, validos, invalidos;
+  std::string home, entrada, saida, validos, invalidos, sugestoes;
   bool counters = false;
 };
 
@@ -61,13 +61,36 @@ int operacaoLista(const ListOptions& o, Operacao operacao) {
   return kSaidaOk;
 }
 
+// The rows of "Inválidos" that carry a suggestion, under the same column names.
+TextGrid linhasComSugestao(const TextGrid& inv) {
+  TextGrid g;
+  g.setColCount(inv.colCount());
+  for (int c = 0; c < inv.colCount(); ++c) g.setCell(c, 0, inv.cell(c, 0));
+  int cs = -1;
+  for (int c = 0; c < inv.colCount() && cs < 0; ++c)
+    if (equalsIgnoreCase(inv.cell(c, 0), kColunaSugestao)) cs = c;
+  int n = 0;
+  for (int r = 1; cs >= 0 && r < inv.rowCount(); ++r) {
+    if (isBlank(inv.cell(cs, r))) continue;
+    if (++n >= g.rowCount()) g.setRowCount(n + 1);
+    for (int c = 0; c < inv.colCount(); ++c) g.setCell(c, n, inv.cell(c, r));
+  }
+  return g;
+}
+
 int validarLista(const ListOptions& o) {
   installCancelHandler();
   conferirSaida(o, o.validos);
   conferirSaida(o, o.invalidos);
-  if (!o.validos.empty() && (o.validos == o.invalidos || mesmoArquivo(o.validos, o.invalidos)))
-    throw CliFailure("os arquivos dos válidos e dos inválidos precisam ser diferentes: " +
-                     o.validos);
+  if (!o.sugestoes.empty()) conferirSaida(o, o.sugestoes);
+  auto iguais = [](const std::string& a, const std::string& b) {
+    return !a.empty() && !b.empty() && (a == b || mesmoArquivo(a, b));
+  };
+  if (iguais(o.validos, o.invalidos) || iguais(o.validos, o.sugestoes) ||
+      iguais(o.invalidos, o.sugestoes))
+    throw CliFailure(
+        "os arquivos dos válidos, dos inválidos e das sugestões precisam ser "
+        "diferentes");
   ListSession s(o.home);
   s.t.prepararCadeia(o.disable);
   s.abrir(o.entrada);
@@ -78,6 +101,11 @@ int validarLista(const ListOptions& o) {
     throw CliFailure("a coluna de e-mails não foi identificada; nada foi gravado");
   s.salvarGrade(s.editor.gridValidos, o.validos);
   s.salvarGrade(s.editor.gridInvalidos, o.invalidos);
+  if (!o.sugestoes.empty()) {
+    TextGrid comSugestao = linhasComSugestao(s.editor.gridInvalidos);
+    s.salvarGrade(comSugestao, o.sugestoes);
+    s.editor.mudarGGrid(s.editor.gridInvalidos);
+  }
   if (o.counters) out(counterPanel(v.chain));
   const auto& c = v.chain.counters;
   s.resumo(linhas(s.linhasLidas) + " lidas, " + formatNumber(c.value(Counter::lbTotalFinal)) +
@@ -142,6 +170,8 @@ void addListCommands(CLI::App& app, int& exitCode) {
   val->add_option("IN", o->entrada, "Lista de entrada (- para a entrada padrão)")->required();
   val->add_option("--valid", o->validos, "Arquivo dos válidos")->required();
   val->add_option("--invalid", o->invalidos, "Arquivo dos inválidos")->required();
+  val->add_option("--suggestions", o->sugestoes,
+                  "Grava à parte os inválidos que têm sugestão de correção");
   val->add_option("--disable", o->disable, kAjudaDisable)->delimiter(',')->allow_extra_args(false);
   val->add_flag("--counters", o->counters, "Mostra os contadores ao final");
   val->callback([o, &exitCode] { exitCode = validarLista(*o); });

@@ -36,7 +36,7 @@ void switchStagesOff(ValidationChain& v, const std::vector<std::string>& nomes) 
     if (!opcao)
       throw CliFailure("etapa desconhecida: " + nome +
                        " (as etapas são: sintaxe, regras, armadilhas, internacional, empirico, "
-                       "nomesraros, testemx, emailsinvalidos)");
+                       "nomesraros, testemx, emailsinvalidos; e sugestoes)");
     *opcao = false;
   }
 }

@@ -17,6 +17,6 @@ void switchStagesOff(ValidationChain& v, const std::vector<std::string>& nomes);
 // Help text of the --disable option.
 inline constexpr const char* kAjudaDisable =
     "Desliga etapas: sintaxe, regras, armadilhas, internacional, empirico, nomesraros, testemx, "
-    "emailsinvalidos";
+    "emailsinvalidos; e as sugestões de correção: sugestoes";
 
 }  // namespace quorvel::cli

@@ -3,6 +3,7 @@
 #include "cli/cli_failure.h"
 #include "cli/stage_switches.h"
 #include "common/paths.h"
+#include "online/shipped_definitions.h"
 
 namespace quorvel::cli {
 namespace {
@@ -22,6 +23,14 @@ TerminalApp::TerminalApp(const std::string& homeOpcao, bool verbose, Progress* p
       pumpPort(eventos ? *eventos : pump),
       app({dialogs, progressPort, pumpPort, platform}) {
   dialogs.verbose = verbose;
+}
+
+void TerminalApp::carregarDefinicoes() {
+  app.carregarDefinicoes();
+  if (paths::exists(paths::join(paths::dadosConfig(home()), kProvidersFile))) return;
+  const std::string embarcadas = pastaDefinicoesEmbarcadas();
+  if (!embarcadas.empty())
+    chain().gProvedores = loadFilterList(paths::join(embarcadas, kProvidersFile));
 }
 
 void TerminalApp::prepararCadeia(const std::vector<std::string>& desligar) {

@@ -20,8 +20,9 @@ class TerminalApp {
   const std::string& home() const { return app.home(); }
   ValidationWindow& validationWindow() { return app.validationWindow; }
   ValidationChain& chain() { return app.validationWindow.chain; }
-  // The filter lists of the workspace.
-  void carregarDefinicoes() { app.carregarDefinicoes(); }
+  // The filter lists of the workspace. A workspace that has no providers' list yet (the desktop
+  // installs the shipped one at its start) suggests with the list shipped beside the program.
+  void carregarDefinicoes();
   // Opens the database and connects the MX and negative-base stages. Throws DatabaseError.
   void abrirBanco() { app.abrirBD(0); }
   // The same, only when a stage that uses the database (MX, negative base) is switched on.

@@ -48,6 +48,11 @@ void GridJournal::clear() {
   descartado_ = false;
 }
 
+bool GridJournal::guardaPasso(uint64_t id, bool refazer) const {
+  const auto& passos = refazer ? refazer_ : desfazer_;
+  return std::any_of(passos.begin(), passos.end(), [id](const Step& p) { return p.id == id; });
+}
+
 void GridJournal::marcarSalvo() {
   if (profundidade_ > 0 && !aberto_.entradas.empty())
     aberto_.salvoApos = aberto_.entradas.size();  // the state the step's entries so far lead to

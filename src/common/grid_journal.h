@@ -46,6 +46,12 @@ class GridJournal {
 
   bool canUndo() const { return !desfazer_.empty(); }
   bool canRedo() const { return !refazer_.empty(); }
+  // The state the next undo leaves (the id of the step it takes back) and the step the next redo
+  // does again; 0 when there is none.
+  uint64_t proximoDesfazer() const { return desfazer_.empty() ? 0 : desfazer_.back().id; }
+  uint64_t proximoRefazer() const { return refazer_.empty() ? 0 : refazer_.back().id; }
+  // True when the step `id` can still be undone (or, with `refazer`, done again).
+  bool guardaPasso(uint64_t id, bool refazer) const;
   int undoCount() const { return static_cast<int>(desfazer_.size()); }
   // Applies the newest step's inverses to `grid` (the grid this journal belongs to). False when
   // there is nothing to undo.

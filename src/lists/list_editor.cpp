@@ -31,18 +31,80 @@ void ListEditor::listaMudou(int aba) {
   changed();
 }
 
-bool ListEditor::desfazer() {
-  if (!historico(*gGrid).undo(*gGrid)) return false;
+void ListEditor::comecarPasso() {
+  if (profundidadePasso_++ == 0)
+    for (size_t a = 0; a < 3; ++a) antesDoPasso_[a] = historicos_[a].proximoDesfazer();
+  for (auto& h : historicos_) h.beginStep();
+}
+
+void ListEditor::terminarPasso() {
+  for (auto& h : historicos_) h.endStep();
+  if (--profundidadePasso_ > 0) return;
+  std::array<uint64_t, 3> passo{};
+  int listas = 0;
+  for (size_t a = 0; a < 3; ++a) {
+    const uint64_t id = historicos_[a].proximoDesfazer();
+    if (id != 0 && id != antesDoPasso_[a]) {
+      passo[a] = id;
+      ++listas;
+    }
+  }
+  if (listas < 2) return;
+  // A list keeps at most kLimitePassos steps: older links name steps no list holds any more.
+  constexpr size_t kLigacoes = 3 * GridJournal::kLimitePassos;
+  if (passosLigados_.size() >= kLigacoes) passosLigados_.erase(passosLigados_.begin());
+  passosLigados_.push_back(passo);
+}
+
+bool ListEditor::repetirPasso(bool desfazendo) {
+  const int aba = abaDe(*gGrid);
+  auto proximo = [&](size_t a) {
+    const GridJournal& h = historicos_[a];
+    return desfazendo ? h.proximoDesfazer() : h.proximoRefazer();
+  };
+  const uint64_t id = proximo(static_cast<size_t>(aba));
+  if (id == 0) return false;
+  std::array<bool, 3> juntas{};
+  juntas[static_cast<size_t>(aba)] = true;
+  for (auto it = passosLigados_.rbegin(); it != passosLigados_.rend(); ++it) {
+    if ((*it)[static_cast<size_t>(aba)] != id) continue;
+    for (size_t a = 0; a < 3; ++a) {
+      const uint64_t outro = (*it)[a];
+      if (static_cast<int>(a) == aba || outro == 0) continue;
+      if (proximo(a) == outro) {
+        juntas[a] = true;
+      } else if (historicos_[a].guardaPasso(outro, !desfazendo)) {
+        // The other list changed after this operation: taking back one half of it would leave
+        // the moved rows in both lists or in neither.
+        dialogos().msgAviso(std::string("Esta operação também alterou a lista \"") +
+                            kAbaTitulos[a] + "\", que mudou depois dela. " +
+                            (desfazendo ? "Desfaça" : "Refaça") +
+                            " antes as alterações mais recentes daquela lista.");
+        return false;
+      }
+    }
+    break;
+  }
+  for (size_t a = 0; a < 3; ++a) {
+    if (!juntas[a]) continue;
+    GridJournal& h = historicos_[a];
+    TextGrid& g = grid(static_cast<int>(a));
+    if (desfazendo)
+      h.undo(g);
+    else
+      h.redo(g);
+  }
   showStatus(*gGrid);
   changed();
   return true;
 }
 
+bool ListEditor::desfazer() {
+  return repetirPasso(true);
+}
+
 bool ListEditor::refazer() {
-  if (!historico(*gGrid).redo(*gGrid)) return false;
-  showStatus(*gGrid);
-  changed();
-  return true;
+  return repetirPasso(false);
 }
 
 TextGrid& ListEditor::grid(int aba) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/grid_journal.h"
 #include "common/notifier.h"
@@ -121,15 +122,13 @@ class ListEditor {
 
   // --- undo ------------------------------------------------------------------------------------
   // One user operation: whatever it changes in the lists while this lives is one step of each
-  // list's history ("Desfazer" takes it back whole). Steps nest; the outermost one counts.
+  // list's history ("Desfazer" takes it back whole). Steps nest; the outermost one counts. An
+  // operation that changed several lists is undone and redone in all of them at once, from
+  // whichever of them the user is on.
   class EditStep {
    public:
-    explicit EditStep(ListEditor& e) : e_(e) {
-      for (auto& h : e_.historicos_) h.beginStep();
-    }
-    ~EditStep() {
-      for (auto& h : e_.historicos_) h.endStep();
-    }
+    explicit EditStep(ListEditor& e) : e_(e) { e_.comecarPasso(); }
+    ~EditStep() { e_.terminarPasso(); }
     EditStep(const EditStep&) = delete;
     EditStep& operator=(const EditStep&) = delete;
 
@@ -141,8 +140,10 @@ class ListEditor {
   const GridJournal& historico(const TextGrid& g) const {
     return historicos_[static_cast<size_t>(abaDe(g))];
   }
-  // "Desfazer (Ctrl+Z)" / "Refazer (Ctrl+Y)" on the current list. False when there was nothing
-  // to take back (or to do again).
+  // "Desfazer (Ctrl+Z)" / "Refazer (Ctrl+Y)" on the current list (and on the other lists the
+  // same operation changed). False when there was nothing to take back (or to do again), or when
+  // another list the operation changed has changed since: its newer steps are undone first, or
+  // the contacts the operation moved would be lost from both lists.
   bool desfazer();
   bool refazer();
   bool podeDesfazer() const { return historico(*gGrid).canUndo(); }
@@ -152,6 +153,15 @@ class ListEditor {
   // A list changed (a step ended, or was undone or redone): its edited flag follows whether it
   // is back in the state it was saved in, and the views hear of it.
   void listaMudou(int aba);
+  void comecarPasso();
+  void terminarPasso();
+  bool repetirPasso(bool desfazendo);
+
+  // The steps one operation made in several lists (per list the step's id, 0 for a list it left
+  // alone), newest last.
+  std::vector<std::array<uint64_t, 3>> passosLigados_;
+  std::array<uint64_t, 3> antesDoPasso_{};
+  int profundidadePasso_ = 0;
 
   std::array<GridJournal, 3> historicos_;
   std::array<char, 3> separadores_{};

@@ -17,6 +17,7 @@ inline constexpr const char* kDataArmadilhas = "armadilhas";
 inline constexpr const char* kDataPaises = "paises";
 inline constexpr const char* kDataNomesRaros = "nomes_raros";
 inline constexpr const char* kDataSitesIgnorados = "sites_ignorados";
+inline constexpr const char* kDataProvedores = "provedores";
 inline constexpr const char* kDataMxValidos = "sites_validos_mx";
 inline constexpr const char* kDataMxInvalidos = "sites_invalidos_mx";
 inline constexpr const char* kDataEmailsInvalidos = "emails_invalidos";

@@ -150,6 +150,9 @@ void DefinitionsWindow::checarDefinicoesOnline() {
       auto data = dataDe(servico, nome);
       if (data > dataDe(local, nome)) mostrarIndicador(d, data);
     }
+    // The providers' list of the suggestions has no row: a newer one shows the panel alone.
+    provedoresNovos_ = dataDe(servico, kDataProvedores) > dataDe(local, kDataProvedores);
+    if (provedoresNovos_) painelVisivel = true;
     compararDatasDoBanco(local);
     if (colaboracao_) colaboracao_->gSyncCheck = !painelVisivel;
   } catch (const std::exception& e) {
@@ -215,6 +218,9 @@ void DefinitionsWindow::atualizarDefinicao(const std::string&) {
   if (!linha(Definicao::sitesIgnorados).indicador.empty())
     baixarFiltro("sys_sitesignorados.filter", chain_.gSitesIgnorados, kIgnoredSitesFile,
                  "Atualizando definiçõoes de domínios ignorados...", datas, kDataSitesIgnorados);
+  if (provedoresNovos_)
+    baixarFiltro(kProvidersFile, chain_.gProvedores, kProvidersFile,
+                 "Atualizando definições de provedores...", datas, kDataProvedores);
   for (Definicao d : {Definicao::mxValidos, Definicao::mxInvalidos, Definicao::emailsInvalidos})
     baixarBase(d, datas);
 

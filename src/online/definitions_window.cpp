@@ -143,6 +143,8 @@ void DefinitionsWindow::tmCheckTimer() {
       break;
     case 13:
       carregar(Definicao::sitesIgnorados);
+      // The providers' list of the suggestions has no row of its own.
+      chain_.gProvedores = loadFilterList(paths::join(paths::dadosConfig(home_), kProvidersFile));
       break;
     case 14:
     case 16:

@@ -176,6 +176,8 @@ class DefinitionsWindow {
   HttpClient* http_ = nullptr;
   Dialogs* dialogs_ = nullptr;
   const Platform* platform_ = nullptr;
+  // The service has a newer providers' list (it has no row of its own).
+  bool provedoresNovos_ = false;
 };
 
 }  // namespace quorvel

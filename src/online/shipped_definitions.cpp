@@ -21,6 +21,7 @@ constexpr Embarcado kEmbarcados[] = {
     {kCountriesFile, kCountriesFile, kDataPaises},
     {kRareNamesFile, kRareNamesFile, kDataNomesRaros},
     {"sys_sitesignorados.filter", kIgnoredSitesFile, kDataSitesIgnorados},
+    {kProvidersFile, kProvidersFile, kDataProvedores},
 };
 
 }  // namespace

@@ -33,7 +33,11 @@ constexpr const char* kEsquema[] = {
     "senha VARCHAR(250),  servidor VARCHAR(250),  nome_usuario VARCHAR(250),  tipo_autenticacao "
     "VARCHAR(50),  usar_tls VARCHAR(50),  versao_ip VARCHAR(50),  modo_ssl VARCHAR(50),  "
     "metodo_ssl VARCHAR(50),  usar_ehlo BOOLEAN,  porta VARCHAR(50),  descricao VARCHAR(250),  "
-    "conta_ativa BOOLEAN,  inbox_folder VARCHAR(50),  mailbox_separator VARCHAR(2) )"};
+    "conta_ativa BOOLEAN,  inbox_folder VARCHAR(50),  mailbox_separator VARCHAR(2) )",
+    // Only the frequent domains are indexed: the few rows a run start reads, not the millions of
+    // shared domains.
+    "CREATE INDEX IF NOT EXISTS hits_frequentes_index ON tbmxvalidos (hits) WHERE hits >= 10"};
+static_assert(kMinimoOcorrencias == 10, "the partial index and its query name the same bound");
 
 std::string sqlQuote(std::string_view s) {
   std::string out = "'";
@@ -252,11 +256,12 @@ void Database::setEsperaBloqueio(int ms) {
 }
 
 void Database::criarEsquema() {
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 7; ++i) {
     try {
       db_.exec(kEsquema[i]);
     } catch (const SqliteError&) {
-      if (i != 2 && i != 4) throw;  // the index exists after the first opening
+      // The index exists after the first opening; the frequent domains can do without theirs.
+      if (i != 2 && i != 4 && i != 6) throw;
     }
   }
 }
@@ -462,6 +467,33 @@ void Database::listarMX(
                                identificador(nomeTabela) + " ORDER BY dominio");
     while (st.step()) linha(st.columnText(0), st.columnText(1), st.columnInt(2) == 1);
     st.reset();
+  });
+}
+
+void Database::dominiosFrequentes(size_t limite,
+                                  const std::function<void(std::string_view dominio)>& dominio) {
+  guardado([&] {
+    // The condition is the partial index's, word for word, so that the index answers.
+    Statement st = db_.prepare(std::string("SELECT dominio FROM tbmxvalidos WHERE hits >= 10") +
+                               (colaboracao_.gCompartilha ? "" : " AND seu = 1") +
+                               " ORDER BY hits DESC, dominio LIMIT :alimite");
+    st.bind(":alimite", static_cast<int64_t>(limite));
+    while (st.step()) dominio(st.columnText(0));
+    st.reset();
+  });
+}
+
+void Database::somarOcorrencias(const std::vector<std::pair<std::string, uint32_t>>& contagem) {
+  if (contagem.empty()) return;
+  guardado([&] {
+    db_.transacao([&] {
+      Statement st = db_.prepare(
+          "UPDATE tbmxvalidos SET hits = coalesce(hits, 0) + :aqtd WHERE dominio = :adominio");
+      for (const auto& [d, n] : contagem) {
+        st.bind(":aqtd", static_cast<int64_t>(n)).bind(":adominio", d);
+        st.exec();
+      }
+    });
   });
 }
 

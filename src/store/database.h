@@ -8,6 +8,8 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/ports.h"
 #include "store/sharing_flags.h"
@@ -25,6 +27,9 @@ class DatabaseError : public std::runtime_error {
 inline constexpr const char* kTbMxValidos = "tbmxvalidos";
 inline constexpr const char* kTbMxInvalidos = "tbmxinvalidos";
 inline constexpr const char* kTbEmailsInvalidos = "tbemailsinvalidos";
+// A domain with a mail server met this many times in the user's lists is one of their frequent
+// domains (the count is kept in tbmxvalidos.hits).
+inline constexpr uint32_t kMinimoOcorrencias = 10;
 
 class Database {
  public:
@@ -77,6 +82,13 @@ class Database {
   // Forgets a domain in both cache tables (the next run asks the DNS again); true when it was
   // known.
   bool esquecerMX(std::string_view dominio);
+  // The domains with a mail server met at least kMinimoOcorrencias times in the user's lists,
+  // most often met first, up to `limite` (own rows only unless sharing is on).
+  void dominiosFrequentes(size_t limite,
+                          const std::function<void(std::string_view dominio)>& dominio);
+  // Adds what a run met of each domain to its count in tbmxvalidos (domains not there are left
+  // alone).
+  void somarOcorrencias(const std::vector<std::pair<std::string, uint32_t>>& contagem);
   // Takes an address (normalised first) out of the negative base; true when it was there.
   bool removerEmailInvalido(std::string_view email);
 

@@ -22,6 +22,7 @@
 #include "lists/list_cleaning.h"
 #include "lists/list_loading.h"
 #include "lists/list_saving.h"
+#include "lists/suggestion_operations.h"
 #include "ui/grid_view.h"
 #include "ui/pages/define_columns_page.h"
 #include "ui/pages/delete_columns_page.h"
@@ -211,6 +212,8 @@ void TfrmLista::buildMenus() {
   item(util, "Otimizar quantidade de e-mails", [this] { mostrarPagina(pgOtimizacao); });
   item(util, "Identificar nomes", [this] { mostrarPagina(pgNomes); });
   item(util, "Gerar e-mails", [this] { mostrarPagina(pgGerarEmail); });
+  item(util, "Aplicar sugestões",
+       [this] { aplicarSugestoes(editor_, SuggestionRows::selecionadasOuTodas); });
 
   QMenu* salvarMenu = menus_->addMenu(QStringLiteral("Salvar / Exportar..."));
   item(salvarMenu, "Salvar (F2)", [this] { salvar(editor_); });
@@ -379,6 +382,9 @@ void TfrmLista::menuGrade(int menu, QPoint onde) {
     pop->setObjectName(QStringLiteral("menuPrimeiraLinha"));
     item("A primeira linha tem o nome das colunas",
          [this] { setColunaPrimeiraLinha(editor_, *editor_.gGrid, 1); });
+    if (editor_.abaAtiva() == kAbaInvalidos)
+      item("Aplicar sugestões",
+           [this] { aplicarSugestoes(editor_, SuggestionRows::selecionadas); });
   } else {
     pop->setObjectName(QStringLiteral("menuColuna"));
     const int col = editor_.gSortedColumn;

@@ -15,6 +15,8 @@ inline constexpr const char* kTrapsFile = "sys_armadilhas.filter";
 inline constexpr const char* kCountriesFile = "sys_paises.filter";
 inline constexpr const char* kRareNamesFile = "sys_nomesraros.filter";
 inline constexpr const char* kIgnoredSitesFile = "local_sitesignorados.filter";
+// The providers a mistyped domain may be corrected to (the suggestions' candidates).
+inline constexpr const char* kProvidersFile = "sys_provedores.filter";
 
 // One loaded list: its lines (sorted, case-insensitive, duplicate-free) and the index that
 // matches them as wildcard rules.

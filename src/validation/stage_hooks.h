@@ -3,8 +3,11 @@
 // sharing question. Until those parts are connected, the defaults let every address pass and
 // answer that sharing is not allowed.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -40,6 +43,12 @@ class MxStage {
   virtual void prefetch(std::string_view dominio, MxContext& contexto) {}
   // True when this run already has the domain's answer (or is fetching it): nothing to start.
   virtual bool answerKnown(std::string_view dominio) const { return true; }
+  // The domains with a mail server that earlier runs met often in the user's lists, most often
+  // met first, up to `limite`.
+  virtual void dominiosFrequentes(size_t limite,
+                                  const std::function<void(std::string_view)>& dominio) {}
+  // Keeps what a run met of each domain with a mail server for later runs.
+  virtual void somarOcorrencias(const std::vector<std::pair<std::string, uint32_t>>& contagem) {}
 };
 
 // Negative base: the error type of a known invalid address, 0 when it is not known.

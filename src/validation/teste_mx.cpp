@@ -139,6 +139,25 @@ void TesteMX::guardar(MxContext& v, const std::string& dominio, bool tem) {
   }
 }
 
+void TesteMX::dominiosFrequentes(size_t limite,
+                                 const std::function<void(std::string_view)>& dominio) {
+  // Without them the suggestions still have the providers; the run meets a failing store in
+  // its own lookups.
+  try {
+    banco_.dominiosFrequentes(limite, dominio);
+  } catch (const StoreFailure&) {
+  }
+}
+
+void TesteMX::somarOcorrencias(const std::vector<std::pair<std::string, uint32_t>>& contagem) {
+  // The counts only sharpen later suggestions: a store that cannot take them now (locked by
+  // another run, full) loses this run's, nothing else.
+  try {
+    banco_.somarOcorrencias(contagem);
+  } catch (const StoreFailure&) {
+  }
+}
+
 bool TesteMX::answerKnown(std::string_view dominio) const {
   return memoria_->valor(dominio) >= 0 || semResposta_.find(dominio) != semResposta_.end() ||
          resolver_.pending(dominio);

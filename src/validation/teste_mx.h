@@ -33,6 +33,10 @@ class TesteMX : public MxStage {
   bool antecipacao = true;
   void prefetch(std::string_view dominio, MxContext& contexto) override;
   bool answerKnown(std::string_view dominio) const override;
+  // The frequent domains are the store's: tbmxvalidos counts how often each was met.
+  void dominiosFrequentes(size_t limite,
+                          const std::function<void(std::string_view)>& dominio) override;
+  void somarOcorrencias(const std::vector<std::pair<std::string, uint32_t>>& contagem) override;
 
   // Where the last answer came from (the CLI reports it).
   Origem ultimaOrigem = Origem::cache;

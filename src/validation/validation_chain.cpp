@@ -46,6 +46,7 @@ bool* stageOptionByName(StageOptions& o, std::string_view nome) {
   if (nome == "nomesraros") return &o.ckbNomesRaros;
   if (nome == "testemx") return &o.ckbTesteMX;
   if (nome == "emailsinvalidos") return &o.ckbEmailsInvalidos;
+  if (nome == "sugestoes") return &o.sugestoes;
   return nullptr;
 }
 
@@ -107,44 +108,48 @@ ValidationChain::Etapa ValidationChain::etapaQueRejeita(std::string_view email,
   return Etapa::nenhuma;
 }
 
-bool ValidationChain::passaPelasEtapas(std::string_view email, bool empiricoCompleto,
-                                       std::string& motivo) {
+RejectionStage ValidationChain::rejeicao(std::string_view email, bool empiricoCompleto,
+                                         std::string& motivo) {
   switch (etapaQueRejeita(email, empiricoCompleto, gErro)) {
     case Etapa::sintaxe:
       rejeitar(Counter::lbSintaxe);
       motivo = "Erro de sintaxe";
-      return false;
+      return RejectionStage::syntax;
     case Etapa::regras:
       rejeitar(Counter::lbRegras);
       counters.incLabelNumber(Counter::lbBases);
       motivo = "Regra personalizada" + gErro;
-      return false;
+      return RejectionStage::beforeMx;
     case Etapa::armadilhas:
       rejeitar(Counter::lbArmadilhas);
       motivo = "Armadilha";
-      return false;
+      return RejectionStage::beforeMx;
     case Etapa::internacional:
       rejeitar(Counter::lbInternacional);
       motivo = "Filtro de países: ";
       motivo += ultimosTres(email);
-      return false;
+      return RejectionStage::beforeMx;
     case Etapa::empirico:
       rejeitar(Counter::lbEmpirico);
       motivo = "Filtro empírico - " + gErro;
-      return false;
+      return RejectionStage::beforeMx;
     case Etapa::nomesRaros:
       rejeitar(Counter::lbNomesRaros);
       motivo = "Nomes raros: " + gErro;
-      return false;
+      return RejectionStage::beforeMx;
     case Etapa::nenhuma:
       break;
   }
   std::string_view dominio = dominioDe(email);
-  if (opcoes.ckbTesteMX && mx_->siteTemMX(dominio, *this) == 0) {
-    rejeitar(Counter::lbTesteMx);
-    motivo = "Teste MX - ";
-    motivo += dominio;
-    return false;
+  if (opcoes.ckbTesteMX) {
+    const int mx = mx_->siteTemMX(dominio, *this);
+    if (mx == 0) {
+      rejeitar(Counter::lbTesteMx);
+      motivo = "Teste MX - ";
+      motivo += dominio;
+      return RejectionStage::mx;
+    }
+    if (mx == 1 && opcoes.sugestoes) sugestoes_.ocorreu(dominio, *this);
   }
   if (opcoes.ckbEmailsInvalidos) {
     int tipo = base_->temEmailInvalido(email);
@@ -153,11 +158,64 @@ bool ValidationChain::passaPelasEtapas(std::string_view email, bool empiricoComp
       counters.incLabelNumber(Counter::lbBases);
       motivo = tipo == 1 ? "Base negativa: e-mail inexistente"
                          : "Base negativa: e-mail indisponível para recebimento";
-      return false;
+      return RejectionStage::afterMx;
     }
   }
-  counters.incLabelNumber(Counter::lbTotalFinal);
-  return true;
+  return RejectionStage::none;
+}
+
+bool ValidationChain::passaPelasEtapas(std::string_view email, bool empiricoCompleto,
+                                       std::string& motivo) {
+  sugestao.clear();
+  const RejectionStage onde = rejeicao(email, empiricoCompleto, motivo);
+  if (onde == RejectionStage::none) {
+    counters.incLabelNumber(Counter::lbTotalFinal);
+    return true;
+  }
+  if (sugestoesLigadas()) anotarSugestao(email, onde, empiricoCompleto);
+  return false;
+}
+
+// The MX stage's questions about a domain a suggestion needs: the same cache, DNS and sharing
+// queues, but no "decided by the bases" on the panel for an address nobody validated.
+class ValidationChain::MxSemContagem : public MxContext {
+ public:
+  explicit MxSemContagem(ValidationChain& c) : c_(c) {}
+  bool exempt(std::string_view d) const override { return c_.exempt(d); }
+  void answeredFromStore() override {}
+  std::vector<std::string>& sharingQueue(bool v) override { return c_.sharingQueue(v); }
+  void sharingInProgress(bool ligado) override { c_.sharingInProgress(ligado); }
+  void cacheRefused(const std::string& motivo) override { c_.cacheRefused(motivo); }
+  void dnsNotAnswering() override { c_.dnsNotAnswering(); }
+
+ private:
+  ValidationChain& c_;
+};
+
+int ValidationChain::respostaMx(std::string_view dominio) {
+  MxSemContagem contexto(*this);
+  return mx_->siteTemMX(dominio, contexto);
+}
+
+bool ValidationChain::aceitaria(std::string_view email) {
+  // A suggestion is a proper address even while the syntax stage is off.
+  if (!opcoes.ckbSintaxe && !ValidateEmail(email)) return false;
+  std::string erro;
+  if (etapaQueRejeita(email, empiricoCompletoDaSugestao_, erro) != Etapa::nenhuma) return false;
+  return !opcoes.ckbEmailsInvalidos || base_->temEmailInvalido(email) <= 0;
+}
+
+void ValidationChain::anotarSugestao(std::string_view email, RejectionStage onde,
+                                     bool empiricoCompleto) {
+  sugestoes_.usarProvedores(gProvedores);
+  empiricoCompletoDaSugestao_ = empiricoCompleto;
+  try {
+    sugestao = sugestoes_.sugerir(email, onde, *this);
+  } catch (const StoreFailure&) {
+    throw;  // the store cannot answer: the run stops, as the row's own lookups would stop it
+  } catch (const std::exception&) {
+    sugestao.clear();  // the row keeps its reason, without a suggestion
+  }
 }
 
 bool ValidationChain::primeiraOcorrencia(const std::string& email) {
@@ -190,6 +248,10 @@ void ValidationChain::prefetchDuplicate(std::string_view normalizado) {
   if (gProcessados) gProcessados->prefetch(normalizado);
 }
 
+void ValidationChain::prefetchCount(std::string_view normalizado) const {
+  if (sugestoesLigadas()) sugestoes_.prefetch(dominioDe(normalizado));
+}
+
 void ValidationChain::stagesRunStarts() {
   if (!aviso.empty()) {
     aviso.clear();
@@ -197,10 +259,19 @@ void ValidationChain::stagesRunStarts() {
   }
   mx_->runStarts();
   base_->runStarts();
+  if (sugestoesLigadas()) {
+    sugestoes_.usarProvedores(gProvedores);
+    sugestoes_.runStarts(*mx_, *this);
+  }
+}
+
+void ValidationChain::stagesRunEnds() {
+  sugestoes_.runEnds(*mx_);
 }
 
 std::string_view ValidationChain::validarNormalizado(std::string_view e, std::string& erro) {
   erro.clear();
+  sugestao.clear();
   try {
     if (e.empty()) return {};
     bool novo;
@@ -244,6 +315,8 @@ const FilterList& carregarDefinicao(ValidationChain& chain, const std::string& h
 
 void carregarDefinicoes(ValidationChain& chain, const std::string& home) {
   for (const DefinitionFile& arquivo : kArquivosDefinicao) carregarDefinicao(chain, home, arquivo);
+  // The providers' list of the suggestions has no row in the definitions window.
+  chain.gProvedores = loadFilterList(paths::join(paths::dadosConfig(home), kProvidersFile));
 }
 
 }  // namespace quorvel

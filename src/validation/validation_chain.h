@@ -17,6 +17,7 @@
 #include "validation/duplicate_memory.h"
 #include "validation/filter_list.h"
 #include "validation/stage_hooks.h"
+#include "validation/typo_suggestions.h"
 
 namespace quorvel {
 
@@ -31,6 +32,8 @@ struct StageOptions {
   bool ckbTesteMX = true;
   bool ckbEmailsInvalidos = true;
   bool ckbNaoZerar = true;  // hidden: keeps the duplicate memory between runs
+  // Suggestions for mistyped addresses (they need the MX test).
+  bool sugestoes = true;
 };
 
 // The stages' names on the command line and their options.
@@ -46,7 +49,7 @@ struct ChainNotice {
   bool operator==(const ChainNotice&) const = default;
 };
 
-class ValidationChain : private MxContext {
+class ValidationChain : private MxContext, private SuggestionChecks {
  public:
   explicit ValidationChain(Dialogs& dialogs);
   ValidationChain(const ValidationChain&) = delete;
@@ -56,6 +59,7 @@ class ValidationChain : private MxContext {
   std::string gErro;
   FilterListPtr gRegras;  // absent until the definitions are loaded
   FilterListPtr gTraps, gFiltroPaises, gNomesRaros, gSitesIgnorados;
+  FilterListPtr gProvedores;  // the candidates of the suggestions
   std::vector<std::string> gSyncValidos, gSyncInvalidos;
   StageOptions opcoes;
   Counters counters;
@@ -73,6 +77,14 @@ class ValidationChain : private MxContext {
   void setNegativeBase(NegativeBase* b) { base_ = b ? b : &basePadrao_; }
   // What the MX stage sees of this chain (for asking it about a domain directly).
   MxContext& mxContext() { return *this; }
+
+  // --- suggestions -----------------------------------------------------------------------
+  // The corrected address for the address the chain rejected last, or empty.
+  std::string sugestao;
+  bool sugestoesLigadas() const { return opcoes.sugestoes && opcoes.ckbTesteMX; }
+  // The suggestion of the last rejection for a result list, or null while suggestions are off.
+  const std::string* sugestaoDaRejeicao() const { return sugestoesLigadas() ? &sugestao : nullptr; }
+  const TypoSuggestions& sugestoes() const { return sugestoes_; }
 
   // --- the single-address chain ---------------------------------------------------------
   // The normalised address when valid; otherwise empty, with the reason in `erro` (empty too
@@ -93,13 +105,17 @@ class ValidationChain : private MxContext {
   // Starts bringing a normalised address's slot of the duplicate memory into the cache ahead of
   // its validation.
   void prefetchDuplicate(std::string_view normalizado);
+  // The same for the count of the address's domain that the suggestions keep.
+  void prefetchCount(std::string_view normalizado) const;
   // Whether the MX stage runs and looks up domains ahead of the chain.
   bool mxReadAheadOn() const { return opcoes.ckbTesteMX && mx_->wantsReadAhead(); }
   // Starts the MX lookup of a normalised address that is still ahead of the chain, when it will
   // reach the MX stage.
   void readAheadMxOf(std::string_view normalizado);
-  // Tells the MX and negative-base stages that a run over many addresses begins.
+  // Tells the MX and negative-base stages that a run over many addresses begins, and the
+  // suggestions that it begins or ends (they keep what the run met of each domain).
   void stagesRunStarts();
+  void stagesRunEnds();
 
   void incLabelNumber(Counter c) { counters.incLabelNumber(c); }
   // A fresh duplicate memory: nothing counts as repeated any more.
@@ -111,6 +127,18 @@ class ValidationChain : private MxContext {
   // left in `erro` as the chain leaves it in gErro.
   Etapa etapaQueRejeita(std::string_view email, bool empiricoCompleto, std::string& erro) const;
   void rejeitar(Counter c);
+  // Stages 2 to 9 with their counters and reason; where the address was rejected.
+  RejectionStage rejeicao(std::string_view email, bool empiricoCompleto, std::string& motivo);
+  // The suggestion for an address just rejected at `onde`, into `sugestao`.
+  void anotarSugestao(std::string_view email, RejectionStage onde, bool empiricoCompleto);
+
+  // SuggestionChecks: asked without counting anything.
+  int respostaMx(std::string_view dominio) override;
+  bool isento(std::string_view dominio) const override { return exempt(dominio); }
+  bool aceitaria(std::string_view email) override;
+  // The MX stage's view of this chain for those questions: answers from the store are not
+  // counted on the panel.
+  class MxSemContagem;
 
   // MxContext
   bool exempt(std::string_view dominio) const override;
@@ -130,6 +158,8 @@ class ValidationChain : private MxContext {
   MxStage* mx_ = &mxPadrao_;
   NegativeBase* base_ = &basePadrao_;
   std::string normalizado_;  // reused buffer of the hot path
+  TypoSuggestions sugestoes_;
+  bool empiricoCompletoDaSugestao_ = false;
 };
 
 // The five filter lists of dados/config and the list of the chain each one loads into, in the

@@ -187,11 +187,12 @@ void ValidationWindow::anteciparMx(const TextGrid& grid, int coluna, int linha, 
 }
 
 void ValidationWindow::gridAddInvalido(TextGrid& grid, const std::string& email,
-                                       const std::string& erro) {
+                                       const std::string& erro, const std::string* sugestao) {
   if (grid.rowCount() > 2 || grid.rowHasText(1)) grid.addRow();
   int linha = grid.rowCount() - 1;
   colunaSetValue(grid, linha, email, "E-mail");
   colunaSetValue(grid, linha, erro, "Erro");
+  if (sugestao) colunaSetValue(grid, linha, *sugestao, kColunaSugestao);
 }
 
 void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& destino,
@@ -326,7 +327,7 @@ void ValidationWindow::executarValidacao() {
           copiarLinhaGrid(linha, principal, validos);
           validos.setCell(mapaColunas_[static_cast<size_t>(coluna)], validos.rowCount() - 1, email);
         } else {
-          gridAddInvalido(invalidos, email, motivo);
+          gridAddInvalido(invalidos, email, motivo, chain.sugestaoDaRejeicao());
         }
       } catch (const StoreFailure& e) {
         // The store cannot answer: the run stops; what was done stays in the lists.
@@ -357,6 +358,7 @@ bool ValidationWindow::perguntarSeCompartilha() {
 
 void ValidationWindow::fimDaExecucao() {
   gRodou = true;
+  chain.stagesRunEnds();
   avisarMudanca();  // the window shows the bar and counters as they end before the box covers them
   if (erroDaExecucao.empty()) dialogs_.msgInformacao(kMsgFinalizado);
   if (listas_) listas_->mostrarValidos(larguraTexto);

@@ -69,6 +69,9 @@ struct ValidationWindowNotice {
 void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& destino,
                          int linhaDestino, std::vector<int>& mapa);
 
+// The column of "Inválidos" with the corrected address of a mistyped one.
+inline constexpr const char* kColunaSugestao = "Sugestão";
+
 inline constexpr const char* kAvisoSemCompartilhamento =
     "Não foi possível consultar o serviço online: esta validação segue sem compartilhar dados";
 
@@ -145,8 +148,10 @@ class ValidationWindow {
   void inicioValidacaoGrandes();
   void fimValidacaoGrandes();
 
-  // Result rows.
-  static void gridAddInvalido(TextGrid& grid, const std::string& email, const std::string& erro);
+  // Result rows. With `sugestao` (suggestions on) the row also fills the column "Sugestão",
+  // empty when there is none.
+  static void gridAddInvalido(TextGrid& grid, const std::string& email, const std::string& erro,
+                              const std::string* sugestao = nullptr);
   void copiarLinhaGrid(int linhaOrigem, const TextGrid& gridOrigem, TextGrid& gridDestino);
 
  private:

@@ -62,5 +62,28 @@ TEST(BulkValidationMx, ReadAheadChangesNothingButTheTime) {
   EXPECT_EQ(umAUm.resolver->maxSeenInFlight(), 1u);
 }
 
+// A rejected line with a suggestion gets it as a third field; the others keep two.
+TEST(BulkValidationMx, ASuggestionIsAThirdFieldOfTheInvalidFile) {
+  testing::MxFixture m({"loja.test"});
+  m.f.v.chain.gProvedores = filterListOf({"loja.test"});
+  std::filesystem::create_directories(m.home / "dados");
+  const std::string entrada = (m.home / "entrada.txt").string();
+  std::ofstream(entrada, std::ios::binary)
+      << "Ana;Ana@Lojaa.test;SP\r\nbia@loja.test\r\n\"caio@loj.test\"\r\ndani@naoexiste.test\r\n";
+  RecordingProgress progress;
+  FakePlatform platform;
+  platform.folder = m.home.string();
+  BulkValidation g(m.f.v.chain, m.f.dialogs, progress, m.f.pump, platform);
+  g.adicionarArquivos({entrada});
+  g.iniciar();
+  EXPECT_EQ(readFileBytes(g.arquivoInvalidos).value_or("?"),
+            "\xEF\xBB\xBF"
+            "Ana@Lojaa.test\tTeste MX - lojaa.test\tana@loja.test\r\n"
+            "caio@loj.test\tTeste MX - loj.test\tcaio@loja.test\r\n"
+            "dani@naoexiste.test\tTeste MX - naoexiste.test\r\n");
+  // What the run met of each domain is counted in the store for later runs.
+  EXPECT_EQ(m.rows("SELECT dominio, hits FROM tbmxvalidos"), "loja.test|1|");
+}
+
 }  // namespace
 }  // namespace quorvel

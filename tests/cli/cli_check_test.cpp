@@ -143,6 +143,29 @@ TEST_F(CliCheck, AllNineStagesWithTheWorkspaceDatabase) {
   EXPECT_EQ(r.out, "b@naoexiste.test\tb@naoexiste.test\t\n");
 }
 
+TEST_F(CliCheck, ASuggestionIsTheFourthFieldOrAJsonMember) {
+  std::ofstream(home / "dados/config/sys_provedores.filter", std::ios::binary) << "good.test\n";
+  auto r = run("check " + homeArg() + " a@goood.test b@godo.test c@god.test", "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "a@goood.test\t\tTeste MX - goood.test\ta@good.test\n"
+            "b@godo.test\t\tTeste MX - godo.test\tb@good.test\n"
+            "c@god.test\t\tTeste MX - god.test\tc@good.test\n");
+  r = run("check --json " + homeArg() + " d@goood.test e@naoexiste.test", "");
+  EXPECT_EQ(
+      r.out,
+      "{\"input\":\"d@goood.test\",\"address\":\"\",\"valid\":false,\"reason\":\"Teste MX - "
+      "goood.test\",\"suggestion\":\"d@good.test\"}\n"
+      "{\"input\":\"e@naoexiste.test\",\"address\":\"\",\"valid\":false,\"reason\":\"Teste MX - "
+      "naoexiste.test\"}\n");
+  r = run("check --grid " + homeArg(), "f@goood.test\ng@naoexiste.test\n");
+  EXPECT_EQ(r.out,
+            "I\tf@goood.test\tTeste MX - goood.test\tf@good.test\n"
+            "I\tg@naoexiste.test\tTeste MX - naoexiste.test\n");
+  r = run("check --disable sugestoes " + homeArg() + " h@goood.test", "");
+  EXPECT_EQ(r.out, "h@goood.test\t\tTeste MX - goood.test\n");
+}
+
 TEST_F(CliCheck, ADamagedDatabaseIsAClearErrorAndIsKept) {
   fs::path bd = home / "dados" / "config" / "quorvel.bd";
   std::ofstream(bd, std::ios::binary) << std::string(4096, 'x');

@@ -79,22 +79,36 @@ TEST_F(CliList, BadArgumentsAreClearErrorsAndWriteNothing) {
   EXPECT_EQ(ler("lista.csv"), kLista);
 }
 
-TEST_F(CliList, ValidateListWritesBothResultLists) {
+TEST_F(CliList, ValidateListWritesTheResultListsAndTheSuggestionsApart) {
+  arquivo("dados/config/sys_provedores.filter", "good.test\n");
   std::string in = arquivo("lista.csv",
                            "nome,emails\r\nAna,ANA@good.test\r\nBia,bia@naoexiste.test\r\n"
-                           "Caio,sem arroba\r\nDani,ana@good.test\r\n");
+                           "Caio,sem arroba\r\nDani,ana@good.test\r\nEdu,edu@goood.test\r\n");
   auto r = run("validate-list --home " + pasta.string() + " --counters " + in + " --valid " +
-                   p("v.csv") + " --invalid " + p("i.csv"),
+                   p("v.csv") + " --invalid " + p("i.csv") + " --suggestions " + p("s.csv"),
                "");
   ASSERT_EQ(r.status, 0);
   // Both lists with the input's separator.
   EXPECT_EQ(ler("v.csv"), "\xEF\xBB\xBFnome,emails\r\nAna,ana@good.test\r\n");
   EXPECT_EQ(ler("i.csv"),
             "\xEF\xBB\xBF"
-            "E-mail,Erro\r\n"
-            "bia@naoexiste.test,Teste MX - naoexiste.test\r\n"
-            "sem arroba,Erro de sintaxe\r\n");
+            "E-mail,Erro,Sugestão\r\n"
+            "bia@naoexiste.test,Teste MX - naoexiste.test,\r\n"
+            "sem arroba,Erro de sintaxe,\r\n"
+            "edu@goood.test,Teste MX - goood.test,edu@good.test\r\n");
+  EXPECT_EQ(ler("s.csv"),
+            "\xEF\xBB\xBF"
+            "E-mail,Erro,Sugestão\r\n"
+            "edu@goood.test,Teste MX - goood.test,edu@good.test\r\n");
   EXPECT_THAT(r.out, HasSubstr("lbRepetidos\t1\n"));
+
+  // The suggestions' file is a third file: it may be neither of the other two.
+  auto mesmo = run("validate-list --home " + pasta.string() + " " + in + " --valid " + p("v2.csv") +
+                       " --invalid " + p("i2.csv") + " --suggestions " + p("v2.csv"),
+                   "", true);
+  EXPECT_EQ(mesmo.status, 2);
+  EXPECT_THAT(mesmo.out, HasSubstr("precisam ser diferentes"));
+  EXPECT_FALSE(fs::exists(pasta / "i2.csv"));
 }
 
 }  // namespace

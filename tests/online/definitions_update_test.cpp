@@ -1,5 +1,5 @@
 // The definitions window's online part against the real service: the comparison of dates, the
-// update of the four filter files and the three shared bases, and what a failure leaves behind.
+// update of the filter files and the three shared bases, and what a failure leaves behind.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -75,6 +75,10 @@ TEST(AtualizarDefinicao, AFirstUpdateWithoutADateFileDownloadsEverythingThenNoth
   EXPECT_THAT(linhasDoArquivo(f.pasta, "dados/config/local_sitesignorados.filter"),
               ElementsAre("empresa.com.br"));
   EXPECT_TRUE(f.app->validationWindow.chain.gNomesRaros->contem("reyansh"));
+  // The providers' list of the suggestions comes with them, though it has no row.
+  EXPECT_THAT(linhasDoArquivo(f.pasta, "dados/config/sys_provedores.filter"),
+              Contains("uol.com.br"));
+  EXPECT_TRUE(f.app->validationWindow.chain.gProvedores->contem("gmail.com"));
   EXPECT_EQ(f.linhasDe(kTbMxValidos), 2);
   EXPECT_EQ(f.linhasDe(kTbMxInvalidos), 1);
   EXPECT_EQ(f.linhasDe(kTbEmailsInvalidos), 1);
@@ -85,7 +89,7 @@ TEST(AtualizarDefinicao, AFirstUpdateWithoutADateFileDownloadsEverythingThenNoth
   const std::string hoje = getDataSQL(diaLocal(f.platform.clock));
   NameValueList datas = lerDatas(d.arquivoDatas());
   for (const char* nome : {kDataArmadilhas, kDataPaises, kDataNomesRaros, kDataSitesIgnorados,
-                           kDataMxValidos, kDataMxInvalidos, kDataEmailsInvalidos})
+                           kDataProvedores, kDataMxValidos, kDataMxInvalidos, kDataEmailsInvalidos})
     EXPECT_EQ(datas.value(nome), hoje) << nome;
 
   // The loading sequence started again: the dates are equal now, and nothing is offered.

@@ -39,7 +39,10 @@ struct MxFixture {
   RecordedShares shares;
   FakePlatform platform;  // online unless a test says otherwise
 
-  explicit MxFixture(const std::vector<std::string>& hosts = {}) : dns(hosts) {
+  // `hosts` have a mail server; `extras` are more options of the DNS peer.
+  explicit MxFixture(const std::vector<std::string>& hosts = {},
+                     const std::vector<std::string>& extras = {})
+      : dns(hosts, extras) {
     static int n = 0;
     home = std::filesystem::temp_directory_path() /
            ("quorvel-mx-" + std::to_string(::getpid()) + "-" + std::to_string(++n));

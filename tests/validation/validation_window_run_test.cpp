@@ -109,9 +109,10 @@ TEST(ExecutarValidacao, ResultRowsFollowTheHeadersAndTheFirstRowRule) {
   EXPECT_EQ(val.cell(1, 2), "Caio");
   EXPECT_EQ(val.cell(0, 2), "");
   const TextGrid& inv = f.editor.gridInvalidos;
-  ASSERT_EQ(inv.colCount(), 2);
+  ASSERT_EQ(inv.colCount(), 3);
   EXPECT_EQ(inv.cell(0, 0), "E-mail");
   EXPECT_EQ(inv.cell(1, 0), "Erro");
+  EXPECT_EQ(inv.cell(2, 0), "Sugestão");
   EXPECT_EQ(inv.rowCount(), 2);
   // The run ends on the "Válidos" tab with sized columns.
   EXPECT_EQ(f.editor.abaAtiva(), kAbaValidos);
@@ -260,8 +261,8 @@ TEST(ExecutarValidacao, TheListsHearTheRunOnceAndTheWindowEveryFiftyRows) {
   // Appends, the first rows' new columns and the widths fitted at the end: a handful of notices,
   // not one per row.
   EXPECT_LE(validos.size(), 7u);
-  EXPECT_LE(invalidos.size(), 7u);
-  EXPECT_GE(janela, 20);  // every 50 rows, plus the start and the end
+  EXPECT_LE(invalidos.size(), 10u);  // three new columns there: address, reason, suggestion
+  EXPECT_GE(janela, 20);             // every 50 rows, plus the start and the end
   EXPECT_EQ(barra, janela);
   EXPECT_LE(linhasDuranteAvisos,
             3);  // only the notices of the run's end (before its box and after)

@@ -87,10 +87,10 @@ void responderMensagens(QObject* dono) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* m = qobject_cast<TfrmMsg*>(w);
       if (!m || !m->isVisible()) continue;
+      // "Ok", or "Não" to the question whether changed lists are saved before they go.
       for (QPushButton* b : m->findChildren<QPushButton*>())
-        // "Não" to the question whether unsaved lists are saved before they go.
         if (b->accessibleName() == QStringLiteral("Ok") ||
-            b->accessibleName() == QStringLiteral("Não"))
+            b->text().remove(QLatin1Char('&')) == QStringLiteral("Não"))
           b->click();
     }
   });
@@ -177,6 +177,53 @@ void janelasDaCaixaPostal(Desktop& d) {
   janela->hide();
 }
 
+// A CRM export with typing slips, validated: "Inválidos" with its suggestions, the utility in
+// the "Utilitários" menu, then "Válidos" once they were applied.
+void suggestionWindows(Desktop& d, MainWindow& m, TfrmLista* lista) {
+  ListEditor& e = d.app->editor;
+  escolherNovaLista(e, NewListOption::zerarTodas);
+  e.setAbaAtiva(kAbaPrincipal);
+  escolherNovaLista(e, NewListOption::eliminarColunas);
+  colarCheck(e,
+             "nome;email;cidade;uf\n"
+             "Ana Souza;ana.souza@gmail.com;São Paulo;SP\n"
+             "Joana Lima;joana.lima@gmial.com;Recife;PE\n"
+             "Pedro Alves;pedro.alves@hotmial.com;Natal;RN\n"
+             "Márcia Lima;marcia_lima@hotmail.com;Fortaleza;CE\n"
+             "Rita Reis;rita.reis@uol.com;Salvador;BA\n"
+             "Caio Brandão;caio@bol.com;Belém;PA\n"
+             "Lucas Prado;lucas.prado@gmail.com.br;Curitiba;PR\n"
+             "Contato;contato@lojasemservidor.com.br;Joinville;SC\n"
+             "Paulo Almeida;paulo.almeida@gmail.com;Goiânia;GO");
+  setColunaPrimeiraLinha(e, *e.gGrid, 1);
+  m.validarEmails();
+  d.frmQuorvel()->iniciar()->click();
+  esperar([&] { return !d.app->validationWindow.gRodando; });
+  d.frmQuorvel()->hide();
+  e.setAbaAtiva(kAbaInvalidos);
+  e.AutoSizeGrid(e.gridInvalidos, lista->larguraTexto());
+  lista->setFixedSize(1060, 520);
+  salvar(lista, "invalid-suggestions");
+  for (QMenu* menu : lista->findChildren<QMenu*>()) {
+    if (menu->title() != QStringLiteral("Utilitários")) continue;
+    menu->popup(lista->mapToGlobal(QPoint(200, 24)));
+    salvar(menu, "suggestions-menu");
+    menu->hide();
+  }
+  lista->entradaMenu(QStringLiteral("Utilitários"), QStringLiteral("Aplicar sugestões"))->trigger();
+  // The count of moved rows is told in a box the message timer closes.
+  esperar([] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (qobject_cast<TfrmMsg*>(w) && w->isVisible()) return false;
+    return true;
+  });
+  e.setAbaAtiva(kAbaValidos);
+  e.AutoSizeGrid(e.gridValidos, lista->larguraTexto());
+  salvar(lista, "suggestions-applied");
+  lista->setMinimumSize(0, 0);
+  lista->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -199,6 +246,10 @@ int main(int argc, char** argv) {
   const std::filesystem::path amostras = std::filesystem::path(argv[2]).parent_path();
   std::filesystem::copy(amostras / "workspace" / "dados" / "config", casa + "/dados/config",
                         std::filesystem::copy_options::recursive);
+  // The providers' list the definitions ship (for the suggestions of mistyped addresses).
+  std::filesystem::copy_file(
+      amostras.parent_path() / "packaging" / "definicoes" / "sys_provedores.filter",
+      casa + "/dados/config/sys_provedores.filter");
   quorvel::testing::DnsPeer dns(
       {"gmail.com", "uol.com.br", "hotmail.com", "yahoo.com.br", "empresa.com.br",
        "prefeitura.gov.br", "provedor.com.br", "orange.fr", "terra.com.br", "bol.com.br",
@@ -293,6 +344,7 @@ int main(int argc, char** argv) {
     salvar(p, nome);
   }
   lista->exibirListaDestinatarios();
+  suggestionWindows(d, m, lista);
 
   {
     // "Exportar + utilitários" over the same list: the data page, then the utilities page.

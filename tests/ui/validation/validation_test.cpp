@@ -90,7 +90,9 @@ std::vector<std::string> linhas(const TextGrid& g) {
   for (int r = 1; r < g.rowCount(); ++r) {
     std::string l;
     for (int c = 0; c < g.colCount(); ++c) l += (c ? "|" : "") + g.cell(c, r);
-    if (l.find_first_not_of('|') != std::string::npos) out.push_back(l);
+    // Empty cells at the end (a suggestion there is none of) are left out.
+    while (!l.empty() && l.back() == '|') l.pop_back();
+    if (!l.empty()) out.push_back(l);
   }
   return out;
 }

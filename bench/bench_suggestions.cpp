@@ -171,7 +171,7 @@ int medir(const std::string& arquivoProvedores, size_t quantos, uint64_t semente
     platform.online = true;
     TesteMX mx(banco, colaboracao, resolver, pump, platform);
     NegativeBaseStage base(banco);
-    ValidationChain chain;
+    ValidationChain chain(dialogs);
     ValidationWindow v(chain, dialogs, pump);
     ValidationChain& c = v.chain;
     c.gRegras = filterListOf({});

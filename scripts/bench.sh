@@ -2,8 +2,8 @@
 # Benchmarks, each beside a baseline measured in the same run. Figures are medians of repeated
 # runs; this machine is noisy, so compare the ratios.
 #   scripts/bench.sh                 every section
-#   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists bulk
-#                                    bulk-warm bulk-cold suggestions extract export window
+#   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists
+#                                    list-cli bulk bulk-warm bulk-cold suggestions extract export window
 #                                    validation-window mailbox service service-hostile online
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -145,6 +145,55 @@ dd=$(awk '/^dedupe_seconds/ {print $2}' "$OUT/lists.txt")
 printf 'ratio_sort_vs_sort_f_uniq %.2f\n' "$(echo "$so / $su" | bc -l)"
 printf 'ratio_dedupe_vs_sort_f_uniq %.2f\n' "$(echo "$dd / $su" | bc -l)"
 printf 'ratio_load_vs_sort_f_uniq %.2f\n' "$(echo "$ld / $su" | bc -l)"
+}
+
+# tempo_e_memoria OUT CMD...: runs CMD once with its output in OUT; prints "seconds peak_KB".
+tempo_e_memoria() {
+  local saida=$1
+  shift
+  /usr/bin/time -f "%e %M" -o "$OUT/time.txt" "$@" >"$saida" 2>/dev/null || true
+  cat "$OUT/time.txt"
+}
+# mediana_tempo_memoria REPS OUT CMD...: the median seconds and the median peak memory (KB).
+mediana_tempo_memoria() {
+  local reps=$1 saida=$2 t m
+  shift 2
+  local tempos=() memorias=()
+  for _ in $(seq "$reps"); do
+    read -r t m < <(tempo_e_memoria "$saida" "$@")
+    tempos+=("$t")
+    memorias+=("$m")
+  done
+  echo "$(printf '%s\n' "${tempos[@]}" | median) $(printf '%s\n' "${memorias[@]}" | median)"
+}
+
+section_list_cli() {
+echo "== list commands through the CLI on the generated 1,000,000-row, 5-column CSV (address in"
+echo "   column 2); baseline: LC_ALL=C sort -t, -k2,2 -u on the same file, same run"
+[ -f "$OUT/lista.csv" ] || "$BUILD_DIR/bench/quorvel-bench-lists" gen "$OUT/lista.csv" "$OUT/exclusao.txt"
+local cli="$BUILD_DIR/src/quorvel-cli" home="$OUT/list-home" reps="${BENCH_LIST_REPS:-3}"
+mkdir -p "$home"
+local st sm dt dm et em
+read -r st sm < <(mediana_tempo_memoria "$reps" "$OUT/sort-u.csv" env LC_ALL=C sort -t, -k2,2 -u "$OUT/lista.csv")
+printf 'baseline_sort_k2_u_seconds %.2f s, peak %d MB\n' "$st" "$((sm / 1024))"
+read -r dt dm < <(mediana_tempo_memoria "$reps" /dev/null "$cli" list dedupe --column 2 --home "$home" \
+  "$OUT/lista.csv" "$OUT/dedupe-out.csv")
+printf 'cli_dedupe_seconds %.2f s, peak %d MB (%s rows written)\n' "$dt" "$((dm / 1024))" \
+  "$(($(wc -l <"$OUT/dedupe-out.csv") - 1))"
+read -r et em < <(mediana_tempo_memoria "$reps" /dev/null "$cli" list exclude --column 2 --home "$home" \
+  --with "$OUT/exclusao.txt" "$OUT/lista.csv" "$OUT/exclude-out.csv")
+printf 'cli_exclude_seconds %.2f s, peak %d MB\n' "$et" "$((em / 1024))"
+printf 'ratio_dedupe_vs_sort_u %.2f time, %.2f memory (target <= 2 and <= 1.5)\n' \
+  "$(echo "$dt / $st" | bc -l)" "$(echo "$dm / $sm" | bc -l)"
+printf 'ratio_exclude_vs_sort_u %.2f time, %.2f memory (target <= 2 and <= 1.5)\n' \
+  "$(echo "$et / $st" | bc -l)" "$(echo "$em / $sm" | bc -l)"
+# Load + save alone: the editor benchmark's figures beside the same baseline.
+"$BUILD_DIR/bench/quorvel-bench-lists" run "$OUT/lista.csv" "$OUT/exclusao.txt" >"$OUT/lists-cli.txt"
+local ld sv
+ld=$(awk '/^load_seconds/ {print $2}' "$OUT/lists-cli.txt")
+sv=$(awk '/^save_seconds/ {print $2}' "$OUT/lists-cli.txt")
+printf 'load_plus_save_seconds %.2f s (load %.2f, save %.2f)\n' "$(echo "$ld + $sv" | bc -l)" "$ld" "$sv"
+printf 'ratio_load_save_vs_sort_u %.2f (target <= 2)\n' "$(echo "($ld + $sv) / $st" | bc -l)"
 }
 
 section_bulk() {
@@ -397,7 +446,7 @@ printf 'baseline_cli_bulk_lines_per_s %.0f lines/s\n' "$(echo "$lines / $cli_bul
 printf 'ratio_page_vs_cli_bulk %.2f (target >= 0.9)\n' "$(echo "$cli_bulk / $page_s" | bc -l)"
 }
 
-ALL="chain warm cold store-cost concurrent lists bulk bulk-warm bulk-cold suggestions extract export window validation-window mailbox service service-hostile online"
+ALL="chain warm cold store-cost concurrent lists list-cli bulk bulk-warm bulk-cold suggestions extract export window validation-window mailbox service service-hostile online"
 SECTIONS="${*:-$ALL}"
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
   quorvel-bench-bulk quorvel-bench-export quorvel-cli >/dev/null

@@ -11,6 +11,7 @@
 #include "cli/cli_failure.h"
 #include "cli/export_command.h"
 #include "cli/extract_command.h"
+#include "cli/large_pages.h"
 #include "cli/list_commands.h"
 #include "cli/mailbox_commands.h"
 #include "cli/online_commands.h"
@@ -22,6 +23,9 @@
 namespace cli = quorvel::cli;
 
 int main(int argc, char** argv) {
+  // The commands that hold a whole list in memory.
+  if (argc > 1 && (std::string(argv[1]) == "list" || std::string(argv[1]) == "validate-list"))
+    cli::restartWithLargePages(argv);
   // A closed pipe is a write error to handle, not a signal that kills the program mid-line.
   std::signal(SIGPIPE, SIG_IGN);
   CLI::App app{"Quorvel — validação de listas de e-mails para campanhas", cli::kPrograma};

@@ -36,12 +36,19 @@ int compare(std::string_view a, std::string_view b) {
   return r == UCOL_LESS ? -1 : (r == UCOL_GREATER ? 1 : 0);
 }
 
-std::string sortKey(std::string_view s) {
-  // UTF-8 → UTF-16 for ucol_getSortKey; ill-formed bytes become U+FFFD here only.
-  std::u16string u16;
-  u16.reserve(s.size());
+void appendSortKey(std::string_view s, std::string& out) {
+  // UTF-8 → UTF-16 for ucol_getSortKey; ill-formed bytes become U+FFFD here only. The buffer is
+  // kept between calls.
+  thread_local std::u16string u16;
+  u16.clear();
   int32_t len = static_cast<int32_t>(s.size());
   for (int32_t i = 0; i < len;) {
+    const auto b = static_cast<unsigned char>(s[static_cast<size_t>(i)]);
+    if (b < 0x80) {
+      u16.push_back(static_cast<char16_t>(b));
+      ++i;
+      continue;
+    }
     UChar32 c;
     U8_NEXT(reinterpret_cast<const uint8_t*>(s.data()), i, len, c);
     if (c < 0) c = 0xFFFD;
@@ -52,17 +59,25 @@ std::string sortKey(std::string_view s) {
       u16.push_back(static_cast<char16_t>(c));
     }
   }
-  std::string key(u16.size() * 4 + 16, '\0');
+  const size_t inicio = out.size();
+  size_t espaco = u16.size() * 4 + 16;
   for (;;) {
+    out.resize(inicio + espaco);
     int32_t n = ucol_getSortKey(
         collator(), reinterpret_cast<const UChar*>(u16.data()), static_cast<int32_t>(u16.size()),
-        reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
-    if (n <= static_cast<int32_t>(key.size())) {
-      key.resize(n > 0 ? n - 1 : 0);  // drop the terminating zero
-      return key;
+        reinterpret_cast<uint8_t*>(out.data() + inicio), static_cast<int32_t>(espaco));
+    if (n <= static_cast<int32_t>(espaco)) {
+      out.resize(inicio + (n > 0 ? static_cast<size_t>(n) - 1 : 0));  // no terminating zero
+      return;
     }
-    key.resize(n);
+    espaco = static_cast<size_t>(n);
   }
+}
+
+std::string sortKey(std::string_view s) {
+  std::string key;
+  appendSortKey(s, key);
+  return key;
 }
 
 }  // namespace quorvel::collation

@@ -9,5 +9,7 @@ namespace quorvel::collation {
 int compare(std::string_view a, std::string_view b);
 // Binary sort key: memcmp order of keys equals compare() order; equal keys mean equal texts.
 std::string sortKey(std::string_view s);
+// The same key appended to `out` (no string of its own: a million keys go into one buffer).
+void appendSortKey(std::string_view s, std::string& out);
 
 }  // namespace quorvel::collation

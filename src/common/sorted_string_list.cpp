@@ -76,18 +76,22 @@ void SortedStringList::addAll(const std::vector<std::string>& input) {
 void SortedStringList::clear() {
   items_.clear();
   asciiIndex_.clear();
+  otherKeys_.clear();
   hasOtherEntries_ = false;
 }
 
 void SortedStringList::indexEntry(const std::string& s) {
-  if (isPrintableAscii(s))
+  if (isPrintableAscii(s)) {
     asciiIndex_.insert(asciiLower(s));
-  else
+  } else {
     hasOtherEntries_ = true;
+    otherKeys_.insert(collation::sortKey(s));
+  }
 }
 
 void SortedStringList::rebuildIndex() {
   asciiIndex_.clear();
+  otherKeys_.clear();
   hasOtherEntries_ = false;
   asciiIndex_.reserve(items_.size());
   for (const auto& item : items_) indexEntry(item);
@@ -103,6 +107,10 @@ bool SortedStringList::contains(std::string_view s) const {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
     if (asciiIndex_.count(key)) return true;
     if (!hasOtherEntries_) return false;
+    // Equal to no ASCII entry: only an entry outside ASCII can still be, with the same key.
+    key.clear();
+    collation::appendSortKey(s, key);
+    return otherKeys_.count(key) > 0;
   }
   bool found;
   binarySearch(s, found);

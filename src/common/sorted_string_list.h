@@ -39,6 +39,8 @@ class SortedStringList {
   // Fast path for the hot exact lookups: the ASCII-lower-cased printable-ASCII entries.
   std::unordered_set<std::string> asciiIndex_;
   bool hasOtherEntries_ = false;  // entries outside printable ASCII need the collator
+  // Their collation keys: an ASCII text equal to one of them has the same key.
+  std::unordered_set<std::string> otherKeys_;
 };
 
 }  // namespace quorvel

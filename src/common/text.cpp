@@ -55,18 +55,28 @@ int nextCodePointSlow(std::string_view s, size_t& i) {
   return c;
 }
 
+// ASCII bytes, the most of any list, are counted without decoding.
 size_t codePointCount(std::string_view s) {
   size_t n = 0;
-  for (size_t i = 0; i < s.size();) {
-    nextCodePoint(s, i);
-    ++n;
+  for (size_t i = 0; i < s.size(); ++n) {
+    if (static_cast<unsigned char>(s[i]) < 0x80)
+      ++i;
+    else
+      nextCodePoint(s, i);
   }
   return n;
 }
 
 size_t utf16Length(std::string_view s) {
   size_t n = 0;
-  for (size_t i = 0; i < s.size();) n += nextCodePoint(s, i) > 0xFFFF ? 2 : 1;
+  for (size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      ++i;
+      ++n;
+    } else {
+      n += nextCodePoint(s, i) > 0xFFFF ? 2 : 1;
+    }
+  }
   return n;
 }
 

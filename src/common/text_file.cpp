@@ -271,9 +271,10 @@ WriteResult falhou(int erro, int fd, const std::string& tmp) {
   return {false, describeSystemError(erro)};
 }
 
-}  // namespace
-
-WriteResult writeFileAtomic(const std::string& path, std::string_view bytes,
+// Writes the pieces `proximo` gives (it returns false with the last one) to a temporary file
+// beside `path` and renames it over `path`.
+WriteResult escreverAtomico(const std::string& path,
+                            const std::function<bool(std::string_view&)>& proximo,
                             const WriteOptions& opcoes) {
   // The new contents are written into a file without a name (it vanishes with the process if
   // the program is killed), which gets a temporary name only to be renamed over the old file.
@@ -286,14 +287,24 @@ WriteResult writeFileAtomic(const std::string& path, std::string_view bytes,
   const bool anonimo = fd >= 0;
   if (!anonimo) fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, modo);
   if (fd < 0) return falhou(errno, -1, {});
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return falhou(n < 0 ? errno : EIO, fd, anonimo ? std::string() : tmp);
-    done += static_cast<size_t>(n);
+  const std::string nomeTmp = anonimo ? std::string() : tmp;
+  for (bool mais = true; mais;) {
+    std::string_view pedaco;
+    mais = proximo(pedaco);
+    size_t done = 0;
+    while (done < pedaco.size()) {
+      ssize_t n = ::write(fd, pedaco.data() + done, pedaco.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return falhou(n < 0 ? errno : EIO, fd, nomeTmp);
+      done += static_cast<size_t>(n);
+    }
+    if (mais && opcoes.desistir && opcoes.desistir()) {
+      ::close(fd);
+      if (!anonimo) ::unlink(tmp.c_str());
+      return {false, "cancelado", true};
+    }
   }
-  if (::fsync(fd) != 0) return falhou(errno, fd, anonimo ? std::string() : tmp);
+  if (::fsync(fd) != 0) return falhou(errno, fd, nomeTmp);
   if (anonimo) {
     const std::string proprio = "/proc/self/fd/" + std::to_string(fd);
     ::unlink(tmp.c_str());
@@ -308,6 +319,34 @@ WriteResult writeFileAtomic(const std::string& path, std::string_view bytes,
   }
   if (std::rename(tmp.c_str(), path.c_str()) != 0) return falhou(errno, -1, tmp);
   return {true, {}};
+}
+
+}  // namespace
+
+WriteResult writeFileAtomic(const std::string& path, std::string_view bytes,
+                            const WriteOptions& opcoes) {
+  return escreverAtomico(
+      path,
+      [bytes](std::string_view& pedaco) {
+        pedaco = bytes;
+        return false;
+      },
+      opcoes);
+}
+
+WriteResult writeFileAtomic(const std::string& path,
+                            const std::function<bool(std::string&)>& proximo,
+                            const WriteOptions& opcoes) {
+  std::string buffer;
+  return escreverAtomico(
+      path,
+      [&](std::string_view& pedaco) {
+        buffer.clear();
+        const bool mais = proximo(buffer);
+        pedaco = buffer;
+        return mais;
+      },
+      opcoes);
 }
 
 WriteResult writeTextLines(const std::string& path, const std::vector<std::string>& lines) {

@@ -87,6 +87,13 @@ struct WriteOptions {
 // leaves a half-written file in place of a good one.
 WriteResult writeFileAtomic(const std::string& path, std::string_view bytes,
                             const WriteOptions& opcoes = {});
+// The same, the bytes made piece by piece while the file is written (a large file is never whole
+// in memory): `proximo` appends the next piece to the (emptied) buffer it is given and returns
+// false after the last one. `desistir` is also asked after every piece: true stops there and
+// leaves the old file (or none) as it was.
+WriteResult writeFileAtomic(const std::string& path,
+                            const std::function<bool(std::string&)>& proximo,
+                            const WriteOptions& opcoes = {});
 // Writes lines as UTF-8 with a byte-order mark, each followed by CR LF.
 WriteResult writeTextLines(const std::string& path, const std::vector<std::string>& lines);
 

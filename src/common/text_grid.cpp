@@ -423,11 +423,15 @@ void TextGrid::setSelection(Selection s) {
 
 std::string TextGrid::rowText(int row, std::string_view sep) const {
   std::string out;
+  appendRowText(row, out, sep);
+  return out;
+}
+
+void TextGrid::appendRowText(int row, std::string& out, std::string_view sep) const {
   for (const auto& c : rows_[row]) {
     out += c;
     out += sep;
   }
-  return out;
 }
 
 void TextGrid::moverCursor(int col, int row) {

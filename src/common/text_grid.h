@@ -115,6 +115,8 @@ class TextGrid {
   void fillBlanks(const std::string& value);
   // The cells of a row joined, each followed by `sep` (the row's "whole text").
   std::string rowText(int row, std::string_view sep = "\r\n") const;
+  // The same text appended to `out`, for callers that reuse one buffer for many rows.
+  void appendRowText(int row, std::string& out, std::string_view sep = "\r\n") const;
 
   // True when every cell of the column, header included, is blank after trimming.
   bool columnBlank(int col) const;

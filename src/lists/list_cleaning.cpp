@@ -275,9 +275,9 @@ void resolverEmpate(const TextGrid& g, const RowKey* grupo, size_t n, std::vecto
   std::string texto;
   for (size_t i = 0; i < n; ++i) {
     textoDaLinha(g, grupo[i].linha, texto);
-    const std::string chave = collation::sortKey(texto);
-    itens.push_back({chaves.size(), chave.size(), grupo[i].linha});
-    chaves += chave;
+    const size_t inicio = chaves.size();
+    collation::appendSortKey(texto, chaves);
+    itens.push_back({inicio, chaves.size() - inicio, grupo[i].linha});
   }
   auto vista = [&](const Item& it) {
     return std::string_view(chaves).substr(it.inicio, it.tamanho);
@@ -293,10 +293,12 @@ void resolverEmpate(const TextGrid& g, const RowKey* grupo, size_t n, std::vecto
 std::vector<int> ordemSemRepetidos(const TextGrid& g) {
   std::vector<RowKey> chaves;
   chaves.reserve(static_cast<size_t>(g.dataRowCount()));
-  std::string texto;
+  std::string texto, chave;
   for (int r = 1; r < g.rowCount(); ++r) {
     textoDaLinha(g, r, texto);
-    chaves.push_back(chaveLinha(collation::sortKey(texto), r));
+    chave.clear();
+    collation::appendSortKey(texto, chave);
+    chaves.push_back(chaveLinha(chave, r));
   }
   std::sort(chaves.begin(), chaves.end(), [](const RowKey& a, const RowKey& b) {
     if (!mesmoPrefixo(a, b))

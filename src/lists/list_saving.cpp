@@ -1,7 +1,9 @@
 #include "lists/list_saving.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 #include "common/format.h"
 #include "common/paths.h"
@@ -19,6 +21,12 @@ std::string comSeparador(std::string pasta) {
   return pasta;
 }
 
+constexpr auto kPedeAspas = [] {
+  std::array<bool, 256> t{};
+  for (unsigned char c : std::string_view(";,\t\"\r\n")) t[c] = true;
+  return t;
+}();
+
 // Quoted when the reader would otherwise not give the same cell back: a separator of any kind
 // (the reader picks one from the first line), a quote, a line break, or a blank at either end
 // (lines and fields after a separator lose them). A single space is how a list stores an empty
@@ -27,7 +35,9 @@ bool precisaAspas(const std::string& celula) {
   if (celula.front() == ' ' || celula.front() == '\t' || celula.back() == ' ' ||
       celula.back() == '\t')
     return true;
-  return celula.find_first_of(";,\t\"\r\n") != std::string::npos;
+  for (char c : celula)
+    if (kPedeAspas[static_cast<unsigned char>(c)]) return true;
+  return false;
 }
 
 void acrescentarCelula(std::string& out, const std::string& celula) {
@@ -83,39 +93,29 @@ bool salvarComo(ListEditor& editor, const std::string& arquivo, bool /*silent*/,
   progresso.setProgress("Preparando dados...", linhas / 100,
                         "Total de registros: " + formatNumberOrEmpty(linhas - 1));
 
-  // The whole file in one buffer, sized up front (quotes to double only make it grow).
-  size_t tamanho = 3;
-  for (int r = 0; r < linhas; ++r) {
-    tamanho += 2 + static_cast<size_t>(g.colCount());
-    for (const auto& celula : g.rowCells(r)) tamanho += celula.size() + 2;
-  }
-  std::string dados;
-  dados.reserve(tamanho);
-  dados = kUtf8Bom;
-
-  bool cancelado = false;
-  for (int r = 0; r < linhas; ++r) {
-    if (progresso.cancelou()) {
-      cancelado = true;
-      break;
+  // The file is written piece by piece from the cells: the list and its whole text are never
+  // both in memory. A cancel, seen between rows, leaves the old file as it was.
+  constexpr size_t kPedaco = size_t{1} << 20;
+  int r = 0;
+  auto proximo = [&](std::string& dados) {
+    if (r == 0) dados = kUtf8Bom;
+    for (; r < linhas && dados.size() < kPedaco; ++r) {
+      if (progresso.cancelou()) return true;  // the writer asks next and gives up
+      // The header row sets the list's width when the file is read back: its last column stays.
+      acrescentarLinhaCSV(dados, g.rowCells(r), separador, r == 0);
+      dados += "\r\n";
+      if ((r + 1) % 100 == 0)
+        progresso.stepProgress("", "Processados: " + formatNumberOrEmpty(r + 1),
+                               "Copiados: " + formatNumberOrEmpty(r + 1));
     }
-    // The header row sets the list's width when the file is read back: its last column stays.
-    acrescentarLinhaCSV(dados, g.rowCells(r), separador, r == 0);
-    dados += "\r\n";
-    if ((r + 1) % 100 == 0)
-      progresso.stepProgress("", "Processados: " + formatNumberOrEmpty(r + 1),
-                             "Copiados: " + formatNumberOrEmpty(r + 1));
-  }
-
-  bool salvo = false;
-  if (cancelado) {
-    editor.dialogos().msgInformacao("Procedimento cancelado");
-  } else {
+    if (r < linhas) return true;
     progresso.stepProgress("", "", "Copiados: " + formatNumberOrEmpty(linhas));
-    // A cancel that comes while the file is written still leaves the old file as it was.
+    return false;
+  };
+  bool salvo = false;
+  {
     WriteResult escrito =
-        writeFileAtomic(arquivo, dados, {0644, [&progresso] { return progresso.cancelou(); }});
-    std::string().swap(dados);
+        writeFileAtomic(arquivo, proximo, {0644, [&progresso] { return progresso.cancelou(); }});
     if (escrito.desistiu) {
       editor.dialogos().msgInformacao("Procedimento cancelado");
     } else if (escrito.ok) {

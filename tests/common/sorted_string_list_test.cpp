@@ -130,6 +130,7 @@ TEST(SortedStringList, AsciiFastPathAgreesWithTheCollator) {
     for (const auto& q : consultas) {
       EXPECT_EQ(lote.indexOf(q), indexByCollator(lote, q)) << "query \"" << q << "\"";
       EXPECT_EQ(umAUm.indexOf(q), indexByCollator(umAUm, q)) << "query \"" << q << "\"";
+      EXPECT_EQ(lote.contains(q), indexByCollator(lote, q) >= 0) << "query \"" << q << "\"";
     }
   }
 }

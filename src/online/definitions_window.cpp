@@ -143,8 +143,7 @@ void DefinitionsWindow::tmCheckTimer() {
       break;
     case 13:
       carregar(Definicao::sitesIgnorados);
-      // The providers' list of the suggestions has no row of its own.
-      chain_.gProvedores = loadFilterList(paths::join(paths::dadosConfig(home_), kProvidersFile));
+      carregarProvedores(chain_, home_);
       break;
     case 14:
     case 16:

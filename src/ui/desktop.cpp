@@ -126,6 +126,13 @@ void Desktop::createMailboxWindows() {
   app->validationWindow.avisarMudanca();
 }
 
+void Desktop::abrirExportacao(const std::function<void(ExportWindow&)>& carregar) {
+  // A new window for every request, filled before it shows; it goes when it is closed.
+  auto* janela = new TfrmExport(dialogs, progress, platform);
+  carregar(janela->modelo());
+  mostrar(janela);
+}
+
 void Desktop::mostrar(QWidget* janela) {
   if (!janela) return;
   // The validation window stays on top: while it shows, what it (or a window it opened) opens
@@ -171,20 +178,14 @@ void Desktop::open(WindowId w) {
     case WindowId::mailbox:
       mostrar(frmMensagens_.get());
       break;
-    case WindowId::exportWindow: {
-      // A new window for every request; it goes when it is closed.
-      auto* janela = new TfrmExport(dialogs, progress, platform);
-      janela->modelo().exportarDaLista(*app->editor.gGrid);
-      mostrar(janela);
+    case WindowId::exportWindow:
+      abrirExportacao([this](ExportWindow& e) { e.exportarDaLista(*app->editor.gGrid); });
       break;
-    }
-    case WindowId::exportNegativeBase: {
-      if (!app->storeWindows) break;
-      auto* janela = new TfrmExport(dialogs, progress, platform);
-      janela->modelo().exibirDataset(app->storeWindows->caixa.grid);
-      mostrar(janela);
+    case WindowId::exportNegativeBase:
+      if (app->storeWindows)
+        abrirExportacao(
+            [this](ExportWindow& e) { e.exibirDataset(app->storeWindows->caixa.grid); });
       break;
-    }
     case WindowId::collaboration:
       break;
   }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,10 @@
 #include "app/launcher_window.h"
 #include "app/progress_box.h"
 #include "ui/qt_ports.h"
+
+namespace quorvel {
+class ExportWindow;
+}
 
 namespace quorvel::ui {
 
@@ -76,6 +81,8 @@ class Desktop : public QObject, public WindowOpener {
   void followBulkRun(const BulkNotice& n);
   void createMailboxWindows();
   void mostrar(QWidget* janela);
+  // The export window, filled by `carregar`, then shown.
+  void abrirExportacao(const std::function<void(ExportWindow&)>& carregar);
 
   DesktopOptions opcoes_;
   std::unique_ptr<TfrmMain> frmMain_;

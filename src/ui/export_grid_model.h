@@ -1,7 +1,8 @@
 #pragma once
 // A table model over a grid that belongs to no list editor (the export window's copy): row 0 of
-// the grid is the header, model row r is grid row r + 1. Every notice of the grid becomes a
-// reset: the window's operations change the grid in one piece and tell it once.
+// the grid is the header, model row r is grid row r + 1. Cells changed in place are repainted;
+// any other change of the grid is a reset: the window's operations change the grid in one piece
+// and tell it once.
 
 #include <QAbstractTableModel>
 

@@ -212,12 +212,6 @@ QWidget* TfrmExport::buildUtilitiesPage() {
   return pagina;
 }
 
-QPushButton* TfrmExport::buttonNamed(const QString& caption) const {
-  for (QPushButton* b : findChildren<QPushButton*>())
-    if (withoutAccelerator(b->text()) == caption) return b;
-  return nullptr;
-}
-
 void TfrmExport::refresh() {
   refreshing_ = true;
   paginas_->setCurrentIndex(static_cast<int>(m_->pagina));

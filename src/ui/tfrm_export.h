@@ -38,8 +38,6 @@ class TfrmExport : public QWidget {
   QLineEdit* por() const { return por_; }
   QLabel* posicao() const { return posicao_; }
   QLabel* quantidade() const { return quantidade_; }
-  // A button of the window by its caption.
-  QPushButton* buttonNamed(const QString& caption) const;
 
  private:
   QWidget* buildDataPage();

@@ -315,7 +315,10 @@ const FilterList& carregarDefinicao(ValidationChain& chain, const std::string& h
 
 void carregarDefinicoes(ValidationChain& chain, const std::string& home) {
   for (const DefinitionFile& arquivo : kArquivosDefinicao) carregarDefinicao(chain, home, arquivo);
-  // The providers' list of the suggestions has no row in the definitions window.
+  carregarProvedores(chain, home);
+}
+
+void carregarProvedores(ValidationChain& chain, const std::string& home) {
   chain.gProvedores = loadFilterList(paths::join(paths::dadosConfig(home), kProvidersFile));
 }
 

@@ -181,5 +181,7 @@ const FilterList& carregarDefinicao(ValidationChain& chain, const std::string& h
                                     const DefinitionFile& arquivo);
 // Loads the five of a workspace into the chain.
 void carregarDefinicoes(ValidationChain& chain, const std::string& home);
+// The providers' list of the suggestions (it has no row in the definitions window).
+void carregarProvedores(ValidationChain& chain, const std::string& home);
 
 }  // namespace quorvel

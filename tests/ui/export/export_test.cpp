@@ -60,6 +60,21 @@ void clicarCabecalho(TfrmExport& w, int coluna, Qt::MouseButton b) {
       QPoint(h->sectionViewportPosition(coluna) + h->sectionSize(coluna) / 2, h->height() / 2));
 }
 
+// The export window over the contacts, shown (it goes when closed).
+TfrmExport* abrirSobreContatos(TestDesktop& t) {
+  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
+  w->modelo().carregarGrid(listaDeContatos(), false);
+  w->show();
+  return w;
+}
+
+// The first visible window of a kind, or none.
+template <class W>
+QWidget* primeira() {
+  const std::vector<W*> janelas = visibleWindows<W>();
+  return janelas.empty() ? nullptr : janelas.front();
+}
+
 std::string lerArquivo(const std::string& caminho) {
   std::ifstream in(caminho, std::ios::binary);
   std::stringstream s;
@@ -99,35 +114,34 @@ void ExportWindowTest::aCopyIsSortedCleanedAndCutDownThroughItsPages() {
   clicarCabecalho(*w, 1, Qt::LeftButton);
   QCOMPARE(celula(*w, 1, 0), std::string("Caio"));
 
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Utilitários")), Qt::LeftButton);
+  QTest::mouseClick(button(w, QStringLiteral("Utilitários")), Qt::LeftButton);
   QCOMPARE(w->paginas()->currentIndex(), 2);
   QCOMPARE(w->colunaBase()->count(), 3);
   w->colunaBase()->setCurrentText(QStringLiteral("E-mail"));
   QTest::mouseClick(
-      w->buttonNamed(QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada")),
+      button(w, QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada")),
       Qt::LeftButton);
   QCOMPARE(w->modelo().gridDados.dataRowCount(), 4);  // "ANA@gmail.com" repeated "ana@…"
   QTest::mouseClick(
-      w->buttonNamed(QStringLiteral("Excluir linha quando o valor dessa coluna estiver vazio")),
+      button(w, QStringLiteral("Excluir linha quando o valor dessa coluna estiver vazio")),
       Qt::LeftButton);
   QCOMPARE(w->modelo().gridDados.dataRowCount(), 3);
   QTest::keyClicks(w->substituir(), QStringLiteral("gmail"));
   QTest::keyClicks(w->por(), QStringLiteral("GMAIL"));
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Substituir na coluna selecionada")),
-                    Qt::LeftButton);
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Voltar para a lista de dados")), Qt::LeftButton);
+  QTest::mouseClick(button(w, QStringLiteral("Substituir na coluna selecionada")), Qt::LeftButton);
+  QTest::mouseClick(button(w, QStringLiteral("Voltar para a lista de dados")), Qt::LeftButton);
   QCOMPARE(w->paginas()->currentIndex(), 0);
   QCOMPARE(w->grade()->model()->rowCount(), 3);
   bool trocou = false;
   for (int r = 1; r <= 3; ++r) trocou = trocou || celula(*w, r, 1) == "ana@GMAIL.com";
   QVERIFY(trocou);
 
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Excluir colunas")), Qt::LeftButton);
+  QTest::mouseClick(button(w, QStringLiteral("Excluir colunas")), Qt::LeftButton);
   QCOMPARE(w->paginas()->currentIndex(), 1);
   QCOMPARE(w->colunas()->count(), 3);
   QCOMPARE(w->colunas()->item(2)->text(), QStringLiteral("Cidade"));
   w->colunas()->item(2)->setCheckState(Qt::Checked);
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Excluir colunas selecionadas")), Qt::LeftButton);
+  QTest::mouseClick(button(w, QStringLiteral("Excluir colunas selecionadas")), Qt::LeftButton);
   QCOMPARE(w->paginas()->currentIndex(), 0);
   QCOMPARE(w->grade()->model()->columnCount(), 2);
   w->modelo().atualizarStatus();  // what the status bar's second does
@@ -142,22 +156,15 @@ void ExportWindowTest::aCopyIsSortedCleanedAndCutDownThroughItsPages() {
 
 void ExportWindowTest::theHeaderMenuOpensTheUtilitiesOnItsColumn() {
   TestDesktop t;
-  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
-  w->modelo().carregarGrid(listaDeContatos(), false);
-  w->show();
+  TfrmExport* w = abrirSobreContatos(t);
   QVERIFY(QTest::qWaitForWindowExposed(w));
   WindowScript s;
   QStringList entradas;
-  s.then(
-      [] {
-        for (QMenu* m : visibleWindows<QMenu>()) return static_cast<QWidget*>(m);
-        return static_cast<QWidget*>(nullptr);
-      },
-      [&entradas](QWidget* m) {
-        auto* menu = static_cast<QMenu*>(m);
-        for (QAction* a : menu->actions()) entradas << a->text();
-        quorvel::testing::choose(menu, 2);
-      });
+  s.then(primeira<QMenu>, [&entradas](QWidget* m) {
+    auto* menu = static_cast<QMenu*>(m);
+    for (QAction* a : menu->actions()) entradas << a->text();
+    quorvel::testing::choose(menu, 2);
+  });
   clicarCabecalho(*w, 2, Qt::RightButton);
   QVERIFY(s.wait());
   QCOMPARE(entradas, (QStringList{"Copiar dados dessa coluna", "Ajustar largura das colunas",
@@ -170,13 +177,11 @@ void ExportWindowTest::theHeaderMenuOpensTheUtilitiesOnItsColumn() {
 
 void ExportWindowTest::writtenAsTextThenShownAsAListing() {
   TestDesktop t;
-  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
-  w->modelo().carregarGrid(listaDeContatos(), false);
-  w->show();
+  TfrmExport* w = abrirSobreContatos(t);
   QVERIFY(QTest::qWaitForWindowExposed(w));
   WindowScript s;
   quorvel::testing::saveWithName(s, t.d->dialogs.janelaSalvar(), QStringLiteral("contatos"));
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Salvar em texto")), Qt::LeftButton);
+  QTest::mouseClick(button(w, QStringLiteral("Salvar em texto")), Qt::LeftButton);
   QVERIFY(s.wait());
   const std::string arquivo = t.home.path("dados/arquivos/contatos.txt");
   QVERIFY(std::filesystem::exists(arquivo));
@@ -190,18 +195,13 @@ void ExportWindowTest::writtenAsTextThenShownAsAListing() {
   s.answer(QStringLiteral("Os dados foram copiados para a área de transferência. Para colar, "
                           "pressione CTRL + V dentro de qualquer editor de texto."),
            QStringLiteral("Ok"));
-  s.then(
-      [] {
-        for (TfrmInput* i : visibleWindows<TfrmInput>()) return static_cast<QWidget*>(i);
-        return static_cast<QWidget*>(nullptr);
-      },
-      [&listagem](QWidget* janela) {
-        auto* i = static_cast<TfrmInput*>(janela);
-        QCOMPARE(i->windowTitle(), QStringLiteral("Listagem dos dados"));
-        listagem = i->caixaTexto()->toPlainText();
-        i->reject();
-      });
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Exibir como texto")), Qt::LeftButton);
+  s.then(primeira<TfrmInput>, [&listagem](QWidget* janela) {
+    auto* i = static_cast<TfrmInput*>(janela);
+    QCOMPARE(i->windowTitle(), QStringLiteral("Listagem dos dados"));
+    listagem = i->caixaTexto()->toPlainText();
+    i->reject();
+  });
+  QTest::mouseClick(button(w, QStringLiteral("Exibir como texto")), Qt::LeftButton);
   QVERIFY(s.wait());
   QVERIFY(listagem.startsWith(QStringLiteral("Nome\tE-mail\tCidade\t")));
   QCOMPARE(QString::fromStdString(t.d->platform.clipboardText()).left(10),
@@ -243,12 +243,11 @@ void ExportWindowTest::theListEditorsMenuOpensItOverTheListAfterItsTip() {
   QCOMPARE(celula(*w, 2, 0), std::string("bia@bol.com.br"));
   // What is done there stays there: the list is as it was, and still saved or not as before.
   const std::string salvo = t.d->app->editor.editouDaAba(t.d->app->editor.abaAtiva());
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Utilitários")), Qt::LeftButton);
+  QTest::mouseClick(button(w, QStringLiteral("Utilitários")), Qt::LeftButton);
   w->colunaBase()->setCurrentText(QString::fromStdString(g.cell(0, 0)));
   QTest::keyClicks(w->substituir(), QStringLiteral("gmail"));
   QTest::keyClicks(w->por(), QStringLiteral("hotmail"));
-  QTest::mouseClick(w->buttonNamed(QStringLiteral("Substituir na coluna selecionada")),
-                    Qt::LeftButton);
+  QTest::mouseClick(button(w, QStringLiteral("Substituir na coluna selecionada")), Qt::LeftButton);
   QCOMPARE(w->modelo().gridDados.cell(0, 1), std::string("ana@hotmail.com"));
   QCOMPARE(g.cell(0, 1), std::string("ana@gmail.com"));
   QCOMPARE(t.d->app->editor.editouDaAba(t.d->app->editor.abaAtiva()), salvo);

@@ -12,6 +12,7 @@
 #include "common/system_error.h"
 #include "common/text.h"
 #include "common/text_file.h"
+#include "export/zip_level.h"
 
 namespace quorvel {
 namespace {
@@ -19,6 +20,9 @@ namespace {
 constexpr size_t kMaxCaracteresCelula = 32767;
 constexpr double kLarguraMaxima = 255;  // the widest column a sheet has
 constexpr int kPassoLegendas = 100;
+// zlib's fastest level: the sheet's markup repeats itself so much that it still shrinks about
+// ten times, at half the time of the default level.
+constexpr int kNivelCompressao = 1;
 
 // The cell's text as the sheet takes it, in `out`; false when `celula` can go as it is.
 bool ajustarTexto(const std::string& celula, std::string& out, bool& cortada) {
@@ -58,7 +62,9 @@ bool ajustarTexto(const std::string& celula, std::string& out, bool& cortada) {
 }  // namespace
 
 XlsxSheet::~XlsxSheet() {
-  if (livro_) workbook_close(livro_);
+  if (!livro_) return;
+  ZipLevel rapido(kNivelCompressao);
+  workbook_close(livro_);
 }
 
 double XlsxSheet::largura(double caracteres) {
@@ -137,6 +143,7 @@ void XlsxSheet::format() {
 bool XlsxSheet::close() {
   if (!livro_) return erro_.empty();
   errno = 0;
+  ZipLevel rapido(kNivelCompressao);
   lxw_error e = workbook_close(livro_);
   livro_ = nullptr;
   folha_ = nullptr;

@@ -93,6 +93,16 @@ one=$(mediana_segundos "$reps" "$OUT/check-one-out.txt" env QUORVEL_DNS_SERVER=1
   "$cli" check --home "$home" "${sem_mx[@]}" --file "$OUT/check-one.txt")
 sem=$(mediana_segundos "$reps" "$OUT/check-out-vazio.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
   "$cli" check --home "$vazio" "${sem_mx[@]}" --file "$OUT/addresses.txt")
+# Processor seconds (user + system) of one run each: on a machine shared with other work the
+# wall time includes waiting for a processor.
+cpu_de() {
+  /usr/bin/time -f "%U %S" -o "$OUT/check-cpu.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 "$cli" check \
+    --home "$home" "${sem_mx[@]}" --file "$1" >/dev/null
+  awk '{print $1 + $2}' "$OUT/check-cpu.txt"
+}
+local cpu cpu_one
+cpu=$(for _ in $(seq "$reps"); do cpu_de "$OUT/addresses.txt"; done | median)
+cpu_one=$(for _ in $(seq "$reps"); do cpu_de "$OUT/check-one.txt"; done | median)
 ok=$(awk -F'\t' '$2 != ""' "$OUT/check-out.txt" | wc -l)
 printf 'check_seconds %.2f s, peak %d MB (median of %s; %s lines, %s valid, %s caught by a trap)\n' \
   "$t" "$((tm / 1024))" "$reps" "$(wc -l <"$OUT/check-out.txt")" "$ok" \
@@ -101,6 +111,8 @@ printf 'check_start_one_line_seconds %.3f s\n' "$one"
 printf 'check_addresses_per_s %.0f addr/s (whole process)\n' "$(echo "$N / $t" | bc -l)"
 printf 'check_steady_addresses_per_s %.0f addr/s (minus the start; target >= 1000000)\n' \
   "$(echo "$N / ($t - $one)" | bc -l)"
+printf 'check_cpu_seconds %.2f s, start %.2f s (medians of %s)\n' "$cpu" "$cpu_one" "$reps"
+printf 'check_steady_addresses_per_cpu_second %.0f addr/s\n' "$(echo "$N / ($cpu - $cpu_one)" | bc -l)"
 printf 'baseline_check_without_filters_addresses_per_s %.0f addr/s\n' "$(echo "$N / $sem" | bc -l)"
 printf 'ratio_check_vs_without_filters %.2f\n' "$(echo "$sem / $t" | bc -l)"
 printf 'ratio_check_vs_grep %.2f\n' "$(echo "$N / $t / $grep_rate" | bc -l)"

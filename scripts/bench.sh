@@ -317,6 +317,11 @@ for modo in text html xlsx; do
   /usr/bin/time -f "export_${modo}_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench-export" \
     "$modo" "$OUT/export" --rows "$rows" --reps "$reps" 2>&1 | tee "$OUT/export-$modo.txt"
 done
+# The workbook's second baseline: the same workbook packed at zlib's default level, which is
+# what libxlsxwriter does on its own.
+echo "-- the same workbook at zlib's default level (6)"
+"$BUILD_DIR/bench/quorvel-bench-export" xlsx "$OUT/export" --rows "$rows" --reps "$reps" \
+  --zip-level 6 | tee "$OUT/export-xlsx-zlib6.txt"
 rm -rf "$OUT/export"
 local t_rate h_rate x_rate x_mem
 rate() { awk -v k="export_$1_rows_per_s" '$1 == k {print $2}' "$OUT/export-$1.txt"; }
@@ -324,12 +329,16 @@ t_rate=$(rate text)
 h_rate=$(rate html)
 x_rate=$(rate xlsx)
 x_mem=$(awk '$1 == "export_xlsx_peak_memory_beyond_grid" {print $2}' "$OUT/export-xlsx.txt")
+local x6_rate
+x6_rate=$(awk '$1 == "export_xlsx_rows_per_s" {print $2}' "$OUT/export-xlsx-zlib6.txt")
 printf 'ratio_export_text_vs_awk %.2f (text %.0f rows/s, target >= 500000)\n' \
   "$(echo "$t_rate / $awk_rate" | bc -l)" "$t_rate"
 printf 'ratio_export_html_vs_awk %.2f (HTML %.0f rows/s, target >= 500000)\n' \
   "$(echo "$h_rate / $awk_rate" | bc -l)" "$h_rate"
 printf 'ratio_export_xlsx_vs_awk %.2f (.xlsx %.0f rows/s, target >= 100000)\n' \
   "$(echo "$x_rate / $awk_rate" | bc -l)" "$x_rate"
+printf 'ratio_export_xlsx_vs_zlib_default_level %.2f (default level %.0f rows/s)\n' \
+  "$(echo "$x_rate / $x6_rate" | bc -l)" "$x6_rate"
 printf 'export_xlsx_memory_beyond_grid %.1f MB (target < 200)\n' "$x_mem"
 printf 'load_average %s (cores: %s)\n' "$(cut -d' ' -f1-3 /proc/loadavg)" "$(nproc)"
 }

@@ -21,9 +21,6 @@ namespace {
 constexpr size_t kMaxCaracteresCelula = 32767;
 constexpr double kLarguraMaxima = 255;  // the widest column a sheet has
 constexpr int kPassoLegendas = 100;
-// zlib's fastest level: the sheet's markup repeats itself so much that it still shrinks about
-// ten times, in a third of the time of the default level.
-constexpr int kNivelCompressao = 1;
 constexpr size_t kBufferTemporario = size_t{1} << 20;
 
 // The cell's text as the sheet takes it, in `out`; false when `celula` can go as it is.
@@ -147,10 +144,10 @@ void XlsxSheet::format() {
                          largura(larguras_[c]), nullptr);
 }
 
-bool XlsxSheet::close() {
+bool XlsxSheet::close(int nivelCompressao) {
   if (!livro_) return erro_.empty();
   errno = 0;
-  ZipLevel rapido(kNivelCompressao);
+  ZipLevel nivel(nivelCompressao);
   lxw_error e = workbook_close(livro_);
   livro_ = nullptr;
   folha_ = nullptr;
@@ -158,7 +155,8 @@ bool XlsxSheet::close() {
   return erro_.empty();
 }
 
-SheetResult writeWorkbook(const TextGrid& grid, const std::string& caminho, Progress& p) {
+SheetResult writeWorkbook(const TextGrid& grid, const std::string& caminho, Progress& p,
+                          int nivelCompressao) {
   SheetResult r;
   const int linhas = grid.rowCount();
   if (linhas > kMaxLinhasPlanilha || grid.colCount() > kMaxColunasPlanilha) {
@@ -184,7 +182,7 @@ SheetResult writeWorkbook(const TextGrid& grid, const std::string& caminho, Prog
     cancelada = p.cancelou();
   }
   if (escrita && !cancelada) folha.format();
-  const bool fechada = folha.close();
+  const bool fechada = folha.close(nivelCompressao);
   p.hide();
   r.cortadas = folha.cellsCut();
   if (!escrita || !fechada) {

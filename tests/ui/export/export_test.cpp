@@ -62,12 +62,16 @@ void clicarCabecalho(TfrmExport& w, int coluna, Qt::MouseButton b) {
       QPoint(h->sectionViewportPosition(coluna) + h->sectionSize(coluna) / 2, h->height() / 2));
 }
 
-// The export window over the contacts, shown (it goes when closed).
-TfrmExport* abrirSobreContatos(TestDesktop& t) {
+// The export window over a copy of `g`, shown (it goes when closed).
+TfrmExport* abrirSobre(TestDesktop& t, const TextGrid& g) {
   auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
-  w->modelo().carregarGrid(listaDeContatos(), false);
+  w->modelo().carregarGrid(g, false);
   w->show();
   return w;
+}
+
+TfrmExport* abrirSobreContatos(TestDesktop& t) {
+  return abrirSobre(t, listaDeContatos());
 }
 
 // The first visible window of a kind, or none.
@@ -101,6 +105,16 @@ TextGrid listaGrande(int linhas) {
         janela, [janela] { QTest::mouseClick(janela->botao(), Qt::LeftButton); },
         Qt::QueuedConnection);
   });
+}
+
+// Presses `botao` and then, at the operation's row 1,000, the progress box's "Cancelar", with a
+// yes to the question that follows; true once the question was answered.
+bool pressionarECancelar(TestDesktop& t, QWidget* janela, const QString& botao) {
+  const auto cancelar = cancelarNaLinha(t, 1000);
+  WindowScript s;
+  s.answer(QStringLiteral("Deseja cancelar esse processamento?"), QStringLiteral("&Sim"));
+  QTest::mouseClick(button(janela, botao), Qt::LeftButton);
+  return s.wait();
 }
 
 // What openpyxl reads in a workbook (tests/export/read_xlsx.py).
@@ -302,9 +316,7 @@ void ExportWindowTest::theListEditorsMenuOpensItOverTheListAfterItsTip() {
 void ExportWindowTest::cancelStopsAWriterAndLeavesTheFileThatWasThere() {
   TestDesktop t;
   const std::string arquivo = t.home.write("dados/arquivos/contatos.txt", "a versão boa\r\n");
-  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
-  w->modelo().carregarGrid(listaGrande(5000), false);
-  w->show();
+  TfrmExport* w = abrirSobre(t, listaGrande(5000));
   QVERIFY(QTest::qWaitForWindowExposed(w));
   const auto cancelar = cancelarNaLinha(t, 1000);
   WindowScript s;
@@ -334,9 +346,7 @@ void ExportWindowTest::cancelStopsAWriterAndLeavesTheFileThatWasThere() {
 
 void ExportWindowTest::cancelStopsTheSpreadsheetWithTheRowsWrittenSoFar() {
   TestDesktop t;
-  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
-  w->modelo().carregarGrid(listaGrande(5000), false);
-  w->show();
+  TfrmExport* w = abrirSobre(t, listaGrande(5000));
   QVERIFY(QTest::qWaitForWindowExposed(w));
   const auto cancelar = cancelarNaLinha(t, 1000);
   WindowScript s;
@@ -374,36 +384,24 @@ void ExportWindowTest::cancelStopsTheSpreadsheetWithTheRowsWrittenSoFar() {
 
 void ExportWindowTest::cancelStopsAUtilityAsItsPassAllows() {
   TestDesktop t;
-  auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
-  w->modelo().carregarGrid(listaGrande(5000), false);
-  w->show();
+  TfrmExport* w = abrirSobre(t, listaGrande(5000));
   QVERIFY(QTest::qWaitForWindowExposed(w));
   QTest::mouseClick(button(w, QStringLiteral("Utilitários")), Qt::LeftButton);
   w->colunaBase()->setCurrentText(QStringLiteral("email"));
   const TextGrid& g = w->modelo().gridDados;
   {
     // Dropping repeated rows decides first which rows go: a cancel then changes nothing.
-    const auto cancelar = cancelarNaLinha(t, 1000);
-    WindowScript s;
-    s.answer(QStringLiteral("Deseja cancelar esse processamento?"), QStringLiteral("&Sim"));
-    QTest::mouseClick(
-        button(w, QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada")),
-        Qt::LeftButton);
-    QVERIFY(s.wait());
+    QVERIFY(pressionarECancelar(
+        t, w, QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada")));
     QCOMPARE(g.dataRowCount(), 5000);
     QCOMPARE(g.cell(0, 2), std::string("c0@x.com"));
     QVERIFY(!t.d->frmProgress()->isVisible());
   }
   {
     // The replacement changes row by row: the rows done before the cancel stay changed.
-    const auto cancelar = cancelarNaLinha(t, 1000);
-    WindowScript s;
-    s.answer(QStringLiteral("Deseja cancelar esse processamento?"), QStringLiteral("&Sim"));
     QTest::keyClicks(w->substituir(), QStringLiteral("@x.com"));
     QTest::keyClicks(w->por(), QStringLiteral("@y.com"));
-    QTest::mouseClick(button(w, QStringLiteral("Substituir na coluna selecionada")),
-                      Qt::LeftButton);
-    QVERIFY(s.wait());
+    QVERIFY(pressionarECancelar(t, w, QStringLiteral("Substituir na coluna selecionada")));
     QCOMPARE(g.cell(0, 1), std::string("c0@y.com"));
     QCOMPARE(g.cell(0, 1000), std::string("c499@y.com"));
     QCOMPARE(g.cell(0, 1001), std::string("c500@x.com"));

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "bulk/line_read_ahead.h"
@@ -162,8 +163,13 @@ int runCheck(const CheckOptions& o) {
   t.prepararCadeia(o.disable);
   std::vector<std::string> lines = o.addresses;
   if (!o.file.empty() || lines.empty()) {
-    for (auto& l : splitLines(readInputText(o.file.empty() ? "-" : o.file)))
-      lines.push_back(std::move(l));
+    std::vector<std::string> lidas = splitLines(readInputText(o.file.empty() ? "-" : o.file));
+    // The lines read are taken as they are (a million of them are not copied a second time).
+    if (lines.empty())
+      lines = std::move(lidas);
+    else
+      lines.insert(lines.end(), std::make_move_iterator(lidas.begin()),
+                   std::make_move_iterator(lidas.end()));
   }
   if (o.grid) return runGrid(t, lines, o);
   t.chain().stagesRunStarts();

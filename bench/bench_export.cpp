@@ -1,7 +1,8 @@
 // Benchmarks of the export writers on a generated contact list held in the export window.
 //   quorvel-bench-export gen ROWS.tsv [--rows N]          the same rows as tab-separated lines
 //                                                         (the input of the baseline)
-//   quorvel-bench-export text|html|xlsx DIR [--rows N] [--reps R]
+//   quorvel-bench-export text|html|xlsx DIR [--rows N] [--reps R] [--zip-level L]
+//                                                         (L: zlib's level of the workbook)
 // Prints "name value unit" lines: the median rows per second of the writer and, for the
 // workbook, the peak memory beyond the grid itself.
 
@@ -82,7 +83,8 @@ int gerar(const std::string& arquivo, size_t linhas) {
   return 0;
 }
 
-int rodar(const std::string& modo, const std::string& pasta, size_t linhas, int reps) {
+int rodar(const std::string& modo, const std::string& pasta, size_t linhas, int reps,
+          int nivelZip) {
   fs::create_directories(pasta);
   ScriptedDialogs dialogos;
   RecordingProgress progresso;
@@ -105,7 +107,7 @@ int rodar(const std::string& modo, const std::string& pasta, size_t linhas, int 
     } else if (modo == "html") {
       ok = janela.saveToHtml(saida, true) == WriteOutcome::gravado;
     } else {
-      SheetResult r = writeWorkbook(janela.gridDados, saida, progresso);
+      SheetResult r = writeWorkbook(janela.gridDados, saida, progresso, nivelZip);
       ok = r.resultado == SheetOutcome::gravada;
       if (!ok) std::fprintf(stderr, "%s\n", r.erro.c_str());
     }
@@ -142,12 +144,14 @@ int main(int argc, char** argv) {
   const std::string modo = argv[1];
   size_t linhas = 1'000'000;
   int reps = 3;
+  int nivelZip = kNivelCompressao;
   for (int i = 3; i + 1 < argc; i += 2) {
     const std::string opcao = argv[i];
     if (opcao == "--rows") linhas = std::stoul(argv[i + 1]);
     if (opcao == "--reps") reps = std::stoi(argv[i + 1]);
+    if (opcao == "--zip-level") nivelZip = std::stoi(argv[i + 1]);
   }
   if (modo == "gen") return gerar(argv[2], linhas);
   if (modo != "text" && modo != "html" && modo != "xlsx") return 2;
-  return rodar(modo, argv[2], linhas, reps);
+  return rodar(modo, argv[2], linhas, reps, nivelZip);
 }

@@ -1,5 +1,8 @@
 // Benchmarks of the validation chain on deterministic generated data.
 // Usage: quorvel-bench [--n N] [--reps R] [--out-addresses FILE]
+//        quorvel-bench --n N --out-addresses FILE --out-workspace HOME
+//            only writes the addresses and, in HOME/dados/config, the filter files this benchmark
+//            uses (100 rules, 20,000 traps, 5,000 rare names, 250 countries), for the CLI runs
 // Prints "name value unit" lines; scripts/bench.sh adds the baseline and the ratios.
 
 #include <sys/resource.h>
@@ -8,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -61,6 +65,23 @@ double timeValidarEmail(Setup& s, const std::vector<std::string>& addrs, size_t*
   return seconds(t0, t1);
 }
 
+void escreverLinhas(const std::filesystem::path& arquivo, const std::vector<std::string>& linhas) {
+  std::ofstream f(arquivo, std::ios::binary);
+  for (const auto& l : linhas) f << l << "\r\n";
+}
+
+// The filter files of Setup(20000) in a workspace, as the definitions would install them.
+int escreverFiltros(const std::string& home) {
+  const std::filesystem::path config = std::filesystem::path(home) / "dados" / "config";
+  std::filesystem::create_directories(config);
+  escreverLinhas(config / "local_regras.filter", bench::gerarRegras(100, 11));
+  escreverLinhas(config / "sys_armadilhas.filter", bench::gerarArmadilhas(20000, 12));
+  escreverLinhas(config / "sys_nomesraros.filter", bench::gerarNomesRaros(5000, 13));
+  escreverLinhas(config / "sys_paises.filter", bench::gerarPaises(250));
+  escreverLinhas(config / "local_sitesignorados.filter", {});
+  return 0;
+}
+
 long maxRssKb() {
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
@@ -72,7 +93,7 @@ long maxRssKb() {
 int main(int argc, char** argv) {
   size_t n = 1'000'000;
   int reps = 5;
-  std::string outAddresses;
+  std::string outAddresses, outWorkspace;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--n") && i + 1 < argc)
       n = std::stoul(argv[++i]);
@@ -80,12 +101,15 @@ int main(int argc, char** argv) {
       reps = std::stoi(argv[++i]);
     else if (!std::strcmp(argv[i], "--out-addresses") && i + 1 < argc)
       outAddresses = argv[++i];
+    else if (!std::strcmp(argv[i], "--out-workspace") && i + 1 < argc)
+      outWorkspace = argv[++i];
   }
   auto addrs = bench::gerarEnderecos(n, 42);
   if (!outAddresses.empty()) {
     std::ofstream f(outAddresses, std::ios::binary);
     for (const auto& a : addrs) f << a << '\n';
   }
+  if (!outWorkspace.empty()) return escreverFiltros(outWorkspace);
 
   // validarEmail, stages 1–7, 20,000 trap lines.
   Setup main(20000);

@@ -2,7 +2,7 @@
 # Benchmarks, each beside a baseline measured in the same run. Figures are medians of repeated
 # runs; this machine is noisy, so compare the ratios.
 #   scripts/bench.sh                 every section
-#   scripts/bench.sh SECTION...      only those: chain warm cold store-cost concurrent lists
+#   scripts/bench.sh SECTION...      only those: chain check warm cold store-cost concurrent lists
 #                                    list-cli bulk bulk-warm bulk-cold suggestions extract export window
 #                                    validation-window mailbox service service-hostile online
 set -euo pipefail
@@ -71,6 +71,52 @@ printf 'ratio_grid_run_vs_grep %.2f\n' "$(echo "$g_rate / $grep_rate" | bc -l)"
 t1=$(awk '/^validarEmail_ns_per_address_traps_1000 / {print $2}' "$OUT/validation.txt")
 t2=$(awk '/^validarEmail_ns_per_address_traps_100000 / {print $2}' "$OUT/validation.txt")
 printf 'ratio_cost_traps_100000_vs_1000 %.2f\n' "$(echo "$t2 / $t1" | bc -l)"
+}
+
+section_check() {
+local cli="$BUILD_DIR/src/quorvel-cli" home="$OUT/check-home" vazio="$OUT/check-home-vazio"
+local reps="${BENCH_CHECK_REPS:-3}" t tm one sem ok
+echo "== quorvel-cli check over $N generated addresses (those of the chain section), one a line, in a"
+echo "   workspace with 20,000 trap rules, 100 custom rules, 5,000 rare names and 250 countries; the"
+echo "   MX test and the negative base off. Baselines, same run: grep -cE with the syntax expression"
+echo "   over the same file, and the same check in a workspace without filter files"
+rm -rf "$home" "$vazio"
+mkdir -p "$vazio/dados/config"
+"$BUILD_DIR/bench/quorvel-bench" --n "$N" --out-addresses "$OUT/addresses.txt" \
+  --out-workspace "$home" >/dev/null
+baseline_grep
+head -n 1 "$OUT/addresses.txt" >"$OUT/check-one.txt"
+local sem_mx=(--disable testemx,emailsinvalidos)
+read -r t tm < <(mediana_tempo_memoria "$reps" "$OUT/check-out.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
+  "$cli" check --home "$home" "${sem_mx[@]}" --file "$OUT/addresses.txt")
+one=$(mediana_segundos "$reps" "$OUT/check-one-out.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
+  "$cli" check --home "$home" "${sem_mx[@]}" --file "$OUT/check-one.txt")
+sem=$(mediana_segundos "$reps" "$OUT/check-out-vazio.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 \
+  "$cli" check --home "$vazio" "${sem_mx[@]}" --file "$OUT/addresses.txt")
+# Processor seconds (user + system) of one run each: on a machine shared with other work the
+# wall time includes waiting for a processor.
+cpu_de() {
+  /usr/bin/time -f "%U %S" -o "$OUT/check-cpu.txt" env QUORVEL_DNS_SERVER=127.0.0.1:9 "$cli" check \
+    --home "$home" "${sem_mx[@]}" --file "$1" >/dev/null
+  awk '{print $1 + $2}' "$OUT/check-cpu.txt"
+}
+local cpu cpu_one
+cpu=$(for _ in $(seq "$reps"); do cpu_de "$OUT/addresses.txt"; done | median)
+cpu_one=$(for _ in $(seq "$reps"); do cpu_de "$OUT/check-one.txt"; done | median)
+ok=$(awk -F'\t' '$2 != ""' "$OUT/check-out.txt" | wc -l)
+printf 'check_seconds %.2f s, peak %d MB (median of %s; %s lines, %s valid, %s caught by a trap)\n' \
+  "$t" "$((tm / 1024))" "$reps" "$(wc -l <"$OUT/check-out.txt")" "$ok" \
+  "$(grep -c $'\tArmadilha$' "$OUT/check-out.txt" || true)"
+printf 'check_start_one_line_seconds %.3f s\n' "$one"
+printf 'check_addresses_per_s %.0f addr/s (whole process)\n' "$(echo "$N / $t" | bc -l)"
+printf 'check_steady_addresses_per_s %.0f addr/s (minus the start; target >= 1000000)\n' \
+  "$(echo "$N / ($t - $one)" | bc -l)"
+printf 'check_cpu_seconds %.2f s, start %.2f s (medians of %s)\n' "$cpu" "$cpu_one" "$reps"
+printf 'check_steady_addresses_per_cpu_second %.0f addr/s\n' "$(echo "$N / ($cpu - $cpu_one)" | bc -l)"
+printf 'baseline_check_without_filters_addresses_per_s %.0f addr/s\n' "$(echo "$N / $sem" | bc -l)"
+printf 'ratio_check_vs_without_filters %.2f\n' "$(echo "$sem / $t" | bc -l)"
+printf 'ratio_check_vs_grep %.2f\n' "$(echo "$N / $t / $grep_rate" | bc -l)"
+printf 'load_average %s (cores: %s)\n' "$(cut -d' ' -f1-3 /proc/loadavg)" "$(nproc)"
 }
 
 section_warm() {
@@ -271,6 +317,11 @@ for modo in text html xlsx; do
   /usr/bin/time -f "export_${modo}_process_peak_rss %M KB" "$BUILD_DIR/bench/quorvel-bench-export" \
     "$modo" "$OUT/export" --rows "$rows" --reps "$reps" 2>&1 | tee "$OUT/export-$modo.txt"
 done
+# The workbook's second baseline: the same workbook packed at zlib's default level, which is
+# what libxlsxwriter does on its own.
+echo "-- the same workbook at zlib's default level (6)"
+"$BUILD_DIR/bench/quorvel-bench-export" xlsx "$OUT/export" --rows "$rows" --reps "$reps" \
+  --zip-level 6 | tee "$OUT/export-xlsx-zlib6.txt"
 rm -rf "$OUT/export"
 local t_rate h_rate x_rate x_mem
 rate() { awk -v k="export_$1_rows_per_s" '$1 == k {print $2}' "$OUT/export-$1.txt"; }
@@ -278,12 +329,16 @@ t_rate=$(rate text)
 h_rate=$(rate html)
 x_rate=$(rate xlsx)
 x_mem=$(awk '$1 == "export_xlsx_peak_memory_beyond_grid" {print $2}' "$OUT/export-xlsx.txt")
+local x6_rate
+x6_rate=$(awk '$1 == "export_xlsx_rows_per_s" {print $2}' "$OUT/export-xlsx-zlib6.txt")
 printf 'ratio_export_text_vs_awk %.2f (text %.0f rows/s, target >= 500000)\n' \
   "$(echo "$t_rate / $awk_rate" | bc -l)" "$t_rate"
 printf 'ratio_export_html_vs_awk %.2f (HTML %.0f rows/s, target >= 500000)\n' \
   "$(echo "$h_rate / $awk_rate" | bc -l)" "$h_rate"
 printf 'ratio_export_xlsx_vs_awk %.2f (.xlsx %.0f rows/s, target >= 100000)\n' \
   "$(echo "$x_rate / $awk_rate" | bc -l)" "$x_rate"
+printf 'ratio_export_xlsx_vs_zlib_default_level %.2f (default level %.0f rows/s)\n' \
+  "$(echo "$x_rate / $x6_rate" | bc -l)" "$x6_rate"
 printf 'export_xlsx_memory_beyond_grid %.1f MB (target < 200)\n' "$x_mem"
 printf 'load_average %s (cores: %s)\n' "$(cut -d' ' -f1-3 /proc/loadavg)" "$(nproc)"
 }
@@ -446,7 +501,7 @@ printf 'baseline_cli_bulk_lines_per_s %.0f lines/s\n' "$(echo "$lines / $cli_bul
 printf 'ratio_page_vs_cli_bulk %.2f (target >= 0.9)\n' "$(echo "$cli_bulk / $page_s" | bc -l)"
 }
 
-ALL="chain warm cold store-cost concurrent lists list-cli bulk bulk-warm bulk-cold suggestions extract export window validation-window mailbox service service-hostile online"
+ALL="chain check warm cold store-cost concurrent lists list-cli bulk bulk-warm bulk-cold suggestions extract export window validation-window mailbox service service-hostile online"
 SECTIONS="${*:-$ALL}"
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target quorvel-bench quorvel-bench-store quorvel-bench-lists \
   quorvel-bench-bulk quorvel-bench-export quorvel-cli >/dev/null

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "bulk/line_read_ahead.h"
@@ -20,6 +21,8 @@ namespace {
 // New domains are looked up this many lines ahead of the chain, as the bulk run does: a slow or
 // silent resolver then costs one wait for many domains instead of one per domain.
 constexpr size_t kLinhasAdiante = 2048;
+// Lines between the prefetch of an address's duplicate-memory slot and its validation.
+constexpr size_t kSlotAdiante = 3;
 
 // A suggestion for a mistyped address: a fourth field, or "suggestion" in JSON; nothing when
 // there is none.
@@ -31,7 +34,7 @@ std::string campoSugestao(const std::string& sugestao, bool json) {
 // The reason of a line that is not blank but holds no address.
 constexpr const char* kNenhumEmail = "Nenhum e-mail encontrado";
 
-void escreverResultado(const std::string& linha, const std::string& valido, const std::string& erro,
+void escreverResultado(std::string_view linha, std::string_view valido, const std::string& erro,
                        bool json, const std::string& sugestao) {
   if (json) {
     out("{\"input\":" + jsonString(linha) + ",\"address\":" + jsonString(valido) +
@@ -39,39 +42,58 @@ void escreverResultado(const std::string& linha, const std::string& valido, cons
         campoSugestao(sugestao, true) + "}\n");
     return;
   }
-  std::string s = linha;
-  s += '\t';
-  s += valido;
-  s += '\t';
-  s += erro;
-  s += campoSugestao(sugestao, false);
-  s += '\n';
-  out(s);
+  out(linha);
+  out("\t");
+  out(valido);
+  out("\t");
+  out(erro);
+  if (!sugestao.empty()) {
+    out("\t");
+    out(sugestao);
+  }
+  out("\n");
 }
+
+// A line read ahead of its turn: what it stands for, as read and in lower case.
+struct LinhaPreparada {
+  std::string endereco, normalizado;
+};
 
 int runSingle(ValidationChain& v, const std::vector<std::string>& lines, const CheckOptions& o) {
   v.counters.setUndefined(Counter::lbTotalOriginal);
   TerminalProgressBar bar("check");
+  // Every line is prepared once, ahead of its turn: the duplicate memory's slot of its address
+  // is on its way into the cache a few lines before it is validated and, when the MX stage reads
+  // ahead, new domains are looked up lines before theirs.
   const bool adiante = v.mxReadAheadOn();
+  const size_t janela = adiante ? kLinhasAdiante : kSlotAdiante + 1;
+  std::vector<LinhaPreparada> anel(janela);
   size_t proxima = 0;
-  std::string erro, normalizado, extraido, endereco;
+  std::string erro, extraido;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (cancelRequestedByUser()) throw CliFailure("cancelado", kSaidaCancelado);
-    for (; adiante && proxima < std::min(lines.size(), i + kLinhasAdiante); ++proxima) {
-      prepareLine(lines[proxima], extraido, endereco);
-      toLowerInto(endereco, normalizado);
-      v.readAheadMxOf(normalizado);
+    for (; proxima < std::min(lines.size(), i + janela); ++proxima) {
+      LinhaPreparada& p = anel[proxima % janela];
+      prepareLine(lines[proxima], extraido, p.endereco);
+      toLowerInto(p.endereco, p.normalizado);
+      if (adiante) v.readAheadMxOf(p.normalizado);
+    }
+    if (i + kSlotAdiante < proxima) {
+      const std::string& seguinte = anel[(i + kSlotAdiante) % janela].normalizado;
+      v.prefetchDuplicate(trimView(seguinte));
+      v.prefetchCount(seguinte);
     }
     // A line of fields (a spreadsheet's export) gives its first address, as in bulk runs.
     const std::string& line = lines[i];
-    prepareLine(line, extraido, endereco);
+    const LinhaPreparada& p = anel[i % janela];
     if (!isBlank(line)) v.incLabelNumber(Counter::lbProcessados);
-    if (endereco.empty() && !isBlank(line)) {
+    if (p.endereco.empty() && !isBlank(line)) {
       // A line of fields without any address still gets its verdict.
       v.incLabelNumber(Counter::lbTotalInvalidos);
       escreverResultado(line, "", kNenhumEmail, o.json, {});
     } else {
-      escreverResultado(line, v.validarEmail(endereco, erro), erro, o.json, v.sugestao);
+      escreverResultado(line, v.validarNormalizado(trimView(p.normalizado), erro), erro, o.json,
+                        v.sugestao);
     }
     if ((i + 1) % 4096 == 0) bar.update(static_cast<int64_t>(i + 1), lines.size());
   }
@@ -141,8 +163,13 @@ int runCheck(const CheckOptions& o) {
   t.prepararCadeia(o.disable);
   std::vector<std::string> lines = o.addresses;
   if (!o.file.empty() || lines.empty()) {
-    for (auto& l : splitLines(readInputText(o.file.empty() ? "-" : o.file)))
-      lines.push_back(std::move(l));
+    std::vector<std::string> lidas = splitLines(readInputText(o.file.empty() ? "-" : o.file));
+    // The lines read are taken as they are (a million of them are not copied a second time).
+    if (lines.empty())
+      lines = std::move(lidas);
+    else
+      lines.insert(lines.end(), std::make_move_iterator(lidas.begin()),
+                   std::make_move_iterator(lidas.end()));
   }
   if (o.grid) return runGrid(t, lines, o);
   t.chain().stagesRunStarts();

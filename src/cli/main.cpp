@@ -23,8 +23,9 @@
 namespace cli = quorvel::cli;
 
 int main(int argc, char** argv) {
-  // The commands that hold a whole list in memory.
-  if (argc > 1 && (std::string(argv[1]) == "list" || std::string(argv[1]) == "validate-list"))
+  // The commands that hold a whole list in memory (check: its lines and the duplicate memory).
+  if (argc > 1 && (std::string(argv[1]) == "list" || std::string(argv[1]) == "validate-list" ||
+                   std::string(argv[1]) == "check"))
     cli::restartWithLargePages(argv);
   // A closed pipe is a write error to handle, not a signal that kills the program mid-line.
   std::signal(SIGPIPE, SIG_IGN);

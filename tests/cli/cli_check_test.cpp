@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "store/database.h"
 #include "support/cli_runner.h"
@@ -60,6 +63,38 @@ TEST_F(CliCheck, GridRunListsValidThenInvalidAndTheCounters) {
             "lbTotalOriginal\t5\nlbProcessados\t5\nlbTotalInvalidos\t2\nlbTotalFinal\t2\n"
             "lbRepetidos\t1\nlbSintaxe\t1\nlbRegras\t0\nlbArmadilhas\t0\nlbInternacional\t0\n"
             "lbEmpirico\t0\nlbNomesRaros\t0\nlbTesteMx\t0\nlbEmailsInvalidos\t0\nlbBases\t0\n");
+}
+
+TEST_F(CliCheck, ALongInputGetsEveryVerdictInItsLineOrder) {
+  // Lines are prepared a few ahead of their turn: repeats at every distance around that window,
+  // blank lines and lines of fields must still get the verdict of their own line.
+  std::string entrada, esperado;
+  std::vector<std::string> vistos;
+  for (int i = 0; i < 300; ++i) {
+    std::string linha;
+    if (i % 17 == 5) {
+      entrada += "\n";
+      esperado += "\t\t\n";
+      continue;
+    }
+    const int distancia = 1 + i % 7;  // 1 to 7 lines back
+    const bool repete = i % 3 == 0 && static_cast<int>(vistos.size()) >= distancia;
+    const std::string endereco = repete ? vistos[vistos.size() - static_cast<size_t>(distancia)]
+                                        : "p" + std::to_string(i) + "@loja.com.br";
+    vistos.push_back(endereco);
+    if (i % 11 == 4)
+      linha = "Nome " + std::to_string(i) + ";" + endereco + ";Recife";
+    else
+      linha = i % 2 ? endereco
+                    : std::string(" ") + static_cast<char>(std::toupper(endereco[0])) +
+                          endereco.substr(1);
+    entrada += linha + "\n";
+    const bool repetido = std::count(vistos.begin(), vistos.end() - 1, endereco) > 0;
+    esperado += linha + (repetido ? "\t\tE-mail repetido\n" : "\t" + endereco + "\t\n");
+  }
+  auto r = run("check --disable empirico,testemx,emailsinvalidos " + homeArg(), entrada);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, esperado);
 }
 
 TEST_F(CliCheck, ArgumentsDisabledStagesAndUndefinedTotal) {

@@ -109,6 +109,33 @@ TEST_F(XlsxExport, AWorkbookThatCannotBeWrittenIsToldAndNothingOpens) {
   EXPECT_FALSE(p.visible);
 }
 
+// The general-purpose flags of the zip entry `nome` (its local header): for a deflated entry,
+// bits 1 and 2 tell the level it was packed at (both set: the fastest).
+int flagsDaEntrada(const std::string& zip, const std::string& nome) {
+  for (size_t i = zip.find("PK\x03\x04"); i != std::string::npos && i + 30 <= zip.size();
+       i = zip.find("PK\x03\x04", i + 4)) {
+    auto u16 = [&](size_t o) {
+      return static_cast<unsigned char>(zip[i + o]) | static_cast<unsigned char>(zip[i + o + 1])
+                                                          << 8;
+    };
+    if (zip.compare(i + 30, static_cast<size_t>(u16(26)), nome) == 0) return u16(6);
+  }
+  return -1;
+}
+
+TEST(XlsxSheetText, TheSheetIsPackedAtTheFastestLevel) {
+  TempFolder pasta;
+  const std::string caminho = (pasta / "t.xlsx").string();
+  Rows linhas = {{"email"}};
+  for (int i = 0; i < 1000; ++i) linhas.push_back({"c" + std::to_string(i) + "@x.com"});
+  RecordingProgress p;
+  ASSERT_EQ(writeWorkbook(gridOf(linhas), caminho, p).resultado, SheetOutcome::gravada);
+  const int flags = flagsDaEntrada(readFileBytes(caminho).value_or(""), "xl/worksheets/sheet1.xml");
+  ASSERT_GE(flags, 0);
+  EXPECT_EQ(flags & 6, 6);
+  EXPECT_THAT(lerCom("read_xlsx.py", caminho), HasSubstr("row\tc999@x.com\n"));
+}
+
 TEST(XlsxSheetText, CellsAreMadeFitForTheSheet) {
   TempFolder pasta;
   const std::string caminho = (pasta / "t.xlsx").string();

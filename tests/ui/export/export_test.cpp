@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "export/cl_neg_office.h"
 #include "support/grid_builder.h"
 #include "ui/quorvel_application.h"
 #include "ui/tfrm_export.h"
@@ -23,6 +24,7 @@
 #include "ui/tfrm_lista.h"
 #include "ui/tfrm_main.h"
 #include "ui/tfrm_principal.h"
+#include "ui/tfrm_progress.h"
 #include "ui_test_support.h"
 
 using namespace quorvel;
@@ -60,12 +62,16 @@ void clicarCabecalho(TfrmExport& w, int coluna, Qt::MouseButton b) {
       QPoint(h->sectionViewportPosition(coluna) + h->sectionSize(coluna) / 2, h->height() / 2));
 }
 
-// The export window over the contacts, shown (it goes when closed).
-TfrmExport* abrirSobreContatos(TestDesktop& t) {
+// The export window over a copy of `g`, shown (it goes when closed).
+TfrmExport* abrirSobre(TestDesktop& t, const TextGrid& g) {
   auto* w = new TfrmExport(t.d->dialogs, t.d->progress, t.d->platform);
-  w->modelo().carregarGrid(listaDeContatos(), false);
+  w->modelo().carregarGrid(g, false);
   w->show();
   return w;
+}
+
+TfrmExport* abrirSobreContatos(TestDesktop& t) {
+  return abrirSobre(t, listaDeContatos());
 }
 
 // The first visible window of a kind, or none.
@@ -73,6 +79,56 @@ template <class W>
 QWidget* primeira() {
   const std::vector<W*> janelas = visibleWindows<W>();
   return janelas.empty() ? nullptr : janelas.front();
+}
+
+// `linhas` contacts, "c0@x.com" ... in column 0, every other one repeating the one before it.
+TextGrid listaGrande(int linhas) {
+  TextGrid g;
+  g.setColCount(2);
+  g.setRowCount(linhas + 1);
+  g.assignRow(0, {"email", "nome"});
+  for (int i = 0; i < linhas; ++i)
+    g.assignRow(i + 1, {"c" + std::to_string(i / 2) + "@x.com", "Nome"});
+  return g;
+}
+
+// Presses the progress box's "Cancelar" as soon as the running operation reports its row
+// `linha` (the press goes through the events the operation lets through right after).
+[[nodiscard]] Notifier<ProgressNotice>::Subscription cancelarNaLinha(TestDesktop& t, int linha) {
+  ProgressBox& caixa = t.d->progress;
+  TfrmProgress* janela = t.d->frmProgress();
+  auto pedido = std::make_shared<bool>(false);
+  return caixa.notices.listen([&caixa, janela, linha, pedido](const ProgressNotice&) {
+    if (*pedido || !caixa.visivel || caixa.posicao < linha) return;
+    *pedido = true;
+    QMetaObject::invokeMethod(
+        janela, [janela] { QTest::mouseClick(janela->botao(), Qt::LeftButton); },
+        Qt::QueuedConnection);
+  });
+}
+
+// Presses `botao` and then, at the operation's row 1,000, the progress box's "Cancelar", with a
+// yes to the question that follows; true once the question was answered.
+bool pressionarECancelar(TestDesktop& t, QWidget* janela, const QString& botao) {
+  const auto cancelar = cancelarNaLinha(t, 1000);
+  WindowScript s;
+  s.answer(QStringLiteral("Deseja cancelar esse processamento?"), QStringLiteral("&Sim"));
+  QTest::mouseClick(button(janela, botao), Qt::LeftButton);
+  return s.wait();
+}
+
+// What openpyxl reads in a workbook (tests/export/read_xlsx.py).
+std::string lerPlanilha(const std::string& caminho) {
+  const std::string cmd = "/usr/bin/python3 '" + std::string(QUORVEL_EXPORT_SCRIPTS) +
+                          "/read_xlsx.py' '" + caminho + "' 2>&1";
+  std::string out;
+  if (FILE* f = ::popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    ::pclose(f);
+  }
+  return out;
 }
 
 std::string lerArquivo(const std::string& caminho) {
@@ -92,6 +148,9 @@ class ExportWindowTest : public QObject {
   void writtenAsTextThenShownAsAListing();
   void everyButtonCarriesItsCaptionForScreenReaders();
   void theListEditorsMenuOpensItOverTheListAfterItsTip();
+  void cancelStopsAWriterAndLeavesTheFileThatWasThere();
+  void cancelStopsTheSpreadsheetWithTheRowsWrittenSoFar();
+  void cancelStopsAUtilityAsItsPassAllows();
 };
 
 void ExportWindowTest::aCopyIsSortedCleanedAndCutDownThroughItsPages() {
@@ -251,6 +310,105 @@ void ExportWindowTest::theListEditorsMenuOpensItOverTheListAfterItsTip() {
   QCOMPARE(w->modelo().gridDados.cell(0, 1), std::string("ana@hotmail.com"));
   QCOMPARE(g.cell(0, 1), std::string("ana@gmail.com"));
   QCOMPARE(t.d->app->editor.editouDaAba(t.d->app->editor.abaAtiva()), salvo);
+  w->close();
+}
+
+void ExportWindowTest::cancelStopsAWriterAndLeavesTheFileThatWasThere() {
+  TestDesktop t;
+  const std::string arquivo = t.home.write("dados/arquivos/contatos.txt", "a versão boa\r\n");
+  TfrmExport* w = abrirSobre(t, listaGrande(5000));
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  const auto cancelar = cancelarNaLinha(t, 1000);
+  WindowScript s;
+  quorvel::testing::saveWithName(s, t.d->dialogs.janelaSalvar(), QStringLiteral("contatos"));
+  s.answer(QStringLiteral("O arquivo já existe. Deseja sobrepor?"), QStringLiteral("&Sim"));
+  s.answer(QStringLiteral("Deseja cancelar esse processamento?"), QStringLiteral("&Sim"));
+  s.answer(QStringLiteral("Procedimento cancelado"), QStringLiteral("Ok"));
+  QTest::mouseClick(button(w, QStringLiteral("Salvar em texto")), Qt::LeftButton);
+  QVERIFY(s.wait());
+  QCOMPARE(s.mensagens,
+           (std::vector<QString>{QStringLiteral("O arquivo já existe. Deseja sobrepor?"),
+                                 QStringLiteral("Deseja cancelar esse processamento?"),
+                                 QStringLiteral("Procedimento cancelado")}));
+  // The file that was there is untouched and nothing half-written lies beside it.
+  QCOMPARE(lerArquivo(arquivo), std::string("a versão boa\r\n"));
+  QCOMPARE(std::distance(std::filesystem::directory_iterator(t.home.path("dados/arquivos")),
+                         std::filesystem::directory_iterator()),
+           1);
+  QVERIFY(t.abertos.empty());
+  QVERIFY(!t.d->frmProgress()->isVisible());
+  QVERIFY(w->grade()->isVisible());
+  QCOMPARE(w->grade()->model()->rowCount(), 5000);
+  // The next save asks for a name again: the cancelled one was not remembered.
+  QVERIFY(w->modelo().gArquivoTexto.empty());
+  w->close();
+}
+
+void ExportWindowTest::cancelStopsTheSpreadsheetWithTheRowsWrittenSoFar() {
+  TestDesktop t;
+  TfrmExport* w = abrirSobre(t, listaGrande(5000));
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  const auto cancelar = cancelarNaLinha(t, 1000);
+  WindowScript s;
+  s.answer(QString::fromUtf8(kDicaExcel), QStringLiteral("Ok"));
+  s.then([&t] { return t.d->frmProgress()->isVisible() ? t.d->frmProgress() : nullptr; },
+         [](QWidget* p) {
+           QCOMPARE(static_cast<TfrmProgress*>(p)->operacao()->text(),
+                    QStringLiteral("Exportando para o Excel..."));
+         });
+  s.answer(QStringLiteral("Deseja cancelar esse processamento?"), QStringLiteral("&Sim"));
+  s.answer(QString::fromUtf8(kMsgInterrompido), QStringLiteral("Ok"));
+  QTest::mouseClick(button(w, QStringLiteral("Salvar para Excel")), Qt::LeftButton);
+  QVERIFY(s.wait());
+  QCOMPARE(s.mensagens.back(), QStringLiteral("O processamento foi interrompido"));
+  QVERIFY(!t.d->frmProgress()->isVisible());
+  QVERIFY(w->grade()->isVisible());
+  // The workbook keeps the header and the 999 rows written before the press, unformatted, and
+  // is opened.
+  QCOMPARE(t.abertos.size(), size_t{1});
+  const std::string lido = lerPlanilha(t.abertos[0]);
+  std::istringstream linhas(lido);
+  std::string linha, ultima;
+  int escritas = 0;
+  while (std::getline(linhas, linha))
+    if (linha.rfind("row\t", 0) == 0) {
+      ++escritas;
+      ultima = linha;
+    }
+  QCOMPARE(escritas, 1000);
+  QCOMPARE(ultima, std::string("row\tc499@x.com|Nome"));
+  QVERIFY(lido.find("header_bold\t0,0\n") != std::string::npos);
+  QVERIFY(lido.find("width\t") == std::string::npos);
+  w->close();
+}
+
+void ExportWindowTest::cancelStopsAUtilityAsItsPassAllows() {
+  TestDesktop t;
+  TfrmExport* w = abrirSobre(t, listaGrande(5000));
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  QTest::mouseClick(button(w, QStringLiteral("Utilitários")), Qt::LeftButton);
+  w->colunaBase()->setCurrentText(QStringLiteral("email"));
+  const TextGrid& g = w->modelo().gridDados;
+  {
+    // Dropping repeated rows decides first which rows go: a cancel then changes nothing.
+    QVERIFY(pressionarECancelar(
+        t, w, QStringLiteral("Eliminar repetidos, com base no valor da coluna selecionada")));
+    QCOMPARE(g.dataRowCount(), 5000);
+    QCOMPARE(g.cell(0, 2), std::string("c0@x.com"));
+    QVERIFY(!t.d->frmProgress()->isVisible());
+  }
+  {
+    // The replacement changes row by row: the rows done before the cancel stay changed.
+    QTest::keyClicks(w->substituir(), QStringLiteral("@x.com"));
+    QTest::keyClicks(w->por(), QStringLiteral("@y.com"));
+    QVERIFY(pressionarECancelar(t, w, QStringLiteral("Substituir na coluna selecionada")));
+    QCOMPARE(g.cell(0, 1), std::string("c0@y.com"));
+    QCOMPARE(g.cell(0, 1000), std::string("c499@y.com"));
+    QCOMPARE(g.cell(0, 1001), std::string("c500@x.com"));
+    QCOMPARE(g.cell(0, 5000), std::string("c2499@x.com"));
+    QVERIFY(!t.d->frmProgress()->isVisible());
+  }
+  QCOMPARE(w->modelo().gridDados.dataRowCount(), 5000);
   w->close();
 }
 

@@ -199,17 +199,17 @@ double varrer(const testing::DovecotPeer& d, int n, size_t& armazenados) {
   return s;
 }
 
-// The same check run from the mailbox window's model with a window following its notices (the
-// negative-base grid is shown), over a negative base that already holds `anteriores` addresses.
+// The same check run from the mailbox window's model with a window following the grid's notices
+// (the negative-base grid is shown), over a negative base that already holds `anteriores`
+// addresses.
 double varrerComJanela(const testing::DovecotPeer& d, int anteriores) {
   Bancada w;
   w.baseAnterior(anteriores);
   NegConta(*w.banco, *w.config, w.platform, w.dialogs, w.pump).newContaSave(contaDoBench(d));
   MailboxWindow janela(*w.banco, *w.config, w.dialogs, w.pump, w.platform);
   size_t linhas = 0;
-  auto sub = janela.notices.listen([&](const MailboxNotice& aviso) {
-    if (aviso.kind == MailboxNotice::Kind::grid) linhas = janela.grid.linhas.size();
-  });
+  auto sub = janela.grid.notices.listen(
+      [&](const NegativeBaseGridNotice&) { linhas = janela.grid.linhas.size(); });
   janela.ckbForcar = true;
   janela.edtMax = "0";  // every message, as the scan above
   auto t0 = bench::Clock::now();

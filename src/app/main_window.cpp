@@ -23,7 +23,9 @@ const char* const kTextoAjuda =
     "Teclas: F2 salva, F3 insere dados, F4 insere uma coluna, DEL apaga o conteúdo selecionado "
     "e SHIFT + DEL exclui as linhas selecionadas.";
 
-MainWindow::MainWindow(Application& a, LauncherWindow& l) : app(a), launcher(l) {}
+MainWindow::MainWindow(Application& a, LauncherWindow& l) : app(a), launcher(l) {
+  tmInicio_ = app.ports.platform.newTicker([this] { aoTemporizadorInicio(); });
+}
 
 void MainWindow::aoCriar() {
   itensColados.clear();
@@ -47,10 +49,12 @@ void MainWindow::aoExibir() {
   abasVisiveis = false;
   launcher.splash.visivel = false;
   launcher.notices.notify({});
+  tmInicio_->start(kEsperaTemporizadorInicio);
   notify();
 }
 
 void MainWindow::aoTemporizadorInicio() {
+  tmInicio_->stop();
   ckbCheckDefinition = app.dtm.settings.valor(kCheckDefinition) == "true";
   notify();
   if (ckbCheckDefinition) app.windows().open(WindowId::definitions);

@@ -4,12 +4,15 @@
 // start timer. Its window is a view over this object; the list editor and the bulk page are
 // the Application's.
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
 #include "common/build_info.h"
 #include "common/notifier.h"
+#include "common/ticker.h"
 #include "lists/list_loading.h"
 
 namespace quorvel {
@@ -32,7 +35,7 @@ struct LinkTutorial {
   std::string url;
 };
 
-inline constexpr int kEsperaTemporizadorInicioMs = 2000;
+inline constexpr std::chrono::milliseconds kEsperaTemporizadorInicio{2000};
 inline constexpr const char* kCkbCheckDefinition =
     "Verificar se há atualização nas definições de checagem ao abrir o Quorvel";
 extern const char* const kTextoAjuda;
@@ -70,9 +73,11 @@ class MainWindow {
   // Step 7: the window appeared: first page, caption, the list editor, the validation window,
   // tabs hidden, splash hidden.
   void aoExibir();
-  // Step 8, 2000 ms later: the check box from `check_definition`; the definitions when it is
-  // "true"; the settings table seeded from config.db when it is empty.
+  // Step 8, 2000 ms later (once): the check box from `check_definition`; the definitions when it
+  // is "true"; the settings table seeded from config.db when it is empty.
   void aoTemporizadorInicio();
+  // The ticker of step 8, started when the window appears.
+  Ticker& temporizadorInicio() const { return *tmInicio_; }
 
   // Side buttons.
   void validarEmails();
@@ -118,6 +123,7 @@ class MainWindow {
  private:
   void destacar(BotaoLateral b);
   void notify() { notices.notify({}); }
+  std::unique_ptr<Ticker> tmInicio_;
 };
 
 }  // namespace quorvel

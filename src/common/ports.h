@@ -4,9 +4,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "common/ticker.h"
 
 namespace quorvel {
 
@@ -104,6 +108,11 @@ class Platform {
   virtual bool internetConnected() const = 0;
   virtual std::vector<FileEntry> listFolder(const std::string& folder) const = 0;
   virtual std::chrono::system_clock::time_point now() const = 0;
+  // A ticker that calls `tick` on the program's thread while it runs. Without an event loop the
+  // ticker only ticks when its owner is told to (see ManualTicker).
+  virtual std::unique_ptr<Ticker> newTicker(std::function<void()> tick) {
+    return std::make_unique<ManualTicker>(std::move(tick));
+  }
 };
 
 }  // namespace quorvel

@@ -61,7 +61,10 @@ AccountsWindow::AccountsWindow(NegConta& neg, Dialogs& dialogs, EventPump& pump,
       dialogs_(dialogs),
       pump_(pump),
       platform_(platform),
-      emailTest_(emailTest) {}
+      emailTest_(emailTest) {
+  tmConfig_ = platform_.newTicker([this] { tmConfigTimer(); });
+  tmPisca_ = platform_.newTicker([this] { tmPiscaTimer(); });
+}
 
 void AccountsWindow::recarregar() {
   contas = neg_.accounts();
@@ -77,13 +80,15 @@ void AccountsWindow::mostrar() {
   const NoticeOnReturn aviso{[this] { avisar(); }};
   pagina = PaginaContas::contasCadastradas;
   recarregar();
+  tmPisca_->start(kIntervaloTimers);
   avisar();
 }
 
 void AccountsWindow::fechar() {
   const NoticeOnReturn aviso{[this] { avisar(); }};
   novaConta_ = false;
-  tmConfigAtivo = false;
+  tmConfig_->stop();
+  tmPisca_->stop();
   recarregar();
 }
 
@@ -316,24 +321,24 @@ void AccountsWindow::btnSugerirClick() {
     return;
   }
   emailTest_.saveInputRequest("IMAP", edtEmail, edtSenha);
-  tmConfigAtivo = true;
+  tmConfig_->start(kIntervaloTimers);
   pedidoEm_ = platform_.now();
 }
 
 void AccountsWindow::tmConfigTimer() {
   const NoticeOnReturn aviso{[this] { avisar(); }};
-  if (!tmConfigAtivo) return;
+  if (!tmConfig_->active()) return;
   std::vector<std::string> resposta;
   if (!emailTest_.getOutputConfig(resposta)) {
     if (platform_.now() - pedidoEm_ < std::chrono::seconds(kEsperaDescobertaS)) return;
     // No answer: the request (and the password in it) is replaced by the stop request.
-    tmConfigAtivo = false;
+    tmConfig_->stop();
     emailTest_.closeEmailTest();
     dialogs_.msgErro(kMsgEmailTestNaoRespondeu);
     avisar();
     return;
   }
-  tmConfigAtivo = false;
+  tmConfig_->stop();
   pump_.processEvents();
   emailTest_.closeEmailTest();
   if (resposta.empty() || trim(resposta[0]) != "1") {

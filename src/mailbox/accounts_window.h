@@ -63,7 +63,6 @@ class AccountsWindow {
   bool contaAtivaVisivel = true;
   bool painelAvancadoVisivel = false;  // "Mostrar configurações avançadas"
   bool molduraVisivel = false;         // the blinking frame behind "Tentar configurar ..."
-  bool tmConfigAtivo = false;          // polling the discovery program's answer
   std::string foco;                    // the field that gets the focus ("email", "servidor")
   bool modoNovaConta() const { return novaConta_; }
   // "Sim" / "Não" of the "Ativa" column.
@@ -80,9 +79,12 @@ class AccountsWindow {
   void btnSalvarClick();
   void btnTestarClick();
   void btnExcluirClick();
-  void btnSugerirClick();               // "Tentar configurar automaticamente"
-  void tmConfigTimer();                 // one tick a second while tmConfigAtivo
-  void tmPiscaTimer();                  // one tick a second
+  void btnSugerirClick();  // "Tentar configurar automaticamente"
+  void tmConfigTimer();    // one tick a second while the answer is awaited
+  void tmPiscaTimer();     // one tick a second while the window is shown
+  // Polling the discovery program's answer.
+  bool tmConfigAtivo() const { return tmConfig_->active(); }
+  const Ticker& temporizadorPisca() const { return *tmPisca_; }
   void mudarPagina(PaginaContas nova);  // a page tab clicked
   void clicarGrid(int linha, bool colunaAtiva);
   void teclaGrid(int delta);  // up (-1) and down (+1) arrows
@@ -124,6 +126,8 @@ class AccountsWindow {
   Platform& platform_;
   CLEmailTest& emailTest_;
   bool novaConta_ = false;
+  static constexpr std::chrono::seconds kIntervaloTimers{1};
+  std::unique_ptr<Ticker> tmConfig_, tmPisca_;
   // When the discovery program was asked (its answer is awaited kEsperaDescobertaS at most).
   std::chrono::system_clock::time_point pedidoEm_;
 };

@@ -58,6 +58,8 @@ MailboxWindow::MailboxWindow(Database& banco, Settings& config, Dialogs& dialogs
   gNegConta = std::make_unique<NegConta>(banco_, config_, platform_, dialogs_, pump_);
   edtOpcao1 = edtOpcao2 =
       "Para se descadastrar de nossa lista, <a href=\"mailto:#email\">clique aqui</a>";
+  tmAutoCheck_ = platform_.newTicker([this] { tmAutoCheckTimer(); });
+  tmAutoCheck_->start(kIntervaloChecagem);
 }
 
 MailboxWindow::~MailboxWindow() = default;
@@ -143,7 +145,7 @@ OpcoesChecagem MailboxWindow::opcoesChecagem() const {
 }
 
 void MailboxWindow::tmAutoCheckTimer() {
-  if (!tmAutoCheckAtivo || !btnChecarHabilitado) return;
+  if (!tmAutoCheck_->active() || !btnChecarHabilitado) return;
   auto intervalo = intervaloSegundos();
   if (!intervalo) return;
   if (platform_.now() - gLastCheck > std::chrono::seconds(*intervalo)) btnChecarClick();
@@ -158,7 +160,7 @@ void MailboxWindow::executarValidacao() {
   log.clear();
   contasComFalha = 0;
   avisar(MailboxNotice::Kind::log);
-  tmAutoCheckAtivo = false;
+  tmAutoCheck_->stop();
   pnTrabalhandoVisivel = true;
   // Disabled before events go through, so that no second run can start inside this one.
   btnChecarHabilitado = false;
@@ -182,7 +184,7 @@ void MailboxWindow::executarValidacao() {
   pnTrabalhandoVisivel = false;
   atualizarDadosEmails();
   gLastCheck = platform_.now();
-  tmAutoCheckAtivo = true;
+  tmAutoCheck_->start(kIntervaloChecagem);
   avisar();
 }
 
@@ -285,7 +287,7 @@ void MailboxWindow::mostrarSincronizando(bool visivel) {
 
 void MailboxWindow::baseNegativaMudou() {
   // Only a window reads the grid; a batch run does not pay for refreshing it.
-  if (!notices.hasListeners()) return;
+  if (!grid.notices.hasListeners()) return;
   // Reading the grid again costs as much as the base is large (some 70 ms for 50,000 rows): during
   // a scan it is read a few times a second at most, and never for more than a tenth of the time;
   // once more when the run ends.
@@ -300,12 +302,10 @@ void MailboxWindow::baseNegativaMudou() {
   gridLidoEm_ = std::chrono::steady_clock::now();
   gridIntervalo_ =
       std::max<std::chrono::steady_clock::duration>(kIntervaloGrid, (gridLidoEm_ - agora) * 10);
-  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxWindow::exibirEmails() {
   grid.abrir();
-  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxWindow::atualizarDadosEmails() {
@@ -354,7 +354,6 @@ void MailboxWindow::btnExcluirClick() {
   if (dialogs_.msgPergunta(kMsgApagarRegistro) != kSim) return;
   grid.excluirAtual();
   atualizarDadosEmails();
-  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxWindow::btnApagarTudoClick() {
@@ -381,12 +380,10 @@ void MailboxWindow::btnNovoDescadastramentoClick() {
 
 void MailboxWindow::localizar(const std::string& inicio) {
   grid.localizar(inicio);
-  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxWindow::clicarTitulo(int coluna) {
   grid.clicarTitulo(coluna);
-  avisar(MailboxNotice::Kind::grid);
 }
 
 void MailboxWindow::btnSalvarGridClick() {

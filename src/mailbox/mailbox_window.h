@@ -33,7 +33,6 @@ struct MailboxNotice {
   enum class Kind {
     state,  // any field of the window changed
     log,    // a line was added to the log (or it was cleared)
-    grid,   // the negative-base grid must be read again
   };
   Kind kind = Kind::state;
   bool operator==(const MailboxNotice&) const = default;
@@ -89,18 +88,19 @@ class MailboxWindow : public ScanObserver {
   bool lbSincronizandoVisivel = false;
   bool progressoVisivel = false;
   int64_t progressoMax = 0, progressoPos = 0;
-  bool tmAutoCheckAtivo = true;
   std::vector<LogLine> log;
   std::string lbDeSuasContas, lbOnline, lbContasConfiguradas;  // the totals
   std::string edtOpcao1, edtOpcao2;                            // the unsubscribe snippets
-  NegativeBaseGrid grid;
+  NegativeBaseGrid grid;                                       // tells its own changes
 
   // --- Operations -------------------------------------------------------------------------------
   void mostrar();           // showing the window
   void fecharClick();       // "Fechar"
   void btnChecarClick();    // "Checar erros retornados"
   void btnCancelarClick();  // "Cancelar"
-  void tmAutoCheckTimer();  // every 10 seconds
+  void tmAutoCheckTimer();  // every 10 seconds, from the window's creation, shown or not
+  // The automatic check's ticker: stopped while a run goes on.
+  Ticker& temporizadorChecagem() const { return *tmAutoCheck_; }
   void executarValidacao();
   void checkMessages();
   bool configPegarTodos(const std::string& email, const std::string& pasta);
@@ -146,6 +146,8 @@ class MailboxWindow : public ScanObserver {
   Dialogs& dialogs_;
   EventPump& pump_;
   Platform& platform_;
+  static constexpr std::chrono::seconds kIntervaloChecagem{10};
+  std::unique_ptr<Ticker> tmAutoCheck_;
   // When the grid was last read during a scan, and whether stored addresses wait to be shown.
   static constexpr std::chrono::milliseconds kIntervaloGrid{250};
   std::chrono::steady_clock::time_point gridLidoEm_;

@@ -51,6 +51,7 @@ void NegativeBaseGrid::abrir() {
   ordenar();
   if (linhaAtual >= (int)linhas.size()) linhaAtual = (int)linhas.size() - 1;
   if (linhaAtual < 0 && !linhas.empty()) linhaAtual = 0;
+  avisar(NegativeBaseGridNotice::Kind::linhas);
 }
 
 void NegativeBaseGrid::ordenar() {
@@ -74,6 +75,7 @@ void NegativeBaseGrid::clicarTitulo(int coluna) {
   descendente = coluna == colunaOrdem ? !descendente : false;
   colunaOrdem = coluna;
   ordenar();
+  avisar(NegativeBaseGridNotice::Kind::linhas);
 }
 
 bool NegativeBaseGrid::localizar(const std::string& inicio) {
@@ -81,9 +83,15 @@ bool NegativeBaseGrid::localizar(const std::string& inicio) {
   for (size_t i = 0; i < linhas.size(); ++i)
     if (toLower(linhas[i].email).rfind(alvo, 0) == 0) {
       linhaAtual = static_cast<int>(i);
+      avisar(NegativeBaseGridNotice::Kind::linhaAtual);
       return true;
     }
   return false;
+}
+
+void NegativeBaseGrid::irParaUltima() {
+  linhaAtual = static_cast<int>(linhas.size()) - 1;
+  avisar(NegativeBaseGridNotice::Kind::linhaAtual);
 }
 
 void NegativeBaseGrid::excluirAtual() {

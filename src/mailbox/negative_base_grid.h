@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/notifier.h"
+
 namespace quorvel {
 
 class Database;
@@ -17,6 +19,14 @@ struct NegativeBaseRow {
   const std::string& coluna(int i) const;
 };
 
+// What changed in the grid: its rows were read again or put in another order, or only the
+// current row moved.
+struct NegativeBaseGridNotice {
+  enum class Kind { linhas, linhaAtual };
+  Kind kind = Kind::linhas;
+  bool operator==(const NegativeBaseGridNotice&) const = default;
+};
+
 class NegativeBaseGrid {
  public:
   explicit NegativeBaseGrid(Database& banco) : banco_(banco) {}
@@ -24,6 +34,9 @@ class NegativeBaseGrid {
   // The titles of the visible columns (`seu`, `uid` and `hits` are not shown).
   static constexpr std::array<const char*, 5> kTitulos = {"E-mail", "Cadastro", "Conta", "Retorno",
                                                           "Tipo erro"};
+
+  // Told after every operation below; a view that sets linhaAtual itself is not told back.
+  Notifier<NegativeBaseGridNotice> notices;
 
   bool ckbPermanentes = false;
   bool ckbRelativos = false;
@@ -41,7 +54,7 @@ class NegativeBaseGrid {
   void clicarTitulo(int coluna);
   // Moves to the first row whose address starts with `inicio`, ignoring case; false when none.
   bool localizar(const std::string& inicio);
-  void irParaUltima() { linhaAtual = static_cast<int>(linhas.size()) - 1; }
+  void irParaUltima();
   // Deletes the current row from the table.
   void excluirAtual();
   // The manual unsubscribe row; throws when it cannot be stored (the address exists already).
@@ -49,6 +62,7 @@ class NegativeBaseGrid {
 
  private:
   void ordenar();
+  void avisar(NegativeBaseGridNotice::Kind k) { notices.notify({k}); }
   Database& banco_;
 };
 

@@ -4,8 +4,14 @@
 
 namespace quorvel::ui {
 
-NegativeBaseModel::NegativeBaseModel(const NegativeBaseGrid& grid, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid) {}
+NegativeBaseModel::NegativeBaseModel(NegativeBaseGrid& grid, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid) {
+  sub_ = grid.notices.listen([this](const NegativeBaseGridNotice& n) {
+    if (n.kind != NegativeBaseGridNotice::Kind::linhas) return;
+    beginResetModel();
+    endResetModel();
+  });
+}
 
 int NegativeBaseModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(grid_.linhas.size());
@@ -25,11 +31,6 @@ QVariant NegativeBaseModel::headerData(int section, Qt::Orientation o, int role)
   if (o == Qt::Horizontal && section >= 0 && section < columnCount())
     return q(NegativeBaseGrid::kTitulos[section]);
   return {};
-}
-
-void NegativeBaseModel::recarregar() {
-  beginResetModel();
-  endResetModel();
 }
 
 }  // namespace quorvel::ui

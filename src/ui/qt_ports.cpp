@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/message_box.h"
@@ -16,6 +17,7 @@
 #include "ui/tfrm_input.h"
 #include "ui/tfrm_msg.h"
 #include "ui/tfrm_salvar_file.h"
+#include "ui/ui_action.h"
 
 namespace quorvel::ui {
 
@@ -32,6 +34,20 @@ void clearUpperVectorState() {
   if (avx) asm volatile("vzeroupper" ::: "memory");
 #endif
 }
+
+class QtTicker : public Ticker {
+ public:
+  explicit QtTicker(std::function<void()> tick) {
+    QObject::connect(&timer_, &QTimer::timeout, guarded(std::move(tick)));
+  }
+  void start(std::chrono::milliseconds intervalo) override { timer_.start(intervalo); }
+  void stop() override { timer_.stop(); }
+  bool active() const override { return timer_.isActive(); }
+  std::chrono::milliseconds intervalo() const override { return timer_.intervalAsDuration(); }
+
+ private:
+  QTimer timer_;
+};
 
 }  // namespace
 
@@ -67,6 +83,10 @@ std::vector<FileEntry> QtPlatform::listFolder(const std::string& pasta) const {
 
 std::chrono::system_clock::time_point QtPlatform::now() const {
   return std::chrono::system_clock::now();
+}
+
+std::unique_ptr<Ticker> QtPlatform::newTicker(std::function<void()> tick) {
+  return std::make_unique<QtTicker>(std::move(tick));
 }
 
 QtDialogs::QtDialogs(Platform& platform, const std::string& programFolder)

@@ -32,6 +32,8 @@ class QtPlatform : public Platform {
   bool internetConnected() const override;
   std::vector<FileEntry> listFolder(const std::string& pasta) const override;
   std::chrono::system_clock::time_point now() const override;
+  // A QTimer on the event loop; a failure of a tick is reported as any user action's.
+  std::unique_ptr<Ticker> newTicker(std::function<void()> tick) override;
 
   std::function<void(const std::string&)> abrir;
 

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/qt_text.h"
@@ -58,13 +57,6 @@ TfrmContas::TfrmContas(AccountsWindow& model)
   connect(paginas_, &QTabWidget::currentChanged, this, guarded([this](int pagina) {
             if (!refreshing_) m_.mudarPagina(static_cast<PaginaContas>(pagina));
           }));
-
-  tmConfig_ = new QTimer(this);
-  tmConfig_->setInterval(1000);
-  connect(tmConfig_, &QTimer::timeout, this, guarded([this] { m_.tmConfigTimer(); }));
-  tmPisca_ = new QTimer(this);
-  tmPisca_->setInterval(1000);
-  connect(tmPisca_, &QTimer::timeout, this, guarded([this] { m_.tmPiscaTimer(); }));
 
   resize(680, 520);
   sub_ = m_.notices.listen([this](const AccountsNotice&) { refresh(); });
@@ -274,12 +266,6 @@ void TfrmContas::refresh() {
   painelAvancado_->setVisible(m_.painelAvancadoVisivel);
   moldura_->setStyleSheet(estiloMoldura(m_.molduraVisivel));
   testar_->setEnabled(m_.testarHabilitado);
-  if (m_.tmConfigAtivo != tmConfig_->isActive()) {
-    if (m_.tmConfigAtivo)
-      tmConfig_->start();
-    else
-      tmConfig_->stop();
-  }
   if (m_.foco == "email")
     email_->setFocus();
   else if (m_.foco == "servidor")
@@ -292,12 +278,10 @@ void TfrmContas::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (e->spontaneous()) return;
   runGuarded([this] { m_.mostrar(); });
-  tmPisca_->start();
 }
 
 void TfrmContas::closeEvent(QCloseEvent* e) {
   // Closing hides the window; it keeps its state for the next showing.
-  tmPisca_->stop();
   runGuarded([this] { m_.fechar(); });
   QWidget::closeEvent(e);
 }

@@ -14,7 +14,6 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
-class QTimer;
 
 namespace quorvel::ui {
 
@@ -35,7 +34,6 @@ class TfrmContas : public QWidget {
   QCheckBox* contaAtiva() const { return contaAtiva_; }
   QWidget* painelAvancado() const { return painelAvancado_; }
   QFrame* moldura() const { return moldura_; }
-  QTimer* temporizadorConfig() const { return tmConfig_; }
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -71,8 +69,6 @@ class TfrmContas : public QWidget {
   QWidget* painelAvancado_;
   QFrame* moldura_;
   QPushButton* testar_;
-  QTimer* tmConfig_;
-  QTimer* tmPisca_;
   bool refreshing_ = false;
   Notifier<AccountsNotice>::Subscription sub_;
 };

@@ -30,7 +30,6 @@ const char* const kPaginas[] = {"Base negativa de e-mails", "Configurações", "
 const char* const kTotais[] = {
     "De suas contas:", "BD online do Quorvel:", "Contas de e-mail configuradas:"};
 const char* const kFiltros[] = {"Permanentes", "Relativos", "Descadastrados"};
-constexpr int kIntervaloChecagemMs = 10000;
 
 template <size_t N>
 std::vector<std::string> itens(const std::array<const char*, N>& a) {
@@ -76,26 +75,20 @@ TfrmMensagens::TfrmMensagens(MailboxWindow& model) : QWidget(nullptr, Qt::Window
     if (!refreshing_) m_.pagina = static_cast<PaginaMensagens>(p);
   });
 
-  // The automatic check runs from the window's creation, shown or not.
-  tmAutoCheck_ = new QTimer(this);
-  tmAutoCheck_->setInterval(kIntervaloChecagemMs);
-  connect(tmAutoCheck_, &QTimer::timeout, this, guarded([this] { m_.tmAutoCheckTimer(); }));
-  tmAutoCheck_->start();
-
   resize(1000, 720);
   sub_ = m_.notices.listen([this](const MailboxNotice& n) {
     switch (n.kind) {
       case MailboxNotice::Kind::log:
         refreshLog();
         break;
-      case MailboxNotice::Kind::grid:
-        refreshGrid();
-        break;
       case MailboxNotice::Kind::state:
         refresh();
         break;
     }
   });
+  // The table model is told first (it subscribed when it was made), then the sort arrow and the
+  // current row follow here.
+  gridSub_ = m_.grid.notices.listen([this](const NegativeBaseGridNotice&) { refreshGrid(); });
   refresh();
   refreshLog();
   refreshGrid();
@@ -399,7 +392,6 @@ void TfrmMensagens::refreshLog() {
 
 void TfrmMensagens::refreshGrid() {
   refreshing_ = true;
-  modeloGrade_->recarregar();
   QHeaderView* h = grade_->horizontalHeader();
   h->setSortIndicatorShown(m_.grid.colunaOrdem >= 0);
   if (m_.grid.colunaOrdem >= 0)

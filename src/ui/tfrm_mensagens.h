@@ -19,7 +19,6 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableView;
-class QTimer;
 
 namespace quorvel::ui {
 
@@ -37,7 +36,6 @@ class TfrmMensagens : public QWidget {
   QProgressBar* progresso() const { return progresso_; }
   QLabel* total(int i) const { return totais_[i]; }  // "De suas contas:", "BD online", "Contas"
   QLineEdit* localizar() const { return localizar_; }
-  QTimer* temporizadorChecagem() const { return tmAutoCheck_; }
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -51,7 +49,7 @@ class TfrmMensagens : public QWidget {
   void ligar(QAbstractButton* b, std::function<void()> f);
   void refresh();
   void refreshLog();
-  void refreshGrid();
+  void refreshGrid();  // the sort arrow and the current row
 
   MailboxWindow& m_;
   QTabWidget* paginas_;
@@ -82,9 +80,9 @@ class TfrmMensagens : public QWidget {
   QLineEdit* opcao1_;
   QLineEdit* opcao2_;
 
-  QTimer* tmAutoCheck_;
   bool refreshing_ = false;
   Notifier<MailboxNotice>::Subscription sub_;
+  Notifier<NegativeBaseGridNotice>::Subscription gridSub_;
 };
 
 }  // namespace quorvel::ui

@@ -73,11 +73,6 @@ TfrmPrincipal::TfrmPrincipal(MainWindow& model) : QWidget(nullptr, Qt::Window), 
   direita->addWidget(paginas_, 1);
   raiz->addLayout(direita, 1);
 
-  timer_ = new QTimer(this);
-  timer_->setSingleShot(true);
-  timer_->setInterval(kEsperaTemporizadorInicioMs);
-  connect(timer_, &QTimer::timeout, this, guarded([this] { m_.aoTemporizadorInicio(); }));
-
   resize(1180, 760);
   sub_ = m_.notices.listen([this](const MainWindowNotice&) { refresh(); });
   refresh();
@@ -270,7 +265,6 @@ void TfrmPrincipal::showEvent(QShowEvent* e) {
   if (exibida_) return;
   exibida_ = true;
   runGuarded([this] { m_.aoExibir(); });
-  timer_->start();
 }
 
 void TfrmPrincipal::closeEvent(QCloseEvent* e) {

@@ -38,7 +38,6 @@ class TfrmPrincipal : public QWidget {
   QPushButton* botao(const QString& caption) const;
   QCheckBox* checkDefinition() const { return checkDefinition_; }
   // The start timer (2000 ms, one shot), started when the window appears.
-  QTimer* temporizadorInicio() const { return timer_; }
   // The line that says why the window did not close.
   QLabel* aviso() const { return aviso_; }
 
@@ -69,7 +68,6 @@ class TfrmPrincipal : public QWidget {
   QPushButton* classico_;
   QPushButton* grandesBtn_;
   QCheckBox* checkDefinition_;
-  QTimer* timer_;
   QLabel* aviso_;
   QTimer* avisoTimer_;
   bool exibida_ = false;

@@ -224,16 +224,16 @@ TEST_F(AccountsWindowTest, DiscoveryAnswersFillTheFieldsOrShowTheError) {
             (std::vector<std::vector<std::string>>{{"/opt/emailtest", "--home", home.string()}}));
   EXPECT_EQ(readFileBytes((home / kArquivoPedido).string()),
             "1\nIMAP\nana@empresa.test\nsegredo\n");
-  EXPECT_TRUE(ed->tmConfigAtivo);
+  EXPECT_TRUE(ed->tmConfigAtivo());
   ed->tmConfigTimer();  // no answer yet
-  EXPECT_TRUE(ed->tmConfigAtivo);
+  EXPECT_TRUE(ed->tmConfigAtivo());
 
   writeFileAtomic((home / kArquivoResposta).string(),
                   "1\r\ntipoAuth=SASL\r\nTLS=TLS explícito\r\nversaoIP=IPV4\r\nModoSSL=Cliente\r\n"
                   "MetodoSSL=TLSv1_2\r\nPorta=1143\r\nServidor=mail.empresa.test\r\n"
                   "username=ana\r\n");
   ed->tmConfigTimer();
-  EXPECT_FALSE(ed->tmConfigAtivo);
+  EXPECT_FALSE(ed->tmConfigAtivo());
   EXPECT_EQ(readFileBytes((home / kArquivoPedido).string()), "2\n");
   EXPECT_FALSE(std::filesystem::exists(home / kArquivoResposta));
   EXPECT_EQ(dialogs.texts("information"), std::vector<std::string>{kMsgOba});
@@ -255,7 +255,7 @@ TEST_F(AccountsWindowTest, DiscoveryAnswersFillTheFieldsOrShowTheError) {
     writeFileAtomic((home / kArquivoResposta).string(), resposta);
     ed->tmConfigTimer();
     EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{erro});
-    EXPECT_FALSE(ed->tmConfigAtivo);
+    EXPECT_FALSE(ed->tmConfigAtivo());
   }
 }
 
@@ -280,7 +280,7 @@ TEST_F(AccountsWindowTest, ThePasswordIsWrittenOnlyForADiscoveryProgramThatStart
   ed->btnSugerirClick();
   EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{kMsgEmailTestNaoIniciou});
   EXPECT_FALSE(std::filesystem::exists(home / kArquivoPedido));
-  EXPECT_FALSE(ed->tmConfigAtivo);
+  EXPECT_FALSE(ed->tmConfigAtivo());
 }
 
 TEST_F(AccountsWindowTest, AnUnansweredRequestIsWithdrawnAfterItsWait) {
@@ -288,12 +288,12 @@ TEST_F(AccountsWindowTest, AnUnansweredRequestIsWithdrawnAfterItsWait) {
   ed->btnSugerirClick();
   platform.clock += std::chrono::seconds(kEsperaDescobertaS - 1);
   ed->tmConfigTimer();
-  EXPECT_TRUE(ed->tmConfigAtivo);
+  EXPECT_TRUE(ed->tmConfigAtivo());
   EXPECT_EQ(readFileBytes((home / kArquivoPedido).string()),
             "1\nIMAP\nana@empresa.test\nsegredo\n");
   platform.clock += std::chrono::seconds(2);
   ed->tmConfigTimer();
-  EXPECT_FALSE(ed->tmConfigAtivo);
+  EXPECT_FALSE(ed->tmConfigAtivo());
   // The stop request takes the place of the one that held the password.
   EXPECT_EQ(readFileBytes((home / kArquivoPedido).string()), "2\n");
   EXPECT_EQ(dialogs.texts("error"), std::vector<std::string>{kMsgEmailTestNaoRespondeu});

@@ -22,15 +22,15 @@ using testing::ScanTest;
 // What a window over the model hears and is asked to do.
 struct Janela : WindowOpener {
   int contas = 0, grids = 0;
-  Notifier<MailboxNotice>::Subscription sub;
+  Notifier<NegativeBaseGridNotice>::Subscription sub;
   bool available(WindowId) const override { return true; }
   void open(WindowId j) override {
     if (j == WindowId::accounts) ++contas;
   }
   void ligar(MailboxWindow& w) {
     w.windows = this;
-    sub = w.notices.listen([this](const MailboxNotice& n) {
-      if (n.kind == MailboxNotice::Kind::grid) ++grids;
+    sub = w.grid.notices.listen([this](const NegativeBaseGridNotice& n) {
+      if (n.kind == NegativeBaseGridNotice::Kind::linhas) ++grids;
     });
   }
 };
@@ -46,6 +46,9 @@ class MailboxWindowTest : public ScanTest {
     w->timeoutConexaoS = 1;
     w->timeoutLeituraS = 1;
   }
+  // One tick of the automatic check, as the event loop gives it while the ticker runs (the fake
+  // platform's tickers tick only when told to).
+  void tick() { static_cast<ManualTicker&>(w->temporizadorChecagem()).tick(); }
   std::vector<std::string> log() const {
     std::vector<std::string> r;
     for (const auto& l : w->log) r.push_back(l.texto);
@@ -73,11 +76,12 @@ TEST_F(MailboxWindowTest, RunExaminesActiveAccountsInEmailOrder) {
   EXPECT_FALSE(w->ckbForcar);
   EXPECT_TRUE(w->btnChecarHabilitado);
   EXPECT_FALSE(w->pnTrabalhandoVisivel);
-  EXPECT_TRUE(w->tmAutoCheckAtivo);
+  EXPECT_TRUE(w->temporizadorChecagem().active());
   EXPECT_EQ(w->gLastCheck, platform.clock);
   EXPECT_EQ(w->lbDeSuasContas, "1");
   EXPECT_EQ(w->lbContasConfiguradas, "2");
   EXPECT_EQ(w->grid.linhaAtual, 0);  // scrolled to the last row after the stored address
+  EXPECT_GE(janela.grids, 1);        // the grid told its listener that it read the rows again
   EXPECT_EQ(w->gLista.size(), 1u);
 }
 
@@ -227,6 +231,8 @@ TEST_F(MailboxWindowTest, EventsLetThroughDuringARunNeverStartASecondOne) {
     if (cliques++ < 2) w->btnChecarClick();
     platform.clock += std::chrono::hours(2);
     w->cmbCheckMinutes = 1;
+    EXPECT_FALSE(w->temporizadorChecagem().active());
+    tick();
     w->tmAutoCheckTimer();
   };
   w->btnChecarClick();
@@ -255,18 +261,22 @@ TEST_F(MailboxWindowTest, AutomaticCheckStartsAfterTheIntervalOnly) {
   CLContas inativa = contaDe("a@exemplo.test");
   neg->newContaSave(inativa);
   neg->setActive(1, false);
+  // The model ticks on its own from its creation, shown or not.
+  EXPECT_TRUE(w->temporizadorChecagem().active());
+  EXPECT_EQ(w->temporizadorChecagem().intervalo(), std::chrono::seconds(10));
   auto inicio = platform.clock;
   w->cmbCheckMinutes = 1;  // "1 minuto"
   platform.clock = inicio + std::chrono::seconds(60);
-  w->tmAutoCheckTimer();
+  tick();
   EXPECT_EQ(w->gLastCheck, inicio);
   platform.clock = inicio + std::chrono::seconds(61);
-  w->tmAutoCheckTimer();
+  tick();
   EXPECT_EQ(w->gLastCheck, platform.clock);
+  EXPECT_TRUE(w->temporizadorChecagem().active());
 
   w->cmbCheckMinutes = 0;  // "Apenas checagem manual"
   platform.clock += std::chrono::hours(5);
-  w->tmAutoCheckTimer();
+  tick();
   EXPECT_NE(w->gLastCheck, platform.clock);
   EXPECT_EQ(w->intervaloSegundos(), std::nullopt);
   w->cmbCheckMinutes = 5;

@@ -259,9 +259,9 @@ void MailboxWindowsTest::discoveryProgramConfiguresTheAccountThroughSrvRecords()
     s.answer(q8(kMsgOba), QStringLiteral("Ok"));
     QTest::mouseClick(button(c, QStringLiteral("Tentar configurar automaticamente")),
                       Qt::LeftButton);
-    QVERIFY(c->temporizadorConfig()->isActive());
+    QVERIFY(d.mailbox().contas.tmConfigAtivo());
     QVERIFY(s.wait(30000));
-    QVERIFY(!c->temporizadorConfig()->isActive());
+    QVERIFY(!d.mailbox().contas.tmConfigAtivo());
     QCOMPARE(c->servidor()->text(), QStringLiteral("seguro.exemplo.test"));
     QCOMPARE(c->porta()->text(), QString::number(dovecot_->portaTls()));
     QCOMPARE(c->usarTLS()->currentText(), QStringLiteral("TLS implícito"));

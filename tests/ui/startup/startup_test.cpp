@@ -77,8 +77,8 @@ void StartupTest::startOrderFromLauncherToMainWindowAndBack() {
   QCOMPARE(p->lista()->abas()->tabText(0), QStringLiteral("Principal"));
   QCOMPARE(p->lista()->abas()->tabText(1), QStringLiteral("Válidos"));
   QCOMPARE(p->lista()->abas()->tabText(2), QStringLiteral("Inválidos"));
-  QVERIFY(p->temporizadorInicio()->isActive());
-  QCOMPARE(p->temporizadorInicio()->interval(), 2000);
+  QVERIFY(d.launcher->principal->temporizadorInicio().active());
+  QVERIFY(d.launcher->principal->temporizadorInicio().intervalo() == std::chrono::seconds(2));
   QVERIFY(d.app->janelaValidacaoCriada);
 
   // "Fechar" frees the main window and shows the launcher again.
@@ -100,8 +100,9 @@ void StartupTest::startTimerLoadsDefinitionsWhenCheckDefinitionIsTrue() {
   TfrmPrincipal* p = t.d->principal();
   QVERIFY(!t.d->app->validationWindow.chain.gRegras);
   QVERIFY(!p->checkDefinition()->isChecked());
-  p->temporizadorInicio()->start(0);
+  t.d->launcher->principal->temporizadorInicio().start(std::chrono::milliseconds(0));
   QTRY_VERIFY(p->checkDefinition()->isChecked());
+  QVERIFY(!t.d->launcher->principal->temporizadorInicio().active());  // step 8 runs once
   // The definitions window loads the lists through its steps.
   QTRY_VERIFY(t.d->frmDefinicoes() && t.d->frmDefinicoes()->isVisible());
   QTRY_VERIFY(t.d->app->validationWindow.chain.gRegras);

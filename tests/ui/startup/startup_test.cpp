@@ -17,6 +17,7 @@
 #include "common/text_file.h"
 #include "ui/pages/editor_page.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_colabore.h"
 #include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_file_select.h"
@@ -27,6 +28,7 @@
 #include "ui/tfrm_progress.h"
 #include "ui/tfrm_salvar_file.h"
 #include "ui/tfrm_splash.h"
+#include "ui/tfrm_update_apps.h"
 #include "ui_test_support.h"
 
 using namespace quorvel;
@@ -44,7 +46,7 @@ class StartupTest : public QObject {
   void settingsPageWritesCheckDefinitionAndMovesTheHighlight();
   void sairAsksBeforeEndingTheProgram();
   void aFailureNoOperationHandlesBecomesAnErrorBoxAndTheProgramGoesOn();
-  void windowsStillToComeHaveTheirButtonsDisabled();
+  void buttonsOfEveryWindowAreEnabled();
   void everyControlCarriesItsCaptionAsAccessibleName();
 };
 
@@ -186,7 +188,7 @@ void StartupTest::aFailureNoOperationHandlesBecomesAnErrorBoxAndTheProgramGoesOn
   QCOMPARE(p->paginas()->currentIndex(), 0);
 }
 
-void StartupTest::windowsStillToComeHaveTheirButtonsDisabled() {
+void StartupTest::buttonsOfEveryWindowAreEnabled() {
   TestDesktop t;
   t.d->start();
   QTest::mouseClick(t.d->frmMain()->abrir(), Qt::LeftButton);
@@ -194,9 +196,8 @@ void StartupTest::windowsStillToComeHaveTheirButtonsDisabled() {
   QVERIFY(p->botaoLateral(BotaoLateral::validarEmails)->isEnabled());
   QVERIFY(p->botaoLateral(BotaoLateral::definicoes)->isEnabled());
   QVERIFY(p->botao(QStringLiteral("Iniciar a validação dos e-mails"))->isEnabled());
-  for (const char* c : {"Colaboração de dados"})
-    QVERIFY2(!p->botao(QString::fromUtf8(c))->isEnabled(), c);
-  for (const char* c : {"Configurar contas de e-mail", "Baixar erros e descadastramentos"})
+  for (const char* c :
+       {"Configurar contas de e-mail", "Baixar erros e descadastramentos", "Colaboração de dados"})
     QVERIFY2(p->botao(QString::fromUtf8(c))->isEnabled(), c);
   QVERIFY(p->botao(QStringLiteral("Manutenção no banco de dados"))->isEnabled());
   QVERIFY(p->lista()
@@ -218,6 +219,8 @@ void StartupTest::everyControlCarriesItsCaptionAsAccessibleName() {
   janelas.push_back(&t.d->dialogs.janelaSalvar());
   janelas.push_back(t.d->frmContas());
   janelas.push_back(t.d->frmMensagens());
+  janelas.push_back(t.d->frmColabore());
+  janelas.push_back(t.d->frmUpdateApps());
   QStringList semNome;
   for (QWidget* janela : janelas) {
     QList<QWidget*> controles;

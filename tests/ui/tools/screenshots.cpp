@@ -200,8 +200,9 @@ void janelasOnline(Desktop& d, MainWindow& m, const std::string& chave) {
   esperar([&] { return !defs.timerAtivo; });
   bool feita = false;
   auto meio = defs.notices.listen([&](const DefinitionsNotice&) {
-    if (feita || defs.barraDownloadPos == 0 || defs.barraDownloadMax <= 1 ||
-        defs.barraDownloadPos * 2 < defs.barraDownloadMax)
+    // Halfway through the trap list (the service's seed: about 2 MB).
+    if (feita || defs.lbAtualizando.rfind("Atualizando definiçõoes de armadilhas", 0) != 0 ||
+        defs.barraDownloadPos < 100000 || defs.barraDownloadPos * 2 < defs.barraDownloadMax)
       return;
     feita = true;
     salvar(d.frmDefinicoes(), "definitions-updating");

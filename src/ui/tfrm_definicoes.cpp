@@ -44,22 +44,28 @@ TfrmDefinicoes::TfrmDefinicoes(DefinitionsWindow& definicoes)
     indicadores_[i] = makeLabel({}, this);
     indicadores_[i]->setStyleSheet(QStringLiteral("color: #b35900; font-weight: bold;"));
     indicadores_[i]->hide();
-    grade->addWidget(indicadores_[i], linha, 3);
+    // The indicator and, on the shared bases' rows, the link share the last column: a user who
+    // does not share rarely sees both at once, and the window stays narrow.
+    auto* fim = new QHBoxLayout;
+    fim->setSpacing(12);
+    fim->addWidget(indicadores_[i]);
     const auto def = static_cast<Definicao>(i);
     if (def == Definicao::mxValidos || def == Definicao::mxInvalidos ||
         def == Definicao::emailsInvalidos) {
       QPushButton* b = makeLinkButton(QStringLiteral("(sem colaboração) - alterar"), this);
       connect(b, &QPushButton::clicked, this,
               guarded([this] { d_.windows->open(WindowId::collaboration); }));
-      grade->addWidget(b, linha, 4, Qt::AlignLeft);
+      fim->addWidget(b);
       links_[link++] = b;
     }
+    fim->addStretch(1);
+    grade->addLayout(fim, linha, 3);
     // The row's widgets hide together when the row is hidden (the custom rules).
     for (QWidget* w : {static_cast<QWidget*>(icones_[i]), static_cast<QWidget*>(nome),
                        static_cast<QWidget*>(itens_[i])})
       w->setVisible(d_.linhas[i].visivel);
   }
-  grade->setColumnStretch(4, 1);
+  grade->setColumnStretch(3, 1);
   lay->addLayout(grade);
   lay->addStretch(1);
   // The service is not configured or could not be asked: one line, and the program goes on.
@@ -83,7 +89,7 @@ TfrmDefinicoes::TfrmDefinicoes(DefinitionsWindow& definicoes)
   timer_ = new QTimer(this);
   timer_->setInterval(DefinitionsWindow::kIntervaloMs);
   connect(timer_, &QTimer::timeout, this, guarded([this] { d_.tmCheckTimer(); }));
-  resize(800, 440);
+  resize(620, 440);
   sub_ = d_.notices.listen([this](const DefinitionsNotice&) { refresh(); });
   refresh();
 }

@@ -30,6 +30,7 @@
 using namespace quorvel;
 using namespace quorvel::ui;
 using quorvel::testing::button;
+using quorvel::testing::controlsWithoutName;
 using quorvel::testing::ServicePeer;
 using quorvel::testing::TestDesktop;
 using quorvel::testing::WindowScript;
@@ -59,20 +60,6 @@ struct Programa {
     return d().frmDefinicoes();
   }
 };
-
-// The controls of a window a user acts on or reads progress from, without an accessible name.
-QStringList semNome(QWidget* janela) {
-  QStringList r;
-  QList<QWidget*> controles;
-  for (auto* b : janela->findChildren<QAbstractButton*>()) controles << b;
-  for (auto* e : janela->findChildren<QLineEdit*>()) controles << e;
-  for (auto* b : janela->findChildren<QProgressBar*>()) controles << b;
-  for (QWidget* c : controles)
-    if (c->accessibleName().isEmpty())
-      r << QString::fromLatin1(c->metaObject()->className()) + QStringLiteral(" in ") +
-               janela->objectName();
-  return r;
-}
 
 // The "(sem colaboração) - alterar" links of a window that are not hidden.
 int linksVisiveis(QWidget* janela) {
@@ -146,7 +133,8 @@ void OnlineWindowsTest::theConsentWindowSwitchesSharingAndTheLinksFollowWhenItCl
   QCOMPARE(c->height(), 500);
   QVERIFY(c->painelDesativada()->isVisible());
   QVERIFY(!c->painelAtivada()->isVisible());
-  QVERIFY2(semNome(c).isEmpty(), qPrintable(semNome(c).join(QStringLiteral("; "))));
+  QVERIFY2(controlsWithoutName(c, true).isEmpty(),
+           qPrintable(controlsWithoutName(c, true).join(QStringLiteral("; "))));
 
   WindowScript s;
   s.answerAny();  // "Mais informações"
@@ -221,7 +209,8 @@ void OnlineWindowsTest::theDefinitionsWindowUpdatesWhatTheServiceHasNewer() {
   QVERIFY(j->painel()->isVisible());
   QVERIFY(!j->avisoServico()->isVisible());
   QVERIFY(j->atualizar()->isEnabled());
-  QVERIFY2(semNome(j).isEmpty(), qPrintable(semNome(j).join(QStringLiteral("; "))));
+  QVERIFY2(controlsWithoutName(j, true).isEmpty(),
+           qPrintable(controlsWithoutName(j, true).join(QStringLiteral("; "))));
 
   // What the panel showed while it worked.
   std::set<QString> tamanhos, rotulos;
@@ -277,7 +266,8 @@ void OnlineWindowsTest::theLauncherOffersTheNewBuildAndTheUpdateWindowStartsItsP
 
   // During the download: the window's state, and its button only asks to wait.
   TfrmUpdateApps* janela = d.frmUpdateApps();
-  QVERIFY2(semNome(janela).isEmpty(), qPrintable(semNome(janela).join(QStringLiteral("; "))));
+  QVERIFY2(controlsWithoutName(janela, true).isEmpty(),
+           qPrintable(controlsWithoutName(janela, true).join(QStringLiteral("; "))));
   ProgramUpdate& u = d.app->online.atualizacao;
   QString titulo, status, descricao, caption;
   bool visivel = false;

@@ -222,26 +222,7 @@ void StartupTest::everyControlCarriesItsCaptionAsAccessibleName() {
   janelas.push_back(t.d->frmColabore());
   janelas.push_back(t.d->frmUpdateApps());
   QStringList semNome;
-  for (QWidget* janela : janelas) {
-    QList<QWidget*> controles;
-    for (auto* b : janela->findChildren<QAbstractButton*>()) controles << b;
-    for (auto* e : janela->findChildren<QLineEdit*>()) controles << e;
-    for (auto* v : janela->findChildren<QAbstractItemView*>()) controles << v;
-    for (QWidget* c : controles) {
-      // Parts that Qt builds inside its own controls (tab scroll arrows, a combo box's editor and
-      // list, a table's headers and corner, the menu bar's overflow arrow) speak through their
-      // owner.
-      if (qobject_cast<QTabBar*>(c->parentWidget()) ||
-          qobject_cast<QComboBox*>(c->parentWidget()) ||
-          (c->parentWidget() && qobject_cast<QComboBox*>(c->parentWidget()->parentWidget())) ||
-          qobject_cast<QHeaderView*>(c) || c->inherits("QTableCornerButton") ||
-          c->objectName().startsWith(QLatin1String("qt_")))
-        continue;
-      if (c->accessibleName().isEmpty())
-        semNome << QString::fromLatin1(c->metaObject()->className()) + QLatin1Char(' ') +
-                       c->objectName() + QStringLiteral(" in ") + janela->objectName();
-    }
-  }
+  for (QWidget* janela : janelas) semNome << quorvel::testing::controlsWithoutName(janela);
   QVERIFY2(semNome.isEmpty(), qPrintable(semNome.join(QStringLiteral("; "))));
 }
 

@@ -194,6 +194,8 @@ void Desktop::open(WindowId w) {
     case WindowId::collaboration:
       // Always on top of its own: it shows over the definitions and validation windows too.
       app->online.consentimento.mostrar();
+      frmColabore_->raise();
+      frmColabore_->activateWindow();
       break;
   }
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Renders every window of the desktop program to docs/screenshots/*.png (offscreen, with the
 # DejaVu fonts), over the sample list; the accounts and mailbox windows after a real check of a
-# mailbox on a Dovecot the program starts on loopback (as the tests do: root, dovecot-imapd).
+# mailbox on a Dovecot the program starts on loopback (as the tests do: root, dovecot-imapd); the
+# launcher with a newer build, the consent, definitions and update windows against a
+# quorvel-service it starts on loopback.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -38,7 +38,10 @@ void LauncherWindow::exibir() {
   if (build == ResultadoBuild::desabilitada) return;
   painelNovaVersaoVisivel = atualizacao.painelNovaVersaoVisivel;
   // A service that did not answer is not waited for a second time.
-  if (build != ResultadoBuild::semResposta) atualizacao.carregarNotas();
+  if (build != ResultadoBuild::semResposta) {
+    atualizacao.carregarNotas();
+    notasVersao = atualizacao.notasVersao;
+  }
   splash.status = kStatusAbrindoBanco;
   notify();
   struct HideSplash {
@@ -82,6 +85,12 @@ bool LauncherWindow::sair() {
 
 void LauncherWindow::painelNovaVersaoClicado() {
   app.online.atualizacao.painelClicado();
+}
+
+void LauncherWindow::abrirEndereco(const std::string& url) {
+  // Only web addresses: a page from the service does not get to start programs or open files.
+  if (url.rfind("https://", 0) == 0 || url.rfind("http://", 0) == 0)
+    app.ports.platform.shellOpen(url);
 }
 
 void LauncherWindow::tutoriais() {

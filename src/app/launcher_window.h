@@ -49,6 +49,8 @@ class LauncherWindow {
   bool visivel = false;
   int tamanhoFonteMenu = 0;  // 0: the platform's; 12 from the first showing on
   bool painelNovaVersaoVisivel = false;
+  // The service's release notes (HTML) for the browser area; empty: the program's own text.
+  std::string notasVersao;
   Splash splash;
   bool encerrado = false;
   // The pause of the database opening (the desktop keeps it; tests set 0).
@@ -73,6 +75,8 @@ class LauncherWindow {
   void tutoriais();
   // The panel "Há uma nova versão...": asks, then downloads and starts the new build.
   void painelNovaVersaoClicado();
+  // A link of the release notes: the web browser opens it.
+  void abrirEndereco(const std::string& url);
 
  private:
   void notify(LauncherNotice::Kind k = LauncherNotice::Kind::state) { notices.notify({k}); }

@@ -71,9 +71,12 @@ bool CollaborationConsent::guardarConta(const std::string& novoEmail,
 }
 
 void CollaborationConsent::mostrar() {
+  // Opened again while it shows (another link): what the user typed stays.
+  if (!visivel) {
+    email = sync_.credenciais.email;
+    chave = sync_.credenciais.chave;
+  }
   visivel = true;
-  email = sync_.credenciais.email;
-  chave = sync_.credenciais.chave;
   avisar();
 }
 

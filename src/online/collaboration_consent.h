@@ -63,6 +63,7 @@ class CollaborationConsent {
   // Stores the account typed in (trimmed) and hands it to the exchange; false (with an error
   // box) when config.txt cannot be written.
   bool guardarConta(const std::string& novoEmail, const std::string& novaChave);
+  // Shows the window with the stored account; one already showing keeps what was typed.
   void mostrar();
   // The panel's button: "Ativar  a colaboração de dados" or "Desativar". The account typed in is
   // stored first. True when the service took the choice; otherwise an error box tells why and

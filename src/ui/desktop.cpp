@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "ui/grid_view.h"
+#include "ui/tfrm_colabore.h"
 #include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_export.h"
@@ -14,6 +15,7 @@
 #include "ui/tfrm_progress.h"
 #include "ui/tfrm_quorvel.h"
 #include "ui/tfrm_splash.h"
+#include "ui/tfrm_update_apps.h"
 #include "ui/ui_action.h"
 #include "ui/window_placement.h"
 
@@ -44,6 +46,9 @@ Desktop::Desktop(const std::string& programFolder, DesktopOptions opcoes)
   splash_ = std::make_unique<TfrmSplash>(*launcher);
   runGuarded([this] { launcher->criar(); });
   frmProgress_ = std::make_unique<TfrmProgress>(progress);
+  // The program-update window and the collaboration consent, hidden until they are needed.
+  frmUpdateApps_ = std::make_unique<TfrmUpdateApps>(app->online.atualizacao);
+  frmColabore_ = std::make_unique<TfrmColabore>(app->online.consentimento);
   // The validation window exists from the start, hidden; the definitions window is ticked by
   // its own timer.
   frmQuorvel_ = std::make_unique<TfrmQuorvel>(app->validationWindow);
@@ -158,7 +163,7 @@ bool Desktop::available(WindowId w) const {
     case WindowId::exportNegativeBase:
       return frmMensagens_ != nullptr;
     case WindowId::collaboration:
-      return false;
+      return true;
   }
   return false;
 }
@@ -187,6 +192,10 @@ void Desktop::open(WindowId w) {
             [this](ExportWindow& e) { e.exibirDataset(app->storeWindows->caixa.grid); });
       break;
     case WindowId::collaboration:
+      // Always on top of its own: it shows over the definitions and validation windows too.
+      app->online.consentimento.mostrar();
+      frmColabore_->raise();
+      frmColabore_->activateWindow();
       break;
   }
 }

@@ -21,6 +21,7 @@ class ExportWindow;
 
 namespace quorvel::ui {
 
+class TfrmColabore;
 class TfrmDefinicoes;
 class TfrmContas;
 class TfrmMain;
@@ -29,6 +30,7 @@ class TfrmPrincipal;
 class TfrmQuorvel;
 class TfrmProgress;
 class TfrmSplash;
+class TfrmUpdateApps;
 
 struct DesktopOptions {
   int esperaAberturaMs = 1500;      // the database opening's pause behind the splash
@@ -62,9 +64,12 @@ class Desktop : public QObject, public WindowOpener {
   TfrmPrincipal* principal() const;
   TfrmContas* frmContas() const { return frmContas_.get(); }
   TfrmMensagens* frmMensagens() const { return frmMensagens_.get(); }
+  // The collaboration consent and the program-update window (both made hidden at start-up).
+  TfrmColabore* frmColabore() const { return frmColabore_.get(); }
+  TfrmUpdateApps* frmUpdateApps() const { return frmUpdateApps_.get(); }
 
   // The window-opening port: the accounts window and the mailbox window once the database is
-  // open; the collaboration and export windows do not exist yet.
+  // open; every other window always.
   bool available(WindowId w) const override;
   void open(WindowId w) override;
 
@@ -96,6 +101,8 @@ class Desktop : public QObject, public WindowOpener {
   Notifier<BulkNotice>::Subscription grandes_;
   std::unique_ptr<TfrmContas> frmContas_;
   std::unique_ptr<TfrmMensagens> frmMensagens_;
+  std::unique_ptr<TfrmColabore> frmColabore_;
+  std::unique_ptr<TfrmUpdateApps> frmUpdateApps_;
 };
 
 }  // namespace quorvel::ui

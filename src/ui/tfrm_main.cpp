@@ -1,9 +1,13 @@
 #include "ui/tfrm_main.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "ui/qt_text.h"
@@ -30,19 +34,30 @@ TfrmMain::TfrmMain(LauncherWindow& launcher) : QWidget(nullptr, Qt::Window), l_(
   topo->addLayout(textos, 1);
   lay->addLayout(topo);
 
-  novaVersao_ = makeLabel(q(kPainelNovaVersao), this, true);
+  // A newer build: the whole panel is the button that offers it.
+  novaVersao_ = makeButton(q(kPainelNovaVersao), this);
+  novaVersao_->setCursor(Qt::PointingHandCursor);
   novaVersao_->setStyleSheet(
-      QStringLiteral("background: #fff4cc; border: 1px solid #f5b51b; padding: 6px;"));
+      QStringLiteral("QPushButton { background: #fff4cc; border: 1px solid #f5b51b; padding: 8px;"
+                     " text-align: left; font-weight: bold; }"
+                     "QPushButton:hover { background: #ffe9a3; }"));
   novaVersao_->hide();
   lay->addWidget(novaVersao_);
 
-  auto* notas = makeLabel(
+  apresentacao_ = makeLabel(
       QStringLiteral("Carregue, limpe e valide suas listas de contatos antes de cada campanha: "
                      "e-mails repetidos, erros de sintaxe, armadilhas, domínios sem servidor de "
                      "e-mail e endereços que já retornaram ficam de fora."),
       this, true);
-  notas->setStyleSheet(QStringLiteral("padding: 12px 0;"));
-  lay->addWidget(notas, 1, Qt::AlignTop);
+  apresentacao_->setStyleSheet(QStringLiteral("padding: 12px 0;"));
+  lay->addWidget(apresentacao_, 1, Qt::AlignTop);
+  // The service's release notes, in place of the text above when there are any; their links open
+  // in the web browser.
+  notas_ = new QTextBrowser(this);
+  notas_->setAccessibleName(QStringLiteral("Notas da versão"));
+  notas_->setOpenLinks(false);
+  notas_->hide();
+  lay->addWidget(notas_, 1);
 
   auto* botoes = new QHBoxLayout;
   abrir_ = makeButton(QStringLiteral("Abrir o quorvel"), this);
@@ -62,6 +77,10 @@ TfrmMain::TfrmMain(LauncherWindow& launcher) : QWidget(nullptr, Qt::Window), l_(
   connect(abrir_, &QPushButton::clicked, this, guarded([this] { l_.abrirQuorvel(); }));
   connect(tutoriais_, &QPushButton::clicked, this, guarded([this] { l_.tutoriais(); }));
   connect(sair_, &QPushButton::clicked, this, guarded([this] { l_.sair(); }));
+  connect(novaVersao_, &QPushButton::clicked, this,
+          guarded([this] { l_.painelNovaVersaoClicado(); }));
+  connect(notas_, &QTextBrowser::anchorClicked, this,
+          guarded([this](const QUrl& url) { l_.abrirEndereco(u(url.toString())); }));
   sub_ = l_.notices.listen([this](const LauncherNotice& n) { refresh(n.kind); });
 }
 
@@ -84,6 +103,14 @@ void TfrmMain::refresh(LauncherNotice::Kind k) {
     }
   }
   novaVersao_->setVisible(l_.painelNovaVersaoVisivel);
+  const QString notas = q(l_.notasVersao);
+  if (notasMostradas_ != notas && !notas.isEmpty()) {
+    notasMostradas_ = notas;
+    notas_->setHtml(notas);
+    resize(width(), std::max(height(), 460));
+  }
+  notas_->setVisible(!notas.isEmpty());
+  apresentacao_->setVisible(notas.isEmpty());
   if (l_.visivel && !isVisible())
     show();
   else if (!l_.visivel && isVisible())

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QPushButton;
+class QTextBrowser;
 
 namespace quorvel::ui {
 
@@ -18,6 +19,10 @@ class TfrmMain : public QWidget {
   QPushButton* abrir() const { return abrir_; }
   QPushButton* sair() const { return sair_; }
   QPushButton* tutoriais() const { return tutoriais_; }
+  // The panel "Há uma nova versão do Quorvel disponível. Clique aqui para atualizar".
+  QPushButton* novaVersao() const { return novaVersao_; }
+  // The release notes' browser area (shown when the service has notes).
+  QTextBrowser* notas() const { return notas_; }
 
  signals:
   // The launcher opened the main window: its view is to be created.
@@ -33,7 +38,10 @@ class TfrmMain : public QWidget {
   QPushButton* abrir_;
   QPushButton* tutoriais_;
   QPushButton* sair_;
-  QLabel* novaVersao_;
+  QPushButton* novaVersao_;
+  QLabel* apresentacao_;
+  QTextBrowser* notas_;
+  QString notasMostradas_;
   Notifier<LauncherNotice>::Subscription sub_;
 };
 

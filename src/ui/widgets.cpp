@@ -5,6 +5,9 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProgressBar>
+#include <algorithm>
+#include <climits>
 
 #include "ui/qt_text.h"
 
@@ -106,6 +109,16 @@ QComboBox* makeComboBox(const QString& rotuloTexto, const std::vector<std::strin
 void showText(QLineEdit* campo, const std::string& texto) {
   const QString t = q(texto);
   if (campo->text() != t) campo->setText(t);
+}
+
+void showProgress(QProgressBar* barra, int64_t maximo, int64_t posicao) {
+  maximo = std::max<int64_t>(maximo, 0);
+  posicao = std::clamp<int64_t>(posicao, 0, maximo);
+  const int64_t escala = maximo / INT_MAX + 1;
+  // A maximum of 0 would make Qt draw a busy bar: an empty bar of one step instead.
+  const int max = static_cast<int>(std::max<int64_t>(maximo / escala, 1));
+  if (barra->maximum() != max) barra->setMaximum(max);
+  barra->setValue(static_cast<int>(posicao / escala));
 }
 
 QBoxLayout* makeOkCancelRow(QDialog* dialogo) {

@@ -10,10 +10,12 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class QBoxLayout;
+class QProgressBar;
 class QComboBox;
 class QDialog;
 class QLineEdit;
@@ -49,6 +51,10 @@ QComboBox* makeComboBox(const QString& rotuloTexto, const std::vector<std::strin
                         QWidget* parent);
 // Shows a model's text in a field; a field that holds it already keeps its cursor and selection.
 void showText(QLineEdit* campo, const std::string& texto);
+
+// A bar over a model's 64-bit maximum and position (scaled when they do not fit an int); a
+// maximum of 0 draws an empty bar.
+void showProgress(QProgressBar* barra, int64_t maximo, int64_t posicao);
 
 // The row of "&Ok" and "&Cancelar" at the right end of a dialog, accepting and rejecting it.
 QBoxLayout* makeOkCancelRow(QDialog* dialogo);

@@ -88,5 +88,20 @@ TEST(CollaborationConsent, MoreInformationAndClosingRefreshTheLinksOfTheOtherWin
   EXPECT_FALSE(f.app->definicoes.linksSemColaboracaoVisiveis);
 }
 
+TEST(CollaborationConsent, OpenedAgainWhileItShowsItKeepsWhatWasTyped) {
+  testing::ProgramFixture f;
+  CollaborationConsent& c = f.app->online.consentimento;
+  ASSERT_TRUE(c.guardarConta("ana@loja.com.br", "chave-guardada"));
+  c.mostrar();
+  EXPECT_EQ(c.email, "ana@loja.com.br");
+  c.email = "bia@loja.com.br";  // typed, not stored yet
+  c.mostrar();                  // another link leads to it
+  EXPECT_EQ(c.email, "bia@loja.com.br");
+  c.fechar();
+  c.mostrar();  // a new opening starts from what is stored
+  EXPECT_EQ(c.email, "ana@loja.com.br");
+  EXPECT_EQ(c.chave, "chave-guardada");
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -84,7 +84,14 @@ TEST(VerificarBuild, TheLauncherShowsThePanelAndANewBuildOnlyWithAService) {
   lancador.exibir();
   EXPECT_TRUE(lancador.painelNovaVersaoVisivel);
   EXPECT_EQ(g.u().notasVersao, "<h1>Build 652</h1>");
+  EXPECT_EQ(lancador.notasVersao, "<h1>Build 652</h1>");
   EXPECT_TRUE(g.app->dtm.bancoAberto());
+  // A link of the notes opens in the web browser; nothing else a page names is opened.
+  for (const char* alvo : {"https://www.quorvel.com.br/novidades", "http://exemplo.com.br/a",
+                           "file:///etc/passwd", "/usr/bin/xterm", "javascript:alert(1)", ""})
+    lancador.abrirEndereco(alvo);
+  EXPECT_THAT(g.platform.opened,
+              ElementsAre("https://www.quorvel.com.br/novidades", "http://exemplo.com.br/a"));
 }
 
 TEST(BaixarAtualizacao, ThePackageArrivesWholeIsStartedAndTheProgramEnds) {

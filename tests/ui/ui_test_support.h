@@ -3,14 +3,19 @@
 // that answers the modal windows a click opens (the click itself blocks inside their loop).
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -91,6 +96,32 @@ inline QAbstractButton* button(QWidget* janela, const QString& caption) {
   for (QAbstractButton* b : janela->findChildren<QAbstractButton*>())
     if (b->text() == caption || b->accessibleName() == caption) return b;
   return nullptr;
+}
+
+// The controls of a window a user acts on (buttons, text fields, lists and tables; with `barras`
+// its progress bars too) that carry no accessible name, as "class objectName in window".
+inline QStringList controlsWithoutName(QWidget* janela, bool barras = false) {
+  QList<QWidget*> controles;
+  for (auto* b : janela->findChildren<QAbstractButton*>()) controles << b;
+  for (auto* e : janela->findChildren<QLineEdit*>()) controles << e;
+  for (auto* v : janela->findChildren<QAbstractItemView*>()) controles << v;
+  if (barras)
+    for (auto* p : janela->findChildren<QProgressBar*>()) controles << p;
+  QStringList semNome;
+  for (QWidget* c : controles) {
+    // Parts that Qt builds inside its own controls (tab scroll arrows, a combo box's editor and
+    // list, a table's headers and corner, the menu bar's overflow arrow) speak through their
+    // owner.
+    if (qobject_cast<QTabBar*>(c->parentWidget()) || qobject_cast<QComboBox*>(c->parentWidget()) ||
+        (c->parentWidget() && qobject_cast<QComboBox*>(c->parentWidget()->parentWidget())) ||
+        qobject_cast<QHeaderView*>(c) || c->inherits("QTableCornerButton") ||
+        c->objectName().startsWith(QLatin1String("qt_")))
+      continue;
+    if (c->accessibleName().isEmpty())
+      semNome << QString::fromLatin1(c->metaObject()->className()) + QLatin1Char(' ') +
+                     c->objectName() + QStringLiteral(" in ") + janela->objectName();
+  }
+  return semNome;
 }
 
 // Runs steps against windows as they appear: each step waits (polling) until its window is on

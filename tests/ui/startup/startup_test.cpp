@@ -17,6 +17,7 @@
 #include "common/text_file.h"
 #include "ui/pages/editor_page.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_colabore.h"
 #include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_file_select.h"
@@ -27,6 +28,7 @@
 #include "ui/tfrm_progress.h"
 #include "ui/tfrm_salvar_file.h"
 #include "ui/tfrm_splash.h"
+#include "ui/tfrm_update_apps.h"
 #include "ui_test_support.h"
 
 using namespace quorvel;
@@ -44,7 +46,7 @@ class StartupTest : public QObject {
   void settingsPageWritesCheckDefinitionAndMovesTheHighlight();
   void sairAsksBeforeEndingTheProgram();
   void aFailureNoOperationHandlesBecomesAnErrorBoxAndTheProgramGoesOn();
-  void windowsStillToComeHaveTheirButtonsDisabled();
+  void buttonsOfEveryWindowAreEnabled();
   void everyControlCarriesItsCaptionAsAccessibleName();
 };
 
@@ -187,7 +189,7 @@ void StartupTest::aFailureNoOperationHandlesBecomesAnErrorBoxAndTheProgramGoesOn
   QCOMPARE(p->paginas()->currentIndex(), 0);
 }
 
-void StartupTest::windowsStillToComeHaveTheirButtonsDisabled() {
+void StartupTest::buttonsOfEveryWindowAreEnabled() {
   TestDesktop t;
   t.d->start();
   QTest::mouseClick(t.d->frmMain()->abrir(), Qt::LeftButton);
@@ -195,9 +197,8 @@ void StartupTest::windowsStillToComeHaveTheirButtonsDisabled() {
   QVERIFY(p->botaoLateral(BotaoLateral::validarEmails)->isEnabled());
   QVERIFY(p->botaoLateral(BotaoLateral::definicoes)->isEnabled());
   QVERIFY(p->botao(QStringLiteral("Iniciar a validação dos e-mails"))->isEnabled());
-  for (const char* c : {"Colaboração de dados"})
-    QVERIFY2(!p->botao(QString::fromUtf8(c))->isEnabled(), c);
-  for (const char* c : {"Configurar contas de e-mail", "Baixar erros e descadastramentos"})
+  for (const char* c :
+       {"Configurar contas de e-mail", "Baixar erros e descadastramentos", "Colaboração de dados"})
     QVERIFY2(p->botao(QString::fromUtf8(c))->isEnabled(), c);
   QVERIFY(p->botao(QStringLiteral("Manutenção no banco de dados"))->isEnabled());
   QVERIFY(p->lista()
@@ -219,27 +220,10 @@ void StartupTest::everyControlCarriesItsCaptionAsAccessibleName() {
   janelas.push_back(&t.d->dialogs.janelaSalvar());
   janelas.push_back(t.d->frmContas());
   janelas.push_back(t.d->frmMensagens());
+  janelas.push_back(t.d->frmColabore());
+  janelas.push_back(t.d->frmUpdateApps());
   QStringList semNome;
-  for (QWidget* janela : janelas) {
-    QList<QWidget*> controles;
-    for (auto* b : janela->findChildren<QAbstractButton*>()) controles << b;
-    for (auto* e : janela->findChildren<QLineEdit*>()) controles << e;
-    for (auto* v : janela->findChildren<QAbstractItemView*>()) controles << v;
-    for (QWidget* c : controles) {
-      // Parts that Qt builds inside its own controls (tab scroll arrows, a combo box's editor and
-      // list, a table's headers and corner, the menu bar's overflow arrow) speak through their
-      // owner.
-      if (qobject_cast<QTabBar*>(c->parentWidget()) ||
-          qobject_cast<QComboBox*>(c->parentWidget()) ||
-          (c->parentWidget() && qobject_cast<QComboBox*>(c->parentWidget()->parentWidget())) ||
-          qobject_cast<QHeaderView*>(c) || c->inherits("QTableCornerButton") ||
-          c->objectName().startsWith(QLatin1String("qt_")))
-        continue;
-      if (c->accessibleName().isEmpty())
-        semNome << QString::fromLatin1(c->metaObject()->className()) + QLatin1Char(' ') +
-                       c->objectName() + QStringLiteral(" in ") + janela->objectName();
-    }
-  }
+  for (QWidget* janela : janelas) semNome << quorvel::testing::controlsWithoutName(janela);
   QVERIFY2(semNome.isEmpty(), qPrintable(semNome.join(QStringLiteral("; "))));
 }
 

@@ -31,12 +31,14 @@
 #include "support/dns_peer.h"
 #include "support/dovecot_peer.h"
 #include "support/mail_fixtures.h"
+#include "support/service_peer.h"
 #include "ui/bulk_page.h"
 #include "ui/desktop.h"
 #include "ui/grid_view.h"
 #include "ui/item_chooser_dialog.h"
 #include "ui/pages/editor_page.h"
 #include "ui/quorvel_application.h"
+#include "ui/tfrm_colabore.h"
 #include "ui/tfrm_contas.h"
 #include "ui/tfrm_definicoes.h"
 #include "ui/tfrm_export.h"
@@ -52,6 +54,7 @@
 #include "ui/tfrm_quorvel.h"
 #include "ui/tfrm_salvar_file.h"
 #include "ui/tfrm_splash.h"
+#include "ui/tfrm_update_apps.h"
 #include "validation/filter_editors.h"
 
 using namespace quorvel;
@@ -177,6 +180,47 @@ void janelasDaCaixaPostal(Desktop& d) {
   janela->hide();
 }
 
+// The windows of the web service: the consent window with each of its panels, the definitions
+// window halfway through an update, and the update window halfway through the new build's
+// package.
+void janelasOnline(Desktop& d, MainWindow& m, const std::string& chave) {
+  CollaborationConsent& c = d.app->online.consentimento;
+  d.open(WindowId::collaboration);
+  TfrmColabore* consentimento = d.frmColabore();
+  c.email = "ana@loja.com.br";
+  c.chave = chave;
+  c.notices.notify({});
+  salvar(consentimento, "consent-off");
+  consentimento->ativar()->click();
+  salvar(consentimento, "consent-on");
+  consentimento->fechar()->click();
+
+  DefinitionsWindow& defs = d.app->definicoes;
+  m.definicoesOnline();
+  esperar([&] { return !defs.timerAtivo; });
+  bool feita = false;
+  auto meio = defs.notices.listen([&](const DefinitionsNotice&) {
+    // Halfway through the trap list (the service's seed: about 2 MB).
+    if (feita || defs.lbAtualizando.rfind("Atualizando definiçõoes de armadilhas", 0) != 0 ||
+        defs.barraDownloadPos < 100000 || defs.barraDownloadPos * 2 < defs.barraDownloadMax)
+      return;
+    feita = true;
+    salvar(d.frmDefinicoes(), "definitions-updating");
+  });
+  d.frmDefinicoes()->atualizar()->click();
+  meio.cancel();
+  defs.fechar();
+
+  ProgramUpdate& u = d.app->online.atualizacao;
+  bool baixando = false;
+  auto download = u.notices.listen([&](const UpdateNotice&) {
+    if (baixando || u.maxAtual == 0 || u.posAtual * 2 < u.maxAtual) return;
+    baixando = true;
+    salvar(d.frmUpdateApps(), "update-window");
+  });
+  u.baixarAtualizacao();
+}
+
 // A CRM export with typing slips, validated: "Inválidos" with its suggestions, the utility in
 // the "Utilitários" menu, then "Válidos" once they were applied.
 void suggestionWindows(Desktop& d, MainWindow& m, TfrmLista* lista) {
@@ -256,6 +300,22 @@ int main(int argc, char** argv) {
        "ig.com.br", "company.com", "globo.com"},
       {"--local=/com/", "--local=/br/", "--local=/fr/"});
 
+  // The web service on loopback: a newer build with its notes and package, newer rare names, and
+  // the user's account (not sharing yet).
+  quorvel::testing::ServicePeer servico;
+  servico.definirBuilds(652, 651);
+  servico.publicar("buildnotas.htm",
+                   "<h2>Quorvel 652</h2><ul><li>Colaboração de dados: ative na janela "
+                   "de autorização com a chave do seu serviço.</li><li>Definições de checagem "
+                   "atualizadas pela janela de definições.</li></ul>");
+  servico.publicar("nomes_raros", "reyansh\r\n");
+  {
+    std::string pacote(6000000, '\0');
+    for (size_t i = 0; i < pacote.size(); ++i) pacote[i] = static_cast<char>(i * 7);
+    servico.publicar(kArquivoSetup, pacote);
+  }
+  const std::string chave = servico.adicionarUsuario("ana@loja.com.br");
+
   // The mailbox window's tip would wait for a click.
   { std::ofstream(casa + "/tipfile.txt") << kIdDicaChecagem << "=true\r\n"; }
 
@@ -265,6 +325,8 @@ int main(int argc, char** argv) {
   d.platform.abrir = [](const std::string&) {};
   d.progress.intervaloMs = 0;
   d.app->dns.server = dns.server();
+  d.app->online.setBaseUrl(servico.url());
+  d.app->online.consentimento.guardarConta("ana@loja.com.br", chave);
 
   salvar(d.splash(), "splash");
   d.start();
@@ -451,5 +513,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "janelas da caixa postal: %s\n", falha.what());
     return 1;
   }
+  janelasOnline(d, m, chave);
   return 0;
 }

@@ -149,7 +149,7 @@ int update(const Opcoes& o) {
     f.app->abrirBD();
     DefinitionsWindow& d = f.app->definicoes;
     d.forcarAtualizacao();
-    while (d.timerAtivo) d.tmCheckTimer();
+    while (d.timerAtivo()) d.tmCheckTimer();
     // Time spent downloading ("Baixando ...") and storing ("Atualizando ... (n)").
     double baixar = 0, gravar = 0;
     std::string etapa;

@@ -16,7 +16,7 @@ Application::Application(AppPorts p)
       extrator(&p.dialogs, &p.progress, &p.pump),
       validationWindow(chain, p.dialogs, p.pump),
       grandes(chain, p.dialogs, p.progress, p.pump, p.platform),
-      definicoes(chain, dtm.home, p.pump) {
+      definicoes(chain, dtm.home, p.pump, p.platform) {
   editor.dialogs = &p.dialogs;
   editor.progress = &p.progress;
   editor.platform = &p.platform;

@@ -30,7 +30,7 @@ void imprimirLinhas(const DefinitionsWindow& d) {
 // The loading sequence to its end (the window's timer, at once): the lists, the counts and
 // the comparison with the service.
 void rodarSequencia(DefinitionsWindow& d) {
-  while (d.timerAtivo) d.tmCheckTimer();
+  while (d.timerAtivo()) d.tmCheckTimer();
 }
 
 void atualizar(DefinitionsWindow& d) {

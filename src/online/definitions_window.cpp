@@ -20,14 +20,16 @@ LinhaDefinicao linhaDe(const char* rotulo, bool visivel = true) {
 }  // namespace
 
 DefinitionsWindow::DefinitionsWindow(ValidationChain& chain, std::string programFolder,
-                                     EventPump& pump)
+                                     EventPump& pump, Platform& platform)
     : linhas{{linhaDe("Regras personalizadas...", false), linhaDe("Armadilhas..."),
               linhaDe("Extensões de outros países..."), linhaDe("Nomes raros..."),
               linhaDe("Domínios ignorados"), linhaDe("Base de testes MX válidos"),
               linhaDe("Base de testes MX inválidos"), linhaDe("Base negativa de E-mails")}},
       chain_(chain),
       home_(std::move(programFolder)),
-      pump_(pump) {}
+      pump_(pump) {
+  tmCheck_ = platform.newTicker([this] { tmCheckTimer(); });
+}
 
 std::string DefinitionsWindow::arquivoDatas() const {
   return paths::join(home_, kArquivoDatas);
@@ -62,20 +64,20 @@ void DefinitionsWindow::iniciar() {
   }
   painelVisivel = false;
   avisoServico.clear();
-  timerAtivo = true;
+  tmCheck_->start(kIntervalo);
   avisar();
 }
 
 void DefinitionsWindow::fechar() {
   concluirCarga();
   visivel = false;
-  timerAtivo = false;
+  tmCheck_->stop();
   gEtapa = 0;
   avisar();
 }
 
 void DefinitionsWindow::concluirCarga() {
-  while (timerAtivo && gEtapa < 20) tmCheckTimer();
+  while (timerAtivo() && gEtapa < 20) tmCheckTimer();
 }
 
 void DefinitionsWindow::forcarAtualizacao() {
@@ -106,7 +108,7 @@ void DefinitionsWindow::contar(Definicao d, const char* tabela) {
 }
 
 void DefinitionsWindow::tmCheckTimer() {
-  if (!timerAtivo) return;
+  if (!timerAtivo()) return;
   ++gEtapa;
   switch (gEtapa) {
     case 1:
@@ -183,7 +185,7 @@ void DefinitionsWindow::tmCheckTimer() {
 
 void DefinitionsWindow::fimDaSequencia() {
   gEtapa = 0;
-  timerAtivo = false;
+  tmCheck_->stop();
   btnForcarHabilitado = true;
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "common/http_client.h"
@@ -74,7 +75,9 @@ inline constexpr const char* kAvisoSemServico =
 class DefinitionsWindow {
  public:
   // `banco` may be null (or closed): the counting steps are then skipped.
-  DefinitionsWindow(ValidationChain& chain, std::string programFolder, EventPump& pump);
+  // The steps tick on a ticker of `platform` while the window shows.
+  DefinitionsWindow(ValidationChain& chain, std::string programFolder, EventPump& pump,
+                    Platform& platform);
 
   void setBanco(Database* banco) { banco_ = banco; }
   void setColaboracao(SharingFlags* flags) { colaboracao_ = flags; }
@@ -89,8 +92,9 @@ class DefinitionsWindow {
   std::array<LinhaDefinicao, kDefinicoes> linhas;
   LinhaDefinicao& linha(Definicao d) { return linhas[static_cast<size_t>(d)]; }
   bool visivel = false;
-  bool timerAtivo = false;  // tmCheckTimer, every 10 ms
-  static constexpr int kIntervaloMs = 10;
+  // tmCheckTimer, every 10 ms while the steps go on.
+  bool timerAtivo() const { return tmCheck_->active(); }
+  static constexpr std::chrono::milliseconds kIntervalo{10};
   bool btnForcarHabilitado = true;
   // The three "(sem colaboração) - alterar" links.
   bool linksSemColaboracaoVisiveis = true;
@@ -149,6 +153,7 @@ class DefinitionsWindow {
   void httpWork(int64_t bytes);
 
  private:
+  std::unique_ptr<Ticker> tmCheck_;
   void iniciar();
   // Loads the definition file of row `d` (one of the first five) into the chain.
   void carregar(Definicao d);

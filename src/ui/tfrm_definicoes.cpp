@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/qt_text.h"
@@ -86,9 +85,6 @@ TfrmDefinicoes::TfrmDefinicoes(DefinitionsWindow& definicoes)
   connect(fechar_, &QPushButton::clicked, this, guarded([this] { d_.fechar(); }));
   connect(atualizar_, &QPushButton::clicked, this, guarded([this] { d_.btnAtualizarClick(); }));
 
-  timer_ = new QTimer(this);
-  timer_->setInterval(DefinitionsWindow::kIntervaloMs);
-  connect(timer_, &QTimer::timeout, this, guarded([this] { d_.tmCheckTimer(); }));
   resize(620, 440);
   sub_ = d_.notices.listen([this](const DefinitionsNotice&) { refresh(); });
   refresh();
@@ -157,13 +153,8 @@ void TfrmDefinicoes::refresh() {
     b->setEnabled(d_.windows->available(WindowId::collaboration));
   }
   forcar_->setEnabled(d_.btnForcarHabilitado);
-  if (d_.timerAtivo && !timer_->isActive())
-    timer_->start();
-  else if (!d_.timerAtivo)
-    timer_->stop();
   if (!d_.visivel) {
     sub_.cancel();
-    timer_->stop();
     close();
   }
 }

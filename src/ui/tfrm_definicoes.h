@@ -15,7 +15,6 @@ class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 class QVBoxLayout;
 
 namespace quorvel::ui {
@@ -64,7 +63,6 @@ class TfrmDefinicoes : public QWidget {
   QProgressBar* barraLinhas_;
   QLabel* tamanho_;
   QPushButton* atualizar_;
-  QTimer* timer_;
   Notifier<DefinitionsNotice>::Subscription sub_;
 };
 

@@ -308,6 +308,7 @@ QWidget* TfrmMensagens::buildFooter() {
   forcar_ = makeCheckBox(QStringLiteral("Forçar checagem completa"), rodape);
   QToolButton* ajudaForcar = ajuda(rodape, QStringLiteral("Ajuda: forçar checagem completa"));
   progresso_ = new QProgressBar(rodape);
+  progresso_->setAccessibleName(QStringLiteral("Progresso da checagem"));
   progresso_->setMaximumWidth(220);
   trabalhando_ = makeLabel(QStringLiteral("Trabalhando..."), rodape);
   trabalhando_->setStyleSheet(

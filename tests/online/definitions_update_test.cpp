@@ -93,7 +93,7 @@ TEST(AtualizarDefinicao, AFirstUpdateWithoutADateFileDownloadsEverythingThenNoth
     EXPECT_EQ(datas.value(nome), hoje) << nome;
 
   // The loading sequence started again: the dates are equal now, and nothing is offered.
-  EXPECT_TRUE(d.timerAtivo);
+  EXPECT_TRUE(d.timerAtivo());
   f.rodarSequencia();
   for (Definicao x : kBaixaveis) EXPECT_EQ(d.linha(x).indicador, "") << static_cast<int>(x);
   EXPECT_FALSE(d.painelVisivel);
@@ -192,7 +192,7 @@ TEST(AtualizarDefinicao, ADownloadCutHalfwayLeavesTheInstalledFilesAndDatesAsThe
   f.app->abrirBD();
   DefinitionsWindow& d = f.app->definicoes;
   d.mostrar();
-  while (d.timerAtivo) d.tmCheckTimer();
+  while (d.timerAtivo()) d.tmCheckTimer();
   ASSERT_EQ(d.linha(Definicao::armadilhas).indicador, "Definições de 01/01/2030");
   EXPECT_THROW(d.btnAtualizarClick(), HttpError);
   EXPECT_EQ(f.pasta.bytes("dados/config/sys_armadilhas.filter"), "spamtrap*\r\n");
@@ -221,7 +221,7 @@ TEST(ChecarDefinicoesOnline, WithoutAServiceOrWithOneThatCannotBeReachedOneLineS
     f.app->dtm.colaboracao.gSyncCheck = true;
     DefinitionsWindow& d = f.app->definicoes;
     d.mostrar();
-    while (d.timerAtivo) d.tmCheckTimer();
+    while (d.timerAtivo()) d.tmCheckTimer();
     EXPECT_EQ(d.avisoServico, c.aviso);
     EXPECT_THAT(d.titulo, StartsWith(kTituloChecagem));
     EXPECT_FALSE(d.painelVisivel);

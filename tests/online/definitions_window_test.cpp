@@ -17,10 +17,11 @@ struct Janela {
   testing::TempFolder pasta;
   ScriptedDialogs dialogs;
   NoEventPump pump;
+  FakePlatform platform;
   ValidationChain chain{dialogs};
   SharingFlags flags;
   std::unique_ptr<Database> banco;
-  DefinitionsWindow d{chain, pasta.str(), pump};
+  DefinitionsWindow d{chain, pasta.str(), pump, platform};
 
   Janela() {
     std::filesystem::create_directories(pasta / "dados" / "config");
@@ -36,7 +37,7 @@ struct Janela {
   // Ticks until the timer stops; the ticks it took.
   int rodar() {
     int n = 0;
-    while (d.timerAtivo && n < 100) {
+    while (d.timerAtivo() && n < 100) {
       d.tmCheckTimer();
       ++n;
     }
@@ -57,7 +58,7 @@ TEST(DefinitionsWindow, ClosingHalfwayStillLoadsEveryList) {
   EXPECT_EQ(j.chain.gFiltroPaises->linhas().size(), 3u);
   EXPECT_TRUE(j.chain.gTraps && j.chain.gNomesRaros && j.chain.gSitesIgnorados);
   EXPECT_FALSE(j.d.visivel);
-  EXPECT_FALSE(j.d.timerAtivo);
+  EXPECT_FALSE(j.d.timerAtivo());
 }
 
 TEST(DefinitionsWindow, LoadsTheListsAndCountsTheTablesThenChecksTheService) {
@@ -106,7 +107,7 @@ TEST(DefinitionsWindow, WithoutTheStoreTheCountsAreSkippedAndForcingStartsAgain)
   EXPECT_FALSE(std::filesystem::exists(j.d.arquivoDatas()));
   EXPECT_TRUE(j.d.gForcarAtualizacoes);
   EXPECT_FALSE(j.d.btnForcarHabilitado);
-  EXPECT_TRUE(j.d.timerAtivo);
+  EXPECT_TRUE(j.d.timerAtivo());
   EXPECT_EQ(j.d.linha(Definicao::armadilhas).icone, IconeDefinicao::nenhum);
   j.rodar();
   EXPECT_TRUE(j.d.btnForcarHabilitado);

@@ -44,7 +44,7 @@ struct OnlineFixture : ProgramFixture {
     rodarSequencia();
   }
   void rodarSequencia() {
-    for (int i = 0; i < 100 && definicoes().timerAtivo; ++i) definicoes().tmCheckTimer();
+    for (int i = 0; i < 100 && definicoes().timerAtivo(); ++i) definicoes().tmCheckTimer();
   }
   int64_t linhasDe(const char* tabela) { return app->dtm.banco().qtdTabela(tabela); }
 };

@@ -54,8 +54,8 @@ struct Programa {
   // "Definições online (atualizar)", then the loading sequence and the online check to the end.
   TfrmDefinicoes* abrirDefinicoes() {
     QTest::mouseClick(p()->botaoLateral(BotaoLateral::definicoes), Qt::LeftButton);
-    if (!QTest::qWaitFor([this] { return d().frmDefinicoes() && !d().app->definicoes.timerAtivo; },
-                         30000))
+    if (!QTest::qWaitFor(
+            [this] { return d().frmDefinicoes() && !d().app->definicoes.timerAtivo(); }, 30000))
       return nullptr;
     return d().frmDefinicoes();
   }
@@ -235,7 +235,7 @@ void OnlineWindowsTest::theDefinitionsWindowUpdatesWhatTheServiceHasNewer() {
   QVERIFY(rotulos.count(QStringLiteral("Atualizando sites MX válidos... (2)")));
 
   // The sequence ran again: nothing newer now, the shared domains counted.
-  QVERIFY(QTest::qWaitFor([&] { return !d.app->definicoes.timerAtivo; }, 30000));
+  QVERIFY(QTest::qWaitFor([&] { return !d.app->definicoes.timerAtivo(); }, 30000));
   QVERIFY(!j->painel()->isVisible());
   for (Definicao x : {Definicao::armadilhas, Definicao::nomesRaros, Definicao::mxValidos})
     QVERIFY(!j->indicador(x)->isVisible());

@@ -197,7 +197,7 @@ void janelasOnline(Desktop& d, MainWindow& m, const std::string& chave) {
 
   DefinitionsWindow& defs = d.app->definicoes;
   m.definicoesOnline();
-  esperar([&] { return !defs.timerAtivo; });
+  esperar([&] { return !defs.timerAtivo(); });
   bool feita = false;
   auto meio = defs.notices.listen([&](const DefinitionsNotice&) {
     // Halfway through the trap list (the service's seed: about 2 MB).
@@ -344,7 +344,7 @@ int main(int argc, char** argv) {
 
   // The definitions window once its steps loaded the lists.
   m.definicoesOnline();
-  esperar([&] { return !d.app->definicoes.timerAtivo; });
+  esperar([&] { return !d.app->definicoes.timerAtivo(); });
   salvar(d.frmDefinicoes(), "definitions-window");
   // A run of the validation window over the sample list.
   responderMensagens(&app);

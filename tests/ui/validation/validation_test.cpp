@@ -64,7 +64,7 @@ struct Programa {
   // The filter lists loaded through the definitions window.
   void carregarDefinicoes() {
     QTest::mouseClick(p->botaoLateral(BotaoLateral::definicoes), Qt::LeftButton);
-    QVERIFY(QTest::qWaitFor([this] { return !t.d->app->definicoes.timerAtivo; }, 10000));
+    QVERIFY(QTest::qWaitFor([this] { return !t.d->app->definicoes.timerAtivo(); }, 10000));
     QVERIFY(v().chain.gFiltroPaises != nullptr);
   }
   // A file dropped on the window: its first line is the header, as with "Abrir lista".
@@ -141,7 +141,7 @@ void ValidationWindowTest::definitionsWindowLoadsTheFiveListsAndShowsTheirCounts
   QVERIFY(d && d->isVisible());
   QCOMPARE(d->windowTitle(), QStringLiteral("Definições de checagem"));
   // The lists are loaded, then the service is asked (none is configured here).
-  QTRY_VERIFY(!pr.t.d->app->definicoes.timerAtivo);
+  QTRY_VERIFY(!pr.t.d->app->definicoes.timerAtivo());
   QVERIFY(d->tituloAtual()->text().startsWith(QStringLiteral("Definições de checagem - ")));
   QCOMPARE(d->itens(Definicao::paises)->text(), QStringLiteral("itens: 2"));
   QCOMPARE(d->itens(Definicao::armadilhas)->text(), QStringLiteral("itens: 1"));

@@ -281,8 +281,8 @@ bool BulkValidation::validarArquivo(size_t indice, Saidas& s) {
   }
   bytesLidos = bytesAntes + reader.bytesRead();
   mostrarAvanco();
-  if (!reader.readError().empty())
-    dialogs_.msgErro(kMsgNaoLeuArquivo + caminho + "\\n" + reader.readError());
+  const std::string& erroLeitura = reader.readError().empty() ? linhas.falha() : reader.readError();
+  if (!erroLeitura.empty()) dialogs_.msgErro(kMsgNaoLeuArquivo + caminho + "\\n" + erroLeitura);
   return true;
 }
 

@@ -39,7 +39,11 @@ DuplicateMemory::Slots::Slots(size_t n) : n_(n) {
   }
 }
 
-DuplicateMemory::DuplicateMemory() : slots_(kSlotsIniciais) {
+DuplicateMemory::DuplicateMemory(size_t bytesValor)
+    : slots_(kSlotsIniciais),
+      bytesValor_(bytesValor < 1    ? 1
+                  : bytesValor > 16 ? 16
+                                    : bytesValor) {
   shift_ = 64 - bitsDe(kSlotsIniciais);
 }
 
@@ -76,7 +80,7 @@ void DuplicateMemory::checkLimit(size_t extra) const {
 }
 
 uint64_t DuplicateMemory::store(std::string_view s, uint8_t valor) {
-  size_t need = s.size() + 6;  // length prefix (varint) + bytes + value
+  size_t need = s.size() + 5 + bytesValor_;  // length prefix (varint) + bytes + value
   const size_t chunk = size_t{1} << kChunkBits;
   if (chunks_.empty() || used_ + need > chunkSizes_.back()) {
     size_t size = need > chunk ? need : chunk;
@@ -96,7 +100,8 @@ uint64_t DuplicateMemory::store(std::string_view s, uint8_t valor) {
   } while (n);
   std::memcpy(p + k, s.data(), s.size());
   p[k + s.size()] = static_cast<char>(valor);
-  used_ += k + s.size() + 1;
+  if (bytesValor_ > 1) std::memset(p + k + s.size() + 1, 0, bytesValor_ - 1);
+  used_ += k + s.size() + bytesValor_;
   return ref + 1;
 }
 
@@ -147,11 +152,8 @@ void DuplicateMemory::rehash(size_t slots) {
   shift_ = 64 - bits;
 }
 
-bool DuplicateMemory::insert(std::string_view s, uint8_t valor) {
-  uint64_t h = hashOf(s);
-  long at = find(s, h);
-  if (at >= 0) return false;
-  if (limite_) checkLimit(s.size() + 6);
+uint64_t DuplicateMemory::add(std::string_view s, uint64_t h, long at, uint8_t valor) {
+  if (limite_) checkLimit(s.size() + 5 + bytesValor_);
   // At most half full: linear probing stays short, misses above all.
   if ((size_ + 1) * 2 > slots_.size()) {
     grow();
@@ -160,7 +162,31 @@ bool DuplicateMemory::insert(std::string_view s, uint8_t valor) {
   uint64_t ref = store(s, valor);
   slots_[static_cast<size_t>(-at - 1)] = ((h >> kRefBits) << kRefBits) | ref;
   ++size_;
+  return ref;
+}
+
+bool DuplicateMemory::insert(std::string_view s, uint8_t valor) {
+  uint64_t h = hashOf(s);
+  long at = find(s, h);
+  if (at >= 0) return false;
+  add(s, h, at, valor);
   return true;
+}
+
+uint8_t* DuplicateMemory::bytes(std::string_view s) {
+  long at = find(s, hashOf(s));
+  if (at < 0) return nullptr;
+  std::string_view t = load(slots_[static_cast<size_t>(at)] & kRefMask);
+  return reinterpret_cast<uint8_t*>(const_cast<char*>(t.data() + t.size()));
+}
+
+uint8_t* DuplicateMemory::bytesOrInsert(std::string_view s, bool& novo) {
+  uint64_t h = hashOf(s);
+  long at = find(s, h);
+  novo = at < 0;
+  const uint64_t ref = novo ? add(s, h, at, 0) : slots_[static_cast<size_t>(at)] & kRefMask;
+  std::string_view t = load(ref);
+  return reinterpret_cast<uint8_t*>(const_cast<char*>(t.data() + t.size()));
 }
 
 bool DuplicateMemory::contains(std::string_view s) const {

@@ -4,7 +4,8 @@
 // arena), so that a distinct address costs its bytes plus a few more, and a lookup touches one
 // slot. The slot index is taken from the top bits of the hash, which the slot keeps: growing the
 // table never reads the texts again.
-// Each text can carry one small value (the negative base keeps its error types this way).
+// Each text carries a few bytes of its own besides (one by default: the negative base keeps its
+// error types this way, the MX stage its answers and the count of each domain).
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,13 +19,18 @@ namespace quorvel {
 
 class DuplicateMemory {
  public:
-  DuplicateMemory();
+  // `bytesValor`: the bytes each text carries (1 to 16); the first is the value below.
+  explicit DuplicateMemory(size_t bytesValor = 1);
   // Adds the text; false when it was already there. Throws std::bad_alloc when memory runs out
   // (the set is then unchanged).
   bool insert(std::string_view s, uint8_t valor = 0);
   bool contains(std::string_view s) const;
   // The value stored with the text, or -1 when the text is absent.
   int valor(std::string_view s) const;
+  // The bytes the text carries (unaligned), or null when the text is absent.
+  uint8_t* bytes(std::string_view s);
+  // The same, the text added first when absent (its bytes zero, `novo` true).
+  uint8_t* bytesOrInsert(std::string_view s, bool& novo);
   // Starts bringing the text's slot into the cache ahead of a lookup.
   void prefetch(std::string_view s) const;
   void clear();
@@ -42,8 +48,10 @@ class DuplicateMemory {
   static constexpr unsigned kTagBits = 64 - kRefBits;
   static constexpr uint64_t kRefMask = (uint64_t{1} << kRefBits) - 1;
 
-  uint64_t store(std::string_view s, uint8_t valor);   // → reference + 1
-  std::string_view load(uint64_t ref) const;           // the text; its value byte follows it
+  uint64_t store(std::string_view s, uint8_t valor);  // → reference + 1
+  std::string_view load(uint64_t ref) const;          // the text; its value bytes follow it
+  // Adds a text known to be absent, whose free slot `at` find() gave; its reference + 1.
+  uint64_t add(std::string_view s, uint64_t hash, long at, uint8_t valor);
   long find(std::string_view s, uint64_t hash) const;  // slot index or -1
   void grow() { rehash(slots_.size() * 2); }
   void rehash(size_t slots);
@@ -83,6 +91,7 @@ class DuplicateMemory {
   size_t lajeUsada_ = 0;
   size_t used_ = 0;  // bytes used in the last chunk
   size_t limite_ = 0;
+  size_t bytesValor_ = 1;
   void checkLimit(size_t extra) const;
 };
 

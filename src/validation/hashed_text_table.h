@@ -3,7 +3,7 @@
 // alone: open addressing with linear probing over 16-byte slots, so a lookup is one hash and
 // mostly one memory access, where a map of strings costs three. Two texts of equal hash would
 // share a value; among the few hundred thousand domains of a run that does not happen in
-// practice, and the values kept here (counts, remembered answers) only steer suggestions.
+// practice, and the values kept here (remembered answers) only steer suggestions.
 
 #include <cstdint>
 #include <string_view>
@@ -19,17 +19,9 @@ class HashedTextTable {
   // The value of the text, made 0 when it is new (`novo` true); null when the table is full and
   // the text is not there.
   uint64_t* valor(std::string_view s, bool& novo);
-  // Starts bringing the text's slot into the cache ahead of a lookup.
-  void prefetch(std::string_view s) const { __builtin_prefetch(&slots_[inicio(hashOf(s))]); }
   // The value of the text, or null.
   const uint64_t* procurar(std::string_view s) const;
   size_t size() const { return usados_; }
-  // Calls f(value) for every text held.
-  template <class F>
-  void cadaValor(F&& f) const {
-    for (const Slot& s : slots_)
-      if (s.hash) f(s.valor);
-  }
   bool cheia() const { return usados_ >= maximo_; }
   void clear();
 

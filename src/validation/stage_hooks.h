@@ -7,7 +7,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace quorvel {
@@ -28,6 +27,11 @@ class MxContext {
   // answering.
   virtual void cacheRefused(const std::string& motivo) = 0;
   virtual void dnsNotAnswering() = 0;
+  // Whether the stage counts, per domain, the addresses it lets through for having a mail
+  // server (the suggestions' frequent domains); questions about a domain alone are not counted.
+  virtual bool countsOccurrences() const { return false; }
+  // A domain with a mail server was met often enough in this run to be a frequent one.
+  virtual void metOften(std::string_view dominio) {}
 };
 
 // MX answers: 0 = no mail server, 1 = has one, 2 = no answer obtained.
@@ -37,6 +41,8 @@ class MxStage {
   virtual int siteTemMX(std::string_view dominio, MxContext& contexto) = 0;
   // A run (grid or bulk) starts: answers remembered from the database are dropped.
   virtual void runStarts() {}
+  // A run ended: what it counted of each domain is kept for later runs.
+  virtual void runEnds() {}
   // Whether lookups of domains further down the list may be started ahead of time.
   virtual bool wantsReadAhead() const { return false; }
   // A domain the chain will ask about soon; its lookup may start now.
@@ -47,8 +53,6 @@ class MxStage {
   // met first, up to `limite`.
   virtual void dominiosFrequentes(size_t limite,
                                   const std::function<void(std::string_view)>& dominio) {}
-  // Keeps what a run met of each domain with a mail server for later runs.
-  virtual void somarOcorrencias(const std::vector<std::pair<std::string, uint32_t>>& contagem) {}
 };
 
 // Negative base: the error type of a known invalid address, 0 when it is not known.

@@ -1,5 +1,8 @@
 #include "validation/teste_mx.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "common/format.h"
 #include "common/text.h"
 
@@ -14,7 +17,20 @@ TesteMX::TesteMX(Database& banco, SharingFlags& colaboracao, MxResolver& resolve
       platform_(platform) {}
 
 void TesteMX::runStarts() {
-  memoria_ = std::make_unique<DuplicateMemory>();
+  // What an earlier run counted and did not keep yet goes first.
+  guardarContagem();
+  esquecerRespostas();
+}
+
+void TesteMX::esquecerRespostas() {
+  auto nova = novaMemoria();
+  for (const auto& d : contados_) {
+    bool novo;
+    uint8_t* e = nova->bytesOrInsert(d, novo);
+    std::memcpy(e + 1, memoria_->bytes(d) + 1, sizeof(uint32_t));
+    e[0] = kSemResposta;
+  }
+  memoria_ = std::move(nova);
   cacheRecusado_ = false;
   semRespostaSeguidas_ = 0;
   dnsAvisado_ = false;
@@ -23,17 +39,60 @@ void TesteMX::runStarts() {
   resolver_.forgetAnswers();
 }
 
-int TesteMX::consultarCache(std::string_view dominio) {
-  if (memoriaCompartilha_ != colaboracao_.gCompartilha) runStarts();
-  int lembrada = memoria_->valor(dominio);
-  if (lembrada >= 0) return lembrada;
+uint8_t* TesteMX::consultarCache(std::string_view dominio) {
+  // The answers depend on which rows count: they are looked up again when that changes.
+  if (memoriaCompartilha_ != colaboracao_.gCompartilha) esquecerRespostas();
+  uint8_t* e = memoria_->bytes(dominio);
+  if (e && e[0] != kSemResposta) return e;
   int r = -1;
   if (banco_.temDominioMX(kTbMxValidos, dominio))
     r = 1;
   else if (banco_.temDominioMX(kTbMxInvalidos, dominio))
     r = 0;
-  if (r >= 0) memoria_->insert(dominio, static_cast<uint8_t>(r));
-  return r;
+  if (r < 0) return nullptr;
+  bool novo;
+  e = memoria_->bytesOrInsert(dominio, novo);
+  e[0] = static_cast<uint8_t>(r);
+  return e;
+}
+
+void TesteMX::contar(uint8_t* e, std::string_view dominio, MxContext& v) {
+  uint32_t n;
+  std::memcpy(&n, e + 1, sizeof n);
+  if (n == 0) {
+    if (contados_.size() >= kMaxContados) return;
+    contados_.emplace_back(dominio);
+  }
+  if (n == UINT32_MAX) return;
+  ++n;
+  std::memcpy(e + 1, &n, sizeof n);
+  if (n == kMinimoOcorrencias) v.metOften(dominio);
+}
+
+void TesteMX::guardarContagem() {
+  if (contados_.empty()) return;
+  std::vector<std::pair<std::string, uint32_t>> contagem;
+  contagem.reserve(contados_.size());
+  for (auto& d : contados_) {
+    uint32_t n;
+    std::memcpy(&n, memoria_->bytes(d) + 1, sizeof n);
+    contagem.emplace_back(std::move(d), n);
+  }
+  contados_.clear();
+  // The store keeps what sharpens later runs: the domains met most often.
+  if (contagem.size() > kMaxGuardados) {
+    std::nth_element(contagem.begin(), contagem.begin() + kMaxGuardados, contagem.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    contagem.resize(kMaxGuardados);
+  }
+  // In the order of the store's index: neighbouring updates touch neighbouring pages.
+  std::sort(contagem.begin(), contagem.end());
+  // The counts only sharpen later suggestions: a store that cannot take them now (locked by
+  // another run, full) loses this run's, nothing else.
+  try {
+    banco_.somarOcorrencias(contagem);
+  } catch (const StoreFailure&) {
+  }
 }
 
 MxAnswer TesteMX::perguntarDns(const std::string& dominio) {
@@ -54,13 +113,19 @@ int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
   }
   if (v.exempt(dominioView)) {
     ultimaOrigem = Origem::isento;
+    if (v.countsOccurrences()) {
+      bool novo;
+      uint8_t* e = memoria_->bytesOrInsert(dominioView, novo);
+      if (novo) e[0] = kSemResposta;
+      contar(e, dominioView, v);
+    }
     return 1;
   }
-  int cache = consultarCache(dominioView);
-  if (cache >= 0) {
+  if (uint8_t* e = consultarCache(dominioView)) {
     ultimaOrigem = Origem::cache;
     v.answeredFromStore();
-    return cache;
+    if (e[0] == 1 && v.countsOccurrences()) contar(e, dominioView, v);
+    return e[0];
   }
   if (dominioView.empty()) {
     // No domain at all (the syntax stage is off): no mail server, and nothing worth storing.
@@ -89,10 +154,13 @@ int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
       semRespostaSeguidas_ = 0;
       const bool tem = r == MxAnswer::hasMx;
       guardar(v, dominio, tem);
-      memoria_->insert(dominio, tem ? 1 : 0);
+      bool novo;
+      uint8_t* e = memoria_->bytesOrInsert(dominio, novo);
+      e[0] = tem ? 1 : 0;
       if (colaboracao_.gSyncCheck) v.sharingQueue(tem).push_back(trim(dominio));
       resposta = tem ? 1 : 0;
       ultimaOrigem = Origem::dns;
+      if (tem && v.countsOccurrences()) contar(e, dominio, v);
     }
   }
   pump_.processEvents();
@@ -149,25 +217,17 @@ void TesteMX::dominiosFrequentes(size_t limite,
   }
 }
 
-void TesteMX::somarOcorrencias(const std::vector<std::pair<std::string, uint32_t>>& contagem) {
-  // The counts only sharpen later suggestions: a store that cannot take them now (locked by
-  // another run, full) loses this run's, nothing else.
-  try {
-    banco_.somarOcorrencias(contagem);
-  } catch (const StoreFailure&) {
-  }
-}
-
 bool TesteMX::answerKnown(std::string_view dominio) const {
-  return memoria_->valor(dominio) >= 0 || semResposta_.find(dominio) != semResposta_.end() ||
-         resolver_.pending(dominio);
+  const int lembrada = memoria_->valor(dominio);
+  return (lembrada >= 0 && lembrada != kSemResposta) ||
+         semResposta_.find(dominio) != semResposta_.end() || resolver_.pending(dominio);
 }
 
 void TesteMX::prefetch(std::string_view dominioView, MxContext& v) {
   if (!platform_.internetConnected()) return;
   if (v.exempt(dominioView) || answerKnown(dominioView)) return;
   try {
-    if (consultarCache(dominioView) >= 0) return;
+    if (consultarCache(dominioView)) return;
   } catch (const std::exception&) {
     return;  // the chain will meet the same failure in its own time
   }

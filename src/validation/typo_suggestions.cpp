@@ -48,44 +48,10 @@ bool TypoSuggestions::aprender(std::string_view d, const SuggestionChecks& check
 }
 
 void TypoSuggestions::runStarts(MxStage& mx, const SuggestionChecks& checks) {
-  runEnds(mx);
   // The frequent domains of earlier runs join those already known (a domain counted in the last
   // run is in the store now too).
   mx.dominiosFrequentes(kMaxFrequentesDoBanco,
                         [&](std::string_view d) { aprender(toLower(d), checks); });
-}
-
-void TypoSuggestions::runEnds(MxStage& mx) {
-  if (contados_.empty()) return;
-  std::vector<std::pair<std::string, uint32_t>> contagem(contados_.size());
-  contagem_.cadaValor([&](uint64_t v) {
-    auto& [d, n] = contagem[v >> 32];
-    d = std::move(contados_[v >> 32]);
-    n = static_cast<uint32_t>(v);
-  });
-  contagem_.clear();
-  contados_.clear();
-  // The store keeps what sharpens later runs: the domains met most often.
-  if (contagem.size() > kMaxGuardados) {
-    std::nth_element(contagem.begin(), contagem.begin() + kMaxGuardados, contagem.end(),
-                     [](const auto& a, const auto& b) { return a.second > b.second; });
-    contagem.resize(kMaxGuardados);
-  }
-  // In the order of the store's index: neighbouring updates touch neighbouring pages.
-  std::sort(contagem.begin(), contagem.end());
-  mx.somarOcorrencias(contagem);
-}
-
-void TypoSuggestions::ocorreu(std::string_view dominio, const SuggestionChecks& checks) {
-  bool novo;
-  uint64_t* v = contagem_.valor(dominio, novo);
-  if (!v) return;
-  if (novo) {
-    *v = static_cast<uint64_t>(contados_.size()) << 32;
-    contados_.emplace_back(dominio);
-  }
-  if (static_cast<uint32_t>(*v) == UINT32_MAX) return;
-  if (static_cast<uint32_t>(++*v) == kMinimoOcorrencias) aprender(dominio, checks);
 }
 
 const std::string* TypoSuggestions::candidatoUnico(std::string_view dominio) {

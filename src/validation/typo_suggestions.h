@@ -6,7 +6,8 @@
 //
 // Candidates: the providers' list of the definitions (sys_provedores.filter) and the user's own
 // frequent domains: those with a mail server met at least kMinimoOcorrencias times in the
-// user's lists, counted run after run in the store and within the current run.
+// user's lists, counted run after run in the store and within the current run (the MX stage
+// counts them as it answers).
 
 #include <cstdint>
 #include <functional>
@@ -47,25 +48,18 @@ class TypoSuggestions {
   static constexpr size_t kMaxFrequentesDoBanco = 1000;
   // Frequent domains at most, those the run adds included.
   static constexpr size_t kMaxFrequentes = 2000;
-  // Distinct domains a run counts at most (beyond them new domains go uncounted), and keeps for
-  // later runs at most (those met most often).
-  static constexpr size_t kMaxContados = 500000;
-  static constexpr size_t kMaxGuardados = 2000;
   // A frequent domain's first label has at least this many characters: a slip away from a
   // two- or three-letter name is too many other names.
   static constexpr size_t kMenorRotulo = 4;
 
   // The providers' list; the candidates are built again when it is a different one.
   void usarProvedores(const FilterListPtr& lista);
-  // A run starts: what the last run counted goes to the store, and the frequent domains are read
-  // from it again.
+  // A run starts: the frequent domains are read from the store again (the MX stage has kept
+  // there what the last run counted).
   void runStarts(MxStage& mx, const SuggestionChecks& checks);
-  // A run ended: what it counted goes to the store.
-  void runEnds(MxStage& mx);
-  // The MX test answered that the domain has a mail server.
-  void ocorreu(std::string_view dominio, const SuggestionChecks& checks);
-  // The domain will be counted soon (a bulk run reads ahead).
-  void prefetch(std::string_view dominio) const { contagem_.prefetch(dominio); }
+  // The MX test met the domain, with its mail server, often enough in this run: it becomes a
+  // candidate when it may be one; true when it became one.
+  bool aprender(std::string_view dominio, const SuggestionChecks& checks);
   // The corrected address for a rejected, normalised one, or empty.
   std::string sugerir(std::string_view email, RejectionStage onde, SuggestionChecks& checks);
 
@@ -73,8 +67,6 @@ class TypoSuggestions {
   size_t frequentes() const { return frequentes_.size(); }
 
  private:
-  // Makes a domain a candidate when it may be one; true when it became one.
-  bool aprender(std::string_view dominio, const SuggestionChecks& checks);
   // The index holds the providers alone again.
   void indexarProvedores();
   bool slipDeProvedor(std::string_view dominio) const;
@@ -94,10 +86,6 @@ class TypoSuggestions {
   std::vector<std::string> dominiosProvedores_;  // trimmed, lower-cased
   std::vector<std::string> frequentes_;
   CandidateIndex indice_;
-  // The domains the run met with a mail server: their position in `contados_` in the high half
-  // of the value, the count in the low half.
-  HashedTextTable contagem_{kMaxContados};
-  std::vector<std::string> contados_;
 };
 
 }  // namespace quorvel

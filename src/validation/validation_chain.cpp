@@ -149,7 +149,6 @@ RejectionStage ValidationChain::rejeicao(std::string_view email, bool empiricoCo
       motivo += dominio;
       return RejectionStage::mx;
     }
-    if (mx == 1 && opcoes.sugestoes) sugestoes_.ocorreu(dominio, *this);
   }
   if (opcoes.ckbEmailsInvalidos) {
     int tipo = base_->temEmailInvalido(email);
@@ -248,10 +247,6 @@ void ValidationChain::prefetchDuplicate(std::string_view normalizado) {
   if (gProcessados) gProcessados->prefetch(normalizado);
 }
 
-void ValidationChain::prefetchCount(std::string_view normalizado) const {
-  if (sugestoesLigadas()) sugestoes_.prefetch(dominioDe(normalizado));
-}
-
 void ValidationChain::stagesRunStarts() {
   if (!aviso.empty()) {
     aviso.clear();
@@ -266,7 +261,7 @@ void ValidationChain::stagesRunStarts() {
 }
 
 void ValidationChain::stagesRunEnds() {
-  sugestoes_.runEnds(*mx_);
+  mx_->runEnds();
 }
 
 std::string_view ValidationChain::validarNormalizado(std::string_view e, std::string& erro) {

@@ -105,15 +105,13 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   // Starts bringing a normalised address's slot of the duplicate memory into the cache ahead of
   // its validation.
   void prefetchDuplicate(std::string_view normalizado);
-  // The same for the count of the address's domain that the suggestions keep.
-  void prefetchCount(std::string_view normalizado) const;
   // Whether the MX stage runs and looks up domains ahead of the chain.
   bool mxReadAheadOn() const { return opcoes.ckbTesteMX && mx_->wantsReadAhead(); }
   // Starts the MX lookup of a normalised address that is still ahead of the chain, when it will
   // reach the MX stage.
   void readAheadMxOf(std::string_view normalizado);
-  // Tells the MX and negative-base stages that a run over many addresses begins, and the
-  // suggestions that it begins or ends (they keep what the run met of each domain).
+  // Tells the MX and negative-base stages that a run over many addresses begins or ends (the MX
+  // stage keeps what the run met of each domain), and the suggestions that it begins.
   void stagesRunStarts();
   void stagesRunEnds();
 
@@ -149,6 +147,8 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   void sharingInProgress(bool ligado) override;
   void cacheRefused(const std::string& motivo) override;
   void dnsNotAnswering() override;
+  bool countsOccurrences() const override { return opcoes.sugestoes; }
+  void metOften(std::string_view dominio) override { sugestoes_.aprender(dominio, *this); }
   // A warning of the run: told to the windows, and in a message box unless they show it.
   void avisar(const std::string& texto);
 

@@ -28,6 +28,8 @@ TEST(CaresResolver, DefiniteAnswersAndFailures) {
       {"nullmx.test", MxAnswer::noMx},     // RFC 7505
       {"naoexiste.test", MxAnswer::noMx},  // NXDOMAIN
       {"servfail.test", MxAnswer::noAnswer},
+      // A zone the server refuses (no upstream beyond its own): nothing is known of the name.
+      {"hotmail.con", MxAnswer::noAnswer},
       // Names that cannot exist have no mail server, without asking.
       {"", MxAnswer::noMx},
       {"com espaco.test", MxAnswer::noMx},

@@ -275,6 +275,34 @@ TEST(TypoSuggestions, TheUsersFrequentDomainsBecomeCandidates) {
   EXPECT_EQ(outra.sugestoes().frequentes(), 2u);
 }
 
+// The MX stage counts in the answers it remembers: dropping those answers in the middle of a run
+// (the collaboration flag changed) keeps the count, and an exempt domain is counted without one.
+TEST(TypoSuggestions, CountsOutliveForgottenAnswersAndCoverExemptDomains) {
+  Sugestoes s;
+  ValidationChain& c = s.chain();
+  c.gSitesIgnorados = filterListOf({"abc.com.br"});
+  c.stagesRunStarts();
+  std::string erro;
+  for (int i = 0; i < 5; ++i) {
+    c.validarEmail("c" + std::to_string(i) + "@loja-xyz.com.br", erro);
+    c.validarEmail("a" + std::to_string(i) + "@abc.com.br", erro);
+  }
+  s.colaboracao.gCompartilha = true;
+  for (int i = 5; i < 9; ++i) c.validarEmail("c" + std::to_string(i) + "@loja-xyz.com.br", erro);
+  EXPECT_EQ(s.sugestao("ana@loja-xyz.com"), "- (Teste MX - loja-xyz.com)");
+  c.validarEmail("c9@loja-xyz.com.br", erro);
+  EXPECT_EQ(s.sugestao("bia@loja-xyz.com"), "bia@loja-xyz.com.br");
+  // The exempt domain's addresses passed, uncounted by the store (it was never asked).
+  EXPECT_EQ(s.f.counter(Counter::lbTotalFinal), "15");
+  c.stagesRunEnds();
+  EXPECT_EQ(s.rows("SELECT dominio, hits FROM tbmxvalidos WHERE hits IS NOT NULL ORDER BY 1"),
+            "loja-xyz.com.br|10|");
+  // The counts went to the store once: a new run adds nothing of its own.
+  c.stagesRunStarts();
+  c.stagesRunEnds();
+  EXPECT_EQ(s.rows("SELECT hits FROM tbmxvalidos WHERE dominio = 'loja-xyz.com.br'"), "10|");
+}
+
 TEST(TypoSuggestions, ValidationRunFillsTheSuggestionColumnOfInvalidos) {
   Sugestoes s;
   s.f.list({{"nome", "emails"},

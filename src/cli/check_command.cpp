@@ -81,7 +81,6 @@ int runSingle(ValidationChain& v, const std::vector<std::string>& lines, const C
     if (i + kSlotAdiante < proxima) {
       const std::string& seguinte = anel[(i + kSlotAdiante) % janela].normalizado;
       v.prefetchDuplicate(trimView(seguinte));
-      v.prefetchCount(seguinte);
     }
     // A line of fields (a spreadsheet's export) gives its first address, as in bulk runs.
     const std::string& line = lines[i];

@@ -4,16 +4,11 @@
 #include <utility>
 
 namespace quorvel {
-namespace {
-
-constexpr size_t kAdianteMx = 2048;  // lines whose new domains are looked up ahead
-
-}  // namespace
 
 LineReadAhead::LineReadAhead(LineReader& reader, ValidationChain& chain)
     : v_(chain),
       anteciparMx_(chain.mxReadAheadOn()),
-      anel_(anteciparMx_ ? kAdianteMx : kSlotAdiante + 1),
+      anel_(anteciparMx_ ? ValidationChain::kLinhasAdianteMx : kSlotAdiante + 1),
       preparador_(reader) {}
 
 void LineReadAhead::encher() {

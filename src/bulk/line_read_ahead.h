@@ -22,7 +22,7 @@ class LineReadAhead {
   const std::string& falha() const { return preparador_.falha(); }
 
  private:
-  static constexpr size_t kSlotAdiante = 3;  // lines between the slot's prefetch and its use
+  static constexpr size_t kSlotAdiante = ValidationChain::kLinhasAdianteSlot;
   void encher();
 
   ValidationChain& v_;

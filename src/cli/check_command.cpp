@@ -5,7 +5,7 @@
 #include <iterator>
 #include <optional>
 
-#include "bulk/line_read_ahead.h"
+#include "bulk/line_preparer.h"
 #include "cli/cli_failure.h"
 #include "cli/input_bytes.h"
 #include "cli/json_text.h"
@@ -17,12 +17,6 @@
 
 namespace quorvel::cli {
 namespace {
-
-// New domains are looked up this many lines ahead of the chain, as the bulk run does: a slow or
-// silent resolver then costs one wait for many domains instead of one per domain.
-constexpr size_t kLinhasAdiante = 2048;
-// Lines between the prefetch of an address's duplicate-memory slot and its validation.
-constexpr size_t kSlotAdiante = 3;
 
 // A suggestion for a mistyped address: a fourth field, or "suggestion" in JSON; nothing when
 // there is none.
@@ -66,7 +60,8 @@ int runSingle(ValidationChain& v, const std::vector<std::string>& lines, const C
   // is on its way into the cache a few lines before it is validated and, when the MX stage reads
   // ahead, new domains are looked up lines before theirs.
   const bool adiante = v.mxReadAheadOn();
-  const size_t janela = adiante ? kLinhasAdiante : kSlotAdiante + 1;
+  constexpr size_t kSlotAdiante = ValidationChain::kLinhasAdianteSlot;
+  const size_t janela = adiante ? ValidationChain::kLinhasAdianteMx : kSlotAdiante + 1;
   std::vector<LinhaPreparada> anel(janela);
   size_t proxima = 0;
   std::string erro, extraido;

@@ -6,6 +6,7 @@
 // here for all of them.
 
 #include <array>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -102,6 +103,11 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   bool passaPelasEtapas(std::string_view email, bool empiricoCompleto, std::string& motivo);
 
   // --- reading ahead ----------------------------------------------------------------------
+  // How far ahead a caller that prepares lines before their turn works: new domains are looked
+  // up this many lines before the chain reaches them (a slow resolver then costs one wait for
+  // many domains), and a duplicate-memory slot is prefetched this many lines before its use.
+  static constexpr size_t kLinhasAdianteMx = 2048;
+  static constexpr size_t kLinhasAdianteSlot = 3;
   // Starts bringing a normalised address's slot of the duplicate memory into the cache ahead of
   // its validation.
   void prefetchDuplicate(std::string_view normalizado);

@@ -270,7 +270,7 @@ echo "   answering after 50 ms (baseline: the same run asking one domain at a ti
 
 section_suggestions() {
 cmake --build "$BUILD_DIR" -j2 --target quorvel-bench-suggestions >/dev/null
-local provedores=packaging/definicoes/sys_provedores.filter reps="${BENCH_SUGGEST_REPS:-5}"
+local provedores=packaging/definicoes/sys_provedores.filter reps="${BENCH_SUGGEST_REPS:-7}"
 echo "== suggestions for mistyped addresses: 10,000 generated slips of the shipped providers' domains"
 echo "   (seed 25) mixed with addresses at real look-alike domains, through the single-address chain"
 echo "   with every stage on, a real store and the MX answers of a dnsmasq on loopback"

@@ -4,12 +4,13 @@
 // candidate is filed under itself and under each text it gives with one character left out; a
 // typed domain is looked up under itself and under each of its own one-character-shorter texts
 // (an insertion, a deletion, a substitution and a swap of neighbours all meet there), and under
-// itself with ".br" added or removed.
+// itself with ".br" added or removed. The texts are never built: a text's hash is a polynomial of
+// its bytes, from which the hash of the text with one byte left out (or ".br" added or removed)
+// follows in a few operations.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace quorvel {
@@ -40,11 +41,22 @@ class CandidateIndex {
  private:
   // Up to `limite` distinct candidates a small slip away, into `achados`; their number.
   size_t proximos(std::string_view digitado, uint32_t* achados, size_t limite) const;
-  static uint64_t chave(std::string_view s);
+  // Files the domain at `posicao` under the hash `chave`.
+  void arquivar(uint64_t chave, uint32_t posicao);
+  // Calls f(position) for each domain filed under `chave`.
+  template <class F>
+  void cadaArquivado(uint64_t chave, F&& f) const;
 
   std::vector<std::string> dominios_;
-  // Hash of a domain or of one of its one-character-shorter texts → the domain's position.
-  std::unordered_multimap<uint64_t, uint32_t> chaves_;
+  // Hash of a domain or of one of its one-character-shorter texts → the domain's position, in
+  // one open-addressed table (a hash may repeat: the domains filed under it follow it).
+  struct Entrada {
+    uint64_t chave;
+    uint32_t posicao;  // kVazia: a free place
+  };
+  static constexpr uint32_t kVazia = UINT32_MAX;
+  std::vector<Entrada> tabela_;
+  size_t ocupadas_ = 0;
 };
 
 }  // namespace quorvel

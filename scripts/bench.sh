@@ -9,7 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 BUILD_DIR="${BUILD_DIR:-build-bench}"
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+# File by file (no unity batches): the measured code is compiled as in every earlier run, whichever
+# files happen to share a batch.
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DQUORVEL_UNITY=OFF >/dev/null
 OUT="${BENCH_OUT:-bench-out}"
 mkdir -p "$OUT"
 N="${BENCH_N:-1000000}"

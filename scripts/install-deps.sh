@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format
   libpcre2-dev libicu-dev libcli11-dev libsqlcipher-dev libc-ares-dev
   dnsmasq-base python3-dnslib sqlcipher iproute2
   libcurl4-openssl-dev libgmime-3.0-dev libssl-dev openssl ca-certificates dovecot-imapd

@@ -75,9 +75,6 @@ User readUser(PGresult* r, int row) {
   return u;
 }
 
-constexpr const char* kUserColumns =
-    "SELECT id, email, key_hash, key_salt, active, compartilha, created_on FROM users";
-
 std::string kindText(Kind kind) {
   return std::to_string(static_cast<int>(kind));
 }

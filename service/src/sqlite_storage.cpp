@@ -164,9 +164,6 @@ void keepPrivate(const std::string& path) {
   }
 }
 
-constexpr const char* kUserColumns =
-    "SELECT id, email, key_hash, key_salt, active, compartilha, created_on FROM users";
-
 }  // namespace
 
 class SqliteStorage::Lease {

@@ -34,6 +34,10 @@ struct User {
   std::string createdOn;
 };
 
+// The columns of a User, in the order both storages read them.
+inline constexpr const char* kUserColumns =
+    "SELECT id, email, key_hash, key_salt, active, compartilha, created_on FROM users";
+
 // Consecutive rows offered to downloads, stored together: the values with seq firstSeq ..
 // firstSeq + count - 1 (dense per base, from 1, in commit order), each followed by "\n", all
 // offered on the same UTC day. One row per block keeps a group commit of thousands of values

@@ -23,10 +23,6 @@ struct ExportOptions {
   std::string repetidosPor, vaziasEm;
 };
 
-std::string linhas(int64_t n) {
-  return formatNumber(n) + (n == 1 ? " linha" : " linhas");
-}
-
 // The workbook through a temporary beside OUT, put in its place only when whole.
 void gravarPlanilha(ListSession& s, const TextGrid& grid, const std::string& saida) {
   const std::string temporario = temporaryBeside(saida);

@@ -39,10 +39,6 @@ void conferirSaida(const ListOptions& o, const std::string& saida) {
       throw CliFailure("o arquivo de saída não pode ser uma lista de exclusão: " + saida);
 }
 
-std::string linhas(int64_t n) {
-  return formatNumber(n) + (n == 1 ? " linha" : " linhas");
-}
-
 // One list operation: open IN, apply `operacao` to the chosen column, save OUT.
 template <class Operacao>
 int operacaoLista(const ListOptions& o, Operacao operacao) {

@@ -6,6 +6,7 @@
 
 #include "cli/cli_failure.h"
 #include "cli/input_bytes.h"
+#include "common/format.h"
 #include "common/text.h"
 #include "common/text_file.h"
 #include "lists/list_loading.h"
@@ -48,6 +49,10 @@ class EntradaEmArquivo {
 bool mesmoArquivo(const std::string& a, const std::string& b) {
   std::error_code ec;
   return !ehEntradaPadrao(a) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
+}
+
+std::string linhas(int64_t n) {
+  return formatNumber(n) + (n == 1 ? " linha" : " linhas");
 }
 
 int colunaPedida(const TextGrid& g, const std::string& nomeOuNumero) {

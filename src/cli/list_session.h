@@ -2,6 +2,7 @@
 // A list file opened on the terminal as the list editor's "Abrir lista" opens it, for the
 // commands that work on list files.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@ namespace quorvel::cli {
 
 // True when `a` (not standard input) and `b` name the same existing file.
 bool mesmoArquivo(const std::string& a, const std::string& b);
+
+// "1 linha", "1.234 linhas": a count of rows for the summaries.
+std::string linhas(int64_t n);
 
 // The column named on the command line in `g`: its number counted from 1, or its name (ignoring
 // case). Throws CliFailure naming the columns there are.

@@ -62,6 +62,9 @@ class Dialogs {
                                                    const std::string& descricao) = 0;
 };
 
+// The captions of a progress box follow the rows this often (the gauge follows every row).
+inline constexpr int kPassoLegendas = 100;
+
 // The shared progress box.
 class Progress {
  public:

@@ -15,7 +15,6 @@ constexpr const char* kMsgSemColuna =
     "Houve uma inconsistência no processamento. Você precisa definir a coluna que servirá de "
     "base para essa operação";
 constexpr const char* kFimDaOperacao = "Fim da operação";
-constexpr int kPassoLegendas = 100;
 
 }  // namespace
 

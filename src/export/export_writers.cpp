@@ -20,8 +20,6 @@ constexpr const char* kMsgSobrepor = "O arquivo já existe. Deseja sobrepor?";
 constexpr const char* kMsgListagemCopiada =
     "Os dados foram copiados para a área de transferência. Para colar, pressione CTRL + V dentro "
     "de qualquer editor de texto.";
-// The captions of the progress box follow the rows this often (the gauge follows every row).
-constexpr int kPassoLegendas = 100;
 
 // The grid is hidden while a writer reads it and shown again however the writer ends.
 class GridHidden {

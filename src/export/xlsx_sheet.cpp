@@ -20,7 +20,6 @@ namespace {
 
 constexpr size_t kMaxCaracteresCelula = 32767;
 constexpr double kLarguraMaxima = 255;  // the widest column a sheet has
-constexpr int kPassoLegendas = 100;
 constexpr size_t kBufferTemporario = size_t{1} << 20;
 
 // The cell's text as the sheet takes it, in `out`; false when `celula` can go as it is.

@@ -14,12 +14,12 @@
 namespace quorvel {
 namespace {
 
-struct Programa : testing::ProgramFixture {
-  Programa() { platform.online = true; }
+struct ProgramaOnline : testing::ProgramFixture {
+  ProgramaOnline() { platform.online = true; }
 };
 
 TEST(Application, LauncherFoldersAndDatabaseAreCreatedInTheProgramFolder) {
-  Programa p;
+  ProgramaOnline p;
   EXPECT_EQ(p.app->home(), p.pasta.str());
   p.app->createFolders();
   EXPECT_TRUE(std::filesystem::is_directory(p.pasta / "dados"));
@@ -32,7 +32,7 @@ TEST(Application, LauncherFoldersAndDatabaseAreCreatedInTheProgramFolder) {
 
 TEST(Application, TheValidationRunUsesTheMxStageOnceTheDatabaseIsOpen) {
   testing::DnsPeer dns;
-  Programa p;
+  ProgramaOnline p;
   p.app->dns.server = dns.server();
   p.app->dns.timeoutMs = 300;
   p.app->abrirBD();
@@ -47,7 +47,7 @@ TEST(Application, TheValidationRunUsesTheMxStageOnceTheDatabaseIsOpen) {
 }
 
 TEST(Application, TheEditorsExtractorPageUsesTheExtractor) {
-  Programa p;
+  ProgramaOnline p;
   ASSERT_TRUE(extrairEmails(p.app->editor,
                             "Fale com a gente: vendas@loja.com.br ou mailto:sac@loja.co", true));
   const TextGrid& g = p.app->editor.gridMain;

@@ -12,7 +12,7 @@ namespace {
 using ::testing::HasSubstr;
 using CliExport = CliWorkspace;
 
-constexpr const char* kLista =
+constexpr const char* kArquivoLista =
     "nome;email;cidade\r\n"
     "\"Silva; Ana\";ana@x.com;Recife\r\n"
     "Bia;;Natal\r\n"
@@ -20,7 +20,7 @@ constexpr const char* kLista =
     "Caio;caio@z.com;<b>Recife</b>\r\n";
 
 TEST_F(CliExport, TextWithColumnsRepeatsAndBlanks) {
-  const std::string in = arquivo("lista.csv", kLista);
+  const std::string in = arquivo("lista.csv", kArquivoLista);
   auto r = run("export --format txt --columns email,1 --dedupe-by 2 --drop-blank email " + in +
                    " " + p("saida.txt"),
                "", true);
@@ -32,11 +32,11 @@ TEST_F(CliExport, TextWithColumnsRepeatsAndBlanks) {
             "caio@z.com;Caio\r\n");
   EXPECT_THAT(r.out, HasSubstr("quorvel-cli: 4 linhas lidas, 2 linhas gravadas\n"));
   EXPECT_THAT(r.out, HasSubstr("quorvel-cli: gravado: " + p("saida.txt")));
-  EXPECT_EQ(ler("lista.csv"), kLista);
+  EXPECT_EQ(ler("lista.csv"), kArquivoLista);
 }
 
 TEST_F(CliExport, HtmlAndSpreadsheet) {
-  const std::string in = arquivo("lista.csv", kLista);
+  const std::string in = arquivo("lista.csv", kArquivoLista);
   ASSERT_EQ(run("export --format html " + in + " " + p("l.html"), "").status, 0);
   EXPECT_THAT(lerCom("read_html.py", p("l.html")),
               HasSubstr("tags\tbody,head,html,table,td,tr\nrow\tnome|email|cidade\n"));
@@ -50,7 +50,7 @@ TEST_F(CliExport, HtmlAndSpreadsheet) {
 }
 
 TEST_F(CliExport, BadArgumentsAndFailedWritesAreClearErrors) {
-  const std::string in = arquivo("lista.csv", kLista);
+  const std::string in = arquivo("lista.csv", kArquivoLista);
   arquivo("velho.txt", "antigo");
   struct Caso {
     std::string args;

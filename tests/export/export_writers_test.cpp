@@ -21,7 +21,7 @@ using ExportWriters = ExportFixture;
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
 // Cells that break naive writers: the separator, quotes, a line break, markup.
-const Rows kContatos = {
+const Rows kContatosDificeis = {
     {"nome", "email", "observação"},
     {"Silva; Ana", "ana@empresa.com.br", "disse \"oi\""},
     {"João", "joao@loja.com.br", "linha 1\r\nlinha 2"},
@@ -29,7 +29,7 @@ const Rows kContatos = {
 };
 
 TEST_F(ExportWriters, TextFileKeepsEveryCellThroughTheListLoader) {
-  w.carregarGrid(gridOf(kContatos), false);
+  w.carregarGrid(gridOf(kContatosDificeis), false);
   const std::string alvo = arquivo("contatos.txt");
   ASSERT_EQ(w.saveToText(alvo, true), WriteOutcome::gravado);
   EXPECT_THAT(home.bytes("contatos.txt"),
@@ -44,7 +44,7 @@ TEST_F(ExportWriters, TextFileKeepsEveryCellThroughTheListLoader) {
   ASSERT_EQ(abrirCSVTurbo(lista, alvo), ReadResult::ok);
   Rows lidas = rowsOf(lista.gridMain);
   lidas.erase(lidas.begin(), lidas.begin() + 2);  // the empty list it was read into
-  EXPECT_EQ(lidas, kContatos);
+  EXPECT_EQ(lidas, kContatosDificeis);
 }
 
 TEST_F(ExportWriters, SimpleListsAreWrittenWithoutQuotes) {
@@ -54,7 +54,7 @@ TEST_F(ExportWriters, SimpleListsAreWrittenWithoutQuotes) {
 }
 
 TEST_F(ExportWriters, HtmlTableHoldsTheCellsAsTextNeverAsMarkup) {
-  w.carregarGrid(gridOf(kContatos), false);
+  w.carregarGrid(gridOf(kContatosDificeis), false);
   const std::string alvo = arquivo("contatos.html");
   ASSERT_EQ(w.saveToHtml(alvo, true), WriteOutcome::gravado);
   const std::string bytes = home.bytes("contatos.html");

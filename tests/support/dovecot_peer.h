@@ -100,9 +100,11 @@ class DovecotPeer {
     return r;
   }
 
+  // The server and every process it started go at once: asked to stop while it is still starting
+  // its helpers, Dovecot waits five seconds for them before it exits.
   void parar() {
     if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
+      ::kill(-pid_, SIGKILL);
       ::waitpid(pid_, nullptr, 0);
       pid_ = -1;
     }
@@ -178,6 +180,8 @@ class DovecotPeer {
     escreverConfiguracao();
     pid_t pid = ::fork();
     if (pid == 0) {
+      // A group of its own, which parar() stops whole.
+      ::setpgid(0, 0);
       // A test process that dies without its destructor still takes the server down with it.
       ::prctl(PR_SET_PDEATHSIG, SIGTERM);
       std::FILE* f = std::freopen((pasta_ / "stderr.log").c_str(), "w", stderr);
@@ -186,6 +190,7 @@ class DovecotPeer {
       ::execl(QUORVEL_DOVECOT, "dovecot", "-c", conf.c_str(), "-F", nullptr);
       ::_exit(127);
     }
+    ::setpgid(pid, pid);
     // Ready when both listeners answer; on a loaded machine that may take long.
     const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     while (std::chrono::steady_clock::now() < limite) {
@@ -197,7 +202,7 @@ class DovecotPeer {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ::kill(pid, SIGKILL);
+    ::kill(-pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
   }
 

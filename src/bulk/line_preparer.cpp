@@ -45,7 +45,38 @@ void prepareLine(std::string_view linha, std::string& extraido, std::string& tex
   if (t.size() != texto.size()) texto.assign(t);
 }
 
-LinePreparer::LinePreparer(LineReader& reader) : reader_(reader) {
+PreparedAddress PreparedLine::endereco() const {
+  const std::string_view e = normalizado;
+  const std::string_view dominio =
+      inicioDominio <= e.size() ? e.substr(inicioDominio) : std::string_view();
+  return {HashedText(e, hash), HashedText(dominio, hashDominio), etapas, etapa, detalhe};
+}
+
+namespace {
+
+// What the chain needs of a line besides its text, worked out off the chain's thread.
+void prepareLookups(PreparedLine& p, const FilterStages* etapas) {
+  const std::string_view e = p.normalizado;
+  const size_t arroba = e.find('@');
+  p.inicioDominio = arroba == std::string_view::npos ? e.size() + 1 : arroba + 1;
+  p.hash = hashText(e);
+  p.hashDominio =
+      hashText(arroba == std::string_view::npos ? std::string_view() : e.substr(arroba + 1));
+  p.etapas = nullptr;
+  if (!etapas || e.empty()) return;
+  try {
+    p.detalhe.clear();
+    p.etapa = etapas->rejeita(e, false, p.detalhe);
+    p.etapas = etapas;
+  } catch (const std::exception&) {
+    // No verdict: the chain runs the stages itself and meets the failure as it always did.
+  }
+}
+
+}  // namespace
+
+LinePreparer::LinePreparer(LineReader& reader, const FilterStages* etapas)
+    : reader_(reader), etapas_(etapas) {
   for (size_t i = 0; i < kLotes; ++i) {
     lotes_.push_back(std::make_unique<Batch>());
     livres_.push_back(lotes_.back().get());
@@ -104,6 +135,7 @@ void LinePreparer::trabalhar() {
         p.falhou = false;
         prepareLine(linha, extraido, p.texto);
         toLowerInto(p.texto, p.normalizado);
+        prepareLookups(p, etapas_);
       } catch (const std::exception&) {
         p.falhou = true;
       }

@@ -8,8 +8,9 @@ namespace quorvel {
 LineReadAhead::LineReadAhead(LineReader& reader, ValidationChain& chain)
     : v_(chain),
       anteciparMx_(chain.mxReadAheadOn()),
+      etapas_(chain),
       anel_(anteciparMx_ ? ValidationChain::kLinhasAdianteMx : kSlotAdiante + 1),
-      preparador_(reader) {}
+      preparador_(reader, &etapas_) {}
 
 void LineReadAhead::encher() {
   while (prontas_ < anel_.size() && !fimLeitura_) {
@@ -21,12 +22,16 @@ void LineReadAhead::encher() {
         break;
       }
     }
+    // What the MX stage keeps of a domain a few lines further is on its way into the cache.
+    constexpr size_t kEntradaAdiante = 4;
+    if (anteciparMx_ && posLote_ + kEntradaAdiante < lote_->n)
+      v_.prefetchMxEntry(lote_->linhas[posLote_ + kEntradaAdiante].hashDominio);
     // The strings change places: both keep their buffers.
     PreparedLine& p = anel_[(inicio_ + prontas_++) % anel_.size()];
     std::swap(p, lote_->linhas[posLote_++]);
     if (!anteciparMx_ || p.falhou) continue;
     try {
-      v_.readAheadMxOf(p.normalizado);
+      v_.readAheadMxOf(p.endereco());
     } catch (const std::exception&) {
       p.falhou = true;
     }
@@ -37,8 +42,8 @@ const PreparedLine* LineReadAhead::proxima() {
   encher();
   if (prontas_ == 0) return nullptr;
   if (prontas_ > kSlotAdiante) {
-    const std::string& adiante = anel_[(inicio_ + kSlotAdiante) % anel_.size()].normalizado;
-    v_.prefetchDuplicate(adiante);
+    const PreparedLine& adiante = anel_[(inicio_ + kSlotAdiante) % anel_.size()];
+    if (!adiante.falhou) v_.prefetchLookups(adiante.endereco());
   }
   const PreparedLine* frente = &anel_[inicio_];
   inicio_ = (inicio_ + 1) % anel_.size();

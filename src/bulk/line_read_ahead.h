@@ -27,6 +27,8 @@ class LineReadAhead {
 
   ValidationChain& v_;
   const bool anteciparMx_;
+  // The chain's filter stages as the run starts, run by the preparing thread.
+  const FilterStages etapas_;
   std::vector<PreparedLine> anel_;
   size_t inicio_ = 0, prontas_ = 0;
   bool fimLeitura_ = false;

@@ -113,12 +113,17 @@ void LinePreparer::trabalhar() {
   bool fimArquivo = false;
   while (!fimArquivo) {
     Batch* b;
+    // The filter stages run here only while the chain has lines waiting: when it would wait for
+    // this thread instead, it runs them itself. Either gives the same verdicts; the two threads
+    // share the work as their speeds allow.
+    const FilterStages* etapas;
     {
       std::unique_lock<std::mutex> l(m_);
       cv_.wait(l, [&] { return !livres_.empty() || parar_; });
       if (parar_) break;
       b = livres_.front();
       livres_.pop_front();
+      etapas = prontos_.empty() ? nullptr : etapas_;
     }
     b->n = 0;
     while (b->n < kLinhasPorLote) {
@@ -135,7 +140,7 @@ void LinePreparer::trabalhar() {
         p.falhou = false;
         prepareLine(linha, extraido, p.texto);
         toLowerInto(p.texto, p.normalizado);
-        prepareLookups(p, etapas_);
+        prepareLookups(p, etapas);
       } catch (const std::exception&) {
         p.falhou = true;
       }

@@ -8,6 +8,7 @@ namespace quorvel {
 LineReadAhead::LineReadAhead(LineReader& reader, ValidationChain& chain)
     : v_(chain),
       anteciparMx_(chain.mxReadAheadOn()),
+      conhecidos_(anteciparMx_ ? size_t{1} << kBitsConhecidos : 0),
       etapas_(chain),
       anel_(anteciparMx_ ? ValidationChain::kLinhasAdianteMx : kSlotAdiante + 1),
       preparador_(reader, &etapas_) {}
@@ -22,16 +23,14 @@ void LineReadAhead::encher() {
         break;
       }
     }
-    // What the MX stage keeps of a domain a few lines further is on its way into the cache.
-    constexpr size_t kEntradaAdiante = 4;
-    if (anteciparMx_ && posLote_ + kEntradaAdiante < lote_->n)
-      v_.prefetchMxEntry(lote_->linhas[posLote_ + kEntradaAdiante].hashDominio);
     // The strings change places: both keep their buffers.
     PreparedLine& p = anel_[(inicio_ + prontas_++) % anel_.size()];
     std::swap(p, lote_->linhas[posLote_++]);
     if (!anteciparMx_ || p.falhou) continue;
+    uint64_t& conhecido = conhecidos_[p.hashDominio & (conhecidos_.size() - 1)];
+    if (conhecido == p.hashDominio && p.hashDominio != 0) continue;
     try {
-      v_.readAheadMxOf(p.endereco());
+      if (v_.readAheadMxOf(p.endereco())) conhecido = p.hashDominio;
     } catch (const std::exception&) {
       p.falhou = true;
     }

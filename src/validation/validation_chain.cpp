@@ -293,12 +293,14 @@ void ValidationChain::prefetchLookups(const PreparedAddress& a) {
   if (opcoes.ckbEmailsInvalidos) base_->prefetchLookup(a.email.hash);
 }
 
-void ValidationChain::readAheadMxOf(const PreparedAddress& a) {
-  if (a.email.texto.empty()) return;
-  if (mx_->answerKnown(a.dominio) || gProcessados->contains(a.email)) return;
+bool ValidationChain::readAheadMxOf(const PreparedAddress& a) {
+  if (a.email.texto.empty()) return false;
+  if (mx_->answerKnown(a.dominio)) return true;
+  if (gProcessados->contains(a.email)) return false;
   std::string erro;
-  if (etapaQueRejeita(a.email.texto, true, erro) != Etapa::nenhuma) return;
+  if (etapaQueRejeita(a.email.texto, true, erro) != Etapa::nenhuma) return false;
   mx_->prefetch(a.dominio.texto, *this);
+  return false;
 }
 
 void ValidationChain::stagesRunStarts() {

@@ -160,14 +160,14 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   // For an address prepared ahead: its duplicate-memory slot, and what the MX stage and the
   // negative base keep of it.
   void prefetchLookups(const PreparedAddress& endereco);
-  // What the MX stage keeps of a domain (by its hash), ahead of readAheadMxOf.
-  void prefetchMxEntry(uint64_t hashDominio) const { mx_->prefetchEntry(hashDominio); }
   // Whether the MX stage runs and looks up domains ahead of the chain.
   bool mxReadAheadOn() const { return opcoes.ckbTesteMX && mx_->wantsReadAhead(); }
   // Starts the MX lookup of a normalised address that is still ahead of the chain, when it will
   // reach the MX stage.
   void readAheadMxOf(std::string_view normalizado);
-  void readAheadMxOf(const PreparedAddress& endereco);
+  // For an address prepared ahead; true when the MX stage already has its domain's answer (or
+  // is fetching it), which stays so for the rest of the run.
+  bool readAheadMxOf(const PreparedAddress& endereco);
   // Tells the MX and negative-base stages that a run over many addresses begins or ends (the MX
   // stage keeps what the run met of each domain), and the suggestions that it begins.
   void stagesRunStarts();

@@ -57,11 +57,10 @@ namespace {
 // What the chain needs of a line besides its text, worked out off the chain's thread.
 void prepareLookups(PreparedLine& p, const FilterStages* etapas) {
   const std::string_view e = p.normalizado;
-  const size_t arroba = e.find('@');
-  p.inicioDominio = arroba == std::string_view::npos ? e.size() + 1 : arroba + 1;
+  const std::string_view dominio = dominioDe(e);
+  p.inicioDominio = dominio.data() ? static_cast<size_t>(dominio.data() - e.data()) : e.size() + 1;
   p.hash = hashText(e);
-  p.hashDominio =
-      hashText(arroba == std::string_view::npos ? std::string_view() : e.substr(arroba + 1));
+  p.hashDominio = hashText(dominio);
   p.etapas = nullptr;
   if (!etapas || e.empty()) return;
   try {

@@ -169,25 +169,58 @@ double rodarUmaVez(Espaco& e, const std::string& arquivo,
   return s;
 }
 
+// FNV-1a over the bytes of the files, read a piece at a time (the memory figures stay the run's).
+uint64_t resumoDosArquivos(const std::vector<std::string>& arquivos) {
+  uint64_t h = 0xcbf29ce484222325ULL;
+  std::vector<char> pedaco(1 << 20);
+  for (const auto& a : arquivos) {
+    std::ifstream in(a, std::ios::binary);
+    while (in.read(pedaco.data(), static_cast<std::streamsize>(pedaco.size())) || in.gcount()) {
+      for (std::streamsize i = 0; i < in.gcount(); ++i) {
+        h ^= static_cast<unsigned char>(pedaco[static_cast<size_t>(i)]);
+        h *= 0x100000001b3ULL;
+      }
+    }
+    h ^= 0xff;  // the boundary between the files
+    h *= 0x100000001b3ULL;
+  }
+  return h;
+}
+
 // Runs the bulk job `reps` times (each as a fresh validation window) and prints its figures.
 void medirLote(Espaco& e, const std::string& arquivo, int reps, const char* prefixo) {
-  std::vector<double> tempos;
+  std::vector<double> tempos, cpu, cpuCadeia;
   int64_t linhas = 0, distintos = 0;
+  uint64_t resumo = 0;
+  bench::zerarPicoMemoria();
   for (int r = 0; r < reps; ++r) {
+    const double cpu0 = bench::tempoDeProcessador(), fio0 = bench::tempoDoFio();
     tempos.push_back(rodarUmaVez(e, arquivo, [&](BulkValidation& g) {
+      cpu.push_back(bench::tempoDeProcessador() - cpu0);
+      cpuCadeia.push_back(bench::tempoDoFio() - fio0);
       linhas = g.totalLinhas;
       distintos = static_cast<int64_t>(e.v.chain.gProcessados->size());
+      resumo = resumoDosArquivos({g.arquivoValidos, g.arquivoInvalidos});
     }));
   }
   const double s = mediana(tempos);
   const double pico = bench::picoMemoriaMb();
+  const double picoRuns = bench::picoMemoriaDesdeMb();
   const double limite = 200.0 + 150.0 * static_cast<double>(distintos) / (1024.0 * 1024.0);
   std::printf("%s_lines %lld lines\n", prefixo, static_cast<long long>(linhas));
   std::printf("%s_seconds %.2f s\n", prefixo, s);
   std::printf("%s_lines_per_s %.0f lines/s\n", prefixo, linhas / s);
+  // Processor time: all threads, and the chain's thread alone (the one the others feed). On two
+  // free cores the run takes about the larger of the chain's thread and the rest.
+  const double c = mediana(cpu), cc = mediana(cpuCadeia);
+  std::printf("%s_cpu_seconds %.2f s (chain thread %.2f s, other threads %.2f s)\n", prefixo, c, cc,
+              c - cc);
+  std::printf("%s_lines_per_chain_thread_cpu_s %.0f lines/s\n", prefixo, linhas / cc);
   std::printf("%s_distinct_addresses %lld\n", prefixo, static_cast<long long>(distintos));
+  // Equal between two builds when they write the same two files.
+  std::printf("%s_output_checksum %016llx\n", prefixo, static_cast<unsigned long long>(resumo));
   std::printf("%s_valid %s\n", prefixo, e.v.chain.counters.text(Counter::lbTotalFinal).c_str());
-  std::printf("%s_peak_rss %.0f MB\n", prefixo, pico);
+  std::printf("%s_peak_rss %.0f MB (during the runs alone: %.0f MB)\n", prefixo, pico, picoRuns);
   std::printf("%s_peak_rss_budget %.0f MB\n", prefixo, limite);
   std::fflush(stdout);
 }

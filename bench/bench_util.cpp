@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <string>
 
 namespace quorvel::bench {
 
@@ -24,6 +26,25 @@ double tempoDeProcessador() {
   getrusage(RUSAGE_SELF, &ru);
   auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
   return s(ru.ru_utime) + s(ru.ru_stime);
+}
+
+double tempoDoFio() {
+  rusage ru{};
+  getrusage(RUSAGE_THREAD, &ru);
+  auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return s(ru.ru_utime) + s(ru.ru_stime);
+}
+
+void zerarPicoMemoria() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double picoMemoriaDesdeMb() {
+  std::ifstream status("/proc/self/status");
+  std::string linha;
+  while (std::getline(status, linha))
+    if (linha.rfind("VmHWM:", 0) == 0) return std::stod(linha.substr(6)) / 1024.0;
+  return -1;
 }
 
 double mediana(std::vector<double> valores) {

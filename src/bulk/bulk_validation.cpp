@@ -115,6 +115,9 @@ void BulkValidation::iniciar() {
     bytesTotais += std::max<int64_t>(paths::getTamanhoArquivo(f.arquivo), 0);
   notify();
   v_.stagesRunStarts();
+  // About as many addresses as lines: a short line of an address and its line end.
+  constexpr int64_t kBytesPorLinha = 64;
+  v_.stagesExpect(static_cast<size_t>(bytesTotais / kBytesPorLinha));
   s.ponto.bytesVal = s.val.written();
   s.ponto.bytesInv = s.inv.written();
   s.ponto.contadores = v_.counters;
@@ -253,7 +256,7 @@ bool BulkValidation::validarArquivo(size_t indice, Saidas& s) {
     }
     try {
       if (linha->falhou) throw std::runtime_error("linha não preparada");
-      v_.validarNormalizado(linha->normalizado, erro);
+      v_.validarPreparado(linha->endereco(), erro);
       if (!erro.empty() && !linha->texto.empty()) {
         ++invalidos;
         // A suggestion is a third field.

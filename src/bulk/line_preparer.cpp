@@ -45,7 +45,37 @@ void prepareLine(std::string_view linha, std::string& extraido, std::string& tex
   if (t.size() != texto.size()) texto.assign(t);
 }
 
-LinePreparer::LinePreparer(LineReader& reader) : reader_(reader) {
+PreparedAddress PreparedLine::endereco() const {
+  const std::string_view e = normalizado;
+  const std::string_view dominio =
+      inicioDominio <= e.size() ? e.substr(inicioDominio) : std::string_view();
+  return {HashedText(e, hash), HashedText(dominio, hashDominio), etapas, etapa, detalhe};
+}
+
+namespace {
+
+// What the chain needs of a line besides its text, worked out off the chain's thread.
+void prepareLookups(PreparedLine& p, const FilterStages* etapas) {
+  const std::string_view e = p.normalizado;
+  const std::string_view dominio = dominioDe(e);
+  p.inicioDominio = dominio.data() ? static_cast<size_t>(dominio.data() - e.data()) : e.size() + 1;
+  p.hash = hashText(e);
+  p.hashDominio = hashText(dominio);
+  p.etapas = nullptr;
+  if (!etapas || e.empty()) return;
+  try {
+    p.detalhe.clear();
+    p.etapa = etapas->rejeita(e, false, p.detalhe);
+    p.etapas = etapas;
+  } catch (const std::exception&) {
+    // No verdict: the chain runs the stages itself and meets the failure as it always did.
+  }
+}
+
+}  // namespace
+
+LinePreparer::LinePreparer(LineReader& reader, const FilterStages* etapas)
+    : reader_(reader), etapas_(etapas) {
   for (size_t i = 0; i < kLotes; ++i) {
     lotes_.push_back(std::make_unique<Batch>());
     livres_.push_back(lotes_.back().get());
@@ -82,12 +112,17 @@ void LinePreparer::trabalhar() {
   bool fimArquivo = false;
   while (!fimArquivo) {
     Batch* b;
+    // The filter stages run here only while the chain has lines waiting: when it would wait for
+    // this thread instead, it runs them itself. Either gives the same verdicts; the two threads
+    // share the work as their speeds allow.
+    const FilterStages* etapas;
     {
       std::unique_lock<std::mutex> l(m_);
       cv_.wait(l, [&] { return !livres_.empty() || parar_; });
       if (parar_) break;
       b = livres_.front();
       livres_.pop_front();
+      etapas = prontos_.empty() ? nullptr : etapas_;
     }
     b->n = 0;
     while (b->n < kLinhasPorLote) {
@@ -104,6 +139,7 @@ void LinePreparer::trabalhar() {
         p.falhou = false;
         prepareLine(linha, extraido, p.texto);
         toLowerInto(p.texto, p.normalizado);
+        prepareLookups(p, etapas);
       } catch (const std::exception&) {
         p.falhou = true;
       }

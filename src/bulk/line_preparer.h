@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/line_reader.h"
+#include "validation/validation_chain.h"
 
 namespace quorvel {
 
@@ -25,6 +26,15 @@ struct PreparedLine {
   std::string normalizado;  // the same in lower case, for the chain
   bool falhou = false;      // the preparation failed (the line is counted as an error)
   int64_t fimBytes = 0;     // bytes of the file up to the end of this line
+  // Worked out here for the chain: the hashes of the address and of its domain, where the
+  // domain starts, and the verdict of the stages that only read the filter lists.
+  uint64_t hash = 0, hashDominio = 0;
+  size_t inicioDominio = 0;  // past the end when the address has no "@"
+  FilterStage etapa = FilterStage::nenhuma;
+  std::string detalhe;
+  const FilterStages* etapas = nullptr;  // who gave the verdict (null: none given)
+
+  PreparedAddress endereco() const;
 };
 
 // The text a line stands for: its first address when it holds ";", TAB or ",", without double
@@ -42,8 +52,9 @@ class LinePreparer {
   };
 
   // Starts preparing the lines of an open reader, which belongs to the thread until the last
-  // batch was handed out (or this object ends).
-  explicit LinePreparer(LineReader& reader);
+  // batch was handed out (or this object ends). With `etapas`, each line also gets the verdict
+  // of those stages (they must outlive this object).
+  explicit LinePreparer(LineReader& reader, const FilterStages* etapas = nullptr);
   // Stops the thread (a cancelled run leaves the file unread) and waits for it.
   ~LinePreparer();
   LinePreparer(const LinePreparer&) = delete;
@@ -60,6 +71,7 @@ class LinePreparer {
   void trabalhar();
 
   LineReader& reader_;
+  const FilterStages* etapas_;
   std::vector<std::unique_ptr<Batch>> lotes_;
   std::mutex m_;
   std::condition_variable cv_;

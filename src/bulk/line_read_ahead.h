@@ -27,6 +27,13 @@ class LineReadAhead {
 
   ValidationChain& v_;
   const bool anteciparMx_;
+  // Hashes of domains whose MX answer the run already has, by their low bits: most lines skip
+  // asking the MX stage again. Only the read-ahead reads it (a miss asks; a hit that is wrong
+  // for lack of the whole text only leaves a lookup to the chain's own turn).
+  static constexpr size_t kBitsConhecidos = 15;
+  std::vector<uint64_t> conhecidos_;
+  // The chain's filter stages as the run starts, run by the preparing thread.
+  const FilterStages etapas_;
   std::vector<PreparedLine> anel_;
   size_t inicio_ = 0, prontas_ = 0;
   bool fimLeitura_ = false;

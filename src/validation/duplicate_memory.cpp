@@ -8,15 +8,6 @@
 namespace quorvel {
 namespace {
 
-inline uint64_t hashOf(std::string_view s) {
-  uint64_t h = std::hash<std::string_view>{}(s);
-  // Mix so that both the low bits (slot) and the high bits (tag) are well spread.
-  h ^= h >> 33;
-  h *= 0xff51afd7ed558ccdULL;
-  h ^= h >> 33;
-  return h;
-}
-
 constexpr size_t kSlotsIniciais = 1024;
 constexpr unsigned kMaxSlotBits = 28;  // the bits of the hash a slot keeps
 
@@ -165,32 +156,27 @@ uint64_t DuplicateMemory::add(std::string_view s, uint64_t h, long at, uint8_t v
   return ref;
 }
 
-bool DuplicateMemory::insert(std::string_view s, uint8_t valor) {
-  uint64_t h = hashOf(s);
-  long at = find(s, h);
+bool DuplicateMemory::insert(HashedText s, uint8_t valor) {
+  long at = find(s.texto, s.hash);
   if (at >= 0) return false;
-  add(s, h, at, valor);
+  add(s.texto, s.hash, at, valor);
   return true;
 }
 
-uint8_t* DuplicateMemory::bytes(std::string_view s) {
-  long at = find(s, hashOf(s));
+uint8_t* DuplicateMemory::bytes(HashedText s) {
+  long at = find(s.texto, s.hash);
   if (at < 0) return nullptr;
   std::string_view t = load(slots_[static_cast<size_t>(at)] & kRefMask);
   return reinterpret_cast<uint8_t*>(const_cast<char*>(t.data() + t.size()));
 }
 
-uint8_t* DuplicateMemory::bytesOrInsert(std::string_view s, bool& novo) {
-  uint64_t h = hashOf(s);
-  long at = find(s, h);
+uint8_t* DuplicateMemory::bytesOrInsert(HashedText s, bool& novo) {
+  long at = find(s.texto, s.hash);
   novo = at < 0;
-  const uint64_t ref = novo ? add(s, h, at, 0) : slots_[static_cast<size_t>(at)] & kRefMask;
+  const uint64_t ref =
+      novo ? add(s.texto, s.hash, at, 0) : slots_[static_cast<size_t>(at)] & kRefMask;
   std::string_view t = load(ref);
   return reinterpret_cast<uint8_t*>(const_cast<char*>(t.data() + t.size()));
-}
-
-bool DuplicateMemory::contains(std::string_view s) const {
-  return find(s, hashOf(s)) >= 0;
 }
 
 size_t DuplicateMemory::memoryBytes() const {
@@ -199,12 +185,8 @@ size_t DuplicateMemory::memoryBytes() const {
   return bytes;
 }
 
-void DuplicateMemory::prefetch(std::string_view s) const {
-  __builtin_prefetch(&slots_[home(hashOf(s))]);
-}
-
-int DuplicateMemory::valor(std::string_view s) const {
-  long at = find(s, hashOf(s));
+int DuplicateMemory::valor(HashedText s) const {
+  long at = find(s.texto, s.hash);
   if (at < 0) return -1;
   std::string_view t = load(slots_[static_cast<size_t>(at)] & kRefMask);
   return static_cast<unsigned char>(*(t.data() + t.size()));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/huge_mapping.h"
+#include "validation/hashed_text.h"
 
 namespace quorvel {
 
@@ -23,16 +24,24 @@ class DuplicateMemory {
   explicit DuplicateMemory(size_t bytesValor = 1);
   // Adds the text; false when it was already there. Throws std::bad_alloc when memory runs out
   // (the set is then unchanged).
-  bool insert(std::string_view s, uint8_t valor = 0);
-  bool contains(std::string_view s) const;
+  bool insert(std::string_view s, uint8_t valor = 0) { return insert(HashedText(s), valor); }
+  bool insert(HashedText s, uint8_t valor = 0);
+  bool contains(std::string_view s) const { return contains(HashedText(s)); }
+  bool contains(HashedText s) const { return find(s.texto, s.hash) >= 0; }
   // The value stored with the text, or -1 when the text is absent.
-  int valor(std::string_view s) const;
+  int valor(std::string_view s) const { return valor(HashedText(s)); }
+  int valor(HashedText s) const;
   // The bytes the text carries (unaligned), or null when the text is absent.
-  uint8_t* bytes(std::string_view s);
+  uint8_t* bytes(std::string_view s) { return bytes(HashedText(s)); }
+  uint8_t* bytes(HashedText s);
   // The same, the text added first when absent (its bytes zero, `novo` true).
-  uint8_t* bytesOrInsert(std::string_view s, bool& novo);
-  // Starts bringing the text's slot into the cache ahead of a lookup.
-  void prefetch(std::string_view s) const;
+  uint8_t* bytesOrInsert(std::string_view s, bool& novo) {
+    return bytesOrInsert(HashedText(s), novo);
+  }
+  uint8_t* bytesOrInsert(HashedText s, bool& novo);
+  // Starts bringing the slot of a text (of its hash) into the cache ahead of a lookup.
+  void prefetch(std::string_view s) const { prefetch(hashText(s)); }
+  void prefetch(uint64_t hash) const { __builtin_prefetch(&slots_[home(hash)]); }
   void clear();
   // Sizes the table for `n` texts at once instead of growing step by step.
   void reserve(size_t n);

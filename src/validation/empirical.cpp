@@ -60,7 +60,7 @@ bool startsWith(std::string_view s, std::string_view p) {
 }
 
 PcrePattern& letrasNumeros() {
-  static PcrePattern p("(\\d+[a-zA-Z]+)|([a-zA-Z]+\\d+)");
+  thread_local PcrePattern p("(\\d+[a-zA-Z]+)|([a-zA-Z]+\\d+)");  // its match data: one per thread
   return p;
 }
 

@@ -9,9 +9,10 @@ void NegativeBaseStage::runStarts() {
 }
 
 void NegativeBaseStage::carregar() {
+  // The memory grows as the rows come (growing never rereads the texts): counting the rows
+  // first would read the whole table twice.
   auto tipos = std::make_unique<DuplicateMemory>();
   bool compartilha = banco_.colaboracao().gCompartilha;
-  tipos->reserve(static_cast<size_t>(banco_.qtdTabela(kTbEmailsInvalidos)));
   banco_.lerEmailsInvalidos(
       [&](std::string_view email, int tipo) { tipos->insert(email, static_cast<uint8_t>(tipo)); });
   tipos_ = std::move(tipos);
@@ -20,9 +21,13 @@ void NegativeBaseStage::carregar() {
 }
 
 int NegativeBaseStage::temEmailInvalido(std::string_view email) {
+  return temEmailInvalido(HashedText(email));
+}
+
+int NegativeBaseStage::temEmailInvalido(HashedText email) {
   if (carregada_ && carregadaCompartilha_ != banco_.colaboracao().gCompartilha) runStarts();
   if (!carregada_ && ++consultas_ > consultasAntesDeCarregar) carregar();
-  if (!carregada_) return banco_.temEmailInvalido(email);
+  if (!carregada_) return banco_.temEmailInvalido(email.texto);
   int tipo = tipos_->valor(email);
   return tipo < 0 ? 0 : tipo;
 }

@@ -17,11 +17,19 @@ class NegativeBaseStage : public NegativeBase {
   explicit NegativeBaseStage(Database& banco) : banco_(banco) {}
 
   int temEmailInvalido(std::string_view email) override;
+  int temEmailInvalido(HashedText email) override;
   void prefetchLookup(std::string_view email) override {
     if (carregada_) tipos_->prefetch(email);
   }
+  void prefetchLookup(uint64_t hashEmail) override {
+    if (carregada_) tipos_->prefetch(hashEmail);
+  }
   // A new run: the next lookups go to the database again.
   void runStarts() override;
+  // A run of more lookups than are worth asking one by one reads the base at its first lookup.
+  void expectLookups(size_t n) override {
+    if (!carregada_ && n > consultasAntesDeCarregar) consultas_ = consultasAntesDeCarregar;
+  }
 
   size_t consultasAntesDeCarregar = 20000;
   bool carregadaNaMemoria() const { return carregada_; }

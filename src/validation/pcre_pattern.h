@@ -1,6 +1,6 @@
 #pragma once
 // A PCRE2 pattern compiled once (JIT when available), with its match data kept for reuse.
-// Single-threaded use, as everything in the core.
+// One thread uses it: a pattern shared by threads is one per thread (thread_local).
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "validation/hashed_text.h"
+
 namespace quorvel {
 
 // What the MX stage reads and writes of the chain that asks it.
@@ -39,6 +41,10 @@ class MxStage {
  public:
   virtual ~MxStage() = default;
   virtual int siteTemMX(std::string_view dominio, MxContext& contexto) = 0;
+  // The same for a domain whose hash is known already.
+  virtual int siteTemMX(HashedText dominio, MxContext& contexto) {
+    return siteTemMX(dominio.texto, contexto);
+  }
   // A run (grid or bulk) starts: answers remembered from the database are dropped.
   virtual void runStarts() {}
   // A run ended: what it counted of each domain is kept for later runs.
@@ -49,6 +55,9 @@ class MxStage {
   virtual void prefetch(std::string_view dominio, MxContext& contexto) {}
   // True when this run already has the domain's answer (or is fetching it): nothing to start.
   virtual bool answerKnown(std::string_view dominio) const { return true; }
+  virtual bool answerKnown(HashedText dominio) const { return answerKnown(dominio.texto); }
+  // Starts bringing what the run keeps of a domain into the cache ahead of its lookup.
+  virtual void prefetchEntry(uint64_t hashDominio) const {}
   // The domains with a mail server that earlier runs met often in the user's lists, most often
   // met first, up to `limite`.
   virtual void dominiosFrequentes(size_t limite,
@@ -60,9 +69,14 @@ class NegativeBase {
  public:
   virtual ~NegativeBase() = default;
   virtual int temEmailInvalido(std::string_view email) = 0;
+  // The same for an address whose hash is known already.
+  virtual int temEmailInvalido(HashedText email) { return temEmailInvalido(email.texto); }
   virtual void runStarts() {}
+  // The run that starts will ask about some `n` addresses (a bulk run's estimate).
+  virtual void expectLookups(size_t n) {}
   // The address will be asked about shortly (after the cheaper stages).
   virtual void prefetchLookup(std::string_view email) {}
+  virtual void prefetchLookup(uint64_t hashEmail) {}
 };
 
 // Whether the web service allows sharing now. May throw when the service cannot be reached.

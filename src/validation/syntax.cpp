@@ -14,7 +14,8 @@ inline bool localChar(unsigned char c) {
 }
 
 PcrePattern& sintaxe() {
-  static PcrePattern p(kSintaxeEmail);
+  // One per thread: a pattern keeps its match data (the bulk run checks lines on two threads).
+  thread_local PcrePattern p(kSintaxeEmail);
   return p;
 }
 

@@ -39,15 +39,15 @@ void TesteMX::esquecerRespostas() {
   resolver_.forgetAnswers();
 }
 
-uint8_t* TesteMX::consultarCache(std::string_view dominio) {
+uint8_t* TesteMX::consultarCache(HashedText dominio) {
   // The answers depend on which rows count: they are looked up again when that changes.
   if (memoriaCompartilha_ != colaboracao_.gCompartilha) esquecerRespostas();
   uint8_t* e = memoria_->bytes(dominio);
   if (e && e[0] != kSemResposta) return e;
   int r = -1;
-  if (banco_.temDominioMX(kTbMxValidos, dominio))
+  if (banco_.temDominioMX(kTbMxValidos, dominio.texto))
     r = 1;
-  else if (banco_.temDominioMX(kTbMxInvalidos, dominio))
+  else if (banco_.temDominioMX(kTbMxInvalidos, dominio.texto))
     r = 0;
   if (r < 0) return nullptr;
   bool novo;
@@ -106,7 +106,8 @@ MxAnswer TesteMX::perguntarDns(const std::string& dominio) {
   }
 }
 
-int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
+int TesteMX::siteTemMX(HashedText chave, MxContext& v) {
+  const std::string_view dominioView = chave.texto;
   if (!platform_.internetConnected()) {
     ultimaOrigem = Origem::semInternet;
     return 2;
@@ -115,13 +116,13 @@ int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
     ultimaOrigem = Origem::isento;
     if (v.countsOccurrences()) {
       bool novo;
-      uint8_t* e = memoria_->bytesOrInsert(dominioView, novo);
+      uint8_t* e = memoria_->bytesOrInsert(chave, novo);
       if (novo) e[0] = kSemResposta;
       contar(e, dominioView, v);
     }
     return 1;
   }
-  if (uint8_t* e = consultarCache(dominioView)) {
+  if (uint8_t* e = consultarCache(chave)) {
     ultimaOrigem = Origem::cache;
     v.answeredFromStore();
     if (e[0] == 1 && v.countsOccurrences()) contar(e, dominioView, v);
@@ -155,7 +156,8 @@ int TesteMX::siteTemMX(std::string_view dominioView, MxContext& v) {
       const bool tem = r == MxAnswer::hasMx;
       guardar(v, dominio, tem);
       bool novo;
-      uint8_t* e = memoria_->bytesOrInsert(dominio, novo);
+      // The copy: the caller's text may have gone while events were let through.
+      uint8_t* e = memoria_->bytesOrInsert(HashedText(dominio, chave.hash), novo);
       e[0] = tem ? 1 : 0;
       if (colaboracao_.gSyncCheck) v.sharingQueue(tem).push_back(trim(dominio));
       resposta = tem ? 1 : 0;
@@ -217,17 +219,18 @@ void TesteMX::dominiosFrequentes(size_t limite,
   }
 }
 
-bool TesteMX::answerKnown(std::string_view dominio) const {
+bool TesteMX::answerKnown(HashedText dominio) const {
   const int lembrada = memoria_->valor(dominio);
   return (lembrada >= 0 && lembrada != kSemResposta) ||
-         semResposta_.find(dominio) != semResposta_.end() || resolver_.pending(dominio);
+         semResposta_.find(dominio.texto) != semResposta_.end() || resolver_.pending(dominio.texto);
 }
 
 void TesteMX::prefetch(std::string_view dominioView, MxContext& v) {
   if (!platform_.internetConnected()) return;
-  if (v.exempt(dominioView) || answerKnown(dominioView)) return;
+  const HashedText chave(dominioView);
+  if (v.exempt(dominioView) || answerKnown(chave)) return;
   try {
-    if (consultarCache(dominioView)) return;
+    if (consultarCache(chave)) return;
   } catch (const std::exception&) {
     return;  // the chain will meet the same failure in its own time
   }

@@ -28,14 +28,21 @@ class TesteMX : public MxStage {
   void setCompartilhamento(DomainSharing* c) { compartilhamento_ = c ? c : &padrao_; }
 
   // 0 = no mail server, 1 = has one or exempt, 2 = no answer obtained.
-  int siteTemMX(std::string_view dominio, MxContext& contexto) override;
+  int siteTemMX(std::string_view dominio, MxContext& contexto) override {
+    return siteTemMX(HashedText(dominio), contexto);
+  }
+  int siteTemMX(HashedText dominio, MxContext& contexto) override;
   void runStarts() override;
   void runEnds() override { guardarContagem(); }
   bool wantsReadAhead() const override { return antecipacao; }
   // Read-ahead of lookups (off: one query at a time, as the chain reaches each domain).
   bool antecipacao = true;
   void prefetch(std::string_view dominio, MxContext& contexto) override;
-  bool answerKnown(std::string_view dominio) const override;
+  bool answerKnown(std::string_view dominio) const override {
+    return answerKnown(HashedText(dominio));
+  }
+  bool answerKnown(HashedText dominio) const override;
+  void prefetchEntry(uint64_t hashDominio) const override { memoria_->prefetch(hashDominio); }
   // The frequent domains are the store's: tbmxvalidos counts how often each was met.
   void dominiosFrequentes(size_t limite,
                           const std::function<void(std::string_view)>& dominio) override;
@@ -50,7 +57,7 @@ class TesteMX : public MxStage {
 
  private:
   // The run's entry of a domain: 1 or 0 when the cache tables know it, -1 when they do not.
-  uint8_t* consultarCache(std::string_view dominio);
+  uint8_t* consultarCache(HashedText dominio);
   // Counts one more address of a domain that has a mail server into its entry.
   void contar(uint8_t* entrada, std::string_view dominio, MxContext& contexto);
   // What the run counted goes to the store (tbmxvalidos.hits) and is forgotten.

@@ -30,12 +30,59 @@ bool terminaCom(std::string_view s, std::string_view fim) {
   return s.size() >= fim.size() && s.substr(s.size() - fim.size()) == fim;
 }
 
+// Stages 2 to 7 over the options and lists given (the chain's own, or a copy of them).
+FilterStage filterStageRejecting(const StageOptions& o, const FilterList* regras,
+                                 const FilterList* traps, const FilterList* paises,
+                                 const FilterList* nomesRaros, std::string_view email,
+                                 bool empiricoCompleto, std::string& erro) {
+  if (o.ckbSintaxe && !ValidateEmail(email)) return FilterStage::sintaxe;
+  if (o.ckbRegras && regras) {
+    erro.clear();
+    if (casaLista(email, *regras, erro)) return FilterStage::regras;
+  }
+  if (o.ckbArmadilhas && traps && casaLista(email, *traps, erro)) return FilterStage::armadilhas;
+  if (o.ckbInternacional && paises) {
+    std::string_view fim = ultimosTres(email);
+    if (fim.find('.') != std::string_view::npos && paises->contem(fim))
+      return FilterStage::internacional;
+  }
+  if (o.ckbEmpirico && filtroEmpirico(email, empiricoCompleto, erro)) return FilterStage::empirico;
+  if (o.ckbNomesRaros && nomesRaros) {
+    erro.clear();
+    if (!terminaCom(email, ".br") && casaLista(email, *nomesRaros, erro))
+      return FilterStage::nomesRaros;
+  }
+  return FilterStage::nenhuma;
+}
+
+}  // namespace
+
 std::string_view dominioDe(std::string_view email) {
   size_t arroba = email.find('@');
   return arroba == std::string_view::npos ? std::string_view() : email.substr(arroba + 1);
 }
 
-}  // namespace
+FilterStages::FilterStages(const ValidationChain& c)
+    : opcoes_(c.opcoes),
+      regras_(c.gRegras),
+      traps_(c.gTraps),
+      paises_(c.gFiltroPaises),
+      nomesRaros_(c.gNomesRaros) {}
+
+bool FilterStages::sameAs(const ValidationChain& c) const {
+  const StageOptions& o = c.opcoes;
+  return o.ckbSintaxe == opcoes_.ckbSintaxe && o.ckbRegras == opcoes_.ckbRegras &&
+         o.ckbArmadilhas == opcoes_.ckbArmadilhas &&
+         o.ckbInternacional == opcoes_.ckbInternacional && o.ckbEmpirico == opcoes_.ckbEmpirico &&
+         o.ckbNomesRaros == opcoes_.ckbNomesRaros && c.gRegras == regras_ && c.gTraps == traps_ &&
+         c.gFiltroPaises == paises_ && c.gNomesRaros == nomesRaros_;
+}
+
+FilterStage FilterStages::rejeita(std::string_view email, bool empiricoCompleto,
+                                  std::string& erro) const {
+  return filterStageRejecting(opcoes_, regras_.get(), traps_.get(), paises_.get(),
+                              nomesRaros_.get(), email, empiricoCompleto, erro);
+}
 
 bool* stageOptionByName(StageOptions& o, std::string_view nome) {
   if (nome == "sintaxe") return &o.ckbSintaxe;
@@ -89,28 +136,21 @@ void ValidationChain::rejeitar(Counter c) {
 ValidationChain::Etapa ValidationChain::etapaQueRejeita(std::string_view email,
                                                         bool empiricoCompleto,
                                                         std::string& erro) const {
-  if (opcoes.ckbSintaxe && !ValidateEmail(email)) return Etapa::sintaxe;
-  if (opcoes.ckbRegras && gRegras) {
-    erro.clear();
-    if (casaLista(email, *gRegras, erro)) return Etapa::regras;
-  }
-  if (opcoes.ckbArmadilhas && gTraps && casaLista(email, *gTraps, erro)) return Etapa::armadilhas;
-  if (opcoes.ckbInternacional && gFiltroPaises) {
-    std::string_view fim = ultimosTres(email);
-    if (fim.find('.') != std::string_view::npos && gFiltroPaises->contem(fim))
-      return Etapa::internacional;
-  }
-  if (opcoes.ckbEmpirico && filtroEmpirico(email, empiricoCompleto, erro)) return Etapa::empirico;
-  if (opcoes.ckbNomesRaros && gNomesRaros) {
-    erro.clear();
-    if (!terminaCom(email, ".br") && casaLista(email, *gNomesRaros, erro)) return Etapa::nomesRaros;
-  }
-  return Etapa::nenhuma;
+  return filterStageRejecting(opcoes, gRegras.get(), gTraps.get(), gFiltroPaises.get(),
+                              gNomesRaros.get(), email, empiricoCompleto, erro);
 }
 
 RejectionStage ValidationChain::rejeicao(std::string_view email, bool empiricoCompleto,
-                                         std::string& motivo) {
-  switch (etapaQueRejeita(email, empiricoCompleto, gErro)) {
+                                         std::string& motivo, const PreparedAddress* pronto) {
+  Etapa etapa;
+  // The verdict found ahead holds while the lists and check boxes are the ones it was found with.
+  if (pronto && pronto->etapas && !empiricoCompleto && pronto->etapas->sameAs(*this)) {
+    etapa = pronto->etapa;
+    if (etapa != Etapa::nenhuma) gErro.assign(pronto->detalhe);
+  } else {
+    etapa = etapaQueRejeita(email, empiricoCompleto, gErro);
+  }
+  switch (etapa) {
     case Etapa::sintaxe:
       rejeitar(Counter::lbSintaxe);
       motivo = "Erro de sintaxe";
@@ -140,9 +180,9 @@ RejectionStage ValidationChain::rejeicao(std::string_view email, bool empiricoCo
     case Etapa::nenhuma:
       break;
   }
-  std::string_view dominio = dominioDe(email);
+  std::string_view dominio = pronto ? pronto->dominio.texto : dominioDe(email);
   if (opcoes.ckbTesteMX) {
-    const int mx = mx_->siteTemMX(dominio, *this);
+    const int mx = pronto ? mx_->siteTemMX(pronto->dominio, *this) : mx_->siteTemMX(dominio, *this);
     if (mx == 0) {
       rejeitar(Counter::lbTesteMx);
       motivo = "Teste MX - ";
@@ -151,7 +191,7 @@ RejectionStage ValidationChain::rejeicao(std::string_view email, bool empiricoCo
     }
   }
   if (opcoes.ckbEmailsInvalidos) {
-    int tipo = base_->temEmailInvalido(email);
+    int tipo = pronto ? base_->temEmailInvalido(pronto->email) : base_->temEmailInvalido(email);
     if (tipo > 0) {
       rejeitar(Counter::lbEmailsInvalidos);
       counters.incLabelNumber(Counter::lbBases);
@@ -164,9 +204,9 @@ RejectionStage ValidationChain::rejeicao(std::string_view email, bool empiricoCo
 }
 
 bool ValidationChain::passaPelasEtapas(std::string_view email, bool empiricoCompleto,
-                                       std::string& motivo) {
+                                       std::string& motivo, const PreparedAddress* pronto) {
   sugestao.clear();
-  const RejectionStage onde = rejeicao(email, empiricoCompleto, motivo);
+  const RejectionStage onde = rejeicao(email, empiricoCompleto, motivo, pronto);
   if (onde == RejectionStage::none) {
     counters.incLabelNumber(Counter::lbTotalFinal);
     return true;
@@ -247,6 +287,22 @@ void ValidationChain::prefetchDuplicate(std::string_view normalizado) {
   if (gProcessados) gProcessados->prefetch(normalizado);
 }
 
+void ValidationChain::prefetchLookups(const PreparedAddress& a) {
+  if (gProcessados) gProcessados->prefetch(a.email.hash);
+  if (opcoes.ckbTesteMX) mx_->prefetchEntry(a.dominio.hash);
+  if (opcoes.ckbEmailsInvalidos) base_->prefetchLookup(a.email.hash);
+}
+
+bool ValidationChain::readAheadMxOf(const PreparedAddress& a) {
+  if (a.email.texto.empty()) return false;
+  if (mx_->answerKnown(a.dominio)) return true;
+  if (gProcessados->contains(a.email)) return false;
+  std::string erro;
+  if (etapaQueRejeita(a.email.texto, true, erro) != Etapa::nenhuma) return false;
+  mx_->prefetch(a.dominio.texto, *this);
+  return false;
+}
+
 void ValidationChain::stagesRunStarts() {
   if (!aviso.empty()) {
     aviso.clear();
@@ -260,18 +316,31 @@ void ValidationChain::stagesRunStarts() {
   }
 }
 
+void ValidationChain::stagesExpect(size_t n) {
+  if (opcoes.ckbEmailsInvalidos) base_->expectLookups(n);
+}
+
 void ValidationChain::stagesRunEnds() {
   mx_->runEnds();
 }
 
 std::string_view ValidationChain::validarNormalizado(std::string_view e, std::string& erro) {
+  return validar(e, nullptr, erro);
+}
+
+std::string_view ValidationChain::validarPreparado(const PreparedAddress& a, std::string& erro) {
+  return validar(a.email.texto, &a, erro);
+}
+
+std::string_view ValidationChain::validar(std::string_view e, const PreparedAddress* pronto,
+                                          std::string& erro) {
   erro.clear();
   sugestao.clear();
   try {
     if (e.empty()) return {};
     bool novo;
     try {
-      novo = gProcessados->insert(e);
+      novo = pronto ? gProcessados->insert(pronto->email) : gProcessados->insert(e);
     } catch (const std::bad_alloc&) {
       gProcessados.reset();
       gProcessados = std::make_unique<DuplicateMemory>();
@@ -288,9 +357,10 @@ std::string_view ValidationChain::validarNormalizado(std::string_view e, std::st
       erro = "E-mail repetido";
       return {};
     }
-    if (opcoes.ckbEmailsInvalidos) base_->prefetchLookup(e);
+    // A prepared address had its lookups prefetched lines ahead.
+    if (opcoes.ckbEmailsInvalidos && !pronto) base_->prefetchLookup(e);
     std::string motivo;
-    if (passaPelasEtapas(e, false, motivo)) return e;
+    if (passaPelasEtapas(e, false, motivo, pronto)) return e;
     erro = std::move(motivo);
     return {};
   } catch (const StoreFailure&) {

@@ -50,6 +50,48 @@ struct ChainNotice {
   bool operator==(const ChainNotice&) const = default;
 };
 
+class ValidationChain;
+
+// Where the stages that only read the filter lists (syntax to rare names) reject an address.
+enum class FilterStage {
+  nenhuma,
+  sintaxe,
+  regras,
+  armadilhas,
+  internacional,
+  empirico,
+  nomesRaros
+};
+
+// The check boxes and filter lists those stages read, taken from a chain at one moment: another
+// thread can run them over addresses ahead of the chain (a loaded list never changes; a new one
+// replaces it, and the old one lives on here).
+class FilterStages {
+ public:
+  explicit FilterStages(const ValidationChain& chain);
+  // Still what the chain reads now: a verdict of these stages is the chain's own.
+  bool sameAs(const ValidationChain& chain) const;
+  // The stage that rejects the normalised address, its detail in `erro` (as the chain's gErro).
+  FilterStage rejeita(std::string_view email, bool empiricoCompleto, std::string& erro) const;
+
+ private:
+  StageOptions opcoes_;
+  FilterListPtr regras_, traps_, paises_, nomesRaros_;
+};
+
+// A normalised address prepared ahead of its turn (the bulk run's preparing thread): its hash,
+// its domain's, and, when `etapas` is set, the verdict of those stages computed there.
+struct PreparedAddress {
+  HashedText email;
+  HashedText dominio;
+  const FilterStages* etapas = nullptr;
+  FilterStage etapa = FilterStage::nenhuma;
+  std::string_view detalhe;
+};
+
+// The domain of a normalised address: the text after its first "@" (empty without one).
+std::string_view dominioDe(std::string_view email);
+
 class ValidationChain : private MxContext, private SuggestionChecks {
  public:
   explicit ValidationChain(Dialogs& dialogs);
@@ -94,13 +136,17 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   // validarEmail for an address already normalised (lower case, trimmed), without the copy: the
   // view returned is `normalizado` itself when valid.
   std::string_view validarNormalizado(std::string_view normalizado, std::string& erro);
+  // The same for an address prepared ahead: the same answer, with less work on this thread.
+  std::string_view validarPreparado(const PreparedAddress& endereco, std::string& erro);
 
   // --- pieces of the grid run -----------------------------------------------------------
   // False (counted as repeated) when the address was seen before.
   bool primeiraOcorrencia(const std::string& email);
   // Stages 2 to 9 over a normalised address that is not repeated; false with the reason in
   // `motivo` when one rejects it. `empiricoCompleto` runs the empirical filter's second stage.
-  bool passaPelasEtapas(std::string_view email, bool empiricoCompleto, std::string& motivo);
+  // `pronto`: the address prepared ahead, whose hashes and verdict are used when still valid.
+  bool passaPelasEtapas(std::string_view email, bool empiricoCompleto, std::string& motivo,
+                        const PreparedAddress* pronto = nullptr);
 
   // --- reading ahead ----------------------------------------------------------------------
   // How far ahead a caller that prepares lines before their turn works: new domains are looked
@@ -111,28 +157,40 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   // Starts bringing a normalised address's slot of the duplicate memory into the cache ahead of
   // its validation.
   void prefetchDuplicate(std::string_view normalizado);
+  // For an address prepared ahead: its duplicate-memory slot, and what the MX stage and the
+  // negative base keep of it.
+  void prefetchLookups(const PreparedAddress& endereco);
   // Whether the MX stage runs and looks up domains ahead of the chain.
   bool mxReadAheadOn() const { return opcoes.ckbTesteMX && mx_->wantsReadAhead(); }
   // Starts the MX lookup of a normalised address that is still ahead of the chain, when it will
   // reach the MX stage.
   void readAheadMxOf(std::string_view normalizado);
+  // For an address prepared ahead; true when the MX stage already has its domain's answer (or
+  // is fetching it), which stays so for the rest of the run.
+  bool readAheadMxOf(const PreparedAddress& endereco);
   // Tells the MX and negative-base stages that a run over many addresses begins or ends (the MX
   // stage keeps what the run met of each domain), and the suggestions that it begins.
   void stagesRunStarts();
   void stagesRunEnds();
+  // The run that started will validate about `n` addresses (the stages prepare for as many).
+  void stagesExpect(size_t n);
 
   void incLabelNumber(Counter c) { counters.incLabelNumber(c); }
   // A fresh duplicate memory: nothing counts as repeated any more.
   void esquecerProcessados() { gProcessados = std::make_unique<DuplicateMemory>(); }
 
  private:
-  enum class Etapa { nenhuma, sintaxe, regras, armadilhas, internacional, empirico, nomesRaros };
+  friend class FilterStages;
+  using Etapa = FilterStage;
   // Stages 2 to 7, which only read the filter lists: the first that rejects, with its detail
   // left in `erro` as the chain leaves it in gErro.
   Etapa etapaQueRejeita(std::string_view email, bool empiricoCompleto, std::string& erro) const;
   void rejeitar(Counter c);
   // Stages 2 to 9 with their counters and reason; where the address was rejected.
-  RejectionStage rejeicao(std::string_view email, bool empiricoCompleto, std::string& motivo);
+  RejectionStage rejeicao(std::string_view email, bool empiricoCompleto, std::string& motivo,
+                          const PreparedAddress* pronto);
+  // validarNormalizado, with the address's preparation when there is one.
+  std::string_view validar(std::string_view e, const PreparedAddress* pronto, std::string& erro);
   // The suggestion for an address just rejected at `onde`, into `sugestao`.
   void anotarSugestao(std::string_view email, RejectionStage onde, bool empiricoCompleto);
 

@@ -136,6 +136,28 @@ TEST(BulkValidation, RepeatsAcrossRunsWhileTheWindowStaysOpen) {
   EXPECT_THAT(Grandes::linhas(t.validos()), ElementsAre("ana@x.com.br"));
 }
 
+// The lines are checked against the filter lists ahead of the chain, on another thread: a list
+// or a check box changed while the run lets events through applies from the next line on, as
+// it would if each line were checked in its turn.
+TEST(BulkValidation, FilterChangesDuringTheRunApplyFromTheNextLine) {
+  Grandes t;
+  std::string texto;
+  for (int i = 0; i < 1200; ++i)
+    texto += (i % 2 ? "bloqueado" : "cliente") + std::to_string(i) + "@empresa.com.br\r\n";
+  t.g.adicionarArquivos({t.arquivo("a.txt", texto)});
+  t.pump.onPump = [&] {
+    if (t.g.linhasLidas == 300) t.v.chain.gRegras = filterListOf({"bloqueado*"});
+    if (t.g.linhasLidas == 700) t.v.chain.opcoes.ckbRegras = false;
+  };
+  t.g.iniciar();
+  const auto invalidos = Grandes::linhas(t.invalidos());
+  // Lines 300 to 699 (counted from 1), the odd ones among them: lines 301, 303, ... 699.
+  ASSERT_EQ(invalidos.size(), 200u);
+  EXPECT_EQ(invalidos.front(), "bloqueado299@empresa.com.br\tRegra personalizada (bloqueado*)");
+  EXPECT_EQ(invalidos.back(), "bloqueado697@empresa.com.br\tRegra personalizada (bloqueado*)");
+  EXPECT_EQ(Grandes::linhas(t.validos()).size(), 1000u);
+}
+
 TEST(BulkValidation, LegendsEveryHundredLines) {
   Grandes t;
   t.g.adicionarArquivos({t.arquivo("a.txt", linhasNumeradas("p", 250))});

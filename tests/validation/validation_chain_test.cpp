@@ -59,6 +59,40 @@ TEST(ValidarEmail, HostileInputIsAnsweredNotCrashedOn) {
   }
 }
 
+// A verdict of the filter stages found ahead of the chain (on the bulk run's preparing thread)
+// is the chain's own while the lists and check boxes are the ones it was found with; after a
+// change the chain checks the address again.
+TEST(ValidarEmail, AVerdictFoundAheadHoldsOnlyForTheListsItWasFoundWith) {
+  Fixture f;
+  auto preparado = [](std::string_view e, const FilterStages& etapas, std::string& detalhe) {
+    PreparedAddress a{HashedText(e), HashedText(dominioDe(e)), &etapas, FilterStage::nenhuma, {}};
+    a.etapa = etapas.rejeita(e, false, detalhe);
+    a.detalhe = detalhe;
+    return a;
+  };
+  std::string erro, d1, d2, d3;
+  const FilterStages antes(f.v.chain);
+  const auto a = preparado("bloqueado@x.com", antes, d1);
+  f.v.chain.gRegras = filterListOf({"bloqueado*"});
+  EXPECT_EQ(f.v.chain.validarPreparado(a, erro), "");
+  EXPECT_EQ(erro, "Regra personalizada (bloqueado*)");
+
+  const FilterStages agora(f.v.chain);
+  const auto b = preparado("bloqueado2@x.com", agora, d2);
+  EXPECT_EQ(b.etapa, FilterStage::regras);
+  f.v.chain.opcoes.ckbRegras = false;
+  EXPECT_EQ(f.v.chain.validarPreparado(b, erro), "bloqueado2@x.com");
+
+  // Unchanged lists: the verdict is taken as it came.
+  const FilterStages mesmas(f.v.chain);
+  auto c = preparado("ana@x.com", mesmas, d3);
+  c.etapa = FilterStage::nomesRaros;
+  c.detalhe = " (ana)";
+  EXPECT_EQ(f.v.chain.validarPreparado(c, erro), "");
+  EXPECT_EQ(erro, "Nomes raros:  (ana)");
+  EXPECT_EQ(f.counter(Counter::lbNomesRaros), "1");
+}
+
 TEST(Counters, IncLabelNumberAndReset) {
   Fixture f;
   f.v.chain.counters.set(Counter::lbProcessados, 999);

@@ -180,7 +180,6 @@ class ValidationChain : private MxContext, private SuggestionChecks {
   void esquecerProcessados() { gProcessados = std::make_unique<DuplicateMemory>(); }
 
  private:
-  friend class FilterStages;
   using Etapa = FilterStage;
   // Stages 2 to 7, which only read the filter lists: the first that rejects, with its detail
   // left in `erro` as the chain leaves it in gErro.

@@ -24,6 +24,17 @@ uint64_t hashDe(std::string_view s) {
   return std::hash<std::string_view>{}(s);
 }
 
+// The first 8 bytes of a text's collation key as a number (equal texts give equal numbers).
+uint64_t inicioDaChave(std::string_view s) {
+  thread_local std::string chave;
+  chave.clear();
+  collation::appendSortKeyPrefix(s, 8, chave);
+  uint64_t n = 0;
+  for (size_t i = 0; i < 8; ++i)
+    n = (n << 8) | (i < chave.size() ? static_cast<unsigned char>(chave[i]) : 0u);
+  return n;
+}
+
 }  // namespace
 
 template <class F>
@@ -56,6 +67,7 @@ ExclusionSet::ExclusionSet(std::string texto) : texto_(std::move(texto)) {
     // Past 4 GB of text a place does not fit a slot: such lines are kept by key, as exactly.
     if (!asciiImprimivel(linha) || inicio + tamanho >= UINT32_MAX) {
       outrasChaves_.insert(collation::sortKey(linha));
+      outrosInicios_.insert(inicioDaChave(linha));
       return;
     }
     const std::string_view chave = m.substr(inicio, tamanho);
@@ -90,7 +102,7 @@ bool ExclusionSet::contains(std::string_view valor) const {
     // lower-cases are; only lines outside that range can still be equal otherwise.
     minusculoAscii(valor, chave);
     if (containsAscii(chave)) return true;
-    if (outrasChaves_.empty()) return false;
+    if (outrasChaves_.empty() || !outrosInicios_.count(inicioDaChave(valor))) return false;
     chave.clear();
     collation::appendSortKey(valor, chave);
     return outrasChaves_.count(chave) > 0;

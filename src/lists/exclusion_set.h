@@ -39,6 +39,8 @@ class ExclusionSet {
   std::vector<Slot> tabela_;  // printable-ASCII lines, lower-cased, open addressing
   // Lines outside printable ASCII, by collation key: an ASCII value equal to one has its key.
   std::unordered_set<std::string> outrasChaves_;
+  // The first bytes of those keys: most values are told apart by them, without a whole key.
+  std::unordered_set<uint64_t> outrosInicios_;
   // Every line's key, made the first time a value outside printable ASCII is looked up.
   mutable std::unordered_set<std::string> todasChaves_;
   mutable bool todasFeitas_ = false;

@@ -1,6 +1,7 @@
 #include "common/collation.h"
 
 #include <unicode/ucol.h>
+#include <unicode/uiter.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
@@ -72,6 +73,25 @@ void appendSortKey(std::string_view s, std::string& out) {
     }
     espaco = static_cast<size_t>(n);
   }
+}
+
+void appendSortKeyPrefix(std::string_view s, size_t bytes, std::string& out) {
+  UCharIterator it;
+  uiter_setUTF8(&it, s.data(), static_cast<int32_t>(s.size()));
+  uint32_t estado[2] = {0, 0};
+  UErrorCode status = U_ZERO_ERROR;
+  const size_t inicio = out.size();
+  out.resize(inicio + bytes);
+  const int32_t n =
+      ucol_nextSortKeyPart(collator(), &it, estado, reinterpret_cast<uint8_t*>(out.data() + inicio),
+                           static_cast<int32_t>(bytes), &status);
+  if (U_FAILURE(status)) {
+    out.resize(inicio);
+    appendSortKey(s, out);
+    if (out.size() > inicio + bytes) out.resize(inicio + bytes);
+    return;
+  }
+  out.resize(inicio + static_cast<size_t>(n));
 }
 
 std::string sortKey(std::string_view s) {

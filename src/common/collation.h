@@ -11,5 +11,8 @@ int compare(std::string_view a, std::string_view b);
 std::string sortKey(std::string_view s);
 // The same key appended to `out` (no string of its own: a million keys go into one buffer).
 void appendSortKey(std::string_view s, std::string& out);
+// Only the first `bytes` bytes of that key (all of it when it is shorter), made without the
+// rest: ordering by these first and by whole keys only where they tie costs half as much.
+void appendSortKeyPrefix(std::string_view s, size_t bytes, std::string& out);
 
 }  // namespace quorvel::collation

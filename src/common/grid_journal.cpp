@@ -14,6 +14,10 @@ size_t custo(const std::string& s) {
   return sizeof(std::string) + (s.capacity() > 15 ? s.capacity() + 1 : 0);
 }
 
+size_t custo(std::string_view s) {
+  return sizeof(std::string) + (s.size() > 15 ? s.size() + 1 : 0);
+}
+
 size_t custo(const GridJournal::Row& r) {
   size_t n = sizeof(GridJournal::Row);
   for (const auto& c : r) n += custo(c);
@@ -24,6 +28,10 @@ size_t custo(const std::vector<GridJournal::Row>& linhas) {
   size_t n = sizeof(linhas);
   for (const auto& r : linhas) n += custo(r);
   return n;
+}
+
+size_t custo(const CellStore& linhas) {
+  return sizeof(linhas) + linhas.bytes();
 }
 
 }  // namespace
@@ -167,13 +175,13 @@ void GridJournal::applyInverse(TextGrid& g, Entry& entrada) {
           // this entry follows (a deletion that had left the header alone).
           g.truncateRows(e.contagem);
         } else if constexpr (std::is_same_v<E, RowsTruncated>) {
-          g.appendRows(std::move(e.linhas));
+          g.appendRows(e.linhas);
         } else if constexpr (std::is_same_v<E, RowDeleted>) {
           g.insertRow(e.row, std::move(e.linha));
         } else if constexpr (std::is_same_v<E, RowInserted>) {
           g.deleteRow(e.row);
         } else if constexpr (std::is_same_v<E, RowsRemoved>) {
-          g.insertRows(e.flags, std::move(e.linhas));
+          g.insertRows(e.flags, e.linhas);
         } else if constexpr (std::is_same_v<E, RowsInserted>) {
           g.removeRows(e.flags);
         } else if constexpr (std::is_same_v<E, Reordered>) {
@@ -208,7 +216,7 @@ void GridJournal::applyInverse(TextGrid& g, Entry& entrada) {
         } else if constexpr (std::is_same_v<E, CellsFilled>) {
           if (e.celulas.empty()) return;
           const auto [c0, r0] = e.celulas.front();
-          std::string atual = g.cell(c0, r0);
+          std::string atual(g.cell(c0, r0));
           ++pausado_;
           {
             TextGrid::Update atualizacao(g);
@@ -218,10 +226,9 @@ void GridJournal::applyInverse(TextGrid& g, Entry& entrada) {
           cellsFilled(std::move(e.celulas), std::move(atual));
         } else if constexpr (std::is_same_v<E, Whole>) {
           TextGrid antiga;
-          antiga.cols_ = e.colunas;
-          antiga.rows_ = std::move(e.linhas);
+          antiga.cells_ = std::move(e.celulas);
           antiga.widths_ = std::move(e.larguras);
-          antiga.cursorCol = std::min(g.cursorCol, e.colunas - 1);
+          antiga.cursorCol = std::min(g.cursorCol, antiga.colCount() - 1);
           antiga.cursorRow = std::min(g.cursorRow, antiga.rowCount() - 1);
           antiga.selection = {antiga.cursorCol, antiga.cursorRow, antiga.cursorCol,
                               antiga.cursorRow};
@@ -233,9 +240,9 @@ void GridJournal::applyInverse(TextGrid& g, Entry& entrada) {
 
 // --- what the grid tells --------------------------------------------------------------------
 
-void GridJournal::cellChanging(int col, int row, const std::string& antigo) {
+void GridJournal::cellChanging(int col, int row, std::string_view antigo) {
   size_t n = sizeof(Cell) + custo(antigo);
-  record(Cell{col, row, antigo}, n);
+  record(Cell{col, row, std::string(antigo)}, n);
 }
 
 void GridJournal::rowReplaced(int row, Row antiga) {
@@ -253,7 +260,7 @@ void GridJournal::rowsGrowing(int contagemAntiga) {
   record(RowsGrown{contagemAntiga}, sizeof(RowsGrown));
 }
 
-void GridJournal::rowsTruncated(int desde, std::vector<Row> linhas) {
+void GridJournal::rowsTruncated(int desde, CellStore linhas) {
   size_t n = sizeof(RowsTruncated) + custo(linhas);
   record(RowsTruncated{desde, std::move(linhas)}, n);
 }
@@ -267,7 +274,7 @@ void GridJournal::rowInserted(int row) {
   record(RowInserted{row}, sizeof(RowInserted));
 }
 
-void GridJournal::rowsRemoved(std::vector<char> flags, std::vector<Row> linhas) {
+void GridJournal::rowsRemoved(std::vector<char> flags, CellStore linhas) {
   size_t n = sizeof(RowsRemoved) + flags.capacity() + custo(linhas);
   record(RowsRemoved{std::move(flags), std::move(linhas)}, n);
 }
@@ -309,9 +316,9 @@ void GridJournal::cellsFilled(std::vector<std::pair<int, int>> celulas, std::str
   record(CellsFilled{std::move(celulas), std::move(antigo)}, n);
 }
 
-void GridJournal::wholeGrid(int colunas, std::vector<Row> linhas, std::vector<int> larguras) {
-  size_t n = sizeof(Whole) + custo(linhas) + larguras.size() * sizeof(int);
-  record(Whole{colunas, std::move(linhas), std::move(larguras)}, n);
+void GridJournal::wholeGrid(CellStore celulas, std::vector<int> larguras) {
+  size_t n = sizeof(Whole) + custo(celulas) + larguras.size() * sizeof(int);
+  record(Whole{std::move(celulas), std::move(larguras)}, n);
 }
 
 }  // namespace quorvel

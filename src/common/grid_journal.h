@@ -19,6 +19,8 @@
 #include <variant>
 #include <vector>
 
+#include "common/cell_store.h"
+
 namespace quorvel {
 
 class TextGrid;
@@ -74,13 +76,13 @@ class GridJournal {
 
   // --- what the grid tells before each change (only TextGrid calls these) -----------------
   bool recording() const { return pausado_ == 0; }
-  void cellChanging(int col, int row, const std::string& antigo);
+  void cellChanging(int col, int row, std::string_view antigo);
   void rowReplaced(int row, Row antiga);
   void rowsGrowing(int contagemAntiga);
-  void rowsTruncated(int desde, std::vector<Row> linhas);
+  void rowsTruncated(int desde, CellStore linhas);
   void rowDeleted(int row, Row linha);
   void rowInserted(int row);
-  void rowsRemoved(std::vector<char> flags, std::vector<Row> linhas);
+  void rowsRemoved(std::vector<char> flags, CellStore linhas);
   void rowsInserted(std::vector<char> flags);
   void rowsReordered(const std::vector<int>& ordem);
   void colsGrowing(int contagemAntiga);
@@ -88,7 +90,7 @@ class GridJournal {
   void columnDeleted(int col, Row celulas, int largura);
   void columnInserted(int col);
   void columnReplaced(int col, Row celulas);
-  void wholeGrid(int colunas, std::vector<Row> linhas, std::vector<int> larguras);
+  void wholeGrid(CellStore celulas, std::vector<int> larguras);
   // Cells (column, row) that held `antigo`, all of them, and were just given one new value.
   void cellsFilled(std::vector<std::pair<int, int>> celulas, std::string antigo);
 
@@ -106,7 +108,7 @@ class GridJournal {
   };
   struct RowsTruncated {
     int desde;
-    std::vector<Row> linhas;
+    CellStore linhas;
   };
   struct RowDeleted {
     int row;
@@ -117,7 +119,7 @@ class GridJournal {
   };
   struct RowsRemoved {
     std::vector<char> flags;
-    std::vector<Row> linhas;
+    CellStore linhas;
   };
   struct RowsInserted {
     std::vector<char> flags;
@@ -150,8 +152,7 @@ class GridJournal {
     std::string antigo;
   };
   struct Whole {
-    int colunas;
-    std::vector<Row> linhas;
+    CellStore celulas;
     std::vector<int> larguras;
   };
   using Entry = std::variant<Cell, RowReplaced, RowsGrown, RowsTruncated, RowDeleted, RowInserted,

@@ -25,7 +25,7 @@ constexpr size_t kMaxPending = 16;
 
 }  // namespace
 
-TextGrid::TextGrid() : rows_(2, std::vector<std::string>(1)), widths_(1, kDefaultColWidth) {}
+TextGrid::TextGrid() : cells_(1, 2), widths_(1, kDefaultColWidth) {}
 
 TextGrid::TextGrid(const TextGrid& o) {
   copyData(o);
@@ -35,8 +35,7 @@ TextGrid::TextGrid(TextGrid&& o) noexcept
     : cursorCol(o.cursorCol),
       cursorRow(o.cursorRow),
       selection(o.selection),
-      cols_(o.cols_),
-      rows_(std::move(o.rows_)),
+      cells_(std::move(o.cells_)),
       widths_(std::move(o.widths_)) {}
 
 TextGrid& TextGrid::operator=(const TextGrid& o) {
@@ -51,8 +50,7 @@ TextGrid& TextGrid::operator=(const TextGrid& o) {
 TextGrid& TextGrid::operator=(TextGrid&& o) noexcept {
   if (this != &o) {
     journalWhole();
-    cols_ = o.cols_;
-    rows_ = std::move(o.rows_);
+    cells_ = std::move(o.cells_);
     widths_ = std::move(o.widths_);
     cursorCol = o.cursorCol;
     cursorRow = o.cursorRow;
@@ -75,13 +73,12 @@ void TextGrid::setJournal(GridJournal* journal) {
 // whoever replaces it has no further use for it).
 void TextGrid::journalWhole() {
   if (!journaling()) return;
-  journal_->wholeGrid(cols_, std::move(rows_), widths_);
-  rows_.clear();
+  journal_->wholeGrid(std::move(cells_), widths_);
+  cells_ = CellStore(1, 0);
 }
 
 void TextGrid::copyData(const TextGrid& o) {
-  cols_ = o.cols_;
-  rows_ = o.rows_;
+  cells_ = o.cells_;
   widths_ = o.widths_;
   cursorCol = o.cursorCol;
   cursorRow = o.cursorRow;
@@ -136,7 +133,7 @@ void TextGrid::endUpdate() {
   if (updates_ == 0 || --updates_ > 0) return;
   std::vector<GridNotice> todas;
   todas.swap(pending_);
-  if (widthsPending_) todas.push_back(notice(Kind::columnWidths, 0, cols_));
+  if (widthsPending_) todas.push_back(notice(Kind::columnWidths, 0, colCount()));
   if (selectionPending_) todas.push_back(notice(Kind::selectionChanged));
   widthsPending_ = selectionPending_ = false;
   for (const auto& n : todas) notifier_.notify(n);
@@ -151,35 +148,33 @@ void TextGrid::cellsChanged(int first, int count, int firstCol, int lastCol) {
 }
 
 void TextGrid::setCell(int col, int row, std::string value) {
-  std::string& c = rows_[row][col];
   if (journaling()) {
+    const CellText c = cells_.cell(col, row);
     if (c == value) return;  // nothing changes: no step, no notice
     journal_->cellChanging(col, row, c);
   }
-  c = std::move(value);
+  cells_.set(col, row, value);
   if (listened()) cellsChanged(row, 1, col, col);
 }
 
 void TextGrid::setColCount(int n) {
   n = std::max(n, 1);
-  if (n == cols_) return;
-  const int antes = cols_;
+  const int antes = colCount();
+  if (n == antes) return;
   if (journaling()) {
     if (n > antes) {
       journal_->colsGrowing(antes);
     } else {
-      std::vector<std::vector<std::string>> celulas;
-      celulas.reserve(rows_.size());
-      for (auto& r : rows_)
-        celulas.emplace_back(std::make_move_iterator(r.begin() + n),
-                             std::make_move_iterator(r.end()));
+      std::vector<std::vector<std::string>> celulas(static_cast<size_t>(rowCount()));
+      for (int r = 0; r < rowCount(); ++r)
+        for (int c = n; c < antes; ++c) celulas[static_cast<size_t>(r)].emplace_back(cell(c, r));
       journal_->colsTruncated(n, std::move(celulas),
                               std::vector<int>(widths_.begin() + n, widths_.end()));
     }
   }
-  for (auto& r : rows_) r.resize(n);
+  cells_.setCols(n);
+  if (n < antes) cells_.compactIfWasteful();
   widths_.resize(n, kDefaultColWidth);
-  cols_ = n;
   if (!listened()) return;
   if (n > antes)
     tell(notice(Kind::columnsInserted, antes, n - antes));
@@ -192,14 +187,16 @@ void TextGrid::setRowCount(int n) {
   const int antes = rowCount();
   if (n == antes) return;
   if (journaling()) {
-    if (n > antes)
+    if (n > antes) {
       journal_->rowsGrowing(antes);
-    else
-      journal_->rowsTruncated(
-          n, std::vector<std::vector<std::string>>(std::make_move_iterator(rows_.begin() + n),
-                                                   std::make_move_iterator(rows_.end())));
+    } else {
+      CellStore cortadas(colCount());
+      for (int r = n; r < antes; ++r) cortadas.appendRowFrom(cells_, r);
+      journal_->rowsTruncated(n, std::move(cortadas));
+    }
   }
-  rows_.resize(n, std::vector<std::string>(cols_));
+  cells_.resizeRows(n);
+  if (n < antes) cells_.compactIfWasteful();
   if (!listened()) return;
   if (n > antes)
     tell(notice(Kind::rowsInserted, antes, n - antes));
@@ -208,86 +205,84 @@ void TextGrid::setRowCount(int n) {
 }
 
 void TextGrid::assignRow(int row, const std::vector<std::string>& values) {
-  auto& r = rows_[row];
-  if (journaling()) journal_->rowReplaced(row, r);
-  for (int c = 0; c < cols_; ++c) {
+  if (journaling()) journal_->rowReplaced(row, rowCells(row));
+  const int cols = colCount();
+  for (int c = 0; c < cols; ++c) {
     if (c < static_cast<int>(values.size()))
-      r[c] = values[c].empty() ? std::string(" ") : values[c];
+      cells_.set(c, row, values[c].empty() ? std::string_view(" ") : std::string_view(values[c]));
     else
-      r[c].clear();
+      cells_.set(c, row, {});
   }
-  cellsChanged(row, 1, 0, cols_ - 1);
+  cellsChanged(row, 1, 0, cols - 1);
 }
 
 void TextGrid::deleteRow(int row) {
   if (row < 0 || row >= rowCount()) return;
-  if (journaling()) journal_->rowDeleted(row, std::move(rows_[row]));
-  rows_.erase(rows_.begin() + row);
+  if (journaling()) journal_->rowDeleted(row, rowCells(row));
+  cells_.eraseRow(row);
   if (listened()) tell(notice(Kind::rowsRemoved, row, 1));
   if (!semMinimo_ && rowCount() < 2) setRowCount(2);
 }
 
 void TextGrid::deleteColumn(int col) {
-  if (col < 0 || col >= cols_) return;
-  if (cols_ == 1) {
-    if (journaling()) {
-      std::vector<std::string> celulas;
-      celulas.reserve(rows_.size());
-      for (auto& r : rows_) celulas.push_back(std::move(r[0]));
-      journal_->columnReplaced(0, std::move(celulas));
-    }
-    for (auto& r : rows_) r[0].clear();
+  const int cols = colCount();
+  if (col < 0 || col >= cols) return;
+  auto celulasDaColuna = [&] {
+    std::vector<std::string> celulas;
+    celulas.reserve(static_cast<size_t>(rowCount()));
+    for (int r = 0; r < rowCount(); ++r) celulas.emplace_back(cell(col, r));
+    return celulas;
+  };
+  if (cols == 1) {
+    if (journaling()) journal_->columnReplaced(0, celulasDaColuna());
+    cells_.eraseColumn(0);
     cellsChanged(0, rowCount(), 0, 0);
     return;
   }
-  if (journaling()) {
-    std::vector<std::string> celulas;
-    celulas.reserve(rows_.size());
-    for (auto& r : rows_) celulas.push_back(std::move(r[col]));
-    journal_->columnDeleted(col, std::move(celulas), widths_[col]);
-  }
-  for (auto& r : rows_) r.erase(r.begin() + col);
+  if (journaling()) journal_->columnDeleted(col, celulasDaColuna(), widths_[col]);
+  cells_.eraseColumn(col);
+  cells_.compactIfWasteful();
   widths_.erase(widths_.begin() + col);
-  --cols_;
   if (listened()) tell(notice(Kind::columnsRemoved, col, 1));
 }
 
 void TextGrid::insertColumn(int col) {
-  col = std::clamp(col, 0, cols_);
+  col = std::clamp(col, 0, colCount());
   if (journaling()) journal_->columnInserted(col);
-  for (auto& r : rows_) r.insert(r.begin() + col, std::string());
+  cells_.insertColumn(col);
   widths_.insert(widths_.begin() + col, kDefaultColWidth);
-  ++cols_;
   if (listened()) tell(notice(Kind::columnsInserted, col, 1));
 }
 
 void TextGrid::removeRows(const std::vector<char>& remover) {
-  size_t out = 1;
+  const int antes = rowCount();
   int primeira = -1;
-  const bool registrar = journaling();
-  std::vector<std::vector<std::string>> removidasLinhas;
-  for (size_t r = 1; r < rows_.size(); ++r) {
-    if (r < remover.size() && remover[r]) {
-      if (primeira < 0) primeira = static_cast<int>(r);
-      if (registrar) removidasLinhas.push_back(std::move(rows_[r]));
-      continue;
+  for (int r = 1; r < antes && r < static_cast<int>(remover.size()); ++r)
+    if (remover[static_cast<size_t>(r)]) {
+      primeira = r;
+      break;
     }
-    if (out != r) rows_[out] = std::move(rows_[r]);
-    ++out;
+  if (primeira < 0) {
+    if (!semMinimo_ && rowCount() < 2) setRowCount(2);
+    return;
   }
-  const int removidas = rowCount() - static_cast<int>(out);
-  if (registrar && removidas > 0) {
-    std::vector<char> flags(remover.begin(),
-                            remover.begin() + std::min(remover.size(), rows_.size()));
-    flags.resize(rows_.size(), 0);
-    flags[0] = 0;
-    journal_->rowsRemoved(std::move(flags), std::move(removidasLinhas));
+  std::vector<char> flags(remover.begin(),
+                          remover.begin() + std::min(remover.size(), static_cast<size_t>(antes)));
+  flags.resize(static_cast<size_t>(antes), 0);
+  flags[0] = 0;  // the header row stays
+  if (journaling()) {
+    CellStore removidas(colCount());
+    cells_.removeRows(flags, &removidas);
+    journal_->rowsRemoved(flags, std::move(removidas));
+  } else {
+    cells_.removeRows(flags, nullptr);
   }
-  rows_.resize(out);
-  if (removidas > 0 && listened()) {
+  cells_.compactIfWasteful();
+  const int removidas = antes - rowCount();
+  if (listened()) {
     GridNotice n = notice(Kind::rowsRemoved, primeira, removidas);
     n.flags.assign(remover.begin(), remover.end());
-    n.flags.resize(out + static_cast<size_t>(removidas), 0);
+    n.flags.resize(static_cast<size_t>(antes), 0);
     tell(std::move(n));
   }
   if (!semMinimo_ && rowCount() < 2) setRowCount(2);
@@ -299,13 +294,10 @@ void TextGrid::reorderRows(const std::vector<int>& ordem) {
     if (static_cast<int>(ordem.size()) == antes - 1)
       journal_->rowsReordered(ordem);
     else
-      journal_->wholeGrid(cols_, rows_, widths_);  // rows dropped or repeated: keep them all
+      journal_->wholeGrid(CellStore(cells_), widths_);  // rows dropped or repeated: keep them all
   }
-  std::vector<std::vector<std::string>> novas;
-  novas.reserve(rows_.size());
-  novas.push_back(std::move(rows_[0]));
-  for (int r : ordem) novas.push_back(std::move(rows_[r]));
-  rows_ = std::move(novas);
+  cells_.reorder(ordem);
+  cells_.compactIfWasteful();
   if (listened()) {
     if (rowCount() == antes) {
       GridNotice n = notice(Kind::rowsMoved, 1, antes - 1);
@@ -318,59 +310,58 @@ void TextGrid::reorderRows(const std::vector<int>& ordem) {
   if (!semMinimo_ && rowCount() < 2) setRowCount(2);
 }
 
-void TextGrid::appendRow(std::vector<std::string> cells) {
+void TextGrid::appendRow(const std::vector<std::string>& cells) {
   if (journaling()) journal_->rowsGrowing(rowCount());
-  cells.resize(cols_);
-  rows_.push_back(std::move(cells));
+  cells_.appendRow(cells);
   if (listened()) tell(notice(Kind::rowsInserted, rowCount() - 1, 1));
 }
 
-void TextGrid::appendRows(std::vector<std::vector<std::string>> novas) {
+void TextGrid::appendRows(const std::vector<std::vector<std::string>>& novas) {
   if (novas.empty()) return;
   if (journaling()) journal_->rowsGrowing(rowCount());
   const int primeira = rowCount();
-  for (auto& r : novas) {
-    r.resize(cols_);
-    rows_.push_back(std::move(r));
-  }
+  for (const auto& r : novas) cells_.appendRow(r);
   if (listened()) tell(notice(Kind::rowsInserted, primeira, static_cast<int>(novas.size())));
 }
 
-void TextGrid::insertRow(int row, std::vector<std::string> cells) {
+void TextGrid::appendRows(const CellStore& novas) {
+  if (novas.rows() == 0) return;
+  if (journaling()) journal_->rowsGrowing(rowCount());
+  const int primeira = rowCount();
+  for (int r = 0; r < novas.rows(); ++r) cells_.appendRowFrom(novas, r);
+  if (listened()) tell(notice(Kind::rowsInserted, primeira, novas.rows()));
+}
+
+void TextGrid::insertRow(int row, const std::vector<std::string>& cells) {
   row = std::clamp(row, 1, rowCount());
   if (journaling()) journal_->rowInserted(row);
-  cells.resize(cols_);
-  rows_.insert(rows_.begin() + row, std::move(cells));
+  cells_.insertRow(row, cells);
   if (listened()) tell(notice(Kind::rowsInserted, row, 1));
 }
 
 void TextGrid::insertRows(const std::vector<char>& flags,
-                          std::vector<std::vector<std::string>> novas) {
+                          const std::vector<std::vector<std::string>>& novas) {
   if (novas.empty()) return;
+  CellStore linhas(colCount());
+  for (const auto& r : novas) linhas.appendRow(r);
+  insertRows(flags, linhas);
+}
+
+void TextGrid::insertRows(const std::vector<char>& flags, const CellStore& novas) {
+  if (novas.rows() == 0) return;
   if (journaling()) journal_->rowsInserted(flags);
-  std::vector<std::vector<std::string>> todas;
-  todas.reserve(rows_.size() + novas.size());
-  size_t velha = 0, nova = 0;
-  const size_t total = rows_.size() + novas.size();
-  for (size_t r = 0; r < total; ++r) {
-    const bool inserida = r < flags.size() && flags[r] && nova < novas.size();
-    if (inserida || velha >= rows_.size()) {
-      todas.push_back(std::move(novas[nova++]));
-      todas.back().resize(cols_);
-    } else {
-      todas.push_back(std::move(rows_[velha++]));
-    }
-  }
-  rows_ = std::move(todas);
+  cells_.insertRows(flags, novas);
   if (listened()) tell(notice(Kind::reset));
 }
 
-void TextGrid::setRowCells(int row, std::vector<std::string> cells) {
-  auto& r = rows_[row];
-  if (journaling()) journal_->rowReplaced(row, r);
-  cells.resize(cols_);
-  r = std::move(cells);
-  cellsChanged(row, 1, 0, cols_ - 1);
+void TextGrid::setRowCells(int row, const std::vector<std::string>& cells) {
+  if (journaling()) journal_->rowReplaced(row, rowCells(row));
+  const int cols = colCount();
+  for (int c = 0; c < cols; ++c)
+    cells_.set(
+        c, row,
+        c < static_cast<int>(cells.size()) ? std::string_view(cells[c]) : std::string_view());
+  cellsChanged(row, 1, 0, cols - 1);
 }
 
 void TextGrid::setColumnCells(int col, const std::vector<std::string>& cells) {
@@ -378,35 +369,30 @@ void TextGrid::setColumnCells(int col, const std::vector<std::string>& cells) {
   if (journaling()) {
     std::vector<std::string> antigas;
     antigas.reserve(static_cast<size_t>(n));
-    for (int r = 0; r < n; ++r) antigas.push_back(rows_[r][col]);
+    for (int r = 0; r < n; ++r) antigas.emplace_back(cell(col, r));
     journal_->columnReplaced(col, std::move(antigas));
   }
-  for (int r = 0; r < n; ++r) rows_[r][col] = cells[r];
+  for (int r = 0; r < n; ++r) cells_.set(col, r, cells[r]);
   cellsChanged(0, n, col, col);
 }
 
 void TextGrid::fillBlanks(const std::string& value) {
-  std::vector<std::pair<int, int>> preenchidas;
-  const bool registrar = journaling();
-  for (int r = 1; r < rowCount(); ++r)
-    for (int c = 0; c < cols_; ++c)
-      if (rows_[r][c].empty()) {
-        rows_[r][c] = value;
-        if (registrar) preenchidas.emplace_back(c, r);
-      }
-  if (registrar && !preenchidas.empty()) journal_->cellsFilled(std::move(preenchidas), {});
-  cellsChanged(1, rowCount() - 1, 0, cols_ - 1);
+  std::vector<std::pair<int, int>> preenchidas = cells_.fillEmpty(value, 1);
+  if (journaling() && !preenchidas.empty()) journal_->cellsFilled(std::move(preenchidas), {});
+  cellsChanged(1, rowCount() - 1, 0, colCount() - 1);
 }
 
 void TextGrid::truncateRows(int n) {
   n = std::max(n, 1);
   const int antes = rowCount();
   if (n >= antes) return;
-  if (journaling())
-    journal_->rowsTruncated(
-        n, std::vector<std::vector<std::string>>(std::make_move_iterator(rows_.begin() + n),
-                                                 std::make_move_iterator(rows_.end())));
-  rows_.resize(n);
+  if (journaling()) {
+    CellStore cortadas(colCount());
+    for (int r = n; r < antes; ++r) cortadas.appendRowFrom(cells_, r);
+    journal_->rowsTruncated(n, std::move(cortadas));
+  }
+  cells_.resizeRows(n);
+  cells_.compactIfWasteful();
   if (listened()) tell(notice(Kind::rowsRemoved, n, antes - n));
 }
 
@@ -428,28 +414,28 @@ std::string TextGrid::rowText(int row, std::string_view sep) const {
 }
 
 void TextGrid::appendRowText(int row, std::string& out, std::string_view sep) const {
-  for (const auto& c : rows_[row]) {
-    out += c;
+  for (int c = 0; c < colCount(); ++c) {
+    out += cells_.cell(c, row);
     out += sep;
   }
 }
 
 void TextGrid::moverCursor(int col, int row) {
-  if (col < 0 || col >= cols_ || row < 0 || row >= rowCount()) return;
+  if (col < 0 || col >= colCount() || row < 0 || row >= rowCount()) return;
   cursorCol = col;
   cursorRow = row;
   setSelection({col, row, col, row});
 }
 
 bool TextGrid::columnBlank(int col) const {
-  for (const auto& r : rows_)
-    if (!isBlank(r[col])) return false;
+  for (int r = 0; r < rowCount(); ++r)
+    if (!isBlank(cells_.cell(col, r))) return false;
   return true;
 }
 
 bool TextGrid::rowHasText(int row) const {
-  for (const auto& c : rows_[row])
-    if (!isBlank(c)) return true;
+  for (int c = 0; c < colCount(); ++c)
+    if (!isBlank(cells_.cell(c, row))) return true;
   return false;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/cell_store.h"
 #include "common/notifier.h"
 
 namespace quorvel {
@@ -68,13 +69,17 @@ class TextGrid {
     TextGrid& g_;
   };
 
-  int colCount() const { return cols_; }
-  int rowCount() const { return static_cast<int>(rows_.size()); }
+  int colCount() const { return cells_.cols(); }
+  int rowCount() const { return cells_.rows(); }
   int dataRowCount() const { return rowCount() - 1; }
 
-  const std::string& cell(int col, int row) const { return rows_[row][col]; }
+  // The text of a cell, a view into the grid (see CellText for how long it stays valid).
+  CellText cell(int col, int row) const { return cells_.cell(col, row); }
   void setCell(int col, int row, std::string value);
-  const std::vector<std::string>& rowCells(int row) const { return rows_[row]; }
+  // A copy of the cells of a row; code that reads many rows reads cell by cell instead.
+  std::vector<std::string> rowCells(int row) const { return cells_.rowStrings(row); }
+  // The bytes the cells take (texts and their slots).
+  size_t cellBytes() const { return cells_.bytes(); }
 
   // --- undo history ----------------------------------------------------------------------------
   // The journal that hears every change of this grid before it is made (none by default). It
@@ -86,7 +91,7 @@ class TextGrid {
   void setColCount(int n);
   void setRowCount(int n);
   void addRow() { setRowCount(rowCount() + 1); }
-  void reserveRows(int n) { rows_.reserve(n); }
+  void reserveRows(int n) { cells_.reserveRows(n); }
 
   // Row assignment rule: the row is cleared, then the values fill it from column 0 rightwards;
   // an empty value is stored as a single space; values beyond the column count are dropped.
@@ -101,15 +106,18 @@ class TextGrid {
   // Puts the data rows in the given order: `ordem[i]` is the old row that becomes row i + 1.
   void reorderRows(const std::vector<int>& ordem);
   // Appends a row of cells (resized to the column count, stored unchanged).
-  void appendRow(std::vector<std::string> cells);
-  void appendRows(std::vector<std::vector<std::string>> rows);
+  void appendRow(const std::vector<std::string>& cells);
+  void appendRows(const std::vector<std::vector<std::string>>& rows);
+  void appendRows(const CellStore& rows);
   // Inserts a row before `row`, its cells stored unchanged.
-  void insertRow(int row, std::vector<std::string> cells);
+  void insertRow(int row, const std::vector<std::string>& cells);
   // Puts rows back among the existing ones: after the insertion, row r is one of the given rows
   // (in their order) exactly when `flags[r]` is set. The inverse of removeRows.
-  void insertRows(const std::vector<char>& flags, std::vector<std::vector<std::string>> rows);
+  void insertRows(const std::vector<char>& flags,
+                  const std::vector<std::vector<std::string>>& rows);
+  void insertRows(const std::vector<char>& flags, const CellStore& rows);
   // Replaces the cells of a row (or of a column) exactly as given, resized to fit.
-  void setRowCells(int row, std::vector<std::string> cells);
+  void setRowCells(int row, const std::vector<std::string>& cells);
   void setColumnCells(int col, const std::vector<std::string>& cells);
   // Writes `value` into every empty cell of the data rows (a sort's row assignment rule).
   void fillBlanks(const std::string& value);
@@ -152,8 +160,7 @@ class TextGrid {
   void truncateRows(int n);
   friend class GridJournal;
 
-  int cols_ = 1;
-  std::vector<std::vector<std::string>> rows_;
+  CellStore cells_;
   std::vector<int> widths_;
   Notifier<GridNotice> notifier_;
   int updates_ = 0;

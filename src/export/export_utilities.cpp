@@ -88,7 +88,7 @@ bool ExportWindow::substituir(TextGrid& g, int coluna, const std::string& nome,
   progress_.setProgress("Substituindo valores na coluna " + nome + "...", linhas - 1,
                         "Total de linhas: " + formatNumberOrEmpty(linhas - 1), "Processadas: 0");
   for (int r = 1; r < linhas; ++r) {
-    const std::string& celula = g.cell(coluna, r);
+    const std::string_view celula = g.cell(coluna, r);
     if (!isBlank(celula)) {
       std::string novo = trim(substituirIgnorandoCaixa(trim(celula), valorF, valorI));
       if (novo != celula) g.setCell(coluna, r, std::move(novo));

@@ -240,10 +240,11 @@ bool ExportWindow::SortStringGrid(TextGrid& grid, int coluna, bool desc) {
 
 void ExportWindow::AutoSizeGrid(TextGrid& grid) {
   TextGrid::Update atualizacao(grid);
+  std::string texto;  // one buffer for every cell measured
   for (int c = 0; c < grid.colCount(); ++c) {
     int w = 10;
     for (int r = 0; r < grid.rowCount(); ++r) {
-      const std::string& texto = grid.cell(c, r);
+      texto.assign(grid.cell(c, r));
       w = std::max(
           w, larguraTexto ? larguraTexto(texto) : static_cast<int>(codePointCount(texto)) * 7);
     }

@@ -192,9 +192,13 @@ void ListEditor::showStatus(const TextGrid& g) {
 
 void ListEditor::AutoSizeGrid(TextGrid& g,
                               const std::function<int(const std::string&)>& larguraTexto) {
+  std::string texto;  // one buffer for every cell measured
   for (int c = 0; c < g.colCount(); ++c) {
     int w = 60;
-    for (int r = 0; r < g.rowCount(); ++r) w = std::max(w, larguraTexto(g.cell(c, r)));
+    for (int r = 0; r < g.rowCount(); ++r) {
+      texto.assign(g.cell(c, r));
+      w = std::max(w, larguraTexto(texto));
+    }
     w = std::min(w + 10, 410);
     if ((c == 2 || c == 3) && w < 200) w = 200;
     g.setColWidth(c, w);

@@ -503,6 +503,8 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
   ReadResult resultado = ReadResult::ok;
   int64_t lidas = 0;
   leitor.reiniciar();
+  // One row of fields, read into and copied into the list line after line.
+  std::vector<std::string> linha(static_cast<size_t>(colunas));
   for (p = 0; p < texto.size();) {
     if (progresso.cancelou()) {
       dialogos.msgInformacao("Procedimento cancelado");
@@ -513,13 +515,13 @@ ReadResult abrirCSVTurbo(ListEditor& editor, const std::string& filename) {
     // A quoted CSV record is taken as written instead, so that a file saved by the program
     // (empty cells written as nothing, a one-space cell as a quoted space) loads back into the
     // same cells.
-    std::vector<std::string> linha(static_cast<size_t>(colunas));
+    for (auto& campo : linha) campo.clear();
     bool citado = false;
     int campos = std::min(leitor.lerRegistro(p, &linha, &citado), colunas);
     if (!citado)
       for (int c = 0; c < campos; ++c)
         if (linha[static_cast<size_t>(c)].empty()) linha[static_cast<size_t>(c)] = " ";
-    g.appendRow(std::move(linha));
+    g.appendRow(linha);
     if (++lidas % 1000 == 0) {
       progresso.stepProgress("Processados: " + formatNumberOrEmpty(lidas));
       arquivo.devolverAte(texto.data() + p);

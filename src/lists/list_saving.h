@@ -17,6 +17,9 @@ namespace quorvel {
 // an empty last field is written as "" so that reading the line back keeps it.
 void acrescentarLinhaCSV(std::string& out, const std::vector<std::string>& celulas,
                          char separador = ',', bool manterUltimoCampo = false);
+// The same for a row of a grid, read from its cells where they lie.
+void acrescentarLinhaCSV(std::string& out, const TextGrid& grid, int row, char separador = ',',
+                         bool manterUltimoCampo = false);
 
 // A table (header row first) as the bytes of a list file: the byte-order mark, then every row as
 // acrescentarLinhaCSV writes it, each ending in CR LF.

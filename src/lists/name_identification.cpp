@@ -262,7 +262,7 @@ int identificarNomes(ListEditor& editor, int coluna, bool usarNomeAmigavel) {
     try {
       // A filled "#nome" is kept: no name can be written into it.
       if (!isBlank(g.cell(colNome, r))) continue;
-      const std::string& endereco = g.cell(coluna, r);
+      const std::string_view endereco = g.cell(coluna, r);
       const size_t arroba = endereco.find('@');
       const std::string_view antes = arroba == std::string::npos
                                          ? std::string_view()

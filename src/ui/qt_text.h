@@ -3,10 +3,15 @@
 
 #include <QString>
 #include <string>
+#include <string_view>
 
 namespace quorvel::ui {
 
 inline QString q(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+// A grid cell's text (a view into the grid) without a copy of its own.
+inline QString q(std::string_view s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 inline QString q(const char* s) {

@@ -214,10 +214,10 @@ void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& dest
     return outrasBrancas && isBlank(destino.cell(0, 0)) && isBlank(valor0);
   };
   int total = destino.colCount();
-  std::vector<std::pair<int, const std::string*>> novas;  // column, header
+  std::vector<std::pair<int, std::string_view>> novas;  // column, header (in `origem`)
   mapa.assign(n, -1);
   for (int c = 0; c < n; ++c) {
-    const std::string& cabecalho = origem.cell(c, 0);
+    const std::string_view cabecalho = origem.cell(c, 0);
     const std::string chave = toLower(cabecalho);
     int col;
     if (auto it = indice.find(chave); it != indice.end()) {
@@ -225,7 +225,7 @@ void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& dest
     } else if (coluna0Branca()) {
       col = 0;
       const std::string antiga = toLower(destino.cell(0, 0));
-      destino.setCell(0, 0, cabecalho);
+      destino.setCell(0, 0, std::string(cabecalho));
       destino.setColWidth(0, 100);
       if (auto velha = indice.find(antiga); velha != indice.end() && velha->second == 0) {
         indice.erase(velha);
@@ -240,7 +240,7 @@ void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& dest
       indice[chave] = 0;
     } else {
       col = total++;
-      novas.emplace_back(col, &cabecalho);
+      novas.emplace_back(col, cabecalho);
       indice.emplace(chave, col);
     }
     mapa[c] = col;
@@ -249,7 +249,7 @@ void copiarComCabecalhos(const TextGrid& origem, int linhaOrigem, TextGrid& dest
   if (total > destino.colCount()) {
     destino.setColCount(total);
     for (const auto& [col, cabecalho] : novas) {
-      destino.setCell(col, 0, *cabecalho);
+      destino.setCell(col, 0, std::string(cabecalho));
       destino.setColWidth(col, 100);
     }
   }

@@ -100,4 +100,16 @@ std::string sortKey(std::string_view s) {
   return key;
 }
 
+bool printableAscii(std::string_view s) {
+  for (unsigned char c : s)
+    if (c < 0x20 || c > 0x7E) return false;
+  return true;
+}
+
+void asciiLowerInto(std::string_view s, std::string& out) {
+  out.assign(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+}
+
 }  // namespace quorvel::collation

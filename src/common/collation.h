@@ -15,4 +15,10 @@ void appendSortKey(std::string_view s, std::string& out);
 // rest: ordering by these first and by whole keys only where they tie costs half as much.
 void appendSortKeyPrefix(std::string_view s, size_t bytes, std::string& out);
 
+// Every byte printable ASCII (0x20 to 0x7E): the texts whose equality under this collation the
+// lookups decide by their ASCII lower case, without a key.
+bool printableAscii(std::string_view s);
+// `s` with A-Z lowered, into `out`.
+void asciiLowerInto(std::string_view s, std::string& out);
+
 }  // namespace quorvel::collation

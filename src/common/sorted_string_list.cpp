@@ -6,22 +6,6 @@
 #include "common/collation.h"
 
 namespace quorvel {
-namespace {
-
-bool isPrintableAscii(std::string_view s) {
-  for (unsigned char c : s)
-    if (c < 0x20 || c > 0x7E) return false;
-  return true;
-}
-
-std::string asciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return out;
-}
-
-}  // namespace
 
 long SortedStringList::binarySearch(std::string_view s, bool& found) const {
   long lo = 0, hi = static_cast<long>(items_.size()) - 1;
@@ -81,8 +65,10 @@ void SortedStringList::clear() {
 }
 
 void SortedStringList::indexEntry(const std::string& s) {
-  if (isPrintableAscii(s)) {
-    asciiIndex_.insert(asciiLower(s));
+  if (collation::printableAscii(s)) {
+    std::string minusculas;
+    collation::asciiLowerInto(s, minusculas);
+    asciiIndex_.insert(std::move(minusculas));
   } else {
     hasOtherEntries_ = true;
     otherKeys_.insert(collation::sortKey(s));
@@ -98,13 +84,11 @@ void SortedStringList::rebuildIndex() {
 }
 
 bool SortedStringList::contains(std::string_view s) const {
-  if (isPrintableAscii(s)) {
+  if (collation::printableAscii(s)) {
     // Two printable-ASCII texts are equal under the collator exactly when their ASCII
     // lower-cases are; only entries outside that range can still be equal otherwise.
     thread_local std::string key;
-    key.assign(s);
-    for (char& c : key)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    collation::asciiLowerInto(s, key);
     if (asciiIndex_.count(key)) return true;
     if (!hasOtherEntries_) return false;
     // Equal to no ASCII entry: only an entry outside ASCII can still be, with the same key.

@@ -8,18 +8,6 @@
 namespace quorvel {
 namespace {
 
-bool asciiImprimivel(std::string_view s) {
-  for (unsigned char c : s)
-    if (c < 0x20 || c > 0x7E) return false;
-  return true;
-}
-
-void minusculoAscii(std::string_view s, std::string& out) {
-  out.assign(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-}
-
 uint64_t hashDe(std::string_view s) {
   return std::hash<std::string_view>{}(s);
 }
@@ -53,7 +41,7 @@ void ExclusionSet::forEachLine(F f) const {
 }
 
 ExclusionSet::ExclusionSet(std::string texto) : texto_(std::move(texto)) {
-  minusculoAscii(texto_, minusculas_);
+  collation::asciiLowerInto(texto_, minusculas_);
   size_t linhas = 0;
   forEachLine([&](size_t, size_t) { ++linhas; });
   tabela_.resize(std::bit_ceil(std::max<size_t>(linhas * 2, 16)));
@@ -65,7 +53,7 @@ ExclusionSet::ExclusionSet(std::string texto) : texto_(std::move(texto)) {
     if (vazio_ || collation::compare(linha, primeira_) < 0) primeira_ = linha;
     vazio_ = false;
     // Past 4 GB of text a place does not fit a slot: such lines are kept by key, as exactly.
-    if (!asciiImprimivel(linha) || inicio + tamanho >= UINT32_MAX) {
+    if (!collation::printableAscii(linha) || inicio + tamanho >= UINT32_MAX) {
       outrasChaves_.insert(collation::sortKey(linha));
       outrosInicios_.insert(inicioDaChave(linha));
       return;
@@ -97,10 +85,10 @@ bool ExclusionSet::containsAscii(std::string_view minusculo) const {
 bool ExclusionSet::contains(std::string_view valor) const {
   if (vazio_) return false;
   thread_local std::string chave;
-  if (asciiImprimivel(valor)) {
+  if (collation::printableAscii(valor)) {
     // Two printable-ASCII texts are equal under the collator exactly when their ASCII
     // lower-cases are; only lines outside that range can still be equal otherwise.
-    minusculoAscii(valor, chave);
+    collation::asciiLowerInto(valor, chave);
     if (containsAscii(chave)) return true;
     if (outrasChaves_.empty() || !outrosInicios_.count(inicioDaChave(valor))) return false;
     chave.clear();

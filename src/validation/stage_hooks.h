@@ -52,7 +52,7 @@ class MxStage {
   // Whether lookups of domains further down the list may be started ahead of time.
   virtual bool wantsReadAhead() const { return false; }
   // A domain the chain will ask about soon; its lookup may start now.
-  virtual void prefetch(std::string_view dominio, MxContext& contexto) {}
+  virtual void prefetch(HashedText dominio, MxContext& contexto) {}
   // True when this run already has the domain's answer (or is fetching it): nothing to start.
   virtual bool answerKnown(std::string_view dominio) const { return true; }
   virtual bool answerKnown(HashedText dominio) const { return answerKnown(dominio.texto); }

@@ -225,9 +225,9 @@ bool TesteMX::answerKnown(HashedText dominio) const {
          semResposta_.find(dominio.texto) != semResposta_.end() || resolver_.pending(dominio.texto);
 }
 
-void TesteMX::prefetch(std::string_view dominioView, MxContext& v) {
+void TesteMX::prefetch(HashedText chave, MxContext& v) {
   if (!platform_.internetConnected()) return;
-  const HashedText chave(dominioView);
+  const std::string_view dominioView = chave.texto;
   if (v.exempt(dominioView) || answerKnown(chave)) return;
   try {
     if (consultarCache(chave)) return;

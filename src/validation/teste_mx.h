@@ -37,7 +37,7 @@ class TesteMX : public MxStage {
   bool wantsReadAhead() const override { return antecipacao; }
   // Read-ahead of lookups (off: one query at a time, as the chain reaches each domain).
   bool antecipacao = true;
-  void prefetch(std::string_view dominio, MxContext& contexto) override;
+  void prefetch(HashedText dominio, MxContext& contexto) override;
   bool answerKnown(std::string_view dominio) const override {
     return answerKnown(HashedText(dominio));
   }

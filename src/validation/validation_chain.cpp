@@ -264,13 +264,10 @@ bool ValidationChain::primeiraOcorrencia(const std::string& email) {
 }
 
 void ValidationChain::readAheadMxOf(std::string_view e) {
-  if (e.empty()) return;
-  std::string_view dominio = dominioDe(e);
-  // Most addresses share domains already answered: the cheap test goes first.
-  if (mx_->answerKnown(dominio) || gProcessados->contains(e)) return;
-  std::string erro;
-  if (etapaQueRejeita(e, true, erro) != Etapa::nenhuma) return;
-  mx_->prefetch(dominio, *this);
+  PreparedAddress a;
+  a.email = HashedText(e);
+  a.dominio = HashedText(dominioDe(e));
+  readAheadMxOf(a);
 }
 
 std::string ValidationChain::validarEmail(std::string_view email, std::string& erro) {
@@ -295,11 +292,12 @@ void ValidationChain::prefetchLookups(const PreparedAddress& a) {
 
 bool ValidationChain::readAheadMxOf(const PreparedAddress& a) {
   if (a.email.texto.empty()) return false;
+  // Most addresses share domains already answered: the cheap test goes first.
   if (mx_->answerKnown(a.dominio)) return true;
   if (gProcessados->contains(a.email)) return false;
   std::string erro;
   if (etapaQueRejeita(a.email.texto, true, erro) != Etapa::nenhuma) return false;
-  mx_->prefetch(a.dominio.texto, *this);
+  mx_->prefetch(a.dominio, *this);
   return false;
 }
 
